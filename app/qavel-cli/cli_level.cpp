@@ -1,0 +1,247 @@
+// info, resave and verify: the level file commands.
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "commands.h"
+#include "level/level_reader.h"
+#include "level/level_writer.h"
+#include "level/zfile.h"
+
+namespace qavel::cli {
+
+namespace {
+
+const char* GenerationName(int32_t kind) {
+  switch (kind) {
+    case kTR1: return "TR1";
+    case kTR1Tub: return "TR1 (.tub)";
+    case kTR2: return "TR2";
+    case kTR2Trg: return "TR2 (.trg)";
+    case kTR3: return "TR3";
+    case kTR4: return "TR4";
+    case kTR5: return "TR5";
+    default: return "unknown";
+  }
+}
+
+// Reads a level or says why not; returns false on failure.
+bool Load(Ttrlevel& level, const std::string& path) {
+  std::string message;
+  if (ReadLevel(level, path, &message) != kReadOk) {
+    Fail(message);
+    return false;
+  }
+  return true;
+}
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (static_cast<unsigned char>(c) < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+      continue;
+    }
+    out += c;
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+int Info(const Args& in) {
+  Args args = in;
+  const bool json = TakeFlag(args, "--json");
+  if (args.size() != 1) return Fail("usage: qavel-cli info LEVEL [--json]");
+  Ttrlevel L;
+  if (!Load(L, args[0])) return 1;
+
+  size_t total_v = 0, total_r = 0, total_t = 0, max_v = 0, max_r = 0, max_t = 0;
+  for (const auto& room : L.rooms) {
+    total_v += room.num_vertices();
+    total_r += room.num_rectangles();
+    total_t += room.num_triangles();
+    max_v = std::max(max_v, room.num_vertices());
+    max_r = std::max(max_r, room.num_rectangles());
+    max_t = std::max(max_t, room.num_triangles());
+  }
+  const std::vector<std::pair<const char*, uint64_t>> counts = {
+      {"version_kind", static_cast<uint64_t>(L.version_kind)},
+      {"num_rooms", L.num_rooms()},
+      {"num_floor_data", L.num_floor_data()},
+      {"num_mesh_data", L.num_mesh_data()},
+      {"num_mesh_pointers", L.num_mesh_pointers()},
+      {"num_animations", L.num_animations()},
+      {"num_state_changes", L.num_state_changes()},
+      {"num_anim_dispatches", L.num_anim_dispatches()},
+      {"num_anim_commands", L.num_anim_commands()},
+      {"num_mesh_trees", L.num_mesh_trees()},
+      {"num_frames", L.num_frames()},
+      {"num_movables", L.num_movables()},
+      {"num_static_meshes", L.num_static_meshes()},
+      {"num_object_textures", L.num_object_textures()},
+      {"num_sprite_textures", L.num_sprite_textures()},
+      {"num_sprite_sequences", L.num_sprite_sequences()},
+      {"num_cameras", L.num_cameras()},
+      {"num_flyby_cameras", L.num_flyby_cameras()},
+      {"num_sound_sources", L.num_sound_sources()},
+      {"num_boxes", L.num_boxes()},
+      {"num_overlaps", L.num_overlaps()},
+      {"num_zones", L.num_zones()},
+      {"num_animated_textures", L.num_animated_textures()},
+      {"num_items", L.num_items()},
+      {"num_aux_records", L.num_aux_records()},
+      {"num_byte_list", L.num_byte_list()},
+      {"num_records8", L.num_records8()},
+      {"num_index_list", L.num_index_list()},
+      {"num_pages", L.num_pages},
+      {"tail_data_size", L.tail_data_size()},
+      {"total_vertices", total_v},
+      {"total_rectangles", total_r},
+      {"total_triangles", total_t},
+      {"max_room_vertices", max_v},
+      {"max_room_rectangles", max_r},
+      {"max_room_triangles", max_t},
+  };
+  char version[16];
+  std::snprintf(version, sizeof version, "0x%08X", L.version);
+  if (json) {
+    std::printf("{\n  \"file\": %s,\n  \"generation\": %s,\n  \"version\": %u,\n",
+                JsonString(args[0]).c_str(), JsonString(GenerationName(L.version_kind)).c_str(),
+                L.version);
+    for (size_t i = 0; i < counts.size(); ++i)
+      std::printf("  \"%s\": %llu%s\n", counts[i].first,
+                  static_cast<unsigned long long>(counts[i].second),
+                  i + 1 < counts.size() ? "," : "");
+    std::printf("}\n");
+    return 0;
+  }
+  std::printf("file: %s\ngeneration: %s\nversion word: %s\n", args[0].c_str(),
+              GenerationName(L.version_kind), version);
+  for (const auto& [name, value] : counts)
+    std::printf("%s: %llu\n", name, static_cast<unsigned long long>(value));
+  return 0;
+}
+
+int Resave(const Args& args) {
+  if (args.size() != 2) return Fail("usage: qavel-cli resave LEVEL OUT");
+  Ttrlevel L;
+  if (!Load(L, args[0])) return 1;
+  std::string message;
+  if (WriteLevel(L, args[1], &message) != kWriteOk) return Fail(message);
+  return 0;
+}
+
+namespace {
+
+std::string SpanName(const std::vector<SectionSpan>& spans, size_t offset, bool level_data) {
+  for (const auto& s : spans) {
+    const bool in_level = s.name.rfind(kLevelDataSpanPrefix, 0) == 0;
+    if (in_level == level_data && offset >= s.begin && offset < s.end) return s.name;
+  }
+  return level_data ? "level data (beyond the written sections)" : "beyond the written sections";
+}
+
+// Prints every run of differing bytes between a and b, naming the section of each.
+size_t ReportDifferences(const Bytes& a, const Bytes& b, const std::vector<SectionSpan>& spans,
+                         bool level_data, const char* what) {
+  size_t runs = 0;
+  const size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common;) {
+    if (a[i] == b[i]) {
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < common && a[j] != b[j]) ++j;
+    std::printf("  %s bytes %zu..%zu differ (%zu bytes) in %s\n", what, i, j - 1, j - i,
+                SpanName(spans, i, level_data).c_str());
+    ++runs;
+    i = j;
+  }
+  if (a.size() != b.size()) {
+    std::printf("  %s length differs: read %zu bytes, written %zu (from offset %zu, in %s)\n",
+                what, a.size(), b.size(), common, SpanName(spans, common, level_data).c_str());
+    ++runs;
+  }
+  return runs;
+}
+
+// The unpacked level data chunk of a TR4 file, or empty when it cannot be found.
+Bytes Tr4LevelData(const Bytes& file) {
+  size_t p = 10;
+  for (int chunk = 0; chunk < 3; ++chunk) {
+    if (p + 8 > file.size()) return {};
+    uint32_t packed;
+    std::memcpy(&packed, file.data() + p + 4, 4);
+    p += 8 + size_t{packed};
+  }
+  if (p + 8 > file.size()) return {};
+  uint32_t size, packed;
+  std::memcpy(&size, file.data() + p, 4);
+  std::memcpy(&packed, file.data() + p + 4, 4);
+  if (p + 8 + packed > file.size()) return {};
+  try {
+    return UnpackBlock(file.data() + p + 8, packed, size);
+  } catch (const FileError&) {
+    return {};
+  }
+}
+
+}  // namespace
+
+int Verify(const Args& args) {
+  if (args.size() != 1) return Fail("usage: qavel-cli verify LEVEL");
+  const std::string& path = args[0];
+  Bytes input;
+  try {
+    input = ReadWholeFile(path);
+  } catch (const FileError& e) {
+    return Fail(e.what());
+  }
+  Ttrlevel first;
+  std::string message;
+  if (ReadLevel(first, path, &message) != kReadOk) return Fail(message);
+  Bytes written;
+  std::vector<SectionSpan> spans;
+  if (WriteLevelBytes(first, path, written, &spans, &message) != kWriteOk) return Fail(message);
+
+  std::printf("%s: %s, %zu bytes read, %zu bytes written\n", path.c_str(),
+              GenerationName(first.version_kind), input.size(), written.size());
+  if (input.size() > 4 && std::memcmp(input.data(), "ZLIB", 4) == 0)
+    std::printf("  the file is a ZLIB container; the level inside it is compared\n");
+  TZfile unpacked;
+  unpacked.OpenRead(path);
+  const Bytes& original = unpacked.Content();
+  if (original == written) {
+    std::printf("  bytes: identical\n");
+  } else {
+    ReportDifferences(original, written, spans, false, "file");
+    if (first.version_kind == kTR4) {
+      const Bytes a = Tr4LevelData(original), b = Tr4LevelData(written);
+      if (!a.empty() && !b.empty() && a != b)
+        ReportDifferences(a, b, spans, true, "level data");
+      else if (a == b)
+        std::printf("  level data: identical once unpacked\n");
+    }
+  }
+
+  Ttrlevel second;
+  if (ReadLevelBytes(second, written, path, &message) != kReadOk) {
+    std::printf("  the written file cannot be read back: %s\n", message.c_str());
+    return 1;
+  }
+  const std::string diff = first.FirstDifference(second);
+  if (!diff.empty()) {
+    std::printf("  model: differs after the round trip (first in %s)\n", diff.c_str());
+    return 1;
+  }
+  std::printf("  model: equal after the round trip\n");
+  return 0;
+}
+
+}  // namespace qavel::cli

@@ -1,0 +1,28 @@
+#pragma once
+// The commands of qavel-cli. Each takes its arguments (after the command name) and returns the
+// process exit code; errors go to stderr.
+
+#include <string>
+#include <vector>
+
+namespace qavel::cli {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  const char* usage;
+  int (*run)(const Args& args);
+};
+
+int Info(const Args& args);
+int Resave(const Args& args);
+int Verify(const Args& args);
+
+// Shared helpers.
+int Fail(const std::string& message);  // prints "qavel-cli: message" to stderr, returns 1
+bool TakeFlag(Args& args, const std::string& flag);
+// Removes "--name VALUE" from args; returns false (and reports) when the value is missing.
+bool TakeOption(Args& args, const std::string& name, std::string& value, bool& present);
+
+}  // namespace qavel::cli

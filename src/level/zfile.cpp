@@ -1,0 +1,233 @@
+#include "level/zfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace qavel {
+
+namespace {
+
+std::string SystemReason() { return std::strerror(errno); }
+
+uint32_t LoadU32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+}  // namespace
+
+Bytes PackBlock(const uint8_t* data, size_t length, int level) {
+  uLongf out_len = compressBound(static_cast<uLong>(length));
+  Bytes out(out_len);
+  const int rc = compress2(out.data(), &out_len, data, static_cast<uLong>(length), level);
+  if (rc != Z_OK) throw FileError("compression failed (zlib error " + std::to_string(rc) + ")");
+  out.resize(out_len);
+  return out;
+}
+
+Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
+  z_stream zs{};
+  if (inflateInit(&zs) != Z_OK) throw FileError("cannot start decompression");
+  Bytes out;
+  out.resize(std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4,
+                                kMaxUnpackedSize) + (expected ? 0 : 256));
+  zs.next_in = const_cast<Bytef*>(data);
+  zs.avail_in = static_cast<uInt>(length);
+  size_t produced = 0;
+  int rc = Z_OK;
+  for (;;) {
+    if (produced == out.size()) {
+      if (out.size() >= kMaxUnpackedSize) {
+        inflateEnd(&zs);
+        throw ContainerError("packed data unpacks to more than " +
+                        std::to_string(kMaxUnpackedSize >> 20) + " MiB");
+      }
+      out.resize(std::min<uint64_t>(out.size() * 2 + 65536, kMaxUnpackedSize));
+    }
+    zs.next_out = out.data() + produced;
+    zs.avail_out = static_cast<uInt>(out.size() - produced);
+    rc = inflate(&zs, Z_NO_FLUSH);
+    produced = out.size() - zs.avail_out;
+    if (rc == Z_STREAM_END) break;
+    if (rc == Z_BUF_ERROR && zs.avail_in == 0) {
+      inflateEnd(&zs);
+      throw ContainerError("packed data ends early (truncated zlib stream)");
+    }
+    if (rc != Z_OK && rc != Z_BUF_ERROR) {
+      std::string why = zs.msg ? zs.msg : ("zlib error " + std::to_string(rc));
+      inflateEnd(&zs);
+      throw ContainerError("packed data is damaged: " + why);
+    }
+  }
+  inflateEnd(&zs);
+  out.resize(produced);
+  return out;
+}
+
+Bytes ReadWholeFile(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) throw FileError("cannot open " + path + ": " + SystemReason());
+  Bytes content;
+  struct stat st {};
+  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    std::fclose(f);
+    throw FileError("cannot open " + path + ": it is a folder");
+  }
+  if (st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
+  uint8_t chunk[65536];
+  for (;;) {
+    const size_t n = std::fread(chunk, 1, sizeof chunk, f);
+    content.insert(content.end(), chunk, chunk + n);
+    if (n < sizeof chunk) break;
+  }
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) throw FileError("cannot read " + path + ": " + SystemReason());
+  return content;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0;
+}
+
+void WriteFileAtomically(const std::string& path, const uint8_t* data, size_t length) {
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + base +
+                     ".qavel-XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) throw FileError("cannot save " + path + ": " + SystemReason());
+  temp = name.data();
+  auto fail = [&](const std::string& what) {
+    const std::string reason = SystemReason();
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw FileError("cannot save " + path + ": " + what + reason);
+  };
+  size_t done = 0;
+  while (done < length) {
+    const ssize_t n = ::write(fd, data + done, length - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail("");
+    }
+    done += static_cast<size_t>(n);
+  }
+  // Keep the permissions of the file we replace; new files get the usual ones.
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0)
+    fchmod(fd, st.st_mode & 07777);
+  else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+  }
+  if (::fsync(fd) != 0) fail("");
+  if (::close(fd) != 0) {
+    const std::string reason = SystemReason();
+    ::unlink(temp.c_str());
+    throw FileError("cannot save " + path + ": " + reason);
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const std::string reason = SystemReason();
+    ::unlink(temp.c_str());
+    throw FileError("cannot save " + path + ": " + reason);
+  }
+}
+
+void TZfile::OpenRead(const std::string& file_name) {
+  file_name_ = file_name;
+  packed_ = false;
+  buffer_ = ReadWholeFile(file_name);
+  position_ = 0;
+  // A container is only taken for what it is when it is longer than its own header.
+  if (buffer_.size() > 12 && std::memcmp(buffer_.data(), "ZLIB", 4) == 0) {
+    const uint32_t packed_len = LoadU32(buffer_.data() + 4);
+    const uint32_t unpacked_len = LoadU32(buffer_.data() + 8);
+    if (packed_len > buffer_.size() - 12)
+      throw ContainerError(file_name + ": ZLIB container says " + std::to_string(packed_len) +
+                      " packed bytes but only " + std::to_string(buffer_.size() - 12) +
+                      " follow");
+    Bytes unpacked = UnpackBlock(buffer_.data() + 12, packed_len, unpacked_len);
+    buffer_ = std::move(unpacked);
+    packed_ = true;
+  }
+}
+
+void TZfile::OpenWrite(const std::string& file_name) {
+  file_name_ = file_name;
+  packed_ = false;
+  buffer_.clear();
+  buffer_.reserve(0x40000);
+  position_ = 0;
+}
+
+void TZfile::OpenBytes(Bytes content) {
+  file_name_.clear();
+  packed_ = false;
+  buffer_ = std::move(content);
+  position_ = 0;
+}
+
+size_t TZfile::Read(void* dest, size_t count) {
+  const size_t n = std::min(count, buffer_.size() - position_);
+  if (n) std::memcpy(dest, buffer_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+void TZfile::Write(const void* src, size_t count) {
+  if (position_ + count > buffer_.size()) buffer_.resize(position_ + count);
+  if (count) std::memcpy(buffer_.data() + position_, src, count);
+  position_ += count;
+}
+
+void TZfile::Skip(int64_t delta) {
+  int64_t p = static_cast<int64_t>(position_) + delta;
+  if (p < 0) p = 0;
+  position_ = std::min(static_cast<size_t>(p), buffer_.size());
+}
+
+Bytes TZfile::TakeContent() {
+  Bytes out = std::move(buffer_);
+  buffer_.clear();
+  position_ = 0;
+  return out;
+}
+
+void TZfile::Close(bool save) {
+  if (save) {
+    if (packed_) {
+      Bytes packed = PackBlock(buffer_.data(), buffer_.size());
+      Bytes out;
+      out.reserve(packed.size() + 12);
+      const uint32_t p = static_cast<uint32_t>(packed.size());
+      const uint32_t u = static_cast<uint32_t>(buffer_.size());
+      out.insert(out.end(), {'Z', 'L', 'I', 'B'});
+      out.insert(out.end(), reinterpret_cast<const uint8_t*>(&p),
+                 reinterpret_cast<const uint8_t*>(&p) + 4);
+      out.insert(out.end(), reinterpret_cast<const uint8_t*>(&u),
+                 reinterpret_cast<const uint8_t*>(&u) + 4);
+      out.insert(out.end(), packed.begin(), packed.end());
+      WriteFileAtomically(file_name_, out);
+    } else {
+      WriteFileAtomically(file_name_, buffer_);
+    }
+  }
+  Bytes().swap(buffer_);
+  position_ = 0;
+}
+
+}  // namespace qavel

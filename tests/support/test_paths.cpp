@@ -1,0 +1,34 @@
+#include "test_paths.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace qavel::test {
+
+std::optional<std::string> RealLevel(const std::string& generation) {
+  const fs::path dir = fs::path(QAVEL_LEVELS_DIR) / generation;
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) return std::nullopt;
+  for (const auto& e : fs::directory_iterator(dir, ec))
+    if (e.is_regular_file() && e.path().filename() != "README.md") return e.path().string();
+  return std::nullopt;
+}
+
+std::vector<std::pair<std::string, std::string>> RealLevels() {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const char* g : {"TR1", "TR2", "TR3", "TR4", "TR5"})
+    if (auto p = RealLevel(g)) out.emplace_back(g, *p);
+  return out;
+}
+
+std::string DataPath(const std::string& name) { return std::string(QAVEL_DATA_DIR) + "/" + name; }
+
+std::string ScratchDir(const std::string& name) {
+  const fs::path dir = fs::path(QAVEL_BINARY_DIR) / "scratch" / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+}  // namespace qavel::test

@@ -1,0 +1,26 @@
+#pragma once
+// Where tests find real levels, the shipped data and a scratch folder.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace qavel::test {
+
+// Path of the real level of a generation ("TR1" .. "TR5"), if the shared folder holds it.
+std::optional<std::string> RealLevel(const std::string& generation);
+// Every real level that is present, as (generation, path).
+std::vector<std::pair<std::string, std::string>> RealLevels();
+std::string DataPath(const std::string& name);
+// A fresh empty folder for one test.
+std::string ScratchDir(const std::string& name);
+
+}  // namespace qavel::test
+
+// Skips the test, saying so, when the real level is absent.
+#define QAVEL_REAL_LEVEL_OR_SKIP(var, generation)                                    \
+  auto var##_opt = ::qavel::test::RealLevel(generation);                           \
+  if (!var##_opt) GTEST_SKIP() << "real " << generation << " level not present in " \
+                               << QAVEL_LEVELS_DIR << "; skipped";                 \
+  const std::string var = *var##_opt
