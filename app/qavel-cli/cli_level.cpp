@@ -53,6 +53,8 @@ std::string JsonString(const std::string& s) {
 
 }  // namespace
 
+namespace {
+
 int Info(const Args& in) {
   Args args = in;
   const bool json = TakeFlag(args, "--json");
@@ -136,8 +138,6 @@ int Resave(const Args& args) {
   return 0;
 }
 
-namespace {
-
 std::string SpanName(const std::vector<SectionSpan>& spans, size_t offset, bool level_data) {
   for (const auto& s : spans) {
     const bool in_level = s.name.rfind(kLevelDataSpanPrefix, 0) == 0;
@@ -192,8 +192,6 @@ Bytes Tr4LevelData(const Bytes& file) {
   }
 }
 
-}  // namespace
-
 int Verify(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli verify LEVEL");
   const std::string& path = args[0];
@@ -243,5 +241,15 @@ int Verify(const Args& args) {
   std::printf("  model: equal after the round trip\n");
   return 0;
 }
+
+}  // namespace
+
+const Registration kInfo{
+    {"info", "info LEVEL [--json]    generation, table counts and geometry totals", Info}};
+const Registration kResave{
+    {"resave", "resave LEVEL OUT       read the level and write it again", Resave}};
+const Registration kVerify{
+    {"verify", "verify LEVEL           read, write and read again; report every difference",
+     Verify}};
 
 }  // namespace qavel::cli

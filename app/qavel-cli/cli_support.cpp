@@ -5,6 +5,11 @@
 
 namespace qavel::cli {
 
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "qavel-cli: %s\n", message.c_str());
   return 1;

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds Qavel and runs every test: the normal build, then the whole suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup.sh
+
+export CCACHE_BASEDIR="$PWD"
+JOBS=${JOBS:-$(nproc)}
+
+echo "== build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$JOBS"
+echo "== tests"
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$JOBS")
+
+if [ "${QAVEL_QUICK:-0}" = 1 ]; then exit 0; fi
+
+echo "== sanitizer build (clang, ASan + UBSan, fuzz targets)"
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DQAVEL_SANITIZE=ON -DQAVEL_FUZZ=ON -DQAVEL_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$JOBS"
+echo "== tests under sanitizers"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd build-asan && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$JOBS")
+
+echo "== fuzzing"
+./scripts/run_fuzz.sh build-asan "${FUZZ_SECONDS:-30}"
