@@ -15,14 +15,22 @@ namespace {
 
 const char* GenerationName(int32_t kind) {
   switch (kind) {
-    case kTR1: return "TR1";
-    case kTR1Tub: return "TR1 (.tub)";
-    case kTR2: return "TR2";
-    case kTR2Trg: return "TR2 (.trg)";
-    case kTR3: return "TR3";
-    case kTR4: return "TR4";
-    case kTR5: return "TR5";
-    default: return "unknown";
+    case kTR1:
+      return "TR1";
+    case kTR1Tub:
+      return "TR1 (.tub)";
+    case kTR2:
+      return "TR2";
+    case kTR2Trg:
+      return "TR2 (.trg)";
+    case kTR3:
+      return "TR3";
+    case kTR4:
+      return "TR4";
+    case kTR5:
+      return "TR5";
+    default:
+      return "unknown";
   }
 }
 
@@ -164,8 +172,8 @@ size_t ReportDifferences(const Bytes& a, const Bytes& b, const std::vector<Secti
     i = j;
   }
   if (a.size() != b.size()) {
-    std::printf("  %s length differs: read %zu bytes, written %zu (from offset %zu, in %s)\n",
-                what, a.size(), b.size(), common, SpanName(spans, common, level_data).c_str());
+    std::printf("  %s length differs: read %zu bytes, written %zu (from offset %zu, in %s)\n", what,
+                a.size(), b.size(), common, SpanName(spans, common, level_data).c_str());
     ++runs;
   }
   return runs;

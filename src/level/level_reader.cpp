@@ -36,8 +36,7 @@ class Reader {
   void ObjectTextures(ByteReader& r, size_t file_record);
   void SoundTables(ByteReader& r, size_t end);
   template <class T>
-  void Counted32(ByteReader& r, const char* section, std::vector<T>& v,
-                 size_t record = sizeof(T)) {
+  void Counted32(ByteReader& r, const char* section, std::vector<T>& v, size_t record = sizeof(T)) {
     r.SetSection(section);
     v.clear();
     r.Array(v, r.Get<uint32_t>(), record);
@@ -292,8 +291,7 @@ void Reader::Tables(ByteReader& r, size_t end) {
     r.Fail("count " + std::to_string(boxes) + " of boxes needs " +
            std::to_string(uint64_t{boxes} * 2 * arrays) + " bytes of zones but only " +
            std::to_string(r.Left()) + " are left");
-  for (int a = 0; a < arrays; ++a)
-    r.Array(L.zones[kind_ < kTR2 ? kTr1Zones[a] : a], boxes);
+  for (int a = 0; a < arrays; ++a) r.Array(L.zones[kind_ < kTR2 ? kTr1Zones[a] : a], boxes);
   Counted32(r, "animated textures", L.animated_textures);
   L.Report(85);
   if (kind_ >= kTR4) {
@@ -372,8 +370,7 @@ void Reader::SoundTables(ByteReader& r, size_t end) {
       // This layout does not fit; the other one may.
     }
   }
-  const bool extended =
-      extended_end && (!plain_end || end - *extended_end < end - *plain_end);
+  const bool extended = extended_end && (!plain_end || end - *extended_end < end - *plain_end);
   if (!extended && !plain_end) {
     read_rest(r, false);  // reports why the plain layout does not fit
     return;
@@ -433,8 +430,7 @@ int ReadLevelBytes(Ttrlevel& level, const Bytes& content, const std::string& fil
     return kReadDamaged;
   }
   if (!fresh.palette.empty() && fresh.version_kind <= kTR3) {
-    fresh.origin.palette0 = {fresh.palette[0].red, fresh.palette[0].green,
-                             fresh.palette[0].blue};
+    fresh.origin.palette0 = {fresh.palette[0].red, fresh.palette[0].green, fresh.palette[0].blue};
     fresh.origin.has_palette0 = true;
   }
   fresh.palette[0] = tpalette_entry{{}, 255, 0, 255};

@@ -40,8 +40,8 @@ void Writer::Palette(ByteWriter& w) {
   // Entry 0 shows as magenta in the program; the file gets back what it held.
   auto palette = L.palette;
   if (L.origin.has_palette0 && palette[0] == tpalette_entry{{}, 255, 0, 255})
-    palette[0] = tpalette_entry{{}, L.origin.palette0[0], L.origin.palette0[1],
-                                L.origin.palette0[2]};
+    palette[0] =
+        tpalette_entry{{}, L.origin.palette0[0], L.origin.palette0[1], L.origin.palette0[2]};
   w.Raw(palette.data(), sizeof palette);
 }
 
@@ -173,9 +173,10 @@ void Writer::LevelData(ByteWriter& w) {
 
 void Writer::ClassicRoom(ByteWriter& w, troom& room) {
   const size_t vertex_size = kind_ < kTR2 ? 8 : 12;
-  room.num_data_words = static_cast<uint32_t>(
-      (room.num_vertices() * vertex_size + room.rectangles.size() * 10 +
-       room.triangles.size() * 8 + room.sprites.size() * 4 + 8) / 2);
+  room.num_data_words =
+      static_cast<uint32_t>((room.num_vertices() * vertex_size + room.rectangles.size() * 10 +
+                             room.triangles.size() * 8 + room.sprites.size() * 4 + 8) /
+                            2);
   w.Put(room.x);
   w.Put(room.z);
   w.Put(room.y_bottom);

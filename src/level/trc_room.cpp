@@ -244,7 +244,9 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
       std::memset(layer.layer_rest, 0, sizeof layer.layer_rest);
     } else {
       // The layer's bounds become the room's; the words the engine fills at run time are reset.
-      auto put = [&](size_t at, auto v) { std::memcpy(reinterpret_cast<uint8_t*>(&layer) + at, &v, sizeof v); };
+      auto put = [&](size_t at, auto v) {
+        std::memcpy(reinterpret_cast<uint8_t*>(&layer) + at, &v, sizeof v);
+      };
       layer.layer_word = 0;
       put(10, uint16_t{0});
       put(12, uint32_t{0});
@@ -298,8 +300,7 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
   ParseHeader(room);
   if (!as_read) {
     room.layers.assign(1, written_layer);
-    room.tr5_layers.assign(1, ttr5_layer_block{room.vertices5, room.rectangles5,
-                                               room.triangles5});
+    room.tr5_layers.assign(1, ttr5_layer_block{room.vertices5, room.rectangles5, room.triangles5});
   }
 }
 

@@ -100,8 +100,8 @@ struct troom {
   std::array<uint8_t, 3> room_extra{};  // TR3/TR4
 
   // TR5 room header values.
-  std::vector<tlayer5> layers;                // layer records as read
-  std::vector<ttr5_layer_block> tr5_layers;   // layer geometry as read
+  std::vector<tlayer5> layers;               // layer records as read
+  std::vector<ttr5_layer_block> tr5_layers;  // layer geometry as read
   std::vector<ttrc_record36> trc_records36;
   uint32_t trc_data_size = 0;
   std::array<uint32_t, 4> trc_offsets{};

@@ -14,7 +14,9 @@ namespace qavel {
 
 namespace {
 
-std::string SystemReason() { return std::strerror(errno); }
+std::string SystemReason() {
+  return std::strerror(errno);
+}
 
 uint32_t LoadU32(const uint8_t* p) {
   uint32_t v;
@@ -37,8 +39,9 @@ Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) throw FileError("cannot start decompression");
   Bytes out;
-  out.resize(std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4,
-                                kMaxUnpackedSize) + (expected ? 0 : 256));
+  out.resize(
+      std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4, kMaxUnpackedSize) +
+      (expected ? 0 : 256));
   zs.next_in = const_cast<Bytef*>(data);
   zs.avail_in = static_cast<uInt>(length);
   size_t produced = 0;
@@ -48,7 +51,7 @@ Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
       if (out.size() >= kMaxUnpackedSize) {
         inflateEnd(&zs);
         throw ContainerError("packed data unpacks to more than " +
-                        std::to_string(kMaxUnpackedSize >> 20) + " MiB");
+                             std::to_string(kMaxUnpackedSize >> 20) + " MiB");
       }
       out.resize(std::min<uint64_t>(out.size() * 2 + 65536, kMaxUnpackedSize));
     }
@@ -103,8 +106,8 @@ void WriteFileAtomically(const std::string& path, const uint8_t* data, size_t le
   const auto slash = path.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string temp = (slash == std::string::npos ? std::string() : folder) + "." + base +
-                     ".qavel-XXXXXX";
+  std::string temp =
+      (slash == std::string::npos ? std::string() : folder) + "." + base + ".qavel-XXXXXX";
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
@@ -158,8 +161,8 @@ void TZfile::OpenRead(const std::string& file_name) {
     const uint32_t unpacked_len = LoadU32(buffer_.data() + 8);
     if (packed_len > buffer_.size() - 12)
       throw ContainerError(file_name + ": ZLIB container says " + std::to_string(packed_len) +
-                      " packed bytes but only " + std::to_string(buffer_.size() - 12) +
-                      " follow");
+                           " packed bytes but only " + std::to_string(buffer_.size() - 12) +
+                           " follow");
     Bytes unpacked = UnpackBlock(buffer_.data() + 12, packed_len, unpacked_len);
     buffer_ = std::move(unpacked);
     packed_ = true;

@@ -22,7 +22,9 @@ std::vector<std::pair<std::string, std::string>> RealLevels() {
   return out;
 }
 
-std::string DataPath(const std::string& name) { return std::string(QAVEL_DATA_DIR) + "/" + name; }
+std::string DataPath(const std::string& name) {
+  return std::string(QAVEL_DATA_DIR) + "/" + name;
+}
 
 std::string ScratchDir(const std::string& name) {
   const fs::path dir = fs::path(QAVEL_BINARY_DIR) / "scratch" / name;

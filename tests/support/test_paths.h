@@ -19,8 +19,9 @@ std::string ScratchDir(const std::string& name);
 }  // namespace qavel::test
 
 // Skips the test, saying so, when the real level is absent.
-#define QAVEL_REAL_LEVEL_OR_SKIP(var, generation)                                    \
-  auto var##_opt = ::qavel::test::RealLevel(generation);                           \
-  if (!var##_opt) GTEST_SKIP() << "real " << generation << " level not present in " \
-                               << QAVEL_LEVELS_DIR << "; skipped";                 \
+#define QAVEL_REAL_LEVEL_OR_SKIP(var, generation)                                         \
+  auto var##_opt = ::qavel::test::RealLevel(generation);                                  \
+  if (!var##_opt)                                                                         \
+    GTEST_SKIP() << "real " << generation << " level not present in " << QAVEL_LEVELS_DIR \
+                 << "; skipped";                                                          \
   const std::string var = *var##_opt
