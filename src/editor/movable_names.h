@@ -1,0 +1,29 @@
+#pragma once
+// MovableNames: the display names of object ids and where each id sits in the level's movables.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "level/ttrlevel.h"
+
+namespace qavel {
+
+// What the item panels, lists and the Create Item dialog need to know about movables. It is
+// built once per open; everything that names an object goes through it.
+struct MovableNames {
+  std::vector<std::string> names;       // by object id; empty entries fall back to the id
+  std::vector<int> aliases;             // by object id, -1 for none
+  std::vector<int> movable_indices;     // by object id, position in the level's movables
+  std::vector<std::string> movable_list;  // one per movable of the level, in level order
+
+  std::string NameOf(uint32_t object_id) const;
+  // Position of the id's movable in the level's movable table, -1 when unknown.
+  int MovableIndexOf(uint32_t object_id) const;
+  int AliasOf(uint32_t object_id) const;
+};
+
+// Names for the level's objects, from the catalog file when it can be read.
+MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog_path);
+
+}  // namespace qavel

@@ -1,0 +1,62 @@
+#pragma once
+// Texts and values the room, item and static-mesh panels show, computed from the model.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "level/ttrlevel.h"
+
+namespace qavel {
+
+// The Room Info group of the Rooms tab.
+struct RoomInfoTexts {
+  std::string width, length, position, height, flag, alternate_room, water_scheme;
+  int shape_width = 0, shape_height = 0;
+};
+RoomInfoTexts ShowRoomInfo(const troom& room);
+
+// The 16 bits of a flag word, most significant first, grouped in fours by "-".
+std::string FlagDigits(uint16_t flags);
+
+// What the Items tab shows for one entry of the item list.
+struct ItemInfo {
+  int object_id = 0, ocb = 0, x = 0, y = 0, z = 0, room = 0;
+  std::string label1, label2, label3, label4, label9, label19;
+  std::array<bool, 5> activation{};  // buttons "1" .. "5"
+  bool clear_body = false, invisible = false;
+};
+// Nothing for an index outside the list (items, then aux records for TR4/TR5).
+std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry);
+// The activation flags as the "Flag :" label spells them.
+std::string ItemFlagsText(uint16_t flags);
+// "OCB:" and the stored OCB read back unsigned, as shown right after Change OCB.
+std::string OcbStoredText(const Ttrlevel& level, int entry);
+
+// What the Static Meshes tab shows for one instance.
+struct StaticInfo {
+  int mesh_id = 0, x = 0, y = 0, z = 0, light1 = 0, light2 = 0;
+  std::string angle;
+};
+std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance);
+std::vector<std::string> StaticListTexts(const troom& room);
+
+// The thirteen TR5 room header values of the Experiments page.
+inline constexpr int kTrcValueLines = 13;
+std::vector<std::string> TrcValueLines(const troom& room);
+uint32_t& TrcValueField(troom& room, int line);  // line 0 .. 12
+
+// The level's TR5 weather (0 normal, 1 raining, 2 snowing; other values are kept as they are).
+uint16_t Weather(const Ttrlevel& level);
+void SetWeather(Ttrlevel& level, uint16_t value);
+
+// Panel units: x and z count 512 world units, y counts 256 (truncated toward zero).
+struct PanelPosition {
+  int x = 0, y = 0, z = 0;
+  bool operator==(const PanelPosition&) const = default;
+};
+PanelPosition ToPanelUnits(int32_t x, int32_t y, int32_t z);
+
+}  // namespace qavel
