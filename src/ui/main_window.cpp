@@ -91,13 +91,6 @@ QListWidget* List(const char* name, QWidget* parent) {
   return l;
 }
 
-template <class W>
-W* Group(const char* title, QWidget* parent, W*& layout) {
-  auto* g = new QGroupBox(title, parent);
-  layout = new W(g);
-  return reinterpret_cast<W*>(g) == nullptr ? nullptr : layout;
-}
-
 // A spin edit with its button on one row.
 QHBoxLayout* Row(QWidget* spin, QWidget* button) {
   auto* row = new QHBoxLayout;
@@ -169,7 +162,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
   };
 
-  createDialog_ = new CreateItemDialog(&session_, this);
   buildMenus();
   buildToolBar();
 
@@ -207,6 +199,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   status->addWidget(statusHint_);
   status->addWidget(statusSector_, 1);
   setStatusBar(status);
+  // Made last, so that a search of the window's controls by name meets the window's own first.
+  createDialog_ = new CreateItemDialog(&session_, this);
 
   session_.SetProgress([this](int percent) {
     gauge_->setValue(std::min(percent, gauge_->maximum()));

@@ -1,0 +1,245 @@
+// The window driven as a user would: lists clicked, buttons pressed by name, labels read back.
+
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "../editor/editor_fixture.h"
+#include "../support/test_paths.h"
+#include "ui/create_item_dialog.h"
+
+namespace qavel {
+namespace {
+
+// One QApplication for the whole program, made before the first window.
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "ui_tests";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QApplication>(argc, argv);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  std::unique_ptr<QApplication> app_;
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.setMessageSink([this](const QString& text) { messages << text; });
+    window.setSavePrompt([] { return QMessageBox::Discard; });
+    window.session().Adopt(test::MakeEditorLevel(), "memory.tr4");
+  }
+  template <class W>
+  W* Find(const char* name) {
+    W* w = window.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QString Text(const char* label) { return Find<QLabel>(label)->text(); }
+  void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
+  void Select(const char* list, int row) { Find<QListWidget>(list)->setCurrentRow(row); }
+  const Ttrlevel& level() { return window.session().level(); }
+
+  MainWindow window;
+  QStringList messages;
+};
+
+TEST_F(WindowTest, RoomListShowsRoomInfoAndFlags) {
+  auto* rooms = Find<QListWidget>("ListBox1");
+  ASSERT_EQ(rooms->count(), 6);
+  EXPECT_EQ(rooms->item(5)->text(), "Room #5");
+  EXPECT_EQ(rooms->currentRow(), 0);
+  EXPECT_EQ(Text("Label7"), "Width: 4");
+  EXPECT_EQ(Text("Label11"), "Position: -1 , 0 , 4");
+  EXPECT_EQ(Text("Label13"), "Flag: 1000-0000-0000-0001");
+  EXPECT_EQ(Text("Label15"), "Water Scheme: 012A");
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox11")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox14")->isChecked());
+  EXPECT_EQ(Find<QListWidget>("ListBox4")->count(), 2);
+
+  Select("ListBox1", 2);
+  EXPECT_EQ(Text("Label11"), "Position: 8 , 0 , 0");
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox11")->isChecked());
+  EXPECT_EQ(Find<QListWidget>("ListBox4")->count(), 0);
+
+  Click("CheckBox14");
+  EXPECT_EQ(level().rooms[2].flags, 0x0080);
+  EXPECT_EQ(Text("Label13"), "Flag: 0000-0000-1000-0000");
+  EXPECT_TRUE(window.isWindowModified());
+  Find<QAction>("Undo1")->trigger();
+  EXPECT_EQ(level().rooms[2].flags, 0);
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox14")->isChecked());
+  EXPECT_FALSE(window.isWindowModified());
+}
+
+TEST_F(WindowTest, ItemPanelShowsAndEditsTheSelectedItem) {
+  auto* items = Find<QListWidget>("ListBox2");
+  ASSERT_EQ(items->count(), 5);
+  EXPECT_EQ(items->item(3)->text(), "3.-30");
+  Select("ListBox2", 2);
+  EXPECT_EQ(Text("Label4"), "Flag :11111-00");
+  EXPECT_EQ(Find<QSpinBox>("SpinEdit9")->value(), 3);
+  EXPECT_EQ(Find<QSpinBox>("SpinEdit1")->value(), 5);
+  EXPECT_TRUE(Find<QToolButton>("SpeedButton23")->isChecked());
+
+  Click("Button4");  // Rotate
+  EXPECT_EQ(Text("Label19"), "Angle: 96");
+  EXPECT_EQ(level().items1[2].angle, 0x6000);
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Rotate");
+
+  Find<QSpinBox>("SpinEdit7")->setValue(-3);
+  Click("Button11");
+  EXPECT_EQ(level().items2[2].x, -1536);
+
+  Find<QSpinBox>("SpinEdit2")->setValue(-1);
+  Click("Button3");
+  EXPECT_EQ(Text("Label3"), "OCB:65535");
+
+  Find<QSpinBox>("SpinEdit9")->setValue(9);
+  Click("Button13");
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(messages[0], "Room 9 does not exist in this level.");
+
+  // Double click goes to the item's room.
+  Select("ListBox2", 1);
+  emit items->itemDoubleClicked(items->item(1));
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 1);
+}
+
+TEST_F(WindowTest, AutoPositionFollowsTheSpinUntilAnotherRoomIsChosen) {
+  Select("ListBox2", 0);
+  Click("CheckBox2");
+  Find<QSpinBox>("SpinEdit4")->setValue(4);
+  EXPECT_EQ(level().items2[0].y, 1024);
+  Find<QSpinBox>("SpinEdit4")->setValue(5);
+  EXPECT_EQ(window.session().undo_stack().count(), 1);
+  Select("ListBox1", 3);
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox2")->isChecked());
+}
+
+TEST_F(WindowTest, DuplicateAndCreateThroughTheDialog) {
+  Select("ListBox1", 5);
+  Select("ListBox2", 2);
+  Click("Button6");  // Duplicate into room 5
+  auto* items = Find<QListWidget>("ListBox2");
+  ASSERT_EQ(items->count(), 6);
+  EXPECT_EQ(items->currentRow(), 3);
+  EXPECT_EQ(items->item(5)->text(), "5.-5");  // the aux entries stay listed
+  EXPECT_EQ(level().items2[3].room, 5);
+
+  Click("Button18");  // Create
+  CreateItemDialog* dialog = window.createDialog();
+  ASSERT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "Create Item");
+  EXPECT_TRUE(window.session().create_mode());
+  dialog->findChild<QListWidget*>("ListBox1")->setCurrentRow(2);
+  dialog->findChild<QRadioButton*>("RadioButton1")->click();
+  EXPECT_EQ(dialog->findChild<QSpinBox*>("SpinEdit1")->value(), 40);  // room 5 x = 20480
+  dialog->findChild<QPushButton*>("Button1")->click();
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_FALSE(window.session().create_mode());
+  ASSERT_EQ(level().num_items(), 5u);
+  EXPECT_EQ(level().items2[4].object_id, 9);
+  EXPECT_EQ(level().items2[4].x, 40 * 512);
+  EXPECT_EQ(items->currentRow(), 4);
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Create Item");
+}
+
+TEST_F(WindowTest, StaticPanelEditsAndRefusesTheFiftyFirst) {
+  Select("ListBox4", 1);
+  EXPECT_EQ(Find<QSpinBox>("SpinEdit13")->value(), 0x1FFF);
+  EXPECT_EQ(Text("Label18"), "Angle:0");
+  Find<QSpinBox>("SpinEdit6")->setValue(4);
+  Click("Button8");
+  EXPECT_EQ(level().rooms[0].statics2[1].y, 1024);
+  EXPECT_EQ(level().rooms[0].statics1[1].y, 1024);
+  Click("Button9");
+  EXPECT_EQ(Text("Label18"), "Angle:8192");
+  for (int i = 0; i < 48; ++i) Click("Button10");
+  auto* list = Find<QListWidget>("ListBox4");
+  EXPECT_EQ(list->count(), 50);
+  EXPECT_EQ(list->currentRow(), 49);
+  EXPECT_EQ(list->item(49)->text(), "Static Mesh#50");
+  EXPECT_TRUE(messages.isEmpty());
+  Click("Button10");
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(list->count(), 50);
+}
+
+TEST_F(WindowTest, ExperimentsPageEditsOneValue) {
+  auto* pages = Find<QTabWidget>("PageControl1");
+  const int index = pages->indexOf(Find<QWidget>("TabSheet8"));
+  EXPECT_FALSE(pages->isTabVisible(index));
+  Find<QAction>("Experiments1")->trigger();
+  EXPECT_TRUE(pages->isTabVisible(index));
+  Select("ListBox3", 5);
+  EXPECT_EQ(Find<QSpinBox>("SpinEdit3")->value(), 3);
+  Find<QSpinBox>("SpinEdit3")->setValue(-7);
+  Click("SpeedButton6");
+  EXPECT_EQ(level().rooms[0].trc_unknown7[2], static_cast<uint32_t>(-7));
+  EXPECT_EQ(Find<QListWidget>("ListBox3")->item(5)->text(), "Unknown7: -7");
+  EXPECT_EQ(Find<QListWidget>("ListBox3")->currentRow(), -1);
+  Click("SpeedButton6");  // no line selected: nothing
+  EXPECT_EQ(window.session().undo_stack().count(), 1);
+
+  Click("RadioButton11");
+  EXPECT_EQ(Weather(level()), 2);
+}
+
+TEST_F(WindowTest, ViewSwitchesAndGridBox) {
+  auto* grid = Find<QGroupBox>("GroupBox3");
+  window.show();
+  EXPECT_FALSE(grid->isVisible());
+  Find<QAction>("HideRoomsGridbox1")->trigger();
+  EXPECT_TRUE(grid->isVisible());
+  Find<QAction>("Action7")->trigger();
+  Find<QAction>("Action7")->trigger();
+  EXPECT_EQ(Find<QAction>("Action7")->text(), "Show Textured Room");
+  EXPECT_EQ(Find<QAction>("HideItems1")->shortcut(), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(Find<QAction>("Open1")->statusTip(), "Open level to inspect");
+}
+
+TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShown) {
+  Select("ListBox1", 3);
+  EXPECT_FALSE(window.openFile("/nonexistent/LEVEL.TR4"));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 6);
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
+}
+
+TEST_F(WindowTest, RealLevelOpensSavesAndUndoes) {
+  QAVEL_REAL_LEVEL_OR_SKIP(path, "TR4");
+  ASSERT_TRUE(window.openFile(QString::fromStdString(path)));
+  EXPECT_EQ(window.windowTitle(), QString::fromStdString(path) + "[*]");
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), level().num_rooms());
+  EXPECT_EQ(Find<QListWidget>("ListBox2")->count(),
+            static_cast<int>(level().num_items() + level().num_aux_records()));
+  Select("ListBox2", 0);
+  Click("Button4");
+  EXPECT_TRUE(window.isWindowModified());
+  const std::string out = test::ScratchDir("ui_real_save") + "/level.tr4";
+  ASSERT_TRUE(window.saveFileAs(QString::fromStdString(out)));
+  EXPECT_FALSE(window.isWindowModified());
+  EXPECT_EQ(window.windowTitle(), QString::fromStdString(out) + "[*]");
+}
+
+}  // namespace
+}  // namespace qavel
