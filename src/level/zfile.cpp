@@ -150,21 +150,32 @@ void WriteFileAtomically(const std::string& path, const uint8_t* data, size_t le
   }
 }
 
+bool IsContainer(const Bytes& file) {
+  return file.size() > 12 && std::memcmp(file.data(), "ZLIB", 4) == 0;
+}
+
+Bytes UnpackContainer(const Bytes& file, const std::string& name) {
+  const uint32_t packed_len = LoadU32(file.data() + 4);
+  const uint32_t unpacked_len = LoadU32(file.data() + 8);
+  if (packed_len > file.size() - 12)
+    throw ContainerError(name + ": ZLIB container says " + std::to_string(packed_len) +
+                         " packed bytes but only " + std::to_string(file.size() - 12) +
+                         " follow");
+  try {
+    return UnpackBlock(file.data() + 12, packed_len, unpacked_len);
+  } catch (const ContainerError& e) {
+    throw ContainerError(name + ": ZLIB container: " + e.what());
+  }
+}
+
 void TZfile::OpenRead(const std::string& file_name) {
   file_name_ = file_name;
   packed_ = false;
-  buffer_ = ReadWholeFile(file_name);
   position_ = 0;
+  buffer_ = ReadWholeFile(file_name);
   // A container is only taken for what it is when it is longer than its own header.
-  if (buffer_.size() > 12 && std::memcmp(buffer_.data(), "ZLIB", 4) == 0) {
-    const uint32_t packed_len = LoadU32(buffer_.data() + 4);
-    const uint32_t unpacked_len = LoadU32(buffer_.data() + 8);
-    if (packed_len > buffer_.size() - 12)
-      throw ContainerError(file_name + ": ZLIB container says " + std::to_string(packed_len) +
-                           " packed bytes but only " + std::to_string(buffer_.size() - 12) +
-                           " follow");
-    Bytes unpacked = UnpackBlock(buffer_.data() + 12, packed_len, unpacked_len);
-    buffer_ = std::move(unpacked);
+  if (IsContainer(buffer_)) {
+    buffer_ = UnpackContainer(buffer_, file_name);
     packed_ = true;
   }
 }
