@@ -13,46 +13,51 @@
 //   room 0 row 5 columns 3-4 <-> room 2 row 1 columns 2-3 (plane z = 4096)
 //   room 0 columns 3-4 row 3 (room_above 3) <-> room 3 columns 3-4 row 3 (room_below 0)
 //
-// Floor data (word 0 is the unused word 0; T = trigger, type/setup then commands):
-//   room 0 col 6 rows 2-4      function 1 -> room 1 (one group shared by the three sectors)
-//   room 0 row 5 cols 3-4      function 1 -> room 2
-//   room 1 col 1 rows 2-4      function 1 -> room 0
-//   room 2 row 1 cols 2-3      function 1 -> room 0
-//   room 0 col 2 row 2         function 0 (operand 0), T type 1 setup 0x3E05: Look_at_item 2,
-//                              Alternate_ON 1, Alternate_Flag 2
-//   room 0 col 3 row 2         T type 0 setup 0x3E00: Item 1, Switch_Camera 1 (second word
-//                              0x1105), Item 2
-//   room 0 col 4 row 2         T type 5 setup 0x3E00: Effect 3, Switch_Camera 0 (second word
-//                              0x8A00 ends the list)
-//   room 0 col 5 row 2         T type 6 setup 0x3E00: Item 10
-//   room 0 col 2 row 3         T type 7 setup 0x3E00: Secret_Found 1
-//   room 0 col 3 row 3         T type 8 setup 0x3E00: Body_Bag 0 (sector also has room_above 3)
-//   room 0 col 5 row 3         T type 3 setup 0x3E00, trigger item 4: Item 4
-//   room 0 col 2 row 4         T type 2 setup 0x3F00, trigger item 5: Item 4, Alternate_OFF 1
-//   room 0 col 3 row 4         function 28 (operand 0x1234), function 6 (climb, subfunction 5)
-//   room 1 col 2 row 2         T type 13 setup 0xBE00: End Level 1
-//   room 1 col 3 row 3         T type 0 setup 0x3E00: Underwater_Flow 2
-//   room 2 col 2 row 2         function 2 (floor slant 0x0200)
-//   room 2 col 3 row 2         function 2 (0x00FE), function 3 (ceiling slant 0x0101)
-//   room 2 col 4 row 2         function 5 (death), T type 9 setup 0x3E00: Item 1, Flyby_Camera 0
-//   room 2 col 2 row 3         function 6 (subfunction 15), T type 10 setup 0x3E00: CutScene 2
-//   room 2 col 3 row 3         functions 7, 8, 9, 10, 11, 12 (operands 7..12)
-//   room 2 col 4 row 3         functions 13 .. 18 (operands 13..18)
-//   room 2 col 2 row 4         functions 19, 20, 21 (one word each), T type 11 setup 0x3E00:
-//                              unknown command 14 operand 3
-//   room 2 col 3 row 4         T type 12 setup 0x7E00: unknown command 15 operand 7
-//   room 2 col 4 row 4         T type 4 setup 0x01FF, trigger item 7: Item 3, Play_Soundtrack 5;
-//                              function 26 (operand 0x0042)
-//   room 3 col 2 row 2         T type 4 setup 0x3E00, trigger item 6: Item 9
-//   last group of the stream   T type 0 setup 0x3E00: Item 2, Play_Soundtrack 12 (no sector uses
-//   it)
+// Floor data (word 0 is the unused word 0; "fd N" is the fd_index; T = trigger of the given type
+// and setup word, then its commands; Camera words are followed by their second word):
+//   fd 1    room 0 col 6 rows 2-4   function 1 -> room 1 (one group shared by three sectors)
+//   fd 3    room 0 row 5 cols 3-4   function 1 -> room 2
+//   fd 5    room 1 col 1 rows 2-4   function 1 -> room 0
+//   fd 7    room 2 row 1 cols 2-3   function 1 -> room 0
+//   fd 9    room 0 col 2 row 2      function 0 (operand 0); T type 1, 0x3E05: Look_at_item 2,
+//                                   Alternate_ON 1, Alternate_Flag 2
+//   fd 16   room 0 col 3 row 2      T type 0, 0x3E00: Item 1, Camera 1 (second word 0x1105),
+//                                   Item 2
+//   fd 22   room 0 col 4 row 2      T type 5, 0x3E00: Effect 3, Camera 0 (second word 0x8A00
+//                                   ends the list)
+//   fd 27   room 0 col 5 row 2      T type 6, 0x3E00: Item 10
+//   fd 30   room 0 col 2 row 3      T type 7, 0x3E00: Secret_Found 1
+//   fd 33   room 0 col 3 row 3      T type 8, 0x3E00: Body_Bag 0 (the sector has room_above 3)
+//   fd 36   room 0 col 5 row 3      T type 3, 0x3E00, trigger item 4: Item 4
+//   fd 40   room 0 col 2 row 4      T type 2, 0x3F00, trigger item 5: Item 4, Alternate_OFF 1
+//   fd 45   room 0 col 3 row 4      function 28 (operand 0x1234), function 6 (subfunction 5)
+//   fd 48   room 1 col 2 row 2      T type 13, 0xBE00: End Level 1
+//   fd 51   room 1 col 3 row 3      T type 0, 0x3E00: Underwater_Flow 2
+//   fd 54   room 2 col 2 row 2      function 2 (floor slant 0x0200)
+//   fd 56   room 2 col 3 row 2      function 2 (0x00FE), function 3 (ceiling slant 0x0101)
+//   fd 60   room 2 col 4 row 2      function 5 (death); T type 9, 0x3E00: Item 1, Flyby_Camera 0
+//   fd 65   room 2 col 2 row 3      function 6 (subfunction 15); T type 10, 0x3E00: CutScene 2
+//   fd 69   room 2 col 3 row 3      functions 7, 8, 9, 10, 11, 12 (operands 7 .. 12)
+//   fd 81   room 2 col 4 row 3      functions 13 .. 18 (operands 13 .. 18)
+//   fd 93   room 2 col 2 row 4      functions 19, 20, 21 (one word each); T type 11, 0x3E00:
+//                                   command 14 operand 3
+//   fd 99   room 2 col 3 row 4      T type 12, 0x7E00: command 15 operand 7
+//   fd 102  room 2 col 4 row 4      T type 4, 0x01FF, trigger item 7: Item 3, Play_Soundtrack 5;
+//                                   function 26 (operand 0x0042)
+//   fd 109  room 3 col 2 row 2      T type 4, 0x3E00, trigger item 6: Item 9
+//   fd 113  no sector               T type 0, 0x3E00: Item 2, Play_Soundtrack 12
+// num_floor_data is 117. Items 1 (skeleton) and 2 (baddy) are each named by two triggers in
+// different groups.
 //
 // Movables (object id, meshes, start_mesh): 0 LARA (0, 3, 0; its meshes are the empty mesh, drawn
 // with the skin's), 1 LARA_SKIN (8, 3, 3), 2 SKELETON (35, 2, 6), 3 BADDY_1 (41, 2, 8),
 // 4 CROCODILE (51, 2, 10), 5 PUZZLE_ITEM1 (175, 1, 12), 6 KEY_ITEM1 (203, 1, 13),
 // 7 SWITCH_TYPE1 (283, 1, 14), 8 DOOR_TYPE1 (329, 1, 15), 9 SMALLMEDI_ITEM (369, 1, 16).
-// Movable k has animation k with one frame. Mesh pointers 17 and 18 are the static meshes'.
-// Meshes in mesh_data: empty mesh (byte 0), box (20), pyramid (196), door panel (308), gem (388).
+// Movable k has animation k with one frame; mesh trees: index 0 for three meshes (entries
+// {2, 0, -256, 0} and {1, 160, -128, 0}), index 8 for two, one-mesh movables point at index 12.
+// Meshes in mesh_data (byte offsets): empty mesh 0, box 20 (normals, 6 rectangles), pyramid 208
+// (lights, 1 rectangle, 4 triangles), door panel 320 (double-sided), gem 400 (8 triangles).
+// Mesh pointers 17 (box) and 18 (pyramid) belong to the static meshes.
 //
 // Items (index: object id, room, x y z, angle, OCB, flags):
 //   0: 0 LARA        room 0  1536 0 1536      0x4000  0  0x0000

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -180,6 +181,43 @@ TEST(DemoLevel, RoomsAreConsistent) {
   for (const auto& item : L.aux_items) EXPECT_LT(item.room, L.num_rooms());
   ASSERT_EQ(L.items1.size(), L.items2.size());
   EXPECT_EQ(L.num_boxes(), L.zones[0].size());
+}
+
+// The landmarks the comment at the top of demo_level.cpp lists, which other tests rely on.
+TEST(DemoLevel, DocumentedLandmarksHold) {
+  const Ttrlevel& L = WrittenDemo();
+  // Sector of 1-based column c and row r.
+  auto sector = [&](int room, int c, int r) {
+    const troom& R = L.rooms[room];
+    return R.sectors[size_t(c - 1) * R.num_z_sectors + (r - 1)];
+  };
+  EXPECT_EQ(sector(0, 6, 3).fd_index, 1);
+  EXPECT_EQ(L.floor_data[1], 0x8001);
+  EXPECT_EQ(L.floor_data[2], 1);
+  EXPECT_EQ(sector(0, 3, 2).fd_index, 16);
+  const std::vector<uint16_t> camera_trigger = {0x8004, 0x3E00, 0x0001, 0x0401, 0x1105, 0x8002};
+  EXPECT_TRUE(std::equal(camera_trigger.begin(), camera_trigger.end(), L.floor_data.begin() + 16));
+  EXPECT_EQ(sector(0, 3, 3).room_above, 3);
+  EXPECT_EQ(sector(3, 3, 3).room_below, 0);
+  EXPECT_EQ(sector(2, 4, 2).fd_index, 60);
+  EXPECT_EQ(L.floor_data[60], 0x0005);
+  EXPECT_EQ(sector(2, 4, 4).fd_index, 102);
+  EXPECT_EQ(sector(3, 2, 2).fd_index, 109);
+  EXPECT_EQ(L.num_floor_data(), 117u);
+  EXPECT_EQ(L.floor_data[113], 0x8004);
+  const std::array<uint16_t, 11> ids = {0, 35, 41, 51, 329, 283, 203, 175, 369, 41, 35};
+  const std::array<uint16_t, 11> rooms = {0, 2, 0, 1, 0, 0, 3, 2, 3, 3, 0};
+  ASSERT_EQ(L.num_items(), 11u);
+  for (size_t i = 0; i < ids.size(); ++i) {
+    EXPECT_EQ(L.items2[i].object_id, ids[i]) << "item " << i;
+    EXPECT_EQ(L.items2[i].room, rooms[i]) << "item " << i;
+  }
+  EXPECT_EQ(L.aux_items.size(), 2u);
+  EXPECT_EQ(L.rooms[1].flags, 0x0001);
+  EXPECT_EQ(L.rooms[3].flags, 0x0028);
+  uint16_t flag = 0;
+  std::memcpy(&flag, L.cameras[1].raw + 14, 2);
+  EXPECT_EQ(flag, 0x0101);
 }
 
 // ---- Meshes, walked by the TR4 mesh layout ----
