@@ -81,7 +81,10 @@
 //   17-20 triangles of page 0; 21-28 32 x 32 (28 semi-transparent); 29-32 16 x 16; 33 a 16 x 16
 //   triangle; 34 128 x 128; 35 64 x 48; 36-37 64 x 32; 38-39 64 x 16; 40 64 x 64 grate
 //   (transparent texels); 41 64 x 64 mesh skin; 42 32 x 32 triangle; 43 32 x 64; 44 a piece with
-//   every side byte 0.
+//   every side byte 0. All other pieces have 0x7F in every side byte, as TR4 files from the
+//   original level builder do; triangle pieces carry bit 15 in tile and zero corner 3.
+// Room faces use pieces 0-20 only (floors 0-3 and 12-13, walls 4-8, ceilings 8-10, sloped faces
+// 17-20); mesh faces use 21, 33 and 41-43.
 
 #include "level/demo_level.h"
 
