@@ -12,7 +12,9 @@ namespace {
 
 constexpr size_t kStaticCapacity = RoomCapacity::static_instances;
 
-QString Q(const char* text) { return QString::fromUtf8(text); }
+QString Q(const char* text) {
+  return QString::fromUtf8(text);
+}
 
 }  // namespace
 
@@ -49,7 +51,9 @@ void EditorSession::Adopt(Ttrlevel level, const std::string& path) {
   emit opened();
 }
 
-bool EditorSession::Save(std::string* message) { return SaveAs(file_path_, message); }
+bool EditorSession::Save(std::string* message) {
+  return SaveAs(file_path_, message);
+}
 
 bool EditorSession::SaveAs(const std::string& path, std::string* message) {
   if (!level_.IsLoaded()) {
@@ -199,12 +203,12 @@ EditResult EditorSession::EditItem(const char* name, int merge,
   change(edited);
   const ItemPair after{ItemToTr1(edited), edited};
   if (after == before) return EditResult::Done();
-  undo_stack_.push(new ChangeValueCommand<ItemPair>(
-      this, Q(name), {Change::kItem, -1, n}, merge, before, after,
-      [n](Ttrlevel& level, const ItemPair& v) {
-        level.items1.at(n) = v.form1;
-        level.items2.at(n) = v.form2;
-      }));
+  undo_stack_.push(new ChangeValueCommand<ItemPair>(this, Q(name), {Change::kItem, -1, n}, merge,
+                                                    before, after,
+                                                    [n](Ttrlevel& level, const ItemPair& v) {
+                                                      level.items1.at(n) = v.form1;
+                                                      level.items2.at(n) = v.form2;
+                                                    }));
   return EditResult::Done();
 }
 
@@ -243,7 +247,8 @@ EditResult EditorSession::ChangeItemOcb(int ocb) {
   if (level_.version_kind < kTR4) return EditResult::Refused();
   const auto v = static_cast<int16_t>(ocb);
   return EditEntry(
-      "Change OCB", kNoMerge, [v](titem2& i) { i.light2_ocb = v; }, [v](taux_item& a) { a.ocb = v; });
+      "Change OCB", kNoMerge, [v](titem2& i) { i.light2_ocb = v; },
+      [v](taux_item& a) { a.ocb = v; });
 }
 
 EditResult EditorSession::RotateItem() {
@@ -342,12 +347,12 @@ EditResult EditorSession::EditStatic(const char* name, int merge,
   // panel shows.
   const StaticPair after{StaticToTr1(edited), edited};
   if (after == before) return EditResult::Done();
-  undo_stack_.push(new ChangeValueCommand<StaticPair>(
-      this, Q(name), {Change::kStatic, r, k}, merge, before, after,
-      [r, k](Ttrlevel& level, const StaticPair& v) {
-        level.rooms.at(r).statics1.at(k) = v.form1;
-        level.rooms.at(r).statics2.at(k) = v.form2;
-      }));
+  undo_stack_.push(new ChangeValueCommand<StaticPair>(this, Q(name), {Change::kStatic, r, k}, merge,
+                                                      before, after,
+                                                      [r, k](Ttrlevel& level, const StaticPair& v) {
+                                                        level.rooms.at(r).statics1.at(k) = v.form1;
+                                                        level.rooms.at(r).statics2.at(k) = v.form2;
+                                                      }));
   return EditResult::Done();
 }
 
@@ -445,11 +450,11 @@ EditResult EditorSession::SetTrcValue(int line, int32_t value) {
   const auto after = static_cast<uint32_t>(value);
   if (after == before) return EditResult::Done();
   const int r = selected_room_;
-  undo_stack_.push(new ChangeValueCommand<uint32_t>(
-      this, Q("<<EDIT>>"), {Change::kRoom, r, r}, kNoMerge, before, after,
-      [r, line](Ttrlevel& level, const uint32_t& v) {
-        TrcValueField(level.rooms.at(r), line) = v;
-      }));
+  undo_stack_.push(new ChangeValueCommand<uint32_t>(this, Q("<<EDIT>>"), {Change::kRoom, r, r},
+                                                    kNoMerge, before, after,
+                                                    [r, line](Ttrlevel& level, const uint32_t& v) {
+                                                      TrcValueField(level.rooms.at(r), line) = v;
+                                                    }));
   return EditResult::Done();
 }
 

@@ -12,9 +12,9 @@ namespace qavel {
 // What the item panels, lists and the Create Item dialog need to know about movables. It is
 // built once per open; everything that names an object goes through it.
 struct MovableNames {
-  std::vector<std::string> names;       // by object id; empty entries fall back to the id
-  std::vector<int> aliases;             // by object id, -1 for none
-  std::vector<int> movable_indices;     // by object id, position in the level's movables
+  std::vector<std::string> names;         // by object id; empty entries fall back to the id
+  std::vector<int> aliases;               // by object id, -1 for none
+  std::vector<int> movable_indices;       // by object id, position in the level's movables
   std::vector<std::string> movable_list;  // one per movable of the level, in level order
 
   std::string NameOf(uint32_t object_id) const;

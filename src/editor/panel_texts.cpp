@@ -12,7 +12,9 @@ std::string Hex4(uint16_t v) {
   return buf;
 }
 
-int HighByte(uint16_t v) { return v >> 8; }
+int HighByte(uint16_t v) {
+  return v >> 8;
+}
 
 }  // namespace
 
@@ -135,21 +137,32 @@ namespace {
 template <class Room>
 auto& TrcField(Room& room, int line) {
   switch (line) {
-    case 0: return room.trc_unknown1;
-    case 1: return room.trc_unknown2;
-    case 2: return room.trc_unknown3;
-    case 3: return room.trc_unknown4;
-    case 4: return room.trc_unknown6;
-    case 5: return room.trc_unknown7[2];
-    case 6: return room.trc_unknown9;
-    case 7: return room.trc_unknown10;
-    default: return room.trc_unknown11.at(static_cast<size_t>(line - 8));  // 8 .. 12
+    case 0:
+      return room.trc_unknown1;
+    case 1:
+      return room.trc_unknown2;
+    case 2:
+      return room.trc_unknown3;
+    case 3:
+      return room.trc_unknown4;
+    case 4:
+      return room.trc_unknown6;
+    case 5:
+      return room.trc_unknown7[2];
+    case 6:
+      return room.trc_unknown9;
+    case 7:
+      return room.trc_unknown10;
+    default:
+      return room.trc_unknown11.at(static_cast<size_t>(line - 8));  // 8 .. 12
   }
 }
 
 }  // namespace
 
-uint32_t& TrcValueField(troom& room, int line) { return TrcField(room, line); }
+uint32_t& TrcValueField(troom& room, int line) {
+  return TrcField(room, line);
+}
 
 std::vector<std::string> TrcValueLines(const troom& room) {
   static const char* const kLabels[kTrcValueLines] = {
@@ -171,6 +184,8 @@ void SetWeather(Ttrlevel& level, uint16_t value) {
   level.trc_header[3] = static_cast<uint8_t>(value >> 8);
 }
 
-PanelPosition ToPanelUnits(int32_t x, int32_t y, int32_t z) { return {x / 512, y / 256, z / 512}; }
+PanelPosition ToPanelUnits(int32_t x, int32_t y, int32_t z) {
+  return {x / 512, y / 256, z / 512};
+}
 
 }  // namespace qavel

@@ -67,7 +67,8 @@ CreateItemDialog::CreateItemDialog(EditorSession* session, QWidget* parent)
     auto* radio = new QRadioButton(s.caption, position);
     radio->setObjectName(s.name);
     grid->addWidget(radio);
-    connect(radio, &QRadioButton::clicked, this, [this, source = s.source] { TakePosition(source); });
+    connect(radio, &QRadioButton::clicked, this,
+            [this, source = s.source] { TakePosition(source); });
   }
   layout->addWidget(position);
 

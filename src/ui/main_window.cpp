@@ -46,7 +46,9 @@ const char kTitle[] = "Qavel 1.1 - Tomb Raider level inspector and editor";
 // Panel units times 512 (x, z) or 256 (y) must stay within a 32-bit world value.
 constexpr int kPanelLimit = 4000000;
 
-QString S(const std::string& text) { return QString::fromStdString(text); }
+QString S(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 void Hint(QWidget* w, const char* hint) {
   w->setToolTip(hint);
@@ -157,9 +159,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   resize(1100, 860);
   messageSink_ = [this](const QString& text) { QMessageBox::information(this, "Qavel", text); };
   savePrompt_ = [this] {
-    return QMessageBox::question(
-        this, "Qavel", "The level has unsaved changes. Save them?",
-        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    return QMessageBox::question(this, "Qavel", "The level has unsaved changes. Save them?",
+                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                 QMessageBox::Save);
   };
 
   buildMenus();
@@ -218,7 +220,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
   if (const QString why = CheckOpenGl(); !why.isEmpty()) {
     viewNote_->setText(why);
-    QMetaObject::invokeMethod(this, [this, why] { message(why); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, why] { message(why); }, Qt::QueuedConnection);
   }
 }
 
@@ -235,8 +238,9 @@ QString MainWindow::CheckOpenGl() {
            "3D view.";
   const auto version = context.format().version();
   if (version < qMakePair(3, 3))
-    return QString("NO OpenGL 3.3 drivers installed!! Only OpenGL %1.%2 is available, so there is "
-                   "no 3D view.")
+    return QString(
+               "NO OpenGL 3.3 drivers installed!! Only OpenGL %1.%2 is available, so there is "
+               "no 3D view.")
         .arg(version.first)
         .arg(version.second);
   return {};
@@ -309,13 +313,15 @@ void MainWindow::buildMenus() {
 
   // The exchange formats arrive with their own layer; their menus keep their places.
   QMenu* import = menuBar()->addMenu("Import");
-  for (auto [name, caption] :
-       {std::pair{"ImportDXF1", "Import DXF(Current Room)"}, {"ImportMSH1", "Import MSH_1"},
-        {"ImportMSH2", "Import MSH_2"}, {"ImportZQP1", "Import ZQP"}})
+  for (auto [name, caption] : {std::pair{"ImportDXF1", "Import DXF(Current Room)"},
+                               {"ImportMSH1", "Import MSH_1"},
+                               {"ImportMSH2", "Import MSH_2"},
+                               {"ImportZQP1", "Import ZQP"}})
     action(import, name, caption, nullptr)->setEnabled(false);
   QMenu* exportMenu = menuBar()->addMenu("Export");
   for (auto [name, caption] : {std::pair{"ExportDXF1", "Export DXF(Current Room)"},
-                               {"ExportMSH1", "Export MSH"}, {"ExportZQP1", "Export ZQP"}})
+                               {"ExportMSH1", "Export MSH"},
+                               {"ExportZQP1", "Export ZQP"}})
     action(exportMenu, name, caption, nullptr)->setEnabled(false);
 
   QMenu* help = menuBar()->addMenu("&Help");
@@ -445,9 +451,8 @@ QWidget* MainWindow::buildRoomsTab() {
     weatherButtons_[w] = new QRadioButton(weather[w][1], flags);
     weatherButtons_[w]->setObjectName(weather[w][0]);
     flagsLayout->addWidget(weatherButtons_[w]);
-    connect(weatherButtons_[w], &QRadioButton::clicked, this, [this, w] {
-      report(session_.SetWeatherValue(static_cast<uint16_t>(w)));
-    });
+    connect(weatherButtons_[w], &QRadioButton::clicked, this,
+            [this, w] { report(session_.SetWeatherValue(static_cast<uint16_t>(w))); });
   }
   weatherButtons_[0]->setChecked(true);
   layout->addWidget(flags);
@@ -764,8 +769,8 @@ QWidget* MainWindow::buildExperimentsTab() {
   trcValueList_ = List("ListBox3", unknowns);
   uLayout->addWidget(trcValueList_, 1);
   auto* editColumn = new QVBoxLayout;
-  trcValueSpin_ = Spin("SpinEdit3", std::numeric_limits<int>::min(),
-                       std::numeric_limits<int>::max(), unknowns);
+  trcValueSpin_ =
+      Spin("SpinEdit3", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), unknowns);
   auto* edit = Speed("SpeedButton6", "<<EDIT>>", unknowns);
   Hint(edit, "Find where else this movable is placed");
   editColumn->addWidget(trcValueSpin_);
@@ -896,7 +901,9 @@ bool MainWindow::event(QEvent* e) {
   return QMainWindow::event(e);
 }
 
-void MainWindow::message(const QString& text) { messageSink_(text); }
+void MainWindow::message(const QString& text) {
+  messageSink_(text);
+}
 
 void MainWindow::report(const EditResult& result) {
   if (!result.message.empty()) message(S(result.message));
@@ -908,7 +915,9 @@ void MainWindow::updateTitle() {
   setWindowModified(session_.IsModified());
 }
 
-void MainWindow::toggleGridBox(bool on) { sectorMapBox_->setVisible(on); }
+void MainWindow::toggleGridBox(bool on) {
+  sectorMapBox_->setVisible(on);
+}
 
 void MainWindow::setViewBackground(unsigned colour) {
   // Window colour values keep red in the low byte.
@@ -1082,6 +1091,8 @@ void MainWindow::findPlacement(int after) {
   report(r);
 }
 
-void MainWindow::duplicateItem() { report(session_.DuplicateItem(createDialog_->Choice())); }
+void MainWindow::duplicateItem() {
+  report(session_.DuplicateItem(createDialog_->Choice()));
+}
 
 }  // namespace qavel

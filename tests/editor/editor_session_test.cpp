@@ -8,9 +8,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "../support/test_paths.h"
 #include "editor_fixture.h"
 #include "level/level_reader.h"
-#include "../support/test_paths.h"
 
 namespace qavel {
 namespace {
@@ -286,8 +286,7 @@ TEST_F(SessionTest, CreateModeMakesTheDialogsItemOnce) {
   session.SelectRoom(5);
   session.SelectItem(1);  // in room 1; its angle, light and flags are copied
   bool mode_signal = true;
-  QObject::connect(&session, &EditorSession::createModeChanged,
-                   [&](bool on) { mode_signal = on; });
+  QObject::connect(&session, &EditorSession::createModeChanged, [&](bool on) { mode_signal = on; });
   session.BeginCreate();
   EXPECT_TRUE(session.create_mode());
   // Taking the position from the selected item: y = 0 shows 0, x 512 shows 1.

@@ -2,6 +2,7 @@
 
 #include "ui/main_window.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -14,7 +15,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 #include "../editor/editor_fixture.h"
 #include "../support/test_paths.h"
@@ -239,6 +239,24 @@ TEST_F(WindowTest, RealLevelOpensSavesAndUndoes) {
   ASSERT_TRUE(window.saveFileAs(QString::fromStdString(out)));
   EXPECT_FALSE(window.isWindowModified());
   EXPECT_EQ(window.windowTitle(), QString::fromStdString(out) + "[*]");
+}
+
+TEST_F(WindowTest, DemoLevelOpensOnItsFirstRoom) {
+  const std::string path = test::DataPath("demo.tr4");
+  ASSERT_TRUE(window.openFile(QString::fromStdString(path))) << messages.join("\n").toStdString();
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
+  EXPECT_EQ(Text("Label7"), "Width: 6");
+  Select("ListBox1", 1);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox11")->isChecked());
+  EXPECT_EQ(Text("Label14"), "Alternate Room: 2");
+  EXPECT_EQ(Text("Label15"), "Water Scheme: 0005");
+  Select("ListBox1", 3);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox12")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox13")->isChecked());
+  EXPECT_EQ(Find<QListWidget>("ListBox2")->count(),
+            static_cast<int>(level().num_items() + level().num_aux_records()));
+  EXPECT_FALSE(window.isWindowModified());
 }
 
 }  // namespace
