@@ -163,6 +163,9 @@ auto& TrcField(Room& room, int line) {
 uint32_t& TrcValueField(troom& room, int line) {
   return TrcField(room, line);
 }
+uint32_t TrcValue(const troom& room, int line) {
+  return TrcField(room, line);
+}
 
 std::vector<std::string> TrcValueLines(const troom& room) {
   static const char* const kLabels[kTrcValueLines] = {

@@ -785,8 +785,8 @@ QWidget* MainWindow::buildExperimentsTab() {
 
   connect(trcValueList_, &QListWidget::currentRowChanged, this, [this](int line) {
     if (!session_.HasLevel() || line < 0) return;
-    troom room = session_.level().rooms[session_.selected_room()];
-    SetSpin(trcValueSpin_, static_cast<int32_t>(TrcValueField(room, line)));
+    const troom& room = session_.level().rooms[session_.selected_room()];
+    SetSpin(trcValueSpin_, static_cast<int32_t>(TrcValue(room, line)));
   });
   connect(edit, &QToolButton::clicked, this, [this] {
     const EditResult r = session_.SetTrcValue(trcValueList_->currentRow(), trcValueSpin_->value());
@@ -872,10 +872,12 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
 }
 
 void MainWindow::dropEvent(QDropEvent* e) {
-  const auto urls = e->mimeData()->urls();
-  if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-  e->acceptProposedAction();
-  if (maybeSave()) openFile(urls.first().toLocalFile());
+  if (openDropped(e->mimeData()->urls())) e->acceptProposedAction();
+}
+
+bool MainWindow::openDropped(const QList<QUrl>& urls) {
+  if (urls.isEmpty() || !urls.first().isLocalFile()) return false;
+  return maybeSave() && openFile(urls.first().toLocalFile());
 }
 
 void MainWindow::showAbout() {

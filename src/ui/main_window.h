@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QUrl>
 #include <functional>
 
 #include "editor/editor_session.h"
@@ -50,6 +51,8 @@ class MainWindow : public QMainWindow {
   bool openFile(const QString& path);
   bool saveFile();
   bool saveFileAs(const QString& path);
+  // A file dropped on the window: opened after unsaved edits were dealt with.
+  bool openDropped(const QList<QUrl>& urls);
 
  protected:
   bool event(QEvent* e) override;

@@ -6,15 +6,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 
 #include "../editor/editor_fixture.h"
 #include "../support/test_paths.h"
@@ -239,6 +242,31 @@ TEST_F(WindowTest, RealLevelOpensSavesAndUndoes) {
   ASSERT_TRUE(window.saveFileAs(QString::fromStdString(out)));
   EXPECT_FALSE(window.isWindowModified());
   EXPECT_EQ(window.windowTitle(), QString::fromStdString(out) + "[*]");
+}
+
+TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
+  Select("ListBox2", 0);
+  Click("Button4");
+  int asked = 0;
+  window.setSavePrompt([&] {
+    ++asked;
+    return QMessageBox::Cancel;
+  });
+  EXPECT_FALSE(window.close());
+  EXPECT_EQ(asked, 1);
+
+  // A dropped file is opened once the user lets the edits go.
+  window.setSavePrompt([&] {
+    ++asked;
+    return QMessageBox::Discard;
+  });
+  EXPECT_FALSE(window.openDropped({QUrl("https://example.org/level.tr4")}));
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(window.openDropped(
+      {QUrl::fromLocalFile(QString::fromStdString(test::DataPath("demo.tr4")))}));
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
+  EXPECT_FALSE(window.isWindowModified());
 }
 
 TEST_F(WindowTest, DemoLevelOpensOnItsFirstRoom) {
