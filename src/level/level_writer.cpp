@@ -47,7 +47,7 @@ void Writer::Palette(ByteWriter& w) {
 
 void Writer::Chunk(ByteWriter& w, const SharedBlock& block, const Ttrlevel::Origin::Chunk& origin,
                    uint32_t* size_out, uint32_t* packed_out) {
-  if (block.data && block.data == origin.unpacked.data && !origin.packed.empty()) {
+  if (!origin.packed.empty() && origin.unpacked.data && block == origin.unpacked) {
     w.Put(origin.size_word);
     w.Put(static_cast<uint32_t>(origin.packed.size()));
     w.Raw(origin.packed.data(), origin.packed.size());

@@ -84,6 +84,11 @@ Bytes ReadWholeFile(const std::string& path) {
     std::fclose(f);
     throw FileError("cannot open " + path + ": it is a folder");
   }
+  if (static_cast<uint64_t>(st.st_size) > kMaxUnpackedSize) {
+    std::fclose(f);
+    throw FileError("cannot open " + path + ": " + std::to_string(st.st_size >> 20) +
+                    " MiB is too large for a level file");
+  }
   if (st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
   uint8_t chunk[65536];
   for (;;) {

@@ -12,7 +12,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "../support/test_paths.h"
+#include "test_paths.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
