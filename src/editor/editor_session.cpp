@@ -1,12 +1,26 @@
 #include "editor/editor_session.h"
 
+#include <cstring>
 #include <utility>
 
 #include "editor/edit_commands.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 
+#ifdef QAVEL_WITH_FLOORDATA
+#include "floordata/floor_data.h"
+#include "floordata/searches.h"
+#include "floordata/sector_map.h"
+#endif
+
 namespace qavel {
+
+// The decoded floor data of the open level (rebuilt on every open, never edited).
+struct EditorSession::FloorState {
+#ifdef QAVEL_WITH_FLOORDATA
+  FloorData data;
+#endif
+};
 
 namespace {
 
@@ -18,7 +32,8 @@ QString Q(const char* text) {
 
 }  // namespace
 
-EditorSession::EditorSession(QObject* parent) : QObject(parent) {}
+EditorSession::EditorSession(QObject* parent)
+    : QObject(parent), floor_(std::make_unique<FloorState>()) {}
 EditorSession::~EditorSession() = default;
 
 // ---- Files ----
@@ -41,6 +56,10 @@ void EditorSession::Adopt(Ttrlevel level, const std::string& path) {
   level_.progress_gauge = progress_;
   file_path_ = path;
   names_ = BuildMovableNames(level_, catalog_path_);
+#ifdef QAVEL_WITH_FLOORDATA
+  emit parsingFloorData();
+  floor_->data = ParseFloorData(level_);
+#endif
   RebuildItemTables();
   selected_room_ = level_.num_rooms() > 0 ? 0 : -1;
   selected_item_ = item_texts_.empty() ? -1 : 0;
@@ -457,6 +476,123 @@ EditResult EditorSession::SetTrcValue(int line, int32_t value) {
                                                     }));
   return EditResult::Done();
 }
+
+// ---- Floor data ----
+
+#ifdef QAVEL_WITH_FLOORDATA
+
+namespace {
+
+std::string NameOfObject(const MovableNames& names, uint32_t id) {
+  return names.NameOf(id);
+}
+
+}  // namespace
+
+bool EditorSession::HasFloorData() const {
+  return HasLevel();
+}
+
+QImage EditorSession::SectorMapImage() const {
+  if (!HasLevel()) return {};
+  const SectorMap map = BuildSectorMap(level_, floor_->data, static_cast<size_t>(selected_room_),
+                                       selected_column_, selected_row_);
+  const Image24 picture = PaintSectorMap(map);
+  if (picture.width() <= 0 || picture.height() <= 0) return {};
+  QImage image(picture.width(), picture.height(), QImage::Format_RGB888);
+  for (int y = 0; y < picture.height(); ++y)
+    std::memcpy(image.scanLine(y), picture.pixels().data() + size_t(y) * picture.width() * 3,
+                size_t(picture.width()) * 3);
+  return image;
+}
+
+bool EditorSession::ClickSectorMap(int x, int y) {
+  if (!HasLevel()) return false;
+  const SectorMap map = BuildSectorMap(level_, floor_->data, static_cast<size_t>(selected_room_));
+  const auto cell = SectorMapCellAt(map, x, y);
+  if (!cell) return false;
+  SelectSector(cell->first, cell->second);
+  return true;
+}
+
+std::optional<SectorTexts> EditorSession::DecodeSelectedSector() const {
+  if (!HasLevel() || selected_column_ < 1 || selected_row_ < 1) return std::nullopt;
+  const auto text =
+      DecodeSector(level_, floor_->data, static_cast<size_t>(selected_room_), selected_column_,
+                   selected_row_, [this](uint32_t id) { return NameOfObject(names_, id); });
+  if (!text) return std::nullopt;
+  return SectorTexts{text->raw, text->details};
+}
+
+std::string EditorSession::SectorStatus() const {
+  return SectorStatusText(selected_column_, selected_row_);
+}
+
+namespace {
+
+// Runs one search from the session's cursor and keeps the cursor it leaves.
+template <class Search>
+SearchResult RunSearch(int& cursor_value, bool first, Search search) {
+  SearchCursor cursor{cursor_value};
+  if (first)
+    cursor.Restart();
+  else
+    cursor.Advance();
+  SearchResult result = search(cursor);
+  cursor_value = cursor.value;
+  return result;
+}
+
+}  // namespace
+
+EditResult EditorSession::FindItemTrigger(bool first) {
+  if (!HasLevel() || selected_item_ < 0) return EditResult::Refused();
+  const auto item = static_cast<uint32_t>(selected_item_);
+  const SearchResult r = RunSearch(search_cursor_, first, [&](SearchCursor& c) {
+    return qavel::FindTriggerForItem(level_, floor_->data, c, item);
+  });
+  if (r.kind != SearchResult::kFound) return EditResult::Refused(r.message);
+  SelectRoom(static_cast<int>(r.place.room));
+  SelectSector(r.place.column, r.place.row);
+  return EditResult::Done();
+}
+
+EditResult EditorSession::FindTriggerByCriteria(int type_entry, int command_entry, bool first) {
+  if (!HasLevel()) return EditResult::Refused();
+  const SearchResult r = RunSearch(search_cursor_, first, [&](SearchCursor& c) {
+    return qavel::FindTriggerByCriteria(level_, floor_->data, c, type_entry, command_entry);
+  });
+  if (r.kind != SearchResult::kFound) return EditResult::Refused(r.message);
+  SelectRoom(static_cast<int>(r.place.room));
+  SelectSector(r.place.column, r.place.row);
+  return EditResult::Done();
+}
+
+#else  // the floor-data layer is not part of this build: nothing to show or search
+
+bool EditorSession::HasFloorData() const {
+  return false;
+}
+QImage EditorSession::SectorMapImage() const {
+  return {};
+}
+bool EditorSession::ClickSectorMap(int, int) {
+  return false;
+}
+std::optional<SectorTexts> EditorSession::DecodeSelectedSector() const {
+  return std::nullopt;
+}
+std::string EditorSession::SectorStatus() const {
+  return "Column:" + std::to_string(selected_column_) + " Row:" + std::to_string(selected_row_);
+}
+EditResult EditorSession::FindItemTrigger(bool) {
+  return EditResult::Refused();
+}
+EditResult EditorSession::FindTriggerByCriteria(int, int, bool) {
+  return EditResult::Refused();
+}
+
+#endif
 
 // ---- Create Item dialog ----
 

@@ -1,9 +1,11 @@
 #pragma once
 // EditorSession: the opened level, the window's selections and every undoable edit of it.
 
+#include <QImage>
 #include <QObject>
 #include <QUndoStack>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +52,12 @@ enum RoomFlagBit : uint16_t {
   kFlagSky = 0x08,
   kFlagOutdoor = 0x20,
   kFlagQuicksand = 0x80,
+};
+
+// The two texts of the Floor Data tab for one sector.
+struct SectorTexts {
+  std::vector<std::string> raw;      // "Raw floor data"
+  std::vector<std::string> details;  // "Trigger Details"
 };
 
 // Where the Create Item dialog takes a position from.
@@ -144,12 +152,31 @@ class EditorSession : public QObject {
   // Create Item dialog: a position in panel units taken from the selected room, item or mesh.
   std::optional<PanelPosition> PositionFrom(PositionSource source) const;
 
+  // ---- Floor data: the sector map, the Floor Data tab and the trigger searches ----
+  bool HasFloorData() const;
+  // The selected room's sector map with the selected sector framed; null without floor data.
+  QImage SectorMapImage() const;
+  // A left click at pixel (x, y) of the map selects the sector under it; false (and nothing
+  // selected) when the click falls outside the room's cells.
+  bool ClickSectorMap(int x, int y);
+  // The texts of the selected sector; nothing when no sector of the room is selected.
+  std::optional<SectorTexts> DecodeSelectedSector() const;
+  // "Column:" c " Row:" r of the selected sector.
+  std::string SectorStatus() const;
+  // Where the selected item-list entry is triggered. first restarts the search at the first
+  // group; otherwise it goes on after the last hit. A hit selects its room and sector.
+  EditResult FindItemTrigger(bool first);
+  // Triggers whose type and command match the two search lists (entry 0 is "ANY").
+  EditResult FindTriggerByCriteria(int type_entry, int command_entry, bool first);
+
   // Called by the undo commands: applies a change to the model and announces it.
   Ttrlevel& mutable_level() { return level_; }
   void Announce(Change what, int room, int index);
 
  signals:
   void opened();
+  // The floor data of a newly read level is being decoded (progress follows).
+  void parsingFloorData();
   void changed(Change what, int index);
   void createModeChanged(bool on);
 
@@ -161,6 +188,9 @@ class EditorSession : public QObject {
                        const std::function<void(taux_item&)>& aux);
   EditResult EditStatic(const char* name, int merge, const std::function<void(tstatic2&)>& change);
   troom* SelectedRoom();
+
+  struct FloorState;
+  std::unique_ptr<FloorState> floor_;
 
   Ttrlevel level_;
   std::string file_path_;

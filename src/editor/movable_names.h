@@ -16,6 +16,7 @@ struct MovableNames {
   std::vector<int> aliases;               // by object id, -1 for none
   std::vector<int> movable_indices;       // by object id, position in the level's movables
   std::vector<std::string> movable_list;  // one per movable of the level, in level order
+  std::string fallback_prefix;            // before the id of an id without a name
 
   std::string NameOf(uint32_t object_id) const;
   // Position of the id's movable in the level's movable table, -1 when unknown.

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
@@ -211,6 +212,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   const QString app_dir = QCoreApplication::applicationDirPath();
   session_.SetCatalogPath((app_dir + "/trcatalog.xml").toStdString());
   connect(&session_, &EditorSession::opened, this, &MainWindow::onOpened);
+  connect(&session_, &EditorSession::parsingFloorData, this, [this] {
+    gauge_->setValue(0);
+    setWindowTitle("PARSING FLOOR DATA...");
+    statusBar()->repaint();
+  });
   connect(&session_, &EditorSession::changed, this, &MainWindow::onChanged);
   connect(&session_, &EditorSession::createModeChanged, this, [this](bool on) {
     if (!on) createDialog_->hide();
@@ -379,6 +385,7 @@ QWidget* MainWindow::buildViewPanel() {
   sectorMap_->resize(240, 240);
   sectorMapBox_->setGeometry(4, 4, 247, 252);
   sectorMapBox_->hide();
+  sectorMap_->installEventFilter(this);
   return viewPanel_;
 }
 
@@ -596,8 +603,23 @@ QWidget* MainWindow::buildItemsTab() {
   rightColumn->addStretch();
   layout->addLayout(rightColumn);
 
-  // The trigger searches need the decoded floor data; until it is there they wait disabled.
-  for (QToolButton* b : {findFirst, findAgain, criteriaFirst, criteriaNext}) b->setEnabled(false);
+  // The trigger searches need the decoded floor data; they wait disabled until a level has it.
+  for (QToolButton* b : {findFirst, findAgain, criteriaFirst, criteriaNext}) {
+    b->setEnabled(false);
+    searchButtons_.push_back(b);
+  }
+  connect(findFirst, &QToolButton::clicked, this,
+          [this] { showSearchHit(session_.FindItemTrigger(true)); });
+  connect(findAgain, &QToolButton::clicked, this,
+          [this] { showSearchHit(session_.FindItemTrigger(false)); });
+  connect(criteriaFirst, &QToolButton::clicked, this, [this] {
+    showSearchHit(session_.FindTriggerByCriteria(triggerTypeBox_->currentIndex(),
+                                                 commandBox_->currentIndex(), true));
+  });
+  connect(criteriaNext, &QToolButton::clicked, this, [this] {
+    showSearchHit(session_.FindTriggerByCriteria(triggerTypeBox_->currentIndex(),
+                                                 commandBox_->currentIndex(), false));
+  });
 
   connect(movableBox_, &QComboBox::activated, this, [this] { findPlacement(-1); });
   connect(findNext, &QToolButton::clicked, this,
@@ -677,8 +699,14 @@ QWidget* MainWindow::buildStaticsTab() {
   Hint(findFirst, "Search where this item is first triggered");
   auto* findAgain = Speed("SpeedButton8", "Find Where is\nTriggered Next", listGroup);
   Hint(findAgain, "Find again where else this item is triggered");
-  findFirst->setEnabled(false);
-  findAgain->setEnabled(false);
+  for (QToolButton* b : {findFirst, findAgain}) {
+    b->setEnabled(false);
+    searchButtons_.push_back(b);
+  }
+  connect(findFirst, &QToolButton::clicked, this,
+          [this] { showSearchHit(session_.FindItemTrigger(true)); });
+  connect(findAgain, &QToolButton::clicked, this,
+          [this] { showSearchHit(session_.FindItemTrigger(false)); });
   searches->addWidget(findFirst);
   searches->addWidget(findAgain);
   listLayout->addLayout(searches);
@@ -903,6 +931,22 @@ bool MainWindow::event(QEvent* e) {
   return QMainWindow::event(e);
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == sectorMap_ && e->type() == QEvent::MouseButtonPress) {
+    const auto* mouse = static_cast<QMouseEvent*>(e);
+    const QPoint at = mouse->position().toPoint();
+    if (mouse->button() == Qt::LeftButton && session_.HasLevel() &&
+        session_.ClickSectorMap(at.x(), at.y())) {
+      refreshSectorMap();
+      statusSector_->setText(S(session_.SectorStatus()));
+      showSector();
+      pages_->setCurrentWidget(pages_->findChild<QWidget*>("TabSheet3"));
+    }
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, e);
+}
+
 void MainWindow::message(const QString& text) {
   messageSink_(text);
 }
@@ -944,6 +988,9 @@ void MainWindow::onOpened() {
   }
   createDialog_->SetMovables(session_.names().movable_list);
   fillItemList();
+  for (QToolButton* b : searchButtons_) b->setEnabled(session_.HasFloorData());
+  rawFloorData_->clear();
+  triggerDetails_->clear();
   shownRoom_ = -1;
   showRoom();
   showItem();
@@ -994,6 +1041,37 @@ void MainWindow::showRoom() {
   static_cast<RoomShape*>(roomShape_)->SetBox(t.shape_width, t.shape_height);
   showRoomValues();
   showStatics();
+  refreshSectorMap();
+}
+
+void MainWindow::refreshSectorMap() {
+  const QImage map = session_.SectorMapImage();
+  if (map.isNull()) return;
+  sectorMap_->setPixmap(QPixmap::fromImage(map));
+  sectorMap_->setGeometry(4, 9, map.width(), map.height());
+  sectorMapBox_->resize(map.width() + 7, map.height() + 12);
+}
+
+void MainWindow::showSector() {
+  const auto texts = session_.DecodeSelectedSector();
+  if (!texts) return;
+  auto join = [](const std::vector<std::string>& lines) {
+    QStringList out;
+    for (const auto& l : lines) out << S(l);
+    return out.join('\n');
+  };
+  rawFloorData_->setPlainText(join(texts->raw));
+  triggerDetails_->setPlainText(join(texts->details));
+}
+
+void MainWindow::showSearchHit(const EditResult& result) {
+  if (result.done) {
+    showRoom();
+    refreshSectorMap();
+    statusSector_->setText(S(session_.SectorStatus()));
+    showSector();
+  }
+  report(result);
 }
 
 void MainWindow::showRoomValues() {

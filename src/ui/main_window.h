@@ -56,6 +56,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
@@ -97,6 +98,9 @@ class MainWindow : public QMainWindow {
   void itemDoubleClicked();
   void staticClicked(int row);
   void findPlacement(int after);
+  void refreshSectorMap();
+  void showSector();
+  void showSearchHit(const EditResult& result);
   void duplicateItem();
 
   EditorSession session_;
@@ -115,6 +119,7 @@ class MainWindow : public QMainWindow {
   QAction* texturedRoom_ = nullptr;
   QAction* standardRoomTool_ = nullptr;
   QAction* gridBox_ = nullptr;
+  std::vector<QToolButton*> searchButtons_;
 
   // Rooms tab.
   QListWidget* roomList_ = nullptr;
