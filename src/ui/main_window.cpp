@@ -9,6 +9,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -679,6 +680,10 @@ QWidget* MainWindow::buildFloorDataTab() {
   triggerDetails_->setReadOnly(true);
   Hint(triggerDetails_, "Detailed parsed info for current trigger");
   detailsLayout->addWidget(triggerDetails_);
+  // The trigger lines line up their colons with spaces, so they are shown in a fixed font.
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  rawFloorData_->setFont(fixed);
+  triggerDetails_->setFont(fixed);
   layout->addWidget(raw, 1);
   layout->addWidget(details, 2);
   return page;

@@ -17,6 +17,10 @@ namespace {
 
 class SessionTest : public ::testing::Test {
  protected:
+  // The list text of an entry: its index and the name of its object id.
+  std::string Entry(int index, uint16_t id) const {
+    return std::to_string(index) + ".-" + session.names().NameOf(id);
+  }
   void SetUp() override { session.Adopt(test::MakeEditorLevel(), "memory.tr4"); }
   const Ttrlevel& level() const { return session.level(); }
   EditorSession session;
@@ -190,7 +194,7 @@ TEST_F(SessionTest, ChangeIdRenamesTheEntryAndShowsItsRoom) {
   session.SelectItem(1);
   ASSERT_TRUE(session.ChangeItemId(30).done);
   EXPECT_EQ(session.selected_room(), 1);
-  EXPECT_EQ(session.item_texts()[1], "1.-30");
+  EXPECT_EQ(session.item_texts()[1], Entry(1, 30));
   EXPECT_EQ(session.ItemListSize(), 5);  // the aux entries stay listed
 }
 
@@ -208,7 +212,8 @@ TEST_F(SessionTest, DuplicatePutsTheCopyInTheShownRoomAndKeepsAuxEntries) {
   EXPECT_EQ(level().items1[3], ItemToTr1(copy));
   EXPECT_EQ(session.selected_item(), 3);
   EXPECT_EQ(session.item_texts(),
-            (std::vector<std::string>{"0.-5", "1.-9", "2.-5", "3.-5", "4.-30", "5.-5"}));
+            (std::vector<std::string>{Entry(0, 5), Entry(1, 9), Entry(2, 5), Entry(3, 5),
+                                      Entry(4, 30), Entry(5, 5)}));
   EXPECT_EQ(session.room_items()[5].items, std::vector<uint16_t>{3});
   EXPECT_EQ(session.room_items()[4].items, std::vector<uint16_t>{5});  // aux entry moved on
   session.undo_stack().undo();

@@ -6,11 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -95,7 +97,8 @@ TEST_F(WindowTest, RoomListShowsRoomInfoAndFlags) {
 TEST_F(WindowTest, ItemPanelShowsAndEditsTheSelectedItem) {
   auto* items = Find<QListWidget>("ListBox2");
   ASSERT_EQ(items->count(), 5);
-  EXPECT_EQ(items->item(3)->text(), "3.-30");
+  EXPECT_EQ(items->item(3)->text(),
+            "3.-" + QString::fromStdString(window.session().names().NameOf(30)));
   Select("ListBox2", 2);
   EXPECT_EQ(Text("Label4"), "Flag :11111-00");
   EXPECT_EQ(Find<QSpinBox>("SpinEdit9")->value(), 3);
@@ -144,7 +147,9 @@ TEST_F(WindowTest, DuplicateAndCreateThroughTheDialog) {
   auto* items = Find<QListWidget>("ListBox2");
   ASSERT_EQ(items->count(), 6);
   EXPECT_EQ(items->currentRow(), 3);
-  EXPECT_EQ(items->item(5)->text(), "5.-5");  // the aux entries stay listed
+  // The aux entries stay listed.
+  EXPECT_EQ(items->item(5)->text(),
+            "5.-" + QString::fromStdString(window.session().names().NameOf(5)));
   EXPECT_EQ(level().items2[3].room, 5);
 
   Click("Button18");  // Create
@@ -285,6 +290,41 @@ TEST_F(WindowTest, DemoLevelOpensOnItsFirstRoom) {
   EXPECT_EQ(Find<QListWidget>("ListBox2")->count(),
             static_cast<int>(level().num_items() + level().num_aux_records()));
   EXPECT_FALSE(window.isWindowModified());
+}
+
+TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
+  ASSERT_TRUE(window.openFile(QString::fromStdString(test::DataPath("demo.tr4"))));
+  if (!window.session().HasFloorData()) GTEST_SKIP() << "built without the floor-data layer";
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  Find<QAction>("HideRoomsGridbox1")->trigger();
+  auto* map = Find<QLabel>("Image1");
+  ASSERT_TRUE(map->isVisible());
+  EXPECT_EQ(map->pixmap().size(), QSize(73, 61));
+  // Column 3, row 2 of a five-row room.
+  QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(1 + 24 + 5, 1 + 36 + 5));
+  EXPECT_EQ(Text("StatusPanel1"), "Column:3 Row:2");
+  EXPECT_TRUE(Find<QPlainTextEdit>("Memo2")->toPlainText().startsWith("DO WITH ACTIVATE\n"));
+  EXPECT_TRUE(Find<QPlainTextEdit>("Memo3")->toPlainText().startsWith("FD Index:16\nCount:1\n"));
+  EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentWidget()->objectName(), "TabSheet3");
+
+  Select("ListBox1", 3);
+  Select("ListBox2", 2);
+  Click("SpeedButton2");
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
+  EXPECT_EQ(Text("StatusPanel1"), "Column:2 Row:2");
+  Click("SpeedButton8");  // the same search from the Static Meshes tab
+  EXPECT_EQ(Text("StatusPanel1"), "Column:3 Row:2");
+  Click("SpeedButton3");
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith("One trigger found..."));
+
+  Find<QComboBox>("ComboBox3")->setCurrentIndex(15);
+  Click("SpeedButton4");
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 2);
+  EXPECT_EQ(Text("StatusPanel1"), "Column:2 Row:4");
+  EXPECT_TRUE(
+      Find<QPlainTextEdit>("Memo2")->toPlainText().contains("Unknown command #14 With Operand 3"));
 }
 
 }  // namespace
