@@ -37,6 +37,9 @@
 #include <QVBoxLayout>
 
 #include "ui/create_item_dialog.h"
+#ifdef QAVEL_WITH_TEXTURE_TAB
+#include "ui/texture_tab.h"
+#endif
 
 namespace qavel {
 
@@ -183,10 +186,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     pages_->setTabVisible(pages_->addTab(empty, QString()), false);
   }
   pages_->setTabVisible(pages_->addTab(buildExperimentsTab(), "Experiments"), false);
+#ifdef QAVEL_WITH_TEXTURE_TAB
+  textureTab_ = new TextureTab(pages_);
+  QWidget* textures = textureTab_;
+#else
   // The texture table arrives with the texture layer; its tab keeps its place.
   auto* textures = new QLabel("The texture table of the level appears here.", pages_);
-  textures->setObjectName("TabSheet11");
   textures->setAlignment(Qt::AlignCenter);
+#endif
+  textures->setObjectName("TabSheet11");
   pages_->addTab(textures, "Textures");
   splitter->addWidget(pages_);
   splitter->setStretchFactor(0, 1);
@@ -993,6 +1001,9 @@ void MainWindow::onOpened() {
   }
   createDialog_->SetMovables(session_.names().movable_list);
   fillItemList();
+#ifdef QAVEL_WITH_TEXTURE_TAB
+  textureTab_->ShowLevel(session_.level());
+#endif
   for (QToolButton* b : searchButtons_) b->setEnabled(session_.HasFloorData());
   rawFloorData_->clear();
   triggerDetails_->clear();

@@ -26,6 +26,7 @@ class QFrame;
 namespace qavel {
 
 class CreateItemDialog;
+class TextureTab;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -119,6 +120,7 @@ class MainWindow : public QMainWindow {
   QAction* texturedRoom_ = nullptr;
   QAction* standardRoomTool_ = nullptr;
   QAction* gridBox_ = nullptr;
+  TextureTab* textureTab_ = nullptr;  // the Textures page, when the texture layer is built
   std::vector<QToolButton*> searchButtons_;
 
   // Rooms tab.
