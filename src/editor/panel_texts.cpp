@@ -173,6 +173,7 @@ std::vector<std::string> TrcValueLines(const troom& room) {
       "Unknown7: ",  "Unknown9: ",  "Unknown10: ", "Unknown11: ", "Unknown12: ",
       "Unknown13: ", "Unknown14: ", "Unknown15: "};
   std::vector<std::string> out;
+  out.reserve(kTrcValueLines);
   for (int line = 0; line < kTrcValueLines; ++line)
     out.push_back(kLabels[line] + std::to_string(static_cast<int32_t>(TrcField(room, line))));
   return out;

@@ -265,7 +265,7 @@ QString MainWindow::CheckOpenGl() {
 
 void MainWindow::buildMenus() {
   auto action = [this](QMenu* menu, const char* name, const char* caption, const char* hint,
-                       QKeySequence key = {}) {
+                       const QKeySequence& key = {}) {
     auto* a = menu->addAction(caption);
     a->setObjectName(name);
     if (hint) a->setStatusTip(hint);
@@ -294,7 +294,8 @@ void MainWindow::buildMenus() {
   edit->addAction(redo);
 
   QMenu* view = menuBar()->addMenu("&View");
-  auto toggle = [&](const char* name, const char* caption, const char* hint, QKeySequence key) {
+  auto toggle = [&](const char* name, const char* caption, const char* hint,
+                    const QKeySequence& key) {
     QAction* a = action(view, name, caption, hint, key);
     a->setCheckable(true);
     return a;
