@@ -264,8 +264,8 @@ QString MainWindow::CheckOpenGl() {
 // ---- Building the window ----
 
 void MainWindow::buildMenus() {
-  auto action = [this](QMenu* menu, const char* name, const char* caption, const char* hint,
-                       const QKeySequence& key = {}) {
+  auto action = [](QMenu* menu, const char* name, const char* caption, const char* hint,
+                   const QKeySequence& key = {}) {
     auto* a = menu->addAction(caption);
     a->setObjectName(name);
     if (hint) a->setStatusTip(hint);
