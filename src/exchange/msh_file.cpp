@@ -209,6 +209,10 @@ ExchangeResult ImportMshBytes(Ttrlevel& level, const Bytes& content, MshImportMo
     const size_t file_zones = r.Get<uint32_t>();
     const size_t zones = std::min<size_t>(file_zones, level.num_zones());
     const auto arrays = ZoneArrays(level.version_kind);
+    const uint64_t zone_bytes = uint64_t{file_zones} * 2 * arrays.size();
+    if (zone_bytes > r.Left())
+      r.Fail(std::to_string(file_zones) + " zone entries need " + std::to_string(zone_bytes) +
+             " bytes but only " + std::to_string(r.Left()) + " are left");
     std::vector<std::vector<uint16_t>> staged_zones;
     for (size_t a : arrays) {
       staged_zones.push_back(level.zones[a]);
