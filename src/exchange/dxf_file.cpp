@@ -383,9 +383,10 @@ ExchangeResult WriteRoomDxfText(const Ttrlevel& level, size_t room_index, std::s
       if (!used[t]) continue;
       char colour[16];
       std::snprintf(colour, sizeof colour, "%6d", t + 1);
+      const std::string name = LayerName(t);
       for (std::string_view s :
            {std::string_view("  0"), std::string_view("LAYER"), std::string_view("  2"),
-            std::string_view(LayerName(t)), std::string_view(" 70"), std::string_view("  0"),
+            std::string_view(name), std::string_view(" 70"), std::string_view("  0"),
             std::string_view(" 62"), std::string_view(colour), std::string_view("  6"),
             std::string_view("CONTINUOUS")})
         Line(out, s);
