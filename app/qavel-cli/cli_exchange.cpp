@@ -122,7 +122,7 @@ const Registration kExportZqp{
     {"export-zqp", "export-zqp LEVEL OUT.zqp               write the level's project file",
      ExportZqp}};
 const Registration kImportZqp{
-    {"import-zqp", "import-zqp LEVEL IN.zqp OUT           check a project file, save the level",
+    {"import-zqp", "import-zqp LEVEL IN.zqp OUT            check a project file, save the level",
      ImportZqp}};
 
 }  // namespace qavel::cli
