@@ -7,6 +7,7 @@
 #include "../support/test_paths.h"
 #include "exchange/dxf_file.h"
 #include "exchange_fixtures.h"
+#include "exchange_levels.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
@@ -99,9 +100,9 @@ std::vector<std::string> FaceList(const troom& room) {
   return out;
 }
 
-TEST(DxfRoundTrip, EveryRoomOfEveryRealLevelComesBackWithItsFacesAndSavesConsistently) {
-  const auto levels = test::RealLevels();
-  if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
+TEST(DxfRoundTrip, EveryRoomOfEveryLevelComesBackWithItsFacesAndSavesConsistently) {
+  const auto levels = test::ExchangeLevels();
+  if (levels.empty()) GTEST_SKIP() << "no levels in " << QAVEL_LEVELS_DIR << " or data/; skipped";
   for (const auto& [generation, path] : levels) {
     SCOPED_TRACE(generation);
     Ttrlevel level;
@@ -355,7 +356,7 @@ std::string PythonWithEzdxf() {
 std::vector<std::pair<std::string, std::string>> ExportsForPrograms(const std::string& dir) {
   std::vector<std::pair<std::string, Ttrlevel>> levels;
   levels.emplace_back("small", MakeLevel(kTR4, 1));
-  for (const auto& [generation, path] : test::RealLevels()) {
+  for (const auto& [generation, path] : test::ExchangeLevels()) {
     Ttrlevel level;
     if (ReadLevel(level, path) == kReadOk) levels.emplace_back(generation, std::move(level));
   }

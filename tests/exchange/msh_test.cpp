@@ -5,6 +5,7 @@
 #include "../support/test_paths.h"
 #include "exchange/msh_file.h"
 #include "exchange_fixtures.h"
+#include "exchange_levels.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
@@ -14,9 +15,9 @@ namespace {
 
 using test::MakeLevel;
 
-TEST(MshRoundTrip, RealLevelsComeBackByteForByteFromTheirOwnExport) {
-  const auto levels = test::RealLevels();
-  if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
+TEST(MshRoundTrip, EveryLevelComesBackByteForByteFromItsOwnExport) {
+  const auto levels = test::ExchangeLevels();
+  if (levels.empty()) GTEST_SKIP() << "no levels in " << QAVEL_LEVELS_DIR << " or data/; skipped";
   for (const auto& [generation, path] : levels) {
     SCOPED_TRACE(generation);
     Ttrlevel level;
