@@ -331,6 +331,28 @@ TEST(DxfImport, Tr5RoomsKeepTheirVertexDataWherePointsStayAndGreyNewOnes) {
   EXPECT_EQ(room.triangles5[1].texture, 0);
 }
 
+TEST(DxfImport, Tr5RoomsSaveAsTheyReadBackWhenTheTriangleCountChangesParity) {
+  QAVEL_REAL_LEVEL_OR_SKIP(path, "TR5");
+  Ttrlevel level;
+  ASSERT_EQ(ReadLevel(level, path), kReadOk);
+  size_t room = 0;
+  while (room < level.rooms.size() && level.rooms[room].num_triangles() == 0) ++room;
+  ASSERT_LT(room, level.rooms.size());
+  std::string all;
+  ASSERT_TRUE(WriteRoomDxfText(level, room, all).ok());
+  std::string fewer = all;  // without the last face, a triangle
+  const size_t last = fewer.rfind("  0\r\n3DFACE");
+  fewer.erase(last, fewer.find(" 0\r\nENDSEC", last) - last);
+  for (const std::string* text : {&fewer, &all}) {
+    ASSERT_TRUE(ImportRoomDxfText(level, room, *text, "r.dxf").ok());
+    Bytes bytes;
+    ASSERT_EQ(WriteLevelBytes(level, path, bytes), kWriteOk);
+    Ttrlevel reread;
+    ASSERT_EQ(ReadLevelBytes(reread, bytes, path), kReadOk);
+    EXPECT_EQ(level.FirstDifference(reread), "");
+  }
+}
+
 // ---- Programs no one here wrote ----
 
 // Runs a shell command, returning its exit status and standard output.
