@@ -379,11 +379,11 @@ ExchangeResult WriteRoomDxfText(const Ttrlevel& level, size_t room_index, std::s
     std::vector<bool> used(4096);
     for (const auto& r : room.rectangles) used[r.texture & 0x0FFF] = true;
     for (const auto& t : room.triangles) used[t.texture & 0x0FFF] = true;
-    for (uint16_t t = 0; t < used.size(); ++t) {
+    for (size_t t = 0; t < used.size(); ++t) {
       if (!used[t]) continue;
       char colour[16];
-      std::snprintf(colour, sizeof colour, "%6d", t + 1);
-      const std::string name = LayerName(t);
+      std::snprintf(colour, sizeof colour, "%6zu", t + 1);
+      const std::string name = LayerName(static_cast<uint16_t>(t));
       for (std::string_view s :
            {std::string_view("  0"), std::string_view("LAYER"), std::string_view("  2"),
             std::string_view(name), std::string_view(" 70"), std::string_view("  0"),
