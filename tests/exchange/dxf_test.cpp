@@ -284,6 +284,19 @@ TEST(DxfImport, ReachesRoomsBeyond255) {
   EXPECT_EQ(level.rooms[43], original.rooms[43]);  // 299 mod 256: untouched
 }
 
+TEST(DxfImport, RoomsUsingMoreThan255TexturesComeBackWithAllOfThem) {
+  Ttrlevel level = MakeLevel(kTR4, 1, 400);
+  troom& room = level.rooms[0];
+  room.triangles.clear();
+  for (uint16_t i = 0; i < 300; ++i)
+    room.triangles.push_back(ttriangle{{}, {0, static_cast<uint16_t>(1 + i % 8), 4}, i});
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(level, 0, text).ok());
+  Ttrlevel imported = MakeLevel(kTR4, 1, 400);
+  ASSERT_TRUE(ImportRoomDxfText(imported, 0, text, "many.dxf").ok());
+  EXPECT_EQ(FaceList(imported.rooms[0]), FaceList(room));
+}
+
 TEST(DxfImport, CompletesTheVertexFormsOfEachGeneration) {
   std::string text;
   ASSERT_TRUE(WriteRoomDxfText(MakeLevel(kTR4, 1), 0, text).ok());
