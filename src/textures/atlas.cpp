@@ -1,5 +1,7 @@
 #include "textures/atlas.h"
 
+#include "textures/bitmap_pool.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -60,16 +62,26 @@ size_t FillFrom8(const Ttrlevel& level, QImage& atlas) {
 }  // namespace
 
 QImage BuildAtlas(const Ttrlevel& level) {
+  QImage atlas;
+  BuildAtlasInto(level, atlas);
+  return atlas;
+}
+
+void BuildAtlasInto(const Ttrlevel& level, QImage& atlas) {
   // QImage holds at most 2 GiB; more pages than that cannot come from a real file anyway.
   const uint64_t height = uint64_t{level.num_pages} * kPageSide;
-  if (height == 0 || height * kPageSide * 2 > 0x7FFFFFFFull) return {};
-  QImage atlas(kPageSide, int(height), QImage::Format_RGB16);
-  if (atlas.isNull()) return {};
+  if (height == 0 || height * kPageSide * 2 > 0x7FFFFFFFull) {
+    atlas = QImage();
+    return;
+  }
+  const QSize size(kPageSide, int(height));
+  if (atlas.size() != size || atlas.format() != QImage::Format_RGB16 || !atlas.isDetached())
+    atlas = NewBitmap16(size);
+  if (atlas.isNull()) return;
   const size_t filled =
       level.version_kind >= kTR2 ? FillFrom16(level, atlas) : FillFrom8(level, atlas);
   for (int y = int(filled); y < atlas.height(); ++y)
     std::memset(atlas.scanLine(y), 0, size_t(atlas.bytesPerLine()));
-  return atlas;
 }
 
 }  // namespace qavel

@@ -43,5 +43,8 @@ constexpr uint16_t ToR5G6B5(QRgb c) {
 // A level without pages (or whose atlas cannot be allocated) gives a null image. Pages the
 // model claims but whose bytes are missing stay black.
 QImage BuildAtlas(const Ttrlevel& level);
+// The same into an existing image, reusing its memory when it has the size and no other
+// holder: a reopened level of the same size then costs no fresh allocation.
+void BuildAtlasInto(const Ttrlevel& level, QImage& atlas);
 
 }  // namespace qavel

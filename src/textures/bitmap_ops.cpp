@@ -53,19 +53,33 @@ void StretchNearest(const QImage& src, int x0, int y0, int x1, int y1, QImage& d
   if (target != dst_rect || dst_rect.isEmpty()) return;
   const auto cols = Runs(AxisMap(x0, x1, dst_rect.width(), src.width(), mirror_x));
   const auto rows = AxisMap(y0, y1, dst_rect.height(), src.height(), mirror_y);
+  // Row addresses are taken once: scanLine() per row costs more than copying a short row.
+  const auto dst_pitch = size_t(dst.bytesPerLine()), src_pitch = size_t(src.bytesPerLine());
+  uint8_t* dst_bits = dst.bits() + size_t(dst_rect.top()) * dst_pitch;
+  const uint8_t* src_bits = src.constBits();
+  const bool single_run = cols.size() == 1 && cols[0].src >= 0;
+  const bool doubled_first =
+      cols.size() == 2 && cols[0].len == 1 && cols[0].src >= 0 && cols[1].src == cols[0].src;
   for (int y = 0; y < dst_rect.height(); ++y) {
-    auto* out = reinterpret_cast<uint16_t*>(dst.scanLine(dst_rect.top() + y)) + dst_rect.left();
+    auto* out = reinterpret_cast<uint16_t*>(dst_bits + size_t(y) * dst_pitch) + dst_rect.left();
     const int sy = rows[size_t(y)];
     if (sy < 0) {
       std::memset(out, 0, size_t(dst_rect.width()) * 2);
       continue;
     }
-    const auto* in = reinterpret_cast<const uint16_t*>(src.constScanLine(sy));
-    for (const Run& r : cols) {
-      if (r.src < 0)
-        std::memset(out + r.dst, 0, size_t(r.len) * 2);
-      else
-        std::memcpy(out + r.dst, in + r.src, size_t(r.len) * 2);
+    const auto* in = reinterpret_cast<const uint16_t*>(src_bits + size_t(sy) * src_pitch);
+    if (single_run) {
+      std::memcpy(out, in + cols[0].src, size_t(cols[0].len) * 2);
+    } else if (doubled_first) {  // the usual piece: n-1 source texels over n
+      out[0] = in[cols[0].src];
+      std::memcpy(out + 1, in + cols[1].src, size_t(cols[1].len) * 2);
+    } else {
+      for (const Run& r : cols) {
+        if (r.src < 0)
+          std::memset(out + r.dst, 0, size_t(r.len) * 2);
+        else
+          std::memcpy(out + r.dst, in + r.src, size_t(r.len) * 2);
+      }
     }
   }
 }

@@ -1,10 +1,12 @@
 #include "textures/texture_panels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "textures/atlas.h"
 #include "textures/bitmap_ops.h"
+#include "textures/bitmap_pool.h"
 #include "textures/texture_pieces.h"
 
 namespace qavel {
@@ -41,6 +43,28 @@ void DrawPiece(const QImage& atlas, const tobject_texture& piece, int page, QIma
                  m.vertical);
 }
 
+// Blackens what no piece covers: the one-texel gaps and the unused cells of the last row.
+// Cells with a piece are overwritten whole, so clearing them first would only cost time.
+void ClearGapsAndEmptyCells(tpanel_texture& panel) {
+  QImage& image = panel.bitmap;
+  const int w = panel.piece_width, h = panel.piece_height;
+  const int last_used = int(panel.piece_count - 1) % panel.columns;
+  for (int y = 0; y < image.height(); ++y) {
+    auto* row = reinterpret_cast<uint16_t*>(image.scanLine(y));
+    const bool gap_row = y % (h + 1) == h;
+    const bool last_band = y >= (panel.rows - 1) * (h + 1);
+    if (gap_row) {
+      std::fill(row, row + image.width(), uint16_t{0});
+      continue;
+    }
+    for (int c = 1; c < panel.columns; ++c) row[c * (w + 1) - 1] = 0;
+    if (last_band && last_used + 1 < panel.columns) {
+      const int from = (last_used + 1) * (w + 1) - 1;
+      std::fill(row + from, row + image.width(), uint16_t{0});
+    }
+  }
+}
+
 }  // namespace
 
 void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level,
@@ -68,8 +92,8 @@ void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level
   const QSize size(columns * width + columns - 1, panel.rows * height + panel.rows - 1);
   // The panel keeps its bitmap and only resizes it, as a reopened level reuses the panel.
   if (panel.bitmap.size() != size || panel.bitmap.format() != QImage::Format_RGB16)
-    panel.bitmap = QImage(size, QImage::Format_RGB16);
-  panel.bitmap.fill(0);
+    panel.bitmap = NewBitmap16(size);
+  ClearGapsAndEmptyCells(panel);
   for (uint32_t n = 0; n < panel.piece_count; ++n) {
     const tobject_texture& piece = level.object_textures[panel.pieces[n]];
     const int col = int(n % uint32_t(columns)), row = int(n / uint32_t(columns));
@@ -89,6 +113,12 @@ void BuildTextureViews(const Ttrlevel& level, const QImage& atlas, Ttabla_textur
   for (size_t k = 0; k < panels.size(); ++k)
     BuildTexturePanel(kPanelSizes[k].width, kPanelSizes[k].height, kPanelColumns, level, atlas,
                       panels[k]);
+}
+
+void BuildTextureViews(const Ttrlevel& level, Ttabla_textures& table, TexturePanels& panels) {
+  QImage atlas = std::move(table.atlas);
+  BuildAtlasInto(level, atlas);
+  BuildTextureViews(level, atlas, table, panels);
 }
 
 const QImage& GetPiecePreview(int32_t index, Ttabla_textures& table, bool mark_triangles) {

@@ -60,6 +60,9 @@ void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level
 // The table and all five mosaics from one atlas, as opening a level needs them.
 void BuildTextureViews(const Ttrlevel& level, const QImage& atlas, Ttabla_textures& table,
                        TexturePanels& panels);
+// The same building the atlas into table.atlas, reusing the memory of the previous level's
+// atlas where it can; hand table.atlas to the texture store afterwards.
+void BuildTextureViews(const Ttrlevel& level, Ttabla_textures& table, TexturePanels& panels);
 
 // The preview of piece index at its own size, mirrored as it is drawn; triangles get a white
 // diagonal when mark_triangles is set. An index outside the table gives a blank 4 x 4 preview.
