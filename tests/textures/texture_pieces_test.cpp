@@ -108,13 +108,5 @@ TEST(Pieces, RandomRectanglesInAnyCornerOrderAreInsetForTR4) {
   }
 }
 
-TEST(Pieces, PieceAtIsBounded) {
-  Ttrlevel level;
-  level.object_textures.resize(2);
-  EXPECT_NE(PieceAt(level, 1), nullptr);
-  EXPECT_EQ(PieceAt(level, 2), nullptr);
-  EXPECT_EQ(PieceAt(level, -1), nullptr);
-}
-
 }  // namespace
 }  // namespace qavel
