@@ -72,6 +72,15 @@ TEST(TextureStore, AddPagesSplitsAndChecksShape) {
   EXPECT_EQ((*second->pixels)[3], 0xAB);
   EXPECT_EQ(store.current_id(), 41);
 
+  // A smaller level opened later replaces its own numbers and leaves the higher ones.
+  ASSERT_TRUE(store.AddTexture(kRoomTextureId, 1, 1, Filled(2, 0), 16));
+  QImage one(256, 256, QImage::Format_RGB16);
+  one.fill(0x1234);
+  EXPECT_EQ(AddLevelPages(store, one, 40), 1);
+  EXPECT_EQ((*store.Find(40)->pixels)[0], 0x34);
+  EXPECT_EQ((*store.Find(41)->pixels)[2], 0xCD);
+  EXPECT_NE(store.Find(kRoomTextureId), nullptr);
+
   TextureStore other;
   EXPECT_EQ(other.AddPages(QImage(128, 256, QImage::Format_RGB16), 0),
             "width have to be 256 pixels");
