@@ -11,14 +11,14 @@ namespace qavel {
 namespace {
 
 // One stretch axis: for each destination position the source position, or -1 outside.
-std::vector<int> AxisMap(int from, int to, int dst_len, int src_len, bool mirror) {
+// The vectors are reused from call to call: a mosaic stretches hundreds of pieces.
+void AxisMap(int from, int to, int dst_len, int src_len, bool mirror, std::vector<int>& map) {
   const int extent = std::max(1, to - from);
-  std::vector<int> map(size_t(std::max(0, dst_len)));
+  map.assign(size_t(std::max(0, dst_len)), 0);
   for (int i = 0; i < dst_len; ++i) {
     const int s = from + int(int64_t{i} * extent / dst_len);
     map[size_t(mirror ? dst_len - 1 - i : i)] = (s >= 0 && s < src_len) ? s : -1;
   }
-  return map;
 }
 
 // Stretching mostly copies texels in order (a 64-texel piece maps 63 source texels onto 64),
@@ -27,8 +27,8 @@ struct Run {
   int dst, src, len;  // src -1: fill with black
 };
 
-std::vector<Run> Runs(const std::vector<int>& map) {
-  std::vector<Run> runs;
+void Runs(const std::vector<int>& map, std::vector<Run>& runs) {
+  runs.clear();
   for (int i = 0; i < int(map.size()); ++i) {
     const int s = map[size_t(i)];
     if (!runs.empty()) {
@@ -42,7 +42,6 @@ std::vector<Run> Runs(const std::vector<int>& map) {
     }
     runs.push_back({i, s, 1});
   }
-  return runs;
 }
 
 }  // namespace
@@ -51,8 +50,11 @@ void StretchNearest(const QImage& src, int x0, int y0, int x1, int y1, QImage& d
                     const QRect& dst_rect, bool mirror_x, bool mirror_y) {
   const QRect target = dst_rect.intersected(dst.rect());
   if (target != dst_rect || dst_rect.isEmpty()) return;
-  const auto cols = Runs(AxisMap(x0, x1, dst_rect.width(), src.width(), mirror_x));
-  const auto rows = AxisMap(y0, y1, dst_rect.height(), src.height(), mirror_y);
+  thread_local std::vector<int> col_map, rows;
+  thread_local std::vector<Run> cols;
+  AxisMap(x0, x1, dst_rect.width(), src.width(), mirror_x, col_map);
+  Runs(col_map, cols);
+  AxisMap(y0, y1, dst_rect.height(), src.height(), mirror_y, rows);
   // Row addresses are taken once: scanLine() per row costs more than copying a short row.
   const auto dst_pitch = size_t(dst.bytesPerLine()), src_pitch = size_t(src.bytesPerLine());
   uint8_t* dst_bits = dst.bits() + size_t(dst_rect.top()) * dst_pitch;
