@@ -1,7 +1,9 @@
 #include "exchange/dxf_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -245,8 +247,9 @@ void CheckCapacities(const DxfGeometry& g, size_t room_index) {
                             std::to_string(RoomCapacity::vertices) + " vertices");
 }
 
-// The 12-byte vertex of TR2-TR4 for an imported point: lighting from the 8-byte form, and for
-// TR3 and TR4 a grey colour of the same brightness and attributes from the room's flags.
+// The 12-byte vertex of an imported point. TR1 derives it as the level reader does; TR2 on take
+// the lighting of the 8-byte form, and TR3 and TR4 a grey colour of the same brightness and
+// attributes from the room's flags.
 tvertex2 ClassicVertex(const tvertex1& v1, int32_t kind, uint16_t room_flags) {
   if (kind < kTR2) return VertexFromTr1(v1);
   tvertex2 v{{}, v1.x, v1.y, v1.z, v1.lighting, 0, 0xFFFF};
