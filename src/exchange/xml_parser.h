@@ -1,0 +1,60 @@
+#pragma once
+// TXmlParser: scans an XML document into its parts in document order (tags with their
+// attributes, text, comments, ...), on top of expat.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qavel {
+
+// Part types, in their traditional order.
+enum class XmlPartType {
+  kProlog,
+  kComment,
+  kPI,
+  kDtd,
+  kStartTag,
+  kEmptyTag,
+  kEndTag,
+  kText,
+  kCData,
+};
+
+// "XML Prolog", "Comment", "PI", "DTD Declaration", "Start Tag", "Empty Tag", "End Tag",
+// "Text", "CDATA".
+const char* XmlPartTypeName(XmlPartType type);
+
+struct XmlPart {
+  XmlPartType type = XmlPartType::kText;
+  std::string name;  // element name of tag parts, target of a PI
+  std::string text;  // text, comment, CDATA contents
+  std::vector<std::pair<std::string, std::string>> attributes;  // in document order
+  int line = 0;                                                 // 1-based line of the part
+};
+
+class TXmlParser {
+ public:
+  // Scans a whole document held in memory. Returns false when the document is not well
+  // formed; Error() then says where and why, and Parts() hold what came before the fault.
+  bool LoadFromBuffer(const std::string& document);
+  // Loads the file and scans it. A file that cannot be read throws FileError.
+  bool LoadFromFile(const std::string& path);
+
+  const std::vector<XmlPart>& Parts() const { return parts_; }
+  // "line L, column C: reason" of the first fault; empty when the document was well formed.
+  const std::string& Error() const { return error_; }
+
+  // Whitespace normalising: text parts are trimmed and runs of blanks become one space.
+  // On by default.
+  void SetNormalize(bool on) { normalize_ = on; }
+
+ private:
+  friend struct XmlCallbacks;
+  std::vector<XmlPart> parts_;
+  std::string error_;
+  bool normalize_ = true;
+};
+
+}  // namespace qavel
