@@ -23,11 +23,8 @@ std::string SectorStatusText(int column, int row) {
   return "Column:" + std::to_string(column) + " Row:" + std::to_string(row);
 }
 
-namespace {
-
-// Walks the groups from the cursor; match(trigger, command) decides a hit.
-template <class Match>
-SearchResult Search(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor, Match match) {
+SearchResult FindTrigger(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor,
+                         const TriggerMatch& match) {
   SearchResult result;
   const size_t start = static_cast<size_t>(std::max<int32_t>(cursor.value, 0));
   for (size_t g = start; g < fd.num_groups(); ++g) {
@@ -54,26 +51,32 @@ SearchResult Search(const Ttrlevel& level, const FloorData& fd, SearchCursor& cu
   return result;
 }
 
-}  // namespace
-
-SearchResult FindTriggerForItem(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor,
-                                uint32_t item) {
-  return Search(level, fd, cursor, [item](const tfdlist&, const ttrigger_command& c) {
+TriggerMatch MatchItem(uint32_t item) {
+  return [item](const tfdlist&, const ttrigger_command& c) {
     return (c.command == 0 || c.command == 6) && c.operand == item;
-  });
+  };
 }
 
-SearchResult FindTriggerByCriteria(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor,
-                                   int type_entry, int command_entry) {
+TriggerMatch MatchCriteria(int type_entry, int command_entry) {
   // "ANY" spans every value a trigger could carry; an entry i >= 1 stands for value i - 1.
   const int type_lo = type_entry <= 0 ? 0 : type_entry - 1;
   const int type_hi = type_entry <= 0 ? 99 : type_entry - 1;
   const int command_lo = command_entry <= 0 ? 0 : command_entry - 1;
   const int command_hi = command_entry <= 0 ? 99 : command_entry - 1;
-  return Search(level, fd, cursor, [=](const tfdlist& t, const ttrigger_command& c) {
+  return [=](const tfdlist& t, const ttrigger_command& c) {
     return t.trigger_type >= type_lo && t.trigger_type <= type_hi && c.command >= command_lo &&
            c.command <= command_hi;
-  });
+  };
+}
+
+SearchResult FindTriggerForItem(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor,
+                                uint32_t item) {
+  return FindTrigger(level, fd, cursor, MatchItem(item));
+}
+
+SearchResult FindTriggerByCriteria(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor,
+                                   int type_entry, int command_entry) {
+  return FindTrigger(level, fd, cursor, MatchCriteria(type_entry, command_entry));
 }
 
 }  // namespace qavel

@@ -4,6 +4,7 @@
 // matching group.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -48,6 +49,19 @@ std::optional<SectorPlace> FirstSectorUsing(const Ttrlevel& level, uint32_t fd_s
 
 // Status-bar text of a selected sector.
 std::string SectorStatusText(int column, int row);
+
+// A command of a trigger that a search is looking for.
+using TriggerMatch = std::function<bool(const tfdlist& trigger, const ttrigger_command& command)>;
+
+// The walk both searches share: groups from the cursor on, their triggers, their commands; the
+// first command that match accepts ends it. A match moves the cursor to its group and looks
+// for the group's first sector.
+SearchResult FindTrigger(const Ttrlevel& level, const FloorData& fd, SearchCursor& cursor,
+                         const TriggerMatch& match);
+
+// The matchers of the two searches.
+TriggerMatch MatchItem(uint32_t item);
+TriggerMatch MatchCriteria(int type_entry, int command_entry);
 
 // Finds, from cursor on, the first group with an Item or Look_at_item command naming item
 // (an item-list index). A match moves the cursor to the hit; no match leaves it alone.
