@@ -8,14 +8,24 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 shopt -s nullglob
 targets=("$build"/fuzz/fuzz_*)
 if [ ${#targets[@]} -eq 0 ]; then echo "no fuzz targets built"; exit 0; fi
+# Reader seeds: our own small levels, the demo level and the real levels where present.
+reader_seeds="$build/fuzz/seeds-reader"
+mkdir -p "$reader_seeds"
+[ -x "$build/fuzz/make_fuzz_seeds" ] && "$build/fuzz/make_fuzz_seeds" "$reader_seeds"
+[ -f "$root/data/demo.tr4" ] && cp "$root/data/demo.tr4" "$reader_seeds/"
+levels="$root/../shared/levels"
 for t in "${targets[@]}"; do
-  [ -x "$t" ] || continue
+  [ -f "$t" ] && [ -x "$t" ] || continue
   name=$(basename "$t")
   corpus="$build/fuzz/corpus-$name"
   mkdir -p "$corpus"
   seeds="$root/fuzz/seeds/$name"
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
+  if [ "$name" = fuzz_level_reader ] || [ "$name" = fuzz_zfile ]; then
+    args+=("$reader_seeds")
+    if [ -d "$levels" ]; then args+=("$levels"); else echo "real levels absent: fuzzing without them"; fi
+  fi
   echo "fuzzing $name for ${seconds}s"
   "$t" -max_total_time="$seconds" -max_len=4194304 -rss_limit_mb=4096 -timeout=20 \
        -print_final_stats=0 "${args[@]}" 2>"$build/fuzz/$name.log" || {

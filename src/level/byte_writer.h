@@ -20,6 +20,7 @@ class ByteWriter {
   explicit ByteWriter(std::vector<SectionSpan>* spans = nullptr) : spans_(spans) {}
 
   std::vector<uint8_t>& Buffer() { return buf_; }
+  void Reserve(size_t n) { buf_.reserve(n); }
   size_t Position() const { return buf_.size(); }
 
   void Raw(const void* p, size_t n) {

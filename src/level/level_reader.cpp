@@ -165,6 +165,12 @@ void Reader::TexturePages(ByteReader& r) {
 }
 
 void Reader::Rooms(ByteReader& r, uint32_t count) {
+  // The smallest room a file can hold: its header, empty lists and their counts.
+  const uint64_t smallest = kind_ == kTR5 ? kTrcRoomHeaderSize + 4 : 46;
+  if (count * smallest > r.Left())
+    r.Fail("count " + std::to_string(count) + " of rooms needs at least " +
+           std::to_string(count * smallest) + " bytes but only " + std::to_string(r.Left()) +
+           " are left");
   L.rooms.resize(count);
   for (uint32_t i = 0; i < count; ++i) {
     r.SetSection("room " + std::to_string(i));

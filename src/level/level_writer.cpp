@@ -47,7 +47,7 @@ void Writer::Palette(ByteWriter& w) {
 
 void Writer::Chunk(ByteWriter& w, const SharedBlock& block, const Ttrlevel::Origin::Chunk& origin,
                    uint32_t* size_out, uint32_t* packed_out) {
-  if (block.data && block.data == origin.unpacked.data && !origin.packed.empty()) {
+  if (!origin.packed.empty() && origin.unpacked.data && block == origin.unpacked) {
     w.Put(origin.size_word);
     w.Put(static_cast<uint32_t>(origin.packed.size()));
     w.Raw(origin.packed.data(), origin.packed.size());
@@ -96,6 +96,8 @@ Bytes Writer::Build() {
 
   // TR4/TR5: the level data first, then the file around it.
   ByteWriter data(spans_ ? &level_spans : nullptr);
+  // One allocation for the level data and one for the file, sized from what was read.
+  data.Reserve(L.origin.level_data.unpacked.size() + (kind_ == kTR5 ? 64 : 0) + 4096);
   if (kind_ == kTR5) {
     data.Section("TR5 header");
     data.Raw(L.trc_header.data(), L.trc_header.size());
@@ -106,6 +108,9 @@ Bytes Writer::Build() {
   data.CloseSection();
   Bytes body = std::move(data.Buffer());
 
+  w.Reserve(L.origin.pages32.packed.size() + L.origin.pages16.packed.size() +
+            L.origin.misc_pages.packed.size() + L.origin.level_data.packed.size() + body.size() +
+            L.tail_data.size() + 64);
   w.Section("version word");
   w.Put(L.version);
   w.Raw(L.page_counts.data(), 6);

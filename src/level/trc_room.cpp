@@ -37,6 +37,10 @@ enum HeaderAt : size_t {
   kUnknown11 = 180,
 };
 
+// Inside a layer record: its bounding box (six floats) and the offsets of its vertices and faces.
+constexpr size_t kLayerBounds = 16;
+constexpr size_t kLayerPlaces = 44;
+
 template <class T>
 T At(const std::array<uint8_t, kTrcRoomHeaderSize>& h, size_t at) {
   T v;
@@ -142,7 +146,8 @@ void ReadTrcRoom(ByteReader& r, troom& room) {
   if (triangles > RoomCapacity::triangles)
     b.Fail("count " + std::to_string(triangles) + " of triangles exceeds the capacity of " +
            std::to_string(RoomCapacity::triangles));
-  if (triangles % 2) b.Copy(room.trc_face_pad.data(), 2);
+  room.trc_has_face_pad = triangles % 2 == 1;
+  if (room.trc_has_face_pad) b.Copy(room.trc_face_pad.data(), 2);
   for (size_t l = 0; l < room.layers.size(); ++l)
     b.Array(room.tr5_layers[l].vertices, room.layers[l].num_vertices, sizeof(tvertex5));
   room.trc_trailing.assign(b.Here(), b.Here() + b.Left());
@@ -199,6 +204,7 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
     unknown7[0] = static_cast<uint32_t>(room.triangles5.size());
     unknown7[1] = static_cast<uint32_t>(room.rectangles5.size());
   }
+  unknown7[4] = static_cast<uint32_t>(room.lights5.size());
   for (size_t i = 0; i < 5; ++i) SetAt(h, kUnknown7 + 4 * i, unknown7[i]);
   SetAt(h, kRecords36, static_cast<uint32_t>(room.trc_records36.size()));
   SetAt(h, kUnknown9, FloatBits(static_cast<float>(room.y_top)));
@@ -224,7 +230,7 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
   const uint32_t layers_begin = offset();
   size_t triangles = 0, vertex_bytes = 0;
   uint32_t faces_begin = 0, vertices_begin = 0;
-  tlayer5 written_layer{};
+  size_t layer_at = 0;
   if (as_read) {
     w.Records(room.layers);
     faces_begin = offset();
@@ -239,39 +245,37 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
     layer.num_vertices = static_cast<uint32_t>(room.vertices5.size());
     layer.num_rectangles = static_cast<uint16_t>(room.rectangles5.size());
     layer.num_triangles = static_cast<uint16_t>(room.triangles5.size());
-    if (room.layers.empty()) {
-      layer.layer_word = 0;
-      std::memset(layer.layer_rest, 0, sizeof layer.layer_rest);
-    } else {
-      // The layer's bounds become the room's; the words the engine fills at run time are reset.
-      auto put = [&](size_t at, auto v) {
-        std::memcpy(reinterpret_cast<uint8_t*>(&layer) + at, &v, sizeof v);
-      };
-      layer.layer_word = 0;
-      put(10, uint16_t{0});
-      put(12, uint32_t{0});
-      put(16, uint32_t{0});
-      put(20, static_cast<float>(room.y_top));
-      put(24, uint32_t{0});
-      put(28, static_cast<float>(room.num_x_sectors * 1024));
-      put(32, static_cast<float>(room.y_bottom));
-      put(36, static_cast<float>(room.num_z_sectors * 1024));
-      put(40, uint32_t{0});
-      put(44, uint32_t{0x0036362C});
-      put(48, uint32_t{0x022E1DE4});
-      put(52, uint32_t{0x01651DB0});
+    // The layer's bounds are those of its vertices (room coordinates, y bottom first); the
+    // three words at its end locate its vertices and faces and are filled in below.
+    layer.layer_word = 0;
+    std::memset(layer.layer_rest, 0, sizeof layer.layer_rest);
+    std::array<float, 6> bounds = {0, static_cast<float>(room.y_bottom - room.y_top),
+                                   0, static_cast<float>(room.num_x_sectors * 1024),
+                                   0, static_cast<float>(room.num_z_sectors * 1024)};
+    if (!room.vertices5.empty()) {
+      const auto& f = room.vertices5.front();
+      bounds = {f.x, f.y, f.z, f.x, f.y, f.z};
+      for (const auto& v : room.vertices5) {
+        bounds[0] = std::min(bounds[0], v.x);
+        bounds[1] = std::max(bounds[1], v.y);
+        bounds[2] = std::min(bounds[2], v.z);
+        bounds[3] = std::max(bounds[3], v.x);
+        bounds[4] = std::min(bounds[4], v.y);
+        bounds[5] = std::max(bounds[5], v.z);
+      }
     }
+    std::memcpy(reinterpret_cast<uint8_t*>(&layer) + kLayerBounds, bounds.data(), sizeof bounds);
+    layer_at = w.Position();
     w.Put(layer);
-    written_layer = layer;
     faces_begin = offset();
     w.Records(room.rectangles5);
     w.Records(room.triangles5);
     triangles = room.triangles5.size();
   }
   if (triangles % 2) {
-    const bool had_pad = room.trc_face_pad != std::array<uint8_t, 2>{};
-    const std::array<uint8_t, 2> cd{0xCD, 0xCD};
-    w.Raw(had_pad ? room.trc_face_pad.data() : cd.data(), 2);
+    if (!room.trc_has_face_pad) room.trc_face_pad = {0xCD, 0xCD};
+    room.trc_has_face_pad = true;
+    w.Raw(room.trc_face_pad.data(), 2);
   }
   vertices_begin = offset();
   if (as_read) {
@@ -295,11 +299,19 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
   w.PutAt(start + kUnknown11 + 12, faces_begin);
   w.PutAt(start + kUnknown11 + 16, static_cast<uint32_t>(vertex_bytes));
 
+  if (!as_read) {
+    w.PutAt(layer_at + kLayerPlaces, vertices_begin);
+    w.PutAt(layer_at + kLayerPlaces + 4, faces_begin);
+    w.PutAt(layer_at + kLayerPlaces + 8, faces_begin);
+  }
+
   // The model now says what the file says, as reading it back would.
   std::memcpy(room.trc_header_raw.data(), w.Buffer().data() + start, kTrcRoomHeaderSize);
   ParseHeader(room);
   if (!as_read) {
-    room.layers.assign(1, written_layer);
+    tlayer5 written{};
+    std::memcpy(&written, w.Buffer().data() + layer_at, sizeof written);
+    room.layers.assign(1, written);
     room.tr5_layers.assign(1, ttr5_layer_block{room.vertices5, room.rectangles5, room.triangles5});
   }
 }

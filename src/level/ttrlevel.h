@@ -117,6 +117,7 @@ struct troom {
   std::array<uint8_t, kTrcRoomHeaderSize> trc_header_raw{};
   std::array<uint8_t, 2> trc_portal_pad{};  // the two bytes after the portals
   std::array<uint8_t, 2> trc_face_pad{};    // the two bytes after an odd triangle count
+  bool trc_has_face_pad = false;            // ... and whether the room has them
   Bytes trc_trailing;                       // bytes after the vertices, up to the block's end
 
   size_t num_vertices() const { return vertices2.size(); }

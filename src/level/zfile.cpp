@@ -38,26 +38,26 @@ Bytes PackBlock(const uint8_t* data, size_t length, int level) {
 Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) throw FileError("cannot start decompression");
+  // Deflate cannot expand more than 1032:1, so a stated size beyond that is not trusted for the
+  // allocation, and the output never grows past it.
+  const uint64_t most = std::min<uint64_t>(uint64_t{length} * 1032 + 1024, kMaxUnpackedSize);
   Bytes out;
-  out.resize(
-      std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4, kMaxUnpackedSize) +
-      (expected ? 0 : 256));
+  out.resize(std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4, most));
   zs.next_in = const_cast<Bytef*>(data);
   zs.avail_in = static_cast<uInt>(length);
   size_t produced = 0;
-  int rc = Z_OK;
   for (;;) {
     if (produced == out.size()) {
-      if (out.size() >= kMaxUnpackedSize) {
+      if (out.size() >= most) {
         inflateEnd(&zs);
         throw ContainerError("packed data unpacks to more than " +
                              std::to_string(kMaxUnpackedSize >> 20) + " MiB");
       }
-      out.resize(std::min<uint64_t>(out.size() * 2 + 65536, kMaxUnpackedSize));
+      out.resize(std::min<uint64_t>(out.size() * 2 + 65536, most));
     }
     zs.next_out = out.data() + produced;
     zs.avail_out = static_cast<uInt>(out.size() - produced);
-    rc = inflate(&zs, Z_NO_FLUSH);
+    const int rc = inflate(&zs, Z_NO_FLUSH);
     produced = out.size() - zs.avail_out;
     if (rc == Z_STREAM_END) break;
     if (rc == Z_BUF_ERROR && zs.avail_in == 0) {
@@ -65,7 +65,7 @@ Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
       throw ContainerError("packed data ends early (truncated zlib stream)");
     }
     if (rc != Z_OK && rc != Z_BUF_ERROR) {
-      std::string why = zs.msg ? zs.msg : ("zlib error " + std::to_string(rc));
+      const std::string why = zs.msg ? zs.msg : ("zlib error " + std::to_string(rc));
       inflateEnd(&zs);
       throw ContainerError("packed data is damaged: " + why);
     }
@@ -83,6 +83,11 @@ Bytes ReadWholeFile(const std::string& path) {
   if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
     std::fclose(f);
     throw FileError("cannot open " + path + ": it is a folder");
+  }
+  if (static_cast<uint64_t>(st.st_size) > kMaxUnpackedSize) {
+    std::fclose(f);
+    throw FileError("cannot open " + path + ": " + std::to_string(st.st_size >> 20) +
+                    " MiB is too large for a level file");
   }
   if (st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
   uint8_t chunk[65536];
@@ -150,21 +155,32 @@ void WriteFileAtomically(const std::string& path, const uint8_t* data, size_t le
   }
 }
 
+bool IsContainer(const Bytes& file) {
+  return file.size() > 12 && std::memcmp(file.data(), "ZLIB", 4) == 0;
+}
+
+Bytes UnpackContainer(const Bytes& file, const std::string& name) {
+  const uint32_t packed_len = LoadU32(file.data() + 4);
+  const uint32_t unpacked_len = LoadU32(file.data() + 8);
+  if (packed_len > file.size() - 12)
+    throw ContainerError(name + ": ZLIB container says " + std::to_string(packed_len) +
+                         " packed bytes but only " + std::to_string(file.size() - 12) +
+                         " follow");
+  try {
+    return UnpackBlock(file.data() + 12, packed_len, unpacked_len);
+  } catch (const ContainerError& e) {
+    throw ContainerError(name + ": ZLIB container: " + e.what());
+  }
+}
+
 void TZfile::OpenRead(const std::string& file_name) {
   file_name_ = file_name;
   packed_ = false;
-  buffer_ = ReadWholeFile(file_name);
   position_ = 0;
+  buffer_ = ReadWholeFile(file_name);
   // A container is only taken for what it is when it is longer than its own header.
-  if (buffer_.size() > 12 && std::memcmp(buffer_.data(), "ZLIB", 4) == 0) {
-    const uint32_t packed_len = LoadU32(buffer_.data() + 4);
-    const uint32_t unpacked_len = LoadU32(buffer_.data() + 8);
-    if (packed_len > buffer_.size() - 12)
-      throw ContainerError(file_name + ": ZLIB container says " + std::to_string(packed_len) +
-                           " packed bytes but only " + std::to_string(buffer_.size() - 12) +
-                           " follow");
-    Bytes unpacked = UnpackBlock(buffer_.data() + 12, packed_len, unpacked_len);
-    buffer_ = std::move(unpacked);
+  if (IsContainer(buffer_)) {
+    buffer_ = UnpackContainer(buffer_, file_name);
     packed_ = true;
   }
 }

@@ -31,6 +31,11 @@ Bytes PackBlock(const uint8_t* data, size_t length, int level = 9);
 // is damaged or would unpack beyond kMaxUnpackedSize.
 Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected);
 
+// A file longer than 12 bytes that starts with "ZLIB": packed length, unpacked length, stream.
+bool IsContainer(const Bytes& file);
+// The content of such a container; throws ContainerError naming the file when it is damaged.
+Bytes UnpackContainer(const Bytes& file, const std::string& name);
+
 class TZfile {
  public:
   // Loads the whole file (unpacking a "ZLIB" container). Throws FileError on failure.

@@ -1,0 +1,24 @@
+// make-demo: writes the demo level that ships as data/demo.tr4.
+
+#include "commands.h"
+#include "level/demo_level.h"
+#include "level/level_writer.h"
+
+namespace qavel::cli {
+
+namespace {
+
+int MakeDemo(const Args& args) {
+  if (args.size() != 1) return Fail("usage: qavel-cli make-demo OUT");
+  Ttrlevel level = BuildDemoLevel();
+  std::string message;
+  if (WriteLevel(level, args[0], &message) != kWriteOk) return Fail(message);
+  return 0;
+}
+
+const Registration kMakeDemo{
+    {"make-demo", "make-demo OUT          write the demo level to OUT", MakeDemo}};
+
+}  // namespace
+
+}  // namespace qavel::cli
