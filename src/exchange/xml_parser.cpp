@@ -148,11 +148,58 @@ struct XmlCallbacks {
   }
 };
 
+namespace {
+
+// Windows code page 1252: catalogs written on Windows declare it; expat does not know it.
+// Bytes 0x80..0x9F differ from Latin-1; undefined ones map to themselves.
+int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
+  std::string n(name);
+  for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (n != "windows-1252" && n != "cp1252") return XML_STATUS_ERROR;
+  static const int kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+  for (int i = 0; i < 256; ++i) info->map[i] = (i >= 0x80 && i < 0xA0) ? kHigh[i - 0x80] : i;
+  info->data = nullptr;
+  info->convert = nullptr;
+  info->release = nullptr;
+  return XML_STATUS_OK;
+}
+
+bool IsUtf8(const std::string& s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
+    i += n;
+  }
+  return true;
+}
+
+bool DeclaresEncoding(const std::string& s) {
+  const size_t end = s.find("?>");
+  return s.rfind("<?xml", 8) != std::string::npos && end != std::string::npos &&
+         s.substr(0, end).find("encoding") != std::string::npos;
+}
+
+}  // namespace
+
 bool TXmlParser::LoadFromBuffer(const std::string& document) {
+  // A file without an encoding declaration that is not UTF-8 was written in Latin-1 by an
+  // older tool; read it so rather than refuse it.
+  const bool latin1 = !DeclaresEncoding(document) && !IsUtf8(document);
+  return Scan(document, latin1 ? "ISO-8859-1" : nullptr);
+}
+
+bool TXmlParser::Scan(const std::string& document, const char* encoding) {
   parts_.clear();
   error_.clear();
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
-      XML_ParserCreate(nullptr), &XML_ParserFree);
+      XML_ParserCreate(encoding), &XML_ParserFree);
   if (!parser) {
     error_ = "line 0, column 0: out of memory";
     return false;
@@ -166,6 +213,7 @@ bool TXmlParser::LoadFromBuffer(const std::string& document) {
   XML_SetCdataSectionHandler(parser.get(), &XmlCallbacks::OnCDataStart, &XmlCallbacks::OnCDataEnd);
   XML_SetXmlDeclHandler(parser.get(), &XmlCallbacks::OnXmlDecl);
   XML_SetStartDoctypeDeclHandler(parser.get(), &XmlCallbacks::OnDoctype);
+  XML_SetUnknownEncodingHandler(parser.get(), &OnUnknownEncoding, nullptr);
 
   // Fed in slices so that lengths beyond int never reach expat.
   constexpr size_t kSlice = 1 << 20;

@@ -38,6 +38,8 @@ class TXmlParser {
  public:
   // Scans a whole document held in memory. Returns false when the document is not well
   // formed; Error() then says where and why, and Parts() hold what came before the fault.
+  // Texts come out in UTF-8 whatever the file's encoding (UTF-8, UTF-16, Latin-1, or
+  // windows-1252); a file without a declaration that is not UTF-8 is read as Latin-1.
   bool LoadFromBuffer(const std::string& document);
   // Loads the file and scans it. A file that cannot be read throws FileError.
   bool LoadFromFile(const std::string& path);
@@ -52,6 +54,7 @@ class TXmlParser {
 
  private:
   friend struct XmlCallbacks;
+  bool Scan(const std::string& document, const char* encoding);
   std::vector<XmlPart> parts_;
   std::string error_;
   bool normalize_ = true;

@@ -227,5 +227,18 @@ TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
   EXPECT_TRUE(scanner.Error().empty());
 }
 
+TEST(XmlParser, CatalogsFromOlderToolsInOtherEncodings) {
+  TXmlParser scanner;
+  ASSERT_TRUE(scanner.LoadFromBuffer("<m NAME=\"Caf\xe9\"/>")) << scanner.Error();
+  EXPECT_EQ(scanner.Parts().at(0).attributes.at(0).second, "Caf\xc3\xa9");
+  ASSERT_TRUE(scanner.LoadFromBuffer(
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><m NAME=\"\x80 \xe9\"/>"))
+      << scanner.Error();
+  EXPECT_EQ(scanner.Parts().at(1).attributes.at(0).second, "\xe2\x82\xac \xc3\xa9");
+  // A declared encoding is trusted: bytes that break it are an error with its place.
+  EXPECT_FALSE(scanner.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"UTF-8\"?><m N=\"\xe9\"/>"));
+  EXPECT_EQ(scanner.Error().rfind("line 1, column ", 0), 0u);
+}
+
 }  // namespace
 }  // namespace qavel
