@@ -102,7 +102,8 @@ FloorData ParseFloorData(const Ttrlevel& level) {
 }
 
 uint16_t SectorNumber(uint16_t num_z_sectors, int column, int row) {
-  const auto c = static_cast<uint8_t>(column == 0 ? 1 : column);
+  auto c = static_cast<uint8_t>(column);
+  if (c == 0) c = 1;
   const auto r = static_cast<uint8_t>(row);
   return static_cast<uint16_t>(static_cast<uint16_t>((c - 1) & 0xFF) * num_z_sectors + r);
 }

@@ -80,7 +80,7 @@ FloorData ParseFloorData(const std::vector<uint16_t>& floor_data,
 FloorData ParseFloorData(const Ttrlevel& level);
 
 // Sector number (1-based) of a 1-based column and row, in the 16-bit arithmetic the map uses.
-// Column and row are taken as 8-bit values; column 0 counts as column 1.
+// Column and row are taken as 8-bit values; column 0 (in eight bits) counts as column 1.
 uint16_t SectorNumber(uint16_t num_z_sectors, int column, int row);
 
 // The sector at a 1-based column and row of a room, or nothing when the place lies outside

@@ -132,6 +132,7 @@ TEST(SectorNumber, ColumnByColumnWithEightBitInputs) {
   EXPECT_EQ(SectorNumber(5, 3, 2), 12);
   EXPECT_EQ(SectorNumber(5, 0, 2), 2);    // column 0 counts as column 1
   EXPECT_EQ(SectorNumber(5, 257, 2), 2);  // 257 is column 1 in eight bits
+  EXPECT_EQ(SectorNumber(5, 256, 2), 2);  // and 256 is column 0
   EXPECT_EQ(SectorNumber(5, 2, 258), 7);
 }
 
