@@ -89,43 +89,14 @@ TEST(DescribeTrigger, CameraBeyondTheTableShowsNone) {
   EXPECT_EQ(lines.back(), "Sink-1-:none");
 }
 
-TEST(DescribeTrigger, TypeTextsAndNonTriggers) {
-  const std::vector<std::string> expected = {"DO WITH ACTIVATE",
-                                             "LARA ON GROUND DO ACTIVATE",
-                                             "SWITCH IS ON",
-                                             "KEY IS ON",
-                                             "ITEM IS PICKED UP",
-                                             "ITEM AT SECTOR",
-                                             "LARA ON GROUND DO DEACTIVATE",
-                                             "COMBAT MODE",
-                                             "TRAPDOOR",
-                                             "DO WITH DEACTIVATE",
-                                             "HEAVY SWITCH",
-                                             "ITEM AT SECTOR DO DEACTIVATE",
-                                             "MONKEY SWING",
-                                             "TRC LARA X-RAY",
-                                             "Unknown!!!!"};
-  for (uint32_t t = 0; t < expected.size(); ++t) EXPECT_EQ(TriggerTypeText(t), expected[t]);
-  EXPECT_EQ(TriggerTypeText(127), "Unknown!!!!");
-  // Only triggers are described; other places give no lines.
+TEST(DescribeTrigger, OnlyTriggersAreDescribed) {
+  EXPECT_EQ(TriggerTypeText(13), "TRC LARA X-RAY");
+  EXPECT_EQ(TriggerTypeText(14), "Unknown!!!!");
   const Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(2, 0, true), 0});
   const FloorData fd = ParseFloorData(level);
   EXPECT_TRUE(DescribeTrigger(level, fd, 1, 0, {}).empty());
   EXPECT_TRUE(DescribeTrigger(level, fd, 5, 0, {}).empty());
   EXPECT_TRUE(DescribeTrigger(level, fd, 1, 3, {}).empty());
-}
-
-TEST(DescribeTrigger, SearchListEntries) {
-  const auto& types = TriggerTypeSearchEntries();
-  ASSERT_EQ(types.size(), 14u);
-  EXPECT_EQ(types.front(), "ANY");
-  EXPECT_EQ(types[3], "SWITCH IS ON");
-  EXPECT_EQ(types.back(), "MOKEY SWING");
-  const auto& commands = CommandSearchEntries();
-  ASSERT_EQ(commands.size(), 16u);
-  EXPECT_EQ(commands[7], "LOK_AT_ITEM");
-  EXPECT_EQ(commands[14], "CUTSCENE");
-  EXPECT_EQ(commands.back(), "");
 }
 
 }  // namespace
