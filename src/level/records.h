@@ -12,9 +12,13 @@ static_assert(std::endian::native == std::endian::little,
               "level records are read by copying little-endian bytes");
 
 // Byte-wise equality for packed records (defaulted comparisons cannot bind packed members).
+// Bytes, not values: two records are equal when a file would hold the same bytes, so a float
+// -0.0 differs from 0.0 here, as it does on disk.
 template <class T>
 struct RawEq {
-  friend bool operator==(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+  friend bool operator==(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
+  }
 };
 
 #pragma pack(push, 1)

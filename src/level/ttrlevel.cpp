@@ -57,8 +57,9 @@ bool Ttrlevel::operator==(const Ttrlevel& o) const {
 }
 
 std::string Ttrlevel::FirstDifference(const Ttrlevel& o) const {
+// The argument is a member name, which cannot be parenthesised.
 #define QAVEL_CMP(f) \
-  if (!(f == o.f)) return #f;
+  if (!(f == o.f)) return #f;  // NOLINT(bugprone-macro-parentheses)
   // Sizes of the page blocks are compared before the rooms so a report names the cheap cause.
   QAVEL_LEVEL_FIELDS(QAVEL_CMP)
 #undef QAVEL_CMP
