@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   zlib1g-dev libexpat1-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev libglx-dev libopengl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libglx-dev libopengl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick

@@ -52,7 +52,7 @@
 // Movables (object id, meshes, start_mesh): 0 LARA (0, 3, 0; its meshes are the empty mesh, drawn
 // with the skin's), 1 LARA_SKIN (8, 3, 3), 2 SKELETON (35, 2, 6), 3 BADDY_1 (41, 2, 8),
 // 4 CROCODILE (51, 2, 10), 5 PUZZLE_ITEM1 (175, 1, 12), 6 KEY_ITEM1 (203, 1, 13),
-// 7 SWITCH_TYPE1 (283, 1, 14), 8 DOOR_TYPE1 (329, 1, 15), 9 SMALLMEDI_ITEM (369, 1, 16).
+// 7 SWITCH_TYPE1 (308, 1, 14), 8 DOOR_TYPE1 (324, 1, 15), 9 SMALLMEDI_ITEM (369, 1, 16).
 // Movable k has animation k with one frame; mesh trees: index 0 for three meshes (entries
 // {2, 0, -256, 0} and {1, 160, -128, 0}), index 8 for two, one-mesh movables point at index 12.
 // Meshes in mesh_data (byte offsets): empty mesh 0, box 20 (normals, 6 rectangles), pyramid 208
@@ -64,8 +64,8 @@
 //   1: 35 SKELETON   room 2  3584 0 5632      0x8000  1  0x0000
 //   2: 41 BADDY_1    room 0  4608 0 3584      0xC000  0  0x0100
 //   3: 51 CROCODILE  room 1  6656 0 2560      0x2000  0  0x0000
-//   4: 329 DOOR      room 0  2560 0 4608      0x0000  0  0x0000
-//   5: 283 SWITCH    room 0  1536 0 3584      0xC000  3  0x0000
+//   4: 324 DOOR      room 0  2560 0 4608      0x0000  0  0x0000
+//   5: 308 SWITCH    room 0  1536 0 3584      0xC000  3  0x0000
 //   6: 203 KEY       room 3  1536 -3072 1536  0x0000  0  0x0000
 //   7: 175 PUZZLE    room 2  4608 0 6656      0x0000  0  0x0000
 //   8: 369 MEDIPACK  room 3  4608 -3072 3584  0x0000  0  0x0000
@@ -779,8 +779,8 @@ void AddMovables(Ttrlevel& L, const MeshOffsets& m) {
       {51, {m.box, m.gem}, 8},              // CROCODILE
       {175, {m.gem}, end_of_trees},         // PUZZLE_ITEM1
       {203, {m.gem}, end_of_trees},         // KEY_ITEM1
-      {283, {m.box}, end_of_trees},         // SWITCH_TYPE1
-      {329, {m.door}, end_of_trees},        // DOOR_TYPE1
+      {308, {m.box}, end_of_trees},         // SWITCH_TYPE1
+      {324, {m.door}, end_of_trees},        // DOOR_TYPE1
       {369, {m.gem}, end_of_trees},         // SMALLMEDI_ITEM
   };
   for (size_t k = 0; k < plans.size(); ++k) {
@@ -991,8 +991,8 @@ Ttrlevel BuildDemoLevel() {
   AppendItem(L, Item(35, 2, 3584, 0, 5632, 0x8000, 1, 0x0000));
   AppendItem(L, Item(41, 0, 4608, 0, 3584, 0xC000, 0, 0x0100));
   AppendItem(L, Item(51, 1, 6656, 0, 2560, 0x2000, 0, 0x0000));
-  AppendItem(L, Item(329, 0, 2560, 0, 4608, 0x0000, 0, 0x0000));
-  AppendItem(L, Item(283, 0, 1536, 0, 3584, 0xC000, 3, 0x0000));
+  AppendItem(L, Item(324, 0, 2560, 0, 4608, 0x0000, 0, 0x0000));
+  AppendItem(L, Item(308, 0, 1536, 0, 3584, 0xC000, 3, 0x0000));
   AppendItem(L, Item(203, 3, 1536, -3072, 1536, 0x0000, 0, 0x0000));
   AppendItem(L, Item(175, 2, 4608, 0, 6656, 0x0000, 0, 0x0000));
   AppendItem(L, Item(369, 3, 4608, -3072, 3584, 0x0000, 0, 0x0000));

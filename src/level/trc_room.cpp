@@ -276,6 +276,9 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
     if (!room.trc_has_face_pad) room.trc_face_pad = {0xCD, 0xCD};
     room.trc_has_face_pad = true;
     w.Raw(room.trc_face_pad.data(), 2);
+  } else {
+    room.trc_has_face_pad = false;  // an edit made the count even: the pad is gone
+    room.trc_face_pad = {};
   }
   vertices_begin = offset();
   if (as_read) {

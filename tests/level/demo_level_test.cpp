@@ -205,7 +205,7 @@ TEST(DemoLevel, DocumentedLandmarksHold) {
   EXPECT_EQ(sector(3, 2, 2).fd_index, 109);
   EXPECT_EQ(L.num_floor_data(), 117u);
   EXPECT_EQ(L.floor_data[113], 0x8004);
-  const std::array<uint16_t, 11> ids = {0, 35, 41, 51, 329, 283, 203, 175, 369, 41, 35};
+  const std::array<uint16_t, 11> ids = {0, 35, 41, 51, 324, 308, 203, 175, 369, 41, 35};
   const std::array<uint16_t, 11> rooms = {0, 2, 0, 1, 0, 0, 3, 2, 3, 3, 0};
   ASSERT_EQ(L.num_items(), 11u);
   for (size_t i = 0; i < ids.size(); ++i) {

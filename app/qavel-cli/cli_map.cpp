@@ -1,0 +1,54 @@
+// map: the sector map of a room as a PNG picture.
+
+#include <cstdio>
+
+#include "cli_names.h"
+#include "floordata/sector_map.h"
+#include "level/level_reader.h"
+#include "level/zfile.h"
+
+namespace qavel::cli {
+
+namespace {
+
+int Map(const Args& in) {
+  Args args = in;
+  std::string column_text, row_text;
+  bool has_column = false, has_row = false;
+  if (!TakeOption(args, "--column", column_text, has_column) ||
+      !TakeOption(args, "--row", row_text, has_row))
+    return 1;
+  if (args.size() != 3 || has_column != has_row)
+    return Fail("usage: qavel-cli map LEVEL ROOM OUT.png [--column C --row R]");
+  long long room = 0, column = -1, row = -1;
+  if (!ParseIntArg(args[1], "ROOM", room)) return 1;
+  if (has_column &&
+      (!ParseIntArg(column_text, "--column", column) || !ParseIntArg(row_text, "--row", row)))
+    return 1;
+  Ttrlevel level;
+  std::string message;
+  if (ReadLevel(level, args[0], &message) != kReadOk) return Fail(message);
+  if (room < 0 || room >= level.num_rooms())
+    return Fail("room " + args[1] + " does not exist (the level has " +
+                std::to_string(level.num_rooms()) + " rooms)");
+  const FloorData fd = ParseFloorData(level);
+  const auto clamp = [](long long v) { return v < -1 || v > 0xFFFF ? -1 : static_cast<int>(v); };
+  const SectorMap map =
+      BuildSectorMap(level, fd, static_cast<size_t>(room), clamp(column), clamp(row));
+  try {
+    WritePng(PaintSectorMap(map), args[2]);
+  } catch (const FileError& e) {
+    return Fail(e.what());
+  }
+  std::printf("%s: %d x %d pixels, %d columns, %d rows\n", args[2].c_str(), map.width, map.height,
+              map.num_x, map.num_z);
+  return 0;
+}
+
+}  // namespace
+
+const Registration kMap{
+    {"map", "map LEVEL ROOM OUT.png [--column C --row R]  the room's sector map as a picture",
+     Map}};
+
+}  // namespace qavel::cli

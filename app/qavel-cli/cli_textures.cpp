@@ -1,0 +1,132 @@
+// textures and view-images: the level's texture pictures as files, and the view's own pictures.
+
+#include <QDir>
+#include <QImage>
+#include <cstdio>
+#include <random>
+
+#include "commands.h"
+#include "level/level_reader.h"
+#include "textures/atlas.h"
+#include "textures/texture_panels.h"
+#include "textures/texture_store.h"
+
+namespace qavel::cli {
+
+namespace {
+
+bool Save(const QImage& image, const QString& path) {
+  if (!image.save(path, "PNG")) {
+    Fail("cannot write " + path.toStdString());
+    return false;
+  }
+  std::printf("%s %dx%d\n", path.toStdString().c_str(), image.width(), image.height());
+  return true;
+}
+
+int Textures(const Args& in) {
+  Args args = in;
+  std::string piece_text;
+  bool has_piece = false;
+  if (!TakeOption(args, "--piece", piece_text, has_piece)) return 1;
+  if (args.size() != 2) return Fail("usage: qavel-cli textures LEVEL OUTDIR [--piece N]");
+  long piece = -1;
+  if (has_piece) {
+    char* end = nullptr;
+    piece = std::strtol(piece_text.c_str(), &end, 10);
+    if (piece_text.empty() || *end != '\0') return Fail("--piece needs a number");
+  }
+
+  Ttrlevel level;
+  std::string message;
+  if (ReadLevel(level, args[0], &message) != kReadOk) return Fail(message);
+  if (has_piece && (piece < 0 || piece >= long(level.num_object_textures())))
+    return Fail("piece " + piece_text + " is not in the level (it has " +
+                std::to_string(level.num_object_textures()) + " pieces)");
+  const QString out = QString::fromStdString(args[1]);
+  if (!QDir().mkpath(out)) return Fail("cannot create " + args[1]);
+
+  const QImage atlas = BuildAtlas(level);
+  Ttabla_textures table;
+  TexturePanels panels;
+  BuildTextureViews(level, atlas, table, panels);
+  if (atlas.isNull())
+    std::printf("atlas: the level has no texture pages\n");
+  else if (!Save(atlas, out + "/atlas.png"))
+    return 1;
+  for (const tpanel_texture& panel : panels) {
+    const QString name = QString("mosaic_%1x%2.png").arg(panel.piece_width).arg(panel.piece_height);
+    if (panel.bitmap.isNull())
+      std::printf("%s: no pieces of this size\n", name.toStdString().c_str());
+    else if (!Save(panel.bitmap, out + "/" + name))
+      return 1;
+  }
+  if (has_piece && !Save(GetPiecePreview(int32_t(piece), table, true),
+                         out + QString("/piece_%1.png").arg(piece)))
+    return 1;
+  return 0;
+}
+
+// The room texture: grey stone blocks in a running bond with darker mortar, each block with
+// its own shade and a fine grain, so that textured rooms read as surfaces without colour.
+QImage StoneTexture() {
+  QImage image(256, 256, QImage::Format_RGB32);
+  std::mt19937 rng(1994);
+  std::uniform_int_distribution<int> grain(-9, 9), shade(-14, 14);
+  int block_shade[8][8];
+  for (auto& row : block_shade)
+    for (int& s : row) s = shade(rng);
+  for (int y = 0; y < 256; ++y) {
+    const int course = y / 32, in_y = y % 32;
+    for (int x = 0; x < 256; ++x) {
+      const int shifted = (x + (course % 2) * 32) % 256;
+      const int block = shifted / 64, in_x = shifted % 64;
+      int v;
+      if (in_y < 2 || in_x < 2) {
+        v = 72 + grain(rng) / 3;  // mortar
+      } else {
+        v = 140 + block_shade[course][block] + grain(rng);
+        if (in_y < 4 || in_x < 4) v += 18;  // lit upper and left edges
+        if (in_y > 29 || in_x > 61) v -= 22;
+      }
+      v = std::clamp(v, 0, 255);
+      image.setPixel(x, y, qRgb(v, v - 3 < 0 ? 0 : v - 3, v - 8 < 0 ? 0 : v - 8));
+    }
+  }
+  return image;
+}
+
+// The wireframe texture: a band of strong hues, so that lines drawn with it stay visible on
+// white, black and blue backgrounds alike.
+QImage WireframeTexture() {
+  QImage image(64, 64, QImage::Format_RGB888);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x)
+      image.setPixelColor(x, y, QColor::fromHsv((x * 360 / 64 + y * 2) % 360, 230, 250));
+  return image;
+}
+
+int ViewImages(const Args& args) {
+  if (args.size() != 1) return Fail("usage: qavel-cli view-images OUTDIR");
+  const QString out = QString::fromStdString(args[0]);
+  if (!QDir().mkpath(out)) return Fail("cannot create " + args[0]);
+  if (!StoneTexture().save(out + "/texture1.jpg", "JPEG", 85))
+    return Fail("cannot write texture1.jpg (is the JPEG image plugin installed?)");
+  if (!WireframeTexture().save(out + "/colored.bmp", "BMP"))
+    return Fail("cannot write colored.bmp");
+  std::printf("%s/texture1.jpg\n%s/colored.bmp\n", args[0].c_str(), args[0].c_str());
+  return 0;
+}
+
+const Registration kTextures{
+    {"textures",
+     "textures LEVEL OUTDIR [--piece N]  write the texture atlas, the five mosaics and a piece "
+     "preview as PNG files",
+     Textures}};
+const Registration kViewImages{
+    {"view-images", "view-images OUTDIR  draw the view's pictures texture1.jpg and colored.bmp",
+     ViewImages}};
+
+}  // namespace
+
+}  // namespace qavel::cli

@@ -1,0 +1,81 @@
+#pragma once
+// The movable catalog: a display name and the level's movable for every object id 0..599,
+// read from the catalog XML beside the program and completed from the open level.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "level/ttrlevel.h"
+
+namespace qavel {
+
+// One catalog entry.
+struct tmovable_record {
+  std::string name;
+  int32_t alias_id = 0;   // the object id under which items of this movable are placed, -1 none
+  int32_t body_from = 0;  // -1 none
+  float y_adjust = 0, x_adjust = 0, z_adjust = 0;
+  float rx_adjust = 0, ry_adjust = 0, rz_adjust = 0;
+  int16_t ai = 0;
+  int16_t movable_index = 0;  // position of the movable with this id in the level's table
+  bool operator==(const tmovable_record&) const = default;
+};
+
+inline constexpr size_t kCatalogSize = 600;
+
+// The catalog. Before any load every entry has an empty name and zero values.
+struct MovableCatalog {
+  std::array<tmovable_record, kCatalogSize> entries;
+};
+
+// Section of the catalog file for a generation: "TR1", "TR2", "TR3", "TR4", "TRC"; empty for
+// an unknown generation.
+std::string CatalogSectionName(int32_t version_kind);
+
+// What a load did.
+struct CatalogLoadReport {
+  bool file_found = false;
+  // The section that was read ("TRC", or "TR5" where a file has no "TRC" one); empty when the
+  // file holds none for the generation.
+  std::string section;
+  // A malformed file: "FILE: line L, column C: reason". The catalog then keeps its defaults.
+  std::string error;
+  // Attribute values that do not convert, one line each ("FILE: line L: ..."); the entry keeps
+  // its other values.
+  std::vector<std::string> warnings;
+};
+
+// Reads the section of version_kind from file_name into catalog. A missing file changes
+// nothing. Otherwise every entry is first reset to its default ("Moveable Id#<id>", no alias,
+// no body, movable index 1, y adjust 0) and then filled from the section. A file that cannot
+// be read throws FileError and leaves the catalog unchanged.
+CatalogLoadReport LoadMovableCatalog(MovableCatalog& catalog, const std::string& file_name,
+                                     int32_t version_kind);
+// The same from a document in memory (the file name only names messages).
+CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, const std::string& document,
+                                         const std::string& file_name, int32_t version_kind);
+
+// Completes the catalog from the level's movables: each movable's entry (and the entry of its
+// alias) gets its position in the movable table and the alias takes its name. Returns the
+// names of the movables in table order, as the movable lists show them. A movable whose id has
+// no entry (600 and beyond) is listed as "Moveable Id#<id>" and changes nothing; an alias
+// outside 0..599 is not followed.
+std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrlevel& level);
+
+// Lookups by object id; ids beyond the catalog are never looked up.
+// The name, or "Moveable Id#<id>" for an id the catalog does not cover.
+std::string MovableName(const MovableCatalog& catalog, uint32_t object_id);
+// The movable index of the entry, -1 for an id the catalog does not cover.
+int32_t MovableIndexOf(const MovableCatalog& catalog, uint32_t object_id);
+// The alias of the entry, -1 for none or an id the catalog does not cover.
+int32_t AliasOf(const MovableCatalog& catalog, uint32_t object_id);
+
+// Item-list entry text: N + ".-" + the name of the entry's object id. Entries from num_items
+// on are the auxiliary records of TR4/TR5 levels.
+std::string ItemEntryText(const MovableCatalog& catalog, const Ttrlevel& level, size_t entry);
+// Number of entries of the item list (items, then aux records for TR4/TR5).
+size_t ItemEntryCount(const Ttrlevel& level);
+
+}  // namespace qavel

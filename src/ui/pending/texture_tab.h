@@ -1,0 +1,63 @@
+#pragma once
+// TextureTab: the "Textures" page: the list of texture pieces, a preview and five mosaics.
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+
+#include "level/ttrlevel.h"
+#include "textures/texture_panels.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QRadioButton;
+class QScrollArea;
+
+namespace qavel {
+
+// Shows the object textures of the open level. The main window calls ShowLevel after a level
+// has been read and its pages given to the texture store; picking a face texture in the 3D
+// view calls SelectPiece. The page keeps only what it shows: the table and the mosaics.
+class TextureTab : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TextureTab(QWidget* parent = nullptr);
+
+  // Fills the list, the mosaics and the preview for a newly opened level. atlas is the one
+  // BuildAtlas made for the texture store (an empty image builds it here).
+  void ShowLevel(const Ttrlevel& level, const QImage& atlas = QImage());
+  // Selects the piece in the list and shows it, as a click on the list entry does.
+  void SelectPiece(int index);
+  // The piece selected in the list, -1 for none.
+  int selectedPiece() const;
+
+  const Ttabla_textures& table() const { return table_; }
+  const TexturePanels& panels() const { return panels_; }
+
+ signals:
+  // A valid piece was selected (from the list, a mosaic or SelectPiece).
+  void pieceChosen(int index);
+
+ private:
+  QWidget* buildTableBox();
+  QWidget* buildMosaicBox();
+  void showSelectedPiece();
+  void showMosaic(size_t k);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void pickFromMosaic(size_t k, QPoint at);
+
+  Ttabla_textures table_;
+  TexturePanels panels_;
+  int attributeCount_ = 0;
+
+  QListWidget* pieceList_ = nullptr;
+  QLabel* preview_ = nullptr;
+  QComboBox* attribute_ = nullptr;
+  std::array<QRadioButton*, 5> sizeButtons_{};
+  std::array<QScrollArea*, 5> mosaicAreas_{};
+  std::array<QLabel*, 5> mosaicImages_{};
+};
+
+}  // namespace qavel

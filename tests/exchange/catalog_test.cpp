@@ -1,0 +1,244 @@
+#include "exchange/catalog_movables.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../support/test_paths.h"
+#include "exchange/xml_parser.h"
+#include "level/zfile.h"
+
+namespace qavel {
+namespace {
+
+CatalogLoadReport Load(MovableCatalog& catalog, const std::string& xml, int32_t kind = kTR4) {
+  return LoadMovableCatalogText(catalog, xml, "cat.xml", kind);
+}
+
+const char* kSections = R"(<?xml version="1.0"?>
+<root>
+  <game name="TR1"><moveables><m ID="0" NAME="Lara one"/></moveables></game>
+  <game name="TR4">
+    <moveables>
+      <m ID="0" NAME="Lara"/>
+      <m id="12" name="Rolling ball" id2="13" use_body_from="7" Y_ADJUST="1.5" ai="3"/>
+      <m ID="12" NAME="none" X_ADJUST="2"/>
+      <m ID="600" NAME="too far"/>
+      <m ID="-5" NAME="negative"/>
+      <m NAME="no id"/>
+    </moveables>
+    <moveables><m ID="1" NAME="second moveables"/></moveables>
+  </game>
+  <game name="TR4"><moveables><m ID="2" NAME="second game"/></moveables></game>
+  <Game name="TR3"><moveables><m ID="3" NAME="wrong case"/></moveables></Game>
+</root>)";
+
+TEST(MovableCatalog, ReadsTheFirstSectionOfTheGeneration) {
+  MovableCatalog catalog;
+  const auto report = Load(catalog, kSections);
+  EXPECT_TRUE(report.error.empty());
+  EXPECT_TRUE(report.warnings.empty());
+  EXPECT_EQ(report.section, "TR4");
+  EXPECT_EQ(MovableName(catalog, 0), "Lara");
+  EXPECT_EQ(MovableName(catalog, 1), "Moveable Id#1");  // second moveables not read
+  EXPECT_EQ(MovableName(catalog, 2), "Moveable Id#2");  // nor a second game of the section
+  const tmovable_record& e = catalog.entries[12];
+  // A later element with NAME "none" keeps the name but stores its adjust values and ai.
+  EXPECT_EQ(e.name, "Rolling ball");
+  EXPECT_EQ(e.alias_id, 13);
+  EXPECT_EQ(e.body_from, 7);
+  EXPECT_EQ(e.x_adjust, 2.0f);
+  EXPECT_EQ(e.y_adjust, 0.0f);
+  EXPECT_EQ(e.ai, 0);
+  EXPECT_EQ(e.movable_index, 1);
+  EXPECT_EQ(MovableName(catalog, 599), "Moveable Id#599");
+  EXPECT_EQ(MovableName(catalog, 600), "Moveable Id#600");
+  EXPECT_EQ(MovableIndexOf(catalog, 600), -1);
+  EXPECT_EQ(AliasOf(catalog, 70000), -1);
+  // Element names and the section value match in exact case only.
+  MovableCatalog tr3;
+  Load(tr3, kSections, kTR3);
+  EXPECT_EQ(MovableName(tr3, 3), "Moveable Id#3");
+  // A generation without a section gets the default names.
+  MovableCatalog tr2;
+  EXPECT_TRUE(Load(tr2, kSections, kTR2).section.empty());
+  EXPECT_EQ(MovableName(tr2, 0), "Moveable Id#0");
+  EXPECT_EQ(tr2.entries[0].alias_id, -1);
+}
+
+TEST(MovableCatalog, TrcSectionOrTheOtherToolsTr5Name) {
+  const std::string both = R"(<c><game v="TR5"><moveables><m ID="0" NAME="five"/></moveables>
+    </game><game v="TRC"><moveables><m ID="0" NAME="trc"/></moveables></game></c>)";
+  const std::string tr5_only = R"(<c><game v="TR5"><moveables><m ID="0" NAME="five"/>
+    </moveables></game></c>)";
+  MovableCatalog catalog;
+  EXPECT_EQ(Load(catalog, both, kTR5).section, "TRC");
+  EXPECT_EQ(MovableName(catalog, 0), "trc");
+  EXPECT_EQ(Load(catalog, tr5_only, kTR5).section, "TR5");
+  EXPECT_EQ(MovableName(catalog, 0), "five");
+  EXPECT_TRUE(Load(catalog, tr5_only, kTR4).section.empty());
+}
+
+TEST(MovableCatalog, UnconvertibleValuesAreReportedOnceAndSkipped) {
+  const std::string xml =
+      "<c>\n<game v=\"TR4\"><moveables>\n"
+      "<m ID=\"5\" NAME=\"Guard\" AI=\"true\" Y_ADJUST=\"1,5\" ID2=\"7\"/>\n"
+      "<m ID=\"x\" NAME=\"lost\"/>\n"
+      "<m ID=\" 6 \" NAME=\"Six\" AI=\"70000\" RX_ADJUST=\"-0.25\"/>\n"
+      "</moveables></game></c>";
+  MovableCatalog catalog;
+  const auto report = Load(catalog, xml);
+  EXPECT_TRUE(report.error.empty());
+  ASSERT_EQ(report.warnings.size(), 4u);
+  EXPECT_EQ(report.warnings[0],
+            "cat.xml: line 3: attribute AI=\"true\" is not an integer in range; "
+            "ignored");
+  EXPECT_NE(report.warnings[1].find("line 3: attribute Y_ADJUST=\"1,5\""), std::string::npos);
+  EXPECT_NE(report.warnings[2].find("line 4"), std::string::npos);
+  EXPECT_NE(report.warnings[3].find("line 5: attribute AI=\"70000\""), std::string::npos);
+  EXPECT_EQ(MovableName(catalog, 5), "Guard");
+  EXPECT_EQ(AliasOf(catalog, 5), 7);
+  EXPECT_EQ(MovableName(catalog, 6), "Six");
+  EXPECT_EQ(catalog.entries[6].rx_adjust, -0.25f);
+}
+
+TEST(MovableCatalog, MalformedFileKeepsDefaultsAndSaysWhere) {
+  MovableCatalog catalog;
+  Load(catalog, kSections);
+  ASSERT_EQ(MovableName(catalog, 0), "Lara");
+  const auto report =
+      Load(catalog, "<c>\n<game v=\"TR4\"><moveables><m ID=\"0\" NAME=\"x\"/>\n<oops></c>");
+  EXPECT_EQ(report.error, "cat.xml: line 3, column 9: mismatched tag");
+  EXPECT_EQ(MovableName(catalog, 0), "Moveable Id#0");
+  EXPECT_EQ(catalog.entries[12].alias_id, -1);
+  for (const char* bad : {"", "<", "<c>", "\xff\xfe<c/>", "<c><m ID='1'/></d>"}) {
+    MovableCatalog c;
+    EXPECT_FALSE(Load(c, bad).error.empty()) << bad;
+    EXPECT_EQ(MovableName(c, 1), "Moveable Id#1");
+  }
+}
+
+TEST(MovableCatalog, MissingFileChangesNothingUnreadableThrows) {
+  MovableCatalog catalog;
+  const auto report = LoadMovableCatalog(catalog, "/nonexistent/trcatalog.xml", kTR4);
+  EXPECT_FALSE(report.file_found);
+  EXPECT_EQ(catalog.entries[0], tmovable_record{});  // empty names until a catalog is read
+  const std::string dir = test::ScratchDir("catalog_unreadable");
+  EXPECT_THROW(LoadMovableCatalog(catalog, dir, kTR4), FileError);
+  EXPECT_EQ(catalog.entries[0], tmovable_record{});
+}
+
+TEST(MovableCatalog, EnterLevelMovablesFollowsAliases) {
+  MovableCatalog catalog;
+  Load(catalog, kSections);
+  Ttrlevel level;
+  level.version_kind = kTR4;
+  for (uint32_t id : {0u, 5u, 9u, 3u, 12u, 700u}) {
+    tmovable m{};
+    m.object_id = id;
+    level.movables.push_back(m);
+  }
+  const auto names = EnterLevelMovables(catalog, level);
+  EXPECT_EQ(names, (std::vector<std::string>{"Lara", "Moveable Id#5", "Moveable Id#9",
+                                             "Moveable Id#3", "Rolling ball", "Moveable Id#700"}));
+  EXPECT_EQ(MovableIndexOf(catalog, 12), 4);
+  EXPECT_EQ(MovableIndexOf(catalog, 13), 4);
+  EXPECT_EQ(MovableName(catalog, 13), "Rolling ball");
+  EXPECT_EQ(MovableIndexOf(catalog, 9), 2);
+  EXPECT_EQ(MovableIndexOf(catalog, 1), 1);  // not in the level: the reset value
+  // An alias beyond the catalog is not followed.
+  catalog.entries[5].alias_id = 600;
+  EXPECT_NO_THROW(EnterLevelMovables(catalog, level));
+  // Item-list entries: items, then aux records in TR4.
+  titem2 item{};
+  item.object_id = 12;
+  AppendItem(level, item);
+  taux_item aux{};
+  aux.object_id = 0;
+  level.aux_items.push_back(aux);
+  ASSERT_EQ(ItemEntryCount(level), 2u);
+  EXPECT_EQ(ItemEntryText(catalog, level, 0), "0.-Rolling ball");
+  EXPECT_EQ(ItemEntryText(catalog, level, 1), "1.-Lara");
+}
+
+// A catalog laid out the way other tools write theirs: comments, a doctype-free prolog,
+// lower-case attributes, extra elements and sections, entries nested in extra markup.
+TEST(MovableCatalog, OtherToolsLayoutLoads) {
+  const std::string xml = R"(<?xml version="1.0" encoding="utf-8"?>
+<!-- written by another tool -->
+<catalog version="2">
+  <info author="someone">text <b>bold</b></info>
+  <game id="TR4" title="The Last Revelation">
+    <sounds><sound id="1" name="walk"/></sounds>
+    <moveables>
+      <!-- Lara first -->
+      <moveable id="0" name="LARA" ai="true" t="x"/>
+      <moveable id="12" name="ROLLINGBALL" id2="13"><extra/></moveable>
+      <moveable id="13" name="none"/>
+    </moveables>
+    <statics><static id="0" name="PLANT0"/></statics>
+  </game>
+  <game id="TR5"><moveables><moveable id="0" name="LARA5"/></moveables></game>
+</catalog>)";
+  MovableCatalog catalog;
+  const auto report = Load(catalog, xml);
+  EXPECT_TRUE(report.error.empty());
+  EXPECT_EQ(report.warnings.size(), 1u);  // ai="true"
+  EXPECT_EQ(MovableName(catalog, 0), "LARA");
+  EXPECT_EQ(MovableName(catalog, 12), "Moveable Id#12");  // inside a start tag, not empty
+  EXPECT_EQ(MovableName(catalog, 13), "Moveable Id#13");
+  Load(catalog, xml, kTR5);
+  EXPECT_EQ(MovableName(catalog, 0), "LARA5");
+}
+
+// Our own catalog: well formed, every section present, names for the ids tools place most.
+TEST(MovableCatalog, ShippedCatalogCoversEveryGeneration) {
+  const std::string path = test::DataPath("trcatalog.xml");
+  for (int32_t kind : {kTR1, kTR1Tub, kTR2, kTR2Trg, kTR3, kTR4, kTR5}) {
+    MovableCatalog catalog;
+    const auto report = LoadMovableCatalog(catalog, path, kind);
+    EXPECT_TRUE(report.file_found);
+    EXPECT_TRUE(report.error.empty()) << report.error;
+    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_EQ(report.section, CatalogSectionName(kind));
+    EXPECT_EQ(MovableName(catalog, 0), "Lara");
+    int named = 0;
+    for (const auto& e : catalog.entries) named += e.name.rfind("Moveable Id#", 0) != 0;
+    EXPECT_GT(named, 40) << report.section;
+  }
+}
+
+TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
+  TXmlParser scanner;
+  ASSERT_TRUE(scanner.LoadFromBuffer(
+      "<?xml version=\"1.0\"?><!--c--><a x=\"1\" y='2'>  some\n  text <b/><?pi data?>"
+      "<![CDATA[raw  ]]><c></c></a>"));
+  std::vector<std::string> kinds;
+  for (const auto& p : scanner.Parts()) kinds.push_back(XmlPartTypeName(p.type));
+  EXPECT_EQ(kinds,
+            (std::vector<std::string>{"XML Prolog", "Comment", "Start Tag", "Text", "Empty Tag",
+                                      "PI", "CDATA", "Start Tag", "End Tag", "End Tag"}));
+  const auto& parts = scanner.Parts();
+  EXPECT_EQ(parts[2].attributes,
+            (std::vector<std::pair<std::string, std::string>>{{"x", "1"}, {"y", "2"}}));
+  EXPECT_EQ(parts[3].text, "some text");
+  EXPECT_EQ(parts[4].name, "b");
+  EXPECT_EQ(parts[6].text, "raw  ");
+  EXPECT_TRUE(scanner.Error().empty());
+}
+
+TEST(XmlParser, CatalogsFromOlderToolsInOtherEncodings) {
+  TXmlParser scanner;
+  ASSERT_TRUE(scanner.LoadFromBuffer("<m NAME=\"Caf\xe9\"/>")) << scanner.Error();
+  EXPECT_EQ(scanner.Parts().at(0).attributes.at(0).second, "Caf\xc3\xa9");
+  ASSERT_TRUE(scanner.LoadFromBuffer(
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><m NAME=\"\x80 \xe9\"/>"))
+      << scanner.Error();
+  EXPECT_EQ(scanner.Parts().at(1).attributes.at(0).second, "\xe2\x82\xac \xc3\xa9");
+  // A declared encoding is trusted: bytes that break it are an error with its place.
+  EXPECT_FALSE(scanner.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"UTF-8\"?><m N=\"\xe9\"/>"));
+  EXPECT_EQ(scanner.Error().rfind("line 1, column ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace qavel

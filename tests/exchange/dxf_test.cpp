@@ -1,0 +1,487 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <set>
+
+#include "../support/test_paths.h"
+#include "exchange/dxf_file.h"
+#include "exchange_fixtures.h"
+#include "exchange_levels.h"
+#include "level/level_reader.h"
+#include "level/level_writer.h"
+#include "level/zfile.h"
+
+namespace qavel {
+namespace {
+
+using test::MakeLevel;
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string out;
+  for (const char* l : lines) out += std::string(l) + "\r\n";
+  return out;
+}
+
+// A room small enough to spell its DXF out in full.
+Ttrlevel TinyLevel() {
+  Ttrlevel level = MakeLevel(kTR4, 1, 8);
+  troom& room = level.rooms[0];
+  room.vertices1.clear();
+  room.vertices2.clear();
+  room.rectangles.clear();
+  room.triangles.clear();
+  for (auto [x, y, z] :
+       {std::array<int16_t, 3>{0, 0, 0}, {1024, -256, 0}, {1024, -256, 2048}, {-1500, 7, -1}}) {
+    room.vertices2.push_back(tvertex2{{}, x, y, z, 0, 0, 0});
+    room.vertices1.push_back(tvertex1{{}, x, y, z, 0});
+  }
+  room.rectangles.push_back(trectangle{{}, {0, 1, 2, 3}, 0x8005});
+  room.triangles.push_back(ttriangle{{}, {0, 1, 2}, 2});
+  return level;
+}
+
+TEST(DxfExport, WritesTheRoomLineByLineWithLayersInTextureOrder) {
+  const Ttrlevel level = TinyLevel();
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(level, 0, text).ok());
+  const std::string face_head = Lines({"  0", "3DFACE", "  8"});
+  const std::string expected =
+      Lines({"  0",        "SECTION", "  2", "HEADER",    "  0", "ENDSEC",  "  0",  "SECTION",
+             "  2",        "TABLES",  "  0", "TABLE",     "  2", "LAYER",   "  70", "    153",  //
+             "  0",        "LAYER",   "  2", "Texture_3", " 70", "  0",     " 62",  "     3",
+             "  6",
+             "CONTINUOUS",  //
+             "  0",        "LAYER",   "  2", "Texture_6", " 70", "  0",     " 62",  "     6",
+             "  6",
+             "CONTINUOUS",  //
+             "  0",        "ENDTAB",  "  0", "ENDSEC",    "  0", "SECTION", "  2",  "ENTITIES"}) +
+      // The rectangle's texture word 0x8005 keeps only its index: layer Texture_6.
+      face_head +
+      Lines({"Texture_6", " 10",       "0.000000", " 20",       "0.000000", " 30",
+             "0.000000",                                                                 //
+             " 11",       "1.024000",  " 21",      "0.000000",  " 31",      "0.256000",  //
+             " 12",       "1.024000",  " 22",      "-2.048000", " 32",      "0.256000",  //
+             " 13",       "-1.500000", " 23",      "0.001000",  " 33",      "-0.007000"}) +
+      face_head +
+      Lines({"Texture_3", " 10",      "0.000000", " 20",       "0.000000", " 30",
+             "0.000000",                                                                //
+             " 11",       "1.024000", " 21",      "0.000000",  " 31",      "0.256000",  //
+             " 12",       "1.024000", " 22",      "-2.048000", " 32",      "0.256000",  //
+             " 13",       "1.024000", " 23",      "-2.048000", " 33",      "0.256000"}) +
+      Lines({" 0", "ENDSEC", " 0", "EOF"});
+  EXPECT_EQ(text, expected);
+}
+
+TEST(DxfExport, RefusesRoomsThatDoNotExistAndFacesBeyondTheVertices) {
+  Ttrlevel level = TinyLevel();
+  std::string text = "untouched";
+  EXPECT_EQ(WriteRoomDxfText(level, 1, text).status, ExchangeStatus::kRefused);
+  level.rooms[0].triangles[0].vertices[2] = 4;
+  const ExchangeResult r = WriteRoomDxfText(level, 0, text);
+  EXPECT_EQ(r.status, ExchangeStatus::kRefused);
+  EXPECT_EQ(r.message, "room 0: triangle 0 refers to vertex 4 but the room has 4 vertices");
+  EXPECT_EQ(text, "untouched");
+}
+
+// Faces of a room as corner positions and 12-bit textures, the way a DXF carries them.
+std::vector<std::string> FaceList(const troom& room) {
+  std::vector<std::string> out;
+  auto corner = [&](uint16_t v) {
+    const auto& p = room.vertices2.at(v);
+    return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + "," + std::to_string(p.z) + ")";
+  };
+  for (const auto& r : room.rectangles)
+    out.push_back("R" + std::to_string(r.texture & 0xFFF) + corner(r.vertices[0]) +
+                  corner(r.vertices[1]) + corner(r.vertices[2]) + corner(r.vertices[3]));
+  for (const auto& t : room.triangles)
+    out.push_back("T" + std::to_string(t.texture & 0xFFF) + corner(t.vertices[0]) +
+                  corner(t.vertices[1]) + corner(t.vertices[2]));
+  return out;
+}
+
+TEST(DxfRoundTrip, EveryRoomOfEveryLevelComesBackWithItsFacesAndSavesConsistently) {
+  const auto levels = test::ExchangeLevels();
+  if (levels.empty()) GTEST_SKIP() << "no levels in " << QAVEL_LEVELS_DIR << " or data/; skipped";
+  for (const auto& [generation, path] : levels) {
+    SCOPED_TRACE(generation);
+    Ttrlevel level;
+    ASSERT_EQ(ReadLevel(level, path), kReadOk);
+    Ttrlevel imported = level;
+    for (size_t i = 0; i < level.rooms.size(); ++i) {
+      SCOPED_TRACE("room " + std::to_string(i));
+      std::string text;
+      ASSERT_TRUE(WriteRoomDxfText(level, i, text).ok());
+      const ExchangeResult r = ImportRoomDxfText(imported, i, text, "room.dxf");
+      ASSERT_TRUE(r.ok()) << r.message;
+      const troom& room = imported.rooms[i];
+      EXPECT_EQ(FaceList(room), FaceList(level.rooms[i]));
+      ASSERT_EQ(room.vertices1.size(), room.vertices2.size());
+      for (size_t v = 0; v < room.num_vertices(); ++v) {
+        EXPECT_EQ(room.vertices1[v], VertexToTr1(room.vertices2[v]));
+        if (level.version_kind != kTR5) {
+          EXPECT_EQ(room.vertices2[v].lighting, 16 << 8);
+        }
+      }
+      if (level.version_kind == kTR5) {
+        ASSERT_EQ(room.vertices5.size(), room.num_vertices());
+        ASSERT_EQ(room.rectangles5.size(), room.num_rectangles());
+        ASSERT_EQ(room.triangles5.size(), room.num_triangles());
+      }
+    }
+    // The imported forms are the ones the writer writes: saving and reading back gives them.
+    Bytes bytes;
+    ASSERT_EQ(WriteLevelBytes(imported, path, bytes), kWriteOk);
+    Ttrlevel reread;
+    ASSERT_EQ(ReadLevelBytes(reread, bytes, path), kReadOk);
+    EXPECT_EQ(imported.FirstDifference(reread), "");
+  }
+}
+
+TEST(DxfImport, EmptyRoomExportsNoLayersOrFacesAndImportsAsEmpty) {
+  Ttrlevel level = MakeLevel(kTR3, 1);
+  level.rooms[0] = troom{};
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(level, 0, text).ok());
+  EXPECT_EQ(text.find("3DFACE"), std::string::npos);
+  EXPECT_EQ(text.find("\r\nLAYER\r\n  2\r\nTexture"), std::string::npos);
+  Ttrlevel other = MakeLevel(kTR3, 1);
+  ASSERT_TRUE(ImportRoomDxfText(other, 0, text, "empty.dxf").ok());
+  EXPECT_EQ(other.rooms[0].num_vertices(), 0u);
+  EXPECT_EQ(other.rooms[0].num_rectangles(), 0u);
+  EXPECT_EQ(other.rooms[0].num_triangles(), 0u);
+}
+
+// A DXF as CAD programs write it: group codes without padding, LF line ends, extra entities.
+std::string CadStyleDxf(const std::string& faces) {
+  return "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0.0\n20\n0.0\n30\n0."
+         "0\n11\n1\n21\n1\n31\n1\n" +
+         faces + "0\nENDSEC\n0\nEOF\n";
+}
+
+std::string Face(const std::string& layer, const std::string& corners) {
+  return "0\n3DFACE\n8\n" + layer + "\n" + corners;
+}
+
+TEST(DxfImport, ReadsUnpaddedGroupCodesLayerNamesAndShareCorners) {
+  Ttrlevel level = MakeLevel(kTR4, 1, 2000);
+  // Quad on Texture_12345 (four digits are read: texture 1233) and a triangle given by three
+  // corners only, sharing two of the quad's corners.
+  const std::string text = CadStyleDxf(
+      Face("Texture_12345",
+           "10\n0\n20\n0\n30\n0\n11\n1.024\n21\n0\n31\n0\n12\n1.024\n22\n-1.024\n32\n0\n"
+           "13\n0\n23\n-1.024\n33\n0\n") +
+      Face("Texture_7",
+           " 10\n0\n 20\n0\n 30\n0\n 11\n1.024\n 21\n0\n 31\n0\n 12\n\t2\n 22\n0\n"
+           " 32\n+0.5\n"));
+  const ExchangeResult r = ImportRoomDxfText(level, 0, text, "cad.dxf");
+  ASSERT_TRUE(r.ok()) << r.message;
+  const troom& room = level.rooms[0];
+  ASSERT_EQ(room.num_rectangles(), 1u);
+  ASSERT_EQ(room.num_triangles(), 1u);
+  EXPECT_EQ(room.rectangles[0].texture, 1233);
+  EXPECT_EQ(room.triangles[0].texture, 6);
+  EXPECT_EQ(room.num_vertices(), 5u);
+  EXPECT_EQ(room.triangles[0].vertices[0], 0);
+  EXPECT_EQ(room.triangles[0].vertices[1], 1);
+  const tvertex2& apex = room.vertices2[room.triangles[0].vertices[2]];
+  EXPECT_EQ((std::array<int16_t, 3>{apex.x, apex.y, apex.z}),
+            (std::array<int16_t, 3>{2000, -500, 0}));
+  const tvertex2& far = room.vertices2[room.rectangles[0].vertices[2]];
+  EXPECT_EQ((std::array<int16_t, 3>{far.x, far.y, far.z}), (std::array<int16_t, 3>{1024, 0, 1024}));
+}
+
+TEST(DxfImport, CoordinatesFromFloatingPointProgramsLandOnTheNearestUnit) {
+  Ttrlevel level = MakeLevel(kTR4, 1);
+  const std::string text = CadStyleDxf(
+      Face("Texture_1",
+           "10\n0.99999994\n20\n-2.0480001\n30\n1e-3\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n"
+           "32\n0\n"));
+  ASSERT_TRUE(ImportRoomDxfText(level, 0, text, "float.dxf").ok());
+  const tvertex2& v = level.rooms[0].vertices2[0];
+  EXPECT_EQ((std::array<int16_t, 3>{v.x, v.y, v.z}), (std::array<int16_t, 3>{1000, -1, 2048}));
+}
+
+struct BadDxf {
+  const char* name;
+  std::string text;
+  ExchangeStatus status;
+  const char* message;
+};
+
+TEST(DxfImport, RefusesBadFilesWithOneMessageAndLeavesTheLevelAlone) {
+  const std::string quad =
+      "10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n1\n32\n0\n13\n0\n"
+      "23\n1\n33\n0\n";
+  std::string many_quads, many_triangles, many_points;
+  for (int i = 0; i < 2001; ++i) many_quads += Face("Texture_1", quad);
+  for (int i = 0; i < 1251; ++i)
+    many_triangles += Face("Texture_1", "10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n0\n12\n1\n22\n" +
+                                            std::to_string(i + 1) + "e-3\n32\n0\n");
+  for (int i = 0; i < 501; ++i) {
+    const std::string x = std::to_string(i) + "e-3\n";
+    many_points += Face("Texture_1", "10\n" + x + "20\n0\n30\n0\n11\n" + x + "21\n1\n31\n0\n12\n" +
+                                         x + "22\n2\n32\n0\n");
+  }
+  const std::vector<BadDxf> cases = {
+      {"not a dxf", "hello\nworld\n", ExchangeStatus::kDamaged,
+       "bad.dxf, line 1: the group code \"hello\" is not a number"},
+      {"no entities", "0\nSECTION\n2\nHEADER\n0\nENDSEC\n0\nEOF\n", ExchangeStatus::kWrongMagic,
+       "bad.dxf: not a DXF file with an ENTITIES section"},
+      {"value missing", "0\nSECTION\n2", ExchangeStatus::kDamaged,
+       "bad.dxf, line 3: the file ends after a group code, without its value"},
+      {"only lines", CadStyleDxf(""), ExchangeStatus::kRefused,
+       "bad.dxf: the file holds 1 entities but no 3DFACE; only 3D faces can become room "
+       "geometry"},
+      {"layer 0", CadStyleDxf(Face("0", quad)), ExchangeStatus::kRefused,
+       "bad.dxf, line 22: 3DFACE 1 is on layer \"0\", which names no object texture (faces "
+       "belong on layers Texture_N)"},
+      {"named layer", CadStyleDxf(Face("Wall_A", quad)), ExchangeStatus::kRefused,
+       "bad.dxf, line 22: 3DFACE 1 is on layer \"Wall_A\", which names no object texture (faces "
+       "belong on layers Texture_N)"},
+      {"texture beyond", CadStyleDxf(Face("Texture_9", quad)), ExchangeStatus::kRefused,
+       "bad.dxf, line 22: 3DFACE 1 is on layer Texture_9 (texture 8) but the level has 8 object "
+       "textures"},
+      {"bad coordinate", CadStyleDxf(Face("Texture_1", "10\n1,5\n")), ExchangeStatus::kDamaged,
+       "bad.dxf, line 26: the coordinate \"1,5\" is not a number"},
+      {"nan coordinate", CadStyleDxf(Face("Texture_1", "10\nnan\n")), ExchangeStatus::kDamaged,
+       "bad.dxf, line 26: the coordinate \"nan\" is not a number"},
+      {"far coordinate", CadStyleDxf(Face("Texture_1", "20\n-32.769\n")), ExchangeStatus::kRefused,
+       "bad.dxf, line 26: the coordinate -32.769 lies outside what a room can hold (-32.768 to "
+       "32.767 after the axes swap)"},
+      {"too many quads", CadStyleDxf(many_quads), ExchangeStatus::kRefused,
+       "room 1: the file has 2001 four-cornered faces but a room holds at most 2000 rectangles"},
+      {"too many triangles", CadStyleDxf(many_triangles), ExchangeStatus::kRefused,
+       "room 1: the file has 1251 triangles but a room holds at most 1250"},
+      {"too many points", CadStyleDxf(many_points), ExchangeStatus::kRefused,
+       "room 1: the file has 1503 distinct corner points but a room holds at most 1500 "
+       "vertices"},
+  };
+  const Ttrlevel original = MakeLevel(kTR4, 2, 8);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ttrlevel level = original;
+    const ExchangeResult r = ImportRoomDxfText(level, 1, c.text, "bad.dxf");
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.message, c.message);
+    EXPECT_EQ(level.FirstDifference(original), "");
+  }
+  Ttrlevel level = original;
+  EXPECT_EQ(ImportRoomDxfText(level, 2, CadStyleDxf(""), "x.dxf").message,
+            "room 2 does not exist; the level has 2 rooms");
+  EXPECT_EQ(ImportRoomDxf(level, 0, test::ScratchDir("dxf_missing") + "/none.dxf").status,
+            ExchangeStatus::kFileError);
+  EXPECT_EQ(level.FirstDifference(original), "");
+}
+
+TEST(DxfImport, ReachesRoomsBeyond255) {
+  Ttrlevel level = MakeLevel(kTR2, 300, 8);
+  const Ttrlevel original = level;
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(level, 5, text).ok());
+  ASSERT_TRUE(ImportRoomDxfText(level, 299, text, "r.dxf").ok());
+  EXPECT_EQ(FaceList(level.rooms[299]), FaceList(original.rooms[5]));
+  EXPECT_EQ(level.rooms[43], original.rooms[43]);  // 299 mod 256: untouched
+}
+
+TEST(DxfImport, RoomsUsingMoreThan255TexturesComeBackWithAllOfThem) {
+  Ttrlevel level = MakeLevel(kTR4, 1, 400);
+  troom& room = level.rooms[0];
+  room.triangles.clear();
+  for (uint16_t i = 0; i < 300; ++i)
+    room.triangles.push_back(ttriangle{{}, {0, static_cast<uint16_t>(1 + i % 8), 4}, i});
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(level, 0, text).ok());
+  Ttrlevel imported = MakeLevel(kTR4, 1, 400);
+  ASSERT_TRUE(ImportRoomDxfText(imported, 0, text, "many.dxf").ok());
+  EXPECT_EQ(FaceList(imported.rooms[0]), FaceList(room));
+}
+
+TEST(DxfImport, CompletesTheVertexFormsOfEachGeneration) {
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(MakeLevel(kTR4, 1), 0, text).ok());
+  auto import = [&](int32_t kind, uint16_t flags) {
+    Ttrlevel level = MakeLevel(kind, 1);
+    level.rooms[0].flags = flags;
+    EXPECT_TRUE(ImportRoomDxfText(level, 0, text, "r.dxf").ok());
+    return level.rooms[0];
+  };
+  const uint16_t grey15 = 15 << 10 | 15 << 5 | 15;
+  EXPECT_EQ(import(kTR1, 0).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x0010, 0x3DEF}));
+  EXPECT_EQ(import(kTR2, 0).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0, 0xFFFF}));
+  EXPECT_EQ(import(kTR3, 0).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x0010, grey15}));
+  EXPECT_EQ(import(kTR4, 0x0001).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x2010, grey15}));
+  EXPECT_EQ(import(kTR4, 0x0081).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x2000, grey15}));
+  EXPECT_TRUE(import(kTR4, 0).vertices5.empty());
+  EXPECT_TRUE(import(kTR4, 0).rectangles5.empty());
+}
+
+TEST(DxfImport, Tr5RoomsKeepTheirVertexDataWherePointsStayAndGreyNewOnes) {
+  Ttrlevel level = MakeLevel(kTR5, 1);
+  level.rooms[0].vertices5[4].rest[0] = 0x42;  // a normal the DXF cannot carry
+  level.rooms[0].rectangles5[1].extra = 7;
+  // The room's faces, and one new triangle out at a new point.
+  std::string text;
+  ASSERT_TRUE(WriteRoomDxfText(level, 0, text).ok());
+  text.resize(text.find(" 0\r\nENDSEC\r\n 0\r\nEOF"));
+  text += Lines({"  0", "3DFACE", "  8", "Texture_1", " 10", "0",      " 20", "0",   " 30",
+                 "0",   " 11",    "5",   " 21",       "0",   " 31",    "0",   " 12", "5",
+                 " 22", "5",      " 32", "0",         " 0",  "ENDSEC", " 0",  "EOF"});
+  ASSERT_TRUE(ImportRoomDxfText(level, 0, text, "r.dxf").ok());
+  const troom& room = level.rooms[0];
+  ASSERT_EQ(room.num_vertices(), 11u);
+  ASSERT_EQ(room.vertices5.size(), 11u);
+  const size_t kept = FindVertex(room, 1024, 0, 1024) - 1;  // where vertex 4 was
+  ASSERT_LT(kept, 11u);
+  EXPECT_EQ(room.vertices5[kept].rest[0], 0x42);
+  EXPECT_EQ(room.vertices5[kept].rest[14], 0x80);
+  EXPECT_EQ(room.vertices2[kept].colour, 0x4210);
+  EXPECT_EQ(room.rectangles5[1].extra, 7);
+  EXPECT_EQ(room.vertices5[10].x, 5000.0f);
+  EXPECT_EQ(room.vertices5[10].rest[12], 15 << 3);
+  EXPECT_EQ(room.vertices2[10].colour, 15 << 10 | 15 << 5 | 15);
+  EXPECT_EQ(room.triangles5.size(), 2u);
+  EXPECT_EQ(room.triangles5[1].texture, 0);
+}
+
+TEST(DxfImport, Tr5RoomsSaveAsTheyReadBackWhenTheTriangleCountChangesParity) {
+  QAVEL_REAL_LEVEL_OR_SKIP(path, "TR5");
+  Ttrlevel level;
+  ASSERT_EQ(ReadLevel(level, path), kReadOk);
+  size_t room = 0;
+  while (room < level.rooms.size() && level.rooms[room].num_triangles() == 0) ++room;
+  ASSERT_LT(room, level.rooms.size());
+  std::string all;
+  ASSERT_TRUE(WriteRoomDxfText(level, room, all).ok());
+  std::string fewer = all;  // without the last face, a triangle
+  const size_t last = fewer.rfind("  0\r\n3DFACE");
+  fewer.erase(last, fewer.find(" 0\r\nENDSEC", last) - last);
+  for (const std::string* text : {&fewer, &all}) {
+    ASSERT_TRUE(ImportRoomDxfText(level, room, *text, "r.dxf").ok());
+    Bytes bytes;
+    ASSERT_EQ(WriteLevelBytes(level, path, bytes), kWriteOk);
+    Ttrlevel reread;
+    ASSERT_EQ(ReadLevelBytes(reread, bytes, path), kReadOk);
+    EXPECT_EQ(level.FirstDifference(reread), "");
+  }
+}
+
+// ---- Programs no one here wrote ----
+
+// Runs a shell command, returning its exit status and standard output.
+std::pair<int, std::string> RunProgram(const std::string& command) {
+  std::string out;
+  FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
+  if (!p) return {-1, out};
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  return {pclose(p), out};
+}
+
+// A Python with ezdxf: the system one first (Debian's python3-ezdxf), then the one on PATH.
+std::string PythonWithEzdxf() {
+  for (const char* python : {"/usr/bin/python3", "python3"})
+    if (RunProgram(std::string(python) + " -c 'import ezdxf'").first == 0) return python;
+  return {};
+}
+
+// Room exports to try in other programs: the small room, and room 0 of every real level; with
+// what a reader must find in each: "faces layers".
+std::vector<std::pair<std::string, std::string>> ExportsForPrograms(const std::string& dir) {
+  std::vector<std::pair<std::string, Ttrlevel>> levels;
+  levels.emplace_back("small", MakeLevel(kTR4, 1));
+  for (const auto& [generation, path] : test::ExchangeLevels()) {
+    Ttrlevel level;
+    if (ReadLevel(level, path) == kReadOk) levels.emplace_back(generation, std::move(level));
+  }
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const auto& [name, level] : levels) {
+    const std::string path = dir + "/" + name + ".dxf";
+    EXPECT_TRUE(ExportRoomDxf(level, 0, path).ok()) << name;
+    const troom& room = level.rooms[0];
+    std::set<int> layers;
+    for (const auto& r : room.rectangles) layers.insert(r.texture & 0xFFF);
+    for (const auto& t : room.triangles) layers.insert(t.texture & 0xFFF);
+    out.emplace_back(path, std::to_string(room.num_rectangles() + room.num_triangles()) + " " +
+                               std::to_string(layers.size()));
+  }
+  return out;
+}
+
+TEST(DxfPrograms, EzdxfOpensTheExportsWithTheirFacesAndLayers) {
+  const std::string python = PythonWithEzdxf();
+  if (python.empty()) GTEST_SKIP() << "python3 with ezdxf (python3-ezdxf) not installed; skipped";
+  const auto exports = ExportsForPrograms(test::ScratchDir("dxf_ezdxf_open"));
+  std::string paths, expected;
+  for (const auto& [path, counts] : exports) {
+    paths += " " + path;
+    expected += counts + "\n";
+  }
+  // One interpreter for all files keeps the test quick.
+  const auto [rc, out] =
+      RunProgram(python +
+                 " -c \"import ezdxf, sys\nfor p in sys.argv[1:]:\n d = ezdxf.readfile(p)\n "
+                 "print(len(d.modelspace().query('3DFACE')), len([l for l in d.layers if "
+                 "l.dxf.name.startswith('Texture_')]))\"" +
+                 paths);
+  ASSERT_EQ(rc, 0);
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out.substr(0, 4), "5 4\n");  // four rectangles and a triangle on four textures
+}
+
+TEST(DxfPrograms, AFileWrittenByEzdxfImportsWithItsFacesAndTextures) {
+  const std::string python = PythonWithEzdxf();
+  if (python.empty()) GTEST_SKIP() << "python3 with ezdxf (python3-ezdxf) not installed; skipped";
+  const std::string path = test::ScratchDir("dxf_ezdxf_write") + "/made.dxf";
+  const auto [rc, out] = RunProgram(python +
+                                    " -c \"\nimport ezdxf\nd = ezdxf.new('R2010')\n"
+                                    "d.layers.add('Texture_3')\nd.layers.add('Texture_5')\n"
+                                    "m = d.modelspace()\n"
+                                    "m.add_3dface([(0,0,0),(1.024,0,0),(1.024,-1.024,0),(0,-1.024,"
+                                    "0)], dxfattribs={'layer': 'Texture_3'})\n"
+                                    "m.add_3dface([(0,0,0),(1.024,0,0),(0,0,0.512)], "
+                                    "dxfattribs={'layer': 'Texture_5'})\n"
+                                    "d.saveas('" +
+                                    path + "')\n\"");
+  ASSERT_EQ(rc, 0);
+  Ttrlevel level = MakeLevel(kTR4, 1);
+  const ExchangeResult r = ImportRoomDxf(level, 0, path);
+  ASSERT_TRUE(r.ok()) << r.message;
+  const troom& room = level.rooms[0];
+  ASSERT_EQ(room.num_rectangles(), 1u);
+  ASSERT_EQ(room.num_triangles(), 1u);
+  EXPECT_EQ(room.rectangles[0].texture, 2);
+  EXPECT_EQ(room.triangles[0].texture, 4);
+  EXPECT_EQ(FaceList(room), (std::vector<std::string>{
+                                "R2(0,0,0)(1024,0,0)(1024,0,1024)(0,0,1024)",
+                                "T4(0,0,0)(1024,0,0)(0,-512,0)",
+                            }));
+}
+
+TEST(DxfPrograms, AssimpReadsTheExportsAsOneMeshPerTexture) {
+  if (RunProgram("assimp version").first != 0)
+    GTEST_SKIP() << "assimp (assimp-utils) not installed; skipped";
+  for (const auto& [path, counts] : ExportsForPrograms(test::ScratchDir("dxf_assimp"))) {
+    SCOPED_TRACE(path);
+    const auto [rc, out] = RunProgram("assimp info " + path);
+    ASSERT_EQ(rc, 0) << out;
+    // assimp splits each four-cornered face into two triangles and makes a mesh per layer.
+    const size_t space = counts.find(' ');
+    const size_t faces = std::stoul(counts.substr(0, space)),
+                 layers = std::stoul(counts.substr(space));
+    size_t meshes = 0;
+    for (size_t at = out.find("(Texture_"); at != std::string::npos;
+         at = out.find("(Texture_", at + 1))
+      ++meshes;
+    EXPECT_EQ(meshes, layers) << out;
+    const size_t at = out.find("Faces:");
+    ASSERT_NE(at, std::string::npos) << out;
+    const size_t triangles = std::stoul(out.substr(at + 6));
+    EXPECT_GE(triangles, faces);
+    EXPECT_LE(triangles, 2 * faces);
+  }
+}
+
+}  // namespace
+}  // namespace qavel

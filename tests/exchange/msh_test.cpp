@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../support/test_paths.h"
+#include "exchange/msh_file.h"
+#include "exchange_fixtures.h"
+#include "exchange_levels.h"
+#include "level/level_reader.h"
+#include "level/level_writer.h"
+#include "level/zfile.h"
+
+namespace qavel {
+namespace {
+
+using test::MakeLevel;
+
+TEST(MshRoundTrip, EveryLevelComesBackByteForByteFromItsOwnExport) {
+  const auto levels = test::ExchangeLevels();
+  if (levels.empty()) GTEST_SKIP() << "no levels in " << QAVEL_LEVELS_DIR << " or data/; skipped";
+  for (const auto& [generation, path] : levels) {
+    SCOPED_TRACE(generation);
+    Ttrlevel level;
+    ASSERT_EQ(ReadLevel(level, path), kReadOk);
+    TZfile original;
+    original.OpenRead(path);
+    const Bytes msh = WriteMshBytes(level);
+    for (MshImportMode mode : {MshImportMode::kFull, MshImportMode::kGeometryOnly}) {
+      Ttrlevel imported = level;
+      const ExchangeResult r = ImportMshBytes(imported, msh, mode, "level.msh");
+      ASSERT_TRUE(r.ok()) << r.message;
+      EXPECT_EQ(imported.FirstDifference(level), "");
+      Bytes written;
+      ASSERT_EQ(WriteLevelBytes(imported, path, written), kWriteOk);
+      EXPECT_TRUE(written == original.Content());
+    }
+  }
+}
+
+TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
+  for (int32_t kind : {kTR1, kTR2, kTR3, kTR4, kTR5}) {
+    SCOPED_TRACE(kind);
+    Ttrlevel source = MakeLevel(kind, 2);
+    troom& s = source.rooms[1];
+    s.ambient = {1, 2};
+    s.ambient2 = 0x0003;
+    s.trc_colour = 0x00030201;
+    s.flags = 0x0009;
+    s.lights1.assign(s.lights1.size() + 1, tlight1{{}, {7}});
+    s.lights2.assign(s.lights2.size() + 1, tlight2{{}, {7}});
+    s.lights4.assign(s.lights4.size() + 1, tlight4{{}, {7}});
+    s.lights5.assign(s.lights5.size() + 1, tlight5{{}, {7}});
+    source.zones[4][2] = 999;
+    source.trc_header[2] = 0x12;
+    const Bytes msh = WriteMshBytes(source);
+
+    // The target's room 1 has other geometry, ambient, flag bytes and lights.
+    Ttrlevel target = MakeLevel(kind, 2);
+    target.rooms[1] = target.rooms[0];
+    target.rooms[1].flags = 0x7F00;
+    target.rooms[1].ambient2 = 0x5500;
+    target.rooms[1].trc_colour = 0xEE000000;
+    const Ttrlevel before = target;
+
+    Ttrlevel geometry = target;
+    ASSERT_TRUE(ImportMshBytes(geometry, msh, MshImportMode::kGeometryOnly, "a.msh").ok());
+    EXPECT_EQ(geometry.rooms[1].vertices2, s.vertices2);
+    EXPECT_EQ(geometry.rooms[1].vertices1, s.vertices1);
+    EXPECT_EQ(geometry.rooms[1].rectangles, s.rectangles);
+    EXPECT_EQ(geometry.rooms[1].flags, 0x7F00);
+    EXPECT_EQ(geometry.rooms[1].ambient, before.rooms[1].ambient);
+    EXPECT_EQ(geometry.rooms[1].num_lights(kind), before.rooms[1].num_lights(kind));
+    EXPECT_EQ(geometry.zones, before.zones);
+    EXPECT_EQ(geometry.trc_header, before.trc_header);
+
+    Ttrlevel full = target;
+    ASSERT_TRUE(ImportMshBytes(full, msh, MshImportMode::kFull, "a.msh").ok());
+    const troom& f = full.rooms[1];
+    EXPECT_EQ(f.vertices2, s.vertices2);
+    EXPECT_EQ(f.vertices5, s.vertices5);
+    EXPECT_EQ(f.triangles, s.triangles);
+    EXPECT_EQ(f.triangles5, s.triangles5);
+    EXPECT_EQ(f.flags, 0x7F09);  // only the low byte travels
+    EXPECT_EQ(f.num_lights(kind), s.num_lights(kind));
+    if (kind == kTR5) {
+      EXPECT_EQ(f.trc_colour, 0xEE030201u);
+      EXPECT_EQ(full.trc_header[2], 0x12);
+    } else {
+      EXPECT_EQ(f.ambient, s.ambient);
+      EXPECT_EQ(f.ambient2, 0x5503);
+    }
+    EXPECT_EQ(full.zones[4][2], 999);
+    EXPECT_EQ(full.zones[9], before.zones[9]);  // alternate zones are not in the file
+  }
+}
+
+TEST(MshImport, TheTwoTr1VariantsAcceptEachOthersFiles) {
+  Ttrlevel source = MakeLevel(kTR1, 1);
+  source.rooms[0].vertices1[0].x = 77;
+  Ttrlevel tub = MakeLevel(kTR1Tub, 1);
+  ASSERT_TRUE(ImportMshBytes(tub, WriteMshBytes(source), MshImportMode::kFull, "a.msh").ok());
+  EXPECT_EQ(tub.rooms[0].vertices2[0].x, 77);
+  Ttrlevel phd = MakeLevel(kTR1, 1);
+  EXPECT_TRUE(ImportMshBytes(phd, WriteMshBytes(tub), MshImportMode::kFull, "a.msh").ok());
+  EXPECT_EQ(phd.rooms[0].vertices1[0].x, 77);
+}
+
+TEST(MshImport, Tr5VerticesGetTheLevelReadersRoundedPositions) {
+  Ttrlevel source = MakeLevel(kTR5, 1);
+  source.rooms[0].vertices5[0].x = -1.7f;
+  source.rooms[0].vertices5[0].y = 2.9f;
+  source.rooms[0].vertices5[0].z = 0.5f;
+  Ttrlevel target = MakeLevel(kTR5, 1);
+  ASSERT_TRUE(ImportMshBytes(target, WriteMshBytes(source), MshImportMode::kFull, "a.msh").ok());
+  const troom& room = target.rooms[0];
+  EXPECT_EQ(room.vertices5[0].x, -1.7f);
+  // Nearest, halves to even: what reading a level file with this vertex gives.
+  EXPECT_EQ(room.vertices1[0], (tvertex1{{}, -2, 3, 0, 0}));
+  EXPECT_EQ(room.vertices2[0], (tvertex2{{}, -2, 3, 0, 0, 0, 0x4210}));
+  EXPECT_EQ(room.rectangles[2], (trectangle{{}, {3, 4, 7, 6}, 0x8002}));
+}
+
+TEST(MshImport, SurplusRoomsAndZoneEntriesAreSkippedSoWhatFollowsIsReadRight) {
+  for (int32_t kind : {kTR1, kTR4, kTR5}) {
+    SCOPED_TRACE(kind);
+    Ttrlevel source = MakeLevel(kind, 4, 8, 6);
+    source.trc_header[3] = 0x77;
+    Ttrlevel level = MakeLevel(kind, 2, 8, 3);
+    level.rooms[1].flags = 0;
+    const ExchangeResult r =
+        ImportMshBytes(level, WriteMshBytes(source), MshImportMode::kFull, "big.msh");
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(r.message,
+              "big.msh: geometry, ambient, flags and lights of 2 rooms and 3 zone entries "
+              "imported; the file's 2 further rooms were skipped; 3 zone entries beyond the "
+              "level's boxes were skipped");
+    EXPECT_EQ(level.rooms[1].vertices2, source.rooms[1].vertices2);
+    for (size_t a : {0, 1, 4})
+      EXPECT_EQ(level.zones[a],
+                std::vector<uint16_t>(source.zones[a].begin(), source.zones[a].begin() + 3));
+    if (kind == kTR5) {
+      EXPECT_EQ(level.trc_header[3], 0x77);
+    }
+  }
+  // And a file with fewer rooms and zone entries changes only what it holds.
+  Ttrlevel source = MakeLevel(kTR3, 1, 8, 2);
+  source.zones[0] = {500, 501};
+  Ttrlevel level = MakeLevel(kTR3, 3, 8, 3);
+  const Ttrlevel before = level;
+  const ExchangeResult r =
+      ImportMshBytes(level, WriteMshBytes(source), MshImportMode::kFull, "small.msh");
+  ASSERT_TRUE(r.ok()) << r.message;
+  EXPECT_EQ(level.zones[0], (std::vector<uint16_t>{500, 501, 2}));
+  EXPECT_EQ(level.rooms[2], before.rooms[2]);
+}
+
+// Puts a value into an MSH image at a byte offset.
+template <class T>
+Bytes Patched(Bytes b, size_t at, T v) {
+  std::memcpy(b.data() + at, &v, sizeof v);
+  return b;
+}
+
+TEST(MshImport, RefusesBadFilesWithOneMessageAndChangesNothing) {
+  const Ttrlevel tr3 = MakeLevel(kTR3, 2);
+  const Bytes good = WriteMshBytes(tr3);
+  // Offsets in a TR3 file: magic 17, generation 4, room count 2, room 0 starts at 23.
+  const size_t room0 = 23, rects0 = room0 + 2 + 9 * 12;
+  Bytes trailing = good;
+  trailing.push_back(0);
+  struct Case {
+    const char* name;
+    Bytes file;
+    ExchangeStatus status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"tr4 file", WriteMshBytes(MakeLevel(kTR4, 2)), ExchangeStatus::kWrongGeneration,
+       "x.msh holds TR4 rooms (generation 6) but the level is TR3; nothing was imported"},
+      {"magic", Patched(good, 1, 'k'), ExchangeStatus::kWrongMagic,
+       "x.msh is not an MSH file (it does not start with \"Kelvora MSH file\")"},
+      {"empty", Bytes{}, ExchangeStatus::kWrongMagic,
+       "x.msh is not an MSH file (it does not start with \"Kelvora MSH file\")"},
+      {"vertices", Patched(good, room0, uint16_t{1501}), ExchangeStatus::kDamaged,
+       "x.msh, room 0, at offset 25: 1501 vertices exceed a room's capacity of 1500"},
+      {"rectangles", Patched(good, rects0, uint16_t{2001}), ExchangeStatus::kDamaged,
+       "x.msh, room 0, at offset 135: 2001 rectangles exceed a room's capacity of 2000"},
+      {"face corner", Patched(good, rects0 + 2 + 6, uint16_t{9}), ExchangeStatus::kDamaged,
+       "x.msh, room 0, at offset 185: rectangle 0 refers to vertex 9 but the room has 9 "
+       "vertices"},
+      {"counts beyond the data", Patched(good, room0, uint16_t{1500}), ExchangeStatus::kDamaged,
+       "x.msh, room 0, at offset 25: count 1500 of 12-byte records needs 18000 bytes but only "
+       "464 are left"},
+      {"zone count", Patched(good, good.size() - 5 * 3 * 2 - 4, uint32_t{0xFFFFFFFF}),
+       ExchangeStatus::kDamaged,
+       "x.msh, zones, at offset 459: 4294967295 zone entries need 42949672950 bytes but only 30 "
+       "are left"},
+      {"trailing", trailing, ExchangeStatus::kDamaged,
+       "x.msh, zones, at offset 489: 1 bytes follow the zones, where the file should end"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (MshImportMode mode : {MshImportMode::kFull, MshImportMode::kGeometryOnly}) {
+      Ttrlevel level = tr3;
+      const ExchangeResult r = ImportMshBytes(level, c.file, mode, "x.msh");
+      EXPECT_EQ(r.status, c.status);
+      EXPECT_EQ(r.message, c.message);
+      EXPECT_EQ(level.FirstDifference(tr3), "");
+    }
+  }
+  // Every shorter prefix of a good file is refused and changes nothing.
+  for (size_t n = 0; n < good.size(); ++n) {
+    Ttrlevel level = tr3;
+    const ExchangeResult r =
+        ImportMshBytes(level, Bytes(good.begin(), good.begin() + n), MshImportMode::kFull, "x");
+    ASSERT_FALSE(r.ok()) << n;
+    ASSERT_EQ(level.FirstDifference(tr3), "") << n;
+  }
+}
+
+TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
+  const std::string dir = test::ScratchDir("msh_files");
+  Ttrlevel level = MakeLevel(kTR4, 2);
+  ASSERT_TRUE(ExportMsh(level, dir + "/a.msh").ok());
+  EXPECT_EQ(ReadWholeFile(dir + "/a.msh"), WriteMshBytes(level));
+  // The same content in a "ZLIB" container.
+  TZfile packed;
+  packed.OpenRead(dir + "/a.msh");
+  const Bytes plain = packed.Content();
+  const Bytes z = PackBlock(plain.data(), plain.size());
+  Bytes container = {'Z', 'L', 'I', 'B'};
+  const uint32_t sizes[2] = {static_cast<uint32_t>(z.size()), static_cast<uint32_t>(plain.size())};
+  container.insert(container.end(), reinterpret_cast<const uint8_t*>(sizes),
+                   reinterpret_cast<const uint8_t*>(sizes) + 8);
+  container.insert(container.end(), z.begin(), z.end());
+  WriteFileAtomically(dir + "/z.msh", container);
+  Ttrlevel target = MakeLevel(kTR4, 2);
+  target.rooms[0].flags = 0;
+  ASSERT_TRUE(ImportMshFull(target, dir + "/z.msh").ok());
+  EXPECT_EQ(target.rooms[0].flags, level.rooms[0].flags & 0xFF);
+  EXPECT_EQ(ImportMshGeometry(target, dir + "/none.msh").status, ExchangeStatus::kFileError);
+  EXPECT_EQ(ExportMsh(level, dir + "/no/such/dir/a.msh").status, ExchangeStatus::kFileError);
+}
+
+}  // namespace
+}  // namespace qavel

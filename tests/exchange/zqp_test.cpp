@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../support/test_paths.h"
+#include "exchange/zqp_file.h"
+#include "exchange_fixtures.h"
+#include "level/zfile.h"
+
+namespace qavel {
+namespace {
+
+TEST(ZqpExport, WritesMagicGenerationAndItemCountIn25Bytes) {
+  Ttrlevel level = test::MakeLevel(kTR4, 1);
+  level.ResizeItems(120);
+  const std::string path = test::ScratchDir("zqp_export") + "/p.zqp";
+  ASSERT_TRUE(ExportProject(level, path).ok());
+  Bytes expected(kZqpMagic, kZqpMagic + 17);
+  for (uint8_t b : {6, 0, 0, 0, 120, 0, 0, 0}) expected.push_back(b);
+  EXPECT_EQ(ReadWholeFile(path), expected);
+}
+
+TEST(ZqpImport, RecognisesOrRefusesButNeverChangesTheLevel) {
+  Ttrlevel level = test::MakeLevel(kTR3, 1);
+  level.ResizeItems(3);
+  const Ttrlevel before = level;
+  const Bytes good = WriteProjectBytes(level);
+  Bytes tr4 = good;
+  tr4[17] = 6;
+  Bytes bad_magic = good;
+  bad_magic[5] = 'x';
+  const Bytes short_file(good.begin(), good.begin() + 21);
+  struct Case {
+    Bytes file;
+    ExchangeStatus status;
+    const char* message;
+  };
+  for (const auto& c : std::vector<Case>{
+           {good, ExchangeStatus::kDone,
+            "p.zqp: project of a TR3 level with 3 items; it holds no edits to apply, the level "
+            "is unchanged"},
+           {tr4, ExchangeStatus::kWrongGeneration,
+            "p.zqp belongs to a TR4 level (generation 6) but the level is TR3"},
+           {bad_magic, ExchangeStatus::kWrongMagic,
+            "p.zqp is not a ZQP file (it does not start with \"Kelvora ZQP file\")"},
+           {short_file, ExchangeStatus::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
+       }) {
+    const ExchangeResult r = ImportProjectBytes(level, c.file, "p.zqp");
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.message, c.message);
+    EXPECT_EQ(level.FirstDifference(before), "");
+  }
+}
+
+}  // namespace
+}  // namespace qavel

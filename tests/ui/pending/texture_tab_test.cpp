@@ -1,0 +1,162 @@
+// The Textures page driven as a user would: list entries, mosaic clicks, size buttons.
+
+#include "ui/texture_tab.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "../textures/texture_fixtures.h"
+#include "textures/atlas.h"
+
+namespace qavel {
+namespace {
+
+using test::Piece;
+using test::Quad;
+
+class TextureTabTest : public ::testing::Test {
+ protected:
+  // The window's tests may already have made the one QApplication; make it only if not.
+  static void SetUpTestSuite() {
+    if (QApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "texture_tab_test";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QApplication>(argc, argv);
+  }
+  static void TearDownTestSuite() { app_.reset(); }
+
+  static Ttrlevel Level() {
+    auto level = test::LevelWithPages16(kTR4, 2, [](uint32_t p, int x, int y) {
+      return test::Word16(int(p) * 8 + x / 32, y / 8, 31);
+    });
+    level.object_textures = {
+        Quad(0, 0, 0, 64, 64),                                                           // 0
+        Piece(1, {{1, 0, 1, 0}, {255, 15, 1, 0}, {255, 15, 255, 15}, {0, 0, 0, 0}}, 2),  // 1
+        Quad(1, 64, 0, 64, 64),                                                          // 2
+        Quad(0, 0, 64, 64, 32),                                                          // 3
+        Quad(1, 0, 0, 64, 64),                                                           // 4
+        Quad(0, 128, 0, 64, 64),                                                         // 5
+    };
+    level.object_textures[2].attribute = 1;
+    level.object_textures[5].attribute = 7;  // no such entry in the box
+    return level;
+  }
+
+  template <class W>
+  W* Find(const char* name) {
+    W* w = tab.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QImage Preview() { return Find<QLabel>("Image3")->pixmap().toImage(); }
+  void ClickImage(const char* image, QPoint at) {
+    QTest::mouseClick(Find<QLabel>(image), Qt::LeftButton, {}, at);
+  }
+
+  static inline std::unique_ptr<QApplication> app_;
+  TextureTab tab;
+};
+
+TEST_F(TextureTabTest, ControlsAndFixedTexts) {
+  EXPECT_EQ(Find<QLabel>("Label5")->text(), "8 bits transparent color:");
+  EXPECT_EQ(Find<QLabel>("Label5")->toolTip(), "Use this color for transparent textures");
+  EXPECT_EQ(Find<QLabel>("Label6")->text(), "0,0,0");
+  EXPECT_EQ(Find<QListWidget>("ListBox5")->toolTip(), "Select a texture piece");
+  auto* attribute = Find<QComboBox>("ComboBox4");
+  EXPECT_EQ(attribute->toolTip(), "Texture attrib");
+  ASSERT_EQ(attribute->count(), 3);
+  EXPECT_EQ(attribute->itemText(2), "Semi-Transparent");
+  const char* captions[] = {"64 X 64", "64 X 48", "64 X 32", "64 X 16", "128 X 128"};
+  const char* radios[] = {"RadioButton1", "RadioButton2", "RadioButton3", "RadioButton4",
+                          "RadioButton5"};
+  const char* areas[] = {"ScrollBox2", "ScrollBox1", "ScrollBox3", "ScrollBox4", "ScrollBox5"};
+  const int steps[] = {96, 88, 80, 72, 128};
+  for (int k = 0; k < 5; ++k) {
+    EXPECT_EQ(Find<QRadioButton>(radios[k])->text(), captions[k]);
+    EXPECT_EQ(Find<QScrollArea>(areas[k])->verticalScrollBar()->singleStep(), steps[k]);
+  }
+  EXPECT_TRUE(Find<QRadioButton>("RadioButton1")->isChecked());
+
+  // Before any level, and for a level without pieces: an empty list and the blank preview.
+  EXPECT_EQ(Find<QListWidget>("ListBox5")->count(), 0);
+  EXPECT_EQ(Preview().size(), QSize(4, 4));
+}
+
+TEST_F(TextureTabTest, ListShowsPreviewAndAttribute) {
+  QSignalSpy chosen(&tab, &TextureTab::pieceChosen);
+  tab.ShowLevel(Level());
+  auto* list = Find<QListWidget>("ListBox5");
+  ASSERT_EQ(list->count(), 6);
+  EXPECT_EQ(list->item(0)->text(), "Texture#0");
+  EXPECT_EQ(list->item(5)->text(), "Texture#5");
+  EXPECT_EQ(list->currentRow(), 0);
+  EXPECT_EQ(Preview().size(), QSize(64, 64));
+  ASSERT_EQ(chosen.count(), 1);
+
+  list->setCurrentRow(1);  // a triangle: its white diagonal shows
+  EXPECT_EQ(Preview().size(), QSize(16, 16));
+  EXPECT_EQ(Preview().pixelColor(5, 5), QColor(Qt::white));
+  EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentText(), "Semi-Transparent");
+  list->setCurrentRow(2);
+  EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentText(), "Transparent");
+  list->setCurrentRow(5);
+  EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentIndex(), -1);
+  EXPECT_EQ(chosen.count(), 4);
+  EXPECT_EQ(chosen.last().at(0).toInt(), 5);
+
+  // Another level replaces everything; an empty one leaves an empty list and a blank preview.
+  tab.ShowLevel(Ttrlevel());
+  EXPECT_EQ(list->count(), 0);
+  EXPECT_EQ(Preview().size(), QSize(4, 4));
+  EXPECT_TRUE(Find<QLabel>("Image2")->pixmap().isNull());
+}
+
+TEST_F(TextureTabTest, MosaicClicksSelectPieces) {
+  tab.show();
+  const Ttrlevel level = Level();
+  tab.ShowLevel(level, BuildAtlas(level));
+  auto* list = Find<QListWidget>("ListBox5");
+  // The 64 x 64 mosaic lists pieces 0, 2, 4, 5.
+  EXPECT_EQ(Find<QLabel>("Image2")->pixmap().size(), QSize(259, 64));
+  ClickImage("Image2", {64, 10});  // gap line: the left-hand piece
+  EXPECT_EQ(list->currentRow(), 0);
+  ClickImage("Image2", {140, 10});
+  EXPECT_EQ(list->currentRow(), 4);
+  EXPECT_EQ(tab.selectedPiece(), 4);
+  ClickImage("Image2", {200, 0});  // the top pixel row selects nothing
+  EXPECT_EQ(list->currentRow(), 4);
+  ClickImage("Image2", {258, 63});
+  EXPECT_EQ(list->currentRow(), 5);
+
+  // Size buttons swap the visible mosaic; the 64 x 32 one holds piece 3 alone.
+  Find<QRadioButton>("RadioButton3")->click();
+  EXPECT_TRUE(Find<QScrollArea>("ScrollBox3")->isVisible());
+  EXPECT_FALSE(Find<QScrollArea>("ScrollBox2")->isVisible());
+  ClickImage("Image5", {100, 10});  // beyond the last piece: nothing
+  EXPECT_EQ(list->currentRow(), 5);
+  ClickImage("Image5", {10, 10});
+  EXPECT_EQ(list->currentRow(), 3);
+  EXPECT_EQ(Preview().size(), QSize(64, 32));
+
+  // The 64 x 16 mosaic is empty: clicks on it do nothing.
+  Find<QRadioButton>("RadioButton4")->click();
+  ClickImage("Image6", {1, 1});
+  EXPECT_EQ(list->currentRow(), 3);
+
+  // Picking a face texture in the 3D view selects through the same path.
+  tab.SelectPiece(2);
+  EXPECT_EQ(list->currentRow(), 2);
+  EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentText(), "Transparent");
+}
+
+}  // namespace
+}  // namespace qavel
