@@ -211,6 +211,31 @@ TEST_F(WindowTest, ExperimentsPageEditsOneValue) {
   EXPECT_EQ(Weather(level()), 2);
 }
 
+TEST_F(WindowTest, UnknownWeatherLeavesTheButtonsAsTheyWere) {
+  Ttrlevel raining = test::MakeEditorLevel(kTR5);
+  SetWeather(raining, 1);
+  window.session().Adopt(raining, "memory.trc");
+  EXPECT_TRUE(Find<QRadioButton>("RadioButton10")->isChecked());
+  Ttrlevel odd = test::MakeEditorLevel(kTR5);
+  SetWeather(odd, 3);
+  window.session().Adopt(odd, "memory.trc");
+  EXPECT_TRUE(Find<QRadioButton>("RadioButton10")->isChecked());
+  EXPECT_EQ(Weather(level()), 3);
+}
+
+TEST_F(WindowTest, StaticAutoPositionAndLights) {
+  Select("ListBox4", 0);
+  Click("CheckBox3");
+  Find<QSpinBox>("SpinEdit11")->setValue(6);
+  EXPECT_EQ(level().rooms[0].statics2[0].z, 6 * 512);
+  Find<QSpinBox>("SpinEdit14")->setValue(77);
+  EXPECT_EQ(level().rooms[0].statics2[0].intensity2, 77);
+  EXPECT_EQ(level().rooms[0].statics2[0].z, 6 * 512);
+  // Another room switches the automatic edits off.
+  Select("ListBox1", 1);
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox3")->isChecked());
+}
+
 TEST_F(WindowTest, ViewSwitchesAndGridBox) {
   auto* grid = Find<QGroupBox>("GroupBox3");
   window.show();
@@ -288,7 +313,11 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
       for (int k = 0; k < statics->count(); ++k) statics->setCurrentRow(k);
     }
     auto* items = Find<QListWidget>("ListBox2");
+    // Showing entries with "-Auto-" ticked fills the spins without writing anything.
+    Find<QCheckBox>("CheckBox2")->setChecked(true);
     for (int i = 0; i < items->count(); ++i) items->setCurrentRow(i);
+    EXPECT_EQ(window.session().undo_stack().count(), 0);
+    EXPECT_FALSE(window.isWindowModified());
     // The last entry (an aux record in TR4/TR5) shows its own room.
     if (items->count() > 0) {
       EXPECT_EQ(Find<QSpinBox>("SpinEdit9")->value(),
