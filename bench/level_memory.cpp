@@ -11,19 +11,12 @@
 
 namespace {
 
-long PeakKiB() {
+// A "VmHWM:" (peak) or "VmRSS:" (current) figure of this process, in KiB.
+long StatusKiB(const std::string& key) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
-
-long CurrentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
   return 0;
 }
 
@@ -34,7 +27,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: level_memory LEVEL\n");
     return 2;
   }
-  const long before = CurrentKiB();
+  const long before = StatusKiB("VmRSS:");
   qavel::Ttrlevel level;
   std::string message;
   if (qavel::ReadLevel(level, argv[1], &message) != qavel::kReadOk) {
@@ -50,8 +43,8 @@ int main(int argc, char** argv) {
     const auto& data = level.origin.level_data;
     if (data.unpacked.data) content += data.unpacked.size() - data.packed.size();
   }
-  const long peak = PeakKiB() - before;
-  std::printf("%s: unpacked content %zu KiB, peak added while open %ld KiB, ratio %.2f\n",
-              argv[1], content / 1024, peak, peak * 1024.0 / static_cast<double>(content));
+  const long peak = StatusKiB("VmHWM:") - before;
+  std::printf("%s: unpacked content %zu KiB, peak added while open %ld KiB, ratio %.2f\n", argv[1],
+              content / 1024, peak, peak * 1024.0 / static_cast<double>(content));
   return 0;
 }

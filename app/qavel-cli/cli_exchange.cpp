@@ -15,15 +15,6 @@ namespace qavel::cli {
 
 namespace {
 
-bool LoadLevel(Ttrlevel& level, const std::string& path) {
-  std::string message;
-  if (ReadLevel(level, path, &message) != kReadOk) {
-    Fail(message);
-    return false;
-  }
-  return true;
-}
-
 bool ParseRoom(const std::string& text, size_t& room) {
   size_t used = 0;
   try {

@@ -34,16 +34,6 @@ const char* GenerationName(int32_t kind) {
   }
 }
 
-// Reads a level or says why not; returns false on failure.
-bool Load(Ttrlevel& level, const std::string& path) {
-  std::string message;
-  if (ReadLevel(level, path, &message) != kReadOk) {
-    Fail(message);
-    return false;
-  }
-  return true;
-}
-
 std::string JsonString(const std::string& s) {
   std::string out = "\"";
   for (char c : s) {
@@ -68,7 +58,7 @@ int Info(const Args& in) {
   const bool json = TakeFlag(args, "--json");
   if (args.size() != 1) return Fail("usage: qavel-cli info LEVEL [--json]");
   Ttrlevel L;
-  if (!Load(L, args[0])) return 1;
+  if (!LoadLevel(L, args[0])) return 1;
 
   size_t total_v = 0, total_r = 0, total_t = 0, max_v = 0, max_r = 0, max_t = 0;
   for (const auto& room : L.rooms) {
@@ -140,7 +130,7 @@ int Info(const Args& in) {
 int Resave(const Args& args) {
   if (args.size() != 2) return Fail("usage: qavel-cli resave LEVEL OUT");
   Ttrlevel L;
-  if (!Load(L, args[0])) return 1;
+  if (!LoadLevel(L, args[0])) return 1;
   std::string message;
   if (WriteLevel(L, args[1], &message) != kWriteOk) return Fail(message);
   return 0;

@@ -26,8 +26,7 @@ int Map(const Args& in) {
       (!ParseIntArg(column_text, "--column", column) || !ParseIntArg(row_text, "--row", row)))
     return 1;
   Ttrlevel level;
-  std::string message;
-  if (ReadLevel(level, args[0], &message) != kReadOk) return Fail(message);
+  if (!LoadLevel(level, args[0])) return 1;
   if (room < 0 || room >= level.num_rooms())
     return Fail("room " + args[1] + " does not exist (the level has " +
                 std::to_string(level.num_rooms()) + " rooms)");

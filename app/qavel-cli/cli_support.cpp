@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "commands.h"
+#include "level/level_reader.h"
 
 namespace qavel::cli {
 
@@ -13,6 +14,15 @@ std::vector<Command>& Registry() {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "qavel-cli: %s\n", message.c_str());
   return 1;
+}
+
+bool LoadLevel(Ttrlevel& level, const std::string& path) {
+  std::string message;
+  if (ReadLevel(level, path, &message) != kReadOk) {
+    Fail(message);
+    return false;
+  }
+  return true;
 }
 
 bool TakeFlag(Args& args, const std::string& flag) {

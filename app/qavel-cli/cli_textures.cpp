@@ -38,8 +38,7 @@ int Textures(const Args& in) {
   }
 
   Ttrlevel level;
-  std::string message;
-  if (ReadLevel(level, args[0], &message) != kReadOk) return Fail(message);
+  if (!LoadLevel(level, args[0])) return 1;
   if (has_piece && (piece < 0 || piece >= long(level.num_object_textures())))
     return Fail("piece " + piece_text + " is not in the level (it has " +
                 std::to_string(level.num_object_textures()) + " pieces)");

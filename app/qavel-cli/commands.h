@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "level/ttrlevel.h"
+
 namespace qavel::cli {
 
 using Args = std::vector<std::string>;
@@ -25,6 +27,8 @@ struct Registration {
 
 // Shared helpers.
 int Fail(const std::string& message);  // prints "qavel-cli: message" to stderr, returns 1
+// Reads a level or reports why not (through Fail); returns false on failure.
+bool LoadLevel(Ttrlevel& level, const std::string& path);
 bool TakeFlag(Args& args, const std::string& flag);
 // Removes "--name VALUE" from args; returns false (and reports) when the value is missing.
 bool TakeOption(Args& args, const std::string& name, std::string& value, bool& present);

@@ -313,13 +313,7 @@ void BuildRoomGeometry(troom& room, const DxfGeometry& g, int32_t kind) {
   const auto old_vertices5 = std::move(room.vertices5);
   const auto old_rectangles5 = std::move(room.rectangles5);
   const auto old_triangles5 = std::move(room.triangles5);
-  room.vertices1.clear();
-  room.vertices2.clear();
-  room.vertices5.clear();
-  room.rectangles.clear();
-  room.rectangles5.clear();
-  room.triangles.clear();
-  room.triangles5.clear();
+  ClearGeometry(room);
   const bool tr5 = kind == kTR5;
 
   auto corner = [&](const DxfFace& f, size_t c) {

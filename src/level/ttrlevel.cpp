@@ -36,7 +36,8 @@ void Ttrlevel::ResizeAuxRecords(size_t n) {
 // Every data member, in declaration order, for equality and difference reports.
 #define QAVEL_LEVEL_FIELDS(X)                                                                      \
   X(loaded_marker)                                                                                 \
-  X(version) X(version_kind) X(page_counts) X(pages32_size) X(pages32_packed_size) X(pages16_size) \
+  X(version)                                                                                       \
+  X(version_kind) X(page_counts) X(pages32_size) X(pages32_packed_size) X(pages16_size)            \
       X(pages16_packed_size) X(misc_pages_size) X(misc_pages_packed_size) X(pages8_bytes)          \
           X(num_pages) X(pages8) X(pages16) X(pages32) X(misc_pages) X(reserved_dword)             \
               X(trc_header) X(trc_level_data_size) X(trc_level_data_size2) X(trc_room_count_high)  \
@@ -193,6 +194,16 @@ size_t AddVertex(troom& room, int16_t x, int16_t y, int16_t z, uint8_t light) {
   return room.vertices2.size();
 }
 
+void ClearGeometry(troom& room) {
+  room.vertices1.clear();
+  room.vertices2.clear();
+  room.vertices5.clear();
+  room.rectangles.clear();
+  room.rectangles5.clear();
+  room.triangles.clear();
+  room.triangles5.clear();
+}
+
 void DeriveRoomForms(troom& room, int32_t version_kind) {
   if (version_kind < kTR2) {
     room.vertices2.resize(room.vertices1.size());
@@ -247,13 +258,7 @@ uint64_t PointKey(int16_t x, int16_t y, int16_t z) {
 }  // namespace
 
 void MergeTr5Layers(troom& room) {
-  room.vertices1.clear();
-  room.vertices2.clear();
-  room.vertices5.clear();
-  room.rectangles.clear();
-  room.rectangles5.clear();
-  room.triangles.clear();
-  room.triangles5.clear();
+  ClearGeometry(room);
 
   // Same result as scanning the room's list for the first equal point, without the scan.
   std::unordered_map<uint64_t, uint16_t> position;

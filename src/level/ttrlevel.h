@@ -297,6 +297,9 @@ size_t FindVertex(const troom& room, int16_t x, int16_t y, int16_t z);
 // Returns the 1-based position, or 0 when the room is full.
 size_t AddVertex(troom& room, int16_t x, int16_t y, int16_t z, uint8_t light);
 
+// Empties every form of the room's vertex, rectangle and triangle lists.
+void ClearGeometry(troom& room);
+
 // Fills the forms a file does not hold from the one it does (after reading).
 void DeriveRoomForms(troom& room, int32_t version_kind);
 void DeriveItemForms(Ttrlevel& level);
