@@ -104,6 +104,24 @@ class AppendRecordCommand : public QUndoCommand {
   Pop pop_;
 };
 
+// Puts a whole level state in place: the before and after of an import. Holding both keeps
+// undo exact whatever tables the import touched (texture pages are shared, not copied).
+class ReplaceLevelCommand : public QUndoCommand {
+ public:
+  ReplaceLevelCommand(EditorSession* session, const QString& name, Ttrlevel before, Ttrlevel after)
+      : QUndoCommand(name),
+        session_(session),
+        before_(std::move(before)),
+        after_(std::move(after)) {}
+
+  void redo() override { session_->ReplaceLevel(after_); }
+  void undo() override { session_->ReplaceLevel(before_); }
+
+ private:
+  EditorSession* session_;
+  Ttrlevel before_, after_;
+};
+
 // Both forms of an item, both forms of a static instance.
 struct ItemPair {
   titem1 form1;

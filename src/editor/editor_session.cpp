@@ -4,22 +4,21 @@
 #include <utility>
 
 #include "editor/edit_commands.h"
+#include "exchange/dxf_file.h"
+#include "exchange/msh_file.h"
+#include "exchange/zqp_file.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 
-#ifdef QAVEL_WITH_FLOORDATA
 #include "floordata/floor_data.h"
 #include "floordata/searches.h"
 #include "floordata/sector_map.h"
-#endif
 
 namespace qavel {
 
 // The decoded floor data of the open level (rebuilt on every open, never edited).
 struct EditorSession::FloorState {
-#ifdef QAVEL_WITH_FLOORDATA
   FloorData data;
-#endif
 };
 
 namespace {
@@ -56,10 +55,8 @@ void EditorSession::Adopt(Ttrlevel level, const std::string& path) {
   level_.progress_gauge = progress_;
   file_path_ = path;
   names_ = BuildMovableNames(level_, catalog_path_);
-#ifdef QAVEL_WITH_FLOORDATA
   emit parsingFloorData();
   floor_->data = ParseFloorData(level_);
-#endif
   RebuildItemTables();
   selected_room_ = level_.num_rooms() > 0 ? 0 : -1;
   selected_item_ = item_texts_.empty() ? -1 : 0;
@@ -206,9 +203,111 @@ void EditorSession::Announce(Change what, int room, int index) {
       break;
     case Change::kRoom:
     case Change::kWeather:
+    case Change::kLevel:
       break;
   }
   emit changed(what, index);
+}
+
+namespace {
+
+// Whether the floor-data groups decoded from a can serve b: they read the floor-data table and
+// the rooms' sector grids only.
+bool SameFloorData(const Ttrlevel& a, const Ttrlevel& b) {
+  if (a.floor_data != b.floor_data || a.rooms.size() != b.rooms.size()) return false;
+  for (size_t r = 0; r < a.rooms.size(); ++r) {
+    const troom& x = a.rooms[r];
+    const troom& y = b.rooms[r];
+    if (x.sectors != y.sectors || x.num_x_sectors != y.num_x_sectors ||
+        x.num_z_sectors != y.num_z_sectors)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void EditorSession::ReplaceLevel(const Ttrlevel& level) {
+  const bool floor_changed = !SameFloorData(level_, level);
+  const bool movables_changed = level_.movables != level.movables;
+  level_ = level;
+  level_.progress_gauge = progress_;
+  if (movables_changed) names_ = BuildMovableNames(level_, catalog_path_);
+  if (floor_changed) {
+    floor_->data = ParseFloorData(level_);
+    selected_column_ = selected_row_ = -1;
+  }
+  RebuildItemTables();
+  const int room = std::min(selected_room_, level_.num_rooms() - 1);
+  if (room != selected_room_) SelectRoom(room);
+  SelectItem(std::min(selected_item_, ItemListSize() - 1));
+  SelectStatic(selected_static_);
+  emit changed(Change::kLevel, selected_room_);
+}
+
+// ---- Exchange files ----
+
+namespace {
+
+bool Report(const ExchangeResult& result, std::string* message) {
+  if (message) *message = result.message;
+  return result.ok();
+}
+
+bool NoLevel(std::string* message) {
+  if (message) *message = "No level is open.";
+  return false;
+}
+
+}  // namespace
+
+bool EditorSession::RunImport(const char* name,
+                              const std::function<ExchangeResult(Ttrlevel&)>& import,
+                              std::string* message) {
+  if (!HasLevel()) return NoLevel(message);
+  // The import works on a copy, so a refused file cannot leave a half-changed level behind.
+  Ttrlevel after = level_;
+  const ExchangeResult result = import(after);
+  if (!result.ok()) return Report(result, message);
+  if (!(after == level_))
+    undo_stack_.push(new ReplaceLevelCommand(this, Q(name), level_, std::move(after)));
+  return Report(result, message);
+}
+
+bool EditorSession::ExportRoomDxf(const std::string& path, std::string* message) {
+  if (!HasLevel()) return NoLevel(message);
+  return Report(qavel::ExportRoomDxf(level_, static_cast<size_t>(selected_room_), path), message);
+}
+
+bool EditorSession::ImportRoomDxf(const std::string& path, std::string* message) {
+  const auto room = static_cast<size_t>(selected_room_);
+  return RunImport(
+      "Import DXF", [&](Ttrlevel& level) { return qavel::ImportRoomDxf(level, room, path); },
+      message);
+}
+
+bool EditorSession::ExportMsh(const std::string& path, std::string* message) {
+  if (!HasLevel()) return NoLevel(message);
+  return Report(qavel::ExportMsh(level_, path), message);
+}
+
+bool EditorSession::ImportMsh(const std::string& path, bool geometry_only, std::string* message) {
+  return RunImport(
+      geometry_only ? "Import MSH_2" : "Import MSH_1",
+      [&](Ttrlevel& level) {
+        return geometry_only ? ImportMshGeometry(level, path) : ImportMshFull(level, path);
+      },
+      message);
+}
+
+bool EditorSession::ExportZqp(const std::string& path, std::string* message) {
+  if (!HasLevel()) return NoLevel(message);
+  return Report(ExportProject(level_, path), message);
+}
+
+bool EditorSession::ImportZqp(const std::string& path, std::string* message) {
+  if (!HasLevel()) return NoLevel(message);
+  return Report(ImportProject(level_, path), message);
 }
 
 // ---- Items ----
@@ -479,8 +578,6 @@ EditResult EditorSession::SetTrcValue(int line, int32_t value) {
 
 // ---- Floor data ----
 
-#ifdef QAVEL_WITH_FLOORDATA
-
 namespace {
 
 std::string NameOfObject(const MovableNames& names, uint32_t id) {
@@ -567,32 +664,6 @@ EditResult EditorSession::FindTriggerByCriteria(int type_entry, int command_entr
   SelectSector(r.place.column, r.place.row);
   return EditResult::Done();
 }
-
-#else  // the floor-data layer is not part of this build: nothing to show or search
-
-bool EditorSession::HasFloorData() const {
-  return false;
-}
-QImage EditorSession::SectorMapImage() const {
-  return {};
-}
-bool EditorSession::ClickSectorMap(int, int) {
-  return false;
-}
-std::optional<SectorTexts> EditorSession::DecodeSelectedSector() const {
-  return std::nullopt;
-}
-std::string EditorSession::SectorStatus() const {
-  return "Column:" + std::to_string(selected_column_) + " Row:" + std::to_string(selected_row_);
-}
-EditResult EditorSession::FindItemTrigger(bool) {
-  return EditResult::Refused();
-}
-EditResult EditorSession::FindTriggerByCriteria(int, int, bool) {
-  return EditResult::Refused();
-}
-
-#endif
 
 // ---- Create Item dialog ----
 

@@ -12,6 +12,7 @@
 
 #include "editor/movable_names.h"
 #include "editor/panel_texts.h"
+#include "exchange/exchange_result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -30,6 +31,7 @@ enum class Change {
   kStatics,  // the selected room's static list grew or shrank
   kRoom,     // a value of the selected room (flags, TR5 header values)
   kWeather,  // the level's weather value
+  kLevel,    // an import or its undo replaced level tables; everything derived is rebuilt
 };
 
 // The result of a command: refused edits say why (shown to the user once, by the window).
@@ -149,6 +151,18 @@ class EditorSession : public QObject {
   EditResult SetWeatherValue(uint16_t value);
   EditResult SetTrcValue(int line, int32_t value);
 
+  // ---- Exchange files ----
+  // Each returns true when done; message gets the line to show either way. Exports write
+  // nothing on failure. An import that changes the level is one undo step named after its
+  // menu command; a refused file leaves the level and the undo stack as they were.
+  bool ExportRoomDxf(const std::string& path, std::string* message);  // the selected room
+  bool ImportRoomDxf(const std::string& path, std::string* message);  // the selected room
+  bool ExportMsh(const std::string& path, std::string* message);
+  bool ImportMsh(const std::string& path, bool geometry_only, std::string* message);
+  bool ExportZqp(const std::string& path, std::string* message);
+  // Recognises a project file; such files carry no edits yet, so the level never changes.
+  bool ImportZqp(const std::string& path, std::string* message);
+
   // Create Item dialog: a position in panel units taken from the selected room, item or mesh.
   std::optional<PanelPosition> PositionFrom(PositionSource source) const;
 
@@ -172,6 +186,9 @@ class EditorSession : public QObject {
   // Called by the undo commands: applies a change to the model and announces it.
   Ttrlevel& mutable_level() { return level_; }
   void Announce(Change what, int room, int index);
+  // Called by the import commands: puts a whole level state in place and rebuilds what the
+  // session derives from it (names, item tables, floor-data groups when they can differ).
+  void ReplaceLevel(const Ttrlevel& level);
 
  signals:
   void opened();
@@ -188,6 +205,8 @@ class EditorSession : public QObject {
                        const std::function<void(taux_item&)>& aux);
   EditResult EditStatic(const char* name, int merge, const std::function<void(tstatic2&)>& change);
   troom* SelectedRoom();
+  bool RunImport(const char* name, const std::function<ExchangeResult(Ttrlevel&)>& import,
+                 std::string* message);
 
   struct FloorState;
   std::unique_ptr<FloorState> floor_;

@@ -1,8 +1,6 @@
 #include "editor/movable_names.h"
 
-#ifdef QAVEL_WITH_CATALOG
 #include "exchange/catalog_movables.h"
-#endif
 
 namespace qavel {
 
@@ -18,8 +16,6 @@ int MovableNames::MovableIndexOf(uint32_t object_id) const {
 int MovableNames::AliasOf(uint32_t object_id) const {
   return object_id < aliases.size() ? aliases[object_id] : -1;
 }
-
-#ifdef QAVEL_WITH_CATALOG
 
 MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog_path) {
   MovableCatalog catalog;
@@ -40,23 +36,5 @@ MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog
   }
   return result;
 }
-
-#else  // without the catalog reader, ids name themselves
-
-MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog_path) {
-  (void)catalog_path;
-  MovableNames result;
-  for (size_t i = 0; i < level.movables.size(); ++i) {
-    const uint32_t id = level.movables[i].object_id;
-    if (id < 100000) {
-      if (result.movable_indices.size() <= id) result.movable_indices.resize(id + 1, -1);
-      result.movable_indices[id] = static_cast<int>(i);
-    }
-    result.movable_list.push_back(result.NameOf(id));
-  }
-  return result;
-}
-
-#endif
 
 }  // namespace qavel

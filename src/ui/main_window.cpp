@@ -36,10 +36,9 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include "textures/atlas.h"
 #include "ui/create_item_dialog.h"
-#ifdef QAVEL_WITH_TEXTURE_TAB
 #include "ui/texture_tab.h"
-#endif
 
 namespace qavel {
 
@@ -169,6 +168,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
                                  QMessageBox::Save);
   };
 
+  fileChooser_ = [this](const QString& caption, const QString& filter, bool save) {
+    return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
+                : QFileDialog::getOpenFileName(this, caption, QString(), filter);
+  };
+
   buildMenus();
   buildToolBar();
 
@@ -186,14 +190,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     pages_->setTabVisible(pages_->addTab(empty, QString()), false);
   }
   pages_->setTabVisible(pages_->addTab(buildExperimentsTab(), "Experiments"), false);
-#ifdef QAVEL_WITH_TEXTURE_TAB
   textureTab_ = new TextureTab(pages_);
   QWidget* textures = textureTab_;
-#else
-  // The texture table arrives with the texture layer; its tab keeps its place.
-  auto* textures = new QLabel("The texture table of the level appears here.", pages_);
-  textures->setAlignment(Qt::AlignCenter);
-#endif
   textures->setObjectName("TabSheet11");
   pages_->addTab(textures, "Textures");
   splitter->addWidget(pages_);
@@ -233,6 +231,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   connect(&session_.undo_stack(), &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
   connect(createDialog_, &CreateItemDialog::createRequested, this, &MainWindow::duplicateItem);
 
+  loadViewTextures();
   if (const QString why = CheckOpenGl(); !why.isEmpty()) {
     viewNote_->setText(why);
     QMetaObject::invokeMethod(
@@ -327,18 +326,43 @@ void MainWindow::buildMenus() {
     if (on) pages_->setCurrentIndex(index);
   });
 
-  // The exchange formats arrive with their own layer; their menus keep their places.
+  // Every exchange command works on the loaded level.
   QMenu* import = menuBar()->addMenu("Import");
-  for (auto [name, caption] : {std::pair{"ImportDXF1", "Import DXF(Current Room)"},
-                               {"ImportMSH1", "Import MSH_1"},
-                               {"ImportMSH2", "Import MSH_2"},
-                               {"ImportZQP1", "Import ZQP"}})
-    action(import, name, caption, nullptr)->setEnabled(false);
   QMenu* exportMenu = menuBar()->addMenu("Export");
-  for (auto [name, caption] : {std::pair{"ExportDXF1", "Export DXF(Current Room)"},
-                               {"ExportMSH1", "Export MSH"},
-                               {"ExportZQP1", "Export ZQP"}})
-    action(exportMenu, name, caption, nullptr)->setEnabled(false);
+  using Command = std::function<bool(const std::string&, std::string*)>;
+  auto exchange = [&](QMenu* menu, const char* name, const char* caption, const char* filter,
+                      bool save, Command command) {
+    QAction* a = action(menu, name, caption, nullptr);
+    a->setEnabled(false);
+    exchangeActions_.push_back(a);
+    connect(a, &QAction::triggered, this, [this, caption, filter, save, command] {
+      runExchange(caption, filter, save, command);
+    });
+  };
+  auto call = [this](bool (EditorSession::*command)(const std::string&, std::string*)) {
+    return [this, command](const std::string& path, std::string* m) {
+      return (session_.*command)(path, m);
+    };
+  };
+  auto msh = [this](bool geometry_only) {
+    return [this, geometry_only](const std::string& path, std::string* m) {
+      return session_.ImportMsh(path, geometry_only, m);
+    };
+  };
+  const char* dxf_filter = "DXF File (*.dxf)";
+  const char* msh_filter = "MSH File (*.msh)";
+  const char* zqp_filter = "ZQP File (*.zqp)";
+  exchange(import, "ImportDXF1", "Import DXF(Current Room)", dxf_filter, false,
+           call(&EditorSession::ImportRoomDxf));
+  exchange(import, "ImportMSH1", "Import MSH_1", msh_filter, false, msh(false));
+  exchange(import, "ImportMSH2", "Import MSH_2", msh_filter, false, msh(true));
+  exchange(import, "ImportZQP1", "Import ZQP", zqp_filter, false, call(&EditorSession::ImportZqp));
+  exchange(exportMenu, "ExportDXF1", "Export DXF(Current Room)", dxf_filter, true,
+           call(&EditorSession::ExportRoomDxf));
+  exchange(exportMenu, "ExportMSH1", "Export MSH", msh_filter, true,
+           call(&EditorSession::ExportMsh));
+  exchange(exportMenu, "ExportZQP1", "Export ZQP", zqp_filter, true,
+           call(&EditorSession::ExportZqp));
 
   QMenu* help = menuBar()->addMenu("&Help");
   connect(action(help, "About1", "&About...", "Show program version and revision"),
@@ -979,6 +1003,34 @@ void MainWindow::toggleGridBox(bool on) {
   sectorMapBox_->setVisible(on);
 }
 
+void MainWindow::loadViewTextures() {
+  // The room picture is looked for in the working folder first, as users who keep their own
+  // texture1.jpg beside their levels expect; the copy shipped beside the program serves when
+  // there is none, so the program finds it wherever it is started from.
+  const QString app_dir = QCoreApplication::applicationDirPath() + "/";
+  QString room_picture = "texture1.jpg";
+  if (!QFileInfo::exists(room_picture) && QFileInfo::exists(app_dir + room_picture))
+    room_picture = app_dir + room_picture;
+  const std::string why = LoadViewTextures(textureStore_, room_picture.toStdString(),
+                                           (app_dir + "colored.bmp").toStdString());
+  // Told once the window runs, like every start-up message, so start-up goes on.
+  if (!why.empty())
+    QMetaObject::invokeMethod(
+        this, [this, why] { message(S(why)); }, Qt::QueuedConnection);
+}
+
+void MainWindow::runExchange(const QString& caption, const QString& filter, bool save,
+                             const std::function<bool(const std::string&, std::string*)>& command) {
+  if (!session_.HasLevel()) return;
+  const QString path = fileChooser_(caption, filter, save);
+  if (path.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  std::string text;
+  command(QDir::toNativeSeparators(path).toStdString(), &text);
+  QApplication::restoreOverrideCursor();
+  if (!text.empty()) message(S(text));
+}
+
 void MainWindow::setViewBackground(unsigned colour) {
   // Window colour values keep red in the low byte.
   QPalette p = viewPanel_->palette();
@@ -1002,9 +1054,11 @@ void MainWindow::onOpened() {
   }
   createDialog_->SetMovables(session_.names().movable_list);
   fillItemList();
-#ifdef QAVEL_WITH_TEXTURE_TAB
-  textureTab_->ShowLevel(session_.level());
-#endif
+  // The atlas is built once: the store takes its pages, the Textures page its pieces.
+  const QImage atlas = BuildAtlas(session_.level());
+  AddLevelPages(textureStore_, atlas);
+  textureTab_->ShowLevel(session_.level(), atlas);
+  for (QAction* a : exchangeActions_) a->setEnabled(session_.HasLevel());
   for (QToolButton* b : searchButtons_) b->setEnabled(session_.HasFloorData());
   rawFloorData_->clear();
   triggerDetails_->clear();
@@ -1026,6 +1080,17 @@ void MainWindow::onChanged(Change what, int) {
     case Change::kRoom:
     case Change::kWeather:
       showRoom();
+      break;
+    case Change::kLevel:
+      // An import (or its undo) may have changed any room, so every room panel is redrawn.
+      SyncList(roomList_, session_.RoomTexts());
+      fillItemList();
+      if (session_.selected_column() < 0) {
+        rawFloorData_->clear();
+        triggerDetails_->clear();
+      }
+      showRoom();
+      showItem();
       break;
   }
 }

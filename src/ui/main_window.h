@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "editor/editor_session.h"
+#include "textures/texture_store.h"
 
 class QAction;
 class QCheckBox;
@@ -45,6 +46,14 @@ class MainWindow : public QMainWindow {
     savePrompt_ = std::move(prompt);
   }
 
+  // How a file name is asked for ("save" for the export commands); an empty answer cancels.
+  // A file dialog by default; tests answer directly.
+  using FileChooser =
+      std::function<QString(const QString& caption, const QString& filter, bool save)>;
+  void setFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+
+  const TextureStore& textureStore() const { return textureStore_; }
+
   // Says why there is no 3D view; empty when OpenGL 3.3 is there.
   static QString CheckOpenGl();
 
@@ -80,6 +89,10 @@ class MainWindow : public QMainWindow {
   bool maybeSave();
   void toggleGridBox(bool on);
   void setViewBackground(unsigned window_colour);
+  void loadViewTextures();
+  // Asks for a file and runs one exchange command on it; its message is shown either way.
+  void runExchange(const QString& caption, const QString& filter, bool save,
+                   const std::function<bool(const std::string&, std::string*)>& command);
 
   // Showing the session.
   void onOpened();
@@ -108,6 +121,9 @@ class MainWindow : public QMainWindow {
   CreateItemDialog* createDialog_ = nullptr;
   std::function<void(const QString&)> messageSink_;
   std::function<QMessageBox::StandardButton()> savePrompt_;
+  FileChooser fileChooser_;
+  TextureStore textureStore_;
+  std::vector<QAction*> exchangeActions_;  // usable only while a level is loaded
   int shownRoom_ = -1;
 
   QFrame* viewPanel_ = nullptr;
@@ -120,7 +136,7 @@ class MainWindow : public QMainWindow {
   QAction* texturedRoom_ = nullptr;
   QAction* standardRoomTool_ = nullptr;
   QAction* gridBox_ = nullptr;
-  TextureTab* textureTab_ = nullptr;  // the Textures page, when the texture layer is built
+  TextureTab* textureTab_ = nullptr;
   std::vector<QToolButton*> searchButtons_;
 
   // Rooms tab.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,6 +37,8 @@ class QtEnvironment : public ::testing::Environment {
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QApplication>(argc, argv);
+    // Started as the program is in normal use: the room picture lies in the working folder.
+    QDir::setCurrent(QString::fromStdString(test::DataPath("")));
   }
   void TearDown() override { app_.reset(); }
 
@@ -347,7 +350,6 @@ TEST_F(WindowTest, DemoLevelOpensOnItsFirstRoom) {
 
 TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
   ASSERT_TRUE(window.openFile(QString::fromStdString(test::DataPath("demo.tr4"))));
-  if (!window.session().HasFloorData()) GTEST_SKIP() << "built without the floor-data layer";
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   Find<QAction>("HideRoomsGridbox1")->trigger();
@@ -378,6 +380,79 @@ TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
   EXPECT_EQ(Text("StatusPanel1"), "Column:2 Row:4");
   EXPECT_TRUE(
       Find<QPlainTextEdit>("Memo2")->toPlainText().contains("Unknown command #14 With Operand 3"));
+}
+
+TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
+  const std::string dir = test::ScratchDir("window_exchange");
+  QStringList asked;
+  QString answer;
+  window.setFileChooser([&](const QString& caption, const QString& filter, bool save) {
+    asked << caption + "|" + filter + (save ? "|save" : "|open");
+    return answer;
+  });
+  {
+    MainWindow empty;
+    EXPECT_FALSE(empty.findChild<QAction*>("ImportDXF1")->isEnabled());
+    EXPECT_FALSE(empty.findChild<QAction*>("ExportMSH1")->isEnabled());
+  }
+  ASSERT_TRUE(window.openFile(QString::fromStdString(test::DataPath("demo.tr4"))));
+  EXPECT_NE(window.textureStore().Find(0), nullptr);  // the level's first page
+  for (const char* name : {"ImportDXF1", "ImportMSH1", "ImportMSH2", "ImportZQP1", "ExportDXF1",
+                           "ExportMSH1", "ExportZQP1"})
+    EXPECT_TRUE(Find<QAction>(name)->isEnabled()) << name;
+
+  // A cancelled dialog does nothing.
+  Find<QAction>("ExportZQP1")->trigger();
+  EXPECT_EQ(asked.value(0), "Export ZQP|ZQP File (*.zqp)|save");
+  EXPECT_TRUE(messages.isEmpty());
+
+  Select("ListBox1", 1);
+  answer = QString::fromStdString(dir + "/room.dxf");
+  Find<QAction>("ExportDXF1")->trigger();
+  EXPECT_EQ(asked.value(1), "Export DXF(Current Room)|DXF File (*.dxf)|save");
+  ASSERT_EQ(messages.size(), 1);
+
+  const Ttrlevel before = level();
+  Select("ListBox1", 0);
+  Find<QAction>("ImportDXF1")->trigger();
+  EXPECT_EQ(asked.value(2), "Import DXF(Current Room)|DXF File (*.dxf)|open");
+  ASSERT_EQ(messages.size(), 2);
+  EXPECT_TRUE(messages[1].contains("imported")) << messages[1].toStdString();
+  EXPECT_EQ(level().rooms[0].rectangles.size(), before.rooms[1].rectangles.size());
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Import DXF");
+  EXPECT_TRUE(window.isWindowModified());
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
+
+  Find<QAction>("Undo1")->trigger();
+  EXPECT_TRUE(level() == before);
+  EXPECT_FALSE(window.isWindowModified());
+
+  // A file that is not an MSH file is refused with its reason and leaves no undo step.
+  answer = QString::fromStdString(dir + "/room.dxf");
+  Find<QAction>("ImportMSH1")->trigger();
+  ASSERT_EQ(messages.size(), 3);
+  EXPECT_TRUE(messages[2].contains("not an MSH file")) << messages[2].toStdString();
+  EXPECT_EQ(window.session().undo_stack().count(), 1);
+  EXPECT_EQ(window.session().undo_stack().index(), 0);
+}
+
+TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
+  const QString home = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(test::ScratchDir("window_no_texture")));
+  QStringList messages;
+  {
+    MainWindow window;
+    window.setMessageSink([&](const QString& text) { messages << text; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.textureStore().Find(kRoomTextureId), nullptr);
+    EXPECT_TRUE(window.openFile(QString::fromStdString(test::DataPath("demo.tr4"))));
+  }
+  QDir::setCurrent(home);
+  ASSERT_FALSE(messages.isEmpty());
+  EXPECT_EQ(messages[0], "Error loading texture #1");
+
+  MainWindow window;
+  EXPECT_NE(window.textureStore().Find(kRoomTextureId), nullptr);
 }
 
 }  // namespace
