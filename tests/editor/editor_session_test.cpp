@@ -94,10 +94,10 @@ TEST_F(SessionTest, UndoStepsAreNamedAfterTheirCommand) {
 TEST_F(SessionTest, AutomaticPositionStepsFoldIntoOneUndoStep) {
   session.SelectItem(0);
   for (int x = 1; x <= 5; ++x) session.SetItemX(x);
-  EXPECT_EQ(level().items2[0].x, 5 * 512);
+  EXPECT_EQ(+level().items2[0].x, 5 * 512);
   EXPECT_EQ(session.undo_stack().count(), 1);
   session.undo_stack().undo();
-  EXPECT_EQ(level().items2[0].x, -700);
+  EXPECT_EQ(+level().items2[0].x, -700);
   // Stepping back to the start leaves nothing to undo.
   session.SetItemX(3);
   session.SetItemX(-1);  // -1 x 512 is not -700: still a change
@@ -107,24 +107,24 @@ TEST_F(SessionTest, AutomaticPositionStepsFoldIntoOneUndoStep) {
 TEST_F(SessionTest, ItemEditsKeepBothFormsInStep) {
   session.SelectItem(1);
   session.SetItemX(-3);
-  EXPECT_EQ(level().items2[1].x, -1536);
-  EXPECT_EQ(level().items1[1].x, -1536);
+  EXPECT_EQ(+level().items2[1].x, -1536);
+  EXPECT_EQ(+level().items1[1].x, -1536);
   for (int i = 0; i < 8; ++i) session.RotateItem();
-  EXPECT_EQ(level().items2[1].angle, 0x4000);
+  EXPECT_EQ(+level().items2[1].angle, 0x4000);
   session.RotateItem();
-  EXPECT_EQ(level().items1[1].angle, 0x6000);
+  EXPECT_EQ(+level().items1[1].angle, 0x6000);
 
   session.ChangeItemLight(-1);
-  EXPECT_EQ(level().items2[1].light1, -1);
-  EXPECT_EQ(level().items2[1].light2_ocb, -1);
+  EXPECT_EQ(+level().items2[1].light1, -1);
+  EXPECT_EQ(+level().items2[1].light2_ocb, -1);
   EXPECT_EQ(static_cast<uint16_t>(level().items1[1].light), 0xFFFF);
   session.ChangeItemLight(0x1234);
-  EXPECT_EQ(level().items2[1].light1, 0x1234);
-  EXPECT_EQ(level().items2[1].light2_ocb, 0x1234);
+  EXPECT_EQ(+level().items2[1].light1, 0x1234);
+  EXPECT_EQ(+level().items2[1].light2_ocb, 0x1234);
   EXPECT_EQ(static_cast<uint16_t>(level().items1[1].light), 0x3434);
 
   session.ChangeItemOcb(-1);
-  EXPECT_EQ(level().items2[1].light2_ocb, -1);
+  EXPECT_EQ(+level().items2[1].light2_ocb, -1);
   EXPECT_EQ(OcbStoredText(level(), 1), "OCB:65535");
 }
 
@@ -173,14 +173,14 @@ TEST_F(SessionTest, AuxEntriesEditTheirOwnRecordOnly) {
   EXPECT_FALSE(session.DuplicateItem().done);
   EXPECT_TRUE(level() == before);
   ASSERT_TRUE(session.SetItemY(-4).done);
-  EXPECT_EQ(level().aux_items[0].y, -1024);
+  EXPECT_EQ(+level().aux_items[0].y, -1024);
   EXPECT_EQ(level().items2, before.items2);
 }
 
 TEST_F(SessionTest, ChangeRoomMovesTheItemToTheNewRoomsList) {
   session.SelectItem(0);
   ASSERT_TRUE(session.ChangeItemRoom(5).done);
-  EXPECT_EQ(level().items1[0].room, 5);
+  EXPECT_EQ(+level().items1[0].room, 5);
   EXPECT_EQ(session.room_items()[0].count, 0);
   EXPECT_EQ(session.room_items()[5].items, std::vector<uint16_t>{0});
   const EditResult r = session.ChangeItemRoom(6);
@@ -225,12 +225,12 @@ TEST_F(SessionTest, StaticEditsKeepTheFirstFormInStepAndStopAtFifty) {
   session.SelectRoom(0);
   session.SelectStatic(1);
   session.SetStaticY(4);
-  EXPECT_EQ(level().rooms[0].statics2[1].y, 1024);
-  EXPECT_EQ(level().rooms[0].statics1[1].y, 1024);
+  EXPECT_EQ(+level().rooms[0].statics2[1].y, 1024);
+  EXPECT_EQ(+level().rooms[0].statics1[1].y, 1024);
   session.ChangeStaticLights(100, 200);
-  EXPECT_EQ(level().rooms[0].statics1[1].intensity, 100);
+  EXPECT_EQ(+level().rooms[0].statics1[1].intensity, 100);
   for (int i = 0; i < 8; ++i) session.RotateStatic();
-  EXPECT_EQ(level().rooms[0].statics2[1].rotation, 0);
+  EXPECT_EQ(+level().rooms[0].statics2[1].rotation, 0);
 
   ASSERT_TRUE(session.DuplicateStatic().done);
   EXPECT_EQ(session.selected_static(), 2);
@@ -320,8 +320,8 @@ TEST_F(SessionTest, CreateModeMakesTheDialogsItemOnce) {
 
   // Out of create mode, Duplicate copies the selected (new) item again.
   ASSERT_TRUE(session.DuplicateItem({1, {9, 9, 9}}).done);
-  EXPECT_EQ(level().items2[4].object_id, 30);
-  EXPECT_EQ(level().items2[4].x, 1024);
+  EXPECT_EQ(+level().items2[4].object_id, 30);
+  EXPECT_EQ(+level().items2[4].x, 1024);
 }
 
 TEST_F(SessionTest, FailedOpenKeepsTheShownLevel) {
@@ -397,8 +397,8 @@ TEST(SessionRealLevels, Tr1StaticPositionReachesTheFile) {
   EXPECT_FALSE(session.IsModified());
   Ttrlevel reread;
   ASSERT_EQ(ReadLevel(reread, out, &message), kReadOk) << message;
-  EXPECT_EQ(reread.rooms[room].statics2[0].x, 7 * 512);
-  EXPECT_EQ(reread.rooms[room].statics1[0].intensity, 321);
+  EXPECT_EQ(+reread.rooms[room].statics2[0].x, 7 * 512);
+  EXPECT_EQ(+reread.rooms[room].statics1[0].intensity, 321);
 }
 
 }  // namespace

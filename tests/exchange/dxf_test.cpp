@@ -120,7 +120,7 @@ TEST(DxfRoundTrip, EveryRoomOfEveryLevelComesBackWithItsFacesAndSavesConsistentl
       for (size_t v = 0; v < room.num_vertices(); ++v) {
         EXPECT_EQ(room.vertices1[v], VertexToTr1(room.vertices2[v]));
         if (level.version_kind != kTR5) {
-          EXPECT_EQ(room.vertices2[v].lighting, 16 << 8);
+          EXPECT_EQ(+room.vertices2[v].lighting, 16 << 8);
         }
       }
       if (level.version_kind == kTR5) {
@@ -179,8 +179,8 @@ TEST(DxfImport, ReadsUnpaddedGroupCodesLayerNamesAndShareCorners) {
   const troom& room = level.rooms[0];
   ASSERT_EQ(room.num_rectangles(), 1u);
   ASSERT_EQ(room.num_triangles(), 1u);
-  EXPECT_EQ(room.rectangles[0].texture, 1233);
-  EXPECT_EQ(room.triangles[0].texture, 6);
+  EXPECT_EQ(+room.rectangles[0].texture, 1233);
+  EXPECT_EQ(+room.triangles[0].texture, 6);
   EXPECT_EQ(room.num_vertices(), 5u);
   EXPECT_EQ(room.triangles[0].vertices[0], 0);
   EXPECT_EQ(room.triangles[0].vertices[1], 1);
@@ -335,13 +335,13 @@ TEST(DxfImport, Tr5RoomsKeepTheirVertexDataWherePointsStayAndGreyNewOnes) {
   ASSERT_LT(kept, 11u);
   EXPECT_EQ(room.vertices5[kept].rest[0], 0x42);
   EXPECT_EQ(room.vertices5[kept].rest[14], 0x80);
-  EXPECT_EQ(room.vertices2[kept].colour, 0x4210);
-  EXPECT_EQ(room.rectangles5[1].extra, 7);
-  EXPECT_EQ(room.vertices5[10].x, 5000.0f);
+  EXPECT_EQ(+room.vertices2[kept].colour, 0x4210);
+  EXPECT_EQ(+room.rectangles5[1].extra, 7);
+  EXPECT_EQ(+room.vertices5[10].x, 5000.0f);
   EXPECT_EQ(room.vertices5[10].rest[12], 15 << 3);
-  EXPECT_EQ(room.vertices2[10].colour, 15 << 10 | 15 << 5 | 15);
+  EXPECT_EQ(+room.vertices2[10].colour, 15 << 10 | 15 << 5 | 15);
   EXPECT_EQ(room.triangles5.size(), 2u);
-  EXPECT_EQ(room.triangles5[1].texture, 0);
+  EXPECT_EQ(+room.triangles5[1].texture, 0);
 }
 
 TEST(DxfImport, Tr5RoomsSaveAsTheyReadBackWhenTheTriangleCountChangesParity) {
@@ -451,8 +451,8 @@ TEST(DxfPrograms, AFileWrittenByEzdxfImportsWithItsFacesAndTextures) {
   const troom& room = level.rooms[0];
   ASSERT_EQ(room.num_rectangles(), 1u);
   ASSERT_EQ(room.num_triangles(), 1u);
-  EXPECT_EQ(room.rectangles[0].texture, 2);
-  EXPECT_EQ(room.triangles[0].texture, 4);
+  EXPECT_EQ(+room.rectangles[0].texture, 2);
+  EXPECT_EQ(+room.triangles[0].texture, 4);
   EXPECT_EQ(FaceList(room), (std::vector<std::string>{
                                 "R2(0,0,0)(1024,0,0)(1024,0,1024)(0,0,1024)",
                                 "T4(0,0,0)(1024,0,0)(0,-512,0)",

@@ -99,10 +99,10 @@ TEST(MshImport, TheTwoTr1VariantsAcceptEachOthersFiles) {
   source.rooms[0].vertices1[0].x = 77;
   Ttrlevel tub = MakeLevel(kTR1Tub, 1);
   ASSERT_TRUE(ImportMshBytes(tub, WriteMshBytes(source), MshImportMode::kFull, "a.msh").ok());
-  EXPECT_EQ(tub.rooms[0].vertices2[0].x, 77);
+  EXPECT_EQ(+tub.rooms[0].vertices2[0].x, 77);
   Ttrlevel phd = MakeLevel(kTR1, 1);
   EXPECT_TRUE(ImportMshBytes(phd, WriteMshBytes(tub), MshImportMode::kFull, "a.msh").ok());
-  EXPECT_EQ(phd.rooms[0].vertices1[0].x, 77);
+  EXPECT_EQ(+phd.rooms[0].vertices1[0].x, 77);
 }
 
 TEST(MshImport, Tr5VerticesGetTheLevelReadersRoundedPositions) {
@@ -113,7 +113,7 @@ TEST(MshImport, Tr5VerticesGetTheLevelReadersRoundedPositions) {
   Ttrlevel target = MakeLevel(kTR5, 1);
   ASSERT_TRUE(ImportMshBytes(target, WriteMshBytes(source), MshImportMode::kFull, "a.msh").ok());
   const troom& room = target.rooms[0];
-  EXPECT_EQ(room.vertices5[0].x, -1.7f);
+  EXPECT_EQ(+room.vertices5[0].x, -1.7f);
   // Nearest, halves to even: what reading a level file with this vertex gives.
   EXPECT_EQ(room.vertices1[0], (tvertex1{{}, -2, 3, 0, 0}));
   EXPECT_EQ(room.vertices2[0], (tvertex2{{}, -2, 3, 0, 0, 0, 0x4210}));

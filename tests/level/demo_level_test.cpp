@@ -133,8 +133,8 @@ TEST(DemoLevel, RoomsAreConsistent) {
     SCOPED_TRACE("room " + std::to_string(r));
     ASSERT_EQ(room.vertices1.size(), room.vertices2.size());
     for (size_t v = 0; v < room.vertices2.size(); ++v) {
-      EXPECT_EQ(room.vertices1[v].x, room.vertices2[v].x);
-      EXPECT_EQ(room.vertices1[v].lighting, room.vertices2[v].lighting);
+      EXPECT_EQ(+room.vertices1[v].x, room.vertices2[v].x);
+      EXPECT_EQ(+room.vertices1[v].lighting, room.vertices2[v].lighting);
     }
     EXPECT_GT(room.num_rectangles(), 0u);
     // Faces name real textures and distinct vertices.
@@ -209,8 +209,8 @@ TEST(DemoLevel, DocumentedLandmarksHold) {
   const std::array<uint16_t, 11> rooms = {0, 2, 0, 1, 0, 0, 3, 2, 3, 3, 0};
   ASSERT_EQ(L.num_items(), 11u);
   for (size_t i = 0; i < ids.size(); ++i) {
-    EXPECT_EQ(L.items2[i].object_id, ids[i]) << "item " << i;
-    EXPECT_EQ(L.items2[i].room, rooms[i]) << "item " << i;
+    EXPECT_EQ(+L.items2[i].object_id, ids[i]) << "item " << i;
+    EXPECT_EQ(+L.items2[i].room, rooms[i]) << "item " << i;
   }
   EXPECT_EQ(L.aux_items.size(), 2u);
   EXPECT_EQ(L.rooms[1].flags, 0x0001);
@@ -322,9 +322,9 @@ TEST(DemoLevel, TexturePagesAndPiecesAgree) {
        {std::pair{64, 64}, {32, 32}, {16, 16}, {128, 128}, {64, 48}, {64, 32}, {64, 16}})
     EXPECT_TRUE(quad_sizes.count(size)) << size.first << " x " << size.second;
   // The animated group marks its textures.
-  EXPECT_EQ(L.object_textures[12].anim_group, 1);
-  EXPECT_EQ(L.object_textures[14].anim_group, 1);
-  EXPECT_EQ(L.object_textures[15].anim_group, 0);
+  EXPECT_EQ(+L.object_textures[12].anim_group, 1);
+  EXPECT_EQ(+L.object_textures[14].anim_group, 1);
+  EXPECT_EQ(+L.object_textures[15].anim_group, 0);
   // One camera carries a flag word.
   bool flagged = false;
   for (const auto& c : L.cameras) flagged |= c.raw[14] || c.raw[15];

@@ -26,7 +26,7 @@ TEST(ItemForms, Tr1LightSplitsIntoBothBytesAndBack) {
   const size_t i = AppendItem(level, item);
   EXPECT_EQ(level.num_items(), 1u);
   EXPECT_EQ(level.items1.size(), 1u);
-  EXPECT_EQ(level.items1[i].object_id, 3);
+  EXPECT_EQ(+level.items1[i].object_id, 3);
   EXPECT_EQ(static_cast<uint16_t>(level.items1[i].light) >> 8, 0xFB);
 }
 
@@ -41,9 +41,9 @@ TEST(StaticForms, StoreKeepsBothFormsInStep) {
   s.x = 4096;
   StoreStatic(room, 0, s);
   ASSERT_EQ(room.statics1.size(), 1u);
-  EXPECT_EQ(room.statics1[0].x, 4096);
-  EXPECT_EQ(room.statics1[0].intensity, 0x1111);
-  EXPECT_EQ(room.statics1[0].mesh_id, 9);
+  EXPECT_EQ(+room.statics1[0].x, 4096);
+  EXPECT_EQ(+room.statics1[0].intensity, 0x1111);
+  EXPECT_EQ(+room.statics1[0].mesh_id, 9);
   EXPECT_EQ(StaticToTr1(StaticFromTr1(room.statics1[0])), room.statics1[0]);
 }
 
@@ -54,20 +54,20 @@ TEST(AnimatedTextures, GroupsAreNumberedFromOne) {
   DeriveAnimatedTextureGroups(level);
   for (size_t t = 0; t < 12; ++t) {
     const uint16_t want = (t == 7 || t == 8) ? 1 : t == 9 ? 2 : 0;
-    EXPECT_EQ(level.object_textures[t].anim_group, want) << "texture " << t;
+    EXPECT_EQ(+level.object_textures[t].anim_group, want) << "texture " << t;
   }
   // Numbers beyond the table and lists shorter than they claim are ignored, never written.
   level.animated_textures = {5, 3, 11, 500, 2};
   DeriveAnimatedTextureGroups(level);
-  EXPECT_EQ(level.object_textures[11].anim_group, 1);
+  EXPECT_EQ(+level.object_textures[11].anim_group, 1);
 }
 
 TEST(Vertices, FindAddSharesPointsAndStopsAtCapacity) {
   troom room;
   EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x40), 1u);
   EXPECT_EQ(AddVertex(room, 4, 5, 6, 0), 2u);
-  EXPECT_EQ(room.vertices1[0].lighting, 0x4000);
-  EXPECT_EQ(room.vertices2[0].lighting, 0x4000);
+  EXPECT_EQ(+room.vertices1[0].lighting, 0x4000);
+  EXPECT_EQ(+room.vertices2[0].lighting, 0x4000);
   // Found again: the TR1 light is averaged with the new one.
   EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x80), 1u);
   EXPECT_EQ(static_cast<uint16_t>(room.vertices1[0].lighting) >> 8, 0x60);
@@ -100,10 +100,10 @@ TEST(Tr5Merge, SharedCornersBecomeOneVertex) {
   MergeTr5Layers(room);
   ASSERT_EQ(room.num_vertices(), 5u);
   EXPECT_EQ(room.triangles[1].vertices[0], 1);  // the shared corner
-  EXPECT_EQ(room.vertices2[4].x, 2);
-  EXPECT_EQ(room.triangles5[1].extra, 1);
-  EXPECT_EQ(room.triangles[1].texture, 6);
-  EXPECT_EQ(room.vertices2[0].colour, 0x1F);
+  EXPECT_EQ(+room.vertices2[4].x, 2);
+  EXPECT_EQ(+room.triangles5[1].extra, 1);
+  EXPECT_EQ(+room.triangles[1].texture, 6);
+  EXPECT_EQ(+room.vertices2[0].colour, 0x1F);
 }
 
 TEST(LevelEquality, NamesTheFirstDifferingTable) {

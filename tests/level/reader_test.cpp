@@ -48,8 +48,8 @@ TEST_P(EveryGeneration, WriteReadWriteGivesTheSameBytesAndModel) {
   const Bytes second = Written(read, NameFor(kind));
   EXPECT_EQ(second, first);
   EXPECT_EQ(read.rooms[1].flags, 0x0009);
-  EXPECT_EQ(read.items1[0].room, 1);
-  EXPECT_EQ(read.object_textures[1].anim_group, 1);
+  EXPECT_EQ(+read.items1[0].room, 1);
+  EXPECT_EQ(+read.object_textures[1].anim_group, 1);
 }
 
 // Every prefix of a good file is refused as damaged, with one line naming where it ended, and
@@ -215,7 +215,7 @@ TEST(Tr4, UnchangedChunksKeepTheirPackedBytesAndEditsRepack) {
   const Bytes edited = Written(read, "a.tr4");
   Ttrlevel back;
   ASSERT_EQ(ReadLevelBytes(back, edited, "a.tr4"), kReadOk);
-  EXPECT_EQ(back.items2[0].x, item.x);
+  EXPECT_EQ(+back.items2[0].x, item.x);
   EXPECT_EQ(back.FirstDifference(read), "");
 }
 
@@ -261,7 +261,7 @@ TEST(Tr5, EditedRoomsAreWrittenAsOneLayerThatReadsBackTheSame) {
   const Bytes edited = Written(read, "a.trc");
   Ttrlevel back;
   ASSERT_EQ(ReadLevelBytes(back, edited, "a.trc", &message), kReadOk) << message;
-  EXPECT_EQ(back.rooms[0].vertices2[1].y, -256);
+  EXPECT_EQ(+back.rooms[0].vertices2[1].y, -256);
   EXPECT_EQ(back.FirstDifference(read), "");
   EXPECT_EQ(Written(back, "a.trc"), edited);
 }

@@ -110,12 +110,12 @@ TEST_F(WindowTest, ItemPanelShowsAndEditsTheSelectedItem) {
 
   Click("Button4");  // Rotate
   EXPECT_EQ(Text("Label19"), "Angle: 96");
-  EXPECT_EQ(level().items1[2].angle, 0x6000);
+  EXPECT_EQ(+level().items1[2].angle, 0x6000);
   EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Rotate");
 
   Find<QSpinBox>("SpinEdit7")->setValue(-3);
   Click("Button11");
-  EXPECT_EQ(level().items2[2].x, -1536);
+  EXPECT_EQ(+level().items2[2].x, -1536);
 
   Find<QSpinBox>("SpinEdit2")->setValue(-1);
   Click("Button3");
@@ -136,7 +136,7 @@ TEST_F(WindowTest, AutoPositionFollowsTheSpinUntilAnotherRoomIsChosen) {
   Select("ListBox2", 0);
   Click("CheckBox2");
   Find<QSpinBox>("SpinEdit4")->setValue(4);
-  EXPECT_EQ(level().items2[0].y, 1024);
+  EXPECT_EQ(+level().items2[0].y, 1024);
   Find<QSpinBox>("SpinEdit4")->setValue(5);
   EXPECT_EQ(window.session().undo_stack().count(), 1);
   Select("ListBox1", 3);
@@ -153,7 +153,7 @@ TEST_F(WindowTest, DuplicateAndCreateThroughTheDialog) {
   // The aux entries stay listed.
   EXPECT_EQ(items->item(5)->text(),
             "5.-" + QString::fromStdString(window.session().names().NameOf(5)));
-  EXPECT_EQ(level().items2[3].room, 5);
+  EXPECT_EQ(+level().items2[3].room, 5);
 
   Click("Button18");  // Create
   CreateItemDialog* dialog = window.createDialog();
@@ -167,8 +167,8 @@ TEST_F(WindowTest, DuplicateAndCreateThroughTheDialog) {
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_FALSE(window.session().create_mode());
   ASSERT_EQ(level().num_items(), 5u);
-  EXPECT_EQ(level().items2[4].object_id, 9);
-  EXPECT_EQ(level().items2[4].x, 40 * 512);
+  EXPECT_EQ(+level().items2[4].object_id, 9);
+  EXPECT_EQ(+level().items2[4].x, 40 * 512);
   EXPECT_EQ(items->currentRow(), 4);
   EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Create Item");
 }
@@ -179,8 +179,8 @@ TEST_F(WindowTest, StaticPanelEditsAndRefusesTheFiftyFirst) {
   EXPECT_EQ(Text("Label18"), "Angle:0");
   Find<QSpinBox>("SpinEdit6")->setValue(4);
   Click("Button8");
-  EXPECT_EQ(level().rooms[0].statics2[1].y, 1024);
-  EXPECT_EQ(level().rooms[0].statics1[1].y, 1024);
+  EXPECT_EQ(+level().rooms[0].statics2[1].y, 1024);
+  EXPECT_EQ(+level().rooms[0].statics1[1].y, 1024);
   Click("Button9");
   EXPECT_EQ(Text("Label18"), "Angle:8192");
   for (int i = 0; i < 48; ++i) Click("Button10");
@@ -230,10 +230,10 @@ TEST_F(WindowTest, StaticAutoPositionAndLights) {
   Select("ListBox4", 0);
   Click("CheckBox3");
   Find<QSpinBox>("SpinEdit11")->setValue(6);
-  EXPECT_EQ(level().rooms[0].statics2[0].z, 6 * 512);
+  EXPECT_EQ(+level().rooms[0].statics2[0].z, 6 * 512);
   Find<QSpinBox>("SpinEdit14")->setValue(77);
-  EXPECT_EQ(level().rooms[0].statics2[0].intensity2, 77);
-  EXPECT_EQ(level().rooms[0].statics2[0].z, 6 * 512);
+  EXPECT_EQ(+level().rooms[0].statics2[0].intensity2, 77);
+  EXPECT_EQ(+level().rooms[0].statics2[0].z, 6 * 512);
   // Another room switches the automatic edits off.
   Select("ListBox1", 1);
   EXPECT_FALSE(Find<QCheckBox>("CheckBox3")->isChecked());
