@@ -1,5 +1,5 @@
 // Opening and saving levels, each against the plain work it cannot avoid, in the same run:
-//   open           vs inflating the file's packed chunks with zlib alone
+//   open           vs inflating the file's packed chunks with zlib alone (into fresh blocks)
 //   unedited save  vs writing the file's bytes to a file (both flushed to disk)
 //   save after an item edit vs compressing the level data at level 9
 // Run: build/bench/level_bench [--benchmark_filter=...]; levels come from the shared folder
@@ -73,10 +73,11 @@ void BM_InflateChunks(benchmark::State& state, const std::string& which) {
   if (!Prepare(state, which, path)) return;
   const Bytes file = qavel::ReadWholeFile(path);
   const auto chunks = PackedChunks(file, which != "TR5");
-  Bytes out;
   for (auto _ : state) {
     for (const auto& [packed, size] : chunks) {
-      out.resize(size);
+      // A block of its own for every chunk, as any open needs: reusing one buffer across
+      // iterations would leave out the page faults of fresh memory.
+      Bytes out(size);
       uLongf len = size;
       uncompress(out.data(), &len, packed.data(), static_cast<uLong>(packed.size()));
       benchmark::DoNotOptimize(out.data());
