@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace qavel {
 
@@ -26,12 +27,69 @@ uint32_t LoadU32(const uint8_t* p) {
 
 }  // namespace
 
+namespace {
+
+// One raw deflate run over [p, p + n), primed with the 32 KiB that precede it in the block, so
+// runs can be joined into one stream. Ends with a sync flush unless it is the last run.
+bool DeflateRun(const uint8_t* p, size_t n, const uint8_t* dict, size_t dict_len, bool last,
+                int level, Bytes& out, uint32_t& adler) {
+  z_stream zs{};
+  if (deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+  if (dict_len && deflateSetDictionary(&zs, dict, static_cast<uInt>(dict_len)) != Z_OK) {
+    deflateEnd(&zs);
+    return false;
+  }
+  out.resize(deflateBound(&zs, static_cast<uLong>(n)) + 64);
+  zs.next_in = const_cast<Bytef*>(p);
+  zs.avail_in = static_cast<uInt>(n);
+  zs.next_out = out.data();
+  zs.avail_out = static_cast<uInt>(out.size());
+  const int rc = deflate(&zs, last ? Z_FINISH : Z_SYNC_FLUSH);
+  const bool done = last ? rc == Z_STREAM_END : (rc == Z_OK && zs.avail_in == 0);
+  out.resize(out.size() - zs.avail_out);
+  deflateEnd(&zs);
+  adler = static_cast<uint32_t>(adler32(1, p, static_cast<uInt>(n)));
+  return done;
+}
+
+}  // namespace
+
 Bytes PackBlock(const uint8_t* data, size_t length, int level) {
-  uLongf out_len = compressBound(static_cast<uLong>(length));
-  Bytes out(out_len);
-  const int rc = compress2(out.data(), &out_len, data, static_cast<uLong>(length), level);
-  if (rc != Z_OK) throw FileError("compression failed (zlib error " + std::to_string(rc) + ")");
-  out.resize(out_len);
+  // Large blocks (a TR4 level's data) are packed as two runs on two threads and joined into one
+  // zlib stream, as parallel gzip tools do: saving an edited level waits half as long.
+  constexpr size_t kSplitFrom = 256 << 10;
+  if (length < kSplitFrom) {
+    uLongf out_len = compressBound(static_cast<uLong>(length));
+    Bytes out(out_len);
+    const int rc = compress2(out.data(), &out_len, data, static_cast<uLong>(length), level);
+    if (rc != Z_OK) throw FileError("compression failed (zlib error " + std::to_string(rc) + ")");
+    out.resize(out_len);
+    return out;
+  }
+  const size_t half = length / 2;
+  const size_t dict_len = std::min<size_t>(half, 32768);
+  Bytes first, second;
+  uint32_t adler_first = 0, adler_second = 0;
+  bool first_ok = false;
+  std::thread helper(
+      [&] { first_ok = DeflateRun(data, half, nullptr, 0, false, level, first, adler_first); });
+  const bool second_ok = DeflateRun(data + half, length - half, data + half - dict_len, dict_len,
+                                    true, level, second, adler_second);
+  helper.join();
+  if (!first_ok || !second_ok) throw FileError("compression failed");
+
+  const int flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
+  uint8_t flg = static_cast<uint8_t>(flevel << 6);
+  flg = static_cast<uint8_t>(flg + 31 - ((0x78 * 256 + flg) % 31));
+  const uint32_t adler = static_cast<uint32_t>(
+      adler32_combine(adler_first, adler_second, static_cast<z_off_t>(length - half)));
+  Bytes out;
+  out.reserve(2 + first.size() + second.size() + 4);
+  out.push_back(0x78);
+  out.push_back(flg);
+  out.insert(out.end(), first.begin(), first.end());
+  out.insert(out.end(), second.begin(), second.end());
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(adler >> shift));
   return out;
 }
 
@@ -164,8 +222,7 @@ Bytes UnpackContainer(const Bytes& file, const std::string& name) {
   const uint32_t unpacked_len = LoadU32(file.data() + 8);
   if (packed_len > file.size() - 12)
     throw ContainerError(name + ": ZLIB container says " + std::to_string(packed_len) +
-                         " packed bytes but only " + std::to_string(file.size() - 12) +
-                         " follow");
+                         " packed bytes but only " + std::to_string(file.size() - 12) + " follow");
   try {
     return UnpackBlock(file.data() + 12, packed_len, unpacked_len);
   } catch (const ContainerError& e) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -21,9 +22,12 @@ void WriteRaw(const std::string& path, const Bytes& b) {
 Bytes Container(const Bytes& content) {
   Bytes packed = PackBlock(content.data(), content.size());
   Bytes out = {'Z', 'L', 'I', 'B'};
-  const uint32_t p = static_cast<uint32_t>(packed.size()), u = static_cast<uint32_t>(content.size());
-  out.insert(out.end(), reinterpret_cast<const uint8_t*>(&p), reinterpret_cast<const uint8_t*>(&p) + 4);
-  out.insert(out.end(), reinterpret_cast<const uint8_t*>(&u), reinterpret_cast<const uint8_t*>(&u) + 4);
+  const uint32_t p = static_cast<uint32_t>(packed.size()),
+                 u = static_cast<uint32_t>(content.size());
+  out.insert(out.end(), reinterpret_cast<const uint8_t*>(&p),
+             reinterpret_cast<const uint8_t*>(&p) + 4);
+  out.insert(out.end(), reinterpret_cast<const uint8_t*>(&u),
+             reinterpret_cast<const uint8_t*>(&u) + 4);
   out.insert(out.end(), packed.begin(), packed.end());
   return out;
 }
@@ -39,6 +43,22 @@ TEST(PackBlock, RoundTripsAndRefusesDamage) {
   EXPECT_THROW(UnpackBlock(packed.data(), packed.size() / 2, 0), ContainerError);
   Bytes garbage(64, 0x55);
   EXPECT_THROW(UnpackBlock(garbage.data(), garbage.size(), 0), ContainerError);
+}
+
+// Blocks large enough to be packed in two runs still make one ordinary zlib stream.
+TEST(PackBlock, LargeBlocksMakeOneStandardStream) {
+  Bytes data(3 * 1024 * 1024 + 17);
+  uint32_t x = 7;
+  for (auto& b : data) b = static_cast<uint8_t>((x = x * 1664525 + 1013904223) >> 29);
+  const Bytes packed = PackBlock(data.data(), data.size());
+  EXPECT_LT(packed.size(), data.size() / 2);
+  EXPECT_EQ(UnpackBlock(packed.data(), packed.size(), data.size()), data);
+  Bytes out(data.size());
+  uLongf len = static_cast<uLongf>(out.size());
+  ASSERT_EQ(uncompress(out.data(), &len, packed.data(), static_cast<uLong>(packed.size())), Z_OK);
+  EXPECT_EQ(len, data.size());
+  EXPECT_EQ(out, data);
+  EXPECT_EQ((packed[0] * 256 + packed[1]) % 31, 0);  // a valid zlib header
 }
 
 TEST(TZfile, ReadsAndSeeksWithinItsContent) {
