@@ -1,5 +1,7 @@
 #include "ui/main_window.h"
 
+#include <array>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -103,6 +105,39 @@ QHBoxLayout* Row(QWidget* spin, QWidget* button) {
   row->addWidget(spin);
   row->addWidget(button);
   return row;
+}
+
+// The X, Y and Z spin edits with their Change buttons and the "-Auto-" box, as the item and
+// static-mesh panels both have them; names are the controls' objectNames in X, Y, Z order.
+struct PositionEditor {
+  QGroupBox* box;
+  QSpinBox* x;
+  QSpinBox* y;
+  QSpinBox* z;
+  QPushButton* changeX;
+  QPushButton* changeY;
+  QPushButton* changeZ;
+  QCheckBox* autoBox;
+};
+
+PositionEditor MakePositionEditor(const char* title, std::array<const char*, 3> spins,
+                                  std::array<const char*, 3> buttons, const char* auto_name,
+                                  int limit, QWidget* parent) {
+  PositionEditor e{};
+  e.box = new QGroupBox(title, parent);
+  auto* layout = new QVBoxLayout(e.box);
+  e.x = Spin(spins[0], -limit, limit, e.box);
+  e.y = Spin(spins[1], -2 * limit, 2 * limit, e.box);
+  e.z = Spin(spins[2], -limit, limit, e.box);
+  e.changeX = Button(buttons[0], "Change -X-", e.box);
+  e.changeY = Button(buttons[1], "Change -Y-", e.box);
+  e.changeZ = Button(buttons[2], "Change -Z-", e.box);
+  layout->addLayout(Row(e.x, e.changeX));
+  layout->addLayout(Row(e.y, e.changeY));
+  layout->addLayout(Row(e.z, e.changeZ));
+  e.autoBox = Check(auto_name, "-Auto-", e.box);
+  layout->addWidget(e.autoBox);
+  return e;
 }
 
 // Replaces the texts of a list only where they differ, so that the selection and the scroll
@@ -560,20 +595,17 @@ QWidget* MainWindow::buildItemsTab() {
 
   // Position column.
   auto* posColumn = new QVBoxLayout;
-  auto* position = new QGroupBox("Items Position", page);
-  auto* posLayout = new QVBoxLayout(position);
-  itemXSpin_ = Spin("SpinEdit7", -kPanelLimit, kPanelLimit, position);
-  itemYSpin_ = Spin("SpinEdit4", -2 * kPanelLimit, 2 * kPanelLimit, position);
-  itemZSpin_ = Spin("SpinEdit8", -kPanelLimit, kPanelLimit, position);
-  auto* changeX = Button("Button11", "Change -X-", position);
-  auto* changeY = Button("Button5", "Change -Y-", position);
-  auto* changeZ = Button("Button12", "Change -Z-", position);
-  posLayout->addLayout(Row(itemXSpin_, changeX));
-  posLayout->addLayout(Row(itemYSpin_, changeY));
-  posLayout->addLayout(Row(itemZSpin_, changeZ));
-  itemAuto_ = Check("CheckBox2", "-Auto-", position);
-  posLayout->addWidget(itemAuto_);
-  posColumn->addWidget(position);
+  const PositionEditor position =
+      MakePositionEditor("Items Position", {"SpinEdit7", "SpinEdit4", "SpinEdit8"},
+                         {"Button11", "Button5", "Button12"}, "CheckBox2", kPanelLimit, page);
+  itemXSpin_ = position.x;
+  itemYSpin_ = position.y;
+  itemZSpin_ = position.z;
+  itemAuto_ = position.autoBox;
+  auto* changeX = position.changeX;
+  auto* changeY = position.changeY;
+  auto* changeZ = position.changeZ;
+  posColumn->addWidget(position.box);
   angleLabel_ = Label("Label19", "Angle:", page);
   lightLabel_ = Label("Label9", "Light_1:", page);
   posColumn->addWidget(angleLabel_);
@@ -755,20 +787,17 @@ QWidget* MainWindow::buildStaticsTab() {
   meshIdSpin_ = Spin("SpinEdit5", 0, 65535, page);
   auto* changeId = Button("Button7", "Change ID", page);
   middle->addLayout(Row(meshIdSpin_, changeId));
-  auto* position = new QGroupBox("Position", page);
-  auto* posLayout = new QVBoxLayout(position);
-  staticXSpin_ = Spin("SpinEdit10", -kPanelLimit, kPanelLimit, position);
-  staticYSpin_ = Spin("SpinEdit6", -2 * kPanelLimit, 2 * kPanelLimit, position);
-  staticZSpin_ = Spin("SpinEdit11", -kPanelLimit, kPanelLimit, position);
-  auto* changeX = Button("Button15", "Change -X-", position);
-  auto* changeY = Button("Button8", "Change -Y-", position);
-  auto* changeZ = Button("Button14", "Change -Z-", position);
-  posLayout->addLayout(Row(staticXSpin_, changeX));
-  posLayout->addLayout(Row(staticYSpin_, changeY));
-  posLayout->addLayout(Row(staticZSpin_, changeZ));
-  staticAuto_ = Check("CheckBox3", "-Auto-", position);
-  posLayout->addWidget(staticAuto_);
-  middle->addWidget(position);
+  const PositionEditor position =
+      MakePositionEditor("Position", {"SpinEdit10", "SpinEdit6", "SpinEdit11"},
+                         {"Button15", "Button8", "Button14"}, "CheckBox3", kPanelLimit, page);
+  staticXSpin_ = position.x;
+  staticYSpin_ = position.y;
+  staticZSpin_ = position.z;
+  staticAuto_ = position.autoBox;
+  auto* changeX = position.changeX;
+  auto* changeY = position.changeY;
+  auto* changeZ = position.changeZ;
+  middle->addWidget(position.box);
   middle->addStretch();
   layout->addLayout(middle);
 
