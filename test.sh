@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Qavel and runs every test: the normal build, then the whole suite again under
+# Builds Qavel and runs every test: the format check, the normal build, then the whole suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzz target for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -7,6 +7,10 @@ cd "$(dirname "$0")"
 
 export CCACHE_BASEDIR="$PWD"
 JOBS=${JOBS:-$(nproc)}
+
+echo "== format"
+# Every C++ file of ours is formatted; a file that is not fails the run.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 echo "== build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQAVEL_GUI=ON -DQAVEL_BENCH=ON >/dev/null

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "../tests/exchange/exchange_fixtures.h"
+#include "fixtures/exchange_fixtures.h"
 #include "exchange/dxf_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../tests/exchange/exchange_fixtures.h"
+#include "fixtures/exchange_fixtures.h"
 #include "exchange/msh_file.h"
 #include "exchange/zqp_file.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "level/level_writer.h"
-#include "tiny_level.h"
+#include "fixtures/tiny_level.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

@@ -8,7 +8,7 @@ PACKAGES=(
   zlib1g-dev libexpat1-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libglx-dev libopengl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy git
   xvfb xauth x11-apps imagemagick
   python3-ezdxf assimp-utils
 )

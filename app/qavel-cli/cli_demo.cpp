@@ -1,7 +1,7 @@
 // make-demo: writes the demo level that ships as data/demo.tr4.
 
 #include "commands.h"
-#include "level/demo_level.h"
+#include "fixtures/demo_level.h"
 #include "level/level_writer.h"
 
 namespace qavel::cli {

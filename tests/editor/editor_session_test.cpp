@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "../support/test_paths.h"
-#include "editor_fixture.h"
+#include "fixtures/editor_fixture.h"
 #include "level/level_reader.h"
 
 namespace qavel {

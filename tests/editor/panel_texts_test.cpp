@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "editor_fixture.h"
+#include "fixtures/editor_fixture.h"
 
 namespace qavel {
 namespace {

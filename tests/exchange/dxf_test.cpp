@@ -6,7 +6,7 @@
 
 #include "../support/test_paths.h"
 #include "exchange/dxf_file.h"
-#include "exchange_fixtures.h"
+#include "fixtures/exchange_fixtures.h"
 #include "exchange_levels.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"

@@ -4,7 +4,7 @@
 
 #include "../support/test_paths.h"
 #include "exchange/zqp_file.h"
-#include "exchange_fixtures.h"
+#include "fixtures/exchange_fixtures.h"
 #include "level/zfile.h"
 
 namespace qavel {

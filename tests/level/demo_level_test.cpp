@@ -1,7 +1,7 @@
 // The demo level: the shipped file matches the generator, reads back to the same model, and
 // holds what later features rely on.
 
-#include "level/demo_level.h"
+#include "fixtures/demo_level.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "level/level_writer.h"
 #include "level/zfile.h"
 #include "test_paths.h"
-#include "tiny_level.h"
+#include "fixtures/tiny_level.h"
 
 namespace qavel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "texture_fixtures.h"
+#include "fixtures/texture_fixtures.h"
 #include "textures/texture_store.h"
 
 namespace qavel {

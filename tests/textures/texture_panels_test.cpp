@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "texture_fixtures.h"
+#include "fixtures/texture_fixtures.h"
 #include "textures/atlas.h"
 
 namespace qavel {

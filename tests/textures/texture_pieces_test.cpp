@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "texture_fixtures.h"
+#include "fixtures/texture_fixtures.h"
 
 namespace qavel {
 namespace {

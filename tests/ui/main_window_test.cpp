@@ -22,7 +22,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "../editor/editor_fixture.h"
+#include "fixtures/editor_fixture.h"
 #include "../support/test_paths.h"
 #include "ui/create_item_dialog.h"
 

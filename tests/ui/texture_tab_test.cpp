@@ -13,7 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "../textures/texture_fixtures.h"
+#include "fixtures/texture_fixtures.h"
 #include "textures/atlas.h"
 
 namespace qavel {
