@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     // No texture pages: small seeds mutate faster.
     level.num_pages = 0;
     level.pages8 = level.pages16 = level.pages32 = qavel::SharedBlock{};
-    if (qavel::WriteLevel(level, dir + "/" + name) != qavel::kWriteOk) return 1;
+    if (!qavel::WriteLevel(level, dir + "/" + name)) return 1;
   }
   return 0;
 }

@@ -38,25 +38,22 @@ EditorSession::~EditorSession() = default;
 // ---- Files ----
 
 bool EditorSession::Open(const std::string& path, std::string* message) {
-  Ttrlevel fresh;
-  fresh.progress_gauge = progress_;
-  std::string why;
-  if (ReadLevel(fresh, path, &why) != kReadOk) {
-    if (message) *message = why;
+  auto read = ReadLevel(path, progress_);
+  if (!read) {
+    if (message) *message = read.message();
     return false;
   }
-  Adopt(std::move(fresh), path);
+  Adopt(std::move(*read), path);
   return true;
 }
 
 void EditorSession::Adopt(Ttrlevel level, const std::string& path) {
   undo_stack_.clear();
   level_ = std::move(level);
-  level_.progress_gauge = progress_;
   file_path_ = path;
   names_ = BuildMovableNames(level_, catalog_path_);
   emit parsingFloorData();
-  floor_->data = ParseFloorData(level_);
+  floor_->data = ParseFloorData(level_, progress_);
   RebuildItemTables();
   selected_room_ = level_.num_rooms() > 0 ? 0 : -1;
   selected_item_ = item_texts_.empty() ? -1 : 0;
@@ -76,9 +73,11 @@ bool EditorSession::SaveAs(const std::string& path, std::string* message) {
     if (message) *message = "No level is open.";
     return false;
   }
-  std::string why;
-  if (WriteLevel(level_, path, &why) != kWriteOk) {
-    if (message) *message = why;
+  // The level stays as it is: what the writer computes (size words, TR5 room headers, the
+  // generation the name chose) it computes again on every save.
+  const auto written = WriteLevel(level_, path, progress_);
+  if (!written) {
+    if (message) *message = written.message();
     return false;
   }
   file_path_ = path;
@@ -231,10 +230,9 @@ void EditorSession::ReplaceLevel(const Ttrlevel& level) {
   const bool floor_changed = !SameFloorData(level_, level);
   const bool movables_changed = level_.movables != level.movables;
   level_ = level;
-  level_.progress_gauge = progress_;
   if (movables_changed) names_ = BuildMovableNames(level_, catalog_path_);
   if (floor_changed) {
-    floor_->data = ParseFloorData(level_);
+    floor_->data = ParseFloorData(level_, progress_);
     selected_column_ = selected_row_ = -1;
   }
   RebuildItemTables();
@@ -249,8 +247,8 @@ void EditorSession::ReplaceLevel(const Ttrlevel& level) {
 
 namespace {
 
-bool Report(const ExchangeResult& result, std::string* message) {
-  if (message) *message = result.message;
+bool Report(const Result& result, std::string* message) {
+  if (message) *message = result.message();
   return result.ok();
 }
 
@@ -262,12 +260,12 @@ bool NoLevel(std::string* message) {
 }  // namespace
 
 bool EditorSession::RunImport(const char* name,
-                              const std::function<ExchangeResult(Ttrlevel&)>& import,
+                              const std::function<Result(Ttrlevel&)>& import,
                               std::string* message) {
   if (!HasLevel()) return NoLevel(message);
   // The import works on a copy, so a refused file cannot leave a half-changed level behind.
   Ttrlevel after = level_;
-  const ExchangeResult result = import(after);
+  const Result result = import(after);
   if (!result.ok()) return Report(result, message);
   if (!(after == level_))
     undo_stack_.push(new ReplaceLevelCommand(this, Q(name), level_, std::move(after)));
@@ -295,7 +293,8 @@ bool EditorSession::ImportMsh(const std::string& path, bool geometry_only, std::
   return RunImport(
       geometry_only ? "Import MSH_2" : "Import MSH_1",
       [&](Ttrlevel& level) {
-        return geometry_only ? ImportMshGeometry(level, path) : ImportMshFull(level, path);
+        return qavel::ImportMsh(level, path,
+                                geometry_only ? MshImportMode::kGeometryOnly : MshImportMode::kFull);
       },
       message);
 }

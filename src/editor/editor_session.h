@@ -12,7 +12,7 @@
 
 #include "editor/movable_names.h"
 #include "editor/panel_texts.h"
-#include "exchange/exchange_result.h"
+#include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -205,7 +205,7 @@ class EditorSession : public QObject {
                        const std::function<void(taux_item&)>& aux);
   EditResult EditStatic(const char* name, int merge, const std::function<void(tstatic2&)>& change);
   troom* SelectedRoom();
-  bool RunImport(const char* name, const std::function<ExchangeResult(Ttrlevel&)>& import,
+  bool RunImport(const char* name, const std::function<Result(Ttrlevel&)>& import,
                  std::string* message);
 
   struct FloorState;

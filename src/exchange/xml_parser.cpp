@@ -2,10 +2,9 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
-
-#include "level/zfile.h"
 
 namespace qavel {
 
@@ -237,11 +236,6 @@ bool TXmlParser::Scan(const std::string& document, const char* encoding) {
            std::to_string(XML_GetCurrentColumnNumber(parser.get()) + 1) + ": " +
            XML_ErrorString(XML_GetErrorCode(parser.get()));
   return false;
-}
-
-bool TXmlParser::LoadFromFile(const std::string& path) {
-  const Bytes bytes = ReadWholeFile(path);
-  return LoadFromBuffer(std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace qavel

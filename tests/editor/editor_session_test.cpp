@@ -395,8 +395,7 @@ TEST(SessionRealLevels, Tr1StaticPositionReachesTheFile) {
   const std::string out = test::ScratchDir("editor_tr1_static") + "/level.phd";
   ASSERT_TRUE(session.SaveAs(out, &message)) << message;
   EXPECT_FALSE(session.IsModified());
-  Ttrlevel reread;
-  ASSERT_EQ(ReadLevel(reread, out, &message), kReadOk) << message;
+  const Ttrlevel reread = test::ReadLevelOrFail(out);
   EXPECT_EQ(+reread.rooms[room].statics2[0].x, 7 * 512);
   EXPECT_EQ(+reread.rooms[room].statics1[0].intensity, 321);
 }

@@ -17,11 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 
 Bytes LevelBytes(const Ttrlevel& level, const std::string& name) {
-  Ttrlevel copy = level;
-  Bytes out;
-  std::string why;
-  EXPECT_EQ(WriteLevelBytes(copy, name, out, nullptr, &why), kWriteOk) << why;
-  return out;
+  const auto written = WriteLevelBytes(level, name);
+  EXPECT_TRUE(written) << written.message();
+  return written ? written->bytes : Bytes{};
 }
 
 Bytes FileBytes(const std::string& path) {

@@ -32,9 +32,7 @@ TEST(RealLevelTextures, AtlasPanelsAndPreviews) {
   if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
   for (const auto& [generation, path] : levels) {
     SCOPED_TRACE(generation);
-    Ttrlevel level;
-    std::string message;
-    ASSERT_EQ(ReadLevel(level, path, &message), kReadOk) << message;
+    const Ttrlevel level = test::ReadLevelOrFail(path);
     ASSERT_GT(level.num_pages, 0u);
 
     const QImage atlas = BuildAtlas(level);
