@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "fixtures/exchange_fixtures.h"
 #include "exchange/dxf_file.h"
+#include "fixtures/exchange_fixtures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qavel;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 
-
 namespace qavel::cli {
 
 namespace {

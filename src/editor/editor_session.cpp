@@ -259,8 +259,7 @@ bool NoLevel(std::string* message) {
 
 }  // namespace
 
-bool EditorSession::RunImport(const char* name,
-                              const std::function<Result(Ttrlevel&)>& import,
+bool EditorSession::RunImport(const char* name, const std::function<Result(Ttrlevel&)>& import,
                               std::string* message) {
   if (!HasLevel()) return NoLevel(message);
   // The import works on a copy, so a refused file cannot leave a half-changed level behind.
@@ -293,8 +292,8 @@ bool EditorSession::ImportMsh(const std::string& path, bool geometry_only, std::
   return RunImport(
       geometry_only ? "Import MSH_2" : "Import MSH_1",
       [&](Ttrlevel& level) {
-        return qavel::ImportMsh(level, path,
-                                geometry_only ? MshImportMode::kGeometryOnly : MshImportMode::kFull);
+        return qavel::ImportMsh(
+            level, path, geometry_only ? MshImportMode::kGeometryOnly : MshImportMode::kFull);
       },
       message);
 }

@@ -243,9 +243,9 @@ CatalogLoadReport LoadMovableCatalog(MovableCatalog& catalog, const std::string&
     report.result = bytes.result();
     return report;
   }
-  return LoadMovableCatalogText(
-      catalog, std::string(bytes->bytes(), bytes->bytes() + bytes->size()), file_name,
-      version_kind);
+  return LoadMovableCatalogText(catalog,
+                                std::string(bytes->bytes(), bytes->bytes() + bytes->size()),
+                                file_name, version_kind);
 }
 
 std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrlevel& level) {

@@ -71,11 +71,10 @@ void WriteFace(std::string& out, uint16_t texture, const std::array<const tverte
 const tvertex2& FaceVertex(const troom& room, size_t room_index, const char* kind, size_t face,
                            uint16_t vertex) {
   if (vertex >= room.num_vertices())
-    throw ExchangeError(Status::kRefused,
-                        "room " + std::to_string(room_index) + ": " + kind + " " +
-                            std::to_string(face) + " refers to vertex " + std::to_string(vertex) +
-                            " but the room has " + std::to_string(room.num_vertices()) +
-                            " vertices");
+    throw ExchangeError(Status::kRefused, "room " + std::to_string(room_index) + ": " + kind + " " +
+                                              std::to_string(face) + " refers to vertex " +
+                                              std::to_string(vertex) + " but the room has " +
+                                              std::to_string(room.num_vertices()) + " vertices");
   return room.vertices2[vertex];
 }
 
@@ -240,24 +239,23 @@ uint64_t PointKey(const tvertex2& v) {
 void CheckCapacities(const DxfGeometry& g, size_t room_index) {
   const std::string room = "room " + std::to_string(room_index) + ": the file has ";
   if (g.quads.size() > RoomCapacity::rectangles)
-    throw ExchangeError(Status::kRefused,
-                        room + std::to_string(g.quads.size()) +
-                            " four-cornered faces but a room holds at most " +
-                            std::to_string(RoomCapacity::rectangles) + " rectangles");
+    throw ExchangeError(Status::kRefused, room + std::to_string(g.quads.size()) +
+                                              " four-cornered faces but a room holds at most " +
+                                              std::to_string(RoomCapacity::rectangles) +
+                                              " rectangles");
   if (g.triangles.size() > RoomCapacity::triangles)
     throw ExchangeError(Status::kRefused, room + std::to_string(g.triangles.size()) +
-                                                      " triangles but a room holds at most " +
-                                                      std::to_string(RoomCapacity::triangles));
+                                              " triangles but a room holds at most " +
+                                              std::to_string(RoomCapacity::triangles));
   std::unordered_set<uint64_t> points;
   for (const auto* list : {&g.quads, &g.triangles})
     for (const auto& f : *list)
       for (size_t c = 0; c < (list == &g.quads ? 4u : 3u); ++c)
         points.insert(PointKey(f.corners[c]));
   if (points.size() > RoomCapacity::vertices)
-    throw ExchangeError(Status::kRefused,
-                        room + std::to_string(points.size()) +
-                            " distinct corner points but a room holds at most " +
-                            std::to_string(RoomCapacity::vertices) + " vertices");
+    throw ExchangeError(Status::kRefused, room + std::to_string(points.size()) +
+                                              " distinct corner points but a room holds at most " +
+                                              std::to_string(RoomCapacity::vertices) + " vertices");
 }
 
 // The 12-byte vertex of an imported point. TR1 derives it as the level reader does; TR2 on take
@@ -429,8 +427,8 @@ Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index)
 Result ExportRoomDxf(const Ttrlevel& level, size_t room_index, const std::string& file_name) {
   const auto text = WriteRoomDxfText(level, room_index);
   if (!text) return text.result();
-  const Result saved = WriteFileAtomically(
-      file_name, reinterpret_cast<const uint8_t*>(text->data()), text->size());
+  const Result saved =
+      WriteFileAtomically(file_name, reinterpret_cast<const uint8_t*>(text->data()), text->size());
   if (!saved) return saved;
   return Result::Ok(file_name + ": room " + std::to_string(room_index) + ": " +
                     RoomText(level.rooms[room_index]) + " written");
@@ -473,8 +471,7 @@ DxfGeometry ReadDxf(std::string_view text, const std::string& name, uint32_t num
     }
   }
   if (!has_entities)
-    throw ExchangeError(Status::kWrongMagic,
-                        name + ": not a DXF file with an ENTITIES section");
+    throw ExchangeError(Status::kWrongMagic, name + ": not a DXF file with an ENTITIES section");
   if (other_entities && g.quads.empty() && g.triangles.empty())
     throw ExchangeError(Status::kRefused,
                         name + ": the file holds " + std::to_string(other_entities) +

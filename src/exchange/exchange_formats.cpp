@@ -37,8 +37,8 @@ constexpr std::array<ExchangeFormat, 4> kFormats = {{
     {ExchangeFormatId::kMshFull, "MSH File", "msh", "MSH File (*.msh)", false, "ExportMSH1",
      "Export MSH", "Export MSH", "ImportMSH1", "Import MSH_1", "Import MSH_1", ExportMshFile,
      ImportMshFull},
-    {ExchangeFormatId::kMshGeometry, "MSH File", "msh", "MSH File (*.msh)", false, nullptr,
-     nullptr, nullptr, "ImportMSH2", "Import MSH_2", "Import MSH_2", nullptr, ImportMshGeometry},
+    {ExchangeFormatId::kMshGeometry, "MSH File", "msh", "MSH File (*.msh)", false, nullptr, nullptr,
+     nullptr, "ImportMSH2", "Import MSH_2", "Import MSH_2", nullptr, ImportMshGeometry},
     {ExchangeFormatId::kZqp, "ZQP File", "zqp", "ZQP File (*.zqp)", false, "ExportZQP1",
      "Export ZQP", "Export ZQP", "ImportZQP1", "Import ZQP", "Import ZQP", ExportZqp, ImportZqp},
 }};

@@ -39,7 +39,8 @@ Result ImportProjectBytes(const Ttrlevel& level, std::span<const uint8_t> conten
                           const std::string& name) {
   if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
   if (content.size() < kMagicSize || std::memcmp(content.data(), kZqpMagic, kMagicSize) != 0)
-    return Result::Fail(Status::kWrongMagic, name + " is not a ZQP file (it does not start with \"" +
+    return Result::Fail(Status::kWrongMagic, name +
+                                                 " is not a ZQP file (it does not start with \"" +
                                                  std::string(kZqpMagic + 1) + "\")");
   if (content.size() != kFileSize)
     return Result::Fail(Status::kDamaged, name + " is " + std::to_string(content.size()) +
@@ -50,10 +51,10 @@ Result ImportProjectBytes(const Ttrlevel& level, std::span<const uint8_t> conten
   std::memcpy(&kind, content.data() + kMagicSize, 4);
   std::memcpy(&items, content.data() + kMagicSize + 4, 4);
   if (!SameGeneration(kind, level.version_kind))
-    return Result::Fail(Status::kWrongGeneration,
-                        name + " belongs to a " + GenerationName(kind) + " level (generation " +
-                            std::to_string(kind) + ") but the level is " +
-                            GenerationName(level.version_kind));
+    return Result::Fail(Status::kWrongGeneration, name + " belongs to a " + GenerationName(kind) +
+                                                      " level (generation " + std::to_string(kind) +
+                                                      ") but the level is " +
+                                                      GenerationName(level.version_kind));
   return Result::Ok(name + ": project of a " + GenerationName(kind) + " level with " +
                     std::to_string(items) +
                     " items; it holds no edits to apply, the level is unchanged");

@@ -6,8 +6,8 @@
 
 #include "../support/test_paths.h"
 #include "exchange/dxf_file.h"
-#include "fixtures/exchange_fixtures.h"
 #include "exchange_levels.h"
+#include "fixtures/exchange_fixtures.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"

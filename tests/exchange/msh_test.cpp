@@ -4,8 +4,8 @@
 
 #include "../support/test_paths.h"
 #include "exchange/msh_file.h"
-#include "fixtures/exchange_fixtures.h"
 #include "exchange_levels.h"
+#include "fixtures/exchange_fixtures.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"

@@ -1,5 +1,5 @@
 // The demo level: the shipped file matches the generator, reads back to the same model, and
-// holds what later features rely on.
+// holds what later features rely on (its floor data is walked by the floor-data tests).
 
 #include "fixtures/demo_level.h"
 
@@ -42,75 +42,6 @@ TEST(DemoLevel, TheShippedFileIsWhatTheGeneratorWritesAndReadsBackAsBuilt) {
   ASSERT_TRUE(read) << read.message();
   EXPECT_EQ(read->FirstDifference(WrittenDemo()), "");
   EXPECT_EQ(read->version_kind, kTR4);
-}
-
-// ---- Floor data, walked by the rules the decoder follows ----
-
-struct Walk {
-  std::set<size_t> group_starts;
-  std::set<int> functions, trigger_types, commands;
-  int camera_commands = 0;
-  bool ended_cleanly = true;
-};
-
-Walk WalkFloorData(const std::vector<uint16_t>& fd) {
-  Walk out;
-  size_t w = 1;
-  while (w < fd.size()) {
-    out.group_starts.insert(w);
-    bool last = false;
-    while (!last) {
-      if (w >= fd.size()) {
-        out.ended_cleanly = false;
-        return out;
-      }
-      const uint16_t word = fd[w];
-      const int f = word & 0x1F;
-      const int sub = (word >> 8) & 0x7F;
-      last = word & 0x8000;
-      out.functions.insert(f);
-      w += (f == 5 || f == 6 || f == 19 || f == 20 || f == 21) ? 1 : 2;
-      if (f != 4) continue;
-      out.trigger_types.insert(sub);
-      if (sub >= 2 && sub <= 4) ++w;
-      bool more = true;
-      while (more && w < fd.size()) {
-        const uint16_t c = fd[w++];
-        out.commands.insert((c >> 10) & 0x0F);
-        more = !(c & 0x8000);
-        if (((c >> 10) & 0x1F) == 1 && w < fd.size()) {
-          ++out.camera_commands;
-          more = !(fd[w++] & 0x8000);
-        }
-      }
-      if (more) out.ended_cleanly = false;
-    }
-  }
-  return out;
-}
-
-TEST(DemoLevel, FloorDataCoversEveryFunctionTriggerAndCommand) {
-  const Ttrlevel& L = WrittenDemo();
-  ASSERT_FALSE(L.floor_data.empty());
-  EXPECT_EQ(L.floor_data[0], 0);
-  const Walk walk = WalkFloorData(L.floor_data);
-  EXPECT_TRUE(walk.ended_cleanly);
-  for (int f = 0; f <= 21; ++f) EXPECT_TRUE(walk.functions.count(f)) << "function " << f;
-  EXPECT_GT(*walk.functions.rbegin(), 25);
-  for (int t = 0; t <= 13; ++t) EXPECT_TRUE(walk.trigger_types.count(t)) << "trigger type " << t;
-  for (int c = 0; c <= 15; ++c) EXPECT_TRUE(walk.commands.count(c)) << "command " << c;
-  EXPECT_GE(walk.camera_commands, 2);
-
-  // Every sector points at the start of a function list (or at the unused word 0), and one
-  // list is used by no sector.
-  std::set<size_t> used;
-  for (size_t r = 0; r < L.rooms.size(); ++r)
-    for (const auto& s : L.rooms[r].sectors) {
-      if (s.fd_index == 0) continue;
-      EXPECT_TRUE(walk.group_starts.count(s.fd_index)) << "room " << r << " fd " << s.fd_index;
-      used.insert(s.fd_index);
-    }
-  EXPECT_EQ(used.size() + 1, walk.group_starts.size());
 }
 
 // What the window, the view and the other tests rely on: faces, portals, sectors, statics and

@@ -98,12 +98,22 @@ TEST(TexturePanel, StopsAtNineHundredNinetyNinePieces) {
   EXPECT_EQ(HitTestPanel(200, panel.bitmap.height() - 1, panel), 0u);
 }
 
+// A piece on a page the level lacks shows black, in its mosaic cell and in its preview; the
+// preview keeps more page bits than the mosaic, so a piece may be on a page for one only.
 TEST(TexturePanel, PieceOnMissingPageIsBlack) {
   Ttrlevel level = TwoPageLevel();
-  level.object_textures = {Quad(0x0FFF, 0, 0, 64, 64)};
+  level.object_textures = {Quad(0x0FFF, 0, 0, 64, 64), Quad(0x1001, 0, 0, 64, 64)};
   const tpanel_texture panel = Panel(level, 64, 64);
-  ASSERT_EQ(panel.piece_count, 1u);
+  ASSERT_EQ(panel.piece_count, 2u);
   EXPECT_EQ(At(panel.bitmap, 30, 30), 0);
+  EXPECT_EQ(At(panel.bitmap, 65 + 30, 30), Shown(1, 30, 30));
+  Ttabla_textures table;
+  BuildTextureTable(level, table);
+  for (int piece : {0, 1}) {
+    const QImage& preview = GetPiecePreview(piece, table, false);
+    for (int y = 0; y < preview.height(); y += 9)
+      for (int x = 0; x < preview.width(); x += 9) EXPECT_EQ(At(preview, x, y), 0) << piece;
+  }
 }
 
 TEST(TexturePanel, HitTest) {

@@ -22,8 +22,8 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "fixtures/editor_fixture.h"
 #include "../support/test_paths.h"
+#include "fixtures/editor_fixture.h"
 #include "ui/create_item_dialog.h"
 
 namespace qavel {
