@@ -182,6 +182,7 @@ double Measure(const std::string& task, const std::string& path) {
   posix_spawn_file_actions_addclose(&actions, out[0]);
   std::vector<std::string> words = {self_path, "--once", task, path};
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = 0;

@@ -427,7 +427,7 @@ Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index)
 Result ExportRoomDxf(const Ttrlevel& level, size_t room_index, const std::string& file_name) {
   const auto text = WriteRoomDxfText(level, room_index);
   if (!text) return text.result();
-  const Result saved =
+  Result saved =
       WriteFileAtomically(file_name, reinterpret_cast<const uint8_t*>(text->data()), text->size());
   if (!saved) return saved;
   return Result::Ok(file_name + ": room " + std::to_string(room_index) + ": " +

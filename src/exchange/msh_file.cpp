@@ -167,7 +167,7 @@ Bytes WriteMshBytes(const Ttrlevel& level) {
 
 Result ExportMsh(const Ttrlevel& level, const std::string& file_name) {
   if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
-  const Result saved = WriteFileAtomically(file_name, WriteMshBytes(level));
+  Result saved = WriteFileAtomically(file_name, WriteMshBytes(level));
   if (!saved) return saved;
   return Result::Ok(file_name + ": " + std::to_string(level.num_rooms()) + " rooms and " +
                     std::to_string(level.num_zones()) + " zone entries written");

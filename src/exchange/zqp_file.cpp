@@ -29,7 +29,7 @@ Bytes WriteProjectBytes(const Ttrlevel& level) {
 
 Result ExportProject(const Ttrlevel& level, const std::string& file_name) {
   if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
-  const Result saved = WriteFileAtomically(file_name, WriteProjectBytes(level));
+  Result saved = WriteFileAtomically(file_name, WriteProjectBytes(level));
   if (!saved) return saved;
   return Result::Ok(file_name + ": project of a " + GenerationName(level.version_kind) +
                     " level with " + std::to_string(level.num_items()) + " items written");

@@ -187,9 +187,11 @@ Expected<SharedBlock> ReadWholeFile(const std::string& path) {
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      const std::string why = SystemReason();
+      std::string why = "cannot read " + path;
+      why += ": ";
+      why += SystemReason();
       ::close(fd);
-      return Result::Fail(Status::kCannotOpen, "cannot read " + path + ": " + why);
+      return Result::Fail(Status::kCannotOpen, why);
     }
     have += static_cast<size_t>(n);
   }

@@ -32,7 +32,7 @@ Ttrlevel TwoPageLevel() {
 
 tpanel_texture Panel(const Ttrlevel& level, int w, int h) {
   tpanel_texture panel;
-  BuildTexturePanel(w, h, 4, level, panel);
+  BuildTexturePanel(w, h, 4, level, BuildAtlas(level), panel);
   return panel;
 }
 
@@ -108,7 +108,7 @@ TEST(TexturePanel, PieceOnMissingPageIsBlack) {
   EXPECT_EQ(At(panel.bitmap, 30, 30), 0);
   EXPECT_EQ(At(panel.bitmap, 65 + 30, 30), Shown(1, 30, 30));
   Ttabla_textures table;
-  BuildTextureTable(level, table);
+  BuildTextureTable(level, BuildAtlas(level), table);
   for (int piece : {0, 1}) {
     const QImage& preview = GetPiecePreview(piece, table, false);
     for (int y = 0; y < preview.height(); y += 9)
@@ -148,7 +148,7 @@ TEST(TexturePreview, SizeMirrorTriangleMarkAndBlank) {
       Piece(0x8001, {{255, 9, 1, 0}, {1, 0, 1, 0}, {1, 0, 255, 9}, {255, 9, 255, 9}}),
   };
   Ttabla_textures table;
-  BuildTextureTable(level, table);
+  BuildTextureTable(level, BuildAtlas(level), table);
   EXPECT_EQ(table.valid_mark, "Valido");
   EXPECT_EQ(table.piece_count, 3u);
   EXPECT_EQ(table.current_index, -1);
