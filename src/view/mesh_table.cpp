@@ -20,16 +20,25 @@ class WordCursor {
     return static_cast<int32_t>(lo | uint32_t{Word()} << 16);
   }
   void Skip(size_t words) { pos_ = std::min(n_, pos_ + words); }
-  // Elements of `size` words the block still holds whole, at most the count read.
-  uint32_t Fitting(int count, size_t size) const {
+  // Elements of `size` words the block still holds whole, at most the count read. A count the
+  // block cannot hold means the mesh runs past its end: nothing after it is read.
+  uint32_t Fitting(int count, size_t size) {
     if (count <= 0) return 0;
-    return static_cast<uint32_t>(std::min<size_t>(static_cast<size_t>(count), left() / size));
+    const size_t fit = left() / size;
+    if (fit < static_cast<size_t>(count)) {
+      cut_ = true;
+      return static_cast<uint32_t>(fit);
+    }
+    return static_cast<uint32_t>(count);
   }
+  bool cut() const { return cut_; }
+  void Finish() { pos_ = n_; }
 
  private:
   const uint16_t* w_;
   size_t n_;
   size_t pos_ = 0;
+  bool cut_ = false;
 };
 
 uint32_t ReadFaces(WordCursor& in, Tmesh_list& table, int corners, size_t size) {
@@ -73,6 +82,7 @@ void ReadMesh(WordCursor& in, Tmesh_list& table, bool tr4_faces) {
   // Meshes start on 4-byte boundaries relative to the block.
   if ((in.pos() - start) % 2 != 0) in.Skip(1);
   table.meshes.push_back(m);
+  if (in.cut()) in.Finish();
 }
 
 }  // namespace
