@@ -19,13 +19,6 @@ uint64_t NextStamp() {
   return ++stamp;
 }
 
-// Storage grown for a larger scene stays allocated between builds (rebuilding the same room
-// reuses it), but not beyond an eighth over what the last build used.
-template <class T>
-void TrimSlack(std::vector<T>& v) {
-  if (v.capacity() > v.size() + v.size() / 8 + 64) v.shrink_to_fit();
-}
-
 }  // namespace
 
 LayerBuffers MakeLayerBuffers(size_t n) {
@@ -58,23 +51,23 @@ std::vector<DrawRun> RunsToDraw(const LayerBuffer& buffer) {
   return out;
 }
 
+void DrawList::EmptyLayer(Layer& l) {
+  // Groups keep their storage: a rebuild of the same scene fills them again without growing.
+  for (Group& g : l.groups) {
+    g.vertices.clear();
+    g.tags.clear();
+  }
+  l.vertex_count = 0;
+}
+
 void DrawList::ClearLayer(int layer) {
   if (layer >= kLayerCount) return;
   if (layer < 0) {
-    for (Layer& l : layers_) {
-      l.vertices.clear();
-      l.triangles.clear();
-      l.order.clear();
-      l.sorted = true;
-    }
+    for (Layer& l : layers_) EmptyLayer(l);
     texture_ = -1;
     return;
   }
-  Layer& l = layers_[layer];
-  l.vertices.clear();
-  l.triangles.clear();
-  l.order.clear();
-  l.sorted = true;
+  EmptyLayer(layers_[layer]);
 }
 
 void DrawList::SetColor(uint8_t r, uint8_t g, uint8_t b) {
@@ -86,22 +79,30 @@ void DrawList::SetColorRGB(uint32_t window_colour) {
 }
 
 BufferVertex DrawList::Place(float x, float y, float z, uint32_t colour, float u, float v) const {
-  const Vec3 p = TransformPoint(matrix_, x, -y, z);
+  const Vec3 p = PlacePoint(x, y, z);
   return {p.x, p.y, p.z, colour, u, v};
 }
 
-void DrawList::Add(const BufferVertex& a, const BufferVertex& b, const BufferVertex& c) {
+uint32_t DrawList::FindGroup() {
   Layer& l = layers_[layer_];
-  l.vertices.push_back(a);
-  l.vertices.push_back(b);
-  l.vertices.push_back(c);
-  l.triangles.push_back({texture_, tag_});
-  l.sorted = false;
+  size_t g = 0;
+  while (g < l.groups.size() && l.groups[g].texture != texture_) ++g;
+  if (g == l.groups.size()) {
+    l.groups.emplace_back();
+    l.groups.back().texture = texture_;
+    // Keep the order by texture number: a new group goes after the smaller numbers.
+    const auto at =
+        std::upper_bound(l.order.begin(), l.order.end(), texture_,
+                         [&](int32_t t, uint32_t index) { return t < l.groups[index].texture; });
+    l.order.insert(at, static_cast<uint32_t>(g));
+  }
+  cached_layer_ = layer_;
+  cached_texture_ = texture_;
+  return static_cast<uint32_t>(g);
 }
 
 void DrawList::TexturedQuad(const ColouredCorner& v1, const ColouredCorner& v2,
                             const ColouredCorner& v3, const ColouredCorner& v4) {
-  if (layer_ >= kLayerCount) return;
   auto place = [this](const ColouredCorner& c) {
     return Place(c.x, c.y, c.z, Argb(c.r, c.g, c.b), c.u, c.v);
   };
@@ -112,7 +113,6 @@ void DrawList::TexturedQuad(const ColouredCorner& v1, const ColouredCorner& v2,
 
 void DrawList::TexturedTriangle(const ColouredCorner& v1, const ColouredCorner& v2,
                                 const ColouredCorner& v3) {
-  if (layer_ >= kLayerCount) return;
   auto place = [this](const ColouredCorner& c) {
     return Place(c.x, c.y, c.z, Argb(c.r, c.g, c.b), c.u, c.v);
   };
@@ -120,7 +120,6 @@ void DrawList::TexturedTriangle(const ColouredCorner& v1, const ColouredCorner& 
 }
 
 void DrawList::Quad(const Corner& v1, const Corner& v2, const Corner& v3, const Corner& v4) {
-  if (layer_ >= kLayerCount) return;
   auto place = [this](const Corner& c) { return Place(c.x, c.y, c.z, colour_, c.u, c.v); };
   const BufferVertex a = place(v1), b = place(v2), c = place(v3), d = place(v4);
   Add(b, c, a);
@@ -128,13 +127,15 @@ void DrawList::Quad(const Corner& v1, const Corner& v2, const Corner& v3, const 
 }
 
 void DrawList::Triangle(const Corner& v1, const Corner& v2, const Corner& v3) {
-  if (layer_ >= kLayerCount) return;
   auto place = [this](const Corner& c) { return Place(c.x, c.y, c.z, colour_, c.u, c.v); };
   Add(place(v1), place(v2), place(v3));
 }
 
 void DrawList::Translate(float x, float y, float z) {
-  matrix_ = Multiply(Translation(x, -y, z), matrix_);
+  // T(x, -y, z) . current changes only the last row; a move by nothing changes nothing.
+  if (x == 0 && y == 0 && z == 0) return;
+  float(&m)[4][4] = matrix_.m;
+  for (int j = 0; j < 4; ++j) m[3][j] = x * m[0][j] + -y * m[1][j] + z * m[2][j] + m[3][j];
 }
 
 void DrawList::Rotate(bool in_radians, float ax, float ay, float az) {
@@ -143,37 +144,33 @@ void DrawList::Rotate(bool in_radians, float ax, float ay, float az) {
     ay *= kDegrees;
     az *= kDegrees;
   }
-  const Mat4 r = Multiply(Multiply(RotationY(ay), RotationX(ax)), RotationZ(az));
-  matrix_ = Multiply(r, matrix_);
-}
-
-void DrawList::SortLayer(Layer& l) {
-  const size_t n = l.triangles.size();
-  l.order.resize(n);
-  for (size_t k = 0; k < n; ++k) l.order[k] = static_cast<uint32_t>(k);
-  const TriangleInfo* t = l.triangles.data();
-  const bool in_order = std::is_sorted(
-      l.triangles.begin(), l.triangles.end(),
-      [](const TriangleInfo& a, const TriangleInfo& b) { return a.texture < b.texture; });
-  if (!in_order) {
-    // Ties go by creation: the index is the second key.
-    std::sort(l.order.begin(), l.order.end(), [t](uint32_t a, uint32_t b) {
-      return t[a].texture < t[b].texture || (t[a].texture == t[b].texture && a < b);
-    });
-  }
-  l.sorted = true;
-  TrimSlack(l.vertices);
-  TrimSlack(l.triangles);
-  TrimSlack(l.order);
+  // RY(ay) . RX(ax) . RZ(az) . current, leaving out the turns by nothing.
+  if (az != 0) matrix_ = Multiply(RotationZ(az), matrix_);
+  if (ax != 0) matrix_ = Multiply(RotationX(ax), matrix_);
+  if (ay != 0) matrix_ = Multiply(RotationY(ay), matrix_);
 }
 
 void DrawList::Sort() {
-  for (Layer& l : layers_)
-    if (!l.sorted) SortLayer(l);
+  for (Layer& l : layers_) {
+    // Groups left empty by a clear give their storage back; the others their growth room.
+    const auto empty = [](const Group& g) { return g.tags.empty(); };
+    if (std::any_of(l.groups.begin(), l.groups.end(), empty)) {
+      std::erase_if(l.groups, empty);
+      l.order.resize(l.groups.size());
+      for (size_t k = 0; k < l.order.size(); ++k) l.order[k] = static_cast<uint32_t>(k);
+      std::sort(l.order.begin(), l.order.end(),
+                [&](uint32_t a, uint32_t b) { return l.groups[a].texture < l.groups[b].texture; });
+    }
+    for (Group& g : l.groups) {
+      g.vertices.Trim();
+      g.tags.Trim();
+    }
+  }
+  cached_layer_ = -1;
 }
 
 void DrawList::FillBuffer(const Layer& l, LayerBuffer& out) const {
-  const auto count = static_cast<int32_t>(l.vertices.size());
+  const auto count = static_cast<int32_t>(l.vertex_count);
   out.triangle_count = static_cast<uint32_t>(count / 3);
   out.runs.clear();
   if (count == 0) return;
@@ -184,22 +181,17 @@ void DrawList::FillBuffer(const Layer& l, LayerBuffer& out) const {
     out.created = NextStamp();
   }
   BufferVertex* dst = out.vertices.data();
-  const BufferVertex* src = l.vertices.data();
-  const TriangleInfo* tri = l.triangles.data();
-  for (uint32_t t : l.order) {
-    std::memcpy(dst, src + 3 * size_t{t}, 3 * sizeof(BufferVertex));
-    dst += 3;
-    const int32_t tex = tri[t].texture;
-    if (out.runs.empty() || out.runs.back().texture != tex)
-      out.runs.push_back({tex, 1});
-    else
-      ++out.runs.back().triangles;
+  for (uint32_t index : l.order) {
+    const Group& g = l.groups[index];
+    if (g.tags.empty()) continue;
+    std::memcpy(dst, g.vertices.data(), g.vertices.size() * sizeof(BufferVertex));
+    dst += g.vertices.size();
+    out.runs.push_back({g.texture, static_cast<int32_t>(g.tags.size())});
   }
   out.filled = NextStamp();
 }
 
 void DrawList::BuildBuffers(LayerBuffers& buffers) {
-  Sort();
   const size_t n = std::min<size_t>(buffers.size(), kLayerCount);
   for (size_t i = 0; i < n; ++i) FillBuffer(layers_[i], buffers[i]);
 }
@@ -207,28 +199,28 @@ void DrawList::BuildBuffers(LayerBuffers& buffers) {
 std::string DrawList::BuildLayerBuffer(int layer, LayerBuffers& buffers) {
   if (layer < 0 || layer >= kLayerCount || static_cast<size_t>(layer) >= buffers.size())
     return "exiting prematuraly from vertex#" + std::to_string(layer);
-  Layer& l = layers_[layer];
-  if (!l.sorted) SortLayer(l);
-  FillBuffer(l, buffers[static_cast<size_t>(layer)]);
+  FillBuffer(layers_[layer], buffers[static_cast<size_t>(layer)]);
   return {};
 }
 
 int DrawList::vertex_count(int layer) const {
   if (layer < 0 || layer >= kLayerCount) return 0;
-  return static_cast<int>(layers_[layer].vertices.size());
+  return static_cast<int>(layers_[layer].vertex_count);
 }
 
 size_t DrawList::total_vertices() const {
   size_t n = 0;
-  for (const Layer& l : layers_) n += l.vertices.size();
+  for (const Layer& l : layers_) n += l.vertex_count;
   return n;
 }
 
 size_t DrawList::bytes_held() const {
   size_t n = 0;
-  for (const Layer& l : layers_)
-    n += l.vertices.capacity() * sizeof(BufferVertex) +
-         l.triangles.capacity() * sizeof(TriangleInfo) + l.order.capacity() * sizeof(uint32_t);
+  for (const Layer& l : layers_) {
+    n += l.groups.capacity() * sizeof(Group) + l.order.capacity() * sizeof(uint32_t);
+    for (const Group& g : l.groups)
+      n += g.vertices.capacity() * sizeof(BufferVertex) + g.tags.capacity() * sizeof(PickTag);
+  }
   return n;
 }
 

@@ -105,6 +105,10 @@ void BuildMeshTable(Tmesh_list& table, const Ttrlevel& level) {
   table.pointer_map.reserve(level.mesh_pointers.size());
   for (uint32_t p : level.mesh_pointers) table.pointer_map.push_back(FindMeshRecord(table, p));
 
+  table.pieces.reserve(level.object_textures.size());
+  for (const tobject_texture& piece : level.object_textures)
+    table.pieces.push_back({PiecePage(piece), GetPieceTexCoords(piece, level.version_kind)});
+
   uint32_t skin_id = 0;
   if (level.version_kind >= kTR4) {
     skin_id = 8;

@@ -7,8 +7,15 @@
 #include <vector>
 
 #include "level/ttrlevel.h"
+#include "textures/texture_pieces.h"
 
 namespace qavel {
+
+// A piece's texture number (its page) and corner coordinates.
+struct PieceUv {
+  int32_t page = 0;
+  std::array<TexCoord, 4> uv;
+};
 
 struct MeshVertex {
   int16_t x = 0, y = 0, z = 0;
@@ -44,6 +51,9 @@ struct Tmesh_list {
   int32_t kept_mesh = 0;
   std::vector<MeshVertex> vertices;
   std::vector<MeshFace> faces;
+  // Page and corner coordinates of every object texture, worked out with the meshes so that
+  // drawing looks them up (rebuilt with the table whenever the level's tables are replaced).
+  std::vector<PieceUv> pieces;
 
   int32_t count() const { return static_cast<int32_t>(meshes.size()); }
   std::span<const MeshVertex> Vertices(const tmesh_record& m) const {

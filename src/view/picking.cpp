@@ -37,35 +37,20 @@ PickRay RayThroughPixel(const FrameMatrices& frame, int mx, int my) {
   return r;
 }
 
-std::optional<double> HitTriangle(const PickRay& ray, const BufferVertex* v) {
-  const double* o = ray.origin;
-  const double* d = ray.direction;
-  const double e1[3] = {double{v[1].x} - v[0].x, double{v[1].y} - v[0].y, double{v[1].z} - v[0].z};
-  const double e2[3] = {double{v[2].x} - v[0].x, double{v[2].y} - v[0].y, double{v[2].z} - v[0].z};
-  const double p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2],
-                       d[0] * e2[1] - d[1] * e2[0]};
-  const double det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
-  if (det < 0.0001) return std::nullopt;
-  const double t0[3] = {o[0] - v[0].x, o[1] - v[0].y, o[2] - v[0].z};
-  const double u = t0[0] * p[0] + t0[1] * p[1] + t0[2] * p[2];
-  if (u < 0 || u > det) return std::nullopt;
-  const double q[3] = {t0[1] * e1[2] - t0[2] * e1[1], t0[2] * e1[0] - t0[0] * e1[2],
-                       t0[0] * e1[1] - t0[1] * e1[0]};
-  const double w = d[0] * q[0] + d[1] * q[1] + d[2] * q[2];
-  if (w < 0 || u + w > det) return std::nullopt;
-  const double t = (e2[0] * q[0] + e2[1] * q[1] + e2[2] * q[2]) / det;
-  if (t < 0) return std::nullopt;
-  return t;
-}
-
 std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray) {
-  std::optional<PickResult> best;
+  const PickRay r = ray;  // a copy the loop's stores cannot touch
+  PickResult best{{}, 0, 0};
+  bool hit = false;
   size_t position = 0;
   list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& info) {
-    const auto t = HitTriangle(ray, v);
-    if (t && (!best || *t < best->distance)) best = PickResult{info.tag, *t, position};
+    double t = 0;
+    if (HitTriangle(r, v, t) && (!hit || t < best.distance)) {
+      best = {info.tag, t, position};
+      hit = true;
+    }
     ++position;
   });
+  if (!hit) return std::nullopt;
   return best;
 }
 

@@ -21,9 +21,27 @@ struct PickRay {
 // world matrix).
 PickRay RayThroughPixel(const FrameMatrices& frame, int mx, int my);
 
-// Distance along the ray to a triangle seen from its front, or nothing. Triangles seen from
-// behind, edge-on or behind the eye are never hit.
-std::optional<double> HitTriangle(const PickRay& ray, const BufferVertex* v);
+// Whether the ray meets the triangle seen from its front, and where (distance in ray lengths).
+// Triangles seen from behind, edge-on or behind the eye are never hit.
+inline bool HitTriangle(const PickRay& ray, const BufferVertex* v, double& distance) {
+  const double* o = ray.origin;
+  const double* d = ray.direction;
+  const double e1[3] = {double{v[1].x} - v[0].x, double{v[1].y} - v[0].y, double{v[1].z} - v[0].z};
+  const double e2[3] = {double{v[2].x} - v[0].x, double{v[2].y} - v[0].y, double{v[2].z} - v[0].z};
+  const double p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2],
+                       d[0] * e2[1] - d[1] * e2[0]};
+  const double det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
+  if (det < 0.0001) return false;
+  const double t0[3] = {o[0] - v[0].x, o[1] - v[0].y, o[2] - v[0].z};
+  const double u = t0[0] * p[0] + t0[1] * p[1] + t0[2] * p[2];
+  if (u < 0 || u > det) return false;
+  const double q[3] = {t0[1] * e1[2] - t0[2] * e1[1], t0[2] * e1[0] - t0[0] * e1[2],
+                       t0[0] * e1[1] - t0[1] * e1[0]};
+  const double w = d[0] * q[0] + d[1] * q[1] + d[2] * q[2];
+  if (w < 0 || u + w > det) return false;
+  distance = (e2[0] * q[0] + e2[1] * q[1] + e2[2] * q[2]) / det;
+  return distance >= 0;
+}
 
 struct PickResult {
   PickTag tag;

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "textures/texture_pieces.h"
 #include "textures/texture_store.h"
 
 namespace qavel {
@@ -14,9 +13,6 @@ constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kRed = 0x0000FF;  // window colour value: red in the low byte
 constexpr double kSceneScale = 2.0;
 constexpr double kObjectScale = 0.1;
-
-constexpr std::array<TexCoord, 4> kWholeTexture = {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1},
-                                                   TexCoord{0, 1}};
 
 bool HasRoom(const Ttrlevel& level, int room) {
   return room >= 0 && room < level.num_rooms();
@@ -69,46 +65,50 @@ int MovableOfItem(const MovableCatalog& catalog, const Ttrlevel& level, uint32_t
   return -1;
 }
 
-std::optional<RoomPlacement> DrawRoom(DrawList& list, const Ttrlevel& level,
-                                      const ViewOptions& options) {
+std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options) {
+  const Ttrlevel& level = ctx.level;
   if (!HasRoom(level, options.room)) return std::nullopt;
+  DrawList& list = ctx.list;
+  DrawScratch own;
+  DrawScratch& sc = ctx.scratch ? *ctx.scratch : own;
+  PieceUv spare;
   const troom& room = level.rooms[static_cast<size_t>(options.room)];
   list.SetLayer(options.wireframe_room ? 1 : 0);
   const RoomPlacement p = PlaceRoom(room);
   list.SetColorRGB(kWhite);
 
-  const auto& verts = room.vertices2;
-  // Corners of a face, false when it names a vertex the room does not have.
-  auto corners = [&](const uint16_t* index, int n, uint16_t texture, DrawList::Corner* out) {
-    std::array<TexCoord, 4> uv = kWholeTexture;
-    const tobject_texture* piece = nullptr;
-    if (!options.standard_room) piece = PieceAt(level, texture & 0x0FFF);
-    if (piece) {
-      list.SetTextureNumber(PiecePage(*piece));
-      uv = GetPieceTexCoords(*piece, level.version_kind);
-    } else {
-      // Standard-room mode, or a texture the level does not have: the whole standard picture.
-      list.SetTextureNumber(kRoomTextureId);
-    }
+  std::vector<Vec3>& placed = sc.placed;
+  placed.resize(room.vertices2.size());
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const tvertex2& v = room.vertices2[i];
+    placed[i] = list.PlacePoint(static_cast<float>(v.x / 1024.0 + p.room_x),
+                                static_cast<float>(-v.y / 1024.0 + p.room_y),
+                                static_cast<float>(-v.z / 1024.0 + p.room_z));
+  }
+  const Vec3* c[4];
+  const TexCoord* uv = nullptr;
+  // The corners of a face with its texture set, false when it names a vertex the room lacks.
+  auto corners = [&](const uint16_t* index, int n, uint16_t texture) {
+    const PieceUv* piece =
+        options.standard_room ? nullptr : FindPiece(ctx.meshes, level, texture & 0x0FFF, spare);
+    // Standard-room mode, or a texture the level does not have: the whole standard picture.
+    list.SetTextureNumber(piece ? piece->page : kRoomTextureId);
+    uv = piece ? piece->uv.data() : kWholeTexture.data();
     for (int k = 0; k < n; ++k) {
-      if (index[k] >= verts.size()) return false;
-      const tvertex2& v = verts[index[k]];
-      out[k] = {static_cast<float>(v.x / 1024.0 + p.room_x),
-                static_cast<float>(-v.y / 1024.0 + p.room_y),
-                static_cast<float>(-v.z / 1024.0 + p.room_z), uv[size_t(k)].u, uv[size_t(k)].v};
+      if (index[k] >= placed.size()) return false;
+      c[k] = &placed[index[k]];
     }
     return true;
   };
-  DrawList::Corner c[4];
   for (size_t k = 0; k < room.rectangles.size(); ++k) {
     const trectangle& f = room.rectangles[k];
     list.SetPickTag({kPickRoomRectangle, static_cast<uint16_t>(k + 1)});
-    if (corners(f.vertices, 4, f.texture, c)) list.Quad(c[0], c[1], c[2], c[3]);
+    if (corners(f.vertices, 4, f.texture)) list.PlacedQuad(c, uv, list.colour());
   }
   for (size_t k = 0; k < room.triangles.size(); ++k) {
     const ttriangle& f = room.triangles[k];
     list.SetPickTag({kPickRoomTriangle, static_cast<uint16_t>(k + 1)});
-    if (corners(f.vertices, 3, f.texture, c)) list.Triangle(c[0], c[1], c[2]);
+    if (corners(f.vertices, 3, f.texture)) list.PlacedTriangle(c, uv, list.colour());
   }
   return p;
 }
@@ -195,14 +195,16 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
   list.SetLayer(0);
   list.LoadIdentity();
   list.Scale(kSceneScale, kSceneScale, kSceneScale);
-  result.placement = DrawRoom(list, sources.level, options);
+  DrawScratch scratch;
+  const MeshContext ctx{list, sources.meshes, sources.level, &scratch};
+  result.placement = DrawRoom(ctx, options);
   list.SetLayer(options.wireframe_objects ? 1 : 0);
   if (result.placement) {
-    const MeshContext ctx{list, sources.meshes, sources.level};
     if (!options.hide_statics) DrawStatics(ctx, *result.placement, options);
     if (!options.hide_items)
       DrawItems(ctx, *result.placement, sources, options, result.skipped_items);
   }
+  list.Sort();
   list.BuildBuffers(buffers);
   return result;
 }

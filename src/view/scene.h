@@ -89,8 +89,7 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
                        const ViewOptions& options);
 
 // The steps of BuildScene, for callers that compose their own.
-std::optional<RoomPlacement> DrawRoom(DrawList& list, const Ttrlevel& level,
-                                      const ViewOptions& options);
+std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options);
 void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
                  const ViewOptions& options);
 void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "textures/texture_pieces.h"
-
 namespace qavel {
 
 namespace {
@@ -26,8 +24,10 @@ bool AnimationFrames(const Ttrlevel& level, int m, int64_t k, int64_t& start, in
   return true;
 }
 
-constexpr std::array<TexCoord, 4> kWholeTexture = {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1},
-                                                   TexCoord{0, 1}};
+uint32_t Argb(uint32_t window_colour) {
+  return 0xFF000000u | (window_colour & 0xFF) << 16 | (window_colour & 0xFF00) |
+         (window_colour >> 16 & 0xFF);
+}
 
 }  // namespace
 
@@ -90,6 +90,8 @@ Rgb PaletteColour(const Ttrlevel& level, uint16_t colour_word) {
 void DrawMesh(const MeshContext& ctx, int record, double x, double y, double z, float angle_y,
               double scale, bool use_current_colour, uint32_t window_colour) {
   if (record < 0 || record >= ctx.meshes.count()) return;
+  DrawScratch own;
+  DrawScratch& scratch = ctx.scratch ? *ctx.scratch : own;
   const tmesh_record& mesh = ctx.meshes.meshes[static_cast<size_t>(record)];
   const auto verts = ctx.meshes.Vertices(mesh);
   const double s = 100.0 / scale;
@@ -98,44 +100,35 @@ void DrawMesh(const MeshContext& ctx, int record, double x, double y, double z, 
   list.Translate(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
   list.Rotate(false, 0, angle_y, 0);
 
-  const auto r = static_cast<uint8_t>(window_colour & 0xFF);
-  const auto g = static_cast<uint8_t>((window_colour >> 8) & 0xFF);
-  const auto b = static_cast<uint8_t>((window_colour >> 16) & 0xFF);
-  // Corners of a face, false when it names a vertex the mesh does not have.
-  auto corners = [&](const MeshFace& f, int n, const std::array<TexCoord, 4>& uv,
-                     DrawList::Corner* out) {
+  // Every vertex is placed once; faces share them.
+  std::vector<Vec3>& placed = scratch.placed;
+  placed.resize(verts.size());
+  for (size_t i = 0; i < verts.size(); ++i)
+    placed[i] =
+        list.PlacePoint(static_cast<float>(verts[i].x / s), static_cast<float>(-verts[i].y / s),
+                        static_cast<float>(-verts[i].z / s));
+  // The corners of a face, false when it names a vertex the mesh does not have.
+  const Vec3* c[4];
+  auto corners = [&](const MeshFace& f, int n) {
     for (int k = 0; k < n; ++k) {
-      if (f.vertices[k] >= verts.size()) return false;
-      const MeshVertex& v = verts[f.vertices[k]];
-      out[k] = {static_cast<float>(v.x / s), static_cast<float>(-v.y / s),
-                static_cast<float>(-v.z / s), uv[size_t(k)].u, uv[size_t(k)].v};
+      if (f.vertices[k] >= placed.size()) return false;
+      c[k] = &placed[f.vertices[k]];
     }
     return true;
   };
-  auto coloured = [&](const DrawList::Corner& c) {
-    return DrawList::ColouredCorner{c.x, c.y, c.z, r, g, b, c.u, c.v};
-  };
+  const uint32_t colour = use_current_colour ? list.colour() : Argb(window_colour);
+  PieceUv spare;
   auto textured = [&](const MeshFace& f, int n) {
-    const tobject_texture* piece = PieceAt(ctx.level, f.texture & 0x0FFF);
-    std::array<TexCoord, 4> uv = kWholeTexture;
-    if (piece) {
-      list.SetTextureNumber(PiecePage(*piece));
-      uv = GetPieceTexCoords(*piece, ctx.level.version_kind);
-    } else {
-      list.SetTextureNumber(list.standard_texture());
-    }
-    DrawList::Corner c[4];
-    if (!corners(f, n, uv, c)) return;
-    if (n == 4) {
-      if (use_current_colour)
-        list.Quad(c[0], c[1], c[2], c[3]);
-      else
-        list.TexturedQuad(coloured(c[0]), coloured(c[1]), coloured(c[2]), coloured(c[3]));
-    } else if (use_current_colour) {
-      list.Triangle(c[0], c[1], c[2]);
-    } else {
-      list.TexturedTriangle(coloured(c[0]), coloured(c[1]), coloured(c[2]));
-    }
+    const PieceUv* piece = FindPiece(ctx.meshes, ctx.level, f.texture & 0x0FFF, spare);
+    list.SetTextureNumber(piece ? piece->page : list.standard_texture());
+    if (!corners(f, n)) return;
+    const TexCoord* uv = piece ? piece->uv.data() : kWholeTexture.data();
+    if (n == 3)
+      list.PlacedTriangle(c, uv, colour);
+    else if (use_current_colour)
+      list.PlacedQuad(c, uv, colour);
+    else
+      list.PlacedTexturedQuad(c, uv, colour);
   };
   for (const MeshFace& f : ctx.meshes.TexturedRectangles(mesh)) textured(f, 4);
   for (const MeshFace& f : ctx.meshes.TexturedTriangles(mesh)) textured(f, 3);
@@ -143,19 +136,17 @@ void DrawMesh(const MeshContext& ctx, int record, double x, double y, double z, 
   if (ctx.level.version_kind < kTR4) {
     list.PushColor();
     list.SetTextureNumber(list.standard_texture());
-    DrawList::Corner c[4];
-    for (const MeshFace& f : ctx.meshes.ColouredRectangles(mesh)) {
-      if (!corners(f, 4, kWholeTexture, c)) continue;
+    auto coloured = [&](const MeshFace& f, int n) {
       const Rgb col = PaletteColour(ctx.level, f.texture);
       list.SetColor(col.r, col.g, col.b);
-      list.Quad(c[0], c[1], c[2], c[3]);
-    }
-    for (const MeshFace& f : ctx.meshes.ColouredTriangles(mesh)) {
-      if (!corners(f, 3, kWholeTexture, c)) continue;
-      const Rgb col = PaletteColour(ctx.level, f.texture);
-      list.SetColor(col.r, col.g, col.b);
-      list.Triangle(c[0], c[1], c[2]);
-    }
+      if (!corners(f, n)) return;
+      if (n == 4)
+        list.PlacedQuad(c, kWholeTexture.data(), list.colour());
+      else
+        list.PlacedTriangle(c, kWholeTexture.data(), list.colour());
+    };
+    for (const MeshFace& f : ctx.meshes.ColouredRectangles(mesh)) coloured(f, 4);
+    for (const MeshFace& f : ctx.meshes.ColouredTriangles(mesh)) coloured(f, 3);
     list.PopColor();
   }
   list.PopMatrix();

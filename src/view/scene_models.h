@@ -10,11 +10,34 @@
 
 namespace qavel {
 
-// What mesh and movable drawing read: the list to draw into, the mesh table and the level.
+inline constexpr std::array<TexCoord, 4> kWholeTexture = {TexCoord{0, 0}, TexCoord{1, 0},
+                                                          TexCoord{1, 1}, TexCoord{0, 1}};
+
+// The page and corner coordinates of piece `number` from the table, worked out afresh when the
+// table does not hold the level's pieces (a table built for another level); nullptr when the
+// level has no such piece.
+inline const PieceUv* FindPiece(const Tmesh_list& meshes, const Ttrlevel& level, uint32_t number,
+                                PieceUv& spare) {
+  if (number >= level.object_textures.size()) return nullptr;
+  if (meshes.pieces.size() == level.object_textures.size()) return &meshes.pieces[number];
+  const tobject_texture& piece = level.object_textures[number];
+  spare = {PiecePage(piece), GetPieceTexCoords(piece, level.version_kind)};
+  return &spare;
+}
+
+// The current mesh's or room's vertices placed through the current matrix, kept between
+// meshes of one build so that drawing does not allocate for every mesh.
+struct DrawScratch {
+  std::vector<Vec3> placed;
+};
+
+// What mesh and movable drawing read: the list to draw into, the mesh table, the level, and
+// optionally a scratch shared by one build (drawing makes its own otherwise).
 struct MeshContext {
   DrawList& list;
   const Tmesh_list& meshes;
   const Ttrlevel& level;
+  DrawScratch* scratch = nullptr;
 };
 
 // 1-based index of the first static mesh with that object id, -1 when there is none.

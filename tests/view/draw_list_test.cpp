@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "view/draw_list.h"
+#include "view_fixtures.h"
 
 namespace qavel {
 namespace {
@@ -12,15 +13,10 @@ namespace {
 using C = DrawList::Corner;
 using CC = DrawList::ColouredCorner;
 
-// The positions of a layer's triangles in list order, as (x, y) pairs.
+// The positions of a layer's vertices in list order, as (x, y) pairs.
 std::vector<std::pair<float, float>> Positions(const DrawList& list, int layer) {
   std::vector<std::pair<float, float>> out;
-  const auto& l = list.layer(layer);
-  for (size_t k = 0; k < l.triangles.size(); ++k)
-    for (int c = 0; c < 3; ++c) {
-      const BufferVertex& v = l.vertices[3 * (l.sorted ? l.order[k] : k) + c];
-      out.emplace_back(v.x, v.y);
-    }
+  for (const BufferVertex& v : test::LayerVertices(list, layer)) out.emplace_back(v.x, v.y);
   return out;
 }
 
@@ -56,7 +52,7 @@ TEST(DrawList, MatricesTurnYAndScaleReplaces) {
   EXPECT_EQ(p[3], std::make_pair(2.0f, -2.0f));
   EXPECT_NEAR(p[6].first, 0, 1e-6);
   EXPECT_EQ(list.matrix(), Scaling(2, 2, 2));
-  EXPECT_NEAR(list.layer(0).vertices[6].z, -2, 1e-6);
+  EXPECT_NEAR(test::LayerVertices(list, 0)[6].z, -2, 1e-6);
 }
 
 TEST(DrawList, OrderIsLayerTextureCreationAndRunsFollowIt) {
@@ -75,12 +71,8 @@ TEST(DrawList, OrderIsLayerTextureCreationAndRunsFollowIt) {
   tri(16, 1, 6);  // layer 16 and beyond: dropped
   tri(0, 3, 7);
   std::vector<int> seen;
-  list.ForEachTriangle(
-      [&](const BufferVertex*, const TriangleInfo& t) { seen.push_back(t.tag.index); });
-  EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 5, 7, 1}));  // not sorted yet: creation order
   LayerBuffers buffers = MakeLayerBuffers(2);
   list.BuildBuffers(buffers);
-  seen.clear();
   list.ForEachTriangle(
       [&](const BufferVertex*, const TriangleInfo& t) { seen.push_back(t.tag.index); });
   EXPECT_EQ(seen, (std::vector<int>{3, 7, 2, 4, 5, 1}));
@@ -146,7 +138,7 @@ TEST(DrawList, ColoursAreOpaqueArgbFromBytesOrWindowValues) {
   list.PopColor();
   list.Triangle(C{}, C{}, C{});
   list.TexturedTriangle(CC{0, 0, 0, 9, 8, 7}, CC{}, CC{});
-  const auto& v = list.layer(0).vertices;
+  const auto v = test::LayerVertices(list, 0);
   EXPECT_EQ(v[0].colour, 0xFF010203u);
   EXPECT_EQ(v[3].colour, 0xFFFF0000u);
   EXPECT_EQ(v[6].colour, 0xFF090807u);

@@ -32,7 +32,8 @@ struct Built {
   std::map<std::tuple<int, int, int>, int> Tags() const {
     std::map<std::tuple<int, int, int>, int> out;
     for (int l = 0; l < kLayerCount; ++l)
-      for (const TriangleInfo& t : list.layer(l).triangles) ++out[{l, t.tag.kind, t.tag.index}];
+      for (const TriangleInfo& t : test::LayerTriangles(list, l))
+        ++out[{l, t.tag.kind, t.tag.index}];
     return out;
   }
 };
@@ -48,7 +49,7 @@ TEST(Scene, PlacementOfAFourBySixRoom) {
   Built b(level);
   b.Build({.hide_items = true, .hide_statics = true});
   float lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
-  for (const BufferVertex& v : b.list.layer(0).vertices)
+  for (const BufferVertex& v : test::LayerVertices(b.list, 0))
     for (int k = 0; k < 3; ++k) {
       const float c = (&v.x)[k];
       lo[k] = std::min(lo[k], c);
@@ -78,8 +79,8 @@ TEST(Scene, SelectionLayersColoursAndSkippedItems) {
   EXPECT_EQ((tags[{0, kPickItem, 2}]), 1);
   EXPECT_EQ((tags[{0, kPickStatic, 1}]), 1);  // mesh 1 of static mesh 20
   EXPECT_EQ((tags[{1, kPickStatic, 2}]), 2);  // unknown id 99: mesh record 0, wireframe
-  EXPECT_EQ(b.list.layer(2).vertices[0].colour, 0xFFFF0000u);
-  EXPECT_EQ(b.list.layer(0).vertices.back().colour, 0xFFFFFFFFu);
+  EXPECT_EQ(test::LayerVertices(b.list, 2)[0].colour, 0xFFFF0000u);
+  EXPECT_EQ(test::LayerVertices(b.list, 0).back().colour, 0xFFFFFFFFu);
   ASSERT_EQ(b.result.skipped_items.size(), 1u);
   EXPECT_EQ(b.result.skipped_items[0].entry, 1);
   EXPECT_EQ(b.result.skipped_items[0].message, "Object ID77 is missing.");
@@ -96,7 +97,7 @@ TEST(Scene, SelectionLayersColoursAndSkippedItems) {
       {.wireframe_room = true, .hide_items = true, .hide_statics = true, .standard_room = true});
   EXPECT_EQ(b.list.vertex_count(0), 0);
   EXPECT_EQ(b.buffers[1].runs, (std::vector<TextureRun>{{8888, 3}}));
-  EXPECT_EQ(b.list.layer(1).vertices[0].u, 1);  // Quad's first triangle starts at V2: (1, 0)
+  EXPECT_EQ(test::LayerVertices(b.list, 1)[0].u, 1);  // Quad's first triangle starts at V2: (1, 0)
   EXPECT_TRUE(b.result.skipped_items.empty());
 
   // A room outside the level draws nothing.
@@ -129,7 +130,7 @@ Vec3 FirstVertexOf(const Ttrlevel& level, int m) {
   DrawMovable({list, meshes, level}, m, 0, 0, 0, 0, 0.1);
   EXPECT_EQ(list.stack_depth(), 0);
   EXPECT_EQ(list.matrix(), Identity());
-  const BufferVertex& v = list.layer(0).vertices.at(2);  // Quad: (V2, V3, V1) first
+  const BufferVertex v = test::LayerVertices(list, 0).at(2);  // Quad: (V2, V3, V1) first
   return {v.x, v.y, v.z};
 }
 
@@ -160,7 +161,11 @@ TEST(Scene, MovablesWithoutFramesAndBrokenTablesDrawSafely) {
   b.Build({.item_entry = 2});
   auto tags = b.Tags();
   EXPECT_EQ((tags[{0, kPickRoomRectangle, 1}]), 0);
-  EXPECT_EQ(b.list.layer(0).triangles[0].texture, 8888);  // a texture the level lacks
+  for (const TriangleInfo& t : test::LayerTriangles(b.list, 0)) {  // a texture the level lacks
+    if (t.tag.kind == kPickRoomTriangle) {
+      EXPECT_EQ(t.texture, 8888);
+    }
+  }
   EXPECT_EQ((tags[{0, kPickStatic, 1}]), 0);
 }
 

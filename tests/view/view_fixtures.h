@@ -7,6 +7,7 @@
 
 #include "exchange/catalog_movables.h"
 #include "level/ttrlevel.h"
+#include "view/draw_list.h"
 
 namespace qavel::test {
 
@@ -87,6 +88,20 @@ inline MovableCatalog MakeViewCatalog(const Ttrlevel& level) {
   }
   EnterLevelMovables(c, level);
   return c;
+}
+
+// A layer's vertices and triangles in list order.
+inline std::vector<BufferVertex> LayerVertices(const DrawList& list, int layer) {
+  std::vector<BufferVertex> out;
+  list.ForEachTriangleOfLayer(
+      layer, [&](const BufferVertex* v, const TriangleInfo&) { out.insert(out.end(), v, v + 3); });
+  return out;
+}
+inline std::vector<TriangleInfo> LayerTriangles(const DrawList& list, int layer) {
+  std::vector<TriangleInfo> out;
+  list.ForEachTriangleOfLayer(
+      layer, [&](const BufferVertex*, const TriangleInfo& t) { out.push_back(t); });
+  return out;
 }
 
 }  // namespace qavel::test
