@@ -136,9 +136,9 @@ void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
     }
     list.SetPickTag({kPickStatic, static_cast<uint16_t>(b)});
     list.SetLayer(b == options.static_entry + 1 ? 1 : 0);
-    DrawMesh(ctx, record, s.x / 1024.0 + placement.world_x, -s.y / 1024.0 + placement.world_y,
-             -s.z / 1024.0 + placement.world_z, EighthTurnDegrees(s.rotation), kObjectScale, false,
-             kWhite);
+    DrawMesh(ctx, record, s.x / 1024.0 + placement.world_x, -(s.y / 1024.0) + placement.world_y,
+             -(s.z / 1024.0) + placement.world_z, EighthTurnDegrees(s.rotation), kObjectScale,
+             false, kWhite);
   }
 }
 
@@ -183,8 +183,8 @@ void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const Sce
       list.SetColorRGB(kWhite);
       list.SetLayer(other_layer);
     }
-    DrawMovable(ctx, m, x / 1024.0 + placement.world_x, -y / 1024.0 + placement.world_y,
-                -z / 1024.0 + placement.world_z, EighthTurnDegrees(angle), kObjectScale);
+    DrawMovable(ctx, m, x / 1024.0 + placement.world_x, -(y / 1024.0) + placement.world_y,
+                -(z / 1024.0) + placement.world_z, EighthTurnDegrees(angle), kObjectScale);
   }
 }
 

@@ -248,8 +248,8 @@ void DrawMovable(const MeshContext& ctx, int m, double x, double y, double z, fl
       if ((entry[0] & 1) && list.stack_depth() > base_depth) list.PopMatrix();
       if (entry[0] & 2) list.PushMatrix();
       offset[0] = entry[1] / s;
-      offset[1] = -entry[2] / s;
-      offset[2] = -entry[3] / s;
+      offset[1] = -(entry[2] / s);
+      offset[2] = -(entry[3] / s);
     }
     float ax = 0, ay = 0, az = 0;
     rotations.Next(ax, ay, az);
