@@ -11,10 +11,6 @@
 
 namespace qavel::test {
 
-inline void PutWords(std::vector<uint16_t>& w, std::initializer_list<int> words) {
-  for (int x : words) w.push_back(static_cast<uint16_t>(x));
-}
-
 inline Ttrlevel MakeViewLevel(int32_t kind = kTR4) {
   Ttrlevel L;
   L.loaded_marker = "Kelvora";
@@ -37,25 +33,24 @@ inline Ttrlevel MakeViewLevel(int32_t kind = kTR4) {
     AppendStatic(room, tstatic2{{}, 8192 + 512, 0, 4096 + 512, 0, 0, 0, 99});  // no such mesh
     L.rooms.push_back(room);
   }
-  // Mesh 0: a square of four vertices; mesh 1: one triangle. Both TR4 faces (no coloured).
-  auto mesh = [&](int faces_kind) {
-    PutWords(L.mesh_data,
-             {0, 0, 0, 0, 0, 4, -100, 0, -100, 100, 0, -100, 100, 0, 100, -100, 0, 100, 0});
-    const bool tr4 = kind >= kTR4;
-    if (faces_kind == 4) {
-      PutWords(L.mesh_data, {1, 0, 1, 2, 3, 0});
-      if (tr4) PutWords(L.mesh_data, {0});
-      PutWords(L.mesh_data, {0});
-    } else {
-      PutWords(L.mesh_data, {0, 1, 0, 1, 2, 0});
-      if (tr4) PutWords(L.mesh_data, {0});
-    }
-    if (!tr4) PutWords(L.mesh_data, {0, 0});
-    if (L.mesh_data.size() % 2) PutWords(L.mesh_data, {0});
+  // Mesh 0: a square of four vertices; mesh 1: one triangle; texture 0, no coloured faces.
+  const bool tr4 = kind >= kTR4;
+  auto mesh = [&](bool square) {
+    std::vector<int> w = {0, 0,    0,   0, 0,   4,    -100, 0,   -100, 100,
+                          0, -100, 100, 0, 100, -100, 0,    100, 0};
+    if (square)
+      w.insert(w.end(), {1, 0, 1, 2, 3, 0});  // one rectangle
+    else
+      w.insert(w.end(), {0, 1, 0, 1, 2, 0});  // no rectangle, one triangle
+    if (tr4) w.push_back(0);                  // its effects word
+    if (square) w.push_back(0);               // no triangle
+    if (!tr4) w.insert(w.end(), {0, 0});      // no coloured faces
+    if (w.size() % 2) w.push_back(0);
+    for (int x : w) L.mesh_data.push_back(uint16_t(x));
   };
-  mesh(4);
+  mesh(true);
   const auto second = static_cast<uint32_t>(2 * L.mesh_data.size());
-  mesh(3);
+  mesh(false);
   L.mesh_pointers = {0, second};
   // Movable 0 (object 5): two meshes, mesh 2 placed 500 units along z from mesh 1.
   // Movable 1 (object 6): no animations (0xFFFF), one mesh.
