@@ -5,7 +5,8 @@
 //   SceneBuildFresh   the same build into a new list and new buffers (the first build)
 //   Pick              vs BareRayLoop: the same rays against the same triangles, nothing else
 // SceneBuild reports the list's bytes held per vertex (the buffers' copies not counted).
-// First runs: build/bench/view_bench --benchmark_filter='FirstBuild/TR2' in a fresh process.
+// First runs: one of FirstBuild/G, FirstFloorPass/G, FirstFloorPassFreshArray/G per fresh
+// process, e.g. build/bench/view_bench --benchmark_filter='^FirstBuild/TR2/'.
 
 #include <benchmark/benchmark.h>
 
@@ -72,7 +73,9 @@ void SceneBuildFresh(benchmark::State& state, const RoomScene* s) {
   }
 }
 
-void FloorPass(benchmark::State& state, const RoomScene* s) {
+// The floor pass; with fresh_array, into an array made within the timing (first-run baseline
+// of a build that must find new memory for its buffer, as a first build does).
+void FloorPassInto(benchmark::State& state, const RoomScene* s, bool fresh_array) {
   DrawList list;
   LayerBuffers buffers = MainViewBuffers();
   BuildScene(list, buffers, s->Sources(), s->options);
@@ -83,9 +86,10 @@ void FloorPass(benchmark::State& state, const RoomScene* s) {
   list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo&) {
     for (int c = 0; c < 3; ++c) in.push_back({v[c].x, v[c].y, v[c].z, v[c].u, v[c].v});
   });
-  std::vector<BufferVertex> out(in.size());
+  std::vector<BufferVertex> out(fresh_array ? 0 : in.size());
   const Mat4 m = Multiply(RotationY(0.3f), Translation(1, 2, 3));
   for (auto _ : state) {
+    if (fresh_array) out = std::vector<BufferVertex>(in.size());
     for (size_t i = 0; i < in.size(); ++i) {
       const Vec3 p = TransformPoint(m, in[i].x, in[i].y, in[i].z);
       out[i] = {p.x, p.y, p.z, 0xFFFFFFFF, in[i].u, in[i].v};
@@ -94,6 +98,12 @@ void FloorPass(benchmark::State& state, const RoomScene* s) {
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * int64_t(in.size()));
+}
+void FloorPass(benchmark::State& state, const RoomScene* s) {
+  FloorPassInto(state, s, false);
+}
+void FloorPassFreshArray(benchmark::State& state, const RoomScene* s) {
+  FloorPassInto(state, s, true);
 }
 
 // 64 pixels over an 800 x 600 view of the centred room.
@@ -195,6 +205,9 @@ int main(int argc, char** argv) {
         ->Iterations(1)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("FirstFloorPass" + g).c_str(), FloorPass, &s)
+        ->Iterations(1)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("FirstFloorPassFreshArray" + g).c_str(), FloorPassFreshArray, &s)
         ->Iterations(1)
         ->Unit(benchmark::kMicrosecond);
   }
