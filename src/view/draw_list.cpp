@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "textures/texture_store.h"
+
 namespace qavel {
 
 namespace {
@@ -29,7 +31,7 @@ LayerBuffers MainViewBuffers() {
   LayerBuffers b = MakeLayerBuffers(3);
   for (size_t i = 1; i < 3; ++i) {
     b[i].fill_mode = FillMode::kWireframe;
-    b[i].buffer_texture = 8889;
+    b[i].buffer_texture = kWireframeTextureId;
     b[i].one_run = true;
   }
   return b;
