@@ -10,14 +10,19 @@ namespace qavel {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
-// Smaller buffers would waste more of a 2 MiB page than they save in faults.
+constexpr size_t kPage = 4096;
+// Smaller buffers gain little from huge pages.
 constexpr size_t kMapFrom = size_t{1} << 20;
 
-// Storage of at least `size` bytes, undefined. A large one is a private mapping aligned to and
-// sized in 2 MiB, marked for huge pages (the kernel may still use small ones).
+// Storage of at least `size` bytes, undefined. A large one is a private mapping that starts on
+// a 2 MiB boundary and is marked for huge pages, so each whole 2 MiB run faults in at once. Its
+// length is rounded up to whole huge pages when that wastes at most a quarter of the size;
+// otherwise the tail past the last whole huge page gets small pages, filled in one call rather
+// than one fault each.
 std::shared_ptr<uint8_t> NewStorage(size_t size) {
   if (size >= kMapFrom) {
-    const size_t length = (size + kHugePage - 1) / kHugePage * kHugePage;
+    const size_t whole = (size + kHugePage - 1) / kHugePage * kHugePage;
+    const size_t length = whole - size <= size / 4 ? whole : (size + kPage - 1) / kPage * kPage;
     void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw != MAP_FAILED) {
@@ -28,6 +33,10 @@ std::shared_ptr<uint8_t> NewStorage(size_t size) {
       if (kHugePage - offset) munmap(base + offset + length, kHugePage - offset);
       uint8_t* aligned = base + offset;
       madvise(aligned, length, MADV_HUGEPAGE);
+      const size_t huge = length / kHugePage * kHugePage;
+#ifdef MADV_POPULATE_WRITE
+      if (length > huge) madvise(aligned + huge, length - huge, MADV_POPULATE_WRITE);
+#endif
       return {aligned, [length](uint8_t* p) { munmap(p, length); }};
     }
   }

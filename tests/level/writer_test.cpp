@@ -133,7 +133,8 @@ TEST(Tr5, HeaderValuesReachTheFileWhereTheFileKeepsThem) {
        {&room.trc_unknown1, &room.trc_unknown2, &room.trc_unknown3, &room.trc_unknown4,
         &room.trc_unknown6, &room.trc_unknown7[2], &room.trc_unknown9, &room.trc_unknown10})
     *field = 0x12345678;
-  const troom& back = RoundTrip(edited, "a.trc").rooms[1];
+  const Ttrlevel back_level = RoundTrip(edited, "a.trc");
+  const troom& back = back_level.rooms[1];
   for (uint32_t value :
        {back.trc_unknown1, back.trc_unknown2, back.trc_unknown3, back.trc_unknown4,
         back.trc_unknown6, back.trc_unknown7[2], back.trc_unknown9, back.trc_unknown10})
