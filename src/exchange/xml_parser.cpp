@@ -8,30 +8,6 @@
 
 namespace qavel {
 
-const char* XmlPartTypeName(XmlPartType type) {
-  switch (type) {
-    case XmlPartType::kProlog:
-      return "XML Prolog";
-    case XmlPartType::kComment:
-      return "Comment";
-    case XmlPartType::kPI:
-      return "PI";
-    case XmlPartType::kDtd:
-      return "DTD Declaration";
-    case XmlPartType::kStartTag:
-      return "Start Tag";
-    case XmlPartType::kEmptyTag:
-      return "Empty Tag";
-    case XmlPartType::kEndTag:
-      return "End Tag";
-    case XmlPartType::kText:
-      return "Text";
-    case XmlPartType::kCData:
-      return "CDATA";
-  }
-  return "";
-}
-
 namespace {
 
 std::string Normalized(const std::string& s) {

@@ -22,10 +22,6 @@ enum class XmlPartType {
   kCData,
 };
 
-// "XML Prolog", "Comment", "PI", "DTD Declaration", "Start Tag", "Empty Tag", "End Tag",
-// "Text", "CDATA".
-const char* XmlPartTypeName(XmlPartType type);
-
 struct XmlPart {
   XmlPartType type = XmlPartType::kText;
   std::string name;  // element name of tag parts, target of a PI

@@ -200,11 +200,11 @@ TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
   ASSERT_TRUE(scanner.LoadFromBuffer(
       "<?xml version=\"1.0\"?><!--c--><a x=\"1\" y='2'>  some\n  text <b/><?pi data?>"
       "<![CDATA[raw  ]]><c></c></a>"));
-  std::vector<std::string> kinds;
-  for (const auto& p : scanner.Parts()) kinds.push_back(XmlPartTypeName(p.type));
-  EXPECT_EQ(kinds,
-            (std::vector<std::string>{"XML Prolog", "Comment", "Start Tag", "Text", "Empty Tag",
-                                      "PI", "CDATA", "Start Tag", "End Tag", "End Tag"}));
+  std::vector<XmlPartType> kinds;
+  for (const auto& p : scanner.Parts()) kinds.push_back(p.type);
+  using enum XmlPartType;
+  EXPECT_EQ(kinds, (std::vector<XmlPartType>{kProlog, kComment, kStartTag, kText, kEmptyTag, kPI,
+                                             kCData, kStartTag, kEndTag, kEndTag}));
   const auto& parts = scanner.Parts();
   EXPECT_EQ(parts[2].attributes,
             (std::vector<std::pair<std::string, std::string>>{{"x", "1"}, {"y", "2"}}));
