@@ -201,12 +201,15 @@ double Measure(const std::string& task, const std::string& path) {
   return std::strtod(text.c_str(), nullptr);
 }
 
-// A process of ours that keeps one core busy until it is stopped.
+// A process of ours that keeps one core busy until it is stopped. It runs in a session of its
+// own, as another program would: the scheduler then shares the cores between it and us, not
+// between its one thread and each of ours.
 class BusyCore {
  public:
   BusyCore() {
     pid_ = fork();
     if (pid_ == 0) {
+      setsid();
       volatile uint64_t x = 0;
       for (;;) x = x + 1;
     }
