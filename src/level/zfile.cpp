@@ -119,27 +119,24 @@ Expected<Bytes> PackBlock(const uint8_t* data, size_t length, int level) {
   return out;
 }
 
-Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
+Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t most) {
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return Result::Fail(Status::kFailed, "cannot start decompression");
   auto damaged = [&zs](const std::string& why) {
     inflateEnd(&zs);
     return Result::Fail(Status::kDamaged, why);
   };
-  // Deflate cannot expand more than 1032:1, so a stated size beyond that is not trusted for the
-  // allocation, and the output never grows past it.
-  const uint64_t most = std::min<uint64_t>(uint64_t{length} * 1032 + 1024, kMaxUnpackedSize);
-  BlockBuffer out(std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4, most));
+  // The output never grows beyond the stated size, nor beyond what deflate can expand the input
+  // to (1032:1), so a stated size beyond that is not trusted for the allocation. One byte more
+  // is room to notice a stream that is longer than stated.
+  BlockBuffer out(std::min<uint64_t>(most, uint64_t{length} * 1032 + 1024) + 1);
   zs.next_in = const_cast<Bytef*>(data);
   zs.avail_in = static_cast<uInt>(length);
   size_t produced = 0;
   for (;;) {
-    if (produced == out.capacity()) {
-      if (out.capacity() >= most)
-        return damaged("packed data unpacks to more than " +
-                       std::to_string(kMaxUnpackedSize >> 20) + " MiB");
-      out.Grow(std::min<uint64_t>(out.capacity() * 2 + 65536, most), produced);
-    }
+    if (produced == out.capacity())
+      return damaged("packed data unpacks to more than the " + std::to_string(most) +
+                     " bytes stated");
     zs.next_out = out.data() + produced;
     zs.avail_out = static_cast<uInt>(out.capacity() - produced);
     const int rc = inflate(&zs, Z_NO_FLUSH);
@@ -152,40 +149,72 @@ Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t e
                      (zs.msg ? std::string(zs.msg) : "zlib error " + std::to_string(rc)));
   }
   inflateEnd(&zs);
+  if (produced > most)
+    return Result::Fail(Status::kDamaged, "packed data unpacks to more than the " +
+                                              std::to_string(most) + " bytes stated");
   return out.Share(produced);
 }
 
-Expected<SharedBlock> ReadWholeFile(const std::string& path) {
+namespace {
+
+// What a file that is no regular file is, for messages.
+const char* FileKind(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a pipe";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+std::string NotRegular(mode_t mode) {
+  return S_ISDIR(mode) ? std::string("it is a folder")
+                       : std::string("it is ") + FileKind(mode) + ", not a regular file";
+}
+
+}  // namespace
+
+Expected<SharedBlock> ReadWholeFile(const std::string& path, uint64_t most, const char* kind) {
   auto refused = [&path](const std::string& why) {
     return Result::Fail(Status::kCannotOpen, "cannot open " + path + ": " + why);
   };
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return refused(SystemReason());
+  // Without a writer, opening a pipe would wait for one for ever: open without waiting, and
+  // read nothing but regular files (a device such as /dev/zero reports size 0 and never ends).
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT) return Result::Fail(Status::kNoSuchFile, "no such file: " + path);
+    return refused(SystemReason());
+  }
   struct stat st {};
   if (fstat(fd, &st) != 0) {
     const std::string why = SystemReason();
     ::close(fd);
     return refused(why);
   }
-  if (S_ISDIR(st.st_mode)) {
+  auto too_large = [&](uint64_t size) {
+    return refused(std::to_string(size) + " bytes is too large for " + kind + " (at most " +
+                   std::to_string(most) + ")");
+  };
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    return refused("it is a folder");
+    return refused(NotRegular(st.st_mode));
   }
-  if (static_cast<uint64_t>(st.st_size) > kMaxUnpackedSize) {
+  if (static_cast<uint64_t>(st.st_size) > most) {
     ::close(fd);
-    return refused(std::to_string(st.st_size >> 20) + " MiB is too large for a level file");
+    return too_large(static_cast<uint64_t>(st.st_size));
   }
   // Read straight into the block the caller keeps: one pass over fresh memory. The stated size
-  // is only a start; what the reads return decides (a file may change while it is read).
+  // is only a start; what the reads return decides (a file may change while it is read), and
+  // never more than `most` bytes are taken.
   BlockBuffer content(static_cast<size_t>(st.st_size) + 1);
   size_t have = 0;
   for (;;) {
     if (have == content.capacity()) {
-      if (content.capacity() > kMaxUnpackedSize) {
+      if (have > most) {
         ::close(fd);
-        return refused("it is too large for a level file");
+        return too_large(have);
       }
-      content.Grow(content.capacity() * 2 + 65536, have);
+      content.Grow(std::min<uint64_t>(content.capacity() * 2 + 65536, most + 1), have);
     }
     const ssize_t n = ::read(fd, content.data() + have, content.capacity() - have);
     if (n == 0) break;
@@ -200,6 +229,7 @@ Expected<SharedBlock> ReadWholeFile(const std::string& path) {
     have += static_cast<size_t>(n);
   }
   ::close(fd);
+  if (have > most) return too_large(have);
   return content.Share(have);
 }
 
@@ -208,24 +238,80 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
+namespace {
+
+// The file a save replaces: the path itself, or the file its symbolic links lead to, so that a
+// link stays a link and its target gets the new content, as other editors do. A link that leads
+// nowhere yet names the file to create. Fails (ELOOP) on a chain that does not end.
+bool ResolveLinks(const std::string& path, std::string& target) {
+  target = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t n = readlink(target.c_str(), link.data(), link.size());
+    if (n < 0) return true;  // opening the path says why
+    if (static_cast<size_t>(n) == link.size()) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    const std::string to(link.data(), static_cast<size_t>(n));
+    const auto slash = target.find_last_of('/');
+    target =
+        to.front() == '/' || slash == std::string::npos ? to : target.substr(0, slash + 1) + to;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+// A name for the temporary file beside the target that the folder can hold whatever the
+// target's length: the target's name is shortened to leave room for the marker and its six
+// random letters.
+std::string TemporaryName(const std::string& folder, const std::string& base) {
+  long most = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (most <= 0) most = 255;
+  constexpr size_t kAdded = 1 + 13;  // "." and ".qavel-XXXXXX"
+  const size_t keep = std::min(base.size(), static_cast<size_t>(std::max(0L, most - long{kAdded})));
+  return "." + base.substr(0, keep) + ".qavel-XXXXXX";
+}
+
+// Makes the rename itself last: without this a crash soon after the save may lose it. Not
+// every file system can sync a folder; the content is in place either way.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
 Result WriteFileAtomically(const std::string& path,
                            const std::vector<std::span<const uint8_t>>& pieces) {
-  const auto slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  auto cannot = [&path](const std::string& why) {
+    return Result::Fail(Status::kCannotOpen, "cannot save " + path + ": " + why);
+  };
+  std::string target;
+  if (!ResolveLinks(path, target)) return cannot(SystemReason());
+  struct stat old {};
+  const bool replacing = stat(target.c_str(), &old) == 0;
+  // Renaming over a device or a pipe would replace it (as root even /dev/null) by a file.
+  if (replacing && !S_ISREG(old.st_mode)) return cannot(NotRegular(old.st_mode));
+  const auto slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string temp =
-      (slash == std::string::npos ? std::string() : folder) + "." + base + ".qavel-XXXXXX";
+      (slash == std::string::npos ? std::string() : folder) + TemporaryName(folder, base);
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
-  if (fd < 0)
-    return Result::Fail(Status::kCannotOpen, "cannot save " + path + ": " + SystemReason());
+  if (fd < 0) return cannot(SystemReason());
   temp = name.data();
   auto fail = [&](bool open) {
     const std::string reason = SystemReason();
     if (open) ::close(fd);
     ::unlink(temp.c_str());
-    return Result::Fail(Status::kCannotOpen, "cannot save " + path + ": " + reason);
+    return cannot(reason);
   };
   for (const auto& piece : pieces) {
     size_t done = 0;
@@ -238,10 +324,14 @@ Result WriteFileAtomically(const std::string& path,
       done += static_cast<size_t>(n);
     }
   }
-  // Keep the permissions of the file we replace; new files get the usual ones.
-  struct stat st {};
-  if (stat(path.c_str(), &st) == 0) {
-    fchmod(fd, st.st_mode & 07777);
+  // Keep the owner, group and permissions of the file we replace (the owner only where we may
+  // give it away, as root may; the group where we belong to it); new files get the usual ones.
+  // The owner goes first: changing it clears the set-id bits that the mode then restores.
+  if (replacing) {
+    if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid)) {
+      // Not permitted: the file becomes ours, as any new file would.
+    }
+    fchmod(fd, old.st_mode & 07777);
   } else {
     const mode_t mask = umask(0);
     umask(mask);
@@ -249,7 +339,8 @@ Result WriteFileAtomically(const std::string& path,
   }
   if (::fsync(fd) != 0) return fail(true);
   if (::close(fd) != 0) return fail(false);
-  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail(false);
+  if (std::rename(temp.c_str(), target.c_str()) != 0) return fail(false);
+  SyncFolder(folder);
   return Result::Ok();
 }
 
@@ -265,6 +356,11 @@ Expected<SharedBlock> UnpackContainer(std::span<const uint8_t> file, const std::
                                               std::to_string(packed_len) +
                                               " packed bytes but only " +
                                               std::to_string(file.size() - 12) + " follow");
+  if (unpacked_len > kMaxContainerSize)
+    return Result::Fail(Status::kDamaged, name + ": ZLIB container says it holds " +
+                                              std::to_string(unpacked_len) +
+                                              " bytes, more than the " +
+                                              std::to_string(kMaxContainerSize) + " we read");
   auto content = UnpackBlock(file.data() + 12, packed_len, unpacked_len);
   if (!content)
     return Result::Fail(Status::kDamaged, name + ": ZLIB container: " + content.message());

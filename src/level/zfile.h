@@ -12,14 +12,18 @@
 
 namespace qavel {
 
-// Largest unpacked block we accept; real levels unpack to a few tens of megabytes.
-inline constexpr uint64_t kMaxUnpackedSize = 512ull << 20;
+// Largest file ReadWholeFile takes unless told otherwise; real levels are a few megabytes.
+inline constexpr uint64_t kMaxFileSize = 512ull << 20;
+// Largest content a "ZLIB" container may state. Containers hold exchange files and levels, a
+// few megabytes each; the bound keeps a small hostile container from costing gigabytes.
+inline constexpr uint64_t kMaxContainerSize = 128ull << 20;
 
 // One zlib stream of the data at the given level (9 for everything we write).
 Expected<Bytes> PackBlock(const uint8_t* data, size_t length, int level = 9);
-// Unpacks one zlib stream. expected is a hint (0 if unknown). Fails (kDamaged) when the stream
-// is damaged or would unpack beyond kMaxUnpackedSize.
-Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t expected);
+// Unpacks one zlib stream of at most `most` bytes: the size its header states, which bounds
+// both the allocation and the output. Fails (kDamaged) when the stream is damaged or unpacks to
+// more.
+Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t most);
 
 // A file longer than 12 bytes that starts with "ZLIB": packed length, unpacked length, stream.
 bool IsContainer(std::span<const uint8_t> file);
@@ -36,11 +40,17 @@ struct TZfile {
   static Expected<TZfile> Read(const std::string& file_name);
 };
 
-// The file's bytes, or kCannotOpen with the system's reason.
-Expected<SharedBlock> ReadWholeFile(const std::string& path);
-// Writes a temporary file in the target's folder, flushes it to disk and renames it over the
-// target, so a failed save leaves the old file as it was. Fails with kCannotOpen saying why.
-// The content may come as pieces, written one after the other.
+// The bytes of a regular file of at most `most` bytes. Fails with kNoSuchFile ("no such file:
+// PATH") when nothing is there, and with kCannotOpen saying why otherwise: the system's reason,
+// a folder, a device or pipe (never read: they may never end or never answer), or a file larger
+// than `most` (the message calls it too large for `kind`, "a level file" by default).
+Expected<SharedBlock> ReadWholeFile(const std::string& path, uint64_t most = kMaxFileSize,
+                                    const char* kind = "a level file");
+// Writes a temporary file in the target's folder, flushes it to disk, renames it over the target
+// and flushes the folder, so a failed save leaves the old file as it was. A target that is a
+// symbolic link is written through to the file it leads to; one that is a folder, device or pipe
+// is refused. The replaced file's permissions, owner and group are kept where the system lets
+// us. Fails with kCannotOpen saying why. The content may come as pieces, written in order.
 Result WriteFileAtomically(const std::string& path,
                            const std::vector<std::span<const uint8_t>>& pieces);
 inline Result WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {

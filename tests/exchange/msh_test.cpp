@@ -232,7 +232,7 @@ TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
   ASSERT_TRUE(ImportMsh(target, dir + "/z.msh", MshImportMode::kFull));
   EXPECT_EQ(target.rooms[0].flags, level.rooms[0].flags & 0xFF);
   EXPECT_EQ(ImportMsh(target, dir + "/none.msh", MshImportMode::kGeometryOnly).status(),
-            Status::kCannotOpen);
+            Status::kNoSuchFile);
   EXPECT_EQ(ExportMsh(level, dir + "/no/such/dir/a.msh").status(), Status::kCannotOpen);
   EXPECT_EQ(ExportMsh(Ttrlevel{}, dir + "/e.msh").status(), Status::kNothingLoaded);
 }

@@ -2,13 +2,24 @@
 
 #include "level/zfile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "peak_memory.h"
 #include "test_paths.h"
 
 namespace qavel {
@@ -35,7 +46,7 @@ Bytes Noise(size_t n) {
 }
 
 // Small blocks are one stream; large ones are packed as runs on threads and joined. Both must
-// be one ordinary zlib stream that unpacks to the data, whatever size the unpacker expects.
+// be one ordinary zlib stream that unpacks to the data when the stated size allows it.
 TEST(PackBlock, SmallAndLargeBlocksAreOneStandardStream) {
   for (size_t n : {size_t{0}, size_t{100000}, size_t{3 * 1024 * 1024 + 17}}) {
     SCOPED_TRACE(n);
@@ -46,9 +57,29 @@ TEST(PackBlock, SmallAndLargeBlocksAreOneStandardStream) {
     uLongf len = static_cast<uLongf>(out.size());
     ASSERT_EQ(uncompress(out.data(), &len, packed.data(), static_cast<uLong>(packed.size())), Z_OK);
     EXPECT_TRUE(std::equal(data.begin(), data.end(), out.begin()) && len == n);
-    for (uint64_t expected : {uint64_t{n}, uint64_t{10}, uint64_t{0}})
-      EXPECT_EQ(UnpackBlock(packed.data(), packed.size(), expected)->ToBytes(), data);
+    for (uint64_t most : {uint64_t{n}, uint64_t{n} + 10, uint64_t{UINT32_MAX}})
+      EXPECT_EQ(UnpackBlock(packed.data(), packed.size(), most)->ToBytes(), data);
   }
+}
+
+// A stream never unpacks beyond the size its header states: a few kilobytes of zlib that would
+// become 64 MiB of zeros stop at the stated megabyte, without the memory to hold the rest.
+TEST(UnpackBlock, StopsAtTheStatedSize) {
+  const Bytes zeros(64 << 20, 0);
+  const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
+  const Bytes data = Noise(1000);
+  const Bytes packed = *PackBlock(data.data(), data.size());
+  for (const auto& [stream, most] : {std::pair{&bomb, uint64_t{1} << 20},
+                                     std::pair{&packed, uint64_t{999}}, std::pair{&packed, 0ul}}) {
+    const auto r = UnpackBlock(stream->data(), stream->size(), most);
+    ASSERT_FALSE(r) << most;
+    EXPECT_EQ(r.message(),
+              "packed data unpacks to more than the " + std::to_string(most) + " bytes stated");
+  }
+  const long kib = test::PeakGrowthKiB(
+      [&bomb] { return !UnpackBlock(bomb.data(), bomb.size(), uint64_t{1} << 20); });
+  EXPECT_GE(kib, 0);
+  EXPECT_LT(kib, 16 << 10) << "KiB to refuse a stream stated at 1 MiB";
 }
 
 TEST(UnpackBlock, RefusesDamageWithOneLine) {
@@ -57,7 +88,7 @@ TEST(UnpackBlock, RefusesDamageWithOneLine) {
   const Bytes garbage(64, 0x55);
   for (const auto& [bytes, size] :
        {std::pair{packed.data(), packed.size() / 2}, std::pair{garbage.data(), garbage.size()}}) {
-    const auto r = UnpackBlock(bytes, size, 0);
+    const auto r = UnpackBlock(bytes, size, 1 << 20);
     ASSERT_FALSE(r);
     EXPECT_EQ(r.result().status(), Status::kDamaged);
     EXPECT_EQ(r.message().find('\n'), std::string::npos);
@@ -68,9 +99,13 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
   const std::string dir = test::ScratchDir("tzfile");
   const Bytes content = {'h', 'e', 'l', 'l', 'o', ' ', 'l', 'e', 'v', 'e', 'l'};
   const Bytes twelve = {'Z', 'L', 'I', 'B', 1, 0, 0, 0, 1, 0, 0, 0};
-  Bytes overlong = Container(content), damaged = Container(content);
+  Bytes overlong = Container(content), damaged = Container(content), longer = Container(content);
+  Bytes huge = Container(content);
   overlong[4] = 0xFF;
   damaged[14] ^= 0xFF;
+  longer[8] = 5;    // the content is longer than the header says
+  huge[11] = 0x10;  // the header says 256 MiB
+
   struct Case {
     const char* name;
     Bytes bytes;
@@ -82,7 +117,9 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
                                          // Exactly 12 bytes starting with ZLIB are plain bytes.
                                          {"twelve", twelve, false, twelve},
                                          {"overlong", overlong, false, {}},
-                                         {"damaged", damaged, false, {}}}) {
+                                         {"damaged", damaged, false, {}},
+                                         {"longer", longer, false, {}},
+                                         {"huge", huge, false, {}}}) {
     SCOPED_TRACE(c.name);
     const std::string path = dir + "/" + c.name + ".bin";
     WriteRaw(path, c.bytes);
@@ -97,11 +134,51 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
     EXPECT_EQ(file->packed, c.packed);
     EXPECT_EQ(file->content.ToBytes(), c.content);
   }
-  for (const std::string& path : {dir + "/none.bin", dir}) {
-    const auto file = TZfile::Read(path);
-    EXPECT_EQ(file.result().status(), Status::kCannotOpen) << path;
+}
+
+// Only regular files are read: a device never ends and a pipe without a writer never answers.
+// Each refusal says why, in the system's words where the system refused.
+TEST(ReadWholeFile, ReadsOnlyRegularFilesAndSaysWhyNot) {
+  const std::string dir = test::ScratchDir("read_whole_file");
+  const std::string pipe = dir + "/pipe", loop = dir + "/loop", big = dir + "/big";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::filesystem::create_symlink("loop", loop);  // a link to itself
+  WriteRaw(big, Bytes(2000, 1));
+  // Should the open of the pipe wait for a writer, this one comes after a while so that the
+  // test fails instead of hanging.
+  std::atomic<bool> done = false;
+  std::thread rescue([&] {
+    for (int i = 0; i < 100 && !done; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!done) close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+  });
+  struct Case {
+    std::string path;
+    uint64_t most;
+    Status status;
+    std::string message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"/dev/zero", kMaxFileSize, Status::kCannotOpen,
+            "cannot open /dev/zero: it is a character device, not a regular file"},
+           {"/dev/urandom", kMaxFileSize, Status::kCannotOpen,
+            "cannot open /dev/urandom: it is a character device, not a regular file"},
+           {pipe, kMaxFileSize, Status::kCannotOpen,
+            "cannot open " + pipe + ": it is a pipe, not a regular file"},
+           {dir, kMaxFileSize, Status::kCannotOpen, "cannot open " + dir + ": it is a folder"},
+           {loop, kMaxFileSize, Status::kCannotOpen,
+            "cannot open " + loop + ": " + std::strerror(ELOOP)},
+           {dir + "/none", kMaxFileSize, Status::kNoSuchFile, "no such file: " + dir + "/none"},
+           {big, 1000, Status::kCannotOpen,
+            "cannot open " + big + ": 2000 bytes is too large for a level file (at most 1000)"},
+       }) {
+    if (c.path.rfind("/dev/", 0) == 0 && !std::filesystem::exists(c.path)) continue;
+    const auto file = ReadWholeFile(c.path, c.most);
+    EXPECT_EQ(file.result().status(), c.status) << c.path;
+    EXPECT_EQ(file.message(), c.message);
   }
-  EXPECT_EQ(TZfile::Read(dir).message(), "cannot open " + dir + ": it is a folder");
+  done = true;
+  rescue.join();
 }
 
 TEST(WriteFileAtomically, ReplacesOnlyWhenCompleteAndKeepsPermissions) {
@@ -126,6 +203,89 @@ TEST(WriteFileAtomically, ReplacesOnlyWhenCompleteAndKeepsPermissions) {
   std::filesystem::create_directory(dir + "/folder");
   EXPECT_FALSE(WriteFileAtomically(dir + "/folder", a));
   EXPECT_TRUE(std::filesystem::is_directory(dir + "/folder"));
+}
+
+// Save targets as users have them: a name as long as the folder allows, links (written through
+// to their file, the link kept), and files that must not be replaced by a plain file.
+TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFile) {
+  const std::string dir = test::ScratchDir("atomic_targets");
+  const Bytes content = {4, 5, 6};
+  const std::string longest = dir + "/" + std::string(251, 'n') + ".tr4";  // 255 bytes
+  WriteRaw(dir + "/real.tr4", {1});
+  std::filesystem::create_symlink("real.tr4", dir + "/link.tr4");
+  std::filesystem::create_directory(dir + "/sub");
+  std::filesystem::create_symlink("sub/made.tr4", dir + "/dangling.tr4");
+  std::filesystem::create_symlink("loop", dir + "/loop");
+  std::filesystem::create_symlink("/dev/null", dir + "/null");
+  ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
+  struct Case {
+    std::string path;
+    std::string written;  // the file that gets the content; empty for a refusal
+    std::string refusal;  // the reason given
+  };
+  for (const Case& c : std::vector<Case>{
+           {longest, longest, ""},
+           {dir + "/link.tr4", dir + "/real.tr4", ""},
+           {dir + "/dangling.tr4", dir + "/sub/made.tr4", ""},
+           {dir + "/loop", "", std::strerror(ELOOP)},
+           {dir + "/null", "", "it is a character device, not a regular file"},
+           {dir + "/pipe", "", "it is a pipe, not a regular file"},
+           {dir + "/sub", "", "it is a folder"},
+       }) {
+    const Result r = WriteFileAtomically(c.path, content);
+    if (c.written.empty()) {
+      EXPECT_EQ(r.message(), "cannot save " + c.path + ": " + c.refusal);
+      continue;
+    }
+    ASSERT_TRUE(r) << r.message();
+    EXPECT_EQ(ReadWholeFile(c.written)->ToBytes(), content) << c.path;
+  }
+  for (const char* link : {"/link.tr4", "/dangling.tr4", "/null"})
+    EXPECT_TRUE(std::filesystem::is_symlink(dir + link)) << link;
+  EXPECT_TRUE(std::filesystem::is_fifo(dir + "/pipe"));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 8)
+      << "a temporary file was left behind";
+
+  // Root saving another user's file keeps its owner and group.
+  if (geteuid() != 0) return;
+  ASSERT_EQ(chown((dir + "/real.tr4").c_str(), 4242, 4343), 0);
+  ASSERT_TRUE(WriteFileAtomically(dir + "/link.tr4", content));
+  struct stat st {};
+  ASSERT_EQ(stat((dir + "/real.tr4").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 4242u);
+  EXPECT_EQ(st.st_gid, 4343u);
+}
+
+// A save that runs out of disk space leaves the old file as it was and no temporary file. The
+// full disk is a small memory file system mounted where only this test sees it.
+TEST(WriteFileAtomically, AFullDiskLeavesTheOldFileAsItWas) {
+  const std::string dir = test::ScratchDir("atomic_full");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+        mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
+      _exit(77);
+    const std::string target = dir + "/level.tr4";
+    const Bytes old(40000, 1), fresh(40000, 2);
+    if (!WriteFileAtomically(target, old)) _exit(1);
+    const Result r = WriteFileAtomically(target, fresh);
+    const bool intact = ReadWholeFile(target)->ToBytes() == old;
+    const bool one_file = std::distance(std::filesystem::directory_iterator(dir),
+                                        std::filesystem::directory_iterator()) == 1;
+    _exit(!r && r.message() == "cannot save " + target + ": " + std::strerror(ENOSPC) && intact &&
+                  one_file
+              ? 0
+              : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77)
+    GTEST_SKIP() << "cannot mount a small file system here (needs root or a user namespace)";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the old file was changed, or the message is not the "
+                                       "system's reason, or a temporary file was left";
 }
 
 TEST(SharedBlock, SlicesShareStorageAndCompareByContent) {

@@ -1,0 +1,48 @@
+#include "peak_memory.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+namespace qavel::test {
+
+namespace {
+
+// A "VmHWM:" (peak) or "VmRSS:" (current) figure of this process, in KiB.
+long StatusKiB(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
+  return -1;
+}
+
+}  // namespace
+
+long PeakGrowthKiB(const std::function<bool()>& work) {
+  int out[2];
+  if (pipe(out) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    close(out[0]);
+    // The peak starts again from what the child holds now ("5" resets it).
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long before = StatusKiB("VmRSS:");
+    const bool ok = work();
+    const long growth = ok ? StatusKiB("VmHWM:") - before : -1;
+    const ssize_t written = write(out[1], &growth, sizeof growth);
+    _exit(written == sizeof growth ? 0 : 1);
+  }
+  close(out[1]);
+  long growth = -1;
+  if (read(out[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  close(out[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? growth : -1;
+}
+
+}  // namespace qavel::test

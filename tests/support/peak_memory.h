@@ -1,0 +1,14 @@
+#pragma once
+// Peak memory of a piece of work, measured in a child process so that each measurement starts
+// from fresh memory and a runaway allocation cannot take the test program down with it.
+
+#include <functional>
+
+namespace qavel::test {
+
+// Runs work in a child process; returns how far the child's peak resident memory rose above
+// what it held when the work began, in KiB. -1 when the child could not run or work returned
+// false.
+long PeakGrowthKiB(const std::function<bool()>& work);
+
+}  // namespace qavel::test
