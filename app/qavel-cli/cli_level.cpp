@@ -175,6 +175,8 @@ int Verify(const Args& args) {
   const SharedBlock& original = file->content;
   auto first = ReadLevelBytes(original, path);
   if (!first) return Fail(first.message());
+  for (const auto& warning : first->origin.read_warnings)
+    std::fprintf(stderr, "qavel-cli: warning: %s\n", warning.c_str());
   const auto written = WriteLevelBytes(*first, path, {}, Sections::kRecord);
   if (!written) return Fail(written.message());
   const Bytes& bytes = written->bytes;

@@ -24,6 +24,8 @@ bool LoadLevel(Ttrlevel& level, const std::string& path) {
     return false;
   }
   level = std::move(*read);
+  for (const auto& warning : level.origin.read_warnings)
+    std::fprintf(stderr, "qavel-cli: warning: %s\n", warning.c_str());
   return true;
 }
 

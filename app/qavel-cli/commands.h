@@ -27,7 +27,8 @@ struct Registration {
 
 // Shared helpers.
 int Fail(const std::string& message);  // prints "qavel-cli: message" to stderr, returns 1
-// Reads a level or reports why not (through Fail); returns false on failure.
+// Reads a level or reports why not (through Fail); returns false on failure. What the reader
+// warns of goes to stderr too, and the command goes on.
 bool LoadLevel(Ttrlevel& level, const std::string& path);
 bool TakeFlag(Args& args, const std::string& flag);
 // Removes "--name VALUE" from args; returns false (and reports) when the value is missing.

@@ -20,6 +20,20 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Bounds on what the packed chunks of a TR4/TR5 file may unpack to. The game allocates each
+// chunk by its size word, and the page counts fix the sizes of the texture chunks; these bounds
+// keep a small hostile file from claiming gigabytes. Real levels hold 7 to 40 texture pages, two
+// or three pages in the third chunk (font and sky) and up to a few megabytes of level data.
+constexpr uint64_t kPage32 = 256 * 256 * 4;
+constexpr uint64_t kPage16 = 256 * 256 * 2;
+constexpr uint64_t kMostTexturePages = 512;
+constexpr uint64_t kMostThirdChunk = 8 * kPage32;
+constexpr uint64_t kMostLevelData = 64ull << 20;
+// Bytes the level data may hold after its last table before the reader says so. Real TR1-TR3
+// files end right after the sample indices and real TR4/TR5 files carry six bytes more; a count
+// that is wrong shifts every table after it and leaves hundreds of bytes or more unread.
+constexpr size_t kMostUnreadBytes = 64;
+
 class Reader {
  public:
   Reader(Ttrlevel& level, const std::string& name, const Progress& progress)
@@ -34,7 +48,8 @@ class Reader {
     return source_.Slice(static_cast<size_t>(r.Here() - source_.bytes()), n);
   }
   void TexturePages(ByteReader& r);
-  Ttrlevel::Origin::Chunk PackedChunk(ByteReader& r, const char* what);
+  Ttrlevel::Origin::Chunk PackedChunk(ByteReader& r, const char* what, uint64_t most,
+                                      const std::string& bound);
   void Rooms(ByteReader& r, uint32_t count);
   void ClassicRoom(ByteReader& r, troom& room);
   void Tables(ByteReader& r, size_t end);
@@ -68,7 +83,7 @@ void Reader::Parse(const SharedBlock& file) {
 
   if (kind_ == kTR4) {
     r.SetSection("level data chunk");
-    L.origin.level_data = PackedChunk(r, "level data");
+    L.origin.level_data = PackedChunk(r, "level data", kMostLevelData, "a level holds");
     r.SetSection("sample count");
     L.tail_count = r.Get<uint32_t>();
     L.tail_data = Keep(r, r.Left());
@@ -134,11 +149,17 @@ void Reader::Parse(const SharedBlock& file) {
   L.tail_data = Keep(r, r.Left());
 }
 
-Ttrlevel::Origin::Chunk Reader::PackedChunk(ByteReader& r, const char* what) {
+// A chunk whose size word exceeds `most` (what `bound` allows) is refused before anything is
+// unpacked; one whose stream unpacks to more than its size word is refused as it unpacks.
+Ttrlevel::Origin::Chunk Reader::PackedChunk(ByteReader& r, const char* what, uint64_t most,
+                                            const std::string& bound) {
   r.SetSection(std::string(what) + " chunk");
   Ttrlevel::Origin::Chunk c;
   c.size_word = r.Get<uint32_t>();
   const uint32_t packed = r.Get<uint32_t>();
+  if (c.size_word > most)
+    r.Fail("size " + std::to_string(c.size_word) + " exceeds the " + std::to_string(most) +
+           " bytes " + bound);
   if (packed > r.Left())
     r.Fail("packed size " + std::to_string(packed) + " exceeds the " + std::to_string(r.Left()) +
            " bytes left");
@@ -153,13 +174,21 @@ Ttrlevel::Origin::Chunk Reader::PackedChunk(ByteReader& r, const char* what) {
 void Reader::TexturePages(ByteReader& r) {
   r.SetSection("page counts");
   for (auto& w : L.page_counts) w = r.Get<uint16_t>();
-  L.origin.pages32 = PackedChunk(r, "32-bit pages");
+  const uint64_t pages = uint64_t{L.page_counts[0]} + L.page_counts[1] + L.page_counts[2];
+  const std::string counts = std::to_string(L.page_counts[0]) + " + " +
+                             std::to_string(L.page_counts[1]) + " + " +
+                             std::to_string(L.page_counts[2]);
+  if (pages > kMostTexturePages)
+    r.Fail("page counts " + counts + " exceed the " + std::to_string(kMostTexturePages) +
+           " texture pages a level holds");
+  const std::string need = "that page counts " + counts + " need";
+  L.origin.pages32 = PackedChunk(r, "32-bit pages", pages * kPage32, need);
   L.pages32 = L.origin.pages32.unpacked;
   Report(20);
-  L.origin.pages16 = PackedChunk(r, "16-bit pages");
+  L.origin.pages16 = PackedChunk(r, "16-bit pages", pages * kPage16, need);
   L.pages16 = L.origin.pages16.unpacked;
   Report(30);
-  L.origin.misc_pages = PackedChunk(r, "third texture");
+  L.origin.misc_pages = PackedChunk(r, "third texture", kMostThirdChunk, "the chunk holds");
   L.misc_pages = L.origin.misc_pages.unpacked;
   L.num_pages = static_cast<uint32_t>(L.pages16.size() / 131072);
 }
@@ -329,7 +358,13 @@ void Reader::Tables(ByteReader& r, size_t end) {
   }
   SoundTables(r, end);
   r.SetSection("end of level data");
-  L.level_data_end.assign(r.Here(), r.Here() + (end - r.Position()));
+  const size_t unread = end - r.Position();
+  L.level_data_end.assign(r.Here(), r.Here() + unread);
+  if (unread > kMostUnreadBytes)
+    L.origin.read_warnings.push_back(
+        r.Where() + ", " + r.Section() + ", at offset " + std::to_string(r.Position()) + ": " +
+        std::to_string(unread) + " bytes after the last table are left unread; a count before " +
+        "them may be damaged");
 }
 
 // Byte list, word table, records8, (TR1) sized block and index list. Extended TR4 editors put
@@ -439,8 +474,6 @@ Expected<Ttrlevel> ReadLevelBytes(const SharedBlock& content, const std::string&
 }
 
 Expected<Ttrlevel> ReadLevel(const std::string& file_name, const Progress& progress) {
-  if (!FileExists(file_name))
-    return Result::Fail(Status::kNoSuchFile, "no such file: " + file_name);
   auto file = TZfile::Read(file_name);
   if (!file) return file.result();
   return ReadLevelBytes(file->content, file_name, progress);

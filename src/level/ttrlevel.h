@@ -192,6 +192,9 @@ class Ttrlevel {
     Chunk pages32, pages16, misc_pages, level_data;
     std::array<uint8_t, 3> palette0{};  // palette entry 0 as the file held it
     bool has_palette0 = false;
+    // What the reader noticed and accepted, one line each for the user (a large part of the
+    // level data left unread, which a damaged count causes).
+    std::vector<std::string> read_warnings;
     bool operator==(const Origin&) const { return true; }
   } origin;
 

@@ -5,10 +5,12 @@
 
 #include <cstring>
 
+#include "fixtures/demo_level.h"
 #include "fixtures/tiny_level.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
+#include "peak_memory.h"
 #include "test_paths.h"
 
 namespace qavel {
@@ -43,6 +45,30 @@ Ttrlevel Read(const Bytes& file, const std::string& name) {
   auto level = ReadLevelBytes(file, name);
   EXPECT_TRUE(level) << level.message();
   return level ? std::move(*level) : Ttrlevel{};
+}
+
+// The TR4 file with packed chunk `index` (0 to 3, the level data last) replaced by a stream and
+// the size word stated for it.
+Bytes WithChunk(const Bytes& file, int index, uint32_t size_word, const Bytes& stream) {
+  size_t p = 10;
+  uint32_t packed = 0;
+  for (int i = 0;; ++i) {
+    std::memcpy(&packed, file.data() + p + 4, 4);
+    if (i == index) break;
+    p += 8 + packed;
+  }
+  Bytes out(file.begin(), file.begin() + long(p));
+  const uint32_t words[2] = {size_word, static_cast<uint32_t>(stream.size())};
+  out.insert(out.end(), reinterpret_cast<const uint8_t*>(words),
+             reinterpret_cast<const uint8_t*>(words) + 8);
+  out.insert(out.end(), stream.begin(), stream.end());
+  out.insert(out.end(), file.begin() + long(p + 8 + packed), file.end());
+  return out;
+}
+
+Bytes WithPageCounts(Bytes file, std::array<uint16_t, 3> counts) {
+  std::memcpy(file.data() + 4, counts.data(), 6);
+  return file;
 }
 
 class EveryGeneration : public ::testing::TestWithParam<int32_t> {};
@@ -152,6 +178,90 @@ TEST(Refusals, GarbageAfterAGoodVersionWordIsRefused) {
       std::memcpy(garbage.data(), &version, 4);
       EXPECT_EQ(ReadLevelBytes(garbage, name).result().status(), Status::kDamaged) << name;
     }
+  }
+}
+
+// What packed chunks may unpack to is fixed by the file's own header: the page counts bound the
+// texture chunks, a size word bounds its chunk, and no level holds more than a few megabytes of
+// level data. A file claiming more is refused before it is unpacked, one whose stream holds more
+// than its size word as soon as the stream passes it.
+TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
+  const Bytes file = WithPageCounts(Written(test::MakeTinyLevel(kTR4), "b.tr4"), {1, 0, 0});
+  const Bytes zeros(64 << 20, 0);
+  const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
+  struct Case {
+    Bytes bytes;
+    std::string message;
+  };
+  const std::string at18 = "b.tr4, 32-bit pages chunk, at offset 18: ";
+  for (const Case& c : std::vector<Case>{
+           {WithChunk(file, 0, 512u << 20, bomb),
+            at18 + "size 536870912 exceeds the 262144 bytes that page counts 1 + 0 + 0 need"},
+           {WithChunk(file, 0, 262144, bomb),
+            at18 + "packed data unpacks to more than the 262144 bytes stated"},
+           {WithPageCounts(file, {600, 0, 0}),
+            "b.tr4, page counts, at offset 10: page counts 600 + 0 + 0 exceed the 512 texture "
+            "pages a level holds"},
+           {WithChunk(file, 2, 4u << 20, bomb), "exceeds the 2097152 bytes the chunk holds"},
+           {WithChunk(file, 3, 100u << 20, bomb), "exceeds the 67108864 bytes a level holds"},
+       }) {
+    const auto level = ReadLevelBytes(c.bytes, "b.tr4");
+    ASSERT_FALSE(level);
+    EXPECT_EQ(level.result().status(), Status::kDamaged);
+    EXPECT_NE(level.message().find(c.message), std::string::npos) << level.message();
+  }
+  // Four chunks of 64 MiB of zeros each, honestly stated, where the page counts say one page:
+  // refused for the memory of the first page.
+  Bytes four = file;
+  for (int i = 0; i < 4; ++i) four = WithChunk(four, i, 64u << 20, bomb);
+  const long kib = test::PeakGrowthKiB([&four] { return !ReadLevelBytes(four, "b.tr4"); });
+  EXPECT_GE(kib, 0);
+  EXPECT_LT(kib, 16 << 10) << "KiB to refuse the file";
+}
+
+// A count that is wrong shifts every table after it; the reader may then still reach the end,
+// leaving much of the level data unread. Such a level opens with a warning naming the bytes;
+// the six end bytes real TR4 and TR5 levels carry pass without one.
+TEST(ReadWarnings, MuchUnreadLevelDataIsReported) {
+  for (int32_t kind : {kTR2, kTR4, kTR5}) {
+    for (size_t end : {size_t{6}, size_t{64}, size_t{65}, size_t{5000}}) {
+      Ttrlevel level = test::MakeTinyLevel(kind);
+      level.level_data_end = Bytes(end, 0xEE);
+      const Ttrlevel read = Read(Written(level, NameFor(kind)), NameFor(kind));
+      EXPECT_EQ(read.level_data_end.size(), end);
+      const auto& warnings = read.origin.read_warnings;
+      ASSERT_EQ(warnings.size(), end > 64 ? 1u : 0u) << kind << " " << end;
+      if (end > 64) {
+        EXPECT_NE(warnings[0].find(": " + std::to_string(end) +
+                                   " bytes after the last table are "
+                                   "left unread; a count before them may be damaged"),
+                  std::string::npos)
+            << warnings[0];
+      }
+    }
+  }
+  // The damaged count itself: the mesh pointers said to be one, in our demo level and in the
+  // real TR4 level. Refused, or read with the warning; never read silently.
+  std::vector<std::pair<std::string, Ttrlevel>> levels = {{"demo.tr4", BuildDemoLevel()}};
+  if (const auto real = test::RealLevel("TR4"))
+    levels.emplace_back("real.tr4", test::ReadLevelOrFail(*real));
+  for (const auto& [name, level] : levels) {
+    const auto written = WriteLevelBytes(level, name, {}, Sections::kRecord);
+    ASSERT_TRUE(written) << written.message();
+    Bytes data = Read(written->bytes, name).origin.level_data.unpacked.ToBytes();
+    for (const auto& span : written->sections)
+      if (span.name == std::string(kLevelDataSpanPrefix) + "mesh pointers")
+        std::memcpy(data.data() + span.begin, "\1\0\0\0", 4);
+    const Bytes file = WithChunk(written->bytes, 3, static_cast<uint32_t>(data.size()),
+                                 *PackBlock(data.data(), data.size()));
+    const auto damaged = ReadLevelBytes(file, name);
+    if (!damaged) {
+      EXPECT_EQ(damaged.result().status(), Status::kDamaged);
+      EXPECT_EQ(damaged.message().find('\n'), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(damaged->num_mesh_pointers(), 1u);
+    EXPECT_EQ(damaged->origin.read_warnings.size(), 1u) << name << " read silently";
   }
 }
 
