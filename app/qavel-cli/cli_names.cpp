@@ -26,16 +26,33 @@ ObjectNames NamedLevel::Names() const {
 
 bool TakeCatalogOption(Args& args, std::string& catalog_path) {
   bool present = false;
+  catalog_path.clear();
   if (!TakeOption(args, "--catalog", catalog_path, present)) return false;
-  if (!present) catalog_path = DefaultCatalogPath();
+  if (present && catalog_path.empty()) {
+    Fail("--catalog needs a file name");
+    return false;
+  }
   return true;
 }
 
 bool LoadNamedLevel(NamedLevel& out, const std::string& level_path,
-                    const std::string& catalog_path) {
+                    const std::string& named_catalog) {
   if (!LoadLevel(out.level, level_path)) return false;
+  // The catalog beside the program may be missing or unreadable: the names fall back to ids. One
+  // the user named is what the user asked for: when it cannot be read at all the command fails.
+  // A named catalog that reads but is malformed is reported, and the names fall back to ids.
+  const bool named = !named_catalog.empty();
+  const std::string catalog_path = named ? named_catalog : DefaultCatalogPath();
   const CatalogLoadReport report =
       LoadMovableCatalog(out.catalog, catalog_path, out.level.version_kind);
+  if (named && !report.file_found) {
+    Fail("no such file: " + catalog_path);
+    return false;
+  }
+  if (named && report.result.status() == Status::kCannotOpen) {
+    Fail(report.result.message());
+    return false;
+  }
   if (!report.file_found)
     std::fprintf(stderr, "qavel-cli: no catalog at %s; movables keep their ids as names\n",
                  catalog_path.c_str());

@@ -18,12 +18,16 @@ struct NamedLevel {
   ObjectNames Names() const;
 };
 
-// Takes "--catalog FILE" from args (false when its value is missing).
+// Takes "--catalog FILE" from args: catalog_path is FILE, or empty when the option is absent
+// (false, after reporting, when its value is missing or empty).
 bool TakeCatalogOption(Args& args, std::string& catalog_path);
-// Reads the level and the catalog; catalog faults are reported on stderr and the command goes
-// on with the catalog's defaults. Returns false (after reporting) when the level cannot be read.
+// Reads the level and the catalog: the one named (non-empty named_catalog) or else the one
+// beside the program. Catalog faults are reported on stderr and the command goes on with the
+// catalog's defaults, except that a named catalog that cannot be read at all (missing, refused,
+// no regular file, too large) fails the command.
+// Returns false (after reporting) when the level or a named catalog cannot be read.
 bool LoadNamedLevel(NamedLevel& out, const std::string& level_path,
-                    const std::string& catalog_path);
+                    const std::string& named_catalog);
 // Parses a whole decimal integer argument; reports and returns false otherwise.
 bool ParseIntArg(const std::string& text, const char* what, long long& value);
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <optional>
 
 #include "exchange/xml_parser.h"
@@ -65,10 +66,42 @@ struct EntryValues {
   int16_t ai = 0;
 };
 
+// Values that do not convert, told once per attribute and fault however often they occur: the
+// first one with its line, then how many there were in all.
+class WarningTally {
+ public:
+  void Add(const std::string& attribute, const char* fault, std::string first_text) {
+    for (auto& w : warnings_)
+      if (w.attribute == attribute && w.fault == fault) {
+        ++w.count;
+        return;
+      }
+    warnings_.push_back({attribute, fault, std::move(first_text), 1});
+  }
+
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    lines.reserve(warnings_.size());
+    for (const auto& w : warnings_)
+      lines.push_back(w.count == 1 ? w.text
+                                   : w.text + " (" + std::to_string(w.count) + " such " +
+                                         w.attribute + " values in all)");
+    return lines;
+  }
+
+ private:
+  struct Warning {
+    std::string attribute;
+    const char* fault;
+    std::string text;  // the first one, with its line
+    size_t count;
+  };
+  std::vector<Warning> warnings_;
+};
+
 class EntryReader {
  public:
-  EntryReader(const std::string& file, std::vector<std::string>& warnings)
-      : file_(file), warnings_(warnings) {}
+  EntryReader(const std::string& file, WarningTally& warnings) : file_(file), warnings_(warnings) {}
 
   EntryValues Read(const XmlPart& part) {
     EntryValues v;
@@ -123,32 +156,15 @@ class EntryReader {
   }
 
   void Warn(const XmlPart& part, const std::string& attr, const std::string& value,
-            const char* what) {
-    warnings_.push_back(file_ + ": line " + std::to_string(part.line) + ": attribute " + attr +
-                        "=\"" + value + "\" " + what + "; ignored");
+            const char* fault) {
+    warnings_.Add(attr, fault,
+                  file_ + ": line " + std::to_string(part.line) + ": attribute " + attr + "=\"" +
+                      value + "\" " + fault + "; ignored");
   }
 
   const std::string& file_;
-  std::vector<std::string>& warnings_;
+  WarningTally& warnings_;
 };
-
-bool IsSectionStart(const XmlPart& part, int depth, const std::string& section) {
-  return depth == 1 && part.name == "game" && !part.attributes.empty() &&
-         part.attributes.front().second == section;
-}
-
-bool HasSection(const std::vector<XmlPart>& parts, const std::string& section) {
-  int depth = 0;
-  for (const auto& part : parts) {
-    if (part.type == XmlPartType::kStartTag) {
-      if (IsSectionStart(part, depth, section)) return true;
-      ++depth;
-    } else if (part.type == XmlPartType::kEndTag) {
-      --depth;
-    }
-  }
-  return false;
-}
 
 void ResetEntries(MovableCatalog& catalog) {
   for (size_t id = 0; id < kCatalogSize; ++id) {
@@ -176,76 +192,104 @@ void Store(MovableCatalog& catalog, const EntryValues& v) {
   e.ai = v.ai;
 }
 
-// Reads the first "moveables" element of the first matching "game" section.
-void ReadSection(const std::vector<XmlPart>& parts, const std::string& section, EntryReader& reader,
-                 MovableCatalog& catalog) {
-  int depth = 0;
-  bool in_game = false, in_moveables = false;
-  for (const auto& part : parts) {
+// One section of the catalog, read as the parts go by: the first "moveables" element inside a
+// "game" element (a child of the root) whose first attribute names the section.
+class SectionReader {
+ public:
+  SectionReader(std::string section, const MovableCatalog& start, const std::string& file_name)
+      : section_(std::move(section)), catalog_(start), reader_(file_name, warnings_) {}
+  SectionReader(const SectionReader&) = delete;
+  SectionReader& operator=(const SectionReader&) = delete;
+
+  // The next part; depth counts the elements open around it.
+  void Take(const XmlPart& part, int depth) {
     switch (part.type) {
       case XmlPartType::kStartTag:
-        if (IsSectionStart(part, depth, section)) in_game = true;
-        if (in_game && depth == 2 && part.name == "moveables") in_moveables = true;
-        ++depth;
+        if (depth == 1 && part.name == "game" && !part.attributes.empty() &&
+            part.attributes.front().second == section_)
+          found_ = in_game_ = true;
+        if (in_game_ && !done_ && depth == 2 && part.name == "moveables") in_moveables_ = true;
         break;
       case XmlPartType::kEndTag:
-        --depth;
-        if (depth == 1 && in_game) in_game = false;
-        if (depth == 2 && in_moveables) return;
+        if (depth == 1) in_game_ = false;
+        if (depth == 2 && in_moveables_) {
+          in_moveables_ = false;
+          done_ = true;
+        }
         break;
       case XmlPartType::kEmptyTag:
-        if (in_moveables) Store(catalog, reader.Read(part));
+        if (in_moveables_) Store(catalog_, reader_.Read(part));
         break;
       default:
         break;
     }
   }
-}
+
+  bool found() const { return found_; }
+  const std::string& section() const { return section_; }
+  MovableCatalog& catalog() { return catalog_; }
+  std::vector<std::string> warnings() const { return warnings_.Lines(); }
+
+ private:
+  std::string section_;
+  MovableCatalog catalog_;
+  WarningTally warnings_;
+  EntryReader reader_;
+  bool found_ = false, in_game_ = false, in_moveables_ = false, done_ = false;
+};
 
 }  // namespace
 
-CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, const std::string& document,
+CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, std::string_view document,
                                          const std::string& file_name, int32_t version_kind) {
   CatalogLoadReport report;
   report.file_found = true;
+  MovableCatalog defaults = catalog;
+  ResetEntries(defaults);
+  // Other tools name the TR5 section "TR5"; it serves where a file has no "TRC" one. Both are
+  // read in the one pass, and no part is kept: memory does not grow with the file.
+  std::vector<std::unique_ptr<SectionReader>> sections;
+  if (const std::string name = CatalogSectionName(version_kind); !name.empty())
+    sections.push_back(std::make_unique<SectionReader>(name, defaults, file_name));
+  if (version_kind == kTR5)
+    sections.push_back(std::make_unique<SectionReader>("TR5", defaults, file_name));
+  int depth = 0;
   TXmlParser scanner;
   scanner.SetNormalize(true);
-  const bool well_formed = scanner.LoadFromBuffer(document);
-
-  MovableCatalog result = catalog;
-  ResetEntries(result);
+  const bool well_formed = scanner.ScanBuffer(document, [&](const XmlPart& part) {
+    if (part.type == XmlPartType::kEndTag) --depth;
+    for (auto& s : sections) s->Take(part, depth);
+    if (part.type == XmlPartType::kStartTag) ++depth;
+  });
   if (!well_formed) {
     report.result = Result::Fail(Status::kDamaged, file_name + ": " + scanner.Error());
-    catalog = std::move(result);
+    catalog = std::move(defaults);
     return report;
   }
-  std::string section = CatalogSectionName(version_kind);
-  // Other tools name the TR5 section "TR5"; it serves where a file has no "TRC" one.
-  if (version_kind == kTR5 && !HasSection(scanner.Parts(), section) &&
-      HasSection(scanner.Parts(), "TR5"))
-    section = "TR5";
-  if (!section.empty() && HasSection(scanner.Parts(), section)) {
-    report.section = section;
-    EntryReader reader(file_name, report.warnings);
-    ReadSection(scanner.Parts(), section, reader, result);
+  for (auto& s : sections) {
+    if (!s->found()) continue;
+    report.section = s->section();
+    report.warnings = s->warnings();
+    catalog = std::move(s->catalog());
+    return report;
   }
-  catalog = std::move(result);
+  catalog = std::move(defaults);
   return report;
 }
 
 CatalogLoadReport LoadMovableCatalog(MovableCatalog& catalog, const std::string& file_name,
                                      int32_t version_kind) {
-  if (!FileExists(file_name)) return {};
-  const auto bytes = ReadWholeFile(file_name);
+  const auto bytes = ReadWholeFile(file_name, kMaxCatalogSize, "a movable catalog");
   if (!bytes) {
+    if (bytes.result().status() == Status::kNoSuchFile) return {};
     CatalogLoadReport report;
     report.file_found = true;
     report.result = bytes.result();
     return report;
   }
-  return LoadMovableCatalogText(catalog,
-                                std::string(bytes->bytes(), bytes->bytes() + bytes->size()),
-                                file_name, version_kind);
+  return LoadMovableCatalogText(
+      catalog, std::string_view(reinterpret_cast<const char*>(bytes->bytes()), bytes->size()),
+      file_name, version_kind);
 }
 
 std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrlevel& level) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "level/result.h"
@@ -25,6 +26,9 @@ struct tmovable_record {
 };
 
 inline constexpr size_t kCatalogSize = 600;
+// Largest catalog file read: real catalogs are under half a megabyte; a file thirty times that
+// is no catalog, and reading it would only cost time.
+inline constexpr uint64_t kMaxCatalogSize = 16ull << 20;
 
 // The catalog. Before any load every entry has an empty name and zero values.
 struct MovableCatalog {
@@ -45,19 +49,21 @@ struct CatalogLoadReport {
   // unchanged), kDamaged when it is malformed ("FILE: line L, column C: reason"; the catalog
   // then keeps its defaults).
   Result result;
-  // Attribute values that do not convert, one line each ("FILE: line L: ..."); the entry keeps
-  // its other values.
+  // Attribute values that do not convert, one line per attribute and fault ("FILE: line L: ...",
+  // the first such value, and "(N such ATTR values in all)" when there were more); the entry
+  // keeps its other values.
   std::vector<std::string> warnings;
 };
 
 // Reads the section of version_kind from file_name into catalog. A missing file changes
-// nothing. Otherwise every entry is first reset to its default ("Moveable Id#<id>", no alias,
-// no body, movable index 1, y adjust 0) and then filled from the section. A file that cannot
-// be read leaves the catalog unchanged.
+// nothing; one larger than kMaxCatalogSize, or no regular file, cannot be read. Otherwise every
+// entry is first reset to its default ("Moveable Id#<id>", no alias, no body, movable index 1, y
+// adjust 0) and then filled from the section. A file that cannot be read leaves the catalog
+// unchanged.
 CatalogLoadReport LoadMovableCatalog(MovableCatalog& catalog, const std::string& file_name,
                                      int32_t version_kind);
 // The same from a document in memory (the file name only names messages).
-CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, const std::string& document,
+CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, std::string_view document,
                                          const std::string& file_name, int32_t version_kind);
 
 // Completes the catalog from the level's movables: each movable's entry (and the entry of its

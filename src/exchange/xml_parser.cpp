@@ -27,22 +27,49 @@ std::string Normalized(const std::string& s) {
 
 }  // namespace
 
-// The expat callbacks; they append parts to the scanner being filled.
+// The expat callbacks; they hand parts to the scanner's list or to the caller's handler.
 struct XmlCallbacks {
   TXmlParser* scanner;
   XML_Parser parser;
+  const TXmlParser::PartHandler* take;
   std::string text;  // character data gathered until the next markup
   bool in_cdata = false;
   int text_line = 0;
+  int depth = 0;
+  bool too_deep = false;
+  // A start tag waits here until the next event tells whether it is an empty tag.
+  XmlPart pending;
+  bool has_pending = false;
 
   int Line() const { return static_cast<int>(XML_GetCurrentLineNumber(parser)); }
 
-  XmlPart& Add(XmlPartType type) {
+  void Emit(XmlPart&& part) {
+    if (take)
+      (*take)(part);
+    else
+      scanner->parts_.push_back(std::move(part));
+  }
+
+  void FlushPending() {
+    if (!has_pending) return;
+    has_pending = false;
+    Emit(std::move(pending));
+  }
+
+  // Text and a waiting start tag go out before the part of the next event.
+  void Flush() {
+    FlushPending();
+    FlushText();
+  }
+
+  void Add(XmlPartType type, std::string name = {}, std::string text_value = {}) {
+    Flush();
     XmlPart part;
     part.type = type;
     part.line = Line();
-    scanner->parts_.push_back(std::move(part));
-    return scanner->parts_.back();
+    part.name = std::move(name);
+    part.text = std::move(text_value);
+    Emit(std::move(part));
   }
 
   void FlushText() {
@@ -53,7 +80,7 @@ struct XmlCallbacks {
       part.type = in_cdata ? XmlPartType::kCData : XmlPartType::kText;
       part.text = std::move(t);
       part.line = text_line;
-      scanner->parts_.push_back(std::move(part));
+      Emit(std::move(part));
     }
     text.clear();
   }
@@ -62,53 +89,56 @@ struct XmlCallbacks {
 
   static void OnStart(void* data, const XML_Char* name, const XML_Char** atts) {
     auto& cb = Of(data);
-    cb.FlushText();
-    XmlPart& part = cb.Add(XmlPartType::kStartTag);
-    part.name = name;
-    for (int i = 0; atts[i]; i += 2) part.attributes.emplace_back(atts[i], atts[i + 1]);
+    cb.Flush();
+    if (++cb.depth > kMostXmlDepth) {
+      cb.too_deep = true;
+      XML_StopParser(cb.parser, XML_FALSE);
+      return;
+    }
+    cb.pending = XmlPart{};
+    cb.pending.type = XmlPartType::kStartTag;
+    cb.pending.line = cb.Line();
+    cb.pending.name = name;
+    for (int i = 0; atts[i]; i += 2) cb.pending.attributes.emplace_back(atts[i], atts[i + 1]);
+    cb.has_pending = true;
   }
 
   static void OnEnd(void* data, const XML_Char* name) {
     auto& cb = Of(data);
-    cb.FlushText();
+    --cb.depth;
     // expat reports "<a/>" as a start and an end at once: the end then covers no bytes.
-    if (XML_GetCurrentByteCount(cb.parser) == 0 && !cb.scanner->parts_.empty() &&
-        cb.scanner->parts_.back().type == XmlPartType::kStartTag) {
-      cb.scanner->parts_.back().type = XmlPartType::kEmptyTag;
+    if (cb.has_pending && XML_GetCurrentByteCount(cb.parser) == 0) {
+      cb.pending.type = XmlPartType::kEmptyTag;
+      cb.FlushPending();
       return;
     }
-    cb.Add(XmlPartType::kEndTag).name = name;
+    cb.Add(XmlPartType::kEndTag, name);
   }
 
   static void OnText(void* data, const XML_Char* s, int len) {
     auto& cb = Of(data);
+    cb.FlushPending();
     if (cb.text.empty()) cb.text_line = cb.Line();
     cb.text.append(s, static_cast<size_t>(len));
   }
 
   static void OnComment(void* data, const XML_Char* s) {
-    auto& cb = Of(data);
-    cb.FlushText();
-    cb.Add(XmlPartType::kComment).text = s;
+    Of(data).Add(XmlPartType::kComment, {}, s);
   }
 
   static void OnPI(void* data, const XML_Char* target, const XML_Char* s) {
-    auto& cb = Of(data);
-    cb.FlushText();
-    XmlPart& part = cb.Add(XmlPartType::kPI);
-    part.name = target;
-    part.text = s ? s : "";
+    Of(data).Add(XmlPartType::kPI, target, s ? s : "");
   }
 
   static void OnCDataStart(void* data) {
     auto& cb = Of(data);
-    cb.FlushText();
+    cb.Flush();
     cb.in_cdata = true;
   }
 
   static void OnCDataEnd(void* data) {
     auto& cb = Of(data);
-    cb.FlushText();
+    cb.Flush();
     cb.in_cdata = false;
   }
 
@@ -117,9 +147,7 @@ struct XmlCallbacks {
   }
 
   static void OnDoctype(void* data, const XML_Char* name, const XML_Char*, const XML_Char*, int) {
-    auto& cb = Of(data);
-    cb.FlushText();
-    cb.Add(XmlPartType::kDtd).name = name;
+    Of(data).Add(XmlPartType::kDtd, name);
   }
 };
 
@@ -142,7 +170,7 @@ int OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
   return XML_STATUS_OK;
 }
 
-bool IsUtf8(const std::string& s) {
+bool IsUtf8(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
@@ -155,22 +183,29 @@ bool IsUtf8(const std::string& s) {
   return true;
 }
 
-bool DeclaresEncoding(const std::string& s) {
+bool DeclaresEncoding(std::string_view s) {
   const size_t end = s.find("?>");
   return s.rfind("<?xml", 8) != std::string::npos && end != std::string::npos &&
          s.substr(0, end).find("encoding") != std::string::npos;
 }
 
-}  // namespace
-
-bool TXmlParser::LoadFromBuffer(const std::string& document) {
-  // A file without an encoding declaration that is not UTF-8 was written in Latin-1 by an
-  // older tool; read it so rather than refuse it.
-  const bool latin1 = !DeclaresEncoding(document) && !IsUtf8(document);
-  return Scan(document, latin1 ? "ISO-8859-1" : nullptr);
+// A file without an encoding declaration that is not UTF-8 was written in Latin-1 by an older
+// tool; read it so rather than refuse it.
+const char* EncodingOf(std::string_view document) {
+  return !DeclaresEncoding(document) && !IsUtf8(document) ? "ISO-8859-1" : nullptr;
 }
 
-bool TXmlParser::Scan(const std::string& document, const char* encoding) {
+}  // namespace
+
+bool TXmlParser::LoadFromBuffer(std::string_view document) {
+  return Scan(document, EncodingOf(document), nullptr);
+}
+
+bool TXmlParser::ScanBuffer(std::string_view document, const PartHandler& take) {
+  return Scan(document, EncodingOf(document), &take);
+}
+
+bool TXmlParser::Scan(std::string_view document, const char* encoding, const PartHandler* take) {
   parts_.clear();
   error_.clear();
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
@@ -179,7 +214,7 @@ bool TXmlParser::Scan(const std::string& document, const char* encoding) {
     error_ = "line 0, column 0: out of memory";
     return false;
   }
-  XmlCallbacks cb{this, parser.get()};
+  XmlCallbacks cb{this, parser.get(), take};
   XML_SetUserData(parser.get(), &cb);
   XML_SetElementHandler(parser.get(), &XmlCallbacks::OnStart, &XmlCallbacks::OnEnd);
   XML_SetCharacterDataHandler(parser.get(), &XmlCallbacks::OnText);
@@ -205,12 +240,14 @@ bool TXmlParser::Scan(const std::string& document, const char* encoding) {
     at += n;
   } while (at < document.size());
   if (ok) {
-    cb.FlushText();
+    cb.Flush();
     return true;
   }
+  const std::string why = cb.too_deep
+                              ? "elements nested deeper than " + std::to_string(kMostXmlDepth)
+                              : XML_ErrorString(XML_GetErrorCode(parser.get()));
   error_ = "line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) + ", column " +
-           std::to_string(XML_GetCurrentColumnNumber(parser.get()) + 1) + ": " +
-           XML_ErrorString(XML_GetErrorCode(parser.get()));
+           std::to_string(XML_GetCurrentColumnNumber(parser.get()) + 1) + ": " + why;
   return false;
 }
 

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 
+#include "../support/peak_memory.h"
 #include "../support/test_paths.h"
 #include "exchange/xml_parser.h"
 #include "level/zfile.h"
@@ -79,27 +83,70 @@ TEST(MovableCatalog, TrcSectionOrTheOtherToolsTr5Name) {
   EXPECT_TRUE(Load(catalog, tr5_only, kTR4).section.empty());
 }
 
+// A value that does not convert is told once for its attribute and fault, however often it
+// occurs: the first with its line, and how many there were.
 TEST(MovableCatalog, UnconvertibleValuesAreReportedOnceAndSkipped) {
-  const std::string xml =
+  std::string xml =
       "<c>\n<game v=\"TR4\"><moveables>\n"
       "<m ID=\"5\" NAME=\"Guard\" AI=\"true\" Y_ADJUST=\"1,5\" ID2=\"7\"/>\n"
       "<m ID=\"x\" NAME=\"lost\"/>\n"
-      "<m ID=\" 6 \" NAME=\"Six\" AI=\"70000\" RX_ADJUST=\"-0.25\"/>\n"
-      "</moveables></game></c>";
+      "<m ID=\" 6 \" NAME=\"Six\" AI=\"70000\" RX_ADJUST=\"-0.25\"/>\n";
+  for (int i = 0; i < 528; ++i) xml += "<m ID=\"id" + std::to_string(i) + "\" AI=\"true\"/>\n";
+  xml += "</moveables></game></c>";
   MovableCatalog catalog;
   const auto report = Load(catalog, xml);
   EXPECT_TRUE(report.result);
-  ASSERT_EQ(report.warnings.size(), 4u);
-  EXPECT_EQ(report.warnings[0],
-            "cat.xml: line 3: attribute AI=\"true\" is not an integer in range; "
-            "ignored");
-  EXPECT_NE(report.warnings[1].find("line 3: attribute Y_ADJUST=\"1,5\""), std::string::npos);
-  EXPECT_NE(report.warnings[2].find("line 4"), std::string::npos);
-  EXPECT_NE(report.warnings[3].find("line 5: attribute AI=\"70000\""), std::string::npos);
+  EXPECT_EQ(report.warnings,
+            (std::vector<std::string>{
+                "cat.xml: line 3: attribute AI=\"true\" is not an integer in range; ignored (530 "
+                "such AI values in all)",
+                "cat.xml: line 3: attribute Y_ADJUST=\"1,5\" is not a number; ignored",
+                "cat.xml: line 4: attribute ID=\"x\" is not an integer in range; ignored (529 such "
+                "ID values in all)"}));
   EXPECT_EQ(MovableName(catalog, 5), "Guard");
   EXPECT_EQ(AliasOf(catalog, 5), 7);
   EXPECT_EQ(MovableName(catalog, 6), "Six");
   EXPECT_EQ(catalog.entries[6].rx_adjust, -0.25f);
+}
+
+// Catalogs are read in memory that does not grow with the file, and what no catalog can be is
+// refused: a file beyond any real one's size, nesting deeper than any catalog's, no regular file.
+TEST(MovableCatalog, HostileFilesAreReadInBoundedMemoryOrRefused) {
+  std::string many = "<c><game v=\"TR4\"><moveables>\n";
+  while (many.size() < (12u << 20)) many += "<m ID=\"7\" NAME=\"Wolf\" ai=\"true\"/>\n";
+  many += "</moveables></game></c>";
+  std::string deep;
+  for (int i = 0; i < 1 << 20; ++i) deep += "<a>";
+  const long many_kib = test::PeakGrowthKiB([&many] {
+    MovableCatalog c;
+    const auto report = Load(c, many);
+    return report.result && report.warnings.size() == 1 && MovableName(c, 7) == "Wolf";
+  });
+  const long deep_kib = test::PeakGrowthKiB([&deep] {
+    MovableCatalog c;
+    return Load(c, deep).result.message() ==
+           "cat.xml: line 1, column 772: elements nested deeper than 256";
+  });
+  EXPECT_GE(many_kib, 0);
+  EXPECT_LT(many_kib, 8 << 10) << "KiB to read a 12 MiB catalog";
+  EXPECT_GE(deep_kib, 0);
+  EXPECT_LT(deep_kib, 8 << 10) << "KiB to refuse a deeply nested catalog";
+
+  const std::string dir = test::ScratchDir("catalog_hostile");
+  std::ofstream(dir + "/big.xml").close();
+  std::filesystem::resize_file(dir + "/big.xml", 17u << 20);
+  ASSERT_EQ(mkfifo((dir + "/pipe.xml").c_str(), 0600), 0);
+  for (const auto& [path, why] :
+       {std::pair{dir + "/big.xml", std::string("17825792 bytes is too large for a movable "
+                                                "catalog (at most 16777216)")},
+        std::pair{dir + "/pipe.xml", std::string("it is a pipe, not a regular file")},
+        std::pair{std::string("/dev/zero"), std::string("it is a character device, not a regular "
+                                                        "file")}}) {
+    MovableCatalog c;
+    const auto report = LoadMovableCatalog(c, path, kTR4);
+    EXPECT_TRUE(report.file_found);
+    EXPECT_EQ(report.result.message(), "cannot open " + path + ": " + why);
+  }
 }
 
 TEST(MovableCatalog, MalformedFileKeepsDefaultsAndSaysWhere) {
