@@ -122,6 +122,7 @@ class PairReader {
   }
 
   void PushBack(const Pair& p) { pushed_ = p; }
+  size_t Lines() const { return line_; }
 
   [[noreturn]] void Fail(size_t line, const std::string& what,
                          Status status = Status::kDamaged) const {
@@ -442,10 +443,14 @@ DxfGeometry ReadDxf(std::string_view text, const std::string& name, uint32_t num
   std::string_view section;
   bool has_entities = false;
   size_t other_entities = 0;
+  bool ended = false;
   Pair p;
   while (in.Read(p)) {
     if (p.code != 0) continue;
-    if (p.value == "EOF") break;
+    if (p.value == "EOF") {
+      ended = true;
+      break;
+    }
     if (p.value == "SECTION") {
       Pair n;
       if (in.Read(n)) {
@@ -472,6 +477,12 @@ DxfGeometry ReadDxf(std::string_view text, const std::string& name, uint32_t num
   }
   if (!has_entities)
     throw ExchangeError(Status::kWrongMagic, name + ": not a DXF file with an ENTITIES section");
+  // Every DXF file ends with an EOF group; one without it was cut short, and its last face may
+  // be cut too (a coordinate of -8.192000 cut to -8 still reads as a number).
+  if (!ended)
+    in.Fail(in.Lines(),
+            "the file ends without the EOF group that ends every DXF file: it is "
+            "cut short");
   if (other_entities && g.quads.empty() && g.triangles.empty())
     throw ExchangeError(Status::kRefused,
                         name + ": the file holds " + std::to_string(other_entities) +

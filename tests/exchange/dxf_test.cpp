@@ -278,8 +278,28 @@ TEST(DxfImport, RefusesBadFilesWithOneMessageAndLeavesTheLevelAlone) {
   EXPECT_EQ(ImportRoomDxfText(level, 2, CadStyleDxf(""), "x.dxf").message(),
             "room 2 does not exist; the level has 2 rooms");
   EXPECT_EQ(ImportRoomDxf(level, 0, test::ScratchDir("dxf_missing") + "/none.dxf").status(),
-            Status::kCannotOpen);
+            Status::kNoSuchFile);
   EXPECT_EQ(level.FirstDifference(original), "");
+}
+
+// A file cut short anywhere before its closing EOF group is refused, even where the cut leaves
+// whole faces or a shorter number ("-8.192000" cut to "-8"), and the room stays as it was.
+TEST(DxfImport, FilesCutShortAreRefused) {
+  const Ttrlevel original = MakeLevel(kTR4, 2);
+  const std::string text = *WriteRoomDxfText(original, 1);
+  ASSERT_EQ(text.substr(text.size() - 5), "EOF\r\n");
+  for (size_t n = text.size() - 400; n < text.size() - 2; ++n) {
+    Ttrlevel level = original;
+    const Result r = ImportRoomDxfText(level, 1, text.substr(0, n), "cut.dxf");
+    ASSERT_FALSE(r) << n;
+    EXPECT_EQ(level.FirstDifference(original), "");
+  }
+  Ttrlevel level = original;
+  const Result r = ImportRoomDxfText(level, 1, text.substr(0, text.rfind(" 0\r\nEOF")), "cut.dxf");
+  const auto lines = std::count(text.begin(), text.end(), '\n') - 2;
+  EXPECT_EQ(r.message(), "cut.dxf, line " + std::to_string(lines) +
+                             ": the file ends without the EOF group that ends every DXF file: it "
+                             "is cut short");
 }
 
 // Room numbers and texture numbers are not cut to eight bits.
