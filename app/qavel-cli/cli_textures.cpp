@@ -1,5 +1,6 @@
 // textures and view-images: the level's texture pictures as files, and the view's own pictures.
 
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <cstdio>
@@ -7,6 +8,7 @@
 
 #include "commands.h"
 #include "level/level_reader.h"
+#include "level/zfile.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
 #include "textures/texture_store.h"
@@ -15,9 +17,24 @@ namespace qavel::cli {
 
 namespace {
 
+// Encodes the picture in memory and saves it as levels are saved: whole, then renamed over the
+// old file, so a full disk leaves the old picture as it was and the one message says why.
+Result WritePicture(const QImage& image, const QString& path, const char* format,
+                    int quality = -1) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, format, quality))
+    return Result::Fail(Status::kFailed, "cannot encode " + path.toStdString() + " as " + format +
+                                             " (is the image plugin installed?)");
+  return WriteFileAtomically(path.toStdString(),
+                             reinterpret_cast<const uint8_t*>(bytes.constData()),
+                             static_cast<size_t>(bytes.size()));
+}
+
 bool Save(const QImage& image, const QString& path) {
-  if (!image.save(path, "PNG")) {
-    Fail("cannot write " + path.toStdString());
+  if (const Result written = WritePicture(image, path, "PNG"); !written) {
+    Fail(written.message());
     return false;
   }
   std::printf("%s %dx%d\n", path.toStdString().c_str(), image.width(), image.height());
@@ -109,10 +126,10 @@ int ViewImages(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli view-images OUTDIR");
   const QString out = QString::fromStdString(args[0]);
   if (!QDir().mkpath(out)) return Fail("cannot create " + args[0]);
-  if (!StoneTexture().save(out + "/texture1.jpg", "JPEG", 85))
-    return Fail("cannot write texture1.jpg (is the JPEG image plugin installed?)");
-  if (!WireframeTexture().save(out + "/colored.bmp", "BMP"))
-    return Fail("cannot write colored.bmp");
+  if (const Result r = WritePicture(StoneTexture(), out + "/texture1.jpg", "JPEG", 85); !r)
+    return Fail(r.message());
+  if (const Result r = WritePicture(WireframeTexture(), out + "/colored.bmp", "BMP"); !r)
+    return Fail(r.message());
   std::printf("%s/texture1.jpg\n%s/colored.bmp\n", args[0].c_str(), args[0].c_str());
   return 0;
 }
