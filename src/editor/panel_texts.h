@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/panel_units.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -23,7 +24,8 @@ std::string FlagDigits(uint16_t flags);
 
 // What the Items tab shows for one entry of the item list.
 struct ItemInfo {
-  int object_id = 0, ocb = 0, x = 0, y = 0, z = 0, room = 0;
+  int object_id = 0, ocb = 0, room = 0;
+  PanelPosition position;
   std::string label1, label2, label3, label4, label9, label19;
   std::array<bool, 5> activation{};  // buttons "1" .. "5"
   bool clear_body = false, invisible = false;
@@ -37,7 +39,8 @@ std::string OcbStoredText(const Ttrlevel& level, int entry);
 
 // What the Static Meshes tab shows for one instance.
 struct StaticInfo {
-  int mesh_id = 0, x = 0, y = 0, z = 0, light1 = 0, light2 = 0;
+  int mesh_id = 0, light1 = 0, light2 = 0;
+  PanelPosition position;
   std::string angle;
 };
 std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance);
@@ -52,12 +55,5 @@ uint32_t TrcValue(const troom& room, int line);
 // The level's TR5 weather (0 normal, 1 raining, 2 snowing; other values are kept as they are).
 uint16_t Weather(const Ttrlevel& level);
 void SetWeather(Ttrlevel& level, uint16_t value);
-
-// Panel units: x and z count 512 world units, y counts 256 (truncated toward zero).
-struct PanelPosition {
-  int x = 0, y = 0, z = 0;
-  bool operator==(const PanelPosition&) const = default;
-};
-PanelPosition ToPanelUnits(int32_t x, int32_t y, int32_t z);
 
 }  // namespace qavel

@@ -9,7 +9,7 @@
 namespace qavel {
 namespace {
 
-TEST(RoomInfoTexts, ShowTheRoomRecordInPanelUnits) {
+TEST(PanelTexts, RoomInfoInPanelUnits) {
   const Ttrlevel level = test::MakeEditorLevel();
   const RoomInfoTexts t = ShowRoomInfo(level.rooms[0]);
   EXPECT_EQ(t.width, "Width: 4");
@@ -25,15 +25,13 @@ TEST(RoomInfoTexts, ShowTheRoomRecordInPanelUnits) {
   EXPECT_EQ(FlagDigits(0x0048), "0000-0000-0100-1000");
 }
 
-TEST(ItemInfoTexts, ItemEntryShowsBothFormsAndFlags) {
-  Ttrlevel level = test::MakeEditorLevel();
+TEST(PanelTexts, ItemEntryShowsBothFormsAndFlags) {
+  const Ttrlevel level = test::MakeEditorLevel();
   auto info = ShowItemInfo(level, 0);
   ASSERT_TRUE(info);
   EXPECT_EQ(info->object_id, 5);
   EXPECT_EQ(info->room, 0);
-  EXPECT_EQ(info->x, -1);  // -700 div 512
-  EXPECT_EQ(info->y, -3);
-  EXPECT_EQ(info->z, 3);
+  EXPECT_EQ(info->position, (PanelPosition{-1, -3, 3}));  // -700 div 512 is -1
   EXPECT_EQ(info->ocb, 7);
   EXPECT_EQ(info->label1, "Angle:64");
   EXPECT_EQ(info->label2, "Angle2:64");
@@ -45,20 +43,17 @@ TEST(ItemInfoTexts, ItemEntryShowsBothFormsAndFlags) {
   EXPECT_EQ(info->activation, (std::array<bool, 5>{true, true, true, true, true}));
   EXPECT_FALSE(info->clear_body);
   EXPECT_FALSE(info->invisible);
-
   // A TR1-TR3 level has no OCB.
-  Ttrlevel tr3 = test::MakeEditorLevel(kTR3);
-  EXPECT_EQ(ShowItemInfo(tr3, 0)->label3, "OCB:0");
+  EXPECT_EQ(ShowItemInfo(test::MakeEditorLevel(kTR3), 0)->label3, "OCB:0");
 }
 
-TEST(ItemInfoTexts, AuxEntryReadsTheAuxRecordAndOutsideEntriesShowNothing) {
+TEST(PanelTexts, AuxEntryReadsTheAuxRecordAndOutsideEntriesShowNothing) {
   const Ttrlevel level = test::MakeEditorLevel();
   auto info = ShowItemInfo(level, 3);  // aux record 0
   ASSERT_TRUE(info);
   EXPECT_EQ(info->object_id, 30);
   EXPECT_EQ(info->room, 2);
-  EXPECT_EQ(info->x, 6);
-  EXPECT_EQ(info->y, -2);
+  EXPECT_EQ(info->position, (PanelPosition{6, -2, 2}));
   EXPECT_EQ(info->label3, "OCB:-2");
   // The whole aux flag word: bit 0 invisible, bit 6 the extra note.
   EXPECT_EQ(info->label4, "Flag :00000-01-Bit 7 Enabled!");
@@ -69,12 +64,11 @@ TEST(ItemInfoTexts, AuxEntryReadsTheAuxRecordAndOutsideEntriesShowNothing) {
   EXPECT_EQ(ItemFlagsText(0x80), "00000-10");
 }
 
-TEST(StaticInfoTexts, ShowsTheTr2FormAndTheList) {
+TEST(PanelTexts, StaticShowsTheTr2FormAndTheList) {
   const Ttrlevel level = test::MakeEditorLevel();
   auto info = ShowStaticInfo(level.rooms[0], 1);
   ASSERT_TRUE(info);
-  EXPECT_EQ(info->x, -1);
-  EXPECT_EQ(info->z, 1);
+  EXPECT_EQ(info->position, (PanelPosition{-1, 0, 1}));
   EXPECT_EQ(info->light1, 0x1FFF);
   EXPECT_EQ(info->light2, 0x2000);
   EXPECT_EQ(info->mesh_id, 4);
@@ -85,7 +79,7 @@ TEST(StaticInfoTexts, ShowsTheTr2FormAndTheList) {
             (std::vector<std::string>{"Static Mesh#1", "Static Mesh#2"}));
 }
 
-TEST(TrcValues, ThirteenLinesAndLineFiveIsTheThirdUnknown7) {
+TEST(PanelTexts, ThirteenTrcLinesAndTheWeather) {
   Ttrlevel level = test::MakeEditorLevel(kTR5);
   troom& room = level.rooms[0];
   room.trc_unknown1 = 0xFFFFFFFF;
@@ -95,17 +89,17 @@ TEST(TrcValues, ThirteenLinesAndLineFiveIsTheThirdUnknown7) {
   EXPECT_EQ(lines[0], "Unknown1: -1");
   EXPECT_EQ(lines[5], "Unknown7: 3");
   EXPECT_EQ(lines[12], "Unknown15: 15");
-  TrcValueField(room, 5) = 99;
-  EXPECT_EQ(room.trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
   EXPECT_THROW(TrcValueField(room, 13), std::out_of_range);
-}
-
-TEST(PanelUnits, TruncateTowardZero) {
-  EXPECT_EQ(ToPanelUnits(-1000, -768, 1023), (PanelPosition{-1, -3, 1}));
-  Ttrlevel level = test::MakeEditorLevel(kTR5);
   SetWeather(level, 2);
   EXPECT_EQ(Weather(level), 2);
   EXPECT_EQ(level.trc_header[2], 2);
+}
+
+TEST(PanelUnits, TruncateTowardZeroAndScaleBack) {
+  EXPECT_EQ(ToPanelUnits(-1000, -768, 1023), (PanelPosition{-1, -3, 1}));
+  EXPECT_EQ(ToWorldUnits(Axis::kX, -3), -1536);
+  EXPECT_EQ(ToWorldUnits(Axis::kY, 4), 1024);
+  EXPECT_EQ(ToWorldUnits(Axis::kZ, kPanelLimit), 2048000000);
 }
 
 }  // namespace

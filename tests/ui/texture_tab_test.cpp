@@ -15,6 +15,7 @@
 
 #include "fixtures/texture_fixtures.h"
 #include "textures/atlas.h"
+#include "ui_support.h"
 
 namespace qavel {
 namespace {
@@ -24,16 +25,6 @@ using test::Quad;
 
 class TextureTabTest : public ::testing::Test {
  protected:
-  // The window's tests may already have made the one QApplication; make it only if not.
-  static void SetUpTestSuite() {
-    if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "texture_tab_test";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  static void TearDownTestSuite() { app_.reset(); }
-
   static Ttrlevel Level() {
     auto level = test::LevelWithPages16(kTR4, 2, [](uint32_t p, int x, int y) {
       return test::Word16(int(p) * 8 + x / 32, y / 8, 31);
@@ -53,16 +44,13 @@ class TextureTabTest : public ::testing::Test {
 
   template <class W>
   W* Find(const char* name) {
-    W* w = tab.findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return test::FindIn<W>(&tab, name);
   }
   QImage Preview() { return Find<QLabel>("Image3")->pixmap().toImage(); }
   void ClickImage(const char* image, QPoint at) {
     QTest::mouseClick(Find<QLabel>(image), Qt::LeftButton, {}, at);
   }
 
-  static inline std::unique_ptr<QApplication> app_;
   TextureTab tab;
 };
 

@@ -1,0 +1,33 @@
+#pragma once
+// ExperimentsPanel: the "Experiments" page (its tab shown on demand): the thirteen TR5 room
+// header values of the selected room, one editable at a time.
+
+#include <QWidget>
+
+#include "editor/editor_session.h"
+
+class QListWidget;
+class QSpinBox;
+class QToolButton;
+
+namespace qavel {
+
+class ExperimentsPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  ExperimentsPanel(EditorSession& session, QWidget* parent);
+
+ signals:
+  void refused(const QString& why);
+
+ private:
+  void refresh();
+
+  EditorSession& session_;
+  QListWidget* valueList_ = nullptr;
+  QSpinBox* valueSpin_ = nullptr;
+  QToolButton* edit_ = nullptr;
+};
+
+}  // namespace qavel

@@ -1,0 +1,66 @@
+// Room flags, the weather and the Experiments values: each one undoable bit or value.
+
+#include "editor/room_commands.h"
+
+#include "editor/panel_texts.h"
+#include "session_cases.h"
+
+namespace qavel {
+namespace {
+
+using test::SessionTest;
+using RoomCommandsTest = SessionTest;
+
+auto Room(int r) {
+  return [r](EditorSession& s) { s.selection().SelectRoom(r); };
+}
+
+TEST_F(RoomCommandsTest, EveryEditIsOneNamedStepThatUndoesExactly) {
+  test::ExpectEachUndoesExactly(
+      session,
+      {
+          {"Sky Enabled", Room(0), [](EditorSession& s) { return SetRoomFlag(s, kFlagSky, true); }},
+          {"Water Enabled", Room(0),
+           [](EditorSession& s) { return SetRoomFlag(s, kFlagWater, false); }},
+          {"TRC Weather", Room(2), [](EditorSession& s) { return SetWeatherValue(s, 1); }},
+          {"<<EDIT>>", Room(0), [](EditorSession& s) { return SetTrcValue(s, 5, -9); }},
+      });
+  test::ExpectEachRefused(
+      session, {{"line 13", Room(0), [](EditorSession& s) { return SetTrcValue(s, 13, 1); },
+                 "Choose a line of the list first."},
+                {"line -1", Room(0), [](EditorSession& s) { return SetTrcValue(s, -1, 1); },
+                 "Choose a line of the list first."}});
+  EditorSession empty;
+  EXPECT_EQ(SetRoomFlag(empty, kFlagWater, true).status(), Status::kNothingLoaded);
+  EXPECT_EQ(SetWeatherValue(empty, 1).status(), Status::kNothingLoaded);
+}
+
+TEST_F(RoomCommandsTest, FlagsSwitchOneBitEach) {
+  // (flags before, bit, on, flags after)
+  const struct {
+    uint16_t before;
+    RoomFlagBit bit;
+    bool on;
+    uint16_t after;
+  } cases[] = {{0x0009, kFlagWater, false, 0x0008},
+               {0x0100, kFlagQuicksand, true, 0x0180},
+               {0x0180, kFlagQuicksand, true, 0x0180},  // already set: no step
+               {0xFFFF, kFlagOutdoor, false, 0xFFDF}};
+  for (const auto& c : cases) {
+    Ttrlevel base = test::MakeEditorLevel();
+    base.rooms[0].flags = c.before;
+    session.document().Adopt(base, "memory.tr4");
+    ASSERT_TRUE(SetRoomFlag(session, c.bit, c.on));
+    EXPECT_EQ(level().rooms[0].flags, c.after);
+    EXPECT_EQ(session.undo_stack().count(), c.before == c.after ? 0 : 1);
+  }
+}
+
+TEST_F(RoomCommandsTest, ExperimentsLineFiveIsTheThirdUnknown7) {
+  ASSERT_TRUE(SetTrcValue(session, 5, 99));
+  EXPECT_EQ(level().rooms[0].trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
+  EXPECT_EQ(TrcValueLines(level().rooms[0])[5], "Unknown7: 99");
+}
+
+}  // namespace
+}  // namespace qavel
