@@ -163,7 +163,7 @@ Result MoveItem(EditorSession& session, int dx, int dz) {
     record.x = static_cast<int32_t>(x);
     record.z = static_cast<int32_t>(z);
   };
-  const Result r = EditEntry(session, "Move", kMergeItemMove, move, move);
+  Result r = EditEntry(session, "Move", kMergeItemMove, move, move);
   if (!fits) return Refused("The item cannot move any further that way.");
   return r;
 }

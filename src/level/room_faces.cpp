@@ -48,7 +48,7 @@ void EachForm(troom& room, FaceKind kind, size_t k, Change change) {
 // The corners of a packed face record are copied out and back, never bound by reference.
 template <class Face>
 void Turn(Face& face, int steps) {
-  constexpr int n = sizeof(face.vertices) / sizeof(face.vertices[0]);
+  constexpr int n = std::extent_v<decltype(Face::vertices)>;
   std::array<uint16_t, n> corners{};
   for (int i = 0; i < n; ++i) corners[i] = face.vertices[i];
   // Turning by one moves the last corner to the front.

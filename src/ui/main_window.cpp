@@ -111,9 +111,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   loadViewTextures();
   if (const QString why = CheckOpenGl(); !why.isEmpty()) {
     viewPanel_->setNote(why);
-    QMetaObject::invokeMethod(
-        this, [this, why] { message(MessageKind::kWarning, why); }, Qt::QueuedConnection);
+    startupNotes_ << why;
   }
+  // Start-up problems are told once the window runs, so start-up goes on.
+  if (!startupNotes_.isEmpty())
+    QMetaObject::invokeMethod(this, "tellStartupNotes", Qt::QueuedConnection);
+}
+
+void MainWindow::tellStartupNotes() {
+  for (const QString& note : startupNotes_) message(MessageKind::kWarning, note);
+  startupNotes_.clear();
 }
 
 MainWindow::~MainWindow() = default;
@@ -412,10 +419,7 @@ void MainWindow::loadViewTextures() {
     room_picture = app_dir + room_picture;
   const std::string why = LoadViewTextures(textureStore_, room_picture.toStdString(),
                                            (app_dir + "colored.bmp").toStdString());
-  // Told once the window runs, like every start-up message, so start-up goes on.
-  if (!why.empty())
-    QMetaObject::invokeMethod(
-        this, [this, why] { message(MessageKind::kWarning, S(why)); }, Qt::QueuedConnection);
+  if (!why.empty()) startupNotes_ << S(why);
 }
 
 }  // namespace qavel

@@ -75,6 +75,9 @@ class MainWindow : public QMainWindow {
   // A file dropped on the window: opened after unsaved edits were dealt with.
   bool openDropped(const QList<QUrl>& urls);
 
+ private slots:
+  void tellStartupNotes();
+
  protected:
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -109,6 +112,7 @@ class MainWindow : public QMainWindow {
   TextureStore textureStore_;
   QString lastFolder_;
   std::set<QString> toldNotes_;  // catalog notes are told once per window
+  QStringList startupNotes_;
 
   ViewPanel* viewPanel_ = nullptr;
   QTabWidget* pages_ = nullptr;

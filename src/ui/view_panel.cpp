@@ -103,7 +103,8 @@ void ViewPanel::refreshMap() {
 
 // The box fits the map where the panel has room, and scrolls it where it has not.
 void ViewPanel::placeMap() {
-  const QMargins frame = mapBox_->layout()->contentsMargins();
+  // The box's own frame (the style's) and its layout's margins surround the map.
+  const QMargins frame = mapBox_->contentsMargins() + mapBox_->layout()->contentsMargins();
   const QSize want = map_->size().grownBy(frame);
   const QSize room(width() - 2 * kMargin, height() - 2 * kMargin);
   QSize size = want.boundedTo(room);

@@ -22,6 +22,7 @@
 #include <fstream>
 
 #include "../support/test_paths.h"
+#include "editor/face_commands.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"
 
@@ -45,6 +46,28 @@ TEST_F(WindowTest, ViewSwitchesAndGridBox) {
   EXPECT_EQ(Find<QAction>("Action7")->text(), "Show Textured Room");
   Trigger("BackgroundcolorBlue1");
   EXPECT_EQ(window.viewPanel()->background(), QColor(0, 0, 255));
+}
+
+TEST_F(WindowTest, TheViewTakesPanel1UnderTheSectorMap) {
+  auto* view = new QWidget;
+  window.viewPanel()->setViewWidget(view);
+  window.show();
+  Trigger("HideRoomsGridbox1");
+  EXPECT_EQ(view->parentWidget(), Find<QWidget>("Panel1"));
+  EXPECT_TRUE(view->isVisible());
+  // The map stays on top of the view, at the panel's top left corner.
+  auto* box = Find<QGroupBox>("GroupBox3");
+  QWidget* top = window.viewPanel()->childAt(box->geometry().center());
+  EXPECT_TRUE(top == box || box->isAncestorOf(top));
+}
+
+TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
+  ASSERT_TRUE(window.openFile(Demo()));
+  auto* pieces = Find<QListWidget>("ListBox5");
+  ASSERT_TRUE(PickFaceTexture(window.session(), 1, {FaceKind::kRectangle, 0}));
+  EXPECT_EQ(pieces->currentRow(), window.session().selection().piece());
+  pieces->setCurrentRow(7);
+  EXPECT_EQ(window.session().selection().piece(), 7);
 }
 
 TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
