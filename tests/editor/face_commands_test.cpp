@@ -12,6 +12,8 @@
 namespace qavel {
 namespace {
 
+using test::Do;
+
 constexpr FaceRef kRect0{FaceKind::kRectangle, 0};
 
 // The first room with a triangle, or -1.
@@ -39,44 +41,26 @@ TEST_F(FaceCommandsTest, PaintAndTurnAreStepsThatUndoExactly) {
   const int tri_room = RoomWithTriangle(session.level());
   ASSERT_GE(tri_room, 0);
   const int other = (room(0).rectangles[0].texture + 1) % 45;
+  const FaceRef tri{FaceKind::kTriangle, 0};
+  const FaceRef beyond{FaceKind::kRectangle, static_cast<int>(room(0).rectangles.size())};
   auto none = [](EditorSession&) {};
-  test::ExpectEachUndoesExactly(
-      session, {
-                   {"Paint Texture", none,
-                    [other](EditorSession& s) { return PaintFace(s, 0, kRect0, other); }},
-                   {"Turn Texture", none, [](EditorSession& s) { return TurnFace(s, 0, kRect0); }},
-                   {"Turn Texture", none,
-                    [tri_room](EditorSession& s) {
-                      return TurnFace(s, tri_room, {FaceKind::kTriangle, 0});
-                    }},
-               });
-  const int rects = static_cast<int>(room(0).rectangles.size());
+  test::ExpectEachUndoesExactly(session, {{"Paint Texture", none, Do(PaintFace, 0, kRect0, other)},
+                                          {"Turn Texture", none, Do(TurnFace, 0, kRect0)},
+                                          {"Turn Texture", none, Do(TurnFace, tri_room, tri)}});
+  const char* choose = "Choose a texture piece on the Textures page first.";
   test::ExpectEachRefused(
-      session,
-      {{"no piece", none, [](EditorSession& s) { return PaintFace(s, 0, kRect0, -1); },
-        "Choose a texture piece on the Textures page first."},
-       {"piece beyond", none, [](EditorSession& s) { return PaintFace(s, 0, kRect0, 45); },
-        "Choose a texture piece on the Textures page first."},
-       {"face beyond", none,
-        [rects](EditorSession& s) {
-          return TurnFace(s, 0, {FaceKind::kRectangle, rects});
-        },
-        "Room 0 has no such face."},
-       {"room beyond", none, [](EditorSession& s) { return PickFaceTexture(s, 4, kRect0); },
-        "Room 4 does not exist in this level."}});
+      session, {{"no piece", none, Do(PaintFace, 0, kRect0, -1), choose},
+                {"piece beyond", none, Do(PaintFace, 0, kRect0, 45), choose},
+                {"face beyond", none, Do(TurnFace, 0, beyond), "Room 0 has no such face."},
+                {"room beyond", none, Do(PickFaceTexture, 4, kRect0),
+                 "Room 4 does not exist in this level."}});
 }
 
-TEST_F(FaceCommandsTest, TurningMovesTheLastCornerToTheFront) {
-  const trectangle before = room(0).rectangles[0];
-  ASSERT_TRUE(TurnFace(session, 0, kRect0));
-  const trectangle& after = room(0).rectangles[0];
-  EXPECT_EQ(+after.vertices[0], +before.vertices[3]);
-  EXPECT_EQ(+after.vertices[1], +before.vertices[0]);
-  EXPECT_EQ(+after.vertices[3], +before.vertices[2]);
-  EXPECT_EQ(+after.texture, +before.texture);
-  // Four turns of a rectangle, three of a triangle, give the first order back.
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(TurnFace(session, 0, kRect0));
-  EXPECT_EQ(room(0).rectangles[0], before);
+// Four turns of a rectangle, three of a triangle, give the first corner order back.
+TEST_F(FaceCommandsTest, TurnsComeRoundToTheFirstOrder) {
+  const trectangle rect = room(0).rectangles[0];
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(TurnFace(session, 0, kRect0));
+  EXPECT_EQ(room(0).rectangles[0], rect);
   const int r = RoomWithTriangle(session.level());
   const ttriangle tri = room(r).triangles[0];
   ASSERT_TRUE(TurnFace(session, r, {FaceKind::kTriangle, 0}));

@@ -8,28 +8,24 @@
 namespace qavel {
 namespace {
 
-using test::SessionTest;
-using RoomCommandsTest = SessionTest;
+using test::Do;
+using RoomCommandsTest = test::SessionTest;
 
 auto Room(int r) {
   return [r](EditorSession& s) { s.selection().SelectRoom(r); };
 }
 
 TEST_F(RoomCommandsTest, EveryEditIsOneNamedStepThatUndoesExactly) {
-  test::ExpectEachUndoesExactly(
-      session,
-      {
-          {"Sky Enabled", Room(0), [](EditorSession& s) { return SetRoomFlag(s, kFlagSky, true); }},
-          {"Water Enabled", Room(0),
-           [](EditorSession& s) { return SetRoomFlag(s, kFlagWater, false); }},
-          {"TRC Weather", Room(2), [](EditorSession& s) { return SetWeatherValue(s, 1); }},
-          {"<<EDIT>>", Room(0), [](EditorSession& s) { return SetTrcValue(s, 5, -9); }},
-      });
-  test::ExpectEachRefused(
-      session, {{"line 13", Room(0), [](EditorSession& s) { return SetTrcValue(s, 13, 1); },
-                 "Choose a line of the list first."},
-                {"line -1", Room(0), [](EditorSession& s) { return SetTrcValue(s, -1, 1); },
-                 "Choose a line of the list first."}});
+  test::ExpectEachUndoesExactly(session,
+                                {
+                                    {"Sky Enabled", Room(0), Do(SetRoomFlag, kFlagSky, true)},
+                                    {"Water Enabled", Room(0), Do(SetRoomFlag, kFlagWater, false)},
+                                    {"TRC Weather", Room(2), Do(SetWeatherValue, uint16_t{1})},
+                                    {"<<EDIT>>", Room(0), Do(SetTrcValue, 5, -9)},
+                                });
+  const char* line = "Choose a line of the list first.";
+  test::ExpectEachRefused(session, {{"line 13", Room(0), Do(SetTrcValue, 13, 1), line},
+                                    {"line -1", Room(0), Do(SetTrcValue, -1, 1), line}});
   EditorSession empty;
   EXPECT_EQ(SetRoomFlag(empty, kFlagWater, true).status(), Status::kNothingLoaded);
   EXPECT_EQ(SetWeatherValue(empty, 1).status(), Status::kNothingLoaded);

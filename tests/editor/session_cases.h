@@ -16,10 +16,29 @@
 
 namespace qavel::test {
 
+using Command = std::function<Result(EditorSession&)>;
+
+// A command with its arguments bound: Do(RotateItem), Do(SetItemPosition, Axis::kX, 3).
+template <class... Params, class... Args>
+Command Do(Result (*command)(EditorSession&, Params...), Args... args) {
+  return [=](EditorSession& s) { return command(s, args...); };
+}
+
+// Selects an item-list entry; selects a static of room 0.
+inline std::function<void(EditorSession&)> Item(int entry) {
+  return [entry](EditorSession& s) { s.selection().SelectItem(entry); };
+}
+inline std::function<void(EditorSession&)> Static(int instance) {
+  return [instance](EditorSession& s) {
+    s.selection().SelectRoom(0);
+    s.selection().SelectStatic(instance);
+  };
+}
+
 struct EditCase {
   const char* undo_name;
   std::function<void(EditorSession&)> select;
-  std::function<Result(EditorSession&)> run;
+  Command run;
 };
 
 // Runs each case on the session's level and checks it; the level ends as it began.
@@ -46,7 +65,7 @@ inline void ExpectEachUndoesExactly(EditorSession& session, const std::vector<Ed
 struct RefusalCase {
   const char* what;
   std::function<void(EditorSession&)> select;
-  std::function<Result(EditorSession&)> run;
+  Command run;
   const char* message;
 };
 

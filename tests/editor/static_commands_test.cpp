@@ -10,37 +10,24 @@
 namespace qavel {
 namespace {
 
-using test::SessionTest;
-using StaticCommandsTest = SessionTest;
-
-auto Static(int k) {
-  return [k](EditorSession& s) {
-    s.selection().SelectRoom(0);
-    s.selection().SelectStatic(k);
-  };
-}
+using test::Do;
+using test::Static;
+using StaticCommandsTest = test::SessionTest;
 
 TEST_F(StaticCommandsTest, EveryEditIsOneNamedStepThatUndoesExactly) {
-  test::ExpectEachUndoesExactly(
-      session,
-      {
-          {"Change ID", Static(0), [](EditorSession& s) { return ChangeStaticId(s, 8); }},
-          {"Change -X-", Static(1),
-           [](EditorSession& s) { return SetStaticPosition(s, Axis::kX, 4); }},
-          {"Change -Y-", Static(1),
-           [](EditorSession& s) { return SetStaticPosition(s, Axis::kY, -4); }},
-          {"Change -Z-", Static(0),
-           [](EditorSession& s) { return SetStaticPosition(s, Axis::kZ, 9); }},
-          {"Rotate", Static(0), [](EditorSession& s) { return RotateStatic(s); }},
-          {"Change L1,L2", Static(1), [](EditorSession& s) { return ChangeStaticLights(s, 1, 2); }},
-          {"Duplicate", Static(1), [](EditorSession& s) { return DuplicateStatic(s); }},
-      });
-  // Without a selected instance nothing is touched.
-  test::ExpectEachRefused(
-      session, {{"rotate", Static(-1), [](EditorSession& s) { return RotateStatic(s); },
-                 "No static mesh is selected."},
-                {"duplicate", Static(-1), [](EditorSession& s) { return DuplicateStatic(s); },
-                 "No static mesh is selected."}});
+  test::ExpectEachUndoesExactly(session,
+                                {
+                                    {"Change ID", Static(0), Do(ChangeStaticId, 8)},
+                                    {"Change -X-", Static(1), Do(SetStaticPosition, Axis::kX, 4)},
+                                    {"Change -Y-", Static(1), Do(SetStaticPosition, Axis::kY, -4)},
+                                    {"Change -Z-", Static(0), Do(SetStaticPosition, Axis::kZ, 9)},
+                                    {"Rotate", Static(0), Do(RotateStatic)},
+                                    {"Change L1,L2", Static(1), Do(ChangeStaticLights, 1, 2)},
+                                    {"Duplicate", Static(1), Do(DuplicateStatic)},
+                                });
+  const char* none = "No static mesh is selected.";
+  test::ExpectEachRefused(session, {{"rotate", Static(-1), Do(RotateStatic), none},
+                                    {"duplicate", Static(-1), Do(DuplicateStatic), none}});
 }
 
 TEST_F(StaticCommandsTest, EditsKeepTheFirstFormInStepAndStopAtFifty) {
