@@ -16,6 +16,7 @@ namespace qavel {
 struct RoomInfoTexts {
   std::string width, length, position, height, flag, alternate_room, water_scheme;
   int shape_width = 0, shape_height = 0;
+  bool operator==(const RoomInfoTexts&) const = default;
 };
 RoomInfoTexts ShowRoomInfo(const troom& room);
 
@@ -29,6 +30,7 @@ struct ItemInfo {
   std::string label1, label2, label3, label4, label9, label19;
   std::array<bool, 5> activation{};  // buttons "1" .. "5"
   bool clear_body = false, invisible = false;
+  bool operator==(const ItemInfo&) const = default;
 };
 // Nothing for an index outside the list (items, then aux records for TR4/TR5).
 std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry);
@@ -42,6 +44,7 @@ struct StaticInfo {
   int mesh_id = 0, light1 = 0, light2 = 0;
   PanelPosition position;
   std::string angle;
+  bool operator==(const StaticInfo&) const = default;
 };
 std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance);
 std::vector<std::string> StaticListTexts(const troom& room);

@@ -155,6 +155,11 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
 TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
   ASSERT_TRUE(window.openFile(Demo())) << messages.join("\n").toStdString();
   EXPECT_EQ(Text("Label7"), "Width: 6");
+  Select("ListBox1", 1);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox11")->isChecked());
+  EXPECT_EQ(Text("Label14"), "Alternate Room: 2");
+  EXPECT_EQ(Text("Label15"), "Water Scheme: 0005");
+  Select("ListBox1", 0);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   Trigger("HideRoomsGridbox1");
@@ -170,6 +175,8 @@ TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
 
   Select("ListBox1", 3);
   EXPECT_EQ(Text("StatusPanel1"), "");
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox12")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox13")->isChecked());
   Select("ListBox2", 2);
   Click("SpeedButton2");
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
@@ -351,6 +358,7 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
     window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
     QCoreApplication::processEvents();
     EXPECT_EQ(window.textureStore().Find(kRoomTextureId), nullptr);
+    EXPECT_TRUE(window.openFile(Demo()));
   }
   QDir::setCurrent(home);
   ASSERT_FALSE(messages.isEmpty());
