@@ -396,6 +396,10 @@ void MainWindow::fileError(const char* verb, const QString& path, const Result& 
           QString("Cannot %1 %2:\n%3").arg(verb, path, Reason(result.message(), path)));
 }
 
+void MainWindow::setStatusText(int panel, const QString& text) {
+  (panel == 0 ? statusHint_ : statusSector_)->setText(text);
+}
+
 void MainWindow::showCatalogNotes() {
   for (const std::string& note : session_.document().names().notes) {
     const QString text = S(note);

@@ -41,6 +41,10 @@ class MainWindow : public QMainWindow {
   ViewPanel* viewPanel() const { return viewPanel_; }
   WindowActions& actions() const { return *actions_; }
   QTabWidget* pages() const { return pages_; }
+  RoomsPanel* roomsPanel() const { return roomsPanel_; }
+  TextureTab* textureTab() const { return textureTab_; }
+  // The two panels of the status bar: 0 the hint, 1 the selected sector (or what was picked).
+  void setStatusText(int panel, const QString& text);
   const TextureStore& textureStore() const { return textureStore_; }
 
   // Where messages go (a message box with the kind's icon by default; tests collect them).
