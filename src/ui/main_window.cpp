@@ -82,7 +82,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     return r.save ? QFileDialog::getSaveFileName(this, r.caption, r.folder, r.filter)
                   : QFileDialog::getOpenFileName(this, r.caption, r.folder, r.filter);
   };
-  lastFolder_ = QSettings().value(kFolderKey).toString();
+  // The first run starts in the home folder, not wherever the program was started from.
+  lastFolder_ = QSettings().value(kFolderKey, QDir::homePath()).toString();
 
   actions_ = std::make_unique<WindowActions>(this, session_.undo_stack());
   auto* splitter = new QSplitter(Qt::Vertical, this);
