@@ -60,7 +60,8 @@ ViewPanel::ViewPanel(EditorSession& session, QWidget* parent) : QFrame(parent), 
 
 void ViewPanel::setViewWidget(QWidget* view) {
   if (view == nullptr || view == view_) return;
-  layout()->replaceWidget(view_, view);
+  // The layout hands back the item that held the note; it is ours to delete.
+  delete layout()->replaceWidget(view_, view);
   if (view_ == note_) note_->hide();
   view_ = view;
   mapBox_->raise();
