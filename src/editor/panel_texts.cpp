@@ -161,6 +161,12 @@ uint32_t TrcValue(const troom& room, int line) {
   return TrcField(room, line);
 }
 
+std::string TrcValueLockedReason(int line) {
+  if (line < 8 || line >= kTrcValueLines) return {};
+  return "Unknown11 to Unknown15 locate the room's layers, vertices and faces in the file; "
+         "saving writes them from the room's geometry, so they cannot be edited.";
+}
+
 std::vector<std::string> TrcValueLines(const troom& room) {
   static const char* const kLabels[kTrcValueLines] = {
       "Unknown1: ",  "Unknown2: ",  "Unknown3: ",  "Unknown4: ",  "Unknown6: ",

@@ -54,6 +54,9 @@ inline constexpr int kTrcValueLines = 13;
 std::vector<std::string> TrcValueLines(const troom& room);
 uint32_t& TrcValueField(troom& room, int line);  // line 0 .. 12
 uint32_t TrcValue(const troom& room, int line);
+// Why a line cannot be edited, empty when it can: the last five values say where the room's
+// layers, vertices and faces lie in the file, and saving writes them from the room itself.
+std::string TrcValueLockedReason(int line);
 
 // The level's TR5 weather (0 normal, 1 raining, 2 snowing; other values are kept as they are).
 uint16_t Weather(const Ttrlevel& level);

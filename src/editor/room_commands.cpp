@@ -50,6 +50,7 @@ Result SetWeatherValue(EditorSession& session, uint16_t value) {
 Result SetTrcValue(EditorSession& session, int line, int32_t value) {
   if (!session.HasLevel()) return NoLevel();
   if (line < 0 || line >= kTrcValueLines) return Refused("Choose a line of the list first.");
+  if (std::string why = TrcValueLockedReason(line); !why.empty()) return Refused(std::move(why));
   LevelDocument& doc = session.document();
   const int r = session.selection().room();
   const uint32_t before = TrcValue(doc.level().rooms.at(r), line);

@@ -1,6 +1,7 @@
 #include "ui/experiments_panel.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -30,8 +31,14 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
       Spin("SpinEdit3", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), unknowns);
   edit_ = Speed("SpeedButton6", "<<EDIT>>", unknowns);
   Hint(edit_, "Find where else this movable is placed");
+  lockNote_ = new QLabel(unknowns);
+  lockNote_->setObjectName("TrcLineNote");
+  lockNote_->setWordWrap(true);
+  lockNote_->setMaximumWidth(220);
+  lockNote_->hide();
   column->addWidget(valueSpin_);
   column->addWidget(edit_);
+  column->addWidget(lockNote_);
   column->addStretch();
   row->addLayout(column);
   inner->addTab(unknowns, "TRC_Unknowns/Rooms");
@@ -40,12 +47,7 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
   inner->addTab(other, "Other_Unknowns");
   layout->addWidget(inner);
 
-  connect(valueList_, &QListWidget::currentRowChanged, this, [this](int line) {
-    edit_->setEnabled(session_.HasLevel() && line >= 0);
-    if (!session_.HasLevel() || line < 0) return;
-    const troom& room = session_.level().rooms[session_.selection().room()];
-    SetSpin(valueSpin_, static_cast<int32_t>(TrcValue(room, line)));
-  });
+  connect(valueList_, &QListWidget::currentRowChanged, this, &ExperimentsPanel::showLine);
   connect(edit_, &QToolButton::clicked, this, [this] {
     const Result r = SetTrcValue(session_, valueList_->currentRow(), valueSpin_->value());
     if (!r) {
@@ -71,14 +73,25 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
 void ExperimentsPanel::refresh() {
   if (!session_.HasLevel()) {
     SyncList(valueList_, {});
-    SetEnabled({valueSpin_, edit_}, false);
+    showLine(-1);
     return;
   }
   const int line = valueList_->currentRow();
   SyncList(valueList_, TrcValueLines(session_.level().rooms[session_.selection().room()]));
   SetRow(valueList_, line);
-  valueSpin_->setEnabled(true);
-  edit_->setEnabled(valueList_->currentRow() >= 0);
+  showLine(valueList_->currentRow());
+}
+
+void ExperimentsPanel::showLine(int line) {
+  const bool chosen = session_.HasLevel() && line >= 0;
+  const std::string locked = chosen ? TrcValueLockedReason(line) : std::string();
+  valueSpin_->setEnabled(session_.HasLevel() && locked.empty());
+  edit_->setEnabled(chosen && locked.empty());
+  lockNote_->setText(S(locked));
+  lockNote_->setVisible(!locked.empty());
+  if (!chosen) return;
+  const troom& room = session_.level().rooms[session_.selection().room()];
+  SetSpin(valueSpin_, static_cast<int32_t>(TrcValue(room, line)));
 }
 
 }  // namespace qavel

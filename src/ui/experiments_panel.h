@@ -6,6 +6,7 @@
 
 #include "editor/editor_session.h"
 
+class QLabel;
 class QListWidget;
 class QSpinBox;
 class QToolButton;
@@ -23,11 +24,14 @@ class ExperimentsPanel : public QWidget {
 
  private:
   void refresh();
+  // The value of the chosen line, and whether (or why not) it can be edited.
+  void showLine(int line);
 
   EditorSession& session_;
   QListWidget* valueList_ = nullptr;
   QSpinBox* valueSpin_ = nullptr;
   QToolButton* edit_ = nullptr;
+  QLabel* lockNote_ = nullptr;
 };
 
 }  // namespace qavel

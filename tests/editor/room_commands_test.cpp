@@ -24,8 +24,13 @@ TEST_F(RoomCommandsTest, EveryEditIsOneNamedStepThatUndoesExactly) {
                                     {"<<EDIT>>", Room(0), Do(SetTrcValue, 5, -9)},
                                 });
   const char* line = "Choose a line of the list first.";
-  test::ExpectEachRefused(session, {{"line 13", Room(0), Do(SetTrcValue, 13, 1), line},
-                                    {"line -1", Room(0), Do(SetTrcValue, -1, 1), line}});
+  const std::string locked = TrcValueLockedReason(8);
+  EXPECT_NE(locked, "");
+  test::ExpectEachRefused(session,
+                          {{"line 13", Room(0), Do(SetTrcValue, 13, 1), line},
+                           {"line -1", Room(0), Do(SetTrcValue, -1, 1), line},
+                           {"Unknown11", Room(0), Do(SetTrcValue, 8, 1), locked.c_str()},
+                           {"Unknown15", Room(0), Do(SetTrcValue, 12, 1), locked.c_str()}});
   EditorSession empty;
   EXPECT_EQ(SetRoomFlag(empty, kFlagWater, true).status(), Status::kNothingLoaded);
   EXPECT_EQ(SetWeatherValue(empty, 1).status(), Status::kNothingLoaded);

@@ -198,6 +198,14 @@ TEST_F(WindowTest, ExperimentsPageEditsOneValue) {
   EXPECT_EQ(Find<QListWidget>("ListBox3")->currentRow(), -1);
   Click("SpeedButton6");  // no line selected: nothing
   EXPECT_EQ(window.session().undo_stack().count(), 1);
+  // The lines that locate the room's geometry in the file say why they cannot be edited.
+  Select("ListBox3", 10);
+  EXPECT_FALSE(Find<QToolButton>("SpeedButton6")->isEnabled());
+  EXPECT_FALSE(Find<QLabel>("TrcLineNote")->isHidden());
+  EXPECT_EQ(Text("TrcLineNote").toStdString(), TrcValueLockedReason(10));
+  Select("ListBox3", 7);
+  EXPECT_TRUE(Find<QToolButton>("SpeedButton6")->isEnabled());
+  EXPECT_TRUE(Find<QLabel>("TrcLineNote")->isHidden());
 }
 
 }  // namespace
