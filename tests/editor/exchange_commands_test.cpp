@@ -129,33 +129,5 @@ TEST_F(ExchangeCommandsTest, FilesEqualToTheLevelAddNoStep) {
   EXPECT_EQ(level_changes, 0);
 }
 
-TEST(ExchangeCommandsRealLevels, MshAndDxfRoundTripsSaveTheOriginalBytes) {
-  const auto levels = test::RealLevels();
-  if (levels.empty()) GTEST_SKIP() << "no real levels present in " << QAVEL_LEVELS_DIR;
-  for (const auto& [generation, path] : levels) {
-    SCOPED_TRACE(generation);
-    EditorSession session;
-    ASSERT_TRUE(session.document().Open(path));
-    const std::string dir = test::ScratchDir("exchange_session_real_" + generation);
-    ASSERT_TRUE(ExportMsh(session, dir + "/level.msh"));
-    ASSERT_TRUE(ImportMsh(session, dir + "/level.msh", false));
-    const std::string saved = dir + "/" + fs::path(path).filename().string();
-    ASSERT_TRUE(session.document().SaveAs(saved));
-    EXPECT_TRUE(test::FileBytes(saved) == test::FileBytes(path)) << "saved level differs";
-
-    // A DXF round trip of room 0 is one step (or none, when nothing differs) whose undo leaves
-    // the model as read.
-    const Ttrlevel before = session.level();
-    ASSERT_TRUE(ExportRoomDxf(session, dir + "/room0.dxf"));
-    const Result imported = ImportRoomDxf(session, dir + "/room0.dxf");
-    ASSERT_TRUE(imported) << imported.message();
-    if (session.undo_stack().count() > 0) {
-      EXPECT_EQ(session.undo_stack().undoText(), "Import DXF");
-      session.undo_stack().undo();
-    }
-    EXPECT_EQ(session.level().FirstDifference(before), "");
-  }
-}
-
 }  // namespace
 }  // namespace qavel

@@ -3,10 +3,7 @@
 
 #include "editor/face_commands.h"
 
-#include <filesystem>
-
 #include "../support/test_paths.h"
-#include "level/level_reader.h"
 #include "session_cases.h"
 
 namespace qavel {
@@ -21,13 +18,6 @@ int RoomWithTriangle(const Ttrlevel& level) {
   for (int r = 0; r < level.num_rooms(); ++r)
     if (!level.rooms[r].triangles.empty()) return r;
   return -1;
-}
-
-Ttrlevel Reread(const std::string& path) {
-  Ttrlevel level;
-  std::string message;
-  EXPECT_EQ(ReadLevel(level, path, &message), kReadOk) << message;
-  return level;
 }
 
 class FaceCommandsTest : public ::testing::Test {
@@ -81,55 +71,6 @@ TEST_F(FaceCommandsTest, PickingUpSelectsThePieceTheFaceShows) {
             "The face shows texture piece 4095, which this level does not have.");
   EXPECT_EQ(session.selection().piece(), 3);
   EXPECT_EQ(session.undo_stack().count(), 0);
-}
-
-// Paints and turns the first rectangle of room 0 and the first triangle there is, saves, reads
-// back; then undoes both and saves again: the file must be the original.
-void PaintTurnSaveUndo(const std::string& path, const std::string& scratch) {
-  EditorSession session;
-  ASSERT_TRUE(session.document().Open(path));
-  const Ttrlevel& level = session.level();
-  const int pieces = static_cast<int>(level.num_object_textures());
-  ASSERT_GT(pieces, 1);
-  const int piece = ((level.rooms[0].rectangles[0].texture & 0x0FFF) + 1) % pieces;
-  const trectangle rect = level.rooms[0].rectangles[0];
-  const int tri_room = RoomWithTriangle(level);
-  ASSERT_TRUE(PaintFace(session, 0, kRect0, piece));
-  ASSERT_TRUE(TurnFace(session, 0, kRect0));
-  if (tri_room >= 0) {
-    ASSERT_TRUE(TurnFace(session, tri_room, {FaceKind::kTriangle, 0}));
-  }
-  const Ttrlevel edited = session.level();
-
-  const std::string ext = std::filesystem::path(path).extension().string();
-  const std::string out = scratch + "/edited" + ext;
-  ASSERT_TRUE(session.document().SaveAs(out));
-  const Ttrlevel back = Reread(out);
-  const trectangle& saved = back.rooms[0].rectangles[0];
-  EXPECT_EQ(+saved.texture, piece);
-  EXPECT_EQ(+saved.vertices[0], +rect.vertices[3]);
-  EXPECT_EQ(+saved.vertices[1], +rect.vertices[0]);
-  if (tri_room >= 0) {
-    EXPECT_EQ(back.rooms[tri_room].triangles[0], edited.rooms[tri_room].triangles[0]);
-  }
-
-  while (session.undo_stack().canUndo()) session.undo_stack().undo();
-  const std::string again = scratch + "/undone" + ext;
-  ASSERT_TRUE(session.document().SaveAs(again));
-  EXPECT_TRUE(test::FileBytes(again) == test::FileBytes(path));
-}
-
-TEST_F(FaceCommandsTest, EditsReachTheFileAndUndoneSavesTheOriginal) {
-  PaintTurnSaveUndo(test::DataPath("demo.tr4"), test::ScratchDir("face_demo"));
-}
-
-TEST(FaceCommandsRealLevels, EditsReachTheFileAndUndoneSavesTheOriginal) {
-  const auto levels = test::RealLevels();
-  if (levels.empty()) GTEST_SKIP() << "no real levels present in " << QAVEL_LEVELS_DIR;
-  for (const auto& [generation, path] : levels) {
-    SCOPED_TRACE(generation);
-    PaintTurnSaveUndo(path, test::ScratchDir("face_real_" + generation));
-  }
 }
 
 }  // namespace
