@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy git
   xvfb xauth x11-apps imagemagick
-  python3-ezdxf assimp-utils
+  python3 python3-ezdxf assimp-utils
 )
 
 missing=()

@@ -191,23 +191,6 @@ TEST(MovableCatalog, OtherToolsLayoutLoads) {
   EXPECT_EQ(MovableName(catalog, 0), "LARA5");
 }
 
-// Our own catalog: well formed, every section present, names for the ids tools place most.
-TEST(MovableCatalog, ShippedCatalogCoversEveryGeneration) {
-  const std::string path = test::DataPath("trcatalog.xml");
-  for (int32_t kind : {kTR1, kTR1Tub, kTR2, kTR2Trg, kTR3, kTR4, kTR5}) {
-    MovableCatalog catalog;
-    const auto report = LoadMovableCatalog(catalog, path, kind);
-    EXPECT_TRUE(report.file_found);
-    EXPECT_TRUE(report.error.empty()) << report.error;
-    EXPECT_TRUE(report.warnings.empty());
-    EXPECT_EQ(report.section, CatalogSectionName(kind));
-    EXPECT_EQ(MovableName(catalog, 0), "Lara");
-    int named = 0;
-    for (const auto& e : catalog.entries) named += e.name.rfind("Moveable Id#", 0) != 0;
-    EXPECT_GT(named, 40) << report.section;
-  }
-}
-
 TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
   TXmlParser scanner;
   ASSERT_TRUE(scanner.LoadFromBuffer(

@@ -22,6 +22,13 @@ std::vector<std::pair<std::string, std::string>> RealLevels() {
   return out;
 }
 
+std::optional<std::string> ObjectIdTable(const std::string& generation) {
+  const fs::path file = fs::path(QAVEL_OBJECT_IDS_DIR) / (generation + ".tsv");
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) return std::nullopt;
+  return file.string();
+}
+
 std::string DataPath(const std::string& name) {
   return std::string(QAVEL_DATA_DIR) + "/" + name;
 }

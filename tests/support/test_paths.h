@@ -12,6 +12,8 @@ namespace qavel::test {
 std::optional<std::string> RealLevel(const std::string& generation);
 // Every real level that is present, as (generation, path).
 std::vector<std::pair<std::string, std::string>> RealLevels();
+// Path of the object-id table of a generation ("TR1" .. "TR5"), if the shared folder holds it.
+std::optional<std::string> ObjectIdTable(const std::string& generation);
 std::string DataPath(const std::string& name);
 // A fresh empty folder for one test.
 std::string ScratchDir(const std::string& name);
@@ -24,4 +26,12 @@ std::string ScratchDir(const std::string& name);
   if (!var##_opt)                                                                         \
     GTEST_SKIP() << "real " << generation << " level not present in " << QAVEL_LEVELS_DIR \
                  << "; skipped";                                                          \
+  const std::string var = *var##_opt
+
+// Skips the test, saying so, when the object-id table is absent.
+#define QAVEL_OBJECT_ID_TABLE_OR_SKIP(var, generation)                                             \
+  auto var##_opt = ::qavel::test::ObjectIdTable(generation);                                       \
+  if (!var##_opt)                                                                                  \
+    GTEST_SKIP() << "object-id table " << generation << " not present in " << QAVEL_OBJECT_IDS_DIR \
+                 << "; skipped";                                                                   \
   const std::string var = *var##_opt

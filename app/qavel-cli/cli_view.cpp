@@ -1,0 +1,214 @@
+// scene and pick: the 3D view's scene of a room as numbers, and what a click at a pixel selects.
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+#include "cli_names.h"
+#include "view/mesh_table.h"
+#include "view/picking.h"
+#include "view/scene.h"
+#include "view/viewport.h"
+
+namespace qavel::cli {
+
+namespace {
+
+constexpr const char* kViewUsage =
+    "[--wireframe-room] [--wireframe-objects] [--hide-items] [--hide-statics] "
+    "[--standard-room] [--item N] [--static N] [--catalog FILE]";
+
+// Takes the VIEW options from args into options; false after reporting a bad value.
+bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
+  options.wireframe_room = TakeFlag(args, "--wireframe-room");
+  options.wireframe_objects = TakeFlag(args, "--wireframe-objects");
+  options.hide_items = TakeFlag(args, "--hide-items");
+  options.hide_statics = TakeFlag(args, "--hide-statics");
+  options.standard_room = TakeFlag(args, "--standard-room");
+  for (auto [name, target] :
+       {std::pair{"--item", &options.item_entry}, std::pair{"--static", &options.static_entry}}) {
+    std::string text;
+    bool present = false;
+    if (!TakeOption(args, name, text, present)) return false;
+    long long value = -1;
+    if (present && !ParseIntArg(text, name, value)) return false;
+    if (present) *target = static_cast<int>(std::clamp<long long>(value, -1, 1 << 30));
+  }
+  return TakeCatalogOption(args, catalog);
+}
+
+// The room's scene as the window shows it just after the room was selected.
+struct ViewedRoom {
+  NamedLevel named;
+  Tmesh_list meshes;
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  SceneResult scene;
+  TGLViewport viewport;
+};
+
+bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
+                     ViewOptions options, const std::string& catalog) {
+  long long room = 0;
+  if (!ParseIntArg(room_text, "ROOM", room)) return false;
+  if (!LoadNamedLevel(v.named, level_path, catalog)) return false;
+  const Ttrlevel& level = v.named.level;
+  if (room < 0 || room >= level.num_rooms()) {
+    Fail("room " + room_text + " does not exist (the level has " +
+         std::to_string(level.num_rooms()) + " rooms)");
+    return false;
+  }
+  options.room = static_cast<int>(room);
+  BuildMeshTable(v.meshes, level);
+  v.list.set_standard_texture(8888);
+  const std::vector<uint16_t> items = RoomItemEntries(level, options.room);
+  const SceneSources sources{level, v.meshes, v.named.catalog, items};
+  v.viewport.SetSceneBuilder([&] { v.scene = BuildScene(v.list, v.buffers, sources, options); });
+  v.viewport.Rebuild();
+  v.viewport.PrepareFrame();
+  v.viewport.SetSceneBuilder({});
+  // "Automatic" centring after the room was selected.
+  v.viewport.box = v.scene.placement->box;
+  v.viewport.CentreOnBox();
+  return true;
+}
+
+std::string Number(double d) {
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, d);
+  return std::string(buf, r.ptr);
+}
+
+std::string Number(float f) {
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, f);
+  return std::string(buf, r.ptr);
+}
+
+std::string JsonText(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void PrintSceneJson(const ViewedRoom& v) {
+  std::string out = "{\"layers\": [";
+  for (size_t i = 0; i < v.buffers.size(); ++i) {
+    const LayerBuffer& b = v.buffers[i];
+    out += i ? ", " : "";
+    out += "{\"vertices\": " + std::to_string(v.list.vertex_count(static_cast<int>(i))) +
+           ", \"triangles\": " + std::to_string(b.triangle_count) + ", \"runs\": [";
+    for (size_t k = 0; k < b.runs.size(); ++k)
+      out += (k ? ", [" : "[") + std::to_string(b.runs[k].texture) + ", " +
+             std::to_string(b.runs[k].triangles) + "]";
+    out += "]}";
+  }
+  const ViewBox& box = v.scene.placement->box;
+  out += "], \"box\": {\"min\": [" + Number(box.min_x) + ", " + Number(box.min_y) + ", " +
+         Number(box.min_z) + "], \"max\": [" + Number(box.max_x) + ", " + Number(box.max_y) + ", " +
+         Number(box.max_z) + "]}";
+  const TGLCamera& cam = v.viewport.camera();
+  out += ", \"camera\": {\"x\": " + Number(cam.x) + ", \"y\": " + Number(cam.y) +
+         ", \"z\": " + Number(cam.z) + ", \"zoom\": " + Number(cam.zoom) + "}";
+  size_t tags[6] = {};
+  v.list.ForEachTriangle([&](const BufferVertex*, const TriangleInfo& t) {
+    if (t.tag.kind < 6) ++tags[t.tag.kind];
+  });
+  out += ", \"tag_triangles\": {\"1\": " + std::to_string(tags[1]) +
+         ", \"2\": " + std::to_string(tags[2]) + ", \"3\": " + std::to_string(tags[3]) +
+         ", \"5\": " + std::to_string(tags[5]) + "}, \"skipped_items\": [";
+  for (size_t k = 0; k < v.scene.skipped_items.size(); ++k) {
+    const SkippedItem& s = v.scene.skipped_items[k];
+    out += (k ? ", " : "") + std::string("{\"index\": ") + std::to_string(s.entry) +
+           ", \"object_id\": " + std::to_string(s.object_id) +
+           ", \"message\": " + JsonText(s.message) + "}";
+  }
+  out += "]}\n";
+  std::fputs(out.c_str(), stdout);
+}
+
+void PrintSceneText(const ViewedRoom& v) {
+  for (size_t i = 0; i < v.buffers.size(); ++i)
+    std::printf("layer %zu: %d vertices, %u triangles, %zu runs\n", i,
+                v.list.vertex_count(static_cast<int>(i)), v.buffers[i].triangle_count,
+                v.buffers[i].runs.size());
+  for (const SkippedItem& s : v.scene.skipped_items)
+    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+}
+
+int Scene(const Args& in) {
+  Args args = in;
+  ViewOptions options;
+  std::string catalog;
+  if (!TakeViewOptions(args, options, catalog)) return 1;
+  const bool json = TakeFlag(args, "--json");
+  if (args.size() != 2)
+    return Fail(std::string("usage: qavel-cli scene LEVEL ROOM [--json] ") + kViewUsage);
+  auto v = std::make_unique<ViewedRoom>();
+  if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  if (json)
+    PrintSceneJson(*v);
+  else
+    PrintSceneText(*v);
+  return 0;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const size_t x = text.find('x');
+  long long w = 0, h = 0;
+  if (x == std::string::npos || !ParseIntArg(text.substr(0, x), "--size width", w) ||
+      !ParseIntArg(text.substr(x + 1), "--size height", h))
+    return false;
+  if (w < 1 || h < 1 || w > 65536 || h > 65536) {
+    Fail("--size must be WIDTHxHEIGHT with sides from 1 to 65536, not '" + text + "'");
+    return false;
+  }
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
+int PickCommand(const Args& in) {
+  Args args = in;
+  ViewOptions options;
+  std::string catalog, size_text;
+  bool has_size = false;
+  if (!TakeOption(args, "--size", size_text, has_size)) return 1;
+  if (!TakeViewOptions(args, options, catalog)) return 1;
+  if (args.size() != 4)
+    return Fail(std::string("usage: qavel-cli pick LEVEL ROOM X Y [--size WxH] ") + kViewUsage);
+  int width = 800, height = 600;
+  if (has_size && !ParseSize(size_text, width, height)) return 1;
+  long long x = 0, y = 0;
+  if (!ParseIntArg(args[2], "X", x) || !ParseIntArg(args[3], "Y", y)) return 1;
+  auto v = std::make_unique<ViewedRoom>();
+  if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  v->viewport.SetControlSize(width, height);
+  const auto pixel = [](long long p) {
+    return static_cast<int>(std::clamp<long long>(p, -(1 << 30), 1 << 30));
+  };
+  const auto hit = Pick(v->list, v->viewport.Matrices(), pixel(x), pixel(y));
+  if (hit)
+    std::printf("kind %d index %d\n", hit->tag.kind, hit->tag.index);
+  else
+    std::printf("none\n");
+  return 0;
+}
+
+}  // namespace
+
+const Registration kScene{
+    {"scene",
+     "scene LEVEL ROOM [--json] [VIEW]  the 3D view's layers, runs, box, camera and pick tags of "
+     "a room",
+     Scene}};
+const Registration kPick{{"pick",
+                          "pick LEVEL ROOM X Y [--size WxH] [VIEW]  what a click at pixel (X, Y) "
+                          "of the room's view selects: kind K index I, or none",
+                          PickCommand}};
+
+}  // namespace qavel::cli

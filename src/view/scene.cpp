@@ -1,0 +1,212 @@
+#include "view/scene.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "textures/texture_store.h"
+
+namespace qavel {
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0x0000FF;  // window colour value: red in the low byte
+constexpr double kSceneScale = 2.0;
+constexpr double kObjectScale = 0.1;
+
+bool HasRoom(const Ttrlevel& level, int room) {
+  return room >= 0 && room < level.num_rooms();
+}
+
+}  // namespace
+
+RoomPlacement PlaceRoom(const troom& r) {
+  const double nx = r.num_x_sectors, nz = r.num_z_sectors;
+  const double span = std::abs(static_cast<double>(r.y_top) - r.y_bottom);
+  const double h = span / 1024;
+  const double mid = (r.y_bottom - span / 2) / 1024;
+  RoomPlacement p;
+  p.room_x = -nx / 2;
+  p.room_y = mid;
+  p.room_z = nz / 2;
+  p.world_x = -nx / 2 - r.x / 1024.0;
+  p.world_y = mid;
+  p.world_z = nz / 2 + r.z / 1024.0;
+  p.box.min_x = -nx / 2;
+  p.box.max_x = nx - nx / 2;
+  p.box.min_y = -(r.y_bottom / 1024.0) + mid;
+  p.box.max_y = p.box.min_y + h;
+  p.box.min_z = nz / 2;
+  p.box.max_z = nz + nz / 2;
+  return p;
+}
+
+std::vector<uint16_t> RoomItemEntries(const Ttrlevel& level, int room) {
+  std::vector<uint16_t> out;
+  for (size_t i = 0; i < level.items1.size(); ++i)
+    if (level.items1[i].room == room) out.push_back(static_cast<uint16_t>(i));
+  if (level.version_kind >= kTR4)
+    for (size_t j = 0; j < level.aux_items.size(); ++j)
+      if (level.aux_items[j].room == room)
+        out.push_back(static_cast<uint16_t>(level.num_items() + j));
+  return out;
+}
+
+float EighthTurnDegrees(uint16_t angle) {
+  const int a = 45 * ((angle >> 8) / 32);
+  return static_cast<float>(a != 0 ? 360 - a : 0);
+}
+
+int MovableOfItem(const MovableCatalog& catalog, const Ttrlevel& level, uint32_t object_id) {
+  const int32_t m = MovableIndexOf(catalog, object_id);
+  if (m < 0 || m >= static_cast<int64_t>(level.num_movables())) return -1;
+  const uint32_t id = level.movables[static_cast<size_t>(m)].object_id;
+  if (id == object_id || AliasOf(catalog, id) == static_cast<int32_t>(object_id)) return m;
+  return -1;
+}
+
+std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options) {
+  const Ttrlevel& level = ctx.level;
+  if (!HasRoom(level, options.room)) return std::nullopt;
+  DrawList& list = ctx.list;
+  DrawScratch own;
+  DrawScratch& sc = ctx.scratch ? *ctx.scratch : own;
+  PieceUv spare;
+  const troom& room = level.rooms[static_cast<size_t>(options.room)];
+  list.SetLayer(options.wireframe_room ? 1 : 0);
+  const RoomPlacement p = PlaceRoom(room);
+  list.SetColorRGB(kWhite);
+
+  std::vector<Vec3>& placed = sc.placed;
+  placed.resize(room.vertices2.size());
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const tvertex2& v = room.vertices2[i];
+    placed[i] = list.PlacePoint(static_cast<float>(v.x / 1024.0 + p.room_x),
+                                static_cast<float>(-v.y / 1024.0 + p.room_y),
+                                static_cast<float>(-v.z / 1024.0 + p.room_z));
+  }
+  const Vec3* c[4];
+  const TexCoord* uv = nullptr;
+  // The corners of a face with its texture set, false when it names a vertex the room lacks.
+  auto corners = [&](const uint16_t* index, int n, uint16_t texture) {
+    const PieceUv* piece =
+        options.standard_room ? nullptr : FindPiece(ctx.meshes, level, texture & 0x0FFF, spare);
+    // Standard-room mode, or a texture the level does not have: the whole standard picture.
+    list.SetTextureNumber(piece ? piece->page : kRoomTextureId);
+    uv = piece ? piece->uv.data() : kWholeTexture.data();
+    for (int k = 0; k < n; ++k) {
+      if (index[k] >= placed.size()) return false;
+      c[k] = &placed[index[k]];
+    }
+    return true;
+  };
+  for (size_t k = 0; k < room.rectangles.size(); ++k) {
+    const trectangle& f = room.rectangles[k];
+    list.SetPickTag({kPickRoomRectangle, static_cast<uint16_t>(k + 1)});
+    if (corners(f.vertices, 4, f.texture)) list.PlacedQuad(c, uv, list.colour());
+  }
+  for (size_t k = 0; k < room.triangles.size(); ++k) {
+    const ttriangle& f = room.triangles[k];
+    list.SetPickTag({kPickRoomTriangle, static_cast<uint16_t>(k + 1)});
+    if (corners(f.vertices, 3, f.texture)) list.PlacedTriangle(c, uv, list.colour());
+  }
+  return p;
+}
+
+void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
+                 const ViewOptions& options) {
+  const Ttrlevel& level = ctx.level;
+  if (!HasRoom(level, options.room)) return;
+  const troom& room = level.rooms[static_cast<size_t>(options.room)];
+  DrawList& list = ctx.list;
+  list.SetColorRGB(kWhite);
+  const size_t count = level.version_kind < kTR2 ? room.statics1.size() : room.statics2.size();
+  for (size_t k = 0; k < count; ++k) {
+    tstatic2 s;
+    if (level.version_kind < kTR2)
+      s = StaticFromTr1(room.statics1[k]);
+    else
+      s = room.statics2[k];
+    const int b = static_cast<int>(k) + 1;
+    const int index = FindStaticMesh(level, s.mesh_id);
+    int record = 0;
+    if (index > 0) {
+      const uint16_t pointer = level.static_meshes[static_cast<size_t>(index - 1)].mesh;
+      record = pointer < ctx.meshes.pointer_map.size() ? ctx.meshes.pointer_map[pointer] : -1;
+    }
+    list.SetPickTag({kPickStatic, static_cast<uint16_t>(b)});
+    list.SetLayer(b == options.static_entry + 1 ? 1 : 0);
+    DrawMesh(ctx, record, s.x / 1024.0 + placement.world_x, -(s.y / 1024.0) + placement.world_y,
+             -(s.z / 1024.0) + placement.world_z, EighthTurnDegrees(s.rotation), kObjectScale,
+             false, kWhite);
+  }
+}
+
+void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,
+               const ViewOptions& options, std::vector<SkippedItem>& skipped) {
+  const Ttrlevel& level = ctx.level;
+  if (!HasRoom(level, options.room)) return;
+  DrawList& list = ctx.list;
+  list.SetColorRGB(kWhite);
+  const uint16_t selected_layer = options.wireframe_objects ? 0 : 2;
+  const uint16_t other_layer = options.wireframe_objects ? 1 : 0;
+  for (const uint16_t entry : sources.room_items) {
+    uint32_t object_id = 0;
+    int32_t x = 0, y = 0, z = 0;
+    uint16_t angle = 0;
+    if (entry < level.num_items()) {
+      const titem1& it = level.items1[entry];
+      object_id = it.object_id;
+      x = it.x, y = it.y, z = it.z;
+      angle = it.angle;
+    } else if (level.version_kind >= kTR4 && entry - level.num_items() < level.aux_items.size()) {
+      const taux_item& a = level.aux_items[entry - level.num_items()];
+      object_id = a.object_id;
+      x = a.x, y = a.y, z = a.z;
+      // The last four bytes hold a 16-bit angle, zero- or sign-extended: its low half turns
+      // the object as an item's angle would.
+      std::memcpy(&angle, a.aux_tail, sizeof angle);
+    } else {
+      continue;
+    }
+    const int m = MovableOfItem(sources.catalog, level, object_id);
+    if (m < 0) {
+      skipped.push_back(
+          {entry, object_id, "Object ID" + std::to_string(object_id) + " is missing."});
+      continue;
+    }
+    list.SetPickTag({kPickItem, entry});
+    if (entry == options.item_entry) {
+      list.SetColorRGB(kRed);
+      list.SetLayer(selected_layer);
+    } else {
+      list.SetColorRGB(kWhite);
+      list.SetLayer(other_layer);
+    }
+    DrawMovable(ctx, m, x / 1024.0 + placement.world_x, -(y / 1024.0) + placement.world_y,
+                -(z / 1024.0) + placement.world_z, EighthTurnDegrees(angle), kObjectScale);
+  }
+}
+
+SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
+                       const ViewOptions& options) {
+  SceneResult result;
+  list.ClearLayer(-1);
+  list.SetLayer(0);
+  list.LoadIdentity();
+  list.Scale(kSceneScale, kSceneScale, kSceneScale);
+  DrawScratch scratch;
+  const MeshContext ctx{list, sources.meshes, sources.level, &scratch};
+  result.placement = DrawRoom(ctx, options);
+  list.SetLayer(options.wireframe_objects ? 1 : 0);
+  if (result.placement) {
+    if (!options.hide_statics) DrawStatics(ctx, *result.placement, options);
+    if (!options.hide_items)
+      DrawItems(ctx, *result.placement, sources, options, result.skipped_items);
+  }
+  list.Sort();
+  list.BuildBuffers(buffers);
+  return result;
+}
+
+}  // namespace qavel

@@ -1,0 +1,98 @@
+#pragma once
+// The main view's scene: the selected room, its static meshes and its items drawn into a
+// DrawList with a pick tag on every triangle, and the room's placement values and box.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "exchange/catalog_movables.h"
+#include "level/ttrlevel.h"
+#include "view/draw_list.h"
+#include "view/mesh_table.h"
+#include "view/scene_models.h"
+
+namespace qavel {
+
+// Pick tag kinds; the index of kinds 1, 2 and 5 is 1-based, of kind 3 the item-list entry.
+enum PickKind : uint8_t {
+  kPickRoomRectangle = 1,
+  kPickRoomTriangle = 2,
+  kPickItem = 3,
+  kPickStatic = 5,
+};
+
+// The View menu's switches and the selections the scene shows.
+struct ViewOptions {
+  int room = -1;          // room list entry
+  int item_entry = -1;    // item list entry (items, then aux records)
+  int static_entry = -1;  // static-mesh list entry of the room, 0-based
+  bool wireframe_room = false;
+  bool wireframe_objects = false;
+  bool hide_items = false;
+  bool hide_statics = false;
+  bool standard_room = false;  // every room face with the standard room texture
+};
+
+struct ViewBox {
+  double min_x = 922337203685477.6, min_y = 922337203685477.6, min_z = 922337203685477.6;
+  double max_x = -922337203685477.6, max_y = -922337203685477.6, max_z = -922337203685477.6;
+  bool operator==(const ViewBox&) const = default;
+};
+
+// Where a room is drawn, in view units (1 = one sector, y and z turned).
+struct RoomPlacement {
+  // Added to room vertex x / 1024, -y / 1024 and -z / 1024.
+  double room_x = 0, room_y = 0, room_z = 0;
+  // Added to world x / 1024, -y / 1024 and -z / 1024 of items and static meshes.
+  double world_x = 0, world_y = 0, world_z = 0;
+  // What camera centring frames. Its z range lies one room depth behind the room itself,
+  // which centring and the scene's double scale rely on together.
+  ViewBox box;
+};
+RoomPlacement PlaceRoom(const troom& room);
+
+// Item-list entries placed in a room, in list order: items, then (TR4/TR5) aux records.
+std::vector<uint16_t> RoomItemEntries(const Ttrlevel& level, int room);
+
+// Angle in degrees of an item or static mesh: eight directions from the top three bits of a
+// 16-bit angle, turned the view's way round.
+float EighthTurnDegrees(uint16_t angle);
+// The level's movable drawn for an item of that object id (directly or through the catalog's
+// alias), -1 when the level has none.
+int MovableOfItem(const MovableCatalog& catalog, const Ttrlevel& level, uint32_t object_id);
+
+struct SceneSources {
+  const Ttrlevel& level;
+  const Tmesh_list& meshes;
+  const MovableCatalog& catalog;
+  std::span<const uint16_t> room_items;  // the selected room's item-list entries
+};
+
+// An item left out because the level has no movable for it.
+struct SkippedItem {
+  int entry = 0;
+  uint32_t object_id = 0;
+  std::string message;  // "Object ID" + id + " is missing."
+};
+
+struct SceneResult {
+  std::optional<RoomPlacement> placement;  // none when the room is not in the level
+  std::vector<SkippedItem> skipped_items;
+};
+
+// Rebuilds the whole scene: clears the list, draws room, statics and items at twice their unit
+// size, and writes the buffers.
+SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
+                       const ViewOptions& options);
+
+// The steps of BuildScene, for callers that compose their own.
+std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options);
+void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
+                 const ViewOptions& options);
+void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,
+               const ViewOptions& options, std::vector<SkippedItem>& skipped);
+
+}  // namespace qavel

@@ -1,0 +1,102 @@
+#pragma once
+// A small level made for the view's tests: one 4 x 6 room with a floor rectangle and a wall
+// triangle, two meshes, a two-mesh movable with one animation frame, a movable without
+// animations, a static mesh and items, plus the catalog as an open would complete it.
+
+#include <initializer_list>
+
+#include "exchange/catalog_movables.h"
+#include "level/ttrlevel.h"
+#include "view/draw_list.h"
+
+namespace qavel::test {
+
+inline Ttrlevel MakeViewLevel(int32_t kind = kTR4) {
+  Ttrlevel L;
+  L.loaded_marker = "Kelvora";
+  L.version_kind = kind;
+  for (int r = 0; r < 2; ++r) {
+    troom room;
+    room.x = 8192;
+    room.z = 4096;
+    room.y_top = -2048;
+    room.y_bottom = 0;
+    room.num_x_sectors = 4;
+    room.num_z_sectors = 6;
+    room.sectors.assign(24, tsector{});
+    for (auto [x, y, z] :
+         {std::tuple{0, 0, 0}, {4096, 0, 0}, {4096, 0, 6144}, {0, 0, 6144}, {2048, -1024, 6144}})
+      AddVertex(room, int16_t(x), int16_t(y), int16_t(z), 0);
+    room.rectangles = {trectangle{{}, {0, 1, 2, 3}, 0}};
+    room.triangles = {ttriangle{{}, {2, 3, 4}, 0}};
+    AppendStatic(room, tstatic2{{}, 8192 + 1536, -512, 4096 + 2560, 0x4000, 0, 0, 20});
+    AppendStatic(room, tstatic2{{}, 8192 + 512, 0, 4096 + 512, 0, 0, 0, 99});  // no such mesh
+    L.rooms.push_back(room);
+  }
+  // Mesh 0: a square of four vertices; mesh 1: one triangle; texture 0, no coloured faces.
+  const bool tr4 = kind >= kTR4;
+  auto mesh = [&](bool square) {
+    std::vector<int> w = {0, 0,    0,   0, 0,   4,    -100, 0,   -100, 100,
+                          0, -100, 100, 0, 100, -100, 0,    100, 0};
+    if (square)
+      w.insert(w.end(), {1, 0, 1, 2, 3, 0});  // one rectangle
+    else
+      w.insert(w.end(), {0, 1, 0, 1, 2, 0});  // no rectangle, one triangle
+    if (tr4) w.push_back(0);                  // its effects word
+    if (square) w.push_back(0);               // no triangle
+    if (!tr4) w.insert(w.end(), {0, 0});      // no coloured faces
+    if (w.size() % 2) w.push_back(0);
+    for (int x : w) L.mesh_data.push_back(uint16_t(x));
+  };
+  mesh(true);
+  const auto second = static_cast<uint32_t>(2 * L.mesh_data.size());
+  mesh(false);
+  L.mesh_pointers = {0, second};
+  // Movable 0 (object 5): two meshes, mesh 2 placed 500 units along z from mesh 1.
+  // Movable 1 (object 6): no animations (0xFFFF), one mesh.
+  L.movables = {tmovable{{}, 5, 2, 0, 0, 0, 0, 0}, tmovable{{}, 6, 1, 1, 0, 0, 0xFFFF, 0}};
+  L.mesh_trees = {0, 0, 0, 500};
+  tanimation anim{};
+  anim.raw[5] = 13;  // frame size in words; frame offset 0
+  L.animations = {anim};
+  // Bounding box, root offset (10, 20, 30), then two meshes without rotation.
+  L.frames = {0, 0, 0, 0, 0, 0, 10, 20, 30, 0, 0, 0, 0};
+  L.static_meshes = {tstatic_mesh{{}, 20, 1, {}}};
+  tobject_texture piece{};
+  piece.tile = 3;
+  L.object_textures = {piece};
+  auto item = [](uint16_t id, uint16_t room, int x, int z, uint16_t angle) {
+    return titem2{{}, id, room, x, -256, z, angle, 0, 0, 0};
+  };
+  for (const titem2& it : {item(5, 0, 8192 + 1024, 4096 + 1024, 0x4000), item(77, 0, 9000, 5000, 0),
+                           item(6, 0, 8192 + 3072, 4096 + 5120, 0), item(5, 1, 0, 0, 0)})
+    AppendItem(L, it);
+  return L;
+}
+
+// The catalog as an open leaves it: defaults, then the level's movables entered.
+inline MovableCatalog MakeViewCatalog(const Ttrlevel& level) {
+  MovableCatalog c;
+  for (tmovable_record& e : c.entries) {
+    e.alias_id = -1;
+    e.movable_index = 1;
+  }
+  EnterLevelMovables(c, level);
+  return c;
+}
+
+// A layer's vertices and triangles in list order.
+inline std::vector<BufferVertex> LayerVertices(const DrawList& list, int layer) {
+  std::vector<BufferVertex> out;
+  list.ForEachTriangleOfLayer(
+      layer, [&](const BufferVertex* v, const TriangleInfo&) { out.insert(out.end(), v, v + 3); });
+  return out;
+}
+inline std::vector<TriangleInfo> LayerTriangles(const DrawList& list, int layer) {
+  std::vector<TriangleInfo> out;
+  list.ForEachTriangleOfLayer(
+      layer, [&](const BufferVertex*, const TriangleInfo& t) { out.push_back(t); });
+  return out;
+}
+
+}  // namespace qavel::test

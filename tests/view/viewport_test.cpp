@@ -1,0 +1,87 @@
+// The viewport without a device: centring, drags, and rebuilds only when asked.
+
+#include <gtest/gtest.h>
+
+#include "view/viewport.h"
+
+namespace qavel {
+namespace {
+
+MouseState Right(bool shift = false, bool ctrl = false) {
+  return {.right = true, .shift = shift, .ctrl = ctrl};
+}
+
+void Drag(TGLViewport& vp, MouseState s, int x0, int y0, std::initializer_list<int> moves) {
+  vp.MouseDown(s, x0, y0);
+  for (auto it = moves.begin(); it != moves.end(); it += 2) vp.MouseMove(s, it[0], it[1]);
+  vp.MouseUp(s, 0, 0);
+}
+
+TEST(Viewport, CentringATwelveByFourBoxAndASmallOne) {
+  TGLViewport vp;
+  vp.box = {-6, -2, 0, 6, 2, 1};
+  vp.MouseDown(Right(), 0, 0);
+  vp.CentreOnBox();  // f = 6 / 12 = 0.5, e = 12 - 6 = 6: z = 1 + 5 + 6
+  EXPECT_EQ(vp.camera().z, 12);
+  EXPECT_EQ(vp.scale_x(), 2.5);
+  vp.MouseMove(Right(), 90, 90);  // the drag ended with the centring
+  EXPECT_EQ(vp.yaw(), 0);
+  vp.box = {1, 1, 0, 3, 2, 0};  // small boxes are not scaled: centre (2, 1.5)
+  vp.CentreOnBox();
+  EXPECT_EQ(vp.camera().x, 2);
+  EXPECT_EQ(vp.camera().y, 1.5);
+  EXPECT_EQ(vp.camera().z, 5);
+}
+
+TEST(Viewport, DragsRotatePanAndZoom) {
+  TGLViewport vp;
+  Drag(vp, Right(), 10, 10, {60, 35});
+  Drag(vp, Right(), 0, 0, {50, 0});  // rotation goes on from where the last drag ended
+  EXPECT_EQ(vp.yaw(), 100);
+  EXPECT_EQ(vp.pitch(), 25);
+  const Mat4 world = Multiply(RotationY(2.0f), RotationX(-0.5f));
+  for (int i = 0; i < 16; ++i)
+    EXPECT_NEAR(vp.Matrices().world.m[i / 4][i % 4], world.m[i / 4][i % 4], 1e-6);
+  // Panning continues from the last mouse-up, not from this mouse-down, and never rotates.
+  Drag(vp, Right(true), 100, 100, {150, 75});
+  EXPECT_EQ(vp.camera().x, -1);
+  EXPECT_EQ(vp.camera().y, -0.5);
+  Drag(vp, Right(true), 0, 0, {50, 0});
+  EXPECT_EQ(vp.camera().x, -2);
+  EXPECT_EQ(vp.yaw(), 100);
+  // Zooming: the scales stop at 0, the camera zoom goes on; then a pan goes twice as far.
+  Drag(vp, Right(false, true), 0, 100, {0, 100, 0, 0, 0, -50});
+  EXPECT_EQ(vp.scale_y(), 0);
+  EXPECT_EQ(vp.camera().zoom, -30);
+  Drag(vp, Right(true), 0, 0, {50, 0});
+  EXPECT_EQ(vp.camera().x, -4);
+  // The eye: (x . 2, -y . 2, z - zoom).
+  EXPECT_NEAR(vp.Matrices().view.m[3][0], 8, 1e-5);
+  EXPECT_NEAR(vp.Matrices().view.m[3][2], 35, 1e-4);
+}
+
+TEST(Viewport, OnlyRebuildRequestsRunTheSceneBuilder) {
+  TGLViewport vp;
+  int builds = 0;
+  vp.SetSceneBuilder([&] { ++builds; });
+  vp.SetControlSize(800, 0);  // a zero side counts as one
+  vp.PrepareFrame();
+  for (int x = 0; x < 5; ++x) {
+    EXPECT_TRUE(vp.MouseMove(Right(), x, x));
+    vp.PrepareFrame();
+  }
+  EXPECT_EQ(builds, 1);
+  vp.Rebuild();
+  vp.Rebuild();
+  vp.PrepareFrame();
+  vp.PrepareFrame();
+  EXPECT_EQ(builds, 2);
+  EXPECT_EQ(vp.build_count(), 2u);
+  EXPECT_EQ(vp.frame_count(), 8u);
+  EXPECT_NEAR(vp.Matrices().projection.m[0][0] * 800, vp.Matrices().projection.m[1][1], 1e-3);
+  vp.SetBackgroundColor(0x808000);  // teal as a window colour
+  EXPECT_EQ(vp.ClearColour(), 0xFF008080u);
+}
+
+}  // namespace
+}  // namespace qavel
