@@ -77,4 +77,14 @@ Result PickFaceTexture(EditorSession& session, int room, FaceRef face) {
   return Result::Ok();
 }
 
+Result ClickFaceForTextures(EditorSession& session, int room, FaceRef face, ClickModifiers keys) {
+  const bool plain = !keys.ctrl && !keys.alt && (face.kind == FaceKind::kTriangle || !keys.shift);
+  if (plain) return PaintFace(session, room, face, session.selection().piece());
+  if (keys.alt) {
+    if (Result r = TurnFace(session, room, face); !r) return r;
+  }
+  if (keys.ctrl) return PickFaceTexture(session, room, face);
+  return Result::Ok();
+}
+
 }  // namespace qavel

@@ -21,4 +21,13 @@ Result TurnFace(EditorSession& session, int room, FaceRef face);
 // Selects the texture piece the face shows; the level does not change.
 Result PickFaceTexture(EditorSession& session, int room, FaceRef face);
 
+// The keys held during a click in the 3D view.
+struct ClickModifiers {
+  bool shift = false, ctrl = false, alt = false;
+};
+// A left click on a room face while the Textures page is shown: without modifiers it paints the
+// face with the selected piece (a triangle is painted with Shift held too), Alt turns its
+// corners, Ctrl picks up its texture, and Alt with Ctrl turns first, then picks up.
+Result ClickFaceForTextures(EditorSession& session, int room, FaceRef face, ClickModifiers keys);
+
 }  // namespace qavel

@@ -168,6 +168,20 @@ Result MoveItem(EditorSession& session, int dx, int dz) {
   return r;
 }
 
+Result MoveItemByArrow(EditorSession& session, Arrow arrow) {
+  switch (arrow) {
+    case Arrow::kLeft:
+      return MoveItem(session, -kItemKeyStep, 0);
+    case Arrow::kRight:
+      return MoveItem(session, kItemKeyStep, 0);
+    case Arrow::kUp:
+      return MoveItem(session, 0, kItemKeyStep);
+    case Arrow::kDown:
+      break;
+  }
+  return MoveItem(session, 0, -kItemKeyStep);
+}
+
 Result FindNextPlacement(EditorSession& session, int movable, int after) {
   const Ttrlevel& level = session.level();
   if (!session.HasLevel()) return NoLevel();

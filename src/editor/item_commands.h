@@ -34,6 +34,10 @@ Result DuplicateItem(EditorSession& session, const CreateChoice& choice = {});
 // Moves the selected entry by dx and dz world units; moves of one entry that follow each other
 // are one undo step.
 Result MoveItem(EditorSession& session, int dx, int dz);
+// Shift and an arrow key in the 3D view: left and right move along x, up and down along z
+// (up is +z), one kItemKeyStep a press.
+enum class Arrow { kLeft, kRight, kUp, kDown };
+Result MoveItemByArrow(EditorSession& session, Arrow arrow);
 
 // The next entry after `after` placed from movable m (its alias when it has one), items first,
 // then aux records; selects it and its room. Refused with "No more Items found".

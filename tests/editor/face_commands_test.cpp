@@ -73,5 +73,58 @@ TEST_F(FaceCommandsTest, PickingUpSelectsThePieceTheFaceShows) {
   EXPECT_EQ(session.undo_stack().count(), 0);
 }
 
+TEST_F(FaceCommandsTest, ClicksOnTheTexturesPage) {
+  const int r = RoomWithTriangle(session.level());
+  const FaceRef tri{FaceKind::kTriangle, 0};
+  session.selection().SelectPiece(7);
+  const trectangle rect = room(0).rectangles[0];
+  // (face, shift, ctrl, alt) and what the click leaves: the face's texture and first corner,
+  // the selected piece, the undo steps.
+  struct Case {
+    const char* what;
+    int face_room;
+    FaceRef face;
+    ClickModifiers keys;
+    int texture, first_corner, piece, steps;
+  };
+  const ttriangle t = room(r).triangles[0];
+  const Case cases[] = {
+      {"paint", 0, kRect0, {}, 7, rect.vertices[0], 7, 1},
+      {"shift: nothing", 0, kRect0, {true, false, false}, rect.texture, rect.vertices[0], 7, 0},
+      {"shift paints a triangle", r, tri, {true, false, false}, 7, t.vertices[0], 7, 1},
+      {"alt turns", 0, kRect0, {false, false, true}, rect.texture, rect.vertices[3], 7, 1},
+      {"ctrl picks",
+       0,
+       kRect0,
+       {false, true, false},
+       rect.texture,
+       rect.vertices[0],
+       rect.texture & 0x0FFF,
+       0},
+      {"both",
+       0,
+       kRect0,
+       {false, true, true},
+       rect.texture,
+       rect.vertices[3],
+       rect.texture & 0x0FFF,
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(ClickFaceForTextures(session, c.face_room, c.face, c.keys));
+    const bool is_tri = c.face.kind == FaceKind::kTriangle;
+    const troom& hit = room(c.face_room);
+    EXPECT_EQ(is_tri ? +hit.triangles[0].texture : +hit.rectangles[0].texture, c.texture);
+    EXPECT_EQ(is_tri ? +hit.triangles[0].vertices[0] : +hit.rectangles[0].vertices[0],
+              c.first_corner);
+    EXPECT_EQ(session.selection().piece(), c.piece);
+    EXPECT_EQ(session.undo_stack().count(), c.steps);
+    while (session.undo_stack().canUndo()) session.undo_stack().undo();
+    session.undo_stack().clear();
+    session.selection().SelectPiece(7);
+  }
+}
+
 }  // namespace
 }  // namespace qavel

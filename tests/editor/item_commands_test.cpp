@@ -95,10 +95,13 @@ TEST_F(ItemCommandsTest, AutomaticStepsAndArrowMovesFoldIntoOneUndoStep) {
   EXPECT_EQ(+level().items2[0].x, 5 * 512);
   EXPECT_EQ(session.undo_stack().count(), 1);
   session.undo_stack().undo();
-  // Shift+Left on x = -700 gives -716 in both forms; three presses are one step.
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(MoveItem(session, -kItemKeyStep, 0));
-  EXPECT_EQ(+level().items2[0].x, -748);
-  EXPECT_EQ(+level().items1[0].x, -748);
+  // Shift+Left on x = -700 gives -716 in both forms; presses that follow are one step.
+  for (Arrow a : {Arrow::kLeft, Arrow::kLeft, Arrow::kLeft, Arrow::kUp, Arrow::kUp, Arrow::kDown,
+                  Arrow::kRight})
+    ASSERT_TRUE(MoveItemByArrow(session, a));
+  EXPECT_EQ(+level().items2[0].x, -732);
+  EXPECT_EQ(+level().items1[0].x, -732);
+  EXPECT_EQ(+level().items1[0].z, 1536 + 16);
   EXPECT_EQ(session.undo_stack().count(), 1);
   // Another entry starts a step of its own; on an aux entry only the aux record moves.
   const auto items = level().items2;
