@@ -180,9 +180,13 @@ QLayout* ItemsPanel::buildSearchColumn() {
   Hint(invisible_, "Invisible");
   flags->addWidget(clearBody_);
   flags->addWidget(invisible_);
-  for (auto* b : activation_) b->setCheckable(true);
-  clearBody_->setCheckable(true);
-  invisible_->setCheckable(true);
+  // They show the entry's flags; a press must not make them show something the level lacks.
+  for (QToolButton* b : {activation_[0], activation_[1], activation_[2], activation_[3],
+                         activation_[4], clearBody_, invisible_}) {
+    b->setCheckable(true);
+    b->setAttribute(Qt::WA_TransparentForMouseEvents);
+    b->setFocusPolicy(Qt::NoFocus);
+  }
   column->addWidget(activation);
 
   auto* find = new QGroupBox("Find for Commands", this);
@@ -236,6 +240,9 @@ void ItemsPanel::showItem() {
               duplicate_, itemSearches_[0], itemSearches_[1]},
              has_entry);
   SetEnabled({ocbSpin_, changeOcb_}, has_ocb);
+  SetEnabled({activation_[0], activation_[1], activation_[2], activation_[3], activation_[4],
+              clearBody_, invisible_},
+             has_entry);
   SetEnabled({create_, movableBox_, findNext_, criteriaSearches_[0], criteriaSearches_[1]},
              has_level);
   position_->Show(has_entry ? std::optional(info->position) : std::nullopt);

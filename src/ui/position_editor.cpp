@@ -36,6 +36,7 @@ void PositionEditor::Show(const std::optional<PanelPosition>& position) {
     spins_[a]->setEnabled(position.has_value());
     buttons_[a]->setEnabled(position.has_value());
   }
+  autoBox_->setEnabled(position.has_value());
   if (!position) {
     for (QSpinBox* s : spins_) ClearSpin(s);
     return;
