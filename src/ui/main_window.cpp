@@ -375,10 +375,11 @@ bool MainWindow::event(QEvent* e) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
-  // A spin box (its line edit) claims Ctrl+Z for its own text; in this window the keys undo
-  // and redo the level's edits instead, wherever the focus is.
+  // A spin box (its line edit) claims Ctrl+Z for its own text; in this window and its tool
+  // windows the keys undo and redo the level's edits instead, wherever the focus is.
   if (e->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this) {
+      (static_cast<QWidget*>(watched)->window() == this ||
+       static_cast<QWidget*>(watched)->window() == createDialog_)) {
     const QKeySequence keys(static_cast<QKeyEvent*>(e)->keyCombination());
     if (keys == actions_->undo->shortcut() || keys == actions_->redo->shortcut()) {
       e->ignore();

@@ -81,9 +81,12 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   undo = undo_stack.createUndoAction(window, "&Undo");
   undo->setObjectName("Undo1");
   undo->setShortcut(QKeySequence("Ctrl+Z"));
+  // Also while the Create Item tool window has the focus.
+  undo->setShortcutContext(Qt::ApplicationShortcut);
   redo = undo_stack.createRedoAction(window, "&Redo");
   redo->setObjectName("Redo1");
   redo->setShortcut(QKeySequence("Ctrl+Shift+Z"));
+  redo->setShortcutContext(Qt::ApplicationShortcut);
   edit->addAction(undo);
   edit->addAction(redo);
 

@@ -23,6 +23,7 @@
 
 #include "../support/test_paths.h"
 #include "editor/face_commands.h"
+#include "ui/create_item_dialog.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"
 
@@ -230,6 +231,14 @@ TEST_F(WindowTest, UndoAndRedoWorkWhileASpinBoxHasTheFocus) {
   EXPECT_EQ(+level().items2[0].angle, 0x4000);
   QTest::keyClick(spin, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(+level().items2[0].angle, 0x6000);
+  // ... and in the Create Item tool window.
+  Click("Button18");
+  window.createDialog()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.createDialog()));
+  auto* x = test::FindIn<QSpinBox>(window.createDialog(), "SpinEdit1");
+  x->setFocus();
+  QTest::keyClick(x, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(+level().items2[0].angle, 0x4000);
 }
 
 TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
