@@ -14,7 +14,7 @@ namespace {
 // A 38 x 39 grid of points (1482 vertices) covered by quads, then triangles, up to capacity.
 qavel::Ttrlevel FullRoomLevel() {
   qavel::Ttrlevel level;
-  level.loaded_marker = "Kelvora";
+  level.loaded = true;
   level.version_kind = qavel::kTR4;
   level.object_textures.resize(64);
   qavel::troom room;
@@ -39,8 +39,9 @@ qavel::Ttrlevel FullRoomLevel() {
 
 void BM_DxfImportAtCapacity(benchmark::State& state) {
   const qavel::Ttrlevel level = FullRoomLevel();
-  std::string text;
-  qavel::WriteRoomDxfText(level, 0, text);
+  const auto dxf = qavel::WriteRoomDxfText(level, 0);
+  if (!dxf) return state.SkipWithError(dxf.message().c_str());
+  const std::string& text = *dxf;
   for (auto _ : state) {
     qavel::Ttrlevel copy = level;
     if (!qavel::ImportRoomDxfText(copy, 0, text, "bench.dxf").ok()) {
@@ -53,11 +54,9 @@ void BM_DxfImportAtCapacity(benchmark::State& state) {
 BENCHMARK(BM_DxfImportAtCapacity)->Unit(benchmark::kMillisecond);
 
 void BM_MshExportImportDemo(benchmark::State& state) {
-  qavel::Ttrlevel level;
-  if (qavel::ReadLevel(level, std::string(QAVEL_DATA_DIR) + "/demo.tr4") != qavel::kReadOk) {
-    state.SkipWithError("data/demo.tr4 not found");
-    return;
-  }
+  auto read = qavel::ReadLevel(std::string(QAVEL_DATA_DIR) + "/demo.tr4");
+  if (!read) return state.SkipWithError(read.message().c_str());
+  qavel::Ttrlevel& level = *read;
   for (auto _ : state) {
     const qavel::Bytes msh = qavel::WriteMshBytes(level);
     if (!qavel::ImportMshBytes(level, msh, qavel::MshImportMode::kFull, "bench.msh").ok()) {

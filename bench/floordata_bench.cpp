@@ -17,9 +17,8 @@ namespace {
 
 const qavel::Ttrlevel& Demo() {
   static const qavel::Ttrlevel level = [] {
-    qavel::Ttrlevel l;
-    qavel::ReadLevel(l, std::string(QAVEL_DATA_DIR) + "/demo.tr4");
-    return l;
+    auto read = qavel::ReadLevel(std::string(QAVEL_DATA_DIR) + "/demo.tr4");
+    return read ? std::move(*read) : qavel::Ttrlevel{};
   }();
   return level;
 }

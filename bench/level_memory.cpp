@@ -28,21 +28,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   const long before = StatusKiB("VmRSS:");
-  qavel::Ttrlevel level;
-  std::string message;
-  if (qavel::ReadLevel(level, argv[1], &message) != qavel::kReadOk) {
-    std::fprintf(stderr, "%s\n", message.c_str());
+  const auto read = qavel::ReadLevel(argv[1]);
+  if (!read) {
+    std::fprintf(stderr, "%s\n", read.message().c_str());
     return 1;
   }
+  const qavel::Ttrlevel& level = *read;
   // Unpacked content: the file with every packed chunk counted at its unpacked size.
   std::ifstream f(argv[1], std::ios::binary | std::ios::ate);
   size_t content = static_cast<size_t>(f.tellg());
-  if (level.version_kind >= qavel::kTR4) {
-    content += level.pages32.size() + level.pages16.size() + level.misc_pages.size();
-    content -= level.pages32_packed_size + level.pages16_packed_size + level.misc_pages_packed_size;
-    const auto& data = level.origin.level_data;
-    if (data.unpacked.data) content += data.unpacked.size() - data.packed.size();
-  }
+  for (const auto* chunk : {&level.origin.pages32, &level.origin.pages16, &level.origin.misc_pages,
+                            &level.origin.level_data})
+    content += chunk->unpacked.size() - chunk->packed.size();
   const long peak = StatusKiB("VmHWM:") - before;
   std::printf("%s: unpacked content %zu KiB, peak added while open %ld KiB, ratio %.2f\n", argv[1],
               content / 1024, peak, peak * 1024.0 / static_cast<double>(content));

@@ -34,7 +34,9 @@ struct RoomScene {
 std::optional<RoomScene> Open(const std::string& generation, const std::string& path) {
   RoomScene s;
   s.generation = generation;
-  if (ReadLevel(s.level, path) != kReadOk) return std::nullopt;
+  auto read = ReadLevel(path);
+  if (!read) return std::nullopt;
+  s.level = std::move(*read);
   LoadMovableCatalog(s.catalog, std::string(QAVEL_DATA_DIR) + "/trcatalog.xml",
                      s.level.version_kind);
   EnterLevelMovables(s.catalog, s.level);

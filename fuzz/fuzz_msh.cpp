@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fixtures/exchange_fixtures.h"
 #include "exchange/msh_file.h"
 #include "exchange/zqp_file.h"
+#include "fixtures/exchange_fixtures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qavel;

@@ -75,7 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto entries = RoomItemEntries(level, 0);
   DrawList list;
   LayerBuffers buffers = MainViewBuffers();
-  ViewOptions options{.room = 0, .item_entry = counts[11] % 4, .static_entry = counts[11] % 3,
+  ViewOptions options{.room = 0,
+                      .item_entry = counts[11] % 4,
+                      .static_entry = counts[11] % 3,
                       .wireframe_objects = (counts[11] & 8) != 0};
   const SceneResult res = BuildScene(list, buffers, {level, meshes, catalog, entries}, options);
   TGLViewport vp;

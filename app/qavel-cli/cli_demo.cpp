@@ -10,9 +10,8 @@ namespace {
 
 int MakeDemo(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli make-demo OUT");
-  Ttrlevel level = BuildDemoLevel();
-  std::string message;
-  if (WriteLevel(level, args[0], &message) != kWriteOk) return Fail(message);
+  const auto written = WriteLevel(BuildDemoLevel(), args[0]);
+  if (!written) return Fail(written.message());
   return 0;
 }
 

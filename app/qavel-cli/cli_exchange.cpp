@@ -1,14 +1,12 @@
-// export-dxf, import-dxf, export-msh, import-msh, export-zqp, import-zqp: the exchange files
-// without the window. An import writes its output level only when it succeeded.
+// export-dxf, import-dxf, export-msh, import-msh, export-zqp, import-zqp: the exchange formats
+// of the Import and Export menus, without the window. An import writes its output level only
+// when it succeeded.
 
 #include <cstdio>
 #include <stdexcept>
 
 #include "commands.h"
-#include "exchange/dxf_file.h"
-#include "exchange/msh_file.h"
-#include "exchange/zqp_file.h"
-#include "level/level_reader.h"
+#include "exchange/exchange_formats.h"
 #include "level/level_writer.h"
 
 namespace qavel::cli {
@@ -30,68 +28,62 @@ bool ParseRoom(const std::string& text, size_t& room) {
   return true;
 }
 
-// Reports the result; returns the exit code.
-int Report(const ExchangeResult& result) {
-  if (!result.ok()) return Fail(result.message);
-  std::printf("%s\n", result.message.c_str());
+// Splits "LEVEL [ROOM] FILE..." by the format: per-room formats take a room number.
+bool LevelAndRoom(const ExchangeFormat& format, const Args& args, Ttrlevel& level, size_t& room) {
+  room = 0;
+  if (format.per_room && !ParseRoom(args[1], room)) return false;
+  return LoadLevel(level, args[0]);
+}
+
+int Export(ExchangeFormatId id, const Args& args) {
+  const ExchangeFormat& format = GetExchangeFormat(id);
+  const std::string out = std::string("OUT.") + format.extension;
+  if (args.size() != (format.per_room ? 3u : 2u))
+    return Fail(std::string("usage: qavel-cli export-") + format.extension + " LEVEL " +
+                (format.per_room ? "ROOM " : "") + out);
+  Ttrlevel level;
+  size_t room;
+  if (!LevelAndRoom(format, args, level, room)) return 1;
+  const Result result = format.export_file(level, room, args.back());
+  if (!result) return Fail(result.message());
+  std::printf("%s\n", result.message().c_str());
   return 0;
 }
 
-int SaveImported(Ttrlevel& level, const ExchangeResult& result, const std::string& out) {
-  if (!result.ok()) return Fail(result.message);
-  std::string message;
-  if (WriteLevel(level, out, &message) != kWriteOk) return Fail(message);
-  std::printf("%s\n", result.message.c_str());
+int Import(ExchangeFormatId id, const Args& args, const char* usage) {
+  const ExchangeFormat& format = GetExchangeFormat(id);
+  if (args.size() != (format.per_room ? 4u : 3u)) return Fail(usage);
+  Ttrlevel level;
+  size_t room;
+  if (!LevelAndRoom(format, args, level, room)) return 1;
+  const Result result = format.import_file(level, room, args[args.size() - 2]);
+  if (!result) return Fail(result.message());
+  const auto written = WriteLevel(level, args.back());
+  if (!written) return Fail(written.message());
+  std::printf("%s\n", result.message().c_str());
   return 0;
 }
 
 int ExportDxf(const Args& args) {
-  if (args.size() != 3) return Fail("usage: qavel-cli export-dxf LEVEL ROOM OUT.dxf");
-  Ttrlevel level;
-  size_t room;
-  if (!ParseRoom(args[1], room) || !LoadLevel(level, args[0])) return 1;
-  return Report(ExportRoomDxf(level, room, args[2]));
+  return Export(ExchangeFormatId::kDxf, args);
 }
-
 int ImportDxf(const Args& args) {
-  if (args.size() != 4) return Fail("usage: qavel-cli import-dxf LEVEL ROOM IN.dxf OUT");
-  Ttrlevel level;
-  size_t room;
-  if (!ParseRoom(args[1], room) || !LoadLevel(level, args[0])) return 1;
-  return SaveImported(level, ImportRoomDxf(level, room, args[2]), args[3]);
+  return Import(ExchangeFormatId::kDxf, args, "usage: qavel-cli import-dxf LEVEL ROOM IN.dxf OUT");
 }
-
-int ExportMshCommand(const Args& args) {
-  if (args.size() != 2) return Fail("usage: qavel-cli export-msh LEVEL OUT.msh");
-  Ttrlevel level;
-  if (!LoadLevel(level, args[0])) return 1;
-  return Report(ExportMsh(level, args[1]));
+int ExportMsh(const Args& args) {
+  return Export(ExchangeFormatId::kMshFull, args);
 }
-
-int ImportMshCommand(const Args& in) {
+int ImportMsh(const Args& in) {
   Args args = in;
   const bool geometry_only = TakeFlag(args, "--geometry-only");
-  if (args.size() != 3)
-    return Fail("usage: qavel-cli import-msh LEVEL IN.msh OUT [--geometry-only]");
-  Ttrlevel level;
-  if (!LoadLevel(level, args[0])) return 1;
-  const ExchangeResult result =
-      geometry_only ? ImportMshGeometry(level, args[1]) : ImportMshFull(level, args[1]);
-  return SaveImported(level, result, args[2]);
+  return Import(geometry_only ? ExchangeFormatId::kMshGeometry : ExchangeFormatId::kMshFull, args,
+                "usage: qavel-cli import-msh LEVEL IN.msh OUT [--geometry-only]");
 }
-
 int ExportZqp(const Args& args) {
-  if (args.size() != 2) return Fail("usage: qavel-cli export-zqp LEVEL OUT.zqp");
-  Ttrlevel level;
-  if (!LoadLevel(level, args[0])) return 1;
-  return Report(ExportProject(level, args[1]));
+  return Export(ExchangeFormatId::kZqp, args);
 }
-
 int ImportZqp(const Args& args) {
-  if (args.size() != 3) return Fail("usage: qavel-cli import-zqp LEVEL IN.zqp OUT");
-  Ttrlevel level;
-  if (!LoadLevel(level, args[0])) return 1;
-  return SaveImported(level, ImportProject(level, args[1]), args[2]);
+  return Import(ExchangeFormatId::kZqp, args, "usage: qavel-cli import-zqp LEVEL IN.zqp OUT");
 }
 
 }  // namespace
@@ -104,11 +96,11 @@ const Registration kImportDxf{
      ImportDxf}};
 const Registration kExportMsh{
     {"export-msh", "export-msh LEVEL OUT.msh               write every room's meshes and lights",
-     ExportMshCommand}};
+     ExportMsh}};
 const Registration kImportMsh{
     {"import-msh",
      "import-msh LEVEL IN.msh OUT [--geometry-only]  read rooms (and lights, zones) from MSH",
-     ImportMshCommand}};
+     ImportMsh}};
 const Registration kExportZqp{
     {"export-zqp", "export-zqp LEVEL OUT.zqp               write the level's project file",
      ExportZqp}};

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
+#include <cstring>
+#include <filesystem>
 
 #include "commands.h"
 #include "level/level_reader.h"
@@ -12,27 +13,6 @@
 namespace qavel::cli {
 
 namespace {
-
-const char* GenerationName(int32_t kind) {
-  switch (kind) {
-    case kTR1:
-      return "TR1";
-    case kTR1Tub:
-      return "TR1 (.tub)";
-    case kTR2:
-      return "TR2";
-    case kTR2Trg:
-      return "TR2 (.trg)";
-    case kTR3:
-      return "TR3";
-    case kTR4:
-      return "TR4";
-    case kTR5:
-      return "TR5";
-    default:
-      return "unknown";
-  }
-}
 
 std::string JsonString(const std::string& s) {
   std::string out = "\"";
@@ -131,8 +111,8 @@ int Resave(const Args& args) {
   if (args.size() != 2) return Fail("usage: qavel-cli resave LEVEL OUT");
   Ttrlevel L;
   if (!LoadLevel(L, args[0])) return 1;
-  std::string message;
-  if (WriteLevel(L, args[1], &message) != kWriteOk) return Fail(message);
+  const auto written = WriteLevel(L, args[1]);
+  if (!written) return Fail(written.message());
   return 0;
 }
 
@@ -145,8 +125,8 @@ std::string SpanName(const std::vector<SectionSpan>& spans, size_t offset, bool 
 }
 
 // Prints every run of differing bytes between a and b, naming the section of each.
-size_t ReportDifferences(const Bytes& a, const Bytes& b, const std::vector<SectionSpan>& spans,
-                         bool level_data, const char* what) {
+size_t ReportDifferences(std::span<const uint8_t> a, std::span<const uint8_t> b,
+                         const std::vector<SectionSpan>& spans, bool level_data, const char* what) {
   size_t runs = 0;
   const size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common;) {
@@ -170,7 +150,7 @@ size_t ReportDifferences(const Bytes& a, const Bytes& b, const std::vector<Secti
 }
 
 // The unpacked level data chunk of a TR4 file, or empty when it cannot be found.
-Bytes Tr4LevelData(const Bytes& file) {
+SharedBlock Tr4LevelData(std::span<const uint8_t> file) {
   size_t p = 10;
   for (int chunk = 0; chunk < 3; ++chunk) {
     if (p + 8 > file.size()) return {};
@@ -183,55 +163,49 @@ Bytes Tr4LevelData(const Bytes& file) {
   std::memcpy(&size, file.data() + p, 4);
   std::memcpy(&packed, file.data() + p + 4, 4);
   if (p + 8 + packed > file.size()) return {};
-  try {
-    return UnpackBlock(file.data() + p + 8, packed, size);
-  } catch (const FileError&) {
-    return {};
-  }
+  auto data = UnpackBlock(file.data() + p + 8, packed, size);
+  return data ? std::move(*data) : SharedBlock{};
 }
 
 int Verify(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli verify LEVEL");
   const std::string& path = args[0];
-  Bytes input;
-  try {
-    input = ReadWholeFile(path);
-  } catch (const FileError& e) {
-    return Fail(e.what());
-  }
-  Ttrlevel first;
-  std::string message;
-  if (ReadLevel(first, path, &message) != kReadOk) return Fail(message);
-  Bytes written;
-  std::vector<SectionSpan> spans;
-  if (WriteLevelBytes(first, path, written, &spans, &message) != kWriteOk) return Fail(message);
+  const auto file = TZfile::Read(path);
+  if (!file) return Fail(file.message());
+  const SharedBlock& original = file->content;
+  auto first = ReadLevelBytes(original, path);
+  if (!first) return Fail(first.message());
+  const auto written = WriteLevelBytes(*first, path, {}, Sections::kRecord);
+  if (!written) return Fail(written.message());
+  const Bytes& bytes = written->bytes;
 
-  std::printf("%s: %s, %zu bytes read, %zu bytes written\n", path.c_str(),
-              GenerationName(first.version_kind), input.size(), written.size());
-  if (input.size() > 4 && std::memcmp(input.data(), "ZLIB", 4) == 0)
+  std::printf("%s: %s, %ju bytes read, %zu bytes written\n", path.c_str(),
+              GenerationName(first->version_kind),
+              static_cast<uintmax_t>(std::filesystem::file_size(path)), bytes.size());
+  if (file->packed)
     std::printf("  the file is a ZLIB container; the level inside it is compared\n");
-  TZfile unpacked;
-  unpacked.OpenRead(path);
-  const Bytes& original = unpacked.Content();
-  if (original == written) {
+  if (std::ranges::equal(original.span(), bytes)) {
     std::printf("  bytes: identical\n");
   } else {
-    ReportDifferences(original, written, spans, false, "file");
-    if (first.version_kind == kTR4) {
-      const Bytes a = Tr4LevelData(original), b = Tr4LevelData(written);
+    ReportDifferences(original.span(), bytes, written->sections, false, "file");
+    if (first->version_kind == kTR4) {
+      const SharedBlock a = Tr4LevelData(original.span()), b = Tr4LevelData(bytes);
       if (!a.empty() && !b.empty() && a != b)
-        ReportDifferences(a, b, spans, true, "level data");
+        ReportDifferences(a.span(), b.span(), written->sections, true, "level data");
       else if (a == b)
         std::printf("  level data: identical once unpacked\n");
     }
   }
 
-  Ttrlevel second;
-  if (ReadLevelBytes(second, written, path, &message) != kReadOk) {
-    std::printf("  the written file cannot be read back: %s\n", message.c_str());
+  const auto second = ReadLevelBytes(bytes, path);
+  if (!second) {
+    std::printf("  the written file cannot be read back: %s\n", second.message().c_str());
     return 1;
   }
-  const std::string diff = first.FirstDifference(second);
+  // Reading the file back must give the level with what the writer computed.
+  Ttrlevel expected = std::move(*first);
+  AdoptFileValues(expected, written->values);
+  const std::string diff = expected.FirstDifference(*second);
   if (!diff.empty()) {
     std::printf("  model: differs after the round trip (first in %s)\n", diff.c_str());
     return 1;

@@ -4,8 +4,6 @@
 
 #include "cli_names.h"
 #include "floordata/sector_map.h"
-#include "level/level_reader.h"
-#include "level/zfile.h"
 
 namespace qavel::cli {
 
@@ -34,11 +32,8 @@ int Map(const Args& in) {
   const auto clamp = [](long long v) { return v < -1 || v > 0xFFFF ? -1 : static_cast<int>(v); };
   const SectorMap map =
       BuildSectorMap(level, fd, static_cast<size_t>(room), clamp(column), clamp(row));
-  try {
-    WritePng(PaintSectorMap(map), args[2]);
-  } catch (const FileError& e) {
-    return Fail(e.what());
-  }
+  if (const Result written = WritePng(PaintSectorMap(map), args[2]); !written)
+    return Fail(written.message());
   std::printf("%s: %d x %d pixels, %d columns, %d rows\n", args[2].c_str(), map.width, map.height,
               map.num_x, map.num_z);
   return 0;

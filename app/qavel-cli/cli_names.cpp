@@ -6,9 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "level/level_reader.h"
-#include "level/zfile.h"
-
 namespace qavel::cli {
 
 namespace {
@@ -36,22 +33,14 @@ bool TakeCatalogOption(Args& args, std::string& catalog_path) {
 
 bool LoadNamedLevel(NamedLevel& out, const std::string& level_path,
                     const std::string& catalog_path) {
-  std::string message;
-  if (ReadLevel(out.level, level_path, &message) != kReadOk) {
-    Fail(message);
-    return false;
-  }
-  try {
-    const CatalogLoadReport report =
-        LoadMovableCatalog(out.catalog, catalog_path, out.level.version_kind);
-    if (!report.file_found)
-      std::fprintf(stderr, "qavel-cli: no catalog at %s; movables keep their ids as names\n",
-                   catalog_path.c_str());
-    if (!report.error.empty()) std::fprintf(stderr, "qavel-cli: %s\n", report.error.c_str());
-    for (const auto& w : report.warnings) std::fprintf(stderr, "qavel-cli: %s\n", w.c_str());
-  } catch (const FileError& e) {
-    std::fprintf(stderr, "qavel-cli: %s\n", e.what());
-  }
+  if (!LoadLevel(out.level, level_path)) return false;
+  const CatalogLoadReport report =
+      LoadMovableCatalog(out.catalog, catalog_path, out.level.version_kind);
+  if (!report.file_found)
+    std::fprintf(stderr, "qavel-cli: no catalog at %s; movables keep their ids as names\n",
+                 catalog_path.c_str());
+  if (!report.result) std::fprintf(stderr, "qavel-cli: %s\n", report.result.message().c_str());
+  for (const auto& w : report.warnings) std::fprintf(stderr, "qavel-cli: %s\n", w.c_str());
   EnterLevelMovables(out.catalog, out.level);
   out.floor_data = ParseFloorData(out.level);
   return true;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "commands.h"
 #include "level/level_reader.h"
@@ -17,11 +18,12 @@ int Fail(const std::string& message) {
 }
 
 bool LoadLevel(Ttrlevel& level, const std::string& path) {
-  std::string message;
-  if (ReadLevel(level, path, &message) != kReadOk) {
-    Fail(message);
+  auto read = ReadLevel(path);
+  if (!read) {
+    Fail(read.message());
     return false;
   }
+  level = std::move(*read);
   return true;
 }
 

@@ -11,19 +11,6 @@ namespace qavel {
 
 namespace {
 
-Status ReadStatus(int code) {
-  switch (code) {
-    case kReadNoSuchFile:
-      return Status::kNoSuchFile;
-    case kReadUnknownVersion:
-      return Status::kUnknownVersion;
-    case kReadCannotOpen:
-      return Status::kCannotOpen;
-    default:
-      return Status::kDamaged;
-  }
-}
-
 // Whether the floor-data groups decoded from a can serve b: they read the floor-data table and
 // the rooms' sector grids only.
 bool SameFloorData(const Ttrlevel& a, const Ttrlevel& b) {
@@ -44,31 +31,26 @@ LevelDocument::LevelDocument(QObject* parent)
     : QObject(parent), floor_(std::make_unique<FloorData>()) {}
 LevelDocument::~LevelDocument() = default;
 
-void LevelDocument::SetProgress(std::function<void(int)> progress) {
+void LevelDocument::SetProgress(Progress progress) {
   progress_ = std::move(progress);
-  level_.progress_gauge = progress_;
 }
 
 // ---- Files ----
 
 Result LevelDocument::Open(const std::string& path) {
-  Ttrlevel fresh;
-  fresh.progress_gauge = progress_;
-  std::string why;
-  if (const int code = ReadLevel(fresh, path, &why); code != kReadOk)
-    return Result::Fail(ReadStatus(code), why);
-  Adopt(std::move(fresh), path);
+  Expected<Ttrlevel> fresh = ReadLevel(path, progress_);
+  if (!fresh) return fresh.result();
+  Adopt(std::move(*fresh), path);
   return Result::Ok();
 }
 
 void LevelDocument::Adopt(Ttrlevel level, const std::string& path) {
   undo_stack_.clear();
   level_ = std::move(level);
-  level_.progress_gauge = progress_;
   file_path_ = path;
   names_ = BuildMovableNames(level_, catalog_path_);
   emit parsingFloorData();
-  *floor_ = ParseFloorData(level_);
+  *floor_ = ParseFloorData(level_, progress_);
   RebuildItemTables();
   undo_stack_.setClean();
   emit opened();
@@ -80,10 +62,10 @@ Result LevelDocument::Save() {
 
 Result LevelDocument::SaveAs(const std::string& path) {
   if (!level_.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "No level is open.");
-  std::string why;
-  if (const int code = WriteLevel(level_, path, &why); code != kWriteOk)
-    return Result::Fail(code == kWriteNothingLoaded ? Status::kNothingLoaded : Status::kFailed,
-                        why);
+  // What the writer computes stays in the file: the shown level (and the undo stack's view of
+  // it) is the same before and after a save, whatever name the file gets.
+  if (Expected<LevelFileValues> written = WriteLevel(level_, path, progress_); !written)
+    return written.result();
   file_path_ = path;
   undo_stack_.setClean();
   return Result::Ok();
@@ -152,7 +134,6 @@ void LevelDocument::ReplaceLevel(const Ttrlevel& level) {
   const bool floor_changed = !SameFloorData(level_, level);
   const bool movables_changed = level_.movables != level.movables;
   level_ = level;
-  level_.progress_gauge = progress_;
   if (movables_changed) names_ = BuildMovableNames(level_, catalog_path_);
   if (floor_changed) *floor_ = ParseFloorData(level_);
   RebuildItemTables();

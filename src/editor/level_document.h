@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/movable_names.h"
+#include "level/progress.h"
 #include "level/result.h"
 #include "level/ttrlevel.h"
 
@@ -49,7 +50,8 @@ class LevelDocument : public QObject {
   void Adopt(Ttrlevel level, const std::string& path);
   Result Save();  // to the opened file
   Result SaveAs(const std::string& path);
-  void SetProgress(std::function<void(int)> progress);
+  // Reports how far reading, decoding the floor data and writing have come.
+  void SetProgress(Progress progress);
   void SetCatalogPath(std::string path) { catalog_path_ = std::move(path); }
 
   bool HasLevel() const { return level_.IsLoaded() && level_.num_rooms() > 0; }
@@ -98,7 +100,7 @@ class LevelDocument : public QObject {
   Ttrlevel level_;
   std::string file_path_;
   std::string catalog_path_;
-  std::function<void(int)> progress_;
+  Progress progress_;
   MovableNames names_;
   std::vector<titems_rec> room_items_;
   std::vector<std::string> item_texts_;

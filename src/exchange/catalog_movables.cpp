@@ -215,7 +215,7 @@ CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, const std::str
   MovableCatalog result = catalog;
   ResetEntries(result);
   if (!well_formed) {
-    report.error = file_name + ": " + scanner.Error();
+    report.result = Result::Fail(Status::kDamaged, file_name + ": " + scanner.Error());
     catalog = std::move(result);
     return report;
   }
@@ -236,9 +236,16 @@ CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, const std::str
 CatalogLoadReport LoadMovableCatalog(MovableCatalog& catalog, const std::string& file_name,
                                      int32_t version_kind) {
   if (!FileExists(file_name)) return {};
-  const Bytes bytes = ReadWholeFile(file_name);
-  return LoadMovableCatalogText(catalog, std::string(bytes.begin(), bytes.end()), file_name,
-                                version_kind);
+  const auto bytes = ReadWholeFile(file_name);
+  if (!bytes) {
+    CatalogLoadReport report;
+    report.file_found = true;
+    report.result = bytes.result();
+    return report;
+  }
+  return LoadMovableCatalogText(catalog,
+                                std::string(bytes->bytes(), bytes->bytes() + bytes->size()),
+                                file_name, version_kind);
 }
 
 std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrlevel& level) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -40,8 +41,10 @@ struct CatalogLoadReport {
   // The section that was read ("TRC", or "TR5" where a file has no "TRC" one); empty when the
   // file holds none for the generation.
   std::string section;
-  // A malformed file: "FILE: line L, column C: reason". The catalog then keeps its defaults.
-  std::string error;
+  // Ok, or why the file could not serve: kCannotOpen when it cannot be read (the catalog is
+  // unchanged), kDamaged when it is malformed ("FILE: line L, column C: reason"; the catalog
+  // then keeps its defaults).
+  Result result;
   // Attribute values that do not convert, one line each ("FILE: line L: ..."); the entry keeps
   // its other values.
   std::vector<std::string> warnings;
@@ -50,7 +53,7 @@ struct CatalogLoadReport {
 // Reads the section of version_kind from file_name into catalog. A missing file changes
 // nothing. Otherwise every entry is first reset to its default ("Moveable Id#<id>", no alias,
 // no body, movable index 1, y adjust 0) and then filled from the section. A file that cannot
-// be read throws FileError and leaves the catalog unchanged.
+// be read leaves the catalog unchanged.
 CatalogLoadReport LoadMovableCatalog(MovableCatalog& catalog, const std::string& file_name,
                                      int32_t version_kind);
 // The same from a document in memory (the file name only names messages).

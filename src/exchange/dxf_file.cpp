@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -13,6 +14,18 @@
 namespace qavel {
 
 namespace {
+
+// Thrown inside the reader and writer to stop at the first problem; the public functions turn
+// it into a Result.
+class ExchangeError : public std::runtime_error {
+ public:
+  ExchangeError(Status status, const std::string& message)
+      : std::runtime_error(message), status_(status) {}
+  Result result() const { return Result::Fail(status_, what()); }
+
+ private:
+  Status status_;
+};
 
 // ---- Writing ----
 
@@ -58,11 +71,10 @@ void WriteFace(std::string& out, uint16_t texture, const std::array<const tverte
 const tvertex2& FaceVertex(const troom& room, size_t room_index, const char* kind, size_t face,
                            uint16_t vertex) {
   if (vertex >= room.num_vertices())
-    throw ExchangeError(ExchangeStatus::kRefused,
-                        "room " + std::to_string(room_index) + ": " + kind + " " +
-                            std::to_string(face) + " refers to vertex " + std::to_string(vertex) +
-                            " but the room has " + std::to_string(room.num_vertices()) +
-                            " vertices");
+    throw ExchangeError(Status::kRefused, "room " + std::to_string(room_index) + ": " + kind + " " +
+                                              std::to_string(face) + " refers to vertex " +
+                                              std::to_string(vertex) + " but the room has " +
+                                              std::to_string(room.num_vertices()) + " vertices");
   return room.vertices2[vertex];
 }
 
@@ -112,7 +124,7 @@ class PairReader {
   void PushBack(const Pair& p) { pushed_ = p; }
 
   [[noreturn]] void Fail(size_t line, const std::string& what,
-                         ExchangeStatus status = ExchangeStatus::kDamaged) const {
+                         Status status = Status::kDamaged) const {
     throw ExchangeError(status, name_ + ", line " + std::to_string(line) + ": " + what);
   }
 
@@ -156,7 +168,7 @@ int16_t LevelUnits(const PairReader& in, const Pair& p, bool negate) {
     in.Fail(p.line + 1,
             "the coordinate " + PairReader::Shorten(p.value) +
                 " lies outside what a room can hold (-32.768 to 32.767 after the axes swap)",
-            ExchangeStatus::kRefused);
+            Status::kRefused);
   return static_cast<int16_t>(units);
 }
 
@@ -204,13 +216,13 @@ DxfFace ReadFace(PairReader& in, size_t line, uint32_t num_textures, size_t face
     in.Fail(line,
             face + " is on layer \"" + PairReader::Shorten(layer) +
                 "\", which names no object texture (faces belong on layers Texture_N)",
-            ExchangeStatus::kRefused);
+            Status::kRefused);
   if (number > num_textures)
     in.Fail(line,
             face + " is on layer " + PairReader::Shorten(layer) + " (texture " +
                 std::to_string(number - 1) + ") but the level has " + std::to_string(num_textures) +
                 " object textures",
-            ExchangeStatus::kRefused);
+            Status::kRefused);
   f.texture = static_cast<uint16_t>(number - 1);
   return f;
 }
@@ -227,24 +239,23 @@ uint64_t PointKey(const tvertex2& v) {
 void CheckCapacities(const DxfGeometry& g, size_t room_index) {
   const std::string room = "room " + std::to_string(room_index) + ": the file has ";
   if (g.quads.size() > RoomCapacity::rectangles)
-    throw ExchangeError(ExchangeStatus::kRefused,
-                        room + std::to_string(g.quads.size()) +
-                            " four-cornered faces but a room holds at most " +
-                            std::to_string(RoomCapacity::rectangles) + " rectangles");
+    throw ExchangeError(Status::kRefused, room + std::to_string(g.quads.size()) +
+                                              " four-cornered faces but a room holds at most " +
+                                              std::to_string(RoomCapacity::rectangles) +
+                                              " rectangles");
   if (g.triangles.size() > RoomCapacity::triangles)
-    throw ExchangeError(ExchangeStatus::kRefused, room + std::to_string(g.triangles.size()) +
-                                                      " triangles but a room holds at most " +
-                                                      std::to_string(RoomCapacity::triangles));
+    throw ExchangeError(Status::kRefused, room + std::to_string(g.triangles.size()) +
+                                              " triangles but a room holds at most " +
+                                              std::to_string(RoomCapacity::triangles));
   std::unordered_set<uint64_t> points;
   for (const auto* list : {&g.quads, &g.triangles})
     for (const auto& f : *list)
       for (size_t c = 0; c < (list == &g.quads ? 4u : 3u); ++c)
         points.insert(PointKey(f.corners[c]));
   if (points.size() > RoomCapacity::vertices)
-    throw ExchangeError(ExchangeStatus::kRefused,
-                        room + std::to_string(points.size()) +
-                            " distinct corner points but a room holds at most " +
-                            std::to_string(RoomCapacity::vertices) + " vertices");
+    throw ExchangeError(Status::kRefused, room + std::to_string(points.size()) +
+                                              " distinct corner points but a room holds at most " +
+                                              std::to_string(RoomCapacity::vertices) + " vertices");
 }
 
 // The 12-byte vertex of an imported point. TR1 derives it as the level reader does; TR2 on take
@@ -351,20 +362,21 @@ void BuildRoomGeometry(troom& room, const DxfGeometry& g, int32_t kind) {
     room.vertices2[i] = ClassicVertex(room.vertices1[i], kind, room.flags);
 }
 
-ExchangeResult FromError(const ExchangeError& e) {
-  return {e.status(), e.what()};
+Result NoSuchRoom(const Ttrlevel& level, size_t room_index) {
+  if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
+  return Result::Fail(Status::kRefused, "room " + std::to_string(room_index) +
+                                            " does not exist; the level has " +
+                                            std::to_string(level.num_rooms()) + " rooms");
 }
 
-ExchangeResult NoSuchRoom(const Ttrlevel& level, size_t room_index) {
-  if (!level.IsLoaded()) return {ExchangeStatus::kRefused, "no level is loaded"};
-  return {ExchangeStatus::kRefused, "room " + std::to_string(room_index) +
-                                        " does not exist; the level has " +
-                                        std::to_string(level.num_rooms()) + " rooms"};
+std::string RoomText(const troom& room) {
+  return std::to_string(room.num_rectangles()) + " rectangles and " +
+         std::to_string(room.num_triangles()) + " triangles";
 }
 
 }  // namespace
 
-ExchangeResult WriteRoomDxfText(const Ttrlevel& level, size_t room_index, std::string& text) {
+Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index) {
   if (!level.IsLoaded() || room_index >= level.rooms.size()) return NoSuchRoom(level, room_index);
   const troom& room = level.rooms[room_index];
   std::string out;
@@ -407,29 +419,24 @@ ExchangeResult WriteRoomDxfText(const Ttrlevel& level, size_t room_index, std::s
     }
     for (const char* s : {" 0", "ENDSEC", " 0", "EOF"}) Line(out, s);
   } catch (const ExchangeError& e) {
-    return FromError(e);
+    return e.result();
   }
-  text = std::move(out);
-  return ExchangeResult::Done("room " + std::to_string(room_index) + ": " +
-                              std::to_string(room.num_rectangles()) + " rectangles and " +
-                              std::to_string(room.num_triangles()) + " triangles written");
+  return out;
 }
 
-ExchangeResult ExportRoomDxf(const Ttrlevel& level, size_t room_index,
-                             const std::string& file_name) {
-  std::string text;
-  ExchangeResult result = WriteRoomDxfText(level, room_index, text);
-  if (!result.ok()) return result;
-  try {
-    WriteFileAtomically(file_name, reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  } catch (const FileError& e) {
-    return {ExchangeStatus::kFileError, e.what()};
-  }
-  result.message = file_name + ": " + result.message;
-  return result;
+Result ExportRoomDxf(const Ttrlevel& level, size_t room_index, const std::string& file_name) {
+  const auto text = WriteRoomDxfText(level, room_index);
+  if (!text) return text.result();
+  Result saved =
+      WriteFileAtomically(file_name, reinterpret_cast<const uint8_t*>(text->data()), text->size());
+  if (!saved) return saved;
+  return Result::Ok(file_name + ": room " + std::to_string(room_index) + ": " +
+                    RoomText(level.rooms[room_index]) + " written");
 }
 
-DxfGeometry ParseDxf(std::string_view text, const std::string& name, uint32_t num_textures) {
+namespace {
+
+DxfGeometry ReadDxf(std::string_view text, const std::string& name, uint32_t num_textures) {
   PairReader in(text, name);
   DxfGeometry g;
   std::string_view section;
@@ -464,44 +471,51 @@ DxfGeometry ParseDxf(std::string_view text, const std::string& name, uint32_t nu
     }
   }
   if (!has_entities)
-    throw ExchangeError(ExchangeStatus::kWrongMagic,
-                        name + ": not a DXF file with an ENTITIES section");
+    throw ExchangeError(Status::kWrongMagic, name + ": not a DXF file with an ENTITIES section");
   if (other_entities && g.quads.empty() && g.triangles.empty())
-    throw ExchangeError(ExchangeStatus::kRefused,
+    throw ExchangeError(Status::kRefused,
                         name + ": the file holds " + std::to_string(other_entities) +
                             " entities but no 3DFACE; only 3D faces can become room geometry");
   return g;
 }
 
-ExchangeResult ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view text,
-                                 const std::string& name) {
+}  // namespace
+
+Expected<DxfGeometry> ParseDxf(std::string_view text, const std::string& name,
+                               uint32_t num_textures) {
+  try {
+    return ReadDxf(text, name, num_textures);
+  } catch (const ExchangeError& e) {
+    return e.result();
+  }
+}
+
+Result ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view text,
+                         const std::string& name) {
   if (!level.IsLoaded() || room_index >= level.rooms.size()) return NoSuchRoom(level, room_index);
   try {
-    const DxfGeometry g = ParseDxf(text, name, level.num_object_textures());
+    const DxfGeometry g = ReadDxf(text, name, level.num_object_textures());
     CheckCapacities(g, room_index);
     troom room = level.rooms[room_index];
     BuildRoomGeometry(room, g, level.version_kind);
     level.rooms[room_index] = std::move(room);
     const troom& r = level.rooms[room_index];
-    return ExchangeResult::Done(
-        "room " + std::to_string(room_index) + ": " + std::to_string(r.num_rectangles()) +
-        " rectangles, " + std::to_string(r.num_triangles()) + " triangles and " +
-        std::to_string(r.num_vertices()) + " vertices imported from " + name);
+    return Result::Ok("room " + std::to_string(room_index) + ": " +
+                      std::to_string(r.num_rectangles()) + " rectangles, " +
+                      std::to_string(r.num_triangles()) + " triangles and " +
+                      std::to_string(r.num_vertices()) + " vertices imported from " + name);
   } catch (const ExchangeError& e) {
-    return FromError(e);
+    return e.result();
   }
 }
 
-ExchangeResult ImportRoomDxf(Ttrlevel& level, size_t room_index, const std::string& file_name) {
-  Bytes content;
-  try {
-    content = ReadWholeFile(file_name);
-  } catch (const FileError& e) {
-    return {ExchangeStatus::kFileError, e.what()};
-  }
+Result ImportRoomDxf(Ttrlevel& level, size_t room_index, const std::string& file_name) {
+  const auto content = ReadWholeFile(file_name);
+  if (!content) return content.result();
   return ImportRoomDxfText(
       level, room_index,
-      std::string_view(reinterpret_cast<const char*>(content.data()), content.size()), file_name);
+      std::string_view(reinterpret_cast<const char*>(content->bytes()), content->size()),
+      file_name);
 }
 
 }  // namespace qavel

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/exchange_result.h"
+#include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -28,20 +28,22 @@ struct DxfGeometry {
   std::vector<DxfFace> triangles;
 };
 
-// The DXF text of one room (lines ended by CR LF).
-ExchangeResult WriteRoomDxfText(const Ttrlevel& level, size_t room_index, std::string& text);
-// "Export DXF": writes the room's DXF file safely (a failed write leaves the old file).
-ExchangeResult ExportRoomDxf(const Ttrlevel& level, size_t room_index,
-                             const std::string& file_name);
+// The DXF text of one room (lines ended by CR LF). Fails (kRefused) for a room the level lacks
+// or a face that names a vertex the room lacks.
+Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index);
+// "Export DXF": writes the room's DXF file safely (a failed write leaves the old file); the
+// message says what was written.
+Result ExportRoomDxf(const Ttrlevel& level, size_t room_index, const std::string& file_name);
 
 // Reads the faces of a DXF text. Textures are checked against the level's object textures.
-// Throws ExchangeError naming the line when the text is no DXF or a face cannot be used.
-DxfGeometry ParseDxf(std::string_view text, const std::string& name, uint32_t num_textures);
+// A text that is no DXF, or a face that cannot be used, fails naming the line.
+Expected<DxfGeometry> ParseDxf(std::string_view text, const std::string& name,
+                               uint32_t num_textures);
 
 // "Import DXF": replaces the room's geometry by the faces of the file. The level changes only
-// when the whole file is good and fits the room.
-ExchangeResult ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view text,
-                                 const std::string& name);
-ExchangeResult ImportRoomDxf(Ttrlevel& level, size_t room_index, const std::string& file_name);
+// when the whole file is good and fits the room; the message says what was imported.
+Result ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view text,
+                         const std::string& name);
+Result ImportRoomDxf(Ttrlevel& level, size_t room_index, const std::string& file_name);
 
 }  // namespace qavel

@@ -162,37 +162,35 @@ Bytes WriteMshBytes(const Ttrlevel& level) {
     zone.resize(zones);
     w.Records(zone);
   }
-  return std::move(w.Buffer());
+  return w.Take();
 }
 
-ExchangeResult ExportMsh(const Ttrlevel& level, const std::string& file_name) {
-  if (!level.IsLoaded()) return {ExchangeStatus::kRefused, "no level is loaded"};
-  try {
-    WriteFileAtomically(file_name, WriteMshBytes(level));
-  } catch (const FileError& e) {
-    return {ExchangeStatus::kFileError, e.what()};
-  }
-  return ExchangeResult::Done(file_name + ": " + std::to_string(level.num_rooms()) + " rooms and " +
-                              std::to_string(level.num_zones()) + " zone entries written");
+Result ExportMsh(const Ttrlevel& level, const std::string& file_name) {
+  if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
+  Result saved = WriteFileAtomically(file_name, WriteMshBytes(level));
+  if (!saved) return saved;
+  return Result::Ok(file_name + ": " + std::to_string(level.num_rooms()) + " rooms and " +
+                    std::to_string(level.num_zones()) + " zone entries written");
 }
 
-ExchangeResult ImportMshBytes(Ttrlevel& level, const Bytes& content, MshImportMode mode,
-                              const std::string& name) {
-  if (!level.IsLoaded()) return {ExchangeStatus::kRefused, "no level is loaded"};
+Result ImportMshBytes(Ttrlevel& level, std::span<const uint8_t> content, MshImportMode mode,
+                      const std::string& name) {
+  if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
   const bool full = mode == MshImportMode::kFull;
   if (content.size() < kMagicSize || std::memcmp(content.data(), kMshMagic, kMagicSize) != 0)
-    return {ExchangeStatus::kWrongMagic, name + " is not an MSH file (it does not start with \"" +
-                                             std::string(kMshMagic + 1) + "\")"};
+    return Result::Fail(Status::kWrongMagic, name +
+                                                 " is not an MSH file (it does not start with \"" +
+                                                 std::string(kMshMagic + 1) + "\")");
   try {
     ByteReader r(content.data(), content.size(), name);
     r.Skip(kMagicSize);
     r.SetSection("header");
     const int32_t kind = r.Get<int32_t>();
     if (!SameGeneration(kind, level.version_kind))
-      return {ExchangeStatus::kWrongGeneration,
-              name + " holds " + ExchangeGenerationName(kind) + " rooms (generation " +
-                  std::to_string(kind) + ") but the level is " +
-                  ExchangeGenerationName(level.version_kind) + "; nothing was imported"};
+      return Result::Fail(Status::kWrongGeneration,
+                          name + " holds " + GenerationName(kind) + " rooms (generation " +
+                              std::to_string(kind) + ") but the level is " +
+                              GenerationName(level.version_kind) + "; nothing was imported");
     const size_t file_rooms = r.Get<uint16_t>();
     const size_t rooms = std::min(file_rooms, level.rooms.size());
 
@@ -245,32 +243,16 @@ ExchangeResult ImportMshBytes(Ttrlevel& level, const Bytes& content, MshImportMo
     if (full && file_zones > zones)
       message += "; " + std::to_string(file_zones - zones) +
                  " zone entries beyond the level's boxes were skipped";
-    return ExchangeResult::Done(message);
+    return Result::Ok(message);
   } catch (const LevelFormatError& e) {
-    return {ExchangeStatus::kDamaged, e.what()};
+    return Result::Fail(Status::kDamaged, e.what());
   }
 }
 
-namespace {
-
-ExchangeResult ImportMshFile(Ttrlevel& level, const std::string& file_name, MshImportMode mode) {
-  TZfile file;
-  try {
-    file.OpenRead(file_name);
-  } catch (const FileError& e) {
-    return {ExchangeStatus::kFileError, e.what()};
-  }
-  return ImportMshBytes(level, file.Content(), mode, file_name);
-}
-
-}  // namespace
-
-ExchangeResult ImportMshFull(Ttrlevel& level, const std::string& file_name) {
-  return ImportMshFile(level, file_name, MshImportMode::kFull);
-}
-
-ExchangeResult ImportMshGeometry(Ttrlevel& level, const std::string& file_name) {
-  return ImportMshFile(level, file_name, MshImportMode::kGeometryOnly);
+Result ImportMsh(Ttrlevel& level, const std::string& file_name, MshImportMode mode) {
+  const auto file = TZfile::Read(file_name);
+  if (!file) return file.result();
+  return ImportMshBytes(level, file->content.span(), mode, file_name);
 }
 
 }  // namespace qavel

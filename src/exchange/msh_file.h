@@ -3,9 +3,10 @@
 // normal zone arrays, in our own binary format, written and read back into a level of the same
 // generation.
 
+#include <span>
 #include <string>
 
-#include "exchange/exchange_result.h"
+#include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -19,14 +20,14 @@ inline constexpr char kMshMagic[] = "\x10Kelvora MSH file";
 // The MSH file of a loaded level.
 Bytes WriteMshBytes(const Ttrlevel& level);
 // "Export MSH": writes the file safely (a failed write leaves the old file as it was).
-ExchangeResult ExportMsh(const Ttrlevel& level, const std::string& file_name);
+Result ExportMsh(const Ttrlevel& level, const std::string& file_name);
 
 // Reads and checks the whole file, then changes the level; any problem leaves it untouched.
-// A file with more rooms or zone entries than the level has its surplus skipped.
-ExchangeResult ImportMshBytes(Ttrlevel& level, const Bytes& content, MshImportMode mode,
-                              const std::string& name);
+// A file with more rooms or zone entries than the level has its surplus skipped. The message
+// says what was imported and what was skipped.
+Result ImportMshBytes(Ttrlevel& level, std::span<const uint8_t> content, MshImportMode mode,
+                      const std::string& name);
 // "Import MSH_1" and "Import MSH_2" (a packed "ZLIB" container is accepted too).
-ExchangeResult ImportMshFull(Ttrlevel& level, const std::string& file_name);
-ExchangeResult ImportMshGeometry(Ttrlevel& level, const std::string& file_name);
+Result ImportMsh(Ttrlevel& level, const std::string& file_name, MshImportMode mode);
 
 }  // namespace qavel

@@ -2,36 +2,11 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 
-#include "level/zfile.h"
-
 namespace qavel {
-
-const char* XmlPartTypeName(XmlPartType type) {
-  switch (type) {
-    case XmlPartType::kProlog:
-      return "XML Prolog";
-    case XmlPartType::kComment:
-      return "Comment";
-    case XmlPartType::kPI:
-      return "PI";
-    case XmlPartType::kDtd:
-      return "DTD Declaration";
-    case XmlPartType::kStartTag:
-      return "Start Tag";
-    case XmlPartType::kEmptyTag:
-      return "Empty Tag";
-    case XmlPartType::kEndTag:
-      return "End Tag";
-    case XmlPartType::kText:
-      return "Text";
-    case XmlPartType::kCData:
-      return "CDATA";
-  }
-  return "";
-}
 
 namespace {
 
@@ -237,11 +212,6 @@ bool TXmlParser::Scan(const std::string& document, const char* encoding) {
            std::to_string(XML_GetCurrentColumnNumber(parser.get()) + 1) + ": " +
            XML_ErrorString(XML_GetErrorCode(parser.get()));
   return false;
-}
-
-bool TXmlParser::LoadFromFile(const std::string& path) {
-  const Bytes bytes = ReadWholeFile(path);
-  return LoadFromBuffer(std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace qavel

@@ -22,10 +22,6 @@ enum class XmlPartType {
   kCData,
 };
 
-// "XML Prolog", "Comment", "PI", "DTD Declaration", "Start Tag", "Empty Tag", "End Tag",
-// "Text", "CDATA".
-const char* XmlPartTypeName(XmlPartType type);
-
 struct XmlPart {
   XmlPartType type = XmlPartType::kText;
   std::string name;  // element name of tag parts, target of a PI
@@ -41,8 +37,6 @@ class TXmlParser {
   // Texts come out in UTF-8 whatever the file's encoding (UTF-8, UTF-16, Latin-1, or
   // windows-1252); a file without a declaration that is not UTF-8 is read as Latin-1.
   bool LoadFromBuffer(const std::string& document);
-  // Loads the file and scans it. A file that cannot be read throws FileError.
-  bool LoadFromFile(const std::string& path);
 
   const std::vector<XmlPart>& Parts() const { return parts_; }
   // "line L, column C: reason" of the first fault; empty when the document was well formed.

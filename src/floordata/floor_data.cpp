@@ -97,8 +97,8 @@ FloorData ParseFloorData(const std::vector<uint16_t>& words,
   return fd;
 }
 
-FloorData ParseFloorData(const Ttrlevel& level) {
-  return ParseFloorData(level.floor_data, [&level](int p) { level.Report(p); });
+FloorData ParseFloorData(const Ttrlevel& level, const Progress& gauge) {
+  return ParseFloorData(level.floor_data, gauge);
 }
 
 uint16_t SectorNumber(uint16_t num_z_sectors, int column, int row) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "level/progress.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -76,8 +77,8 @@ bool IsOneWordFunction(uint32_t function);
 // keeps what was read (missing operands and items read as absent) and ends there.
 FloorData ParseFloorData(const std::vector<uint16_t>& floor_data,
                          const std::function<void(int)>& gauge = {});
-// The same over the level's stream, reporting through the level's progress gauge.
-FloorData ParseFloorData(const Ttrlevel& level);
+// The same over the level's stream.
+FloorData ParseFloorData(const Ttrlevel& level, const Progress& gauge = {});
 
 // Sector number (1-based) of a 1-based column and row, in the 16-bit arithmetic the map uses.
 // Column and row are taken as 8-bit values; column 0 (in eight bits) counts as column 1.

@@ -68,7 +68,7 @@ void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uin
 
 }  // namespace
 
-std::vector<uint8_t> EncodePng(const Image24& image) {
+Expected<std::vector<uint8_t>> EncodePng(const Image24& image) {
   static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   std::vector<uint8_t> out(kSignature, kSignature + 8);
   std::vector<uint8_t> header;
@@ -86,13 +86,17 @@ std::vector<uint8_t> EncodePng(const Image24& image) {
     const auto* row = image.pixels().data() + y * row_bytes;
     raw.insert(raw.end(), row, row + row_bytes);
   }
-  PutChunk(out, "IDAT", PackBlock(raw.data(), raw.size(), 9));
+  const auto packed = PackBlock(raw.data(), raw.size(), 9);
+  if (!packed) return packed.result();
+  PutChunk(out, "IDAT", *packed);
   PutChunk(out, "IEND", {});
   return out;
 }
 
-void WritePng(const Image24& image, const std::string& path) {
-  WriteFileAtomically(path, EncodePng(image));
+Result WritePng(const Image24& image, const std::string& path) {
+  const auto png = EncodePng(image);
+  if (!png) return png.result();
+  return WriteFileAtomically(path, *png);
 }
 
 }  // namespace qavel

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "level/result.h"
+
 namespace qavel {
 
 // A window-system colour value: red in the low byte, blue in the high one (0x0000FF is red).
@@ -34,9 +36,9 @@ class Image24 {
   std::vector<uint8_t> pixels_;
 };
 
-// The picture as PNG file bytes (8-bit RGB, zlib-compressed).
-std::vector<uint8_t> EncodePng(const Image24& image);
-// Writes the PNG file safely (temporary file, then rename). Throws FileError saying why.
-void WritePng(const Image24& image, const std::string& path);
+// The picture as PNG file bytes (8-bit RGB, zlib-compressed); fails only when packing does.
+Expected<std::vector<uint8_t>> EncodePng(const Image24& image);
+// Writes the PNG file safely (temporary file, then rename); a failure says why.
+Result WritePng(const Image24& image, const std::string& path);
 
 }  // namespace qavel

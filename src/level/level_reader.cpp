@@ -22,14 +22,19 @@ std::string BaseName(const std::string& path) {
 
 class Reader {
  public:
-  Reader(Ttrlevel& level, const std::string& name) : L(level), name_(BaseName(name)) {}
+  Reader(Ttrlevel& level, const std::string& name, const Progress& progress)
+      : L(level), name_(BaseName(name)), progress_(progress) {}
 
-  void Parse(const Bytes& file);
+  void Parse(const SharedBlock& file);
 
  private:
+  void Report(int percent) const { ReportProgress(progress_, percent); }
+  // The next n bytes of r, kept without a copy: r reads source_.
+  SharedBlock Keep(const ByteReader& r, size_t n) const {
+    return source_.Slice(static_cast<size_t>(r.Here() - source_.bytes()), n);
+  }
   void TexturePages(ByteReader& r);
-  Ttrlevel::Origin::Chunk PackedChunk(ByteReader& r, const char* what, uint32_t* size_word,
-                                      uint32_t* packed_size);
+  Ttrlevel::Origin::Chunk PackedChunk(ByteReader& r, const char* what);
   void Rooms(ByteReader& r, uint32_t count);
   void ClassicRoom(ByteReader& r, troom& room);
   void Tables(ByteReader& r, size_t end);
@@ -44,34 +49,36 @@ class Reader {
 
   Ttrlevel& L;
   std::string name_;
+  const Progress& progress_;
+  SharedBlock source_;  // the bytes the level data is read from
   int kind_ = 0;
 };
 
-void Reader::Parse(const Bytes& file) {
+void Reader::Parse(const SharedBlock& file) {
   kind_ = L.version_kind;
-  ByteReader r(file.data(), file.size(), name_);
+  source_ = file;
+  ByteReader r(file.bytes(), file.size(), name_);
   r.SetSection("version word");
   L.version = r.Get<uint32_t>();
 
   if (kind_ >= kTR4) {
     TexturePages(r);
-    L.Report(40);
+    Report(40);
   }
 
   if (kind_ == kTR4) {
     r.SetSection("level data chunk");
-    auto chunk = PackedChunk(r, "level data", nullptr, nullptr);
+    L.origin.level_data = PackedChunk(r, "level data");
     r.SetSection("sample count");
     L.tail_count = r.Get<uint32_t>();
-    L.tail_data.assign(r.Here(), r.Here() + r.Left());
-    L.origin.level_data = std::move(chunk);
-    L.Report(50);
-    const Bytes& data = *L.origin.level_data.unpacked.data;
-    ByteReader d(data.data(), data.size(), name_ + ", level data");
+    L.tail_data = Keep(r, r.Left());
+    Report(50);
+    source_ = L.origin.level_data.unpacked;
+    ByteReader d(source_.bytes(), source_.size(), name_ + ", level data");
     d.SetSection("header");
     L.reserved_dword = d.Get<uint32_t>();
     Rooms(d, d.Get<uint16_t>());
-    Tables(d, data.size());
+    Tables(d, source_.size());
     return;
   }
 
@@ -81,7 +88,7 @@ void Reader::Parse(const Bytes& file) {
     r.Copy(L.palette16.data(), L.palette16.size());
   }
   if (kind_ <= kTR3) {
-    L.Report(30);
+    Report(30);
     r.SetSection("texture pages");
     L.num_pages = r.Get<uint32_t>();
     const uint64_t page_bytes = kind_ >= kTR2 ? 65536 + 131072 : 65536;
@@ -89,15 +96,15 @@ void Reader::Parse(const Bytes& file) {
       r.Fail("count " + std::to_string(L.num_pages) + " of texture pages needs " +
              std::to_string(uint64_t{L.num_pages} * page_bytes) + " bytes but only " +
              std::to_string(r.Left()) + " are left");
-    L.pages8_bytes = L.num_pages * 65536;
-    L.pages8 = SharedBlock::Of(Bytes(r.Here(), r.Here() + L.pages8_bytes));
-    r.Skip(L.pages8_bytes);
+    const size_t n8 = size_t{L.num_pages} * 65536;
+    L.pages8 = Keep(r, n8);
+    r.Skip(n8);
     if (kind_ >= kTR2) {
       const size_t n16 = size_t{L.num_pages} * 131072;
-      L.pages16 = SharedBlock::Of(Bytes(r.Here(), r.Here() + n16));
+      L.pages16 = Keep(r, n16);
       r.Skip(n16);
     }
-    L.Report(50);
+    Report(50);
     r.SetSection("header");
     L.reserved_dword = r.Get<uint32_t>();
     Rooms(r, r.Get<uint16_t>());
@@ -117,18 +124,17 @@ void Reader::Parse(const Bytes& file) {
   L.reserved_dword = r.Get<uint32_t>();
   const uint32_t room_count = r.Get<uint32_t>();
   L.trc_room_count_high = static_cast<uint16_t>(room_count >> 16);
-  ByteReader d(file.data(), tail_position, name_);
+  ByteReader d(file.bytes(), tail_position, name_);
   d.Seek(r.Position());
   Rooms(d, room_count & 0xFFFF);
   Tables(d, tail_position);
   r.Seek(tail_position);
   r.SetSection("sample count");
   L.tail_count = r.Get<uint32_t>();
-  L.tail_data.assign(r.Here(), r.Here() + r.Left());
+  L.tail_data = Keep(r, r.Left());
 }
 
-Ttrlevel::Origin::Chunk Reader::PackedChunk(ByteReader& r, const char* what, uint32_t* size_word,
-                                            uint32_t* packed_size) {
+Ttrlevel::Origin::Chunk Reader::PackedChunk(ByteReader& r, const char* what) {
   r.SetSection(std::string(what) + " chunk");
   Ttrlevel::Origin::Chunk c;
   c.size_word = r.Get<uint32_t>();
@@ -136,32 +142,26 @@ Ttrlevel::Origin::Chunk Reader::PackedChunk(ByteReader& r, const char* what, uin
   if (packed > r.Left())
     r.Fail("packed size " + std::to_string(packed) + " exceeds the " + std::to_string(r.Left()) +
            " bytes left");
-  c.packed.assign(r.Here(), r.Here() + packed);
-  try {
-    c.unpacked = SharedBlock::Of(UnpackBlock(r.Here(), packed, c.size_word));
-  } catch (const FileError& e) {
-    r.Fail(e.what());
-  }
+  c.packed = Keep(r, packed);
+  auto unpacked = UnpackBlock(r.Here(), packed, c.size_word);
+  if (!unpacked) r.Fail(unpacked.message());
+  c.unpacked = std::move(*unpacked);
   r.Skip(packed);
-  if (size_word) *size_word = static_cast<uint32_t>(c.unpacked.size());
-  if (packed_size) *packed_size = packed;
   return c;
 }
 
 void Reader::TexturePages(ByteReader& r) {
   r.SetSection("page counts");
   for (auto& w : L.page_counts) w = r.Get<uint16_t>();
-  L.origin.pages32 = PackedChunk(r, "32-bit pages", &L.pages32_size, &L.pages32_packed_size);
+  L.origin.pages32 = PackedChunk(r, "32-bit pages");
   L.pages32 = L.origin.pages32.unpacked;
-  L.Report(20);
-  L.origin.pages16 = PackedChunk(r, "16-bit pages", &L.pages16_size, &L.pages16_packed_size);
+  Report(20);
+  L.origin.pages16 = PackedChunk(r, "16-bit pages");
   L.pages16 = L.origin.pages16.unpacked;
-  L.Report(30);
-  L.origin.misc_pages =
-      PackedChunk(r, "third texture", &L.misc_pages_size, &L.misc_pages_packed_size);
+  Report(30);
+  L.origin.misc_pages = PackedChunk(r, "third texture");
   L.misc_pages = L.origin.misc_pages.unpacked;
-  L.num_pages = L.pages16_size / 131072;
-  L.pages8_bytes = L.num_pages * 65536;
+  L.num_pages = static_cast<uint32_t>(L.pages16.size() / 131072);
 }
 
 void Reader::Rooms(ByteReader& r, uint32_t count) {
@@ -178,9 +178,9 @@ void Reader::Rooms(ByteReader& r, uint32_t count) {
       ReadTrcRoom(r, L.rooms[i]);
     else
       ClassicRoom(r, L.rooms[i]);
-    L.Report(50 + static_cast<int>((i + 1) * 30 / count));
+    Report(50 + static_cast<int>((i + 1) * 30 / count));
   }
-  L.Report(80);
+  Report(80);
 }
 
 void Reader::ClassicRoom(ByteReader& r, troom& room) {
@@ -299,14 +299,14 @@ void Reader::Tables(ByteReader& r, size_t end) {
            std::to_string(r.Left()) + " are left");
   for (int a = 0; a < arrays; ++a) r.Array(L.zones[kind_ < kTR2 ? kTr1Zones[a] : a], boxes);
   Counted32(r, "animated textures", L.animated_textures);
-  L.Report(85);
+  Report(85);
   if (kind_ >= kTR4) {
     r.SetSection("texture marker");
     r.Copy(L.tex_marker.data(), kind_ == kTR5 ? 5 : 4);
   }
   if (kind_ == kTR3) ObjectTextures(r, 20);
   if (kind_ >= kTR4) ObjectTextures(r, kind_ == kTR5 ? 40 : 38);
-  L.Report(90);
+  Report(90);
   if (kind_ < kTR2) {
     Counted32(r, "items", L.items1);
   } else {
@@ -357,7 +357,7 @@ void Reader::SoundTables(ByteReader& r, size_t end) {
       if (size > t.Left())
         t.Fail("sample block size " + std::to_string(size) + " exceeds the " +
                std::to_string(t.Left()) + " bytes left");
-      L.tail_data.assign(t.Here(), t.Here() + size);
+      L.tail_data = Keep(t, size);
       t.Skip(size);
     }
     Counted32(t, "sample indices", L.index_list);
@@ -403,71 +403,52 @@ int32_t DetectVersionKind(uint32_t version, const std::string& file_name) {
   }
 }
 
-int ReadLevelBytes(Ttrlevel& level, const Bytes& content, const std::string& file_name,
-                   std::string* message) {
-  auto say = [&](const std::string& m) {
-    if (message) *message = m;
-  };
-  auto gauge = std::move(level.progress_gauge);
-  level = Ttrlevel{};
-  level.progress_gauge = gauge;
-  level.Report(0);
+Expected<Ttrlevel> ReadLevelBytes(const SharedBlock& content, const std::string& file_name,
+                                  const Progress& progress) {
+  ReportProgress(progress, 0);
   uint32_t version = 0;
-  if (content.size() >= 4) std::memcpy(&version, content.data(), 4);
+  if (content.size() >= 4) std::memcpy(&version, content.bytes(), 4);
   const int32_t kind = content.size() >= 4 ? DetectVersionKind(version, file_name) : 0;
-  if (kind == 0) {
-    say(BaseName(file_name) + " is not a level file (version word " +
-        (content.size() < 4 ? std::string("missing") : std::to_string(version)) + ")");
-    return kReadUnknownVersion;
-  }
-  Ttrlevel fresh;
-  fresh.progress_gauge = gauge;
-  fresh.version_kind = kind;
-  fresh.loaded_marker = "Kelvora";
+  if (kind == 0)
+    return Result::Fail(
+        Status::kUnknownVersion,
+        BaseName(file_name) + " is not a level file (version word " +
+            (content.size() < 4 ? std::string("missing") : std::to_string(version)) + ")");
+  Ttrlevel level;
+  level.version_kind = kind;
+  level.loaded = true;
   try {
-    Reader(fresh, file_name).Parse(content);
+    Reader(level, file_name, progress).Parse(content);
   } catch (const LevelFormatError& e) {
-    level.Report(0);
-    say(e.what());
-    return kReadDamaged;
+    ReportProgress(progress, 0);
+    return Result::Fail(Status::kDamaged, e.what());
   } catch (const std::bad_alloc&) {
-    level.Report(0);
-    say(BaseName(file_name) + ": not enough memory to read the level");
-    return kReadDamaged;
+    ReportProgress(progress, 0);
+    return Result::Fail(Status::kDamaged,
+                        BaseName(file_name) + ": not enough memory to read the level");
   }
-  if (!fresh.palette.empty() && fresh.version_kind <= kTR3) {
-    fresh.origin.palette0 = {fresh.palette[0].red, fresh.palette[0].green, fresh.palette[0].blue};
-    fresh.origin.has_palette0 = true;
+  if (level.version_kind <= kTR3) {
+    level.origin.palette0 = {level.palette[0].red, level.palette[0].green, level.palette[0].blue};
+    level.origin.has_palette0 = true;
   }
-  fresh.palette[0] = tpalette_entry{{}, 255, 0, 255};
-  DeriveAnimatedTextureGroups(fresh);
-  fresh.Report(100);
-  level = std::move(fresh);
-  level.Report(0);
-  return kReadOk;
+  level.palette[0] = tpalette_entry{{}, 255, 0, 255};
+  DeriveAnimatedTextureGroups(level);
+  ReportProgress(progress, 100);
+  ReportProgress(progress, 0);
+  return level;
 }
 
-int ReadLevel(Ttrlevel& level, const std::string& file_name, std::string* message) {
-  if (!FileExists(file_name)) {
-    auto gauge = std::move(level.progress_gauge);
-    level = Ttrlevel{};
-    level.progress_gauge = gauge;
-    if (message) *message = "no such file: " + file_name;
-    return kReadNoSuchFile;
-  }
-  TZfile file;
-  try {
-    file.OpenRead(file_name);
-  } catch (const FileError& e) {
-    auto gauge = std::move(level.progress_gauge);
-    level = Ttrlevel{};
-    level.progress_gauge = gauge;
-    if (message) *message = e.what();
-    // A container that cannot be unpacked is a damaged file; anything else the system's refusal.
-    return dynamic_cast<const ContainerError*>(&e) ? kReadDamaged : kReadCannotOpen;
-  }
-  const Bytes content = file.TakeContent();
-  return ReadLevelBytes(level, content, file_name, message);
+Expected<Ttrlevel> ReadLevel(const std::string& file_name, const Progress& progress) {
+  if (!FileExists(file_name))
+    return Result::Fail(Status::kNoSuchFile, "no such file: " + file_name);
+  auto file = TZfile::Read(file_name);
+  if (!file) return file.result();
+  return ReadLevelBytes(file->content, file_name, progress);
+}
+
+Expected<Ttrlevel> ReadLevelBytes(Bytes content, const std::string& file_name,
+                                  const Progress& progress) {
+  return ReadLevelBytes(SharedBlock::Of(std::move(content)), file_name, progress);
 }
 
 }  // namespace qavel

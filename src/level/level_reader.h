@@ -1,29 +1,28 @@
 #pragma once
-// The level reader: fills a Ttrlevel from a level file of any generation.
+// The level reader: a Ttrlevel from a level file of any generation.
 
 #include <string>
 
+#include "level/progress.h"
+#include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
 
-enum ReadResult : int {
-  kReadOk = 0,
-  kReadNoSuchFile = 1,
-  kReadUnknownVersion = 2,
-  kReadDamaged = 3,     // ends early, impossible count, beyond capacity, cannot be unpacked
-  kReadCannotOpen = 4,  // the system refused to open or read the file
-};
-
 // Generation code for a version word and the file's full name, 0 when it is no level file.
 int32_t DetectVersionKind(uint32_t version, const std::string& file_name);
 
-// Reads the file into level. On any result but kReadOk the level is left empty and message
-// (when given) holds one line saying why.
-int ReadLevel(Ttrlevel& level, const std::string& file_name, std::string* message = nullptr);
+// Reads the level file. A failure is one line saying why: kNoSuchFile, kCannotOpen (the system
+// refused), kUnknownVersion (no level file) or kDamaged (it ends early, holds an impossible count
+// or a table beyond the model's capacities, or cannot be unpacked). progress moves from 0 to
+// 100 during the read and back to 0 at its end.
+Expected<Ttrlevel> ReadLevel(const std::string& file_name, const Progress& progress = {});
 
 // The same from bytes already in memory; file_name decides the generation and names errors.
-int ReadLevelBytes(Ttrlevel& level, const Bytes& content, const std::string& file_name,
-                   std::string* message = nullptr);
+// The level keeps what it holds as read (pages, samples, packed chunks) in these bytes.
+Expected<Ttrlevel> ReadLevelBytes(const SharedBlock& content, const std::string& file_name,
+                                  const Progress& progress = {});
+Expected<Ttrlevel> ReadLevelBytes(Bytes content, const std::string& file_name,
+                                  const Progress& progress = {});
 
 }  // namespace qavel

@@ -10,19 +10,29 @@ namespace qavel {
 
 namespace {
 
+// Packing failed: the save stops and says why.
+struct PackFailure {
+  Result result;
+};
+
 class Writer {
  public:
-  Writer(Ttrlevel& level, std::vector<SectionSpan>* spans) : L(level), spans_(spans) {}
-  Bytes Build();
+  Writer(const Ttrlevel& level, int32_t kind, const Progress& progress,
+         std::vector<SectionSpan>* spans)
+      : L(level), kind_(kind), progress_(progress), spans_(spans) {}
+  // The file as pieces: what was written, and the blocks the level shares with the file it
+  // was read from (unchanged texture chunks, samples), taken in without a copy.
+  std::vector<SharedBlock> Build();
+  LevelFileValues& values() { return values_; }
 
  private:
+  void Report(int percent) const { ReportProgress(progress_, percent); }
   void LevelData(ByteWriter& w);
-  void ClassicRoom(ByteWriter& w, troom& room);
+  void ClassicRoom(ByteWriter& w, const troom& room, LevelFileValues::Room& values);
   void Tables(ByteWriter& w);
   void ObjectTextures(ByteWriter& w, size_t file_record);
   void Palette(ByteWriter& w);
-  void Chunk(ByteWriter& w, const SharedBlock& block, const Ttrlevel::Origin::Chunk& origin,
-             uint32_t* size_out, uint32_t* packed_out);
+  void Chunk(ByteWriter& w, const SharedBlock& block, const Ttrlevel::Origin::Chunk& origin);
   template <class T>
   void Counted32(ByteWriter& w, const char* name, const std::vector<T>& v,
                  size_t record = sizeof(T)) {
@@ -31,10 +41,18 @@ class Writer {
     w.Records(v, record);
   }
 
-  Ttrlevel& L;
+  const Ttrlevel& L;
+  const int32_t kind_;
+  const Progress& progress_;
   std::vector<SectionSpan>* spans_;
-  int kind_ = 0;
+  LevelFileValues values_;
 };
+
+Bytes Packed(const uint8_t* data, size_t size) {
+  auto packed = PackBlock(data, size);
+  if (!packed) throw PackFailure{packed.result()};
+  return std::move(*packed);
+}
 
 void Writer::Palette(ByteWriter& w) {
   // Entry 0 shows as magenta in the program; the file gets back what it held.
@@ -45,26 +63,26 @@ void Writer::Palette(ByteWriter& w) {
   w.Raw(palette.data(), sizeof palette);
 }
 
-void Writer::Chunk(ByteWriter& w, const SharedBlock& block, const Ttrlevel::Origin::Chunk& origin,
-                   uint32_t* size_out, uint32_t* packed_out) {
-  if (!origin.packed.empty() && origin.unpacked.data && block == origin.unpacked) {
+void Writer::Chunk(ByteWriter& w, const SharedBlock& block, const Ttrlevel::Origin::Chunk& origin) {
+  // A block nobody replaced keeps the packed bytes it was read from.
+  if (!origin.packed.empty() && block.SharesStorageWith(origin.unpacked)) {
     w.Put(origin.size_word);
     w.Put(static_cast<uint32_t>(origin.packed.size()));
-    w.Raw(origin.packed.data(), origin.packed.size());
-    if (size_out) *size_out = static_cast<uint32_t>(block.size());
-    if (packed_out) *packed_out = static_cast<uint32_t>(origin.packed.size());
+    w.Share(origin.packed);
     return;
   }
-  const Bytes packed = PackBlock(block.bytes(), block.size());
+  const Bytes packed = Packed(block.bytes(), block.size());
   w.Put(static_cast<uint32_t>(block.size()));
   w.Put(static_cast<uint32_t>(packed.size()));
   w.Raw(packed.data(), packed.size());
-  if (size_out) *size_out = static_cast<uint32_t>(block.size());
-  if (packed_out) *packed_out = static_cast<uint32_t>(packed.size());
 }
 
-Bytes Writer::Build() {
-  kind_ = L.version_kind;
+std::vector<SharedBlock> Writer::Build() {
+  values_.version_kind = kind_;
+  values_.num_pages = L.num_pages;
+  values_.trc_level_data_size = L.trc_level_data_size;
+  values_.trc_level_data_size2 = L.trc_level_data_size2;
+  values_.rooms.resize(L.rooms.size());
   std::vector<SectionSpan> level_spans;
   ByteWriter w(spans_);
   if (kind_ <= kTR3) {
@@ -75,23 +93,22 @@ Bytes Writer::Build() {
       Palette(w);
       w.Raw(L.palette16.data(), L.palette16.size());
     }
-    L.Report(30);
+    Report(30);
     w.Section("texture pages");
     w.Put(L.num_pages);
-    Bytes pad;
+    // Pages of the count's size, cut or padded with black to it.
     auto pages = [&](const SharedBlock& b, size_t bytes) {
       const size_t have = std::min(b.size(), bytes);
-      w.Raw(b.bytes(), have);
-      pad.assign(bytes - have, 0);
+      w.Share(b.Slice(0, have));
+      const Bytes pad(bytes - have, 0);
       w.Raw(pad.data(), pad.size());
     };
     pages(L.pages8, size_t{L.num_pages} * 65536);
     if (kind_ >= kTR2) pages(L.pages16, size_t{L.num_pages} * 131072);
-    L.pages8_bytes = L.num_pages * 65536;
-    L.Report(50);
+    Report(50);
     LevelData(w);
     w.CloseSection();
-    return std::move(w.Buffer());
+    return w.TakePieces();
   }
 
   // TR4/TR5: the level data first, then the file around it.
@@ -106,31 +123,30 @@ Bytes Writer::Build() {
   }
   LevelData(data);
   data.CloseSection();
-  Bytes body = std::move(data.Buffer());
+  Bytes body = data.Take();
 
-  w.Reserve(L.origin.pages32.packed.size() + L.origin.pages16.packed.size() +
-            L.origin.misc_pages.packed.size() + L.origin.level_data.packed.size() + body.size() +
-            L.tail_data.size() + 64);
   w.Section("version word");
   w.Put(L.version);
   w.Raw(L.page_counts.data(), 6);
   w.Section("32-bit pages");
-  Chunk(w, L.pages32, L.origin.pages32, &L.pages32_size, &L.pages32_packed_size);
+  Chunk(w, L.pages32, L.origin.pages32);
   w.Section("16-bit pages");
-  Chunk(w, L.pages16, L.origin.pages16, &L.pages16_size, &L.pages16_packed_size);
+  Chunk(w, L.pages16, L.origin.pages16);
   w.Section("third texture chunk");
-  Chunk(w, L.misc_pages, L.origin.misc_pages, &L.misc_pages_size, &L.misc_pages_packed_size);
-  L.num_pages = L.pages16_size / 131072;
-  L.pages8_bytes = L.num_pages * 65536;
+  Chunk(w, L.misc_pages, L.origin.misc_pages);
+  values_.num_pages = static_cast<uint32_t>(L.pages16.size() / 131072);
   if (kind_ == kTR4) {
     w.Section("level data chunk");
     const auto& o = L.origin.level_data;
-    if (o.unpacked.data && *o.unpacked.data == body) {
-      Chunk(w, o.unpacked, o, nullptr, nullptr);
+    const bool unchanged = !o.packed.empty() && o.unpacked.size() == body.size() &&
+                           std::memcmp(o.unpacked.bytes(), body.data(), body.size()) == 0;
+    if (unchanged) {
+      Chunk(w, o.unpacked, o);
     } else {
-      Ttrlevel::Origin::Chunk fresh;
-      fresh.unpacked = SharedBlock::Of(std::move(body));
-      Chunk(w, fresh.unpacked, {}, nullptr, nullptr);
+      Bytes packed = Packed(body.data(), body.size());
+      w.Put(static_cast<uint32_t>(body.size()));
+      w.Put(static_cast<uint32_t>(packed.size()));
+      w.Share(SharedBlock::Of(std::move(packed)));
     }
   } else {
     // Size words count everything after themselves up to the end of the level data.
@@ -138,8 +154,8 @@ Bytes Writer::Build() {
     const uint32_t size = static_cast<uint32_t>(body.size() - 40);
     std::memcpy(body.data() + 32, &size, 4);
     std::memcpy(body.data() + 36, &size, 4);
-    L.trc_level_data_size = L.trc_level_data_size2 = size;
-    w.Raw(body.data(), body.size());
+    values_.trc_level_data_size = values_.trc_level_data_size2 = size;
+    w.Share(SharedBlock::Of(std::move(body)));
     for (auto& s : level_spans) {
       s.begin += prefix;
       s.end += prefix;
@@ -147,14 +163,14 @@ Bytes Writer::Build() {
   }
   w.Section("samples");
   w.Put(L.tail_count);
-  w.Raw(L.tail_data.data(), L.tail_data.size());
+  w.Share(L.tail_data);
   w.CloseSection();
   if (spans_) {
     if (kind_ == kTR4)
       for (auto& s : level_spans) s.name = std::string(kLevelDataSpanPrefix) + s.name;
     spans_->insert(spans_->end(), level_spans.begin(), level_spans.end());
   }
-  return std::move(w.Buffer());
+  return w.TakePieces();
 }
 
 void Writer::LevelData(ByteWriter& w) {
@@ -167,18 +183,18 @@ void Writer::LevelData(ByteWriter& w) {
   for (size_t i = 0; i < L.rooms.size(); ++i) {
     w.Section("room " + std::to_string(i));
     if (kind_ == kTR5)
-      WriteTrcRoom(w, L.rooms[i]);
+      values_.rooms[i].trc = WriteTrcRoom(w, L.rooms[i]);
     else
-      ClassicRoom(w, L.rooms[i]);
-    L.Report(50 + static_cast<int>((i + 1) * 30 / L.rooms.size()));
+      ClassicRoom(w, L.rooms[i], values_.rooms[i]);
+    Report(50 + static_cast<int>((i + 1) * 30 / L.rooms.size()));
   }
-  L.Report(80);
+  Report(80);
   Tables(w);
 }
 
-void Writer::ClassicRoom(ByteWriter& w, troom& room) {
+void Writer::ClassicRoom(ByteWriter& w, const troom& room, LevelFileValues::Room& values) {
   const size_t vertex_size = kind_ < kTR2 ? 8 : 12;
-  room.num_data_words =
+  values.num_data_words =
       static_cast<uint32_t>((room.num_vertices() * vertex_size + room.rectangles.size() * 10 +
                              room.triangles.size() * 8 + room.sprites.size() * 4 + 8) /
                             2);
@@ -186,7 +202,7 @@ void Writer::ClassicRoom(ByteWriter& w, troom& room) {
   w.Put(room.z);
   w.Put(room.y_bottom);
   w.Put(room.y_top);
-  w.Put(room.num_data_words);
+  w.Put(values.num_data_words);
   w.Put(static_cast<uint16_t>(room.num_vertices()));
   if (kind_ < kTR2)
     w.Records(room.vertices1);
@@ -282,19 +298,22 @@ void Writer::Tables(ByteWriter& w) {
   const int arrays = kind_ < kTR2 ? 6 : 10;
   const size_t boxes = L.num_boxes();
   for (int a = 0; a < arrays; ++a) {
-    auto zone = L.zones[kind_ < kTR2 ? kTr1Zones[a] : a];
-    zone.resize(boxes);
-    w.Records(zone);
+    // A zone array shorter than the boxes is written with zeros for the boxes it lacks.
+    const auto& zone = L.zones[kind_ < kTR2 ? kTr1Zones[a] : a];
+    const size_t have = std::min(zone.size(), boxes);
+    w.Raw(zone.data(), have * 2);
+    const Bytes zeros((boxes - have) * 2, 0);
+    w.Raw(zeros.data(), zeros.size());
   }
   Counted32(w, "animated textures", L.animated_textures);
-  L.Report(85);
+  Report(85);
   if (kind_ >= kTR4) {
     w.Section("texture marker");
     w.Raw(L.tex_marker.data(), kind_ == kTR5 ? 5 : 4);
   }
   if (kind_ == kTR3) ObjectTextures(w, 20);
   if (kind_ >= kTR4) ObjectTextures(w, kind_ == kTR5 ? 40 : 38);
-  L.Report(90);
+  Report(90);
   if (kind_ < kTR2)
     Counted32(w, "items", L.items1);
   else
@@ -328,7 +347,7 @@ void Writer::Tables(ByteWriter& w) {
   if (kind_ < kTR2) {
     w.Section("samples");
     w.Put(L.tail_data_size());
-    w.Raw(L.tail_data.data(), L.tail_data.size());
+    w.Share(L.tail_data);
   }
   Counted32(w, "sample indices", L.index_list);
   w.Section("end of level data");
@@ -347,37 +366,75 @@ int32_t KindForOutput(const Ttrlevel& level, const std::string& file_name) {
 
 }  // namespace
 
-int WriteLevelBytes(Ttrlevel& level, const std::string& file_name, Bytes& out,
-                    std::vector<SectionSpan>* spans, std::string* message) {
-  if (!level.IsLoaded()) {
-    if (message) *message = "no level is loaded";
-    return kWriteNothingLoaded;
-  }
-  level.Report(0);
-  level.version_kind = KindForOutput(level, file_name);
+namespace {
+
+// The file as pieces, with the values the writer computed.
+struct LevelPieces {
+  std::vector<SharedBlock> pieces;
+  LevelFileValues values;
+};
+
+Expected<LevelPieces> BuildLevelFile(const Ttrlevel& level, const std::string& file_name,
+                                     const Progress& progress, std::vector<SectionSpan>* spans) {
+  if (!level.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "no level is loaded");
+  ReportProgress(progress, 0);
+  Writer writer(level, KindForOutput(level, file_name), progress, spans);
+  LevelPieces out;
   try {
-    out = Writer(level, spans).Build();
-  } catch (const FileError& e) {
-    level.Report(0);
-    if (message) *message = e.what();
-    return kWriteFailed;
+    out.pieces = writer.Build();
+  } catch (const PackFailure& failure) {
+    ReportProgress(progress, 0);
+    return failure.result;
   }
-  level.Report(100);
-  level.Report(0);
-  return kWriteOk;
+  out.values = std::move(writer.values());
+  return out;
 }
 
-int WriteLevel(Ttrlevel& level, const std::string& file_name, std::string* message) {
-  Bytes out;
-  const int rc = WriteLevelBytes(level, file_name, out, nullptr, message);
-  if (rc != kWriteOk) return rc;
-  try {
-    WriteFileAtomically(file_name, out);
-  } catch (const FileError& e) {
-    if (message) *message = e.what();
-    return kWriteFailed;
+}  // namespace
+
+Expected<WrittenLevel> WriteLevelBytes(const Ttrlevel& level, const std::string& file_name,
+                                       const Progress& progress, Sections sections) {
+  WrittenLevel out;
+  auto built = BuildLevelFile(level, file_name, progress,
+                              sections == Sections::kRecord ? &out.sections : nullptr);
+  if (!built) return built.result();
+  size_t size = 0;
+  for (const auto& piece : built->pieces) size += piece.size();
+  out.bytes.reserve(size);
+  for (const auto& piece : built->pieces)
+    out.bytes.insert(out.bytes.end(), piece.bytes(), piece.bytes() + piece.size());
+  out.values = std::move(built->values);
+  ReportProgress(progress, 100);
+  ReportProgress(progress, 0);
+  return out;
+}
+
+Expected<LevelFileValues> WriteLevel(const Ttrlevel& level, const std::string& file_name,
+                                     const Progress& progress) {
+  auto built = BuildLevelFile(level, file_name, progress, nullptr);
+  if (!built) return built.result();
+  // The pieces go to the file as they are: unchanged chunks and samples are never copied.
+  std::vector<std::span<const uint8_t>> pieces;
+  for (const auto& piece : built->pieces) pieces.push_back(piece.span());
+  const Result saved = WriteFileAtomically(file_name, pieces);
+  ReportProgress(progress, saved ? 100 : 0);
+  ReportProgress(progress, 0);
+  if (!saved) return Result::Fail(Status::kFailed, saved.message());
+  return std::move(built->values);
+}
+
+void AdoptFileValues(Ttrlevel& level, const LevelFileValues& values) {
+  level.version_kind = values.version_kind;
+  level.num_pages = values.num_pages;
+  level.trc_level_data_size = values.trc_level_data_size;
+  level.trc_level_data_size2 = values.trc_level_data_size2;
+  for (size_t i = 0; i < level.rooms.size() && i < values.rooms.size(); ++i) {
+    troom& room = level.rooms[i];
+    if (values.version_kind == kTR5)
+      AdoptTrcRoomWritten(room, values.rooms[i].trc);
+    else
+      room.num_data_words = values.rooms[i].num_data_words;
   }
-  return kWriteOk;
 }
 
 }  // namespace qavel

@@ -50,7 +50,7 @@ class [[nodiscard]] Result {
 template <typename T>
 class [[nodiscard]] Expected {
  public:
-  Expected(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  Expected(T value) : value_(std::move(value)) {}            // NOLINT(google-explicit-constructor)
   Expected(Result failure) : failure_(std::move(failure)) {  // NOLINT(google-explicit-constructor)
     assert(!failure_.ok());
   }

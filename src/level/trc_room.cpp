@@ -102,6 +102,37 @@ void ParseHeader(troom& room) {
   for (size_t i = 0; i < 5; ++i) room.trc_unknown11[i] = At<uint32_t>(h, kUnknown11 + 4 * i);
 }
 
+// The layer record of a room written from its merged lists: the first layer's word and bytes
+// the program does not interpret, its counts, and the bounds of its vertices (room coordinates,
+// y bottom first). The three words at its end locate its vertices and faces; the writer fills
+// them in once it knows where they are.
+tlayer5 SingleLayer(const troom& room) {
+  tlayer5 layer{};
+  if (!room.layers.empty()) layer = room.layers.front();
+  layer.num_vertices = static_cast<uint32_t>(room.vertices5.size());
+  layer.num_rectangles = static_cast<uint16_t>(room.rectangles5.size());
+  layer.num_triangles = static_cast<uint16_t>(room.triangles5.size());
+  layer.layer_word = 0;
+  std::memset(layer.layer_rest, 0, sizeof layer.layer_rest);
+  std::array<float, 6> bounds = {0, static_cast<float>(room.y_bottom - room.y_top),
+                                 0, static_cast<float>(room.num_x_sectors * 1024),
+                                 0, static_cast<float>(room.num_z_sectors * 1024)};
+  if (!room.vertices5.empty()) {
+    const auto& f = room.vertices5.front();
+    bounds = {f.x, f.y, f.z, f.x, f.y, f.z};
+    for (const auto& v : room.vertices5) {
+      bounds[0] = std::min(bounds[0], v.x);
+      bounds[1] = std::max(bounds[1], v.y);
+      bounds[2] = std::min(bounds[2], v.z);
+      bounds[3] = std::max(bounds[3], v.x);
+      bounds[4] = std::min(bounds[4], v.y);
+      bounds[5] = std::max(bounds[5], v.z);
+    }
+  }
+  std::memcpy(reinterpret_cast<uint8_t*>(&layer) + kLayerBounds, bounds.data(), sizeof bounds);
+  return layer;
+}
+
 }  // namespace
 
 void ReadTrcRoom(ByteReader& r, troom& room) {
@@ -170,12 +201,11 @@ bool Tr5GeometryAsRead(const troom& room) {
          merged.triangles == room.triangles && merged.triangles5 == room.triangles5;
 }
 
-void WriteTrcRoom(ByteWriter& w, troom& room) {
+TrcRoomWritten WriteTrcRoom(ByteWriter& w, const troom& room) {
   const size_t start = w.Position();
-  auto h = std::all_of(room.trc_header_raw.begin(), room.trc_header_raw.end(),
-                       [](uint8_t b) { return b == 0; })
-               ? FreshHeader()
-               : room.trc_header_raw;
+  const bool never_read = std::all_of(room.trc_header_raw.begin(), room.trc_header_raw.end(),
+                                      [](uint8_t b) { return b == 0; });
+  auto h = never_read ? FreshHeader() : room.trc_header_raw;
   const bool as_read = Tr5GeometryAsRead(room);
 
   SetAt(h, kX, room.x);
@@ -207,8 +237,14 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
   unknown7[4] = static_cast<uint32_t>(room.lights5.size());
   for (size_t i = 0; i < 5; ++i) SetAt(h, kUnknown7 + 4 * i, unknown7[i]);
   SetAt(h, kRecords36, static_cast<uint32_t>(room.trc_records36.size()));
-  SetAt(h, kUnknown9, FloatBits(static_cast<float>(room.y_top)));
-  SetAt(h, kUnknown10, FloatBits(static_cast<float>(room.y_bottom)));
+  // Files hold the room's top and bottom here as floats. The values are written as the room
+  // holds them, so an edit of either reaches the file; a room never read gets the floats.
+  SetAt(h, kUnknown9,
+        never_read && room.trc_unknown9 == 0 ? FloatBits(static_cast<float>(room.y_top))
+                                             : room.trc_unknown9);
+  SetAt(h, kUnknown10,
+        never_read && room.trc_unknown10 == 0 ? FloatBits(static_cast<float>(room.y_bottom))
+                                              : room.trc_unknown10);
   const size_t layer_count = as_read ? room.layers.size() : 1;
   SetAt(h, kLayers, static_cast<uint32_t>(layer_count));
   w.Raw(h.data(), h.size());
@@ -227,9 +263,10 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
   const uint32_t statics_begin = offset();
   w.Records(room.statics2);
 
+  TrcRoomWritten written;
   const uint32_t layers_begin = offset();
   size_t triangles = 0, vertex_bytes = 0;
-  uint32_t faces_begin = 0, vertices_begin = 0;
+  uint32_t faces_begin = 0;
   size_t layer_at = 0;
   if (as_read) {
     w.Records(room.layers);
@@ -240,47 +277,21 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
       triangles += block.triangles.size();
     }
   } else {
-    tlayer5 layer{};
-    if (!room.layers.empty()) layer = room.layers.front();
-    layer.num_vertices = static_cast<uint32_t>(room.vertices5.size());
-    layer.num_rectangles = static_cast<uint16_t>(room.rectangles5.size());
-    layer.num_triangles = static_cast<uint16_t>(room.triangles5.size());
-    // The layer's bounds are those of its vertices (room coordinates, y bottom first); the
-    // three words at its end locate its vertices and faces and are filled in below.
-    layer.layer_word = 0;
-    std::memset(layer.layer_rest, 0, sizeof layer.layer_rest);
-    std::array<float, 6> bounds = {0, static_cast<float>(room.y_bottom - room.y_top),
-                                   0, static_cast<float>(room.num_x_sectors * 1024),
-                                   0, static_cast<float>(room.num_z_sectors * 1024)};
-    if (!room.vertices5.empty()) {
-      const auto& f = room.vertices5.front();
-      bounds = {f.x, f.y, f.z, f.x, f.y, f.z};
-      for (const auto& v : room.vertices5) {
-        bounds[0] = std::min(bounds[0], v.x);
-        bounds[1] = std::max(bounds[1], v.y);
-        bounds[2] = std::min(bounds[2], v.z);
-        bounds[3] = std::max(bounds[3], v.x);
-        bounds[4] = std::min(bounds[4], v.y);
-        bounds[5] = std::max(bounds[5], v.z);
-      }
-    }
-    std::memcpy(reinterpret_cast<uint8_t*>(&layer) + kLayerBounds, bounds.data(), sizeof bounds);
     layer_at = w.Position();
-    w.Put(layer);
+    w.Put(SingleLayer(room));
     faces_begin = offset();
     w.Records(room.rectangles5);
     w.Records(room.triangles5);
     triangles = room.triangles5.size();
   }
   if (triangles % 2) {
-    if (!room.trc_has_face_pad) room.trc_face_pad = {0xCD, 0xCD};
-    room.trc_has_face_pad = true;
-    w.Raw(room.trc_face_pad.data(), 2);
-  } else {
-    room.trc_has_face_pad = false;  // an edit made the count even: the pad is gone
-    room.trc_face_pad = {};
+    // A pad the room was read with is kept; a new one is the filler the engine writes.
+    written.face_pad =
+        room.trc_has_face_pad ? room.trc_face_pad : std::array<uint8_t, 2>{0xCD, 0xCD};
+    written.has_face_pad = true;
+    w.Raw(written.face_pad.data(), 2);
   }
-  vertices_begin = offset();
+  const uint32_t vertices_begin = offset();
   if (as_read) {
     for (const auto& block : room.tr5_layers) {
       w.Records(block.vertices);
@@ -302,19 +313,25 @@ void WriteTrcRoom(ByteWriter& w, troom& room) {
   w.PutAt(start + kUnknown11 + 12, faces_begin);
   w.PutAt(start + kUnknown11 + 16, static_cast<uint32_t>(vertex_bytes));
 
+  std::memcpy(written.header.data(), w.At(start), kTrcRoomHeaderSize);
   if (!as_read) {
     w.PutAt(layer_at + kLayerPlaces, vertices_begin);
     w.PutAt(layer_at + kLayerPlaces + 4, faces_begin);
     w.PutAt(layer_at + kLayerPlaces + 8, faces_begin);
+    tlayer5 layer{};
+    std::memcpy(&layer, w.At(layer_at), sizeof layer);
+    written.single_layer = layer;
   }
+  return written;
+}
 
-  // The model now says what the file says, as reading it back would.
-  std::memcpy(room.trc_header_raw.data(), w.Buffer().data() + start, kTrcRoomHeaderSize);
+void AdoptTrcRoomWritten(troom& room, const TrcRoomWritten& written) {
+  room.trc_header_raw = written.header;
   ParseHeader(room);
-  if (!as_read) {
-    tlayer5 written{};
-    std::memcpy(&written, w.Buffer().data() + layer_at, sizeof written);
-    room.layers.assign(1, written);
+  room.trc_face_pad = written.face_pad;
+  room.trc_has_face_pad = written.has_face_pad;
+  if (written.single_layer) {
+    room.layers.assign(1, *written.single_layer);
     room.tr5_layers.assign(1, ttr5_layer_block{room.vertices5, room.rectangles5, room.triangles5});
   }
 }

@@ -26,47 +26,56 @@ void Ttrlevel::ResizeItems(size_t n) {
   items2.resize(n);
 }
 
-void Ttrlevel::ResizeAuxRecords(size_t n) {
-  if (version_kind >= kTR4)
-    aux_items.resize(n);
-  else
-    aux16_records.resize(n);
-}
-
-// Every data member, in declaration order, for equality and difference reports.
-#define QAVEL_LEVEL_FIELDS(X)                                                                      \
-  X(loaded_marker)                                                                                 \
-  X(version)                                                                                       \
-  X(version_kind) X(page_counts) X(pages32_size) X(pages32_packed_size) X(pages16_size)            \
-      X(pages16_packed_size) X(misc_pages_size) X(misc_pages_packed_size) X(pages8_bytes)          \
-          X(num_pages) X(pages8) X(pages16) X(pages32) X(misc_pages) X(reserved_dword)             \
-              X(trc_header) X(trc_level_data_size) X(trc_level_data_size2) X(trc_room_count_high)  \
-                  X(rooms) X(floor_data) X(mesh_data) X(mesh_pointers) X(animations)               \
-                      X(state_changes) X(anim_dispatches) X(anim_commands) X(mesh_trees) X(frames) \
-                          X(movables) X(static_meshes) X(tex_marker) X(object_textures)            \
-                              X(spr_marker) X(sprite_textures) X(sprite_sequences) X(cameras)      \
-                                  X(flyby_cameras) X(sound_sources) X(boxes1) X(boxes2)            \
-                                      X(overlaps) X(zones) X(animated_textures) X(items1)          \
-                                          X(items2) X(light_map) X(palette) X(palette16)           \
-                                              X(aux16_records) X(aux_items) X(byte_list)           \
-                                                  X(word_table) X(extended_word_table) X(records8) \
-                                                      X(tail_count) X(tail_data) X(index_list)     \
-                                                          X(level_data_end)
-
-bool Ttrlevel::operator==(const Ttrlevel& o) const {
-  return FirstDifference(o).empty();
-}
+// Every member, in declaration order, so that a difference report names the first that differs.
+// clang-format off
+#define QAVEL_LEVEL_FIELDS(X)                                                                   \
+  X(loaded) X(version) X(version_kind) X(page_counts) X(num_pages) X(pages8) X(pages16)        \
+  X(pages32) X(misc_pages) X(reserved_dword) X(trc_header) X(trc_level_data_size)              \
+  X(trc_level_data_size2) X(trc_room_count_high) X(rooms) X(floor_data) X(mesh_data)           \
+  X(mesh_pointers) X(animations) X(state_changes) X(anim_dispatches) X(anim_commands)          \
+  X(mesh_trees) X(frames) X(movables) X(static_meshes) X(tex_marker) X(object_textures)        \
+  X(spr_marker) X(sprite_textures) X(sprite_sequences) X(cameras) X(flyby_cameras)             \
+  X(sound_sources) X(boxes1) X(boxes2) X(overlaps) X(zones) X(animated_textures) X(items1)     \
+  X(items2) X(light_map) X(palette) X(palette16) X(aux16_records) X(aux_items) X(byte_list)    \
+  X(word_table) X(extended_word_table) X(records8) X(tail_count) X(tail_data) X(index_list)    \
+  X(level_data_end)
+// clang-format on
 
 std::string Ttrlevel::FirstDifference(const Ttrlevel& o) const {
 // The argument is a member name, which cannot be parenthesised.
 #define QAVEL_CMP(f) \
   if (!(f == o.f)) return #f;  // NOLINT(bugprone-macro-parentheses)
-  // Sizes of the page blocks are compared before the rooms so a report names the cheap cause.
   QAVEL_LEVEL_FIELDS(QAVEL_CMP)
 #undef QAVEL_CMP
+  // Equality is defaulted over every member, so a member this list lacks still makes the
+  // levels differ; the report then says so instead of calling them equal.
+  if (!(*this == o)) return "a member missing from the difference list";
   return {};
 }
 #undef QAVEL_LEVEL_FIELDS
+
+// ---- Names ----
+
+const char* GenerationName(int32_t version_kind) {
+  switch (version_kind) {
+    case kTR1:
+      return "TR1";
+    case kTR1Tub:
+      return "TR1 (.tub)";
+    case kTR2:
+      return "TR2";
+    case kTR2Trg:
+      return "TR2 (.trg)";
+    case kTR3:
+      return "TR3";
+    case kTR4:
+      return "TR4";
+    case kTR5:
+      return "TR5";
+    default:
+      return "unknown";
+  }
+}
 
 // ---- Items ----
 

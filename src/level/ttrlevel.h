@@ -3,32 +3,14 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "level/records.h"
+#include "level/shared_block.h"
 
 namespace qavel {
-
-using Bytes = std::vector<uint8_t>;
-
-// An immutable byte block that may be shared between the model and what it was read from.
-// Equality compares contents, so two models with equal pages compare equal.
-struct SharedBlock {
-  std::shared_ptr<const Bytes> data;
-
-  size_t size() const { return data ? data->size() : 0; }
-  const uint8_t* bytes() const { return data ? data->data() : nullptr; }
-  bool empty() const { return size() == 0; }
-  static SharedBlock Of(Bytes b) { return {std::make_shared<const Bytes>(std::move(b))}; }
-  friend bool operator==(const SharedBlock& a, const SharedBlock& b) {
-    if (a.data == b.data) return true;
-    if (a.size() != b.size()) return false;
-    return a.size() == 0 || std::equal(a.data->begin(), a.data->end(), b.data->begin());
-  }
-};
 
 // Generation codes held in Ttrlevel::version_kind.
 enum VersionKind : int32_t {
@@ -40,6 +22,9 @@ enum VersionKind : int32_t {
   kTR4 = 6,
   kTR5 = 7,
 };
+
+// The name users know a generation by ("TR4", "TR1 (.tub)"); "unknown" for any other code.
+const char* GenerationName(int32_t version_kind);
 
 // Per-room capacities: the limits of the model. Files beyond them are refused.
 struct RoomCapacity {
@@ -137,15 +122,11 @@ struct troom {
 class Ttrlevel {
  public:
   // Identity and texture pages.
-  std::string loaded_marker;  // "Kelvora" once a file's version word was accepted
+  bool loaded = false;  // set by the reader once a file's version word was accepted
   uint32_t version = 0;
   int32_t version_kind = 0;
   std::array<uint16_t, 3> page_counts{};
-  uint32_t pages32_size = 0, pages32_packed_size = 0;
-  uint32_t pages16_size = 0, pages16_packed_size = 0;
-  uint32_t misc_pages_size = 0, misc_pages_packed_size = 0;
-  uint32_t pages8_bytes = 0;
-  uint32_t num_pages = 0;
+  uint32_t num_pages = 0;  // TR1-TR3 as the file counts them; TR4/TR5 the 16-bit pages held
   SharedBlock pages8;      // TR1-TR3: 256 x 256 palette indices a page
   SharedBlock pages16;     // TR2-TR5: 256 x 256 16-bit texels a page
   SharedBlock pages32;     // TR4/TR5
@@ -195,21 +176,18 @@ class Ttrlevel {
   std::vector<uint16_t> extended_word_table;
   std::vector<trecord8> records8;
   uint32_t tail_count = 0;
-  Bytes tail_data;
+  SharedBlock tail_data;  // the samples (TR1: the sized sample block inside the level data)
   std::vector<uint32_t> index_list;
   // TR4/TR5: bytes between the index list and the end of the level data, kept as read.
   Bytes level_data_end;
 
-  // Reported 0..100 while reading and writing; may be empty.
-  std::function<void(int)> progress_gauge;
-
-  // What the file looked like, so that unchanged parts are written back exactly.
+  // What the file looked like, so that unchanged parts are written back exactly. It is not
+  // level data: two models that differ only here compare equal.
   struct Origin {
     struct Chunk {
-      SharedBlock unpacked;  // the block the model was given; unchanged while pointer-equal
-      Bytes packed;
+      SharedBlock unpacked;    // the block the model was given; unchanged while it shares storage
+      SharedBlock packed;      // the chunk's packed bytes as the file holds them
       uint32_t size_word = 0;  // the unpacked size as the file stated it
-      bool operator==(const Chunk&) const { return true; }
     };
     Chunk pages32, pages16, misc_pages, level_data;
     std::array<uint8_t, 3> palette0{};  // palette entry 0 as the file held it
@@ -247,22 +225,18 @@ class Ttrlevel {
   uint32_t num_byte_list() const { return sz(byte_list); }
   uint32_t num_records8() const { return sz(records8); }
   uint32_t num_index_list() const { return sz(index_list); }
-  uint32_t tail_data_size() const { return sz(tail_data); }
+  uint32_t tail_data_size() const { return static_cast<uint32_t>(tail_data.size()); }
 
-  bool IsLoaded() const { return loaded_marker == "Kelvora"; }
-  void Report(int percent) const {
-    if (progress_gauge) progress_gauge(percent);
-  }
+  bool IsLoaded() const { return loaded; }
 
   // Resize operations that keep paired forms together (new elements zero-filled).
   void ResizeBoxes(size_t n);
   void ResizeZones(size_t n);
   void ResizeItems(size_t n);
-  void ResizeAuxRecords(size_t n);
 
-  // Data equality: every table and header value (progress and origin are not data).
-  bool operator==(const Ttrlevel& other) const;
-  // Name of the first table or field that differs, empty when equal.
+  // Every table and header value (the origin compares equal whatever it holds).
+  bool operator==(const Ttrlevel& other) const = default;
+  // Name of the first table or field that differs, empty exactly when the levels are equal.
   std::string FirstDifference(const Ttrlevel& other) const;
 
  private:

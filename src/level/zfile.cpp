@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <thread>
+#include <utility>
 
 namespace qavel {
 
@@ -29,12 +31,16 @@ uint32_t LoadU32(const uint8_t* p) {
 
 namespace {
 
-// One raw deflate run over [p, p + n), primed with the 32 KiB that precede it in the block, so
-// runs can be joined into one stream. Ends with a sync flush unless it is the last run.
+// One raw deflate run over [p, p + n), primed with the dictionary (the bytes that precede it in
+// the block), so runs can be joined into one stream. Ends with a sync flush unless it is last.
 bool DeflateRun(const uint8_t* p, size_t n, const uint8_t* dict, size_t dict_len, bool last,
                 int level, Bytes& out, uint32_t& adler) {
   z_stream zs{};
   if (deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return false;
+  // Level 9 follows match chains of up to 4096 links. A quarter of that packs level data as
+  // well to within a few hundred bytes in a megabyte and takes two thirds of the time, which
+  // matters when a save has only one core to itself.
+  if (level == 9) deflateTune(&zs, 32, 258, 258, 1024);
   if (dict_len && deflateSetDictionary(&zs, dict, static_cast<uInt>(dict_len)) != Z_OK) {
     deflateEnd(&zs);
     return false;
@@ -54,110 +60,147 @@ bool DeflateRun(const uint8_t* p, size_t n, const uint8_t* dict, size_t dict_len
 
 }  // namespace
 
-Bytes PackBlock(const uint8_t* data, size_t length, int level) {
-  // Large blocks (a TR4 level's data) are packed as two runs on two threads and joined into one
-  // zlib stream, as parallel gzip tools do: saving an edited level waits half as long.
-  constexpr size_t kSplitFrom = 256 << 10;
-  if (length < kSplitFrom) {
+Expected<Bytes> PackBlock(const uint8_t* data, size_t length, int level) {
+  // Large blocks (a TR4 level's data) are packed as runs on threads of their own and joined
+  // into one zlib stream, as parallel gzip tools do. Four runs rather than one per core: when
+  // another program keeps a core busy, more runs still win the packing a fair share of it.
+  constexpr size_t kRunFrom = 128 << 10;
+  constexpr size_t kMostRuns = 4;
+  const size_t runs = std::min(kMostRuns, length / kRunFrom);
+  if (runs < 2) {
     uLongf out_len = compressBound(static_cast<uLong>(length));
     Bytes out(out_len);
     const int rc = compress2(out.data(), &out_len, data, static_cast<uLong>(length), level);
-    if (rc != Z_OK) throw FileError("compression failed (zlib error " + std::to_string(rc) + ")");
+    if (rc != Z_OK)
+      return Result::Fail(Status::kFailed,
+                          "compression failed (zlib error " + std::to_string(rc) + ")");
     out.resize(out_len);
     return out;
   }
-  const size_t half = length / 2;
-  const size_t dict_len = std::min<size_t>(half, 32768);
-  Bytes first, second;
-  uint32_t adler_first = 0, adler_second = 0;
-  bool first_ok = false;
-  std::thread helper(
-      [&] { first_ok = DeflateRun(data, half, nullptr, 0, false, level, first, adler_first); });
-  const bool second_ok = DeflateRun(data + half, length - half, data + half - dict_len, dict_len,
-                                    true, level, second, adler_second);
-  helper.join();
-  if (!first_ok || !second_ok) throw FileError("compression failed");
+  struct Run {
+    size_t begin = 0, end = 0;
+    Bytes packed;
+    uint32_t adler = 0;
+    bool ok = false;
+  };
+  std::vector<Run> parts(runs);
+  for (size_t i = 0; i < runs; ++i) {
+    parts[i].begin = length * i / runs;
+    parts[i].end = length * (i + 1) / runs;
+  }
+  auto pack = [&](Run& r) {
+    // Each run is primed with the 32 KiB that precede it, as one stream would have them.
+    const size_t dict_len = std::min<size_t>(r.begin, 32768);
+    r.ok = DeflateRun(data + r.begin, r.end - r.begin, data + r.begin - dict_len, dict_len,
+                      r.end == length, level, r.packed, r.adler);
+  };
+  std::vector<std::thread> helpers;
+  for (size_t i = 0; i + 1 < runs; ++i) helpers.emplace_back(pack, std::ref(parts[i]));
+  pack(parts.back());
+  for (auto& t : helpers) t.join();
 
   const int flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
   uint8_t flg = static_cast<uint8_t>(flevel << 6);
   flg = static_cast<uint8_t>(flg + 31 - ((0x78 * 256 + flg) % 31));
-  const uint32_t adler = static_cast<uint32_t>(
-      adler32_combine(adler_first, adler_second, static_cast<z_off_t>(length - half)));
+  size_t size = 2 + 4;
+  uint32_t adler = 1;
+  for (const Run& r : parts) {
+    if (!r.ok) return Result::Fail(Status::kFailed, "compression failed");
+    size += r.packed.size();
+    adler = static_cast<uint32_t>(
+        adler32_combine(adler, r.adler, static_cast<z_off_t>(r.end - r.begin)));
+  }
   Bytes out;
-  out.reserve(2 + first.size() + second.size() + 4);
+  out.reserve(size);
   out.push_back(0x78);
   out.push_back(flg);
-  out.insert(out.end(), first.begin(), first.end());
-  out.insert(out.end(), second.begin(), second.end());
+  for (const Run& r : parts) out.insert(out.end(), r.packed.begin(), r.packed.end());
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(adler >> shift));
   return out;
 }
 
-Bytes UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
+Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t expected) {
   z_stream zs{};
-  if (inflateInit(&zs) != Z_OK) throw FileError("cannot start decompression");
+  if (inflateInit(&zs) != Z_OK) return Result::Fail(Status::kFailed, "cannot start decompression");
+  auto damaged = [&zs](const std::string& why) {
+    inflateEnd(&zs);
+    return Result::Fail(Status::kDamaged, why);
+  };
   // Deflate cannot expand more than 1032:1, so a stated size beyond that is not trusted for the
   // allocation, and the output never grows past it.
   const uint64_t most = std::min<uint64_t>(uint64_t{length} * 1032 + 1024, kMaxUnpackedSize);
-  Bytes out;
-  out.resize(std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4, most));
+  BlockBuffer out(std::min<uint64_t>(expected ? expected : (length + 255) / 256 * 256 * 4, most));
   zs.next_in = const_cast<Bytef*>(data);
   zs.avail_in = static_cast<uInt>(length);
   size_t produced = 0;
   for (;;) {
-    if (produced == out.size()) {
-      if (out.size() >= most) {
-        inflateEnd(&zs);
-        throw ContainerError("packed data unpacks to more than " +
-                             std::to_string(kMaxUnpackedSize >> 20) + " MiB");
-      }
-      out.resize(std::min<uint64_t>(out.size() * 2 + 65536, most));
+    if (produced == out.capacity()) {
+      if (out.capacity() >= most)
+        return damaged("packed data unpacks to more than " +
+                       std::to_string(kMaxUnpackedSize >> 20) + " MiB");
+      out.Grow(std::min<uint64_t>(out.capacity() * 2 + 65536, most), produced);
     }
     zs.next_out = out.data() + produced;
-    zs.avail_out = static_cast<uInt>(out.size() - produced);
+    zs.avail_out = static_cast<uInt>(out.capacity() - produced);
     const int rc = inflate(&zs, Z_NO_FLUSH);
-    produced = out.size() - zs.avail_out;
+    produced = out.capacity() - zs.avail_out;
     if (rc == Z_STREAM_END) break;
-    if (rc == Z_BUF_ERROR && zs.avail_in == 0) {
-      inflateEnd(&zs);
-      throw ContainerError("packed data ends early (truncated zlib stream)");
-    }
-    if (rc != Z_OK && rc != Z_BUF_ERROR) {
-      const std::string why = zs.msg ? zs.msg : ("zlib error " + std::to_string(rc));
-      inflateEnd(&zs);
-      throw ContainerError("packed data is damaged: " + why);
-    }
+    if (rc == Z_BUF_ERROR && zs.avail_in == 0)
+      return damaged("packed data ends early (truncated zlib stream)");
+    if (rc != Z_OK && rc != Z_BUF_ERROR)
+      return damaged("packed data is damaged: " +
+                     (zs.msg ? std::string(zs.msg) : "zlib error " + std::to_string(rc)));
   }
   inflateEnd(&zs);
-  out.resize(produced);
-  return out;
+  return out.Share(produced);
 }
 
-Bytes ReadWholeFile(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) throw FileError("cannot open " + path + ": " + SystemReason());
-  Bytes content;
+Expected<SharedBlock> ReadWholeFile(const std::string& path) {
+  auto refused = [&path](const std::string& why) {
+    return Result::Fail(Status::kCannotOpen, "cannot open " + path + ": " + why);
+  };
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return refused(SystemReason());
   struct stat st {};
-  if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
-    std::fclose(f);
-    throw FileError("cannot open " + path + ": it is a folder");
+  if (fstat(fd, &st) != 0) {
+    const std::string why = SystemReason();
+    ::close(fd);
+    return refused(why);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return refused("it is a folder");
   }
   if (static_cast<uint64_t>(st.st_size) > kMaxUnpackedSize) {
-    std::fclose(f);
-    throw FileError("cannot open " + path + ": " + std::to_string(st.st_size >> 20) +
-                    " MiB is too large for a level file");
+    ::close(fd);
+    return refused(std::to_string(st.st_size >> 20) + " MiB is too large for a level file");
   }
-  if (st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
-  uint8_t chunk[65536];
+  // Read straight into the block the caller keeps: one pass over fresh memory. The stated size
+  // is only a start; what the reads return decides (a file may change while it is read).
+  BlockBuffer content(static_cast<size_t>(st.st_size) + 1);
+  size_t have = 0;
   for (;;) {
-    const size_t n = std::fread(chunk, 1, sizeof chunk, f);
-    content.insert(content.end(), chunk, chunk + n);
-    if (n < sizeof chunk) break;
+    if (have == content.capacity()) {
+      if (content.capacity() > kMaxUnpackedSize) {
+        ::close(fd);
+        return refused("it is too large for a level file");
+      }
+      content.Grow(content.capacity() * 2 + 65536, have);
+    }
+    const ssize_t n = ::read(fd, content.data() + have, content.capacity() - have);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      std::string why = "cannot read " + path;
+      why += ": ";
+      why += SystemReason();
+      ::close(fd);
+      return Result::Fail(Status::kCannotOpen, why);
+    }
+    have += static_cast<size_t>(n);
   }
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) throw FileError("cannot read " + path + ": " + SystemReason());
-  return content;
+  ::close(fd);
+  return content.Share(have);
 }
 
 bool FileExists(const std::string& path) {
@@ -165,7 +208,8 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0;
 }
 
-void WriteFileAtomically(const std::string& path, const uint8_t* data, size_t length) {
+Result WriteFileAtomically(const std::string& path,
+                           const std::vector<std::span<const uint8_t>>& pieces) {
   const auto slash = path.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -174,136 +218,74 @@ void WriteFileAtomically(const std::string& path, const uint8_t* data, size_t le
   std::vector<char> name(temp.begin(), temp.end());
   name.push_back('\0');
   const int fd = mkstemp(name.data());
-  if (fd < 0) throw FileError("cannot save " + path + ": " + SystemReason());
+  if (fd < 0)
+    return Result::Fail(Status::kCannotOpen, "cannot save " + path + ": " + SystemReason());
   temp = name.data();
-  auto fail = [&](const std::string& what) {
+  auto fail = [&](bool open) {
     const std::string reason = SystemReason();
-    ::close(fd);
+    if (open) ::close(fd);
     ::unlink(temp.c_str());
-    throw FileError("cannot save " + path + ": " + what + reason);
+    return Result::Fail(Status::kCannotOpen, "cannot save " + path + ": " + reason);
   };
-  size_t done = 0;
-  while (done < length) {
-    const ssize_t n = ::write(fd, data + done, length - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("");
+  for (const auto& piece : pieces) {
+    size_t done = 0;
+    while (done < piece.size()) {
+      const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return fail(true);
+      }
+      done += static_cast<size_t>(n);
     }
-    done += static_cast<size_t>(n);
   }
   // Keep the permissions of the file we replace; new files get the usual ones.
   struct stat st {};
-  if (stat(path.c_str(), &st) == 0)
+  if (stat(path.c_str(), &st) == 0) {
     fchmod(fd, st.st_mode & 07777);
-  else {
+  } else {
     const mode_t mask = umask(0);
     umask(mask);
     fchmod(fd, 0666 & ~mask);
   }
-  if (::fsync(fd) != 0) fail("");
-  if (::close(fd) != 0) {
-    const std::string reason = SystemReason();
-    ::unlink(temp.c_str());
-    throw FileError("cannot save " + path + ": " + reason);
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const std::string reason = SystemReason();
-    ::unlink(temp.c_str());
-    throw FileError("cannot save " + path + ": " + reason);
-  }
+  if (::fsync(fd) != 0) return fail(true);
+  if (::close(fd) != 0) return fail(false);
+  if (std::rename(temp.c_str(), path.c_str()) != 0) return fail(false);
+  return Result::Ok();
 }
 
-bool IsContainer(const Bytes& file) {
+bool IsContainer(std::span<const uint8_t> file) {
   return file.size() > 12 && std::memcmp(file.data(), "ZLIB", 4) == 0;
 }
 
-Bytes UnpackContainer(const Bytes& file, const std::string& name) {
+Expected<SharedBlock> UnpackContainer(std::span<const uint8_t> file, const std::string& name) {
   const uint32_t packed_len = LoadU32(file.data() + 4);
   const uint32_t unpacked_len = LoadU32(file.data() + 8);
   if (packed_len > file.size() - 12)
-    throw ContainerError(name + ": ZLIB container says " + std::to_string(packed_len) +
-                         " packed bytes but only " + std::to_string(file.size() - 12) + " follow");
-  try {
-    return UnpackBlock(file.data() + 12, packed_len, unpacked_len);
-  } catch (const ContainerError& e) {
-    throw ContainerError(name + ": ZLIB container: " + e.what());
-  }
+    return Result::Fail(Status::kDamaged, name + ": ZLIB container says " +
+                                              std::to_string(packed_len) +
+                                              " packed bytes but only " +
+                                              std::to_string(file.size() - 12) + " follow");
+  auto content = UnpackBlock(file.data() + 12, packed_len, unpacked_len);
+  if (!content)
+    return Result::Fail(Status::kDamaged, name + ": ZLIB container: " + content.message());
+  return content;
 }
 
-void TZfile::OpenRead(const std::string& file_name) {
-  file_name_ = file_name;
-  packed_ = false;
-  position_ = 0;
-  buffer_ = ReadWholeFile(file_name);
+Expected<TZfile> TZfile::Read(const std::string& file_name) {
+  auto bytes = ReadWholeFile(file_name);
+  if (!bytes) return bytes.result();
+  TZfile file;
+  file.file_name = file_name;
   // A container is only taken for what it is when it is longer than its own header.
-  if (IsContainer(buffer_)) {
-    buffer_ = UnpackContainer(buffer_, file_name);
-    packed_ = true;
+  if (IsContainer(bytes->span())) {
+    auto content = UnpackContainer(bytes->span(), file_name);
+    if (!content) return content.result();
+    file.packed = true;
+    file.content = std::move(*content);
+  } else {
+    file.content = std::move(*bytes);
   }
-}
-
-void TZfile::OpenWrite(const std::string& file_name) {
-  file_name_ = file_name;
-  packed_ = false;
-  buffer_.clear();
-  buffer_.reserve(0x40000);
-  position_ = 0;
-}
-
-void TZfile::OpenBytes(Bytes content) {
-  file_name_.clear();
-  packed_ = false;
-  buffer_ = std::move(content);
-  position_ = 0;
-}
-
-size_t TZfile::Read(void* dest, size_t count) {
-  const size_t n = std::min(count, buffer_.size() - position_);
-  if (n) std::memcpy(dest, buffer_.data() + position_, n);
-  position_ += n;
-  return n;
-}
-
-void TZfile::Write(const void* src, size_t count) {
-  if (position_ + count > buffer_.size()) buffer_.resize(position_ + count);
-  if (count) std::memcpy(buffer_.data() + position_, src, count);
-  position_ += count;
-}
-
-void TZfile::Skip(int64_t delta) {
-  int64_t p = static_cast<int64_t>(position_) + delta;
-  if (p < 0) p = 0;
-  position_ = std::min(static_cast<size_t>(p), buffer_.size());
-}
-
-Bytes TZfile::TakeContent() {
-  Bytes out = std::move(buffer_);
-  buffer_.clear();
-  position_ = 0;
-  return out;
-}
-
-void TZfile::Close(bool save) {
-  if (save) {
-    if (packed_) {
-      Bytes packed = PackBlock(buffer_.data(), buffer_.size());
-      Bytes out;
-      out.reserve(packed.size() + 12);
-      const uint32_t p = static_cast<uint32_t>(packed.size());
-      const uint32_t u = static_cast<uint32_t>(buffer_.size());
-      out.insert(out.end(), {'Z', 'L', 'I', 'B'});
-      out.insert(out.end(), reinterpret_cast<const uint8_t*>(&p),
-                 reinterpret_cast<const uint8_t*>(&p) + 4);
-      out.insert(out.end(), reinterpret_cast<const uint8_t*>(&u),
-                 reinterpret_cast<const uint8_t*>(&u) + 4);
-      out.insert(out.end(), packed.begin(), packed.end());
-      WriteFileAtomically(file_name_, out);
-    } else {
-      WriteFileAtomically(file_name_, buffer_);
-    }
-  }
-  Bytes().swap(buffer_);
-  position_ = 0;
+  return file;
 }
 
 }  // namespace qavel

@@ -86,21 +86,6 @@ void StretchNearest(const QImage& src, int x0, int y0, int x1, int y1, QImage& d
   }
 }
 
-void MirrorHorizontally(QImage& image) {
-  if (image.format() != QImage::Format_RGB16) return;
-  for (int y = 0; y < image.height(); ++y) {
-    auto* row = reinterpret_cast<uint16_t*>(image.scanLine(y));
-    std::reverse(row, row + image.width());
-  }
-}
-
-void MirrorVertically(QImage& image) {
-  const size_t bytes = size_t(image.bytesPerLine());
-  for (int y = 0, z = image.height() - 1; y < z; ++y, --z) {
-    std::swap_ranges(image.scanLine(y), image.scanLine(y) + bytes, image.scanLine(z));
-  }
-}
-
 int NextPowerOfTwo(int n) {
   if (n < 1 || n > 8192) return n;
   int p = 2;

@@ -1,5 +1,5 @@
 #pragma once
-// Small operations on R5G6B5 bitmaps: nearest-texel stretches, mirrors, size rounding.
+// Small operations on R5G6B5 bitmaps: nearest-texel stretches and size rounding.
 
 #include <QImage>
 #include <QRect>
@@ -13,11 +13,6 @@ namespace qavel {
 // result while copying. Both images must be Format_RGB16.
 void StretchNearest(const QImage& src, int x0, int y0, int x1, int y1, QImage& dst,
                     const QRect& dst_rect, bool mirror_x = false, bool mirror_y = false);
-
-// Moves the texel at (width-1-x, y) to (x, y), in place.
-void MirrorHorizontally(QImage& image);
-// Moves the texel at (x, height-1-y) to (x, y), in place.
-void MirrorVertically(QImage& image);
 
 // 1 and 2 give 2, then the next power of two up to 8192; 0, negatives and values above 8192
 // come back unchanged.

@@ -21,10 +21,6 @@ void BuildTextureTable(const Ttrlevel& level, const QImage& atlas, Ttabla_textur
   table.version_kind = level.version_kind;
 }
 
-void BuildTextureTable(const Ttrlevel& level, Ttabla_textures& table) {
-  BuildTextureTable(level, BuildAtlas(level), table);
-}
-
 namespace {
 
 bool HasPanelSize(const tobject_texture& piece, int width, int height) {
@@ -100,11 +96,6 @@ void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level
     DrawPiece(atlas, piece, PiecePage(piece), panel.bitmap,
               QRect(col * (width + 1), row * (height + 1), width, height));
   }
-}
-
-void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level,
-                       tpanel_texture& panel) {
-  BuildTexturePanel(width, height, columns, level, BuildAtlas(level), panel);
 }
 
 void BuildTextureViews(const Ttrlevel& level, const QImage& atlas, Ttabla_textures& table,

@@ -46,14 +46,11 @@ inline constexpr std::array<PanelSize, 5> kPanelSizes = {
 inline constexpr int kPanelColumns = 4;
 using TexturePanels = std::array<tpanel_texture, 5>;
 
-// Fills the table from the level; the atlas is built here unless one is given.
-void BuildTextureTable(const Ttrlevel& level, Ttabla_textures& table);
+// Fills the table from the level and its atlas (BuildAtlas).
 void BuildTextureTable(const Ttrlevel& level, const QImage& atlas, Ttabla_textures& table);
 
 // Lists the quads whose corner 0 -> 1 spans width texels and corner 1 -> 2 height texels and
 // draws them into the panel's mosaic, columns to a row.
-void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level,
-                       tpanel_texture& panel);
 void BuildTexturePanel(int width, int height, int columns, const Ttrlevel& level,
                        const QImage& atlas, tpanel_texture& panel);
 

@@ -82,9 +82,4 @@ std::array<TexCoord, 4> GetPieceTexCoords(const tobject_texture& piece, int32_t 
   return uv;
 }
 
-const tobject_texture* PieceAt(const Ttrlevel& level, int64_t index) {
-  if (index < 0 || index >= int64_t(level.object_textures.size())) return nullptr;
-  return &level.object_textures[size_t(index)];
-}
-
 }  // namespace qavel

@@ -51,7 +51,4 @@ struct TexCoord {
 // the texel positions because their files do not carry usable ones. Positions wrap in 8 bits.
 std::array<TexCoord, 4> GetPieceTexCoords(const tobject_texture& piece, int32_t version_kind);
 
-// The level's piece at index, or nullptr when there is none.
-const tobject_texture* PieceAt(const Ttrlevel& level, int64_t index);
-
 }  // namespace qavel

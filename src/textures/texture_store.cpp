@@ -118,10 +118,6 @@ int AddLevelPages(TextureStore& store, const QImage& atlas, int32_t first_id) {
   return atlas.height() / kPageSide;
 }
 
-int BuildLevelTextures(TextureStore& store, const Ttrlevel& level, int32_t first_id) {
-  return AddLevelPages(store, BuildAtlas(level), first_id);
-}
-
 std::string LoadViewTextures(TextureStore& store, const std::string& room_texture,
                              const std::string& wireframe_texture) {
   std::string message;

@@ -63,10 +63,8 @@ class TextureStore {
   uint64_t next_revision_ = 1;
 };
 
-// Builds the atlas of the level's pages and adds one texture per page from first_id on.
-// Returns the number of pages added.
-int BuildLevelTextures(TextureStore& store, const Ttrlevel& level, int32_t first_id = 0);
-// The same from an atlas already built with BuildAtlas, so the open sequence builds it once.
+// Adds one texture per page of an atlas built with BuildAtlas, from first_id on. Returns the
+// number of pages added.
 int AddLevelPages(TextureStore& store, const QImage& atlas, int32_t first_id = 0);
 
 // Loads the view's two pictures: room_texture (normally "texture1.jpg" in the working folder)

@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QUndoStack>
 
+#include "editor/exchange_commands.h"
 #include "editor/floor_commands.h"
 #include "ui/create_item_dialog.h"
 #include "ui/experiments_panel.h"
@@ -340,10 +341,14 @@ bool MainWindow::openDropped(const QList<QUrl>& urls) {
 void MainWindow::runExchange(size_t index) {
   const ExchangeAction& e = actions_->exchange.at(index);
   if (!session_.HasLevel()) return;
-  const QString path = fileChooser_({e.caption, e.filter, e.save, lastFolder_});
+  const ExchangeFormat& f = GetExchangeFormat(e.format);
+  const QString path = fileChooser_(
+      {e.save ? f.export_caption : f.import_caption, f.file_filter, e.save, lastFolder_});
   if (path.isEmpty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const Result r = e.run(session_, QDir::toNativeSeparators(path).toStdString());
+  const std::string file = QDir::toNativeSeparators(path).toStdString();
+  const Result r =
+      e.save ? ExportFile(session_, e.format, file) : ImportFile(session_, e.format, file);
   QApplication::restoreOverrideCursor();
   if (r) rememberFolder(path);
   if (!r.message().empty()) message(r ? MessageKind::kInfo : MessageKind::kWarning, S(r.message()));

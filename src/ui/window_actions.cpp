@@ -6,8 +6,6 @@
 #include <QToolBar>
 #include <QUndoStack>
 
-#include "editor/exchange_commands.h"
-
 namespace qavel {
 
 namespace {
@@ -26,39 +24,6 @@ QAction* Toggle(QMenu* menu, const char* name, const char* caption, const char* 
   QAction* a = Add(menu, name, caption, hint, key);
   a->setCheckable(true);
   return a;
-}
-
-// The exchange commands of the menus, in menu order.
-struct ExchangeEntry {
-  const char* name;
-  const char* caption;
-  const char* filter;
-  bool save;
-  std::function<Result(EditorSession&, const std::string&)> run;
-};
-
-std::vector<ExchangeEntry> ImportEntries() {
-  return {
-      {"ImportDXF1", "Import DXF(Current Room)", "DXF File (*.dxf)", false,
-       [](EditorSession& s, const std::string& p) { return ImportRoomDxf(s, p); }},
-      {"ImportMSH1", "Import MSH_1", "MSH File (*.msh)", false,
-       [](EditorSession& s, const std::string& p) { return ImportMsh(s, p, false); }},
-      {"ImportMSH2", "Import MSH_2", "MSH File (*.msh)", false,
-       [](EditorSession& s, const std::string& p) { return ImportMsh(s, p, true); }},
-      {"ImportZQP1", "Import ZQP", "ZQP File (*.zqp)", false,
-       [](EditorSession& s, const std::string& p) { return ImportZqp(s, p); }},
-  };
-}
-
-std::vector<ExchangeEntry> ExportEntries() {
-  return {
-      {"ExportDXF1", "Export DXF(Current Room)", "DXF File (*.dxf)", true,
-       [](EditorSession& s, const std::string& p) { return ExportRoomDxf(s, p); }},
-      {"ExportMSH1", "Export MSH", "MSH File (*.msh)", true,
-       [](EditorSession& s, const std::string& p) { return ExportMsh(s, p); }},
-      {"ExportZQP1", "Export ZQP", "ZQP File (*.zqp)", true,
-       [](EditorSession& s, const std::string& p) { return ExportZqp(s, p); }},
-  };
 }
 
 }  // namespace
@@ -110,15 +75,15 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   experiments = Toggle(view, "Experiments1", "Show &Experiments Page",
                        "Show the page of unknown TR5 room values");
 
+  // The exchange table's formats, in its order; a format without an export has no entry there.
   QMenu* import = bar->addMenu("Import");
   QMenu* exportMenu = bar->addMenu("Export");
-  auto add_exchange = [this](QMenu* menu, const ExchangeEntry& e) {
-    QAction* a = Add(menu, e.name, e.caption, nullptr);
-    a->setEnabled(false);
-    exchange.push_back({a, e.caption, e.filter, e.save, e.run});
-  };
-  for (const auto& e : ImportEntries()) add_exchange(import, e);
-  for (const auto& e : ExportEntries()) add_exchange(exportMenu, e);
+  for (const ExchangeFormat& f : ExchangeFormats()) {
+    exchange.push_back({Add(import, f.import_action, f.import_caption, nullptr), f.id, false});
+    if (f.export_action)
+      exchange.push_back({Add(exportMenu, f.export_action, f.export_caption, nullptr), f.id, true});
+  }
+  for (const ExchangeAction& e : exchange) e.action->setEnabled(false);
 
   QMenu* help = bar->addMenu("&Help");
   about = Add(help, "About1", "&About...", "Show program version and revision");

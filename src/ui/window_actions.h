@@ -4,12 +4,9 @@
 // switches are read by the 3D view when it draws.
 
 #include <QObject>
-#include <QString>
-#include <functional>
-#include <string>
 #include <vector>
 
-#include "editor/editor_session.h"
+#include "exchange/exchange_formats.h"
 
 class QAction;
 class QMainWindow;
@@ -17,13 +14,11 @@ class QUndoStack;
 
 namespace qavel {
 
-// One entry of the Import or Export menu.
+// One entry of the Import or Export menu: a format of the exchange table and its direction.
 struct ExchangeAction {
   QAction* action = nullptr;
-  QString caption;  // also the file dialog's title
-  QString filter;
+  ExchangeFormatId format{};
   bool save = false;  // an export: the file dialog asks where to write
-  std::function<Result(EditorSession&, const std::string&)> run;
 };
 
 class WindowActions : public QObject {

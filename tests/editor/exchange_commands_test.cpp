@@ -15,13 +15,12 @@ namespace qavel {
 namespace {
 
 namespace fs = std::filesystem;
+using enum ExchangeFormatId;
 
 Bytes LevelBytes(const Ttrlevel& level) {
-  Ttrlevel copy = level;
-  Bytes out;
-  std::string why;
-  EXPECT_EQ(WriteLevelBytes(copy, "demo.tr4", out, nullptr, &why), kWriteOk) << why;
-  return out;
+  Expected<WrittenLevel> written = WriteLevelBytes(level, "demo.tr4");
+  EXPECT_TRUE(written) << written.message();
+  return written ? written->bytes : Bytes();
 }
 
 class ExchangeCommandsTest : public ::testing::Test {
@@ -36,16 +35,22 @@ class ExchangeCommandsTest : public ::testing::Test {
     });
   }
   std::string Path(const std::string& name) const { return dir + "/" + name; }
+  Result Export(ExchangeFormatId f, const std::string& name) {
+    return ExportFile(session, f, Path(name));
+  }
+  Result Import(ExchangeFormatId f, const std::string& name) {
+    return ImportFile(session, f, Path(name));
+  }
 
   EditorSession session;
   std::string dir;
   int level_changes = 0;
 };
 
-TEST_F(ExchangeCommandsTest, DxfImportIsOneUndoStepThatGivesTheLevelsBytesBack) {
+TEST_F(ExchangeCommandsTest, ImportsAreOneUndoStepThatGivesTheLevelsBytesBack) {
   const Bytes original = LevelBytes(session.level());
   session.selection().SelectRoom(1);
-  Result r = ExportRoomDxf(session, Path("room1.dxf"));
+  Result r = Export(kDxf, "room1.dxf");
   ASSERT_TRUE(r) << r.message();
   EXPECT_NE(r.message().find("room 1"), std::string::npos) << r.message();
 
@@ -53,7 +58,7 @@ TEST_F(ExchangeCommandsTest, DxfImportIsOneUndoStepThatGivesTheLevelsBytesBack) 
   session.selection().SelectRoom(0);
   const troom room0 = session.level().rooms[0];
   const troom room1 = session.level().rooms[1];
-  ASSERT_TRUE(ImportRoomDxf(session, Path("room1.dxf")));
+  ASSERT_TRUE(Import(kDxf, "room1.dxf"));
   ASSERT_EQ(session.undo_stack().count(), 1);
   EXPECT_EQ(session.undo_stack().undoText(), "Import DXF");
   EXPECT_EQ(level_changes, 1);
@@ -70,9 +75,9 @@ TEST_F(ExchangeCommandsTest, DxfImportIsOneUndoStepThatGivesTheLevelsBytesBack) 
   const troom changed = session.level().rooms[0];
 
   // The changed level as an MSH file: importing its geometry is one step too.
-  ASSERT_TRUE(ExportMsh(session, Path("changed.msh")));
+  ASSERT_TRUE(Export(kMshFull, "changed.msh"));
   session.undo_stack().undo();
-  ASSERT_TRUE(ImportMsh(session, Path("changed.msh"), true));
+  ASSERT_TRUE(Import(kMshGeometry, "changed.msh"));
   EXPECT_EQ(session.undo_stack().undoText(), "Import MSH_2");
   EXPECT_EQ(session.level().rooms[0].rectangles, changed.rectangles);
   session.undo_stack().undo();
@@ -84,45 +89,40 @@ TEST_F(ExchangeCommandsTest, RefusedFilesChangeNothingAndSayWhy) {
   std::ofstream(Path("junk.dxf"), std::ios::binary) << "hello\r\n";
   std::ofstream(Path("junk.msh"), std::ios::binary) << "not a mesh file at all";
   std::ofstream(Path("junk.zqp"), std::ios::binary) << "nor a project";
-  using PathCommand = std::function<Result(EditorSession&, const std::string&)>;
-  using Plain = Result (*)(EditorSession&, const std::string&);
-  auto msh = [](bool geometry_only) -> PathCommand {
-    return [geometry_only](EditorSession& s, const std::string& p) {
-      return ImportMsh(s, p, geometry_only);
-    };
-  };
-  const std::pair<const char*, PathCommand> cases[] = {{"junk.dxf", Plain{ImportRoomDxf}},
-                                                       {"none.dxf", Plain{ImportRoomDxf}},
-                                                       {"junk.msh", msh(false)},
-                                                       {"junk.msh", msh(true)},
-                                                       {"junk.zqp", Plain{ImportZqp}},
-                                                       {"no/such/out.msh", Plain{ExportMsh}},
-                                                       {"no/such/out.zqp", Plain{ExportZqp}},
-                                                       {"no/such/out.dxf", Plain{ExportRoomDxf}}};
+  const struct {
+    ExchangeFormatId format;
+    bool save;
+    const char* name;
+  } cases[] = {{kDxf, false, "junk.dxf"},       {kDxf, false, "none.dxf"},
+               {kMshFull, false, "junk.msh"},   {kMshGeometry, false, "junk.msh"},
+               {kZqp, false, "junk.zqp"},       {kMshFull, true, "no/such/out.msh"},
+               {kZqp, true, "no/such/out.zqp"}, {kDxf, true, "no/such/out.dxf"},
+               {kMshGeometry, true, "x.msh"}};
   const Ttrlevel before = session.level();
-  for (const auto& [name, command] : cases) {
-    SCOPED_TRACE(name);
-    const Result r = command(session, Path(name));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result r = c.save ? Export(c.format, c.name) : Import(c.format, c.name);
     EXPECT_FALSE(r.ok());
     EXPECT_FALSE(r.message().empty());
     EXPECT_EQ(session.level().FirstDifference(before), "");
     EXPECT_EQ(session.undo_stack().count(), 1);
   }
-  EXPECT_NE(ImportZqp(session, Path("junk.zqp")).message().find("junk.zqp"), std::string::npos);
+  EXPECT_NE(Import(kZqp, "junk.zqp").message().find("junk.zqp"), std::string::npos);
   EXPECT_EQ(level_changes, 0);
   EXPECT_FALSE(fs::exists(Path("no")));
+  EXPECT_FALSE(fs::exists(Path("x.msh")));
   EditorSession empty;
-  EXPECT_EQ(ExportMsh(empty, Path("e.msh")).message(), "No level is open.");
-  EXPECT_EQ(ImportMsh(empty, Path("e.msh"), false).status(), Status::kNothingLoaded);
+  EXPECT_EQ(ExportFile(empty, kMshFull, Path("e.msh")).message(), "No level is open.");
+  EXPECT_EQ(ImportFile(empty, kMshFull, Path("e.msh")).status(), Status::kNothingLoaded);
 }
 
 TEST_F(ExchangeCommandsTest, FilesEqualToTheLevelAddNoStep) {
-  ASSERT_TRUE(ExportMsh(session, Path("all.msh")));
-  ASSERT_TRUE(ExportZqp(session, Path("p.zqp")));
+  ASSERT_TRUE(Export(kMshFull, "all.msh"));
+  ASSERT_TRUE(Export(kZqp, "p.zqp"));
   const Ttrlevel before = session.level();
-  ASSERT_TRUE(ImportMsh(session, Path("all.msh"), false));
+  ASSERT_TRUE(Import(kMshFull, "all.msh"));
   // A project file is recognised and names its generation; it carries no edits.
-  const Result r = ImportZqp(session, Path("p.zqp"));
+  const Result r = Import(kZqp, "p.zqp");
   EXPECT_NE(r.message().find("TR4"), std::string::npos) << r.message();
   EXPECT_TRUE(session.level() == before);
   EXPECT_EQ(session.undo_stack().count(), 0);

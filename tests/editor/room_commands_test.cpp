@@ -2,7 +2,9 @@
 
 #include "editor/room_commands.h"
 
+#include "../support/test_paths.h"
 #include "editor/panel_texts.h"
+#include "level/level_reader.h"
 #include "session_cases.h"
 
 namespace qavel {
@@ -61,6 +63,24 @@ TEST_F(RoomCommandsTest, ExperimentsLineFiveIsTheThirdUnknown7) {
   ASSERT_TRUE(SetTrcValue(session, 5, 99));
   EXPECT_EQ(level().rooms[0].trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
   EXPECT_EQ(TrcValueLines(level().rooms[0])[5], "Unknown7: 99");
+}
+
+// Every line that can be edited reaches a TR5 file.
+TEST(RoomCommandsRealLevels, Tr5ValuesReachTheFile) {
+  QAVEL_REAL_LEVEL_OR_SKIP(path, "TR5");
+  EditorSession session;
+  ASSERT_TRUE(session.document().Open(path));
+  session.selection().SelectRoom(0);
+  std::vector<int> lines;
+  for (int line = 0; line < kTrcValueLines; ++line)
+    if (TrcValueLockedReason(line).empty()) lines.push_back(line);
+  for (int line : lines) ASSERT_TRUE(SetTrcValue(session, line, 1000 + line));
+  const std::string out = test::ScratchDir("editor_trc_values") + "/level.trc";
+  ASSERT_TRUE(session.document().SaveAs(out));
+  Expected<Ttrlevel> back = ReadLevel(out);
+  ASSERT_TRUE(back) << back.message();
+  for (int line : lines)
+    EXPECT_EQ(TrcValue(back->rooms[0], line), static_cast<uint32_t>(1000 + line)) << line;
 }
 
 }  // namespace

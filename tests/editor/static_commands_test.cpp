@@ -75,11 +75,10 @@ TEST(StaticCommandsRealLevels, Tr1StaticPositionReachesTheFile) {
   const std::string out = test::ScratchDir("editor_tr1_static") + "/level.phd";
   ASSERT_TRUE(session.document().SaveAs(out));
   EXPECT_FALSE(session.document().IsModified());
-  Ttrlevel reread;
-  std::string message;
-  ASSERT_EQ(ReadLevel(reread, out, &message), kReadOk) << message;
-  EXPECT_EQ(+reread.rooms[room].statics2[0].x, 7 * 512);
-  EXPECT_EQ(+reread.rooms[room].statics1[0].intensity, 321);
+  Expected<Ttrlevel> reread = ReadLevel(out);
+  ASSERT_TRUE(reread) << reread.message();
+  EXPECT_EQ(+reread->rooms[room].statics2[0].x, 7 * 512);
+  EXPECT_EQ(+reread->rooms[room].statics1[0].intensity, 321);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST(ShippedCatalog, EveryEntryCarriesTheTablesNameAndLink) {
     MovableCatalog catalog;
     const auto report = LoadMovableCatalog(catalog, test::DataPath("trcatalog.xml"), kind);
     ASSERT_TRUE(report.file_found);
-    EXPECT_TRUE(report.error.empty()) << report.error;
+    EXPECT_TRUE(report.result) << report.result.message();
     EXPECT_TRUE(report.warnings.empty());
     EXPECT_EQ(report.section, CatalogSectionName(kind));
     std::vector<std::string> wrong;
@@ -97,9 +97,8 @@ TEST(ShippedCatalog, LevelItemsAndMovablesTakeTheTablesNames) {
   if (levels.empty()) GTEST_SKIP() << "no level present; skipped";
   for (const auto& [label, level_path] : levels) {
     SCOPED_TRACE(level_path);
-    Ttrlevel level;
-    std::string message;
-    ASSERT_EQ(ReadLevel(level, level_path, &message), kReadOk) << message;
+    const Ttrlevel level = test::ReadLevelOrFail(level_path);
+    ASSERT_TRUE(level.IsLoaded());
     QAVEL_OBJECT_ID_TABLE_OR_SKIP(path, TableOf(level.version_kind));
     const Table table = ReadTable(path);
     MovableCatalog catalog;

@@ -36,7 +36,7 @@ const char* kSections = R"(<?xml version="1.0"?>
 TEST(MovableCatalog, ReadsTheFirstSectionOfTheGeneration) {
   MovableCatalog catalog;
   const auto report = Load(catalog, kSections);
-  EXPECT_TRUE(report.error.empty());
+  EXPECT_TRUE(report.result);
   EXPECT_TRUE(report.warnings.empty());
   EXPECT_EQ(report.section, "TR4");
   EXPECT_EQ(MovableName(catalog, 0), "Lara");
@@ -88,7 +88,7 @@ TEST(MovableCatalog, UnconvertibleValuesAreReportedOnceAndSkipped) {
       "</moveables></game></c>";
   MovableCatalog catalog;
   const auto report = Load(catalog, xml);
-  EXPECT_TRUE(report.error.empty());
+  EXPECT_TRUE(report.result);
   ASSERT_EQ(report.warnings.size(), 4u);
   EXPECT_EQ(report.warnings[0],
             "cat.xml: line 3: attribute AI=\"true\" is not an integer in range; "
@@ -108,23 +108,27 @@ TEST(MovableCatalog, MalformedFileKeepsDefaultsAndSaysWhere) {
   ASSERT_EQ(MovableName(catalog, 0), "Lara");
   const auto report =
       Load(catalog, "<c>\n<game v=\"TR4\"><moveables><m ID=\"0\" NAME=\"x\"/>\n<oops></c>");
-  EXPECT_EQ(report.error, "cat.xml: line 3, column 9: mismatched tag");
+  EXPECT_EQ(report.result.status(), Status::kDamaged);
+  EXPECT_EQ(report.result.message(), "cat.xml: line 3, column 9: mismatched tag");
   EXPECT_EQ(MovableName(catalog, 0), "Moveable Id#0");
   EXPECT_EQ(catalog.entries[12].alias_id, -1);
   for (const char* bad : {"", "<", "<c>", "\xff\xfe<c/>", "<c><m ID='1'/></d>"}) {
     MovableCatalog c;
-    EXPECT_FALSE(Load(c, bad).error.empty()) << bad;
+    EXPECT_FALSE(Load(c, bad).result) << bad;
     EXPECT_EQ(MovableName(c, 1), "Moveable Id#1");
   }
 }
 
-TEST(MovableCatalog, MissingFileChangesNothingUnreadableThrows) {
+TEST(MovableCatalog, MissingOrUnreadableFileChangesNothing) {
   MovableCatalog catalog;
   const auto report = LoadMovableCatalog(catalog, "/nonexistent/trcatalog.xml", kTR4);
   EXPECT_FALSE(report.file_found);
+  EXPECT_TRUE(report.result);
   EXPECT_EQ(catalog.entries[0], tmovable_record{});  // empty names until a catalog is read
   const std::string dir = test::ScratchDir("catalog_unreadable");
-  EXPECT_THROW(LoadMovableCatalog(catalog, dir, kTR4), FileError);
+  const auto unreadable = LoadMovableCatalog(catalog, dir, kTR4);
+  EXPECT_EQ(unreadable.result.status(), Status::kCannotOpen);
+  EXPECT_EQ(unreadable.result.message(), "cannot open " + dir + ": it is a folder");
   EXPECT_EQ(catalog.entries[0], tmovable_record{});
 }
 
@@ -182,7 +186,7 @@ TEST(MovableCatalog, OtherToolsLayoutLoads) {
 </catalog>)";
   MovableCatalog catalog;
   const auto report = Load(catalog, xml);
-  EXPECT_TRUE(report.error.empty());
+  EXPECT_TRUE(report.result);
   EXPECT_EQ(report.warnings.size(), 1u);  // ai="true"
   EXPECT_EQ(MovableName(catalog, 0), "LARA");
   EXPECT_EQ(MovableName(catalog, 12), "Moveable Id#12");  // inside a start tag, not empty
@@ -196,11 +200,11 @@ TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
   ASSERT_TRUE(scanner.LoadFromBuffer(
       "<?xml version=\"1.0\"?><!--c--><a x=\"1\" y='2'>  some\n  text <b/><?pi data?>"
       "<![CDATA[raw  ]]><c></c></a>"));
-  std::vector<std::string> kinds;
-  for (const auto& p : scanner.Parts()) kinds.push_back(XmlPartTypeName(p.type));
-  EXPECT_EQ(kinds,
-            (std::vector<std::string>{"XML Prolog", "Comment", "Start Tag", "Text", "Empty Tag",
-                                      "PI", "CDATA", "Start Tag", "End Tag", "End Tag"}));
+  std::vector<XmlPartType> kinds;
+  for (const auto& p : scanner.Parts()) kinds.push_back(p.type);
+  using enum XmlPartType;
+  EXPECT_EQ(kinds, (std::vector<XmlPartType>{kProlog, kComment, kStartTag, kText, kEmptyTag, kPI,
+                                             kCData, kStartTag, kEndTag, kEndTag}));
   const auto& parts = scanner.Parts();
   EXPECT_EQ(parts[2].attributes,
             (std::vector<std::pair<std::string, std::string>>{{"x", "1"}, {"y", "2"}}));

@@ -4,8 +4,8 @@
 
 #include "../support/test_paths.h"
 #include "exchange/msh_file.h"
-#include "fixtures/exchange_fixtures.h"
 #include "exchange_levels.h"
+#include "fixtures/exchange_fixtures.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
@@ -20,19 +20,16 @@ TEST(MshRoundTrip, EveryLevelComesBackByteForByteFromItsOwnExport) {
   if (levels.empty()) GTEST_SKIP() << "no levels in " << QAVEL_LEVELS_DIR << " or data/; skipped";
   for (const auto& [generation, path] : levels) {
     SCOPED_TRACE(generation);
-    Ttrlevel level;
-    ASSERT_EQ(ReadLevel(level, path), kReadOk);
-    TZfile original;
-    original.OpenRead(path);
-    const Bytes msh = WriteMshBytes(level);
+    const auto level = ReadLevel(path);
+    ASSERT_TRUE(level) << level.message();
+    const Bytes original = TZfile::Read(path)->content.ToBytes();
+    const Bytes msh = WriteMshBytes(*level);
     for (MshImportMode mode : {MshImportMode::kFull, MshImportMode::kGeometryOnly}) {
-      Ttrlevel imported = level;
-      const ExchangeResult r = ImportMshBytes(imported, msh, mode, "level.msh");
-      ASSERT_TRUE(r.ok()) << r.message;
-      EXPECT_EQ(imported.FirstDifference(level), "");
-      Bytes written;
-      ASSERT_EQ(WriteLevelBytes(imported, path, written), kWriteOk);
-      EXPECT_TRUE(written == original.Content());
+      Ttrlevel imported = *level;
+      const Result r = ImportMshBytes(imported, msh, mode, "level.msh");
+      ASSERT_TRUE(r) << r.message();
+      EXPECT_EQ(imported.FirstDifference(*level), "");
+      EXPECT_TRUE(WriteLevelBytes(imported, path)->bytes == original);
     }
   }
 }
@@ -63,7 +60,7 @@ TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
     const Ttrlevel before = target;
 
     Ttrlevel geometry = target;
-    ASSERT_TRUE(ImportMshBytes(geometry, msh, MshImportMode::kGeometryOnly, "a.msh").ok());
+    ASSERT_TRUE(ImportMshBytes(geometry, msh, MshImportMode::kGeometryOnly, "a.msh"));
     EXPECT_EQ(geometry.rooms[1].vertices2, s.vertices2);
     EXPECT_EQ(geometry.rooms[1].vertices1, s.vertices1);
     EXPECT_EQ(geometry.rooms[1].rectangles, s.rectangles);
@@ -74,7 +71,7 @@ TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
     EXPECT_EQ(geometry.trc_header, before.trc_header);
 
     Ttrlevel full = target;
-    ASSERT_TRUE(ImportMshBytes(full, msh, MshImportMode::kFull, "a.msh").ok());
+    ASSERT_TRUE(ImportMshBytes(full, msh, MshImportMode::kFull, "a.msh"));
     const troom& f = full.rooms[1];
     EXPECT_EQ(f.vertices2, s.vertices2);
     EXPECT_EQ(f.vertices5, s.vertices5);
@@ -98,10 +95,10 @@ TEST(MshImport, TheTwoTr1VariantsAcceptEachOthersFiles) {
   Ttrlevel source = MakeLevel(kTR1, 1);
   source.rooms[0].vertices1[0].x = 77;
   Ttrlevel tub = MakeLevel(kTR1Tub, 1);
-  ASSERT_TRUE(ImportMshBytes(tub, WriteMshBytes(source), MshImportMode::kFull, "a.msh").ok());
+  ASSERT_TRUE(ImportMshBytes(tub, WriteMshBytes(source), MshImportMode::kFull, "a.msh"));
   EXPECT_EQ(+tub.rooms[0].vertices2[0].x, 77);
   Ttrlevel phd = MakeLevel(kTR1, 1);
-  EXPECT_TRUE(ImportMshBytes(phd, WriteMshBytes(tub), MshImportMode::kFull, "a.msh").ok());
+  EXPECT_TRUE(ImportMshBytes(phd, WriteMshBytes(tub), MshImportMode::kFull, "a.msh"));
   EXPECT_EQ(+phd.rooms[0].vertices1[0].x, 77);
 }
 
@@ -111,7 +108,7 @@ TEST(MshImport, Tr5VerticesGetTheLevelReadersRoundedPositions) {
   source.rooms[0].vertices5[0].y = 2.9f;
   source.rooms[0].vertices5[0].z = 0.5f;
   Ttrlevel target = MakeLevel(kTR5, 1);
-  ASSERT_TRUE(ImportMshBytes(target, WriteMshBytes(source), MshImportMode::kFull, "a.msh").ok());
+  ASSERT_TRUE(ImportMshBytes(target, WriteMshBytes(source), MshImportMode::kFull, "a.msh"));
   const troom& room = target.rooms[0];
   EXPECT_EQ(+room.vertices5[0].x, -1.7f);
   // Nearest, halves to even: what reading a level file with this vertex gives.
@@ -127,10 +124,9 @@ TEST(MshImport, SurplusRoomsAndZoneEntriesAreSkippedSoWhatFollowsIsReadRight) {
     source.trc_header[3] = 0x77;
     Ttrlevel level = MakeLevel(kind, 2, 8, 3);
     level.rooms[1].flags = 0;
-    const ExchangeResult r =
-        ImportMshBytes(level, WriteMshBytes(source), MshImportMode::kFull, "big.msh");
-    ASSERT_TRUE(r.ok()) << r.message;
-    EXPECT_EQ(r.message,
+    const Result r = ImportMshBytes(level, WriteMshBytes(source), MshImportMode::kFull, "big.msh");
+    ASSERT_TRUE(r) << r.message();
+    EXPECT_EQ(r.message(),
               "big.msh: geometry, ambient, flags and lights of 2 rooms and 3 zone entries "
               "imported; the file's 2 further rooms were skipped; 3 zone entries beyond the "
               "level's boxes were skipped");
@@ -147,9 +143,8 @@ TEST(MshImport, SurplusRoomsAndZoneEntriesAreSkippedSoWhatFollowsIsReadRight) {
   source.zones[0] = {500, 501};
   Ttrlevel level = MakeLevel(kTR3, 3, 8, 3);
   const Ttrlevel before = level;
-  const ExchangeResult r =
-      ImportMshBytes(level, WriteMshBytes(source), MshImportMode::kFull, "small.msh");
-  ASSERT_TRUE(r.ok()) << r.message;
+  const Result r = ImportMshBytes(level, WriteMshBytes(source), MshImportMode::kFull, "small.msh");
+  ASSERT_TRUE(r) << r.message();
   EXPECT_EQ(level.zones[0], (std::vector<uint16_t>{500, 501, 2}));
   EXPECT_EQ(level.rooms[2], before.rooms[2]);
 }
@@ -171,75 +166,75 @@ TEST(MshImport, RefusesBadFilesWithOneMessageAndChangesNothing) {
   struct Case {
     const char* name;
     Bytes file;
-    ExchangeStatus status;
+    Status status;
     std::string message;
   };
   const std::vector<Case> cases = {
-      {"tr4 file", WriteMshBytes(MakeLevel(kTR4, 2)), ExchangeStatus::kWrongGeneration,
+      {"tr4 file", WriteMshBytes(MakeLevel(kTR4, 2)), Status::kWrongGeneration,
        "x.msh holds TR4 rooms (generation 6) but the level is TR3; nothing was imported"},
-      {"magic", Patched(good, 1, 'k'), ExchangeStatus::kWrongMagic,
+      {"magic", Patched(good, 1, 'k'), Status::kWrongMagic,
        "x.msh is not an MSH file (it does not start with \"Kelvora MSH file\")"},
-      {"empty", Bytes{}, ExchangeStatus::kWrongMagic,
+      {"empty", Bytes{}, Status::kWrongMagic,
        "x.msh is not an MSH file (it does not start with \"Kelvora MSH file\")"},
-      {"vertices", Patched(good, room0, uint16_t{1501}), ExchangeStatus::kDamaged,
+      {"vertices", Patched(good, room0, uint16_t{1501}), Status::kDamaged,
        "x.msh, room 0, at offset 25: 1501 vertices exceed a room's capacity of 1500"},
-      {"rectangles", Patched(good, rects0, uint16_t{2001}), ExchangeStatus::kDamaged,
+      {"rectangles", Patched(good, rects0, uint16_t{2001}), Status::kDamaged,
        "x.msh, room 0, at offset 135: 2001 rectangles exceed a room's capacity of 2000"},
-      {"face corner", Patched(good, rects0 + 2 + 6, uint16_t{9}), ExchangeStatus::kDamaged,
+      {"face corner", Patched(good, rects0 + 2 + 6, uint16_t{9}), Status::kDamaged,
        "x.msh, room 0, at offset 185: rectangle 0 refers to vertex 9 but the room has 9 "
        "vertices"},
-      {"counts beyond the data", Patched(good, room0, uint16_t{1500}), ExchangeStatus::kDamaged,
+      {"counts beyond the data", Patched(good, room0, uint16_t{1500}), Status::kDamaged,
        "x.msh, room 0, at offset 25: count 1500 of 12-byte records needs 18000 bytes but only "
        "464 are left"},
       {"zone count", Patched(good, good.size() - 5 * 3 * 2 - 4, uint32_t{0xFFFFFFFF}),
-       ExchangeStatus::kDamaged,
+       Status::kDamaged,
        "x.msh, zones, at offset 459: 4294967295 zone entries need 42949672950 bytes but only 30 "
        "are left"},
-      {"trailing", trailing, ExchangeStatus::kDamaged,
+      {"trailing", trailing, Status::kDamaged,
        "x.msh, zones, at offset 489: 1 bytes follow the zones, where the file should end"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     for (MshImportMode mode : {MshImportMode::kFull, MshImportMode::kGeometryOnly}) {
       Ttrlevel level = tr3;
-      const ExchangeResult r = ImportMshBytes(level, c.file, mode, "x.msh");
-      EXPECT_EQ(r.status, c.status);
-      EXPECT_EQ(r.message, c.message);
+      const Result r = ImportMshBytes(level, c.file, mode, "x.msh");
+      EXPECT_EQ(r.status(), c.status);
+      EXPECT_EQ(r.message(), c.message);
       EXPECT_EQ(level.FirstDifference(tr3), "");
     }
   }
   // Every shorter prefix of a good file is refused and changes nothing.
   for (size_t n = 0; n < good.size(); ++n) {
     Ttrlevel level = tr3;
-    const ExchangeResult r =
+    const Result r =
         ImportMshBytes(level, Bytes(good.begin(), good.begin() + n), MshImportMode::kFull, "x");
-    ASSERT_FALSE(r.ok()) << n;
+    ASSERT_FALSE(r) << n;
     ASSERT_EQ(level.FirstDifference(tr3), "") << n;
   }
 }
 
 TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
   const std::string dir = test::ScratchDir("msh_files");
-  Ttrlevel level = MakeLevel(kTR4, 2);
-  ASSERT_TRUE(ExportMsh(level, dir + "/a.msh").ok());
-  EXPECT_EQ(ReadWholeFile(dir + "/a.msh"), WriteMshBytes(level));
+  const Ttrlevel level = MakeLevel(kTR4, 2);
+  ASSERT_TRUE(ExportMsh(level, dir + "/a.msh"));
+  const Bytes plain = ReadWholeFile(dir + "/a.msh")->ToBytes();
+  EXPECT_EQ(plain, WriteMshBytes(level));
   // The same content in a "ZLIB" container.
-  TZfile packed;
-  packed.OpenRead(dir + "/a.msh");
-  const Bytes plain = packed.Content();
-  const Bytes z = PackBlock(plain.data(), plain.size());
+  const Bytes z = *PackBlock(plain.data(), plain.size());
   Bytes container = {'Z', 'L', 'I', 'B'};
   const uint32_t sizes[2] = {static_cast<uint32_t>(z.size()), static_cast<uint32_t>(plain.size())};
   container.insert(container.end(), reinterpret_cast<const uint8_t*>(sizes),
                    reinterpret_cast<const uint8_t*>(sizes) + 8);
   container.insert(container.end(), z.begin(), z.end());
-  WriteFileAtomically(dir + "/z.msh", container);
+  ASSERT_TRUE(WriteFileAtomically(dir + "/z.msh", container));
   Ttrlevel target = MakeLevel(kTR4, 2);
   target.rooms[0].flags = 0;
-  ASSERT_TRUE(ImportMshFull(target, dir + "/z.msh").ok());
+  ASSERT_TRUE(ImportMsh(target, dir + "/z.msh", MshImportMode::kFull));
   EXPECT_EQ(target.rooms[0].flags, level.rooms[0].flags & 0xFF);
-  EXPECT_EQ(ImportMshGeometry(target, dir + "/none.msh").status, ExchangeStatus::kFileError);
-  EXPECT_EQ(ExportMsh(level, dir + "/no/such/dir/a.msh").status, ExchangeStatus::kFileError);
+  EXPECT_EQ(ImportMsh(target, dir + "/none.msh", MshImportMode::kGeometryOnly).status(),
+            Status::kCannotOpen);
+  EXPECT_EQ(ExportMsh(level, dir + "/no/such/dir/a.msh").status(), Status::kCannotOpen);
+  EXPECT_EQ(ExportMsh(Ttrlevel{}, dir + "/e.msh").status(), Status::kNothingLoaded);
 }
 
 }  // namespace

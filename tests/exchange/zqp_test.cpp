@@ -14,10 +14,10 @@ TEST(ZqpExport, WritesMagicGenerationAndItemCountIn25Bytes) {
   Ttrlevel level = test::MakeLevel(kTR4, 1);
   level.ResizeItems(120);
   const std::string path = test::ScratchDir("zqp_export") + "/p.zqp";
-  ASSERT_TRUE(ExportProject(level, path).ok());
+  ASSERT_TRUE(ExportProject(level, path));
   Bytes expected(kZqpMagic, kZqpMagic + 17);
   for (uint8_t b : {6, 0, 0, 0, 120, 0, 0, 0}) expected.push_back(b);
-  EXPECT_EQ(ReadWholeFile(path), expected);
+  EXPECT_EQ(ReadWholeFile(path)->ToBytes(), expected);
 }
 
 TEST(ZqpImport, RecognisesOrRefusesButNeverChangesTheLevel) {
@@ -32,22 +32,22 @@ TEST(ZqpImport, RecognisesOrRefusesButNeverChangesTheLevel) {
   const Bytes short_file(good.begin(), good.begin() + 21);
   struct Case {
     Bytes file;
-    ExchangeStatus status;
+    Status status;
     const char* message;
   };
   for (const auto& c : std::vector<Case>{
-           {good, ExchangeStatus::kDone,
+           {good, Status::kOk,
             "p.zqp: project of a TR3 level with 3 items; it holds no edits to apply, the level "
             "is unchanged"},
-           {tr4, ExchangeStatus::kWrongGeneration,
+           {tr4, Status::kWrongGeneration,
             "p.zqp belongs to a TR4 level (generation 6) but the level is TR3"},
-           {bad_magic, ExchangeStatus::kWrongMagic,
+           {bad_magic, Status::kWrongMagic,
             "p.zqp is not a ZQP file (it does not start with \"Kelvora ZQP file\")"},
-           {short_file, ExchangeStatus::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
+           {short_file, Status::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
        }) {
-    const ExchangeResult r = ImportProjectBytes(level, c.file, "p.zqp");
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.message, c.message);
+    const Result r = ImportProjectBytes(level, c.file, "p.zqp");
+    EXPECT_EQ(r.status(), c.status);
+    EXPECT_EQ(r.message(), c.message);
     EXPECT_EQ(level.FirstDifference(before), "");
   }
 }

@@ -18,8 +18,8 @@ namespace {
 class DemoFloorData : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string message;
-    ASSERT_EQ(ReadLevel(level, test::DataPath("demo.tr4"), &message), kReadOk) << message;
+    level = test::ReadLevelOrFail(test::DataPath("demo.tr4"));
+    ASSERT_TRUE(level.IsLoaded());
     fd = ParseFloorData(level);
   }
   std::vector<std::string> Details(size_t room, int column, int row) {

@@ -28,9 +28,8 @@ class RealLevelFloorData : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RealLevelFloorData, GroupsTileTheStreamAndSectorsPointAtGroups) {
   QAVEL_REAL_LEVEL_OR_SKIP(path, GetParam());
-  Ttrlevel level;
-  std::string message;
-  ASSERT_EQ(ReadLevel(level, path, &message), kReadOk) << message;
+  const Ttrlevel level = test::ReadLevelOrFail(path);
+  ASSERT_TRUE(level.IsLoaded());
   const FloorData fd = ParseFloorData(level);
   ASSERT_GT(fd.num_groups(), 1u);
   size_t end = 1;

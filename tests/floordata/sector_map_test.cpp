@@ -123,7 +123,9 @@ TEST(Png, ChunksAndPixelsRoundTrip) {
   Image24 image(5, 3);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x) image.SetPixel(x, y, static_cast<uint32_t>(x * 0x10203 + y * 77));
-  const auto png = EncodePng(image);
+  const auto encoded = EncodePng(image);
+  ASSERT_TRUE(encoded);
+  const auto& png = *encoded;
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(std::memcmp(png.data(), "\x89PNG\r\n\x1a\n", 8), 0);
   std::vector<uint8_t> idat;

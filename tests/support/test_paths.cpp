@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "level/level_reader.h"
+
 namespace fs = std::filesystem;
 
 namespace qavel::test {
@@ -38,6 +40,15 @@ std::string ScratchDir(const std::string& name) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   return dir.string();
+}
+
+Ttrlevel ReadLevelOrFail(const std::string& path) {
+  auto level = ReadLevel(path);
+  if (!level) {
+    ADD_FAILURE() << level.message();
+    return {};
+  }
+  return std::move(*level);
 }
 
 }  // namespace qavel::test

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "level/ttrlevel.h"
+
 namespace qavel::test {
 
 // Path of the real level of a generation ("TR1" .. "TR5"), if the shared folder holds it.
@@ -17,6 +19,8 @@ std::optional<std::string> ObjectIdTable(const std::string& generation);
 std::string DataPath(const std::string& name);
 // A fresh empty folder for one test.
 std::string ScratchDir(const std::string& name);
+// The level of a file; a failure of the test (and an empty level) when it cannot be read.
+Ttrlevel ReadLevelOrFail(const std::string& path);
 
 }  // namespace qavel::test
 

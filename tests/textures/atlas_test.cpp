@@ -81,7 +81,7 @@ TEST(Atlas, MissingOrShortPages) {
   empty.version_kind = kTR4;
   EXPECT_TRUE(BuildAtlas(empty).isNull());
   TextureStore store;
-  EXPECT_EQ(BuildLevelTextures(store, empty), 0);
+  EXPECT_EQ(AddLevelPages(store, BuildAtlas(empty)), 0);
   EXPECT_TRUE(store.records().empty());
 
   // A model that claims more pages than its block holds: the missing rows stay black and

@@ -32,7 +32,7 @@ Ttrlevel TwoPageLevel() {
 
 tpanel_texture Panel(const Ttrlevel& level, int w, int h) {
   tpanel_texture panel;
-  BuildTexturePanel(w, h, 4, level, panel);
+  BuildTexturePanel(w, h, 4, level, BuildAtlas(level), panel);
   return panel;
 }
 
@@ -98,12 +98,22 @@ TEST(TexturePanel, StopsAtNineHundredNinetyNinePieces) {
   EXPECT_EQ(HitTestPanel(200, panel.bitmap.height() - 1, panel), 0u);
 }
 
+// A piece on a page the level lacks shows black, in its mosaic cell and in its preview; the
+// preview keeps more page bits than the mosaic, so a piece may be on a page for one only.
 TEST(TexturePanel, PieceOnMissingPageIsBlack) {
   Ttrlevel level = TwoPageLevel();
-  level.object_textures = {Quad(0x0FFF, 0, 0, 64, 64)};
+  level.object_textures = {Quad(0x0FFF, 0, 0, 64, 64), Quad(0x1001, 0, 0, 64, 64)};
   const tpanel_texture panel = Panel(level, 64, 64);
-  ASSERT_EQ(panel.piece_count, 1u);
+  ASSERT_EQ(panel.piece_count, 2u);
   EXPECT_EQ(At(panel.bitmap, 30, 30), 0);
+  EXPECT_EQ(At(panel.bitmap, 65 + 30, 30), Shown(1, 30, 30));
+  Ttabla_textures table;
+  BuildTextureTable(level, BuildAtlas(level), table);
+  for (int piece : {0, 1}) {
+    const QImage& preview = GetPiecePreview(piece, table, false);
+    for (int y = 0; y < preview.height(); y += 9)
+      for (int x = 0; x < preview.width(); x += 9) EXPECT_EQ(At(preview, x, y), 0) << piece;
+  }
 }
 
 TEST(TexturePanel, HitTest) {
@@ -138,7 +148,7 @@ TEST(TexturePreview, SizeMirrorTriangleMarkAndBlank) {
       Piece(0x8001, {{255, 9, 1, 0}, {1, 0, 1, 0}, {1, 0, 255, 9}, {255, 9, 255, 9}}),
   };
   Ttabla_textures table;
-  BuildTextureTable(level, table);
+  BuildTextureTable(level, BuildAtlas(level), table);
   EXPECT_EQ(table.valid_mark, "Valido");
   EXPECT_EQ(table.piece_count, 3u);
   EXPECT_EQ(table.current_index, -1);

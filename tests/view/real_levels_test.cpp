@@ -18,7 +18,7 @@ struct Opened {
   MovableCatalog catalog;
   Tmesh_list meshes;
   explicit Opened(const std::string& path) {
-    EXPECT_EQ(ReadLevel(level, path), kReadOk);
+    level = test::ReadLevelOrFail(path);
     LoadMovableCatalog(catalog, test::DataPath("trcatalog.xml"), level.version_kind);
     EnterLevelMovables(catalog, level);
     BuildMeshTable(meshes, level);

@@ -13,7 +13,7 @@ namespace qavel::test {
 
 inline Ttrlevel MakeViewLevel(int32_t kind = kTR4) {
   Ttrlevel L;
-  L.loaded_marker = "Kelvora";
+  L.loaded = true;
   L.version_kind = kind;
   for (int r = 0; r < 2; ++r) {
     troom room;
