@@ -260,6 +260,10 @@ bool MainWindow::openFile(const QString& path) {
     fileError("open", path, r);
     return false;
   }
+  // A level that opened with much of its data unread is shown, but the user hears of it before
+  // editing: a damaged count is the likely cause, and saving keeps the unread bytes as they are.
+  for (const std::string& warning : session_.level().origin.read_warnings)
+    message(MessageKind::kWarning, S(warning));
   rememberFolder(path);
   return true;
 }

@@ -23,6 +23,8 @@
 
 #include "../support/test_paths.h"
 #include "editor/face_commands.h"
+#include "fixtures/tiny_level.h"
+#include "level/level_writer.h"
 #include "ui/create_item_dialog.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"
@@ -83,6 +85,20 @@ TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
   EXPECT_EQ(kinds[1], MessageKind::kError);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 6);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
+}
+
+// A level with much of its level data unread (a damaged count) opens, with one warning that
+// names the bytes.
+TEST_F(WindowTest, ALevelWithMuchUnreadDataOpensWithAWarning) {
+  Ttrlevel damaged = test::MakeTinyLevel(kTR4);
+  damaged.level_data_end = Bytes(300, 0xEE);
+  const std::string path = test::ScratchDir("window_unread") + "/unread.tr4";
+  ASSERT_TRUE(WriteLevel(damaged, path));
+  ASSERT_TRUE(window.openFile(QString::fromStdString(path)));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(kinds[0], MessageKind::kWarning);
+  EXPECT_TRUE(messages[0].contains("300 bytes after the last table are left unread"))
+      << messages[0].toStdString();
 }
 
 TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
