@@ -78,8 +78,8 @@ TEST_F(FaceCommandsTest, ClicksOnTheTexturesPage) {
   const FaceRef tri{FaceKind::kTriangle, 0};
   session.selection().SelectPiece(7);
   const trectangle rect = room(0).rectangles[0];
-  // (face, shift, ctrl, alt) and what the click leaves: the face's texture and first corner,
-  // the selected piece, the undo steps.
+  // A click (room, face, keys) and what it leaves: the face's texture and first corner, the
+  // selected piece, the undo steps.
   struct Case {
     const char* what;
     int face_room;
@@ -88,27 +88,16 @@ TEST_F(FaceCommandsTest, ClicksOnTheTexturesPage) {
     int texture, first_corner, piece, steps;
   };
   const ttriangle t = room(r).triangles[0];
+  const int shown = rect.texture & 0x0FFF;
+  const ClickModifiers shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true},
+      ctrl_alt{false, true, true};
   const Case cases[] = {
       {"paint", 0, kRect0, {}, 7, rect.vertices[0], 7, 1},
-      {"shift: nothing", 0, kRect0, {true, false, false}, rect.texture, rect.vertices[0], 7, 0},
-      {"shift paints a triangle", r, tri, {true, false, false}, 7, t.vertices[0], 7, 1},
-      {"alt turns", 0, kRect0, {false, false, true}, rect.texture, rect.vertices[3], 7, 1},
-      {"ctrl picks",
-       0,
-       kRect0,
-       {false, true, false},
-       rect.texture,
-       rect.vertices[0],
-       rect.texture & 0x0FFF,
-       0},
-      {"both",
-       0,
-       kRect0,
-       {false, true, true},
-       rect.texture,
-       rect.vertices[3],
-       rect.texture & 0x0FFF,
-       1},
+      {"shift: nothing", 0, kRect0, shift, rect.texture, rect.vertices[0], 7, 0},
+      {"shift paints a triangle", r, tri, shift, 7, t.vertices[0], 7, 1},
+      {"alt turns", 0, kRect0, alt, rect.texture, rect.vertices[3], 7, 1},
+      {"ctrl picks", 0, kRect0, ctrl, rect.texture, rect.vertices[0], shown, 0},
+      {"both", 0, kRect0, ctrl_alt, rect.texture, rect.vertices[3], shown, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

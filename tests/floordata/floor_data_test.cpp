@@ -181,25 +181,19 @@ TEST(DecodeSector, RawAndDetailLinesOfEveryFunction) {
   EXPECT_EQ(text->details, expected);
 }
 
-TEST(DecodeSector, SectorsWithoutFloorDataShowGroupZero) {
+TEST(DecodeSector, SectorsWithoutAGroupShowGroupZeroAndPlacesOutsideNothing) {
   Ttrlevel level = test::LevelWithRoom(2, 2, {0, Fn(2, 0, true), 1});
   level.rooms[0].sectors[1] = test::Sector(2);      // inside a group, starts nothing
   level.rooms[0].sectors[2] = test::Sector(40000);  // beyond the stream
   const FloorData fd = ParseFloorData(level);
   const std::vector<std::string> empty = {"FD Index:0", "Count:0", "------------"};
-  for (int s = 0; s < 3; ++s) {
+  for (int s = 0; s < 4; ++s) {
     const auto text = DecodeSector(level, fd, 0, s / 2 + 1, s % 2 + 1, {});
     ASSERT_TRUE(text);
     EXPECT_EQ(text->raw, empty);
     EXPECT_TRUE(text->details.empty());
   }
-}
-
-TEST(DecodeSector, PlacesOutsideTheRoomDecodeNothing) {
-  const Ttrlevel level = test::LevelWithRoom(3, 2, {0});
-  const FloorData fd = ParseFloorData(level);
-  EXPECT_TRUE(DecodeSector(level, fd, 0, 3, 2, {}));
-  EXPECT_FALSE(DecodeSector(level, fd, 0, 4, 1, {}));
+  EXPECT_FALSE(DecodeSector(level, fd, 0, 3, 1, {}));
   EXPECT_FALSE(DecodeSector(level, fd, 0, 1, 3, {}));
   EXPECT_FALSE(DecodeSector(level, fd, 0, 0, 1, {}));
   EXPECT_FALSE(DecodeSector(level, fd, 1, 1, 1, {}));  // no such room

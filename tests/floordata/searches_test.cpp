@@ -14,27 +14,15 @@ using test::Fn;
 // it; 2 is a switch trigger used by no sector; 3 a type-9 trigger with command 14; 4 names
 // item 3 again; 5 a slant.
 Ttrlevel SearchLevel() {
-  Ttrlevel level = test::LevelWithRoom(2, 2,
-                                       {0,
-                                        Fn(4, 0),
-                                        0,
-                                        Cmd(0, 3),
-                                        Cmd(6, 3, true),
-                                        Fn(4, 1, true),
-                                        0,
-                                        Cmd(0, 3, true),  // 1..7
-                                        Fn(4, 2, true),
-                                        0,
-                                        5,
-                                        Cmd(0, 1, true),  // 8..11
-                                        Fn(4, 9, true),
-                                        0,
-                                        Cmd(14, 2, true),  // 12..14
-                                        Fn(4, 0, true),
-                                        0,
-                                        Cmd(6, 3, true),  // 15..17
-                                        Fn(2, 0, true),
-                                        0});  // 18..19
+  const std::vector<std::vector<uint16_t>> groups = {
+      {Fn(4, 0), 0, Cmd(0, 3), Cmd(6, 3, true), Fn(4, 1, true), 0, Cmd(0, 3, true)},  // fd 1
+      {Fn(4, 2, true), 0, 5, Cmd(0, 1, true)},                                        // fd 8
+      {Fn(4, 9, true), 0, Cmd(14, 2, true)},                                          // fd 12
+      {Fn(4, 0, true), 0, Cmd(6, 3, true)},                                           // fd 15
+      {Fn(2, 0, true), 0}};                                                           // fd 18
+  std::vector<uint16_t> words = {0};
+  for (const auto& g : groups) words.insert(words.end(), g.begin(), g.end());
+  Ttrlevel level = test::LevelWithRoom(2, 2, words);
   level.rooms.push_back(level.rooms[0]);
   level.rooms[0].sectors[3] = test::Sector(1);   // room 0, column 2, row 2
   level.rooms[1].sectors[1] = test::Sector(1);   // room 1 uses it too: never shown
@@ -86,6 +74,7 @@ TEST(Searches, GroupWithoutSectorReportsAndFindNextGoesOn) {
   hit = FindTriggerByCriteria(level, fd, cursor, 0, 0);
   EXPECT_EQ(hit.group, 3u);
   EXPECT_EQ(hit.place, (SectorPlace{1, 2, 1}));
+  EXPECT_EQ(hit.status, "Column:2 Row:1");
 }
 
 TEST(Searches, CriteriaByTypeAndCommand) {

@@ -33,12 +33,12 @@ TEST(DescribeTrigger, SetupWordTimerFlagsAndOneShot) {
 }
 
 TEST(DescribeTrigger, TriggerItemNamesAndNone) {
-  Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(4, 2, true), 0, 7, Cmd(0, 2), Cmd(6, 9, true)});
+  Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(4, 2, true), 0, 3, Cmd(0, 2), Cmd(6, 9, true)});
   for (int i = 0; i < 5; ++i) test::AddItem(level, static_cast<uint16_t>(100 + i));
   const auto lines = Describe(level);
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], "SWITCH IS ON");
-  EXPECT_EQ(lines[4], "Trigger Item(7) - None");
+  EXPECT_EQ(lines[4], "Trigger Item(3) - Object 103");
   EXPECT_EQ(lines[6], "Item-0-(2) - Object 102");
   EXPECT_EQ(lines[7], "Look_at_item-6-(9) - None");
   // Without a catalog every id is named by number.

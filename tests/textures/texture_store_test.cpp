@@ -10,17 +10,13 @@
 namespace qavel {
 namespace {
 
-Bytes Filled(size_t n, uint8_t v) {
-  return Bytes(n, v);
-}
-
 TEST(TextureStore, AddSelectReplaceKeepsNumberOrder) {
   TextureStore store;
   EXPECT_EQ(store.GetCurrentTexture(), nullptr);
-  ASSERT_TRUE(store.AddTexture(8888, 2, 2, Filled(8, 1), 16));
-  ASSERT_TRUE(store.AddTexture(7, 1, 1, Filled(4, 2), 32));
-  ASSERT_TRUE(store.AddTexture(100000, 1, 1, Filled(3, 3), 24));
-  ASSERT_TRUE(store.AddTexture(12, 4, 1, Filled(8, 4), 15));
+  ASSERT_TRUE(store.AddTexture(8888, 2, 2, Bytes(8, 1), 16));
+  ASSERT_TRUE(store.AddTexture(7, 1, 1, Bytes(4, 2), 32));
+  ASSERT_TRUE(store.AddTexture(100000, 1, 1, Bytes(3, 3), 24));
+  ASSERT_TRUE(store.AddTexture(12, 4, 1, Bytes(8, 4), 15));
   EXPECT_EQ(store.current_id(), 12);  // the last addition is current
   std::vector<int32_t> ids;
   for (const auto& r : store.records()) ids.push_back(r.id);
@@ -38,7 +34,7 @@ TEST(TextureStore, AddSelectReplaceKeepsNumberOrder) {
 
   // Replacing a number keeps one record with the new texels and a new revision.
   const uint64_t old_revision = store.Find(7)->revision;
-  ASSERT_TRUE(store.AddTexture(7, 2, 1, Filled(4, 9), 16));
+  ASSERT_TRUE(store.AddTexture(7, 2, 1, Bytes(4, 9), 16));
   EXPECT_EQ(store.records().size(), 4u);
   EXPECT_EQ(store.Find(7)->width, 2);
   EXPECT_EQ((*store.Find(7)->pixels)[0], 9);
@@ -47,12 +43,12 @@ TEST(TextureStore, AddSelectReplaceKeepsNumberOrder) {
 
 TEST(TextureStore, RefusedTexturesLeaveTheOldOne) {
   TextureStore store;
-  ASSERT_TRUE(store.AddTexture(3, 1, 1, Filled(2, 5), 16));
-  EXPECT_FALSE(store.AddTexture(3, 2, 2, Filled(7, 0), 16));  // one byte short
-  EXPECT_FALSE(store.AddTexture(3, 1, 1, Filled(2, 0), 8));   // no such depth
+  ASSERT_TRUE(store.AddTexture(3, 1, 1, Bytes(2, 5), 16));
+  EXPECT_FALSE(store.AddTexture(3, 2, 2, Bytes(7, 0), 16));  // one byte short
+  EXPECT_FALSE(store.AddTexture(3, 1, 1, Bytes(2, 0), 8));   // no such depth
   EXPECT_FALSE(store.AddTexture(3, 0, 1, {}, 16));
   EXPECT_FALSE(store.AddTexture(3, -1, -1, {}, 16));
-  EXPECT_FALSE(store.AddTexture(3, kMaxTextureSide + 1, 1, Filled(16386, 0), 16));
+  EXPECT_FALSE(store.AddTexture(3, kMaxTextureSide + 1, 1, Bytes(16386, 0), 16));
   ASSERT_NE(store.Find(3), nullptr);
   EXPECT_EQ((*store.Find(3)->pixels)[0], 5);
   EXPECT_EQ(store.records().size(), 1u);
@@ -73,7 +69,7 @@ TEST(TextureStore, AddPagesSplitsAndChecksShape) {
   EXPECT_EQ(store.current_id(), 41);
 
   // A smaller level opened later replaces its own numbers and leaves the higher ones.
-  ASSERT_TRUE(store.AddTexture(kRoomTextureId, 1, 1, Filled(2, 0), 16));
+  ASSERT_TRUE(store.AddTexture(kRoomTextureId, 1, 1, Bytes(2, 0), 16));
   QImage one(256, 256, QImage::Format_RGB16);
   one.fill(0x1234);
   EXPECT_EQ(AddLevelPages(store, one, 40), 1);
@@ -91,16 +87,11 @@ TEST(TextureStore, AddPagesSplitsAndChecksShape) {
   EXPECT_TRUE(other.records().empty());
 }
 
+// Sides above the largest texture, and nonsense ones, are left as they are.
 TEST(TextureStore, NextPowerOfTwo) {
-  EXPECT_EQ(NextPowerOfTwo(1), 2);
-  EXPECT_EQ(NextPowerOfTwo(2), 2);
-  EXPECT_EQ(NextPowerOfTwo(3), 4);
-  EXPECT_EQ(NextPowerOfTwo(256), 256);
-  EXPECT_EQ(NextPowerOfTwo(257), 512);
-  EXPECT_EQ(NextPowerOfTwo(8192), 8192);
-  EXPECT_EQ(NextPowerOfTwo(8193), 8193);
-  EXPECT_EQ(NextPowerOfTwo(0), 0);
-  EXPECT_EQ(NextPowerOfTwo(-5), -5);
+  const std::pair<int, int> cases[] = {{1, 2},       {2, 2},       {3, 4}, {256, 256}, {257, 512},
+                                       {8192, 8192}, {8193, 8193}, {0, 0}, {-5, -5}};
+  for (const auto& [side, expected] : cases) EXPECT_EQ(NextPowerOfTwo(side), expected) << side;
 }
 
 TEST(TextureStore, PicturesFromFilesAreStretchedToPowersOfTwo) {
