@@ -257,8 +257,12 @@ bool ResolveLinks(const std::string& path, std::string& target) {
     }
     const std::string to(link.data(), static_cast<size_t>(n));
     const auto slash = target.find_last_of('/');
-    target =
-        to.front() == '/' || slash == std::string::npos ? to : target.substr(0, slash + 1) + to;
+    if ((!to.empty() && to.front() == '/') || slash == std::string::npos) {
+      target = to;
+    } else {
+      target.resize(slash + 1);  // a relative link leads on from the link's own folder
+      target += to;
+    }
   }
   errno = ELOOP;
   return false;
