@@ -56,17 +56,9 @@ QWidget* ItemsPanel::buildListGroup() {
   itemList_ = List("ListBox2", group);
   Hint(itemList_, "double click for get the room where is placed");
   layout->addWidget(itemList_);
-  auto* searches = new QHBoxLayout;
-  itemSearches_[0] = Speed("SpeedButton2", "Find Where is\nTriggered", group);
-  Hint(itemSearches_[0], "Search where this item is first triggered");
-  itemSearches_[1] = Speed("SpeedButton3", "Find Where is\nTriggered Next", group);
-  Hint(itemSearches_[1], "Find again where else this item is triggered");
-  for (int i = 0; i < 2; ++i) {
-    searches->addWidget(itemSearches_[i]);
-    connect(itemSearches_[i], &QToolButton::clicked, this,
-            [this, first = i == 0] { report(FindItemTrigger(session_, first)); });
-  }
-  layout->addLayout(searches);
+  layout->addLayout(
+      TriggerSearchRow("SpeedButton2", "SpeedButton3", group, itemSearches_,
+                       [this](bool first) { report(FindItemTrigger(session_, first)); }));
   group->setMinimumWidth(220);
   connect(itemList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0) session_.selection().SelectItem(row);

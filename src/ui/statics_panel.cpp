@@ -98,17 +98,9 @@ QWidget* StaticsPanel::buildListGroup() {
     if (row >= 0) session_.selection().SelectStatic(row);
   });
   // The item trigger searches, also reachable from here (they search for the selected item).
-  auto* searches = new QHBoxLayout;
-  itemSearches_[0] = Speed("SpeedButton7", "Find Where is\nTriggered", group);
-  Hint(itemSearches_[0], "Search where this item is first triggered");
-  itemSearches_[1] = Speed("SpeedButton8", "Find Where is\nTriggered Next", group);
-  Hint(itemSearches_[1], "Find again where else this item is triggered");
-  for (int i = 0; i < 2; ++i) {
-    searches->addWidget(itemSearches_[i]);
-    connect(itemSearches_[i], &QToolButton::clicked, this,
-            [this, first = i == 0] { report(FindItemTrigger(session_, first)); });
-  }
-  layout->addLayout(searches);
+  layout->addLayout(
+      TriggerSearchRow("SpeedButton7", "SpeedButton8", group, itemSearches_,
+                       [this](bool first) { report(FindItemTrigger(session_, first)); }));
   return group;
 }
 

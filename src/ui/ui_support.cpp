@@ -53,6 +53,22 @@ QListWidget* List(const char* name, QWidget* parent) {
   return l;
 }
 
+QHBoxLayout* TriggerSearchRow(const char* first_name, const char* next_name, QWidget* parent,
+                              std::array<QToolButton*, 2>& buttons,
+                              const std::function<void(bool)>& search) {
+  auto* row = new QHBoxLayout;
+  buttons[0] = Speed(first_name, "Find Where is\nTriggered", parent);
+  Hint(buttons[0], "Search where this item is first triggered");
+  buttons[1] = Speed(next_name, "Find Where is\nTriggered Next", parent);
+  Hint(buttons[1], "Find again where else this item is triggered");
+  for (int i = 0; i < 2; ++i) {
+    row->addWidget(buttons[i]);
+    QObject::connect(buttons[i], &QToolButton::clicked, buttons[i],
+                     [search, first = i == 0] { search(first); });
+  }
+  return row;
+}
+
 QHBoxLayout* Row(QWidget* spin, QWidget* button) {
   auto* row = new QHBoxLayout;
   row->addWidget(spin);

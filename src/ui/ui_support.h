@@ -3,6 +3,8 @@
 // that keep quiet, and how a panel tells the window about a refused command.
 
 #include <QString>
+#include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,11 @@ QToolButton* Speed(const char* name, const char* caption, QWidget* parent);
 QListWidget* List(const char* name, QWidget* parent);
 // A spin edit with its button on one row.
 QHBoxLayout* Row(QWidget* spin, QWidget* button);
+// The two searches for where the selected item is triggered, first and next, as a row of
+// buttons with the given names; a click calls search(true) for the first, search(false) next.
+QHBoxLayout* TriggerSearchRow(const char* first_name, const char* next_name, QWidget* parent,
+                              std::array<QToolButton*, 2>& buttons,
+                              const std::function<void(bool)>& search);
 
 // Replaces the texts of a list only where they differ, so that the selection and the scroll
 // position survive an edit; no signals.
