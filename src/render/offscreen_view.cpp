@@ -72,6 +72,15 @@ std::string OffscreenView::Create(int width, int height) {
   return why;
 }
 
+void OffscreenView::Draw(const LayerBuffers& buffers, const FrameMatrices& frame,
+                         uint32_t clear_argb, const TextureStore& store) {
+  if (!target_ || !MakeCurrent()) return;
+  target_->bind();
+  renderer_.DrawFrame(buffers, frame, clear_argb, store, target_->width(), target_->height());
+  context_->functions()->glFinish();
+  target_->release();
+}
+
 QImage OffscreenView::Render(const LayerBuffers& buffers, const FrameMatrices& frame,
                              uint32_t clear_argb, const TextureStore& store) {
   if (!target_ || !MakeCurrent()) return {};

@@ -30,6 +30,9 @@ class OffscreenView {
   // can draw, else why not (no OpenGL 3.3, a size the driver cannot hold...). Needs a
   // QGuiApplication.
   std::string Create(int width, int height);
+  // Draws one frame and waits until it is drawn (as a window waits to show it).
+  void Draw(const LayerBuffers& buffers, const FrameMatrices& frame, uint32_t clear_argb,
+            const TextureStore& store);
   // Draws one frame and reads it back, top row first (a null image before Create succeeded).
   QImage Render(const LayerBuffers& buffers, const FrameMatrices& frame, uint32_t clear_argb,
                 const TextureStore& store);
