@@ -16,7 +16,7 @@ echo "== build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQAVEL_GUI=ON -DQAVEL_BENCH=ON >/dev/null
 cmake --build build -j"$JOBS"
 echo "== tests"
-(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$JOBS")
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$JOBS")
 
 if [ "${QAVEL_QUICK:-0}" = 1 ]; then exit 0; fi
 
@@ -28,7 +28,7 @@ echo "== tests under sanitizers"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-(cd build-asan && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$JOBS")
+(cd build-asan && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$JOBS")
 
 echo "== fuzzing"
 ./scripts/run_fuzz.sh build-asan "${FUZZ_SECONDS:-30}"

@@ -9,7 +9,7 @@ if [ ! -f build/build.ninja ]; then
 fi
 cmake --build build -j2 --target qavel
 mkdir -p docs
-xvfb-run -a -s "-screen 0 1120x900x24" bash -c "
+xvfb-run -a -s "-screen 0 1120x900x24 -noreset" bash -c "
   build/app/qavel/qavel '$level' &
   pid=\$!
   sleep 4

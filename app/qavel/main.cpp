@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setOrganizationName("Qavel");
   QApplication::setApplicationName("Qavel");
   QApplication::setApplicationVersion("1.1");
   qavel::MainWindow window;

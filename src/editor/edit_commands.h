@@ -1,29 +1,32 @@
 #pragma once
-// Undo commands of the editor: the change of one value and the append of one record.
+// The undo commands every editing topic builds on: the change of one value, the append of one
+// record and the replacement of the whole level. Each changes the model through the document
+// and announces what it touched after every do and undo.
 
 #include <QUndoCommand>
 #include <functional>
 #include <utility>
 
-#include "editor/editor_session.h"
+#include "editor/level_document.h"
 
 namespace qavel {
 
 // Consecutive commands with the same id on the same target fold into one undo step (the
-// automatic position spins send one change per step of the spin box).
+// automatic position spins send one change per step of the spin box; the arrow keys one per
+// press).
 enum MergeId : int {
   kNoMerge = -1,
   kMergeItemX = 1,
   kMergeItemY,
   kMergeItemZ,
+  kMergeItemMove,
   kMergeStaticX,
   kMergeStaticY,
   kMergeStaticZ,
   kMergeStaticLights,
-  kMergeTrcValue,
 };
 
-// What a command touched: announced after every do and undo, so the window shows it.
+// What a command touched.
 struct EditTarget {
   Change what;
   int room = -1;
@@ -31,16 +34,17 @@ struct EditTarget {
   bool operator==(const EditTarget&) const = default;
 };
 
-// Replaces one value of the model (a record pair, a flag word) and can put the old one back.
+// Replaces one value of the model (a record, a flag word) and can put the old one back. put
+// writes the value through the model's own function for it, so paired forms stay in step.
 template <class Value>
 class ChangeValueCommand : public QUndoCommand {
  public:
   using Put = std::function<void(Ttrlevel&, const Value&)>;
 
-  ChangeValueCommand(EditorSession* session, const QString& name, EditTarget target, int merge,
+  ChangeValueCommand(LevelDocument* document, const QString& name, EditTarget target, int merge,
                      Value before, Value after, Put put)
       : QUndoCommand(name),
-        session_(session),
+        document_(document),
         target_(target),
         merge_(merge),
         before_(std::move(before)),
@@ -60,44 +64,44 @@ class ChangeValueCommand : public QUndoCommand {
 
  private:
   void Apply(const Value& value) {
-    put_(session_->mutable_level(), value);
-    session_->Announce(target_.what, target_.room, target_.index);
+    put_(document_->mutable_level(), value);
+    document_->Announce(target_.what, target_.room, target_.index);
   }
 
-  EditorSession* session_;
+  LevelDocument* document_;
   EditTarget target_;
   int merge_;
   Value before_, after_;
   Put put_;
 };
 
-// Appends one record (kept in every form the model holds) and removes it again on undo.
+// Appends one record (through the model's append for it) and takes it away again on undo.
 template <class Value>
 class AppendRecordCommand : public QUndoCommand {
  public:
   using Push = std::function<void(Ttrlevel&, const Value&)>;
   using Pop = std::function<void(Ttrlevel&)>;
 
-  AppendRecordCommand(EditorSession* session, const QString& name, EditTarget target, Value value,
+  AppendRecordCommand(LevelDocument* document, const QString& name, EditTarget target, Value value,
                       Push push, Pop pop)
       : QUndoCommand(name),
-        session_(session),
+        document_(document),
         target_(target),
         value_(std::move(value)),
         push_(std::move(push)),
         pop_(std::move(pop)) {}
 
   void redo() override {
-    push_(session_->mutable_level(), value_);
-    session_->Announce(target_.what, target_.room, target_.index);
+    push_(document_->mutable_level(), value_);
+    document_->Announce(target_.what, target_.room, target_.index);
   }
   void undo() override {
-    pop_(session_->mutable_level());
-    session_->Announce(target_.what, target_.room, target_.index);
+    pop_(document_->mutable_level());
+    document_->Announce(target_.what, target_.room, target_.index);
   }
 
  private:
-  EditorSession* session_;
+  LevelDocument* document_;
   EditTarget target_;
   Value value_;
   Push push_;
@@ -108,30 +112,26 @@ class AppendRecordCommand : public QUndoCommand {
 // undo exact whatever tables the import touched (texture pages are shared, not copied).
 class ReplaceLevelCommand : public QUndoCommand {
  public:
-  ReplaceLevelCommand(EditorSession* session, const QString& name, Ttrlevel before, Ttrlevel after)
+  ReplaceLevelCommand(LevelDocument* document, const QString& name, Ttrlevel before, Ttrlevel after)
       : QUndoCommand(name),
-        session_(session),
+        document_(document),
         before_(std::move(before)),
         after_(std::move(after)) {}
 
-  void redo() override { session_->ReplaceLevel(after_); }
-  void undo() override { session_->ReplaceLevel(before_); }
+  void redo() override { document_->ReplaceLevel(after_); }
+  void undo() override { document_->ReplaceLevel(before_); }
 
  private:
-  EditorSession* session_;
+  LevelDocument* document_;
   Ttrlevel before_, after_;
 };
 
-// Both forms of an item, both forms of a static instance.
-struct ItemPair {
-  titem1 form1;
-  titem2 form2;
-  bool operator==(const ItemPair&) const = default;
-};
-struct StaticPair {
-  tstatic1 form1;
-  tstatic2 form2;
-  bool operator==(const StaticPair&) const = default;
-};
+// A refusal the user is told about.
+inline Result Refused(std::string why) {
+  return Result::Fail(Status::kRefused, std::move(why));
+}
+inline Result NoLevel() {
+  return Result::Fail(Status::kNothingLoaded, "No level is open.");
+}
 
 }  // namespace qavel

@@ -21,12 +21,14 @@ MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog
   MovableCatalog catalog;
   // Defaults first, so that a missing or unreadable catalog still names every id.
   LoadMovableCatalogText(catalog, "<catalog/>", catalog_path, level.version_kind);
-  try {
-    LoadMovableCatalog(catalog, catalog_path, level.version_kind);
-  } catch (const std::exception&) {
-    // An unreadable catalog leaves the default names; the level itself is fine.
-  }
   MovableNames result;
+  // A missing, unreadable or malformed catalog leaves default names; the level itself is fine.
+  CatalogLoadReport report = LoadMovableCatalog(catalog, catalog_path, level.version_kind);
+  if (!report.file_found)
+    result.notes.push_back("No movable catalog at " + catalog_path +
+                           "; movables keep their ids as names.");
+  if (!report.result) result.notes.push_back(report.result.message());
+  for (auto& w : report.warnings) result.notes.push_back(std::move(w));
   result.fallback_prefix = "Moveable Id#";
   result.movable_list = EnterLevelMovables(catalog, level);
   for (uint32_t id = 0; id < kCatalogSize; ++id) {

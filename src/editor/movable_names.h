@@ -17,6 +17,9 @@ struct MovableNames {
   std::vector<int> movable_indices;       // by object id, position in the level's movables
   std::vector<std::string> movable_list;  // one per movable of the level, in level order
   std::string fallback_prefix;            // before the id of an id without a name
+  // What reading the catalog had to say (no file, a malformed file, values that did not
+  // convert), one line each; the names then fall back to defaults where needed.
+  std::vector<std::string> notes;
 
   std::string NameOf(uint32_t object_id) const;
   // Position of the id's movable in the level's movable table, -1 when unknown.

@@ -71,9 +71,7 @@ std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry) {
     angle1 = a.angle;
     angle2 = b.angle;
     light1 = static_cast<uint16_t>(b.light1);
-    info.x = b.x / 512;
-    info.y = b.y / 256;
-    info.z = b.z / 512;
+    info.position = ToPanelUnits(b.x, b.y, b.z);
   } else if (has_aux && n - items < level.aux_items.size()) {
     // Aux records have no angle and no light; their own position is shown.
     const taux_item& a = level.aux_items[n - items];
@@ -81,9 +79,7 @@ std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry) {
     info.room = a.room;
     info.ocb = a.ocb;
     flags = a.item_flags;
-    info.x = a.x / 512;
-    info.y = a.y / 256;
-    info.z = a.z / 512;
+    info.position = ToPanelUnits(a.x, a.y, a.z);
   } else {
     return std::nullopt;
   }
@@ -115,9 +111,7 @@ std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance) {
   const tstatic2& s = room.statics2[instance];
   StaticInfo info;
   info.mesh_id = s.mesh_id;
-  info.y = s.y / 256;
-  info.x = s.x / 512;
-  info.z = s.z / 512;
+  info.position = ToPanelUnits(s.x, s.y, s.z);
   info.light1 = s.intensity1;
   info.light2 = s.intensity2;
   info.angle = "Angle:" + std::to_string(s.rotation);
@@ -167,6 +161,12 @@ uint32_t TrcValue(const troom& room, int line) {
   return TrcField(room, line);
 }
 
+std::string TrcValueLockedReason(int line) {
+  if (line < 8 || line >= kTrcValueLines) return {};
+  return "Unknown11 to Unknown15 locate the room's layers, vertices and faces in the file; "
+         "saving writes them from the room's geometry, so they cannot be edited.";
+}
+
 std::vector<std::string> TrcValueLines(const troom& room) {
   static const char* const kLabels[kTrcValueLines] = {
       "Unknown1: ",  "Unknown2: ",  "Unknown3: ",  "Unknown4: ",  "Unknown6: ",
@@ -186,10 +186,6 @@ uint16_t Weather(const Ttrlevel& level) {
 void SetWeather(Ttrlevel& level, uint16_t value) {
   level.trc_header[2] = static_cast<uint8_t>(value & 0xFF);
   level.trc_header[3] = static_cast<uint8_t>(value >> 8);
-}
-
-PanelPosition ToPanelUnits(int32_t x, int32_t y, int32_t z) {
-  return {x / 512, y / 256, z / 512};
 }
 
 }  // namespace qavel

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/panel_units.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -15,6 +16,7 @@ namespace qavel {
 struct RoomInfoTexts {
   std::string width, length, position, height, flag, alternate_room, water_scheme;
   int shape_width = 0, shape_height = 0;
+  bool operator==(const RoomInfoTexts&) const = default;
 };
 RoomInfoTexts ShowRoomInfo(const troom& room);
 
@@ -23,10 +25,12 @@ std::string FlagDigits(uint16_t flags);
 
 // What the Items tab shows for one entry of the item list.
 struct ItemInfo {
-  int object_id = 0, ocb = 0, x = 0, y = 0, z = 0, room = 0;
+  int object_id = 0, ocb = 0, room = 0;
+  PanelPosition position;
   std::string label1, label2, label3, label4, label9, label19;
   std::array<bool, 5> activation{};  // buttons "1" .. "5"
   bool clear_body = false, invisible = false;
+  bool operator==(const ItemInfo&) const = default;
 };
 // Nothing for an index outside the list (items, then aux records for TR4/TR5).
 std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry);
@@ -37,8 +41,10 @@ std::string OcbStoredText(const Ttrlevel& level, int entry);
 
 // What the Static Meshes tab shows for one instance.
 struct StaticInfo {
-  int mesh_id = 0, x = 0, y = 0, z = 0, light1 = 0, light2 = 0;
+  int mesh_id = 0, light1 = 0, light2 = 0;
+  PanelPosition position;
   std::string angle;
+  bool operator==(const StaticInfo&) const = default;
 };
 std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance);
 std::vector<std::string> StaticListTexts(const troom& room);
@@ -48,16 +54,12 @@ inline constexpr int kTrcValueLines = 13;
 std::vector<std::string> TrcValueLines(const troom& room);
 uint32_t& TrcValueField(troom& room, int line);  // line 0 .. 12
 uint32_t TrcValue(const troom& room, int line);
+// Why a line cannot be edited, empty when it can: the last five values say where the room's
+// layers, vertices and faces lie in the file, and saving writes them from the room itself.
+std::string TrcValueLockedReason(int line);
 
 // The level's TR5 weather (0 normal, 1 raining, 2 snowing; other values are kept as they are).
 uint16_t Weather(const Ttrlevel& level);
 void SetWeather(Ttrlevel& level, uint16_t value);
-
-// Panel units: x and z count 512 world units, y counts 256 (truncated toward zero).
-struct PanelPosition {
-  int x = 0, y = 0, z = 0;
-  bool operator==(const PanelPosition&) const = default;
-};
-PanelPosition ToPanelUnits(int32_t x, int32_t y, int32_t z);
 
 }  // namespace qavel

@@ -153,6 +153,11 @@ size_t AppendStatic(troom& room, const tstatic2& instance) {
   return room.statics2.size() - 1;
 }
 
+void ResizeStatics(troom& room, size_t n) {
+  room.statics1.resize(n);
+  room.statics2.resize(n);
+}
+
 // ---- Vertices ----
 
 tvertex2 VertexFromTr1(const tvertex1& a) {

@@ -259,6 +259,8 @@ tstatic2 StaticFromTr1(const tstatic1& a);
 tstatic1 StaticToTr1(const tstatic2& b);
 void StoreStatic(troom& room, size_t index, const tstatic2& instance);
 size_t AppendStatic(troom& room, const tstatic2& instance);
+// Sets the number of instances in both forms (new ones zero-filled).
+void ResizeStatics(troom& room, size_t n);
 
 tvertex2 VertexFromTr1(const tvertex1& a);
 tvertex1 VertexToTr1(const tvertex2& b);

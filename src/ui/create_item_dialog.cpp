@@ -10,21 +10,22 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "editor/panel_units.h"
+
 namespace qavel {
 
 namespace {
 
-QSpinBox* UnlimitedSpin(const char* name, QWidget* parent) {
+QSpinBox* PositionSpin(const char* name, QWidget* parent) {
   auto* spin = new QSpinBox(parent);
   spin->setObjectName(name);
-  // Panel units times 512 must stay a 32-bit world value.
-  spin->setRange(-4000000, 4000000);
+  spin->setRange(-kPanelLimit, kPanelLimit);
   return spin;
 }
 
 }  // namespace
 
-CreateItemDialog::CreateItemDialog(EditorSession* session, QWidget* parent)
+CreateItemDialog::CreateItemDialog(EditorSession& session, QWidget* parent)
     : QDialog(parent, Qt::Tool), session_(session) {
   setObjectName("Form2");
   setWindowTitle("Create Item");
@@ -49,9 +50,9 @@ CreateItemDialog::CreateItemDialog(EditorSession* session, QWidget* parent)
   auto* grid = new QVBoxLayout(position);
   grid->addWidget(new QLabel("-X-        -Y-        -Z-   ", position));
   auto* spins = new QHBoxLayout;
-  xSpin_ = UnlimitedSpin("SpinEdit1", position);
-  ySpin_ = UnlimitedSpin("SpinEdit2", position);
-  zSpin_ = UnlimitedSpin("SpinEdit3", position);
+  xSpin_ = PositionSpin("SpinEdit1", position);
+  ySpin_ = PositionSpin("SpinEdit2", position);
+  zSpin_ = PositionSpin("SpinEdit3", position);
   spins->addWidget(xSpin_);
   spins->addWidget(ySpin_);
   spins->addWidget(zSpin_);
@@ -68,7 +69,7 @@ CreateItemDialog::CreateItemDialog(EditorSession* session, QWidget* parent)
     radio->setObjectName(s.name);
     grid->addWidget(radio);
     connect(radio, &QRadioButton::clicked, this,
-            [this, source = s.source] { TakePosition(source); });
+            [this, source = s.source] { takePosition(source); });
   }
   layout->addWidget(position);
 
@@ -76,20 +77,31 @@ CreateItemDialog::CreateItemDialog(EditorSession* session, QWidget* parent)
   create->setObjectName("Button1");
   layout->addWidget(create);
   connect(create, &QPushButton::clicked, this, &CreateItemDialog::createRequested);
+
+  connect(&session.document(), &LevelDocument::opened, this, [this] { fillMovables(false); });
+  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
+    if (what == Change::kLevel || what == Change::kLevelFloorData) fillMovables(true);
+  });
+  connect(&session, &EditorSession::createModeChanged, this, [this](bool on) {
+    if (!on) hide();
+  });
 }
 
-void CreateItemDialog::SetMovables(const std::vector<std::string>& names) {
+void CreateItemDialog::fillMovables(bool keep_choice) {
+  const int row = keep_choice ? movableList_->currentRow() : 0;
   movableList_->clear();
-  for (const auto& n : names) movableList_->addItem(QString::fromStdString(n));
-  if (movableList_->count() > 0) movableList_->setCurrentRow(0);
+  for (const auto& n : session_.document().names().movable_list)
+    movableList_->addItem(QString::fromStdString(n));
+  if (movableList_->count() > 0)
+    movableList_->setCurrentRow(row >= 0 && row < movableList_->count() ? row : 0);
 }
 
 CreateChoice CreateItemDialog::Choice() const {
   return {movableList_->currentRow(), {xSpin_->value(), ySpin_->value(), zSpin_->value()}};
 }
 
-void CreateItemDialog::TakePosition(PositionSource source) {
-  const auto position = session_->PositionFrom(source);
+void CreateItemDialog::takePosition(PositionSource source) {
+  const auto position = PositionFrom(session_, source);
   if (!position) return;
   xSpin_->setValue(position->x);
   ySpin_->setValue(position->y);

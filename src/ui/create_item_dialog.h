@@ -1,12 +1,12 @@
 #pragma once
-// CreateItemDialog: picks a movable and a position for a new item (the "Create Item" tool window).
+// CreateItemDialog: picks a movable and a position for a new item (the "Create Item" tool
+// window). Shown by the Items panel's "Create"; it hides itself when create mode ends.
 
 #include <QDialog>
 
-#include "editor/editor_session.h"
+#include "editor/item_commands.h"
 
 class QListWidget;
-class QRadioButton;
 class QSpinBox;
 
 namespace qavel {
@@ -15,20 +15,21 @@ class CreateItemDialog : public QDialog {
   Q_OBJECT
 
  public:
-  CreateItemDialog(EditorSession* session, QWidget* parent);
+  CreateItemDialog(EditorSession& session, QWidget* parent);
 
-  void SetMovables(const std::vector<std::string>& names);
-  // The choice the next Duplicate of the main window creates from.
+  // The choice the next Duplicate of the Items panel creates from.
   CreateChoice Choice() const;
 
  signals:
-  // The "Create" button: the main window runs its Duplicate command.
+  // The "Create" button: the Items panel runs its Duplicate command.
   void createRequested();
 
  private:
-  void TakePosition(PositionSource source);
+  // A new level starts on its first movable; an import keeps the choice where it can.
+  void fillMovables(bool keep_choice);
+  void takePosition(PositionSource source);
 
-  EditorSession* session_;
+  EditorSession& session_;
   QListWidget* movableList_;
   QSpinBox* xSpin_;
   QSpinBox* ySpin_;

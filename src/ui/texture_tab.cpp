@@ -48,6 +48,21 @@ TextureTab::TextureTab(QWidget* parent) : QWidget(parent) {
   ShowLevel(Ttrlevel());
 }
 
+void TextureTab::bindSession(EditorSession& session) {
+  connect(&session.document(), &LevelDocument::opened, this, [this, &session] {
+    // The atlas is built once: the texture store takes its pages, this page its pieces.
+    const QImage atlas = BuildAtlas(session.level());
+    emit atlasBuilt(atlas);
+    ShowLevel(session.level(), atlas);
+    SelectPiece(session.selection().piece());
+  });
+  connect(this, &TextureTab::pieceChosen, &session.selection(), &Selection::SelectPiece);
+  connect(&session.selection(), &Selection::changed, this, [this, &session](unsigned parts) {
+    if ((parts & Selection::kPiece) && session.selection().piece() != selectedPiece())
+      SelectPiece(session.selection().piece());
+  });
+}
+
 QWidget* TextureTab::buildTableBox() {
   auto* box = new QGroupBox("Texture Table", this);
   auto* layout = new QGridLayout(box);

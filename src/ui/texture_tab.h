@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 
+#include "editor/editor_session.h"
 #include "level/ttrlevel.h"
 #include "textures/texture_panels.h"
 
@@ -16,14 +17,17 @@ class QScrollArea;
 
 namespace qavel {
 
-// Shows the object textures of the open level. The main window calls ShowLevel after a level
-// has been read and its pages given to the texture store; picking a face texture in the 3D
-// view calls SelectPiece. The page keeps only what it shows: the table and the mosaics.
+// Shows the object textures of the open level. Bound to a session, it shows every level the
+// session opens and keeps its piece in step with the selection's (a face texture picked up in
+// the 3D view selects the piece here; a piece chosen here is the one faces are painted with).
+// The page keeps only what it shows: the table and the mosaics.
 class TextureTab : public QWidget {
   Q_OBJECT
 
  public:
   explicit TextureTab(QWidget* parent = nullptr);
+
+  void bindSession(EditorSession& session);
 
   // Fills the list, the mosaics and the preview for a newly opened level. atlas is the one
   // BuildAtlas made for the texture store (an empty image builds it here).
@@ -39,6 +43,8 @@ class TextureTab : public QWidget {
  signals:
   // A valid piece was selected (from the list, a mosaic or SelectPiece).
   void pieceChosen(int index);
+  // The atlas of a newly opened level was built (the texture store takes its pages).
+  void atlasBuilt(const QImage& atlas);
 
  private:
   QWidget* buildTableBox();

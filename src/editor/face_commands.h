@@ -1,0 +1,33 @@
+#pragma once
+// Commands on the faces of a room, as clicks in the 3D view give them: paint a face with a
+// texture piece, turn its corners, pick up its texture. The edits are one undo step each and
+// keep every form of the face (and a TR5 room's layers) in step.
+
+#include "editor/editor_session.h"
+#include "level/room_faces.h"
+
+namespace qavel {
+
+// A face of a room by kind and 0-based index into the room's rectangles or triangles.
+struct FaceRef {
+  FaceKind kind = FaceKind::kRectangle;
+  int index = -1;
+};
+
+// The face's texture word becomes the piece number (the whole word, flag bits included).
+Result PaintFace(EditorSession& session, int room, FaceRef face, int piece);
+// Turns the face's texture mapping by one corner (see TurnFaceCorners in room_faces.h).
+Result TurnFace(EditorSession& session, int room, FaceRef face);
+// Selects the texture piece the face shows; the level does not change.
+Result PickFaceTexture(EditorSession& session, int room, FaceRef face);
+
+// The keys held during a click in the 3D view.
+struct ClickModifiers {
+  bool shift = false, ctrl = false, alt = false;
+};
+// A left click on a room face while the Textures page is shown: without modifiers it paints the
+// face with the selected piece (a triangle is painted with Shift held too), Alt turns its
+// corners, Ctrl picks up its texture, and Alt with Ctrl turns first, then picks up.
+Result ClickFaceForTextures(EditorSession& session, int room, FaceRef face, ClickModifiers keys);
+
+}  // namespace qavel

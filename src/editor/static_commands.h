@@ -1,0 +1,18 @@
+#pragma once
+// The Static Meshes panel's commands on the selected instance of the selected room. Both
+// forms of the instance change together, so a TR1 level (whose file holds the first) saves
+// what the panel shows. Each edit is one undo step; a refusal says why and changes nothing.
+
+#include "editor/editor_session.h"
+#include "editor/panel_units.h"
+
+namespace qavel {
+
+Result ChangeStaticId(EditorSession& session, int mesh_id);
+Result SetStaticPosition(EditorSession& session, Axis axis, int panel_value);
+Result RotateStatic(EditorSession& session);  // 45 degrees
+Result ChangeStaticLights(EditorSession& session, int light1, int light2);
+// Appends a copy of the instance to its room, up to the room's capacity.
+Result DuplicateStatic(EditorSession& session);
+
+}  // namespace qavel

@@ -1,0 +1,97 @@
+#include "ui/experiments_panel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "editor/panel_texts.h"
+#include "editor/room_commands.h"
+#include "ui/ui_support.h"
+
+namespace qavel {
+
+ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
+    : QWidget(parent), session_(session) {
+  setObjectName("TabSheet8");
+  auto* layout = new QVBoxLayout(this);
+  auto* inner = new QTabWidget(this);
+  inner->setObjectName("PageControl2");
+  auto* unknowns = new QWidget(inner);
+  unknowns->setObjectName("TabSheet9");
+  auto* row = new QHBoxLayout(unknowns);
+  valueList_ = List("ListBox3", unknowns);
+  row->addWidget(valueList_, 1);
+  auto* column = new QVBoxLayout;
+  valueSpin_ =
+      Spin("SpinEdit3", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), unknowns);
+  edit_ = Speed("SpeedButton6", "<<EDIT>>", unknowns);
+  Hint(edit_, "Find where else this movable is placed");
+  lockNote_ = new QLabel(unknowns);
+  lockNote_->setObjectName("TrcLineNote");
+  lockNote_->setWordWrap(true);
+  lockNote_->setMaximumWidth(220);
+  lockNote_->hide();
+  column->addWidget(valueSpin_);
+  column->addWidget(edit_);
+  column->addWidget(lockNote_);
+  column->addStretch();
+  row->addLayout(column);
+  inner->addTab(unknowns, "TRC_Unknowns/Rooms");
+  auto* other = new QWidget(inner);
+  other->setObjectName("TabSheet10");
+  inner->addTab(other, "Other_Unknowns");
+  layout->addWidget(inner);
+
+  connect(valueList_, &QListWidget::currentRowChanged, this, &ExperimentsPanel::showLine);
+  connect(edit_, &QToolButton::clicked, this, [this] {
+    const Result r = SetTrcValue(session_, valueList_->currentRow(), valueSpin_->value());
+    if (!r) {
+      emit refused(S(r.message()));
+      return;
+    }
+    // The list is written again and its selection is gone.
+    valueList_->clear();
+    refresh();
+  });
+
+  connect(&session.document(), &LevelDocument::opened, this, &ExperimentsPanel::refresh);
+  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
+    if (what == Change::kRoom || what == Change::kLevel || what == Change::kLevelFloorData)
+      refresh();
+  });
+  connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
+    if (parts & Selection::kRoom) refresh();
+  });
+  refresh();
+}
+
+void ExperimentsPanel::refresh() {
+  if (!session_.HasLevel()) {
+    SyncList(valueList_, {});
+    showLine(-1);
+    return;
+  }
+  const int line = valueList_->currentRow();
+  SyncList(valueList_, TrcValueLines(session_.level().rooms[session_.selection().room()]));
+  SetRow(valueList_, line);
+  showLine(valueList_->currentRow());
+}
+
+void ExperimentsPanel::showLine(int line) {
+  const bool chosen = session_.HasLevel() && line >= 0;
+  const std::string locked = chosen ? TrcValueLockedReason(line) : std::string();
+  valueSpin_->setEnabled(session_.HasLevel() && locked.empty());
+  edit_->setEnabled(chosen && locked.empty());
+  lockNote_->setText(S(locked));
+  lockNote_->setVisible(!locked.empty());
+  if (!chosen) return;
+  const troom& room = session_.level().rooms[session_.selection().room()];
+  SetSpin(valueSpin_, static_cast<int32_t>(TrcValue(room, line)));
+}
+
+}  // namespace qavel

@@ -1,0 +1,148 @@
+#include "ui/statics_panel.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "editor/floor_commands.h"
+#include "editor/panel_texts.h"
+#include "editor/static_commands.h"
+#include "ui/position_editor.h"
+#include "ui/ui_support.h"
+
+namespace qavel {
+
+StaticsPanel::StaticsPanel(EditorSession& session, QWidget* parent)
+    : QWidget(parent), session_(session) {
+  setObjectName("TabSheet4");
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(buildListGroup(), 1);
+
+  auto* middle = new QVBoxLayout;
+  meshIdSpin_ = Spin("SpinEdit5", 0, 65535, this);
+  changeId_ = Button("Button7", "Change ID", this);
+  middle->addLayout(Row(meshIdSpin_, changeId_));
+  position_ = new PositionEditor(
+      "Position",
+      {{"SpinEdit10", "SpinEdit6", "SpinEdit11"}, {"Button15", "Button8", "Button14"}, "CheckBox3"},
+      this);
+  middle->addWidget(position_);
+  middle->addStretch();
+  layout->addLayout(middle);
+
+  auto* right = new QVBoxLayout;
+  angleLabel_ = Label("Label18", "Angle:", this);
+  right->addWidget(angleLabel_);
+  rotate_ = Button("Button9", "Rotate", this);
+  duplicate_ = Button("Button10", "Duplicate", this);
+  right->addLayout(Row(rotate_, duplicate_));
+  auto* lights = new QGroupBox("Lights", this);
+  auto* lightsLayout = new QGridLayout(lights);
+  lightsLayout->addWidget(Label("Label16", "Light 1", lights), 0, 0);
+  lightsLayout->addWidget(Label("Label17", "Light 2", lights), 0, 1);
+  light1Spin_ = Spin("SpinEdit13", 0, 65535, lights);
+  light2Spin_ = Spin("SpinEdit14", 0, 65535, lights);
+  lightsLayout->addWidget(light1Spin_, 1, 0);
+  lightsLayout->addWidget(light2Spin_, 1, 1);
+  changeLights_ = Button("Button17", "Change L1,L2", lights);
+  lightsLayout->addWidget(changeLights_, 2, 0, 1, 2);
+  right->addWidget(lights);
+  right->addStretch();
+  layout->addLayout(right);
+
+  connect(changeId_, &QPushButton::clicked, this,
+          [this] { report(ChangeStaticId(session_, meshIdSpin_->value())); });
+  connect(position_, &PositionEditor::changeRequested, this,
+          [this](Axis axis, int v) { report(SetStaticPosition(session_, axis, v)); });
+  auto lights_edit = [this] {
+    report(ChangeStaticLights(session_, light1Spin_->value(), light2Spin_->value()));
+  };
+  // With "-Auto-" a light spin stores the lights it shows (not the position).
+  for (QSpinBox* spin : {light1Spin_, light2Spin_})
+    connect(spin, &QSpinBox::valueChanged, this, [this, lights_edit] {
+      if (position_->isAuto()) lights_edit();
+    });
+  connect(changeLights_, &QPushButton::clicked, this, lights_edit);
+  connect(rotate_, &QPushButton::clicked, this, [this] { report(RotateStatic(session_)); });
+  connect(duplicate_, &QPushButton::clicked, this, [this] { report(DuplicateStatic(session_)); });
+
+  connect(&session.document(), &LevelDocument::opened, this, [this] {
+    position_->setAuto(false);
+    refresh();
+  });
+  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
+    if (what == Change::kStatic || what == Change::kStatics || what == Change::kLevel ||
+        what == Change::kLevelFloorData)
+      refresh();
+  });
+  connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
+    // A newly selected room starts with the automatic position edits switched off.
+    if (parts & Selection::kRoom) position_->setAuto(false);
+    if (parts & (Selection::kRoom | Selection::kStatic | Selection::kItem)) refresh();
+  });
+  refresh();
+}
+
+QWidget* StaticsPanel::buildListGroup() {
+  auto* group = new QGroupBox("Static Meshes in Room", this);
+  auto* layout = new QVBoxLayout(group);
+  staticList_ = List("ListBox4", group);
+  layout->addWidget(staticList_);
+  connect(staticList_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (row >= 0) session_.selection().SelectStatic(row);
+  });
+  // The item trigger searches, also reachable from here (they search for the selected item).
+  auto* searches = new QHBoxLayout;
+  itemSearches_[0] = Speed("SpeedButton7", "Find Where is\nTriggered", group);
+  Hint(itemSearches_[0], "Search where this item is first triggered");
+  itemSearches_[1] = Speed("SpeedButton8", "Find Where is\nTriggered Next", group);
+  Hint(itemSearches_[1], "Find again where else this item is triggered");
+  for (int i = 0; i < 2; ++i) {
+    searches->addWidget(itemSearches_[i]);
+    connect(itemSearches_[i], &QToolButton::clicked, this,
+            [this, first = i == 0] { report(FindItemTrigger(session_, first)); });
+  }
+  layout->addLayout(searches);
+  return group;
+}
+
+void StaticsPanel::refresh() {
+  const bool has_level = session_.HasLevel();
+  const int r = session_.selection().room();
+  SetEnabled({itemSearches_[0], itemSearches_[1]}, has_level && session_.selection().item() >= 0);
+  std::optional<StaticInfo> info;
+  if (has_level) {
+    const troom& room = session_.level().rooms[r];
+    SyncList(staticList_, StaticListTexts(room));
+    SetRow(staticList_, session_.selection().static_instance());
+    info = ShowStaticInfo(room, session_.selection().static_instance());
+  } else {
+    SyncList(staticList_, {});
+  }
+  SetEnabled({meshIdSpin_, changeId_, rotate_, duplicate_, light1Spin_, light2Spin_, changeLights_},
+             info.has_value());
+  position_->Show(info ? std::optional(info->position) : std::nullopt);
+  if (!info) {
+    // A room without statics (or with none chosen) shows empty fields, never the values of an
+    // instance shown before.
+    for (QSpinBox* s : {meshIdSpin_, light1Spin_, light2Spin_}) ClearSpin(s);
+    angleLabel_->setText("Angle:");
+    return;
+  }
+  SetSpin(meshIdSpin_, info->mesh_id);
+  SetSpin(light1Spin_, info->light1);
+  SetSpin(light2Spin_, info->light2);
+  angleLabel_->setText(S(info->angle));
+}
+
+void StaticsPanel::report(const Result& result) {
+  if (!result.ok()) emit refused(S(result.message()));
+}
+
+}  // namespace qavel

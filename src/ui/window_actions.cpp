@@ -1,0 +1,117 @@
+#include "ui/window_actions.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QUndoStack>
+
+namespace qavel {
+
+namespace {
+
+QAction* Add(QMenu* menu, const char* name, const char* caption, const char* hint,
+             const QKeySequence& key = {}) {
+  auto* a = menu->addAction(caption);
+  a->setObjectName(name);
+  if (hint) a->setStatusTip(hint);
+  if (!key.isEmpty()) a->setShortcut(key);
+  return a;
+}
+
+QAction* Toggle(QMenu* menu, const char* name, const char* caption, const char* hint,
+                const QKeySequence& key = {}) {
+  QAction* a = Add(menu, name, caption, hint, key);
+  a->setCheckable(true);
+  return a;
+}
+
+}  // namespace
+
+WindowActions::WindowActions(QMainWindow* window, QUndoStack& undo_stack) {
+  buildMenus(window, undo_stack);
+  buildToolBar(window);
+}
+
+void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
+  QMenuBar* bar = window->menuBar();
+  QMenu* file = bar->addMenu("&File");
+  open = Add(file, "Open1", "&Open", "Open level to inspect", QKeySequence::Open);
+  save = Add(file, "Save1", "Sa&ve", "Save the level to its file", QKeySequence::Save);
+  saveAs = Add(file, "SaveAs1", "&Save As...", nullptr);
+  file->addSeparator();
+  exit = Add(file, "Exit1", "&Exit", "good bye");
+
+  QMenu* edit = bar->addMenu("&Edit");
+  undo = undo_stack.createUndoAction(window, "&Undo");
+  undo->setObjectName("Undo1");
+  undo->setShortcut(QKeySequence("Ctrl+Z"));
+  // Also while the Create Item tool window has the focus.
+  undo->setShortcutContext(Qt::ApplicationShortcut);
+  redo = undo_stack.createRedoAction(window, "&Redo");
+  redo->setObjectName("Redo1");
+  redo->setShortcut(QKeySequence("Ctrl+Shift+Z"));
+  redo->setShortcutContext(Qt::ApplicationShortcut);
+  edit->addAction(undo);
+  edit->addAction(redo);
+
+  QMenu* view = bar->addMenu("&View");
+  hideStatics =
+      Toggle(view, "HideStaticMesh1", "Hide &Static Mesh", "Show/Hide ornaments", Qt::Key_F2);
+  hideItems = Toggle(view, "HideItems1", "Hide &Items", "Show/Hide items", Qt::Key_F3);
+  wireframeRoom = Toggle(view, "WireframeRoom1", "Wireframe Room",
+                         "Show the room in wireframe mode", Qt::Key_F4);
+  wireframeObjects = Toggle(view, "WireframeObjects1", "Wireframe Objects",
+                            "Show ornaments and items in wireframe mode", Qt::Key_F5);
+  view->addSeparator();
+  const char* background_hint = "change 3d view background color";
+  backgroundWhite = Add(view, "BackgroundcolorWhite1", "Background color - White", background_hint);
+  backgroundBlack = Add(view, "BackgroundcolorBlack1", "Background color - Black", background_hint);
+  backgroundBlue = Add(view, "BackgroundcolorBlue1", "Background color - Blue", background_hint);
+  view->addSeparator();
+  gridBox = Toggle(view, "HideRoomsGridbox1", "Hide Rooms Gridbox", nullptr);
+  texturedRoom = Toggle(view, "TexturedRoom1", "Textured Room", nullptr);
+  view->addSeparator();
+  experiments = Toggle(view, "Experiments1", "Show &Experiments Page",
+                       "Show the page of unknown TR5 room values");
+
+  // The exchange table's formats, in its order; a format without an export has no entry there.
+  QMenu* import = bar->addMenu("Import");
+  QMenu* exportMenu = bar->addMenu("Export");
+  for (const ExchangeFormat& f : ExchangeFormats()) {
+    exchange.push_back({Add(import, f.import_action, f.import_caption, nullptr), f.id, false});
+    if (f.export_action)
+      exchange.push_back({Add(exportMenu, f.export_action, f.export_caption, nullptr), f.id, true});
+  }
+  for (const ExchangeAction& e : exchange) e.action->setEnabled(false);
+
+  QMenu* help = bar->addMenu("&Help");
+  about = Add(help, "About1", "&About...", "Show program version and revision");
+}
+
+void WindowActions::buildToolBar(QMainWindow* window) {
+  auto* bar = new QToolBar(window);
+  bar->setObjectName("ActionToolBar1");
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  bar->setMovable(false);
+  window->addToolBar(bar);
+  // Each tool runs the menu item of the same name.
+  auto tool = [bar](const char* name, const char* caption, QAction* target) {
+    auto* a = bar->addAction(caption);
+    a->setObjectName(name);
+    a->setStatusTip(target->statusTip());
+    connect(a, &QAction::triggered, target, &QAction::trigger);
+    return a;
+  };
+  tool("Action1", "&Open", open);
+  tool("Action4", "&Wireframe Room", wireframeRoom);
+  tool("Action5", "W&ireframe Objects", wireframeObjects);
+  tool("Action3", "&Hide Items", hideItems);
+  tool("Action2", "Hi&de Static Mesh", hideStatics);
+  tool("Action6", "&Show Rooms Gridbox", gridBox);
+  QAction* standardRoom = tool("Action7", "Show S&tandard Room", texturedRoom);
+  connect(texturedRoom, &QAction::triggered, standardRoom,
+          [standardRoom] { standardRoom->setText("Show Textured Room"); });
+}
+
+}  // namespace qavel

@@ -1,0 +1,60 @@
+#pragma once
+// WindowActions: the menus and the toolbar of the main window. It makes every action with its
+// objectName, caption, hint and shortcut; the window connects them to what they do. The view
+// switches are read by the 3D view when it draws.
+
+#include <QObject>
+#include <vector>
+
+#include "exchange/exchange_formats.h"
+
+class QAction;
+class QMainWindow;
+class QUndoStack;
+
+namespace qavel {
+
+// One entry of the Import or Export menu: a format of the exchange table and its direction.
+struct ExchangeAction {
+  QAction* action = nullptr;
+  ExchangeFormatId format{};
+  bool save = false;  // an export: the file dialog asks where to write
+};
+
+class WindowActions : public QObject {
+  Q_OBJECT
+
+ public:
+  // Adds the menus to the window's menu bar and its toolbar.
+  WindowActions(QMainWindow* window, QUndoStack& undo_stack);
+
+  // File.
+  QAction* open = nullptr;
+  QAction* save = nullptr;
+  QAction* saveAs = nullptr;
+  QAction* exit = nullptr;
+  // Edit.
+  QAction* undo = nullptr;
+  QAction* redo = nullptr;
+  // View: switches read by the 3D view, and the window's own.
+  QAction* hideStatics = nullptr;
+  QAction* hideItems = nullptr;
+  QAction* wireframeRoom = nullptr;
+  QAction* wireframeObjects = nullptr;
+  QAction* backgroundWhite = nullptr;
+  QAction* backgroundBlack = nullptr;
+  QAction* backgroundBlue = nullptr;
+  QAction* gridBox = nullptr;
+  QAction* texturedRoom = nullptr;
+  QAction* experiments = nullptr;
+  // Import and Export: usable only while a level is loaded.
+  std::vector<ExchangeAction> exchange;
+  // Help.
+  QAction* about = nullptr;
+
+ private:
+  void buildMenus(QMainWindow* window, QUndoStack& undo_stack);
+  void buildToolBar(QMainWindow* window);
+};
+
+}  // namespace qavel

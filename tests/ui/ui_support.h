@@ -1,0 +1,56 @@
+#pragma once
+// What the widget tests share: a lookup by objectName that fails the test naming the missing
+// control (instead of crashing on a null pointer), and a window on the editor fixture level.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
+#include <QStringList>
+#include <stdexcept>
+#include <string>
+
+#include "fixtures/editor_fixture.h"
+#include "ui/main_window.h"
+
+namespace qavel::test {
+
+// gtest reports the exception with its text and goes on with the next test.
+template <class W>
+W* FindIn(const QObject* root, const char* name) {
+  W* w = root->findChild<W*>(name);
+  if (w == nullptr) throw std::runtime_error(std::string("no control named ") + name);
+  return w;
+}
+
+// The catalog shipped in data/, as the program finds it beside itself.
+std::string CatalogPath();
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.setMessageSink([this](MessageKind kind, const QString& text) {
+      messages << text;
+      kinds.push_back(kind);
+    });
+    window.setSavePrompt([] { return QMessageBox::Discard; });
+    window.session().document().SetCatalogPath(CatalogPath());
+    window.session().document().Adopt(MakeEditorLevel(), "memory.tr4");
+  }
+  template <class W>
+  W* Find(const char* name) {
+    return FindIn<W>(&window, name);
+  }
+  QString Text(const char* label) { return Find<QLabel>(label)->text(); }
+  void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
+  void Select(const char* list, int row) { Find<QListWidget>(list)->setCurrentRow(row); }
+  void Trigger(const char* action);
+  const Ttrlevel& level() { return window.session().level(); }
+
+  MainWindow window;
+  QStringList messages;
+  std::vector<MessageKind> kinds;
+};
+
+}  // namespace qavel::test
