@@ -209,4 +209,24 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
   return result;
 }
 
+LayerBuffers PreviewBuffers() {
+  LayerBuffers buffers = MakeLayerBuffers(1);
+  buffers[0].buffer_texture = 5001;
+  return buffers;
+}
+
+void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list& meshes,
+                         const Ttrlevel& level, int m) {
+  list.ClearLayer(0);
+  list.LoadIdentity();
+  list.SetLayer(0);
+  if (level.num_mesh_pointers() != 0 && meshes.count() != 0) {
+    MovablePose pose;
+    pose.skip_root_offset = true;
+    DrawMovable({list, meshes, level}, m, 1, 0, 0, 0, 1, pose);
+  }
+  list.Sort();
+  list.BuildLayerBuffer(0, buffers);
+}
+
 }  // namespace qavel

@@ -48,12 +48,16 @@ FrameMatrices TGLViewport::Matrices() const {
   return f;
 }
 
+void TGLViewport::EnsureBuilt() {
+  if (built_) return;
+  // Marked first: a builder that asks for a frame of its own does not run itself again.
+  built_ = true;
+  ++builds_;
+  if (builder_) builder_();
+}
+
 FrameMatrices TGLViewport::PrepareFrame() {
-  if (!built_) {
-    if (builder_) builder_();
-    built_ = true;
-    ++builds_;
-  }
+  EnsureBuilt();
   ++frames_;
   return Matrices();
 }

@@ -56,6 +56,8 @@ class TGLViewport {
   // Marks the scene stale; the caller then asks its control to repaint.
   void Rebuild() { built_ = false; }
   bool built() const { return built_; }
+  // Runs a pending build now, without a frame (a click reads the list before the next paint).
+  void EnsureBuilt();
   // One frame: builds the scene when a rebuild is pending, and returns the matrices.
   FrameMatrices PrepareFrame();
   // The matrices of a frame now, without building.
