@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <memory>
+#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
