@@ -107,6 +107,9 @@ void CreateItemDialog::attachPreview(const TextureStore& store, const Tmesh_list
   preview_->viewport().SetSceneBuilder([this, &meshes] {
     BuildMovablePreview(preview_->list(), preview_->buffers(), meshes, session_.level(),
                         movableList_->currentRow());
+    // Drawn where and as large as it always was, the movable overflows the small panel; the
+    // camera steps back until all of it shows.
+    preview_->viewport().FrameDrawnBox(DrawnBox(preview_->list()));
   });
   delete layout()->replaceWidget(previewNote_, preview_);
   delete previewNote_;  // the preview takes its name

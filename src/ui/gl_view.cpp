@@ -35,6 +35,9 @@ GlView::GlView(const TextureStore& store, LayerBuffers buffers, QWidget* parent)
 
 GlView::~GlView() {
   releaseContext();
+  // The base class destroys the context after this class is gone: its last signal must not
+  // reach us.
+  if (QOpenGLContext* c = context()) disconnect(c, nullptr, this, nullptr);
 }
 
 void GlView::rebuild() {

@@ -1,5 +1,6 @@
 #include "view/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -227,6 +228,21 @@ void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list
   }
   list.Sort();
   list.BuildLayerBuffer(0, buffers);
+}
+
+ViewBox DrawnBox(const DrawList& list) {
+  ViewBox box;
+  list.ForEachTriangle([&box](const BufferVertex* v, const TriangleInfo&) {
+    for (int k = 0; k < 3; ++k) {
+      box.min_x = std::min<double>(box.min_x, v[k].x);
+      box.min_y = std::min<double>(box.min_y, v[k].y);
+      box.min_z = std::min<double>(box.min_z, v[k].z);
+      box.max_x = std::max<double>(box.max_x, v[k].x);
+      box.max_y = std::max<double>(box.max_y, v[k].y);
+      box.max_z = std::max<double>(box.max_z, v[k].z);
+    }
+  });
+  return box;
 }
 
 }  // namespace qavel

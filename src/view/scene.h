@@ -104,5 +104,7 @@ LayerBuffers PreviewBuffers();
 // stays empty.
 void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list& meshes,
                          const Ttrlevel& level, int m);
+// The box of every vertex in the list (an empty box, min above max, for an empty list).
+ViewBox DrawnBox(const DrawList& list);
 
 }  // namespace qavel

@@ -232,6 +232,14 @@ TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
     EXPECT_EQ(preview->viewport().build_count(), builds + 1);
   }
   EXPECT_GT(shown, 0);
+  // All of it shows: nothing reaches the edges of the panel.
+  const QImage image = preview->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+  int at_edges = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (x == 0 || y == 0 || x == image.width() - 1 || y == image.height() - 1)
+        at_edges += image.pixel(x, y) != qRgb(255, 255, 255);
+  EXPECT_EQ(at_edges, 0);
   EXPECT_EQ(preview->background(), QColor(Qt::white));
 }
 
