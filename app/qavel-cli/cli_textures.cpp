@@ -112,13 +112,18 @@ QImage StoneTexture() {
   return image;
 }
 
-// The wireframe texture: a band of strong hues, so that lines drawn with it stay visible on
-// white, black and blue backgrounds alike.
+// The wireframe texture: a band of warm hues from magenta through red to orange, so that lines
+// drawn with it stay visible on white, black, blue and teal backgrounds alike. Every hue keeps
+// red at full strength: the selected item's lines, this texture times red, come out bright red
+// wherever they fall.
 QImage WireframeTexture() {
   QImage image(64, 64, QImage::Format_RGB888);
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      image.setPixelColor(x, y, QColor::fromHsv((x * 360 / 64 + y * 2) % 360, 230, 250));
+    for (int x = 0; x < 64; ++x) {
+      const int along = (x + y / 2) % 64;  // 0..63 over the band and back
+      const int hue = (300 + (along < 32 ? along : 63 - along) * 100 / 31) % 360;
+      image.setPixelColor(x, y, QColor::fromHsv(hue, 230, 250));
+    }
   return image;
 }
 

@@ -5,21 +5,15 @@
 #include <cstdio>
 #include <optional>
 
-#include "cli_names.h"
-#include "view/mesh_table.h"
+#include "cli_view.h"
 #include "view/picking.h"
-#include "view/scene.h"
-#include "view/viewport.h"
 
 namespace qavel::cli {
 
-namespace {
-
-constexpr const char* kViewUsage =
+const char* const kViewUsage =
     "[--wireframe-room] [--wireframe-objects] [--hide-items] [--hide-statics] "
     "[--standard-room] [--item N] [--static N] [--catalog FILE]";
 
-// Takes the VIEW options from args into options; false after reporting a bad value.
 bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
   options.wireframe_room = TakeFlag(args, "--wireframe-room");
   options.wireframe_objects = TakeFlag(args, "--wireframe-objects");
@@ -37,16 +31,6 @@ bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
   }
   return TakeCatalogOption(args, catalog);
 }
-
-// The room's scene as the window shows it just after the room was selected.
-struct ViewedRoom {
-  NamedLevel named;
-  Tmesh_list meshes;
-  DrawList list;
-  LayerBuffers buffers = MainViewBuffers();
-  SceneResult scene;
-  TGLViewport viewport;
-};
 
 bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
                      ViewOptions options, const std::string& catalog) {
@@ -73,6 +57,27 @@ bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::st
   v.viewport.CentreOnBox();
   return true;
 }
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+  const size_t x = text.find('x');
+  long long w = 0, h = 0;
+  if (x == std::string::npos) {
+    Fail("--size must be WIDTHxHEIGHT, not '" + text + "'");
+    return false;
+  }
+  if (!ParseIntArg(text.substr(0, x), "--size width", w) ||
+      !ParseIntArg(text.substr(x + 1), "--size height", h))
+    return false;
+  if (w < 1 || h < 1 || w > 65536 || h > 65536) {
+    Fail("--size must be WIDTHxHEIGHT with sides from 1 to 65536, not '" + text + "'");
+    return false;
+  }
+  width = static_cast<int>(w);
+  height = static_cast<int>(h);
+  return true;
+}
+
+namespace {
 
 std::string Number(double d) {
   char buf[32];
@@ -155,21 +160,6 @@ int Scene(const Args& in) {
   else
     PrintSceneText(*v);
   return 0;
-}
-
-bool ParseSize(const std::string& text, int& width, int& height) {
-  const size_t x = text.find('x');
-  long long w = 0, h = 0;
-  if (x == std::string::npos || !ParseIntArg(text.substr(0, x), "--size width", w) ||
-      !ParseIntArg(text.substr(x + 1), "--size height", h))
-    return false;
-  if (w < 1 || h < 1 || w > 65536 || h > 65536) {
-    Fail("--size must be WIDTHxHEIGHT with sides from 1 to 65536, not '" + text + "'");
-    return false;
-  }
-  width = static_cast<int>(w);
-  height = static_cast<int>(h);
-  return true;
 }
 
 int PickCommand(const Args& in) {

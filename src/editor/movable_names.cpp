@@ -36,6 +36,7 @@ MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog
     result.aliases.push_back(AliasOf(catalog, id));
     result.movable_indices.push_back(MovableIndexOf(catalog, id));
   }
+  result.catalog = std::move(catalog);
   return result;
 }
 

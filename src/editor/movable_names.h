@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "exchange/catalog_movables.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -20,6 +21,9 @@ struct MovableNames {
   // What reading the catalog had to say (no file, a malformed file, values that did not
   // convert), one line each; the names then fall back to defaults where needed.
   std::vector<std::string> notes;
+  // The catalog the names came from, completed from the level's movables: the 3D view draws
+  // an item through it (alias and movable index).
+  MovableCatalog catalog;
 
   std::string NameOf(uint32_t object_id) const;
   // Position of the id's movable in the level's movable table, -1 when unknown.

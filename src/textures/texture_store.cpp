@@ -2,6 +2,7 @@
 
 #include <QImageReader>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "textures/atlas.h"
@@ -39,6 +40,13 @@ Bytes PackedTexels(const QImage& image, size_t bytes_per_texel) {
   return out;
 }
 
+// Revisions are unique in the process, not only in one store: a renderer that is handed
+// another store (a second view, a store made anew) then never takes its texels for ones it has.
+uint64_t NextRevision() {
+  static std::atomic<uint64_t> revision{0};
+  return ++revision;
+}
+
 }  // namespace
 
 bool TextureStore::AddTexture(int32_t id, int width, int height, Bytes pixels, uint16_t bits) {
@@ -57,7 +65,7 @@ bool TextureStore::AddTexture(int32_t id, int width, int height, Bytes pixels, u
   record.height = uint16_t(height);
   record.bytes_per_pixel = bytes;
   record.format = format;
-  record.revision = next_revision_++;
+  record.revision = NextRevision();
 
   auto at = std::lower_bound(records_.begin(), records_.end(), id,
                              [](const ttexture_record& r, int32_t v) { return r.id < v; });

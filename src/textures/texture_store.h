@@ -25,7 +25,8 @@ struct ttexture_record {
   std::shared_ptr<const Bytes> pixels;  // width * height * bytes_per_pixel, rows top first
   uint16_t width = 0, height = 0, bytes_per_pixel = 0;
   TexelFormat format = TexelFormat::kR5G6B5;
-  // Changes whenever this number gets new texels, so a renderer knows to upload again.
+  // Changes whenever this number gets new texels, so a renderer knows to upload again; unique
+  // in the process.
   uint64_t revision = 0;
 };
 
@@ -60,7 +61,6 @@ class TextureStore {
   std::vector<ttexture_record> records_;
   int32_t current_id_ = -1;
   bool has_current_ = false;
-  uint64_t next_revision_ = 1;
 };
 
 // Adds one texture per page of an atlas built with BuildAtlas, from first_id on. Returns the

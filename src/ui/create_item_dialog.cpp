@@ -11,6 +11,8 @@
 #include <limits>
 
 #include "editor/panel_units.h"
+#include "ui/gl_view.h"
+#include "view/scene.h"
 
 namespace qavel {
 
@@ -31,8 +33,9 @@ CreateItemDialog::CreateItemDialog(EditorSession& session, QWidget* parent)
   setWindowTitle("Create Item");
   auto* layout = new QVBoxLayout(this);
 
-  // The preview view joins with the 3D view; until then a plain white panel holds its place.
+  // Without OpenGL a plain white panel holds the preview's place.
   auto* preview = new QLabel("Preview", this);
+  previewNote_ = preview;
   preview->setObjectName("Panel1");
   preview->setAlignment(Qt::AlignCenter);
   preview->setMinimumSize(220, 160);
@@ -94,6 +97,31 @@ void CreateItemDialog::fillMovables(bool keep_choice) {
     movableList_->addItem(QString::fromStdString(n));
   if (movableList_->count() > 0)
     movableList_->setCurrentRow(row >= 0 && row < movableList_->count() ? row : 0);
+}
+
+void CreateItemDialog::attachPreview(const TextureStore& store, const Tmesh_list& meshes) {
+  if (preview_) return;
+  preview_ = new GlView(store, PreviewBuffers(), this);
+  preview_->setMinimumSize(previewNote_->minimumSize());
+  preview_->setBackground(Qt::white);
+  preview_->viewport().SetSceneBuilder([this, &meshes] {
+    BuildMovablePreview(preview_->list(), preview_->buffers(), meshes, session_.level(),
+                        movableList_->currentRow());
+    // Drawn where and as large as it always was, the movable overflows the small panel; the
+    // camera steps back until all of it shows.
+    preview_->viewport().FrameDrawnBox(DrawnBox(preview_->list()));
+  });
+  delete layout()->replaceWidget(previewNote_, preview_);
+  delete previewNote_;  // the preview takes its name
+  previewNote_ = nullptr;
+  preview_->setObjectName("Panel1");
+  // Every click on the list draws the chosen movable anew, as does a new level.
+  connect(movableList_, &QListWidget::currentRowChanged, preview_, &GlView::rebuild);
+  connect(movableList_, &QListWidget::itemClicked, preview_, &GlView::rebuild);
+  connect(&session_.document(), &LevelDocument::opened, preview_, &GlView::rebuild);
+  connect(&session_.document(), &LevelDocument::changed, preview_, [this](Change what) {
+    if (what == Change::kLevel || what == Change::kLevelFloorData) preview_->rebuild();
+  });
 }
 
 CreateChoice CreateItemDialog::Choice() const {

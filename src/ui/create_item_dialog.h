@@ -6,10 +6,15 @@
 
 #include "editor/item_commands.h"
 
+class QLabel;
 class QListWidget;
 class QSpinBox;
 
 namespace qavel {
+
+class GlView;
+struct Tmesh_list;
+class TextureStore;
 
 class CreateItemDialog : public QDialog {
   Q_OBJECT
@@ -19,6 +24,10 @@ class CreateItemDialog : public QDialog {
 
   // The choice the next Duplicate of the Items panel creates from.
   CreateChoice Choice() const;
+  // Puts the 3D preview of the chosen movable in place of the white panel; the mesh table and
+  // the textures are the main view's and outlive the dialog's use of them.
+  void attachPreview(const TextureStore& store, const Tmesh_list& meshes);
+  GlView* preview() const { return preview_; }
 
  signals:
   // The "Create" button: the Items panel runs its Duplicate command.
@@ -30,6 +39,8 @@ class CreateItemDialog : public QDialog {
   void takePosition(PositionSource source);
 
   EditorSession& session_;
+  QLabel* previewNote_;
+  GlView* preview_ = nullptr;
   QListWidget* movableList_;
   QSpinBox* xSpin_;
   QSpinBox* ySpin_;

@@ -22,10 +22,12 @@
 
 #include "editor/exchange_commands.h"
 #include "editor/floor_commands.h"
+#include "editor/item_commands.h"
 #include "ui/create_item_dialog.h"
 #include "ui/experiments_panel.h"
 #include "ui/floor_data_panel.h"
 #include "ui/items_panel.h"
+#include "ui/main_view.h"
 #include "ui/rooms_panel.h"
 #include "ui/statics_panel.h"
 #include "ui/texture_tab.h"
@@ -114,6 +116,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   if (const QString why = CheckOpenGl(); !why.isEmpty()) {
     viewPanel_->setNote(why);
     startupNotes_ << why;
+  } else {
+    buildView();
   }
   // Start-up problems are told once the window runs, so start-up goes on.
   if (!startupNotes_.isEmpty())
@@ -187,6 +191,8 @@ void MainWindow::buildStatusBar() {
   statusSector_->setMinimumWidth(50);
   status->addWidget(statusHint_);
   status->addWidget(statusSector_, 1);
+  statusViewNote_ = Label("StatusViewNote", "", status);
+  status->addPermanentWidget(statusViewNote_);
   setStatusBar(status);
 }
 
@@ -246,6 +252,62 @@ void MainWindow::connectSession() {
           [this] { pages_->setCurrentWidget(floorDataPanel_); });
   connect(textureTab_, &TextureTab::atlasBuilt, this,
           [this](const QImage& atlas) { AddLevelPages(textureStore_, atlas); });
+}
+
+void MainWindow::buildView() {
+  mainView_ = new MainView(session_, *actions_, textureStore_, viewPanel_);
+  mainView_->setBackground(viewPanel_->background());
+  mainView_->setAutoCentre([this] { return roomsPanel_->autoCentre(); });
+  mainView_->setTexturesShown([this] { return pages_->currentWidget() == textureTab_; });
+  viewPanel_->setViewWidget(mainView_);
+  createDialog_->attachPreview(textureStore_, mainView_->meshes());
+  connect(viewPanel_, &ViewPanel::backgroundChanged, mainView_, &MainView::setBackground);
+  connect(roomsPanel_, &RoomsPanel::centreCameraRequested, mainView_, &MainView::centreCamera);
+  connect(actions_->transparentTexels, &QAction::toggled, mainView_,
+          [this](bool on) { mainView_->setRenderOptions({.transparent_texels = on}); });
+  connect(mainView_, &MainView::statusText, this, &MainWindow::setStatusText);
+  connect(mainView_, &MainView::floorDataWanted, this,
+          [this] { pages_->setCurrentWidget(floorDataPanel_); });
+  connect(mainView_, &MainView::itemsWanted, this,
+          [this] { pages_->setCurrentWidget(itemsPanel_); });
+  connect(mainView_, &MainView::staticsWanted, this,
+          [this] { pages_->setCurrentWidget(staticsPanel_); });
+  connect(mainView_, &MainView::refused, this,
+          [this](const QString& why) { message(MessageKind::kWarning, why); });
+  // Items the level has no movable for are told in the status bar after every build, so the
+  // user is not stopped at every room, and beside the click's texts, not over them.
+  connect(mainView_, &MainView::missingMovables, statusViewNote_, &QLabel::setText);
+  connect(mainView_, &GlView::failed, this, [this](const QString& why) {
+    message(MessageKind::kWarning, "The 3D view cannot draw: " + why);
+  });
+}
+
+bool MainWindow::moveItemByKey(const QKeyEvent& key) {
+  if (!(key.modifiers() & Qt::ShiftModifier) || !session_.HasLevel()) return false;
+  Arrow arrow{};
+  switch (key.key()) {
+    case Qt::Key_Left:
+      arrow = Arrow::kLeft;
+      break;
+    case Qt::Key_Right:
+      arrow = Arrow::kRight;
+      break;
+    case Qt::Key_Up:
+      arrow = Arrow::kUp;
+      break;
+    case Qt::Key_Down:
+      arrow = Arrow::kDown;
+      break;
+    default:
+      return false;
+  }
+  if (session_.selection().item() < 0) return false;
+  // The arrow moves the item and nothing else: no list row, no text cursor.
+  if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() == this)
+    focus->clearFocus();
+  if (const Result r = MoveItemByArrow(session_, arrow); !r)
+    message(MessageKind::kWarning, S(r.message()));
+  return true;
 }
 
 // ---- Files ----
@@ -384,6 +446,10 @@ bool MainWindow::event(QEvent* e) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this &&
+      moveItemByKey(*static_cast<QKeyEvent*>(e)))
+    return true;
   // A spin box (its line edit) claims Ctrl+Z for its own text; in this window and its tool
   // windows the keys undo and redo the level's edits instead, wherever the focus is.
   if (e->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&

@@ -14,6 +14,7 @@
 #include "textures/texture_store.h"
 #include "ui/ui_support.h"
 
+class QKeyEvent;
 class QLabel;
 class QTabWidget;
 
@@ -23,6 +24,7 @@ class CreateItemDialog;
 class ExperimentsPanel;
 class FloorDataPanel;
 class ItemsPanel;
+class MainView;
 class RoomsPanel;
 class StaticsPanel;
 class TextureTab;
@@ -39,6 +41,8 @@ class MainWindow : public QMainWindow {
   EditorSession& session() { return session_; }
   CreateItemDialog* createDialog() const { return createDialog_; }
   ViewPanel* viewPanel() const { return viewPanel_; }
+  // The 3D view; null when there is no OpenGL 3.3.
+  MainView* mainView() const { return mainView_; }
   WindowActions& actions() const { return *actions_; }
   QTabWidget* pages() const { return pages_; }
   RoomsPanel* roomsPanel() const { return roomsPanel_; }
@@ -94,6 +98,9 @@ class MainWindow : public QMainWindow {
   void buildStatusBar();
   void connectActions();
   void connectSession();
+  void buildView();
+  // Shift and an arrow key move the selected item; true when the key was taken.
+  bool moveItemByKey(const QKeyEvent& key);
 
   void openWithDialog();
   void saveAsWithDialog();
@@ -119,6 +126,7 @@ class MainWindow : public QMainWindow {
   QStringList startupNotes_;
 
   ViewPanel* viewPanel_ = nullptr;
+  MainView* mainView_ = nullptr;
   QTabWidget* pages_ = nullptr;
   RoomsPanel* roomsPanel_ = nullptr;
   ItemsPanel* itemsPanel_ = nullptr;
@@ -129,6 +137,7 @@ class MainWindow : public QMainWindow {
   CreateItemDialog* createDialog_ = nullptr;
   QLabel* statusHint_ = nullptr;
   QLabel* statusSector_ = nullptr;
+  QLabel* statusViewNote_ = nullptr;  // what the last build of the 3D view left out
 };
 
 }  // namespace qavel

@@ -62,7 +62,7 @@ void ViewPanel::setViewWidget(QWidget* view) {
   if (view == nullptr || view == view_) return;
   // The layout hands back the item that held the note; it is ours to delete.
   delete layout()->replaceWidget(view_, view);
-  if (view_ == note_) note_->hide();
+  view_->hide();  // the note, or a view replaced by another
   view_ = view;
   mapBox_->raise();
 }

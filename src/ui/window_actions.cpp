@@ -71,6 +71,8 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   view->addSeparator();
   gridBox = Toggle(view, "HideRoomsGridbox1", "Hide Rooms Gridbox", nullptr);
   texturedRoom = Toggle(view, "TexturedRoom1", "Textured Room", nullptr);
+  transparentTexels = Toggle(view, "TransparentTexels1", "Transparent Texels",
+                             "Leave out the texels the texture pages show as magenta");
   view->addSeparator();
   experiments = Toggle(view, "Experiments1", "Show &Experiments Page",
                        "Show the page of unknown TR5 room values");

@@ -46,6 +46,7 @@ class WindowActions : public QObject {
   QAction* backgroundBlue = nullptr;
   QAction* gridBox = nullptr;
   QAction* texturedRoom = nullptr;
+  QAction* transparentTexels = nullptr;  // off: magenta texels are drawn like any other
   QAction* experiments = nullptr;
   // Import and Export: usable only while a level is loaded.
   std::vector<ExchangeAction> exchange;

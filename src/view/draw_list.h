@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -21,7 +23,9 @@ namespace qavel {
 inline constexpr int kLayerCount = 16;
 
 // A growable array of plain values that appends without initialising first, doubles and
-// can give back what it does not use.
+// can give back what it does not use. It grows with realloc: a large block then moves its pages
+// instead of copying them, so growing touches no fresh memory for what it already holds (on
+// fresh memory every page's first touch costs more than writing it).
 template <class T>
 class PodBuffer {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -46,13 +50,22 @@ class PodBuffer {
   const T& operator[](size_t i) const { return data_[i]; }
 
  private:
+  struct Free {
+    void operator()(T* p) const { std::free(p); }
+  };
   void Reallocate(size_t capacity) {
-    auto fresh = capacity ? std::make_unique_for_overwrite<T[]>(capacity) : nullptr;
-    if (size_) std::memcpy(fresh.get(), data_.get(), size_ * sizeof(T));
-    data_ = std::move(fresh);
+    if (capacity == 0) {
+      data_.reset();
+      capacity_ = 0;
+      return;
+    }
+    void* grown = std::realloc(data_.get(), capacity * sizeof(T));
+    if (!grown) throw std::bad_alloc();
+    (void)data_.release();  // realloc took the old block
+    data_.reset(static_cast<T*>(grown));
     capacity_ = capacity;
   }
-  std::unique_ptr<T[]> data_;
+  std::unique_ptr<T[], Free> data_;
   size_t size_ = 0, capacity_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "view/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -207,6 +208,41 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
   list.Sort();
   list.BuildBuffers(buffers);
   return result;
+}
+
+LayerBuffers PreviewBuffers() {
+  LayerBuffers buffers = MakeLayerBuffers(1);
+  buffers[0].buffer_texture = 5001;
+  return buffers;
+}
+
+void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list& meshes,
+                         const Ttrlevel& level, int m) {
+  list.ClearLayer(0);
+  list.LoadIdentity();
+  list.SetLayer(0);
+  if (level.num_mesh_pointers() != 0 && meshes.count() != 0) {
+    MovablePose pose;
+    pose.skip_root_offset = true;
+    DrawMovable({list, meshes, level}, m, 1, 0, 0, 0, 1, pose);
+  }
+  list.Sort();
+  list.BuildLayerBuffer(0, buffers);
+}
+
+ViewBox DrawnBox(const DrawList& list) {
+  ViewBox box;
+  list.ForEachTriangle([&box](const BufferVertex* v, const TriangleInfo&) {
+    for (int k = 0; k < 3; ++k) {
+      box.min_x = std::min<double>(box.min_x, v[k].x);
+      box.min_y = std::min<double>(box.min_y, v[k].y);
+      box.min_z = std::min<double>(box.min_z, v[k].z);
+      box.max_x = std::max<double>(box.max_x, v[k].x);
+      box.max_y = std::max<double>(box.max_y, v[k].y);
+      box.max_z = std::max<double>(box.max_z, v[k].z);
+    }
+  });
+  return box;
 }
 
 }  // namespace qavel

@@ -95,4 +95,16 @@ void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
 void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,
                const ViewOptions& options, std::vector<SkippedItem>& skipped);
 
+// The Create Item preview's one buffer: solid, drawn in texture runs, texture 5001 (which no
+// record holds) as the fallback of a run whose page is missing.
+LayerBuffers PreviewBuffers();
+// The preview scene: movable m alone in layer 0, in the first frame of its first animation,
+// at (1, 0, 0) without its root offset and ten times the main view's size; layer 0 is written
+// into the buffers' entry 0. Without meshes, or for a movable the level lacks, the layer
+// stays empty.
+void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list& meshes,
+                         const Ttrlevel& level, int m);
+// The box of every vertex in the list (an empty box, min above max, for an empty list).
+ViewBox DrawnBox(const DrawList& list);
+
 }  // namespace qavel

@@ -48,12 +48,16 @@ FrameMatrices TGLViewport::Matrices() const {
   return f;
 }
 
+void TGLViewport::EnsureBuilt() {
+  if (built_) return;
+  // Marked first: a builder that asks for a frame of its own does not run itself again.
+  built_ = true;
+  ++builds_;
+  if (builder_) builder_();
+}
+
 FrameMatrices TGLViewport::PrepareFrame() {
-  if (!built_) {
-    if (builder_) builder_();
-    built_ = true;
-    ++builds_;
-  }
+  EnsureBuilt();
   ++frames_;
   return Matrices();
 }
@@ -128,7 +132,29 @@ void TGLViewport::CentreOnBox() {
   camera_.z = static_cast<float>(front_z + e);
   camera_.zoom = 0;
   for (double& s : scale_) s = camera_.zoom_divisor * f;
+  ResetMotion();
+}
 
+void TGLViewport::FrameDrawnBox(const ViewBox& drawn) {
+  if (drawn.min_x > drawn.max_x || drawn.min_y > drawn.max_y || drawn.min_z > drawn.max_z)
+    return;  // nothing drawn
+  // The front of the box is nearest the eye and needs the widest view: from there the eye
+  // stands back until the box's half height and half width fit the field of view, plus a
+  // tenth for a margin.
+  const double half_w = (drawn.max_x - drawn.min_x) / 2, half_h = (drawn.max_y - drawn.min_y) / 2;
+  const double slope = std::tan(kFieldOfView / 2.0);
+  const double aspect = static_cast<double>(width_) / height_;
+  const double distance = std::max(half_h / slope, half_w / (slope * aspect)) * 1.1;
+  // The eye is (x, -y) times the pan scale, so the camera holds the centre divided by it.
+  camera_.x = static_cast<float>((drawn.min_x + half_w) / camera_.pan_scale);
+  camera_.y = static_cast<float>(-(drawn.min_y + half_h) / camera_.pan_scale);
+  camera_.z = static_cast<float>(drawn.max_z + distance + kNearPlane);
+  camera_.zoom = 0;
+  for (double& s : scale_) s = camera_.zoom_divisor;
+  ResetMotion();
+}
+
+void TGLViewport::ResetMotion() {
   std::fill(translation_, translation_ + 3, 0.0);
   pitch_ = yaw_ = roll_ = 0;
   rotating_ = zooming_ = false;

@@ -56,6 +56,8 @@ class TGLViewport {
   // Marks the scene stale; the caller then asks its control to repaint.
   void Rebuild() { built_ = false; }
   bool built() const { return built_; }
+  // Runs a pending build now, without a frame (a click reads the list before the next paint).
+  void EnsureBuilt();
   // One frame: builds the scene when a rebuild is pending, and returns the matrices.
   FrameMatrices PrepareFrame();
   // The matrices of a frame now, without building.
@@ -73,6 +75,11 @@ class TGLViewport {
   ViewBox box;
   // Places the camera to show the box and resets rotation, translation and drag state.
   void CentreOnBox();
+  // For a view of one object rather than a room: places the camera straight in front of the
+  // box of what was drawn (list coordinates, before the world matrix) and far enough back that
+  // all of it shows at the control's aspect; resets rotation and drag state as CentreOnBox
+  // does. An empty box changes nothing.
+  void FrameDrawnBox(const ViewBox& drawn);
 
   double pitch() const { return pitch_; }
   double yaw() const { return yaw_; }
@@ -84,6 +91,9 @@ class TGLViewport {
   int last_mouse_y() const { return last_y_; }
 
  private:
+  // Rotation, translation and drag state back to rest, the drag origins at the camera.
+  void ResetMotion();
+
   TGLCamera camera_;
   int width_ = 1, height_ = 1;
   uint32_t background_ = 0;

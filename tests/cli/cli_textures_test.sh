@@ -33,5 +33,11 @@ grep -q "is not in the level" "$scratch/err" || { echo "FAILED: message for a wr
 if "$cli" textures "$scratch/none.tr4" "$scratch/bad" 2> /dev/null; then
   echo "FAILED: a missing level was accepted"; fail=1
 fi
+# The pictures shipped in data/ are the ones the program draws (a changed drawing must be shipped).
+"$cli" view-images "$scratch/images" > /dev/null || { echo "FAILED: view-images"; fail=1; }
+for picture in texture1.jpg colored.bmp; do
+  cmp -s "$scratch/images/$picture" "$data/$picture" ||
+    { echo "FAILED: data/$picture is not what view-images draws"; fail=1; }
+done
 [ $fail -eq 0 ] && echo "cli textures: all checks passed"
 exit $fail

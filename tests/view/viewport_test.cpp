@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "view/viewport.h"
 
 namespace qavel {
@@ -30,6 +33,36 @@ TEST(Viewport, CentringATwelveByFourBoxAndASmallOne) {
   vp.CentreOnBox();
   EXPECT_EQ(vp.camera().x, 2);
   EXPECT_EQ(vp.camera().y, 1.5);
+  EXPECT_EQ(vp.camera().z, 5);
+}
+
+TEST(Viewport, FramingADrawnBoxShowsAllOfItAndFillsTheView) {
+  for (const ViewBox box : {ViewBox{-1, -5, -2, 3, 4, 1}, ViewBox{8, 0, 0, 20, 1, 0.5}}) {
+    TGLViewport vp;
+    vp.SetControlSize(300, 200);
+    vp.MouseDown(Right(), 0, 0);
+    vp.MouseMove(Right(), 40, 10);
+    vp.FrameDrawnBox(box);
+    EXPECT_EQ(vp.yaw(), 0);
+    const FrameMatrices f = vp.Matrices();
+    const Mat4 m = Multiply(Multiply(f.world, f.view), f.projection);
+    double widest = 0;
+    for (double x : {box.min_x, box.max_x})
+      for (double y : {box.min_y, box.max_y})
+        for (double z : {box.min_z, box.max_z}) {
+          const auto X = static_cast<float>(x), Y = static_cast<float>(y),
+                     Z = static_cast<float>(z);
+          const float w = X * m.m[0][3] + Y * m.m[1][3] + Z * m.m[2][3] + m.m[3][3];
+          const Vec3 p = TransformPoint(m, X, Y, Z);
+          ASSERT_GT(w, 0.1f);
+          EXPECT_LE(std::abs(p.x / w), 1.0f);
+          EXPECT_LE(std::abs(p.y / w), 1.0f);
+          widest = std::max({widest, std::abs(double{p.x} / w), std::abs(double{p.y} / w)});
+        }
+    EXPECT_GT(widest, 0.85);
+  }
+  TGLViewport vp;
+  vp.FrameDrawnBox({});  // nothing drawn: the camera stays
   EXPECT_EQ(vp.camera().z, 5);
 }
 

@@ -1,0 +1,96 @@
+// render: a room drawn as the window's 3D view draws it, into a PNG file.
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+
+#include "cli_view.h"
+#include "level/zfile.h"
+#include "render/offscreen_view.h"
+#include "textures/atlas.h"
+#include "textures/texture_store.h"
+
+namespace qavel::cli {
+
+namespace {
+
+constexpr uint32_t kTeal = 0x808000;  // the view's background at start (window colour value)
+
+// The textures the window holds for this level: its pages, and the view's two pictures found as
+// the window finds them (the room picture in the working folder first, then beside the program).
+TextureStore ViewTextures(const Ttrlevel& level) {
+  TextureStore store;
+  const QString app_dir = QCoreApplication::applicationDirPath() + "/";
+  QString room_picture = "texture1.jpg";
+  if (!QFileInfo::exists(room_picture)) room_picture = app_dir + room_picture;
+  const std::string why =
+      LoadViewTextures(store, room_picture.toStdString(), (app_dir + "colored.bmp").toStdString());
+  if (!why.empty()) std::fprintf(stderr, "qavel-cli: %s\n", why.c_str());
+  AddLevelPages(store, BuildAtlas(level), 0);
+  return store;
+}
+
+int Render(const Args& in) {
+  Args args = in;
+  ViewOptions options;
+  std::string catalog, size_text;
+  bool has_size = false;
+  if (!TakeOption(args, "--size", size_text, has_size)) return 1;
+  if (!TakeViewOptions(args, options, catalog)) return 1;
+  const bool transparent_texels = TakeFlag(args, "--transparent-texels");
+  if (args.size() != 3)
+    return Fail(std::string("usage: qavel-cli render LEVEL ROOM OUT.png [--size WxH] "
+                            "[--transparent-texels] ") +
+                kViewUsage);
+  int width = 800, height = 600;
+  if (has_size && !ParseSize(size_text, width, height)) return 1;
+  auto v = std::make_unique<ViewedRoom>();
+  if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  v->viewport.SetControlSize(width, height);
+  v->viewport.SetBackgroundColor(kTeal);
+
+  // Qt's own notices (a missing runtime folder, a display that is not there) would bury the one
+  // line this command prints when it cannot draw; its fatal errors still end the process.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+      std::fprintf(stderr, "qavel-cli: %s\n", qPrintable(text));
+  });
+  ChooseHeadlessPlatform();
+  static int argc = 1;
+  static char name[] = "qavel-cli";
+  static char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  const TextureStore store = ViewTextures(v->named.level);
+  OffscreenView view;
+  const std::string why = view.Create(width, height);
+  if (!why.empty())
+    return Fail("cannot draw the view without OpenGL 3.3: " + why +
+                " (where there is no display, run it under xvfb-run)");
+  view.renderer().set_options({.transparent_texels = transparent_texels});
+  const QImage image =
+      view.Render(v->buffers, v->viewport.Matrices(), v->viewport.ClearColour(), store);
+  QByteArray png;
+  QBuffer device(&png);
+  device.open(QIODevice::WriteOnly);
+  if (image.isNull() || !image.save(&device, "PNG")) return Fail("the view could not be drawn");
+  const Result saved = WriteFileAtomically(
+      args[2], reinterpret_cast<const uint8_t*>(png.constData()), static_cast<size_t>(png.size()));
+  if (!saved) return Fail(saved.message());
+  std::printf("%s %dx%d\n", args[2].c_str(), width, height);
+  for (const SkippedItem& s : v->scene.skipped_items)
+    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+  return 0;
+}
+
+}  // namespace
+
+const Registration kRender{{"render",
+                            "render LEVEL ROOM OUT.png [--size WxH] [--transparent-texels] [VIEW]  "
+                            "the room as the 3D view draws it just after it was selected, as a "
+                            "PNG picture",
+                            Render}};
+
+}  // namespace qavel::cli

@@ -1,0 +1,33 @@
+#pragma once
+// What the view commands (scene, pick, render) share: the VIEW options and a room's scene as the
+// window shows it just after the room was selected.
+
+#include <string>
+
+#include "cli_names.h"
+#include "view/mesh_table.h"
+#include "view/scene.h"
+#include "view/viewport.h"
+
+namespace qavel::cli {
+
+extern const char* const kViewUsage;
+
+// Takes the VIEW options from args into options; false after reporting a bad value.
+bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog);
+// Parses "--size" as WIDTHxHEIGHT; false after reporting a bad value.
+bool ParseSize(const std::string& text, int& width, int& height);
+
+// The room's scene, built once, with the camera centred on it as "Automatic" does.
+struct ViewedRoom {
+  NamedLevel named;
+  Tmesh_list meshes;
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  SceneResult scene;
+  TGLViewport viewport;
+};
+bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
+                     ViewOptions options, const std::string& catalog);
+
+}  // namespace qavel::cli

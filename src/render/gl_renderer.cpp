@@ -1,0 +1,255 @@
+#include "render/gl_renderer.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLFunctions_3_3_Core>
+#include <QOpenGLVersionFunctionsFactory>
+#include <QSurfaceFormat>
+
+namespace qavel {
+
+namespace {
+
+constexpr const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec4 colour_bgra;  // the bytes of 0xAARRGGBB in memory order
+layout(location = 2) in vec2 uv;
+uniform mat4 transform;
+out vec3 v_colour;
+out vec2 v_uv;
+void main() {
+  gl_Position = transform * vec4(position, 1.0);
+  v_colour = colour_bgra.zyx;
+  v_uv = uv;
+}
+)";
+
+// mode 0: no texture, the vertex colour alone; 1: the texture times the vertex colour; 2: the
+// same, leaving out magenta texels and keeping them out of the filtering of their neighbours.
+constexpr const char* kFragmentShader = R"(#version 330 core
+in vec3 v_colour;
+in vec2 v_uv;
+uniform sampler2D page;
+uniform int mode;
+out vec4 colour;
+bool IsKey(vec3 t) { return t.r > 0.97 && t.g < 0.01 && t.b > 0.97; }
+ivec2 Wrap(ivec2 p, ivec2 size) { return ((p % size) + size) % size; }
+void main() {
+  if (mode == 0) {
+    colour = vec4(v_colour, 1.0);
+    return;
+  }
+  if (mode == 1) {
+    colour = vec4(texture(page, v_uv).rgb * v_colour, 1.0);
+    return;
+  }
+  ivec2 size = textureSize(page, 0);
+  vec2 st = v_uv * vec2(size);
+  if (IsKey(texelFetch(page, Wrap(ivec2(floor(st)), size), 0).rgb)) discard;
+  st -= 0.5;
+  ivec2 base = ivec2(floor(st));
+  vec2 f = st - floor(st);
+  vec3 sum = vec3(0.0);
+  float weight = 0.0;
+  for (int k = 0; k < 4; ++k) {
+    ivec2 d = ivec2(k & 1, k >> 1);
+    vec3 t = texelFetch(page, Wrap(base + d, size), 0).rgb;
+    float w = (d.x == 1 ? f.x : 1.0 - f.x) * (d.y == 1 ? f.y : 1.0 - f.y);
+    if (!IsKey(t)) {
+      sum += t * w;
+      weight += w;
+    }
+  }
+  colour = vec4(sum / max(weight, 1e-6) * v_colour, 1.0);
+}
+)";
+
+unsigned CompileShader(QOpenGLFunctions_3_3_Core& gl, unsigned kind, const char* source,
+                       std::string& why) {
+  const unsigned shader = gl.glCreateShader(kind);
+  gl.glShaderSource(shader, 1, &source, nullptr);
+  gl.glCompileShader(shader);
+  int ok = 0;
+  gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    gl.glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    why = std::string("the view's shader does not compile: ") + log;
+    gl.glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+QSurfaceFormat ViewSurfaceFormat() {
+  QSurfaceFormat f;
+  f.setRenderableType(QSurfaceFormat::OpenGL);
+  f.setVersion(3, 3);
+  f.setProfile(QSurfaceFormat::CoreProfile);
+  f.setDepthBufferSize(24);
+  f.setStencilBufferSize(8);
+  f.setSamples(0);
+  return f;
+}
+
+Mat4 ClipTransform(const FrameMatrices& frame) {
+  // [x y z w] -> [x y 2z-w w]: depth 0..w becomes -w..w.
+  Mat4 depth = Identity();
+  depth.m[2][2] = 2;
+  depth.m[3][2] = -1;
+  return Multiply(Multiply(Multiply(frame.world, frame.view), frame.projection), depth);
+}
+
+std::string GlRenderer::Initialize() {
+  QOpenGLContext* context = QOpenGLContext::currentContext();
+  if (!context) return "there is no OpenGL context";
+  const QSurfaceFormat f = context->format();
+  if (context->isOpenGLES() || f.version() < qMakePair(3, 3))
+    return "OpenGL 3.3 is needed; this context offers " +
+           std::string(context->isOpenGLES() ? "OpenGL ES " : "OpenGL ") +
+           std::to_string(f.majorVersion()) + "." + std::to_string(f.minorVersion());
+  gl_ = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_3_3_Core>(context);
+  if (!gl_ || !gl_->initializeOpenGLFunctions()) {
+    gl_ = nullptr;
+    return "the OpenGL 3.3 core functions are not available";
+  }
+  QOpenGLFunctions_3_3_Core& gl = *gl_;
+  if (const auto* v = reinterpret_cast<const char*>(gl.glGetString(GL_VERSION))) version_ = v;
+
+  std::string why;
+  const unsigned vs = CompileShader(gl, GL_VERTEX_SHADER, kVertexShader, why);
+  const unsigned fs = vs ? CompileShader(gl, GL_FRAGMENT_SHADER, kFragmentShader, why) : 0;
+  if (!fs) {
+    if (vs) gl.glDeleteShader(vs);
+    return why;
+  }
+  const unsigned program = gl.glCreateProgram();
+  gl.glAttachShader(program, vs);
+  gl.glAttachShader(program, fs);
+  gl.glLinkProgram(program);
+  gl.glDeleteShader(vs);
+  gl.glDeleteShader(fs);
+  int ok = 0;
+  gl.glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    gl.glGetProgramInfoLog(program, sizeof log, nullptr, log);
+    gl.glDeleteProgram(program);
+    return std::string("the view's shader does not link: ") + log;
+  }
+  program_ = program;
+  transform_at_ = gl.glGetUniformLocation(program, "transform");
+  mode_at_ = gl.glGetUniformLocation(program, "mode");
+  sampler_at_ = gl.glGetUniformLocation(program, "page");
+  gl.glGenVertexArrays(1, &vertex_array_);
+  textures_.Attach(gl_);
+  return {};
+}
+
+void GlRenderer::Release() {
+  if (gl_) {
+    for (LayerGl& l : layers_)
+      if (l.buffer) gl_->glDeleteBuffers(1, &l.buffer);
+    if (vertex_array_) gl_->glDeleteVertexArrays(1, &vertex_array_);
+    if (program_) gl_->glDeleteProgram(program_);
+    textures_.Release();
+  }
+  textures_.Forget();
+  layers_.clear();
+  program_ = vertex_array_ = 0;
+  gl_ = nullptr;
+}
+
+void GlRenderer::UploadLayer(const LayerBuffer& buffer, LayerGl& l) {
+  QOpenGLFunctions_3_3_Core& gl = *gl_;
+  const auto bytes = static_cast<GLsizeiptr>(buffer.vertices.size() * sizeof(BufferVertex));
+  const bool fresh = l.buffer == 0 || l.created != buffer.created;
+  if (l.buffer == 0) gl.glGenBuffers(1, &l.buffer);
+  gl.glBindBuffer(GL_ARRAY_BUFFER, l.buffer);
+  if (fresh) {
+    // Storage of the layer's size, made only when its vertex count changed.
+    gl.glBufferData(GL_ARRAY_BUFFER, bytes, buffer.vertices.data(), GL_DYNAMIC_DRAW);
+    ++stats_.buffer_creations;
+  } else if (l.filled != buffer.filled) {
+    gl.glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, buffer.vertices.data());
+    ++stats_.buffer_fills;
+  }
+  l.created = buffer.created;
+  l.filled = buffer.filled;
+}
+
+void GlRenderer::DrawLayer(const LayerBuffer& buffer, LayerGl& l) {
+  const std::vector<DrawRun> runs = RunsToDraw(buffer);
+  if (runs.empty()) return;
+  UploadLayer(buffer, l);
+  QOpenGLFunctions_3_3_Core& gl = *gl_;
+  constexpr auto kStride = static_cast<GLsizei>(sizeof(BufferVertex));
+  gl.glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, nullptr);
+  gl.glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, kStride,
+                           reinterpret_cast<const void*>(offsetof(BufferVertex, colour)));
+  gl.glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, kStride,
+                           reinterpret_cast<const void*>(offsetof(BufferVertex, u)));
+  gl.glPolygonMode(GL_FRONT_AND_BACK, buffer.fill_mode == FillMode::kWireframe ? GL_LINE : GL_FILL);
+  const int keyed = options_.transparent_texels ? 2 : 1;
+  for (const DrawRun& run : runs) {
+    // The run's texture, else the buffer's, else none: the vertex colour alone.
+    unsigned texture = textures_.Find(run.texture);
+    if (texture == 0) texture = textures_.Find(buffer.buffer_texture);
+    gl.glBindTexture(GL_TEXTURE_2D, texture);
+    gl.glUniform1i(mode_at_, texture ? keyed : 0);
+    gl.glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first_vertex),
+                    static_cast<GLsizei>(run.vertex_count));
+    ++stats_.draw_calls;
+  }
+}
+
+void GlRenderer::DrawFrame(const LayerBuffers& buffers, const FrameMatrices& frame,
+                           uint32_t clear_argb, const TextureStore& store, int pixel_width,
+                           int pixel_height) {
+  if (!ready()) return;
+  QOpenGLFunctions_3_3_Core& gl = *gl_;
+  textures_.Sync(store);
+  if (layers_.size() < buffers.size()) layers_.resize(buffers.size());
+
+  gl.glViewport(0, 0, pixel_width, pixel_height);
+  gl.glDisable(GL_BLEND);
+  gl.glDisable(GL_DITHER);
+  gl.glDisable(GL_SCISSOR_TEST);
+  gl.glEnable(GL_DEPTH_TEST);
+  gl.glDepthFunc(GL_LEQUAL);
+  gl.glDepthMask(GL_TRUE);
+  gl.glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  // Triangles running counter-clockwise on the screen are backs: the same ones picking never
+  // hits.
+  gl.glEnable(GL_CULL_FACE);
+  gl.glFrontFace(GL_CW);
+  gl.glCullFace(GL_BACK);
+  gl.glClearColor(float((clear_argb >> 16) & 0xFF) / 255.0f,
+                  float((clear_argb >> 8) & 0xFF) / 255.0f, float(clear_argb & 0xFF) / 255.0f,
+                  1.0f);
+  gl.glClearDepth(1.0);
+  gl.glClearStencil(0);
+  gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+
+  gl.glUseProgram(program_);
+  const Mat4 transform = ClipTransform(frame);
+  gl.glUniformMatrix4fv(transform_at_, 1, GL_FALSE, &transform.m[0][0]);
+  gl.glUniform1i(sampler_at_, 0);
+  gl.glActiveTexture(GL_TEXTURE0);
+  gl.glBindVertexArray(vertex_array_);
+  for (GLuint a = 0; a < 3; ++a) gl.glEnableVertexAttribArray(a);
+  for (size_t i = 0; i < buffers.size(); ++i) DrawLayer(buffers[i], layers_[i]);
+
+  // Leave the state as Qt's own drawing expects it.
+  gl.glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  gl.glBindVertexArray(0);
+  gl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl.glBindTexture(GL_TEXTURE_2D, 0);
+  gl.glUseProgram(0);
+  gl.glDisable(GL_CULL_FACE);
+  gl.glDisable(GL_DEPTH_TEST);
+  ++stats_.frames;
+}
+
+}  // namespace qavel

@@ -1,0 +1,83 @@
+#pragma once
+// GlRenderer: draws a view's layer buffers with OpenGL 3.3 core, one vertex buffer per layer and
+// one draw call per texture run, as the frame of a viewport describes them.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "render/device_textures.h"
+#include "view/draw_list.h"
+#include "view/view_math.h"
+#include "view/viewport.h"
+
+class QOpenGLFunctions_3_3_Core;
+class QSurfaceFormat;
+
+namespace qavel {
+
+struct RenderOptions {
+  // Texels the atlas shows as magenta (the level's transparent ones) are left out, so what lies
+  // behind them shows; off, they are drawn magenta like every other texel.
+  bool transparent_texels = false;
+};
+
+// What every view asks of its context: OpenGL 3.3 core, a 24-bit depth buffer with stencil, no
+// multisampling. The window and headless drawing use the same, so they give the same pixels.
+QSurfaceFormat ViewSurfaceFormat();
+
+// The matrix a vertex is multiplied by: world . view . projection, then the depth range of the
+// projection (0..1 in front of the camera) moved to OpenGL's -1..1, so that the near and far
+// planes clip where they always did and the depth buffer holds the same values. Row vectors:
+// the shader takes the rows as columns, which is the transpose it needs.
+Mat4 ClipTransform(const FrameMatrices& frame);
+
+class GlRenderer {
+ public:
+  // Needs the view's context current: resolves the 3.3 core functions and builds the shader.
+  // Returns "" when ready, else why this context cannot draw the view.
+  std::string Initialize();
+  bool ready() const { return program_ != 0; }
+  // Deletes every GL object (context current), leaving the renderer ready to Initialize again
+  // in another context; buffers and textures are then uploaded again at the next frame.
+  void Release();
+
+  // Draws one frame into the bound framebuffer of pixel_width x pixel_height: clears to
+  // clear_argb (0xFFRRGGBB) and depth 1, uploads what changed (layers whose buffer was made
+  // anew or refilled, textures of new revisions) and draws the layers in order.
+  void DrawFrame(const LayerBuffers& buffers, const FrameMatrices& frame, uint32_t clear_argb,
+                 const TextureStore& store, int pixel_width, int pixel_height);
+
+  void set_options(const RenderOptions& options) { options_ = options; }
+  const RenderOptions& options() const { return options_; }
+  DeviceTextures& textures() { return textures_; }
+  // The context's version as the driver reports it ("4.5 (Core Profile) Mesa ..." ).
+  const std::string& gl_version() const { return version_; }
+
+  struct Stats {
+    uint64_t buffer_creations = 0;  // vertex buffers given new storage
+    uint64_t buffer_fills = 0;      // vertex buffers rewritten in place
+    uint64_t draw_calls = 0;
+    uint64_t frames = 0;
+  };
+  const Stats& stats() const { return stats_; }
+
+ private:
+  struct LayerGl {
+    unsigned buffer = 0;
+    uint64_t created = 0, filled = 0;
+  };
+  void UploadLayer(const LayerBuffer& buffer, LayerGl& gl);
+  void DrawLayer(const LayerBuffer& buffer, LayerGl& gl);
+
+  QOpenGLFunctions_3_3_Core* gl_ = nullptr;
+  unsigned program_ = 0, vertex_array_ = 0;
+  int transform_at_ = -1, mode_at_ = -1, sampler_at_ = -1;
+  std::vector<LayerGl> layers_;
+  DeviceTextures textures_;
+  RenderOptions options_;
+  Stats stats_;
+  std::string version_;
+};
+
+}  // namespace qavel

@@ -1,0 +1,141 @@
+#include "ui/gl_view.h"
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QWheelEvent>
+
+namespace qavel {
+
+namespace {
+
+// Camera zoom of one wheel notch: as far as ten pixels of a Ctrl-drag.
+constexpr double kWheelZoom = 2.0;
+
+}  // namespace
+
+MouseState MouseStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
+  MouseState s;
+  s.left = buttons & Qt::LeftButton;
+  s.right = buttons & Qt::RightButton;
+  s.middle = buttons & Qt::MiddleButton;
+  s.shift = keys & Qt::ShiftModifier;
+  s.ctrl = keys & Qt::ControlModifier;
+  s.alt = keys & Qt::AltModifier;
+  return s;
+}
+
+GlView::GlView(const TextureStore& store, LayerBuffers buffers, QWidget* parent)
+    : QOpenGLWidget(parent), store_(store), buffers_(std::move(buffers)) {
+  setFormat(ViewSurfaceFormat());
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+  setMinimumSize(16, 16);
+}
+
+GlView::~GlView() {
+  releaseContext();
+  // The base class destroys the context after this class is gone: its last signal must not
+  // reach us.
+  if (QOpenGLContext* c = context()) disconnect(c, nullptr, this, nullptr);
+}
+
+void GlView::rebuild() {
+  viewport_.Rebuild();
+  update();
+}
+
+void GlView::setBackground(const QColor& colour) {
+  viewport_.SetBackgroundColor(static_cast<uint32_t>(colour.red()) |
+                               static_cast<uint32_t>(colour.green()) << 8 |
+                               static_cast<uint32_t>(colour.blue()) << 16);
+  update();
+}
+
+QColor GlView::background() const {
+  const uint32_t c = viewport_.background_colour();
+  return {static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+          static_cast<int>((c >> 16) & 0xFF)};
+}
+
+void GlView::setRenderOptions(const RenderOptions& options) {
+  renderer_.set_options(options);
+  update();
+}
+
+void GlView::initializeGL() {
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::releaseContext,
+          Qt::UniqueConnection);
+  const std::string why = renderer_.Initialize();
+  if (!why.empty()) {
+    failure_ = QString::fromStdString(why);
+    emit failed(failure_);
+    return;
+  }
+  failure_.clear();
+  // A context made again (after the widget changed window or screen) starts without textures:
+  // every record of the store is made again at once, not only those the next frame meets.
+  if (had_context_) renderer_.textures().RestoreTextures(store_, -1);
+  had_context_ = true;
+}
+
+void GlView::releaseContext() {
+  if (!renderer_.ready() || !context()) return;
+  makeCurrent();
+  renderer_.Release();
+  doneCurrent();
+}
+
+void GlView::resizeGL(int w, int h) {
+  // The viewport works in the widget's pixels, as the mouse reports them; the renderer draws
+  // into the device pixels of the framebuffer.
+  (void)w;
+  (void)h;
+  viewport_.SetControlSize(width(), height());
+}
+
+void GlView::paintGL() {
+  const FrameMatrices frame = viewport_.PrepareFrame();
+  const qreal ratio = devicePixelRatioF();
+  if (!renderer_.ready()) {
+    // Without a renderer the background at least shows where the view would be.
+    QOpenGLFunctions* f = context()->functions();
+    const QColor c = background();
+    f->glClearColor(c.redF(), c.greenF(), c.blueF(), 1.0f);
+    f->glClear(GL_COLOR_BUFFER_BIT);
+    return;
+  }
+  renderer_.DrawFrame(buffers_, frame, viewport_.ClearColour(), store_,
+                      static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
+}
+
+void GlView::mousePressEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  const MouseState state = MouseStateOf(e->buttons(), e->modifiers());
+  if (viewport_.MouseDown(state, at.x(), at.y())) update();
+  if (e->button() == Qt::LeftButton) emit leftPressed(at, state);
+  e->accept();
+}
+
+void GlView::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  if (viewport_.MouseMove(MouseStateOf(e->buttons(), e->modifiers()), at.x(), at.y())) update();
+  e->accept();
+}
+
+void GlView::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint at = e->position().toPoint();
+  if (viewport_.MouseUp(MouseStateOf(e->buttons(), e->modifiers()), at.x(), at.y())) update();
+  e->accept();
+}
+
+void GlView::wheelEvent(QWheelEvent* e) {
+  // Forward brings the eye nearer, as in other 3D tools.
+  const double notches = e->angleDelta().y() / 120.0;
+  if (notches == 0) return;
+  viewport_.camera().zoom += notches * kWheelZoom;
+  update();
+  e->accept();
+}
+
+}  // namespace qavel

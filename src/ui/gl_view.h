@@ -1,0 +1,71 @@
+#pragma once
+// GlView: a 3D view on screen. It draws a viewport's layer buffers with the renderer into a
+// QOpenGLWidget, forwards the mouse to the viewport (right button turns, Shift pans, Ctrl and
+// the wheel zoom) and draws again without rebuilding; what it shows comes from the scene
+// builder its owner gives the viewport.
+
+#include <QColor>
+#include <QOpenGLWidget>
+
+#include "render/gl_renderer.h"
+#include "textures/texture_store.h"
+#include "view/draw_list.h"
+#include "view/viewport.h"
+
+namespace qavel {
+
+class GlView : public QOpenGLWidget {
+  Q_OBJECT
+
+ public:
+  // Draws with the textures of store (which outlives the view) and the given buffer set.
+  GlView(const TextureStore& store, LayerBuffers buffers, QWidget* parent);
+  ~GlView() override;
+
+  TGLViewport& viewport() { return viewport_; }
+  DrawList& list() { return list_; }
+  LayerBuffers& buffers() { return buffers_; }
+  const GlRenderer& renderer() const { return renderer_; }
+
+  // Marks the scene stale and asks for a paint; the builder runs once before the next frame.
+  void rebuild();
+  // The background (a colour change draws again without a rebuild).
+  void setBackground(const QColor& colour);
+  QColor background() const;
+  void setRenderOptions(const RenderOptions& options);
+  // Why this view cannot draw (no OpenGL 3.3 in its context); empty while it can.
+  const QString& failure() const { return failure_; }
+
+ signals:
+  // The left button went down at a pixel of the view, after the viewport saw the press.
+  void leftPressed(const QPoint& at, const MouseState& state);
+  // The view's context could not draw; the widget stays empty.
+  void failed(const QString& why);
+
+ protected:
+  void initializeGL() override;
+  void resizeGL(int w, int h) override;
+  void paintGL() override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+
+ private:
+  // The context goes (the widget moved to another window or screen): its objects go with it,
+  // and the next initializeGL makes them again from the store.
+  void releaseContext();
+
+  const TextureStore& store_;
+  TGLViewport viewport_;
+  DrawList list_;
+  LayerBuffers buffers_;
+  GlRenderer renderer_;
+  QString failure_;
+  bool had_context_ = false;
+};
+
+// The buttons and keys of a mouse event as the viewport takes them.
+MouseState MouseStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys);
+
+}  // namespace qavel

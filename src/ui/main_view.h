@@ -1,0 +1,67 @@
+#pragma once
+// MainView: the window's 3D view of the selected room, its static meshes and its items. It
+// rebuilds after every edit that changes what is drawn, after selection changes and after the
+// View switches, centres the camera on a newly selected room while "Automatic" is ticked, and
+// turns left clicks into the editor's selections and face commands.
+
+#include <QString>
+#include <functional>
+
+#include "editor/editor_session.h"
+#include "ui/gl_view.h"
+#include "view/mesh_table.h"
+#include "view/picking.h"
+#include "view/scene.h"
+
+namespace qavel {
+
+class WindowActions;
+
+class MainView : public GlView {
+  Q_OBJECT
+
+ public:
+  MainView(EditorSession& session, const WindowActions& actions, const TextureStore& store,
+           QWidget* parent);
+
+  // Whether a newly selected room is centred ("Automatic"), and whether the Textures page is
+  // shown (a click on a face then paints instead of selecting its sector).
+  void setAutoCentre(std::function<bool()> on) { autoCentre_ = std::move(on); }
+  void setTexturesShown(std::function<bool()> shown) { texturesShown_ = std::move(shown); }
+
+  // "Center Camera": frames the room drawn last.
+  void centreCamera();
+  const Tmesh_list& meshes() const { return meshes_; }
+  const SceneResult& scene() const { return scene_; }
+  // The view switches as the scene reads them.
+  ViewOptions options() const;
+
+  // A left click at a pixel: what it hits selects or edits; returns what it hit.
+  PickHit click(const QPoint& at, const MouseState& state);
+
+ signals:
+  // Status texts of a click ("Object type:..." in panel 0, the sector or object in panel 1).
+  void statusText(int panel, const QString& text);
+  // A click asks for a page of the inspection panel.
+  void floorDataWanted();
+  void itemsWanted();
+  void staticsWanted();
+  // After every build: the items left out because the level has no movable for them, one
+  // line each (empty when none are missing).
+  void missingMovables(const QString& report);
+  // A click's command was refused.
+  void refused(const QString& why);
+
+ private:
+  void buildScene();
+
+  EditorSession& session_;
+  const WindowActions& actions_;
+  Tmesh_list meshes_;
+  SceneResult scene_;
+  std::function<bool()> autoCentre_;
+  std::function<bool()> texturesShown_;
+  bool centrePending_ = false;
+};
+
+}  // namespace qavel

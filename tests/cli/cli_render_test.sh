@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# qavel-cli render on our demo level: a PNG of the asked size, the background where a click picks
+# nothing and the room where it picks a face, VIEW options that change the picture, a file
+# replaced only whole, and one clear message for every refusal.
+set -u
+cli="$1"; data="$2"; scratch="$3"
+level="$data/demo.tr4"
+[ -f "$level" ] || { echo "demo level $level absent; skipped"; exit 77; }
+command -v convert > /dev/null || { echo "ImageMagick absent; skipped"; exit 77; }
+rm -rf "$scratch"; mkdir -p "$scratch"
+fail=0
+no() { echo "FAILED: $*"; fail=1; }
+
+render() { "$cli" render "$level" "$@" 2> "$scratch/err"; }
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+teal="srgb(0,128,128)"
+
+if ! render 0 "$scratch/room.png" > "$scratch/out"; then
+  if grep -q "cannot draw the view without OpenGL 3.3" "$scratch/err"; then
+    echo "no OpenGL 3.3 here: $(cat "$scratch/err"); skipped"; exit 77
+  fi
+  no "render of room 0: $(cat "$scratch/err")"; exit 1
+fi
+grep -q "^$scratch/room.png 800x600$" "$scratch/out" || no "what render printed: $(cat "$scratch/out")"
+[ "$(identify -format '%wx%h' "$scratch/room.png")" = 800x600 ] || no "default size"
+# Where pick finds nothing the background shows; where it finds the floor, the room does.
+[ "$("$cli" pick "$level" 0 650 300)" = none ] && [ "$(pixel "$scratch/room.png" 650 300)" = "$teal" ] ||
+  no "background beside the room"
+[ "$("$cli" pick "$level" 0 400 500)" = "kind 1 index 12" ] &&
+  [ "$(pixel "$scratch/room.png" 400 500)" != "$teal" ] || no "the floor is drawn"
+
+render 0 "$scratch/small.png" --size 320x240 > /dev/null || no "--size"
+[ "$(identify -format '%wx%h' "$scratch/small.png")" = 320x240 ] || no "size of --size 320x240"
+
+for option in --wireframe-room --wireframe-objects --hide-items --hide-statics --standard-room \
+              "--item 4" "--static 0" --transparent-texels; do
+  # shellcheck disable=SC2086
+  render 0 "$scratch/option.png" $option > /dev/null || no "render with $option"
+  [ "$(compare -metric AE "$scratch/room.png" "$scratch/option.png" null: 2>&1)" != 0 ] ||
+    [ "$option" = --transparent-texels ] || no "$option changes nothing"
+done
+
+# A refused render leaves an existing picture as it was.
+cp "$scratch/room.png" "$scratch/kept.png"
+render 9 "$scratch/kept.png" && no "room 9 was drawn"
+grep -q "room 9 does not exist" "$scratch/err" || no "message for a bad room"
+cmp -s "$scratch/room.png" "$scratch/kept.png" || no "a refused render changed the file"
+render 0 "$scratch/none/x.png" && no "a folder that does not exist was written to"
+grep -q "cannot save $scratch/none/x.png" "$scratch/err" || no "message for an unwritable file"
+render 0 "$scratch/x.png" --size 800 && no "a size without height"
+grep -q "WIDTHxHEIGHT" "$scratch/err" || no "message for a bad size"
+render 0 && no "a missing OUT"
+grep -q "usage: qavel-cli render" "$scratch/err" || no "usage"
+ls "$scratch" | grep -q qavel- && no "a temporary file was left behind"
+
+# Without a display: a picture where the platform still offers OpenGL, else one clear message.
+if env -u DISPLAY -u WAYLAND_DISPLAY "$cli" render "$level" 0 "$scratch/headless.png" \
+    > /dev/null 2> "$scratch/err"; then
+  [ -f "$scratch/headless.png" ] || no "headless render claimed success"
+else
+  [ "$(wc -l < "$scratch/err")" = 1 ] && grep -q "cannot draw the view without OpenGL 3.3" \
+    "$scratch/err" || no "headless message: $(cat "$scratch/err")"
+  [ -f "$scratch/headless.png" ] && no "headless failure wrote a file"
+fi
+
+[ $fail -eq 0 ] && echo "cli render: all checks passed"
+exit $fail

@@ -1,0 +1,164 @@
+// Rooms drawn as the window draws them, checked against picking's reading of the same scene:
+// covered pixels where a front face lies under the pixel's centre and the background elsewhere,
+// the selected item red, textures visible, and every View option changing the picture.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "render_support.h"
+
+namespace qavel {
+namespace {
+
+using test::Inside;
+using test::RoomView;
+
+struct Agreement {
+  int covered = 0, background = 0, wrong = 0;
+  std::set<QRgb> covered_colours;
+};
+
+// Compares the picture with picking's map away from the edges of what picking finds.
+Agreement Compare(const QImage& image, const DrawList& list, const FrameMatrices& frame) {
+  const std::vector<PickTag> map = test::PickMap(list, frame);
+  Agreement a;
+  for (int y = 0; y < frame.height; ++y)
+    for (int x = 0; x < frame.width; ++x) {
+      if (!Inside(map, frame.width, frame.height, x, y)) continue;
+      const QRgb pixel = image.pixel(x, y) & 0xFFFFFF;
+      if (map[size_t(y) * frame.width + x].kind == 0) {
+        ++a.background;
+        a.wrong += pixel != (test::Teal() & 0xFFFFFF);
+      } else {
+        ++a.covered;
+        a.covered_colours.insert(pixel);
+        a.wrong += pixel == (test::Teal() & 0xFFFFFF);
+      }
+    }
+  return a;
+}
+
+TEST(RoomPictureTest, CoverageAgreesWithPickingOnTheDemoRoomAndTurned) {
+  QAVEL_VIEW_OR_SKIP(view, 200, 150);
+  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
+  for (int turn : {0, 1}) {
+    if (turn) {  // a right drag turns the scene: the world matrix must move both alike
+      room.viewport.MouseDown({.right = true}, 100, 75);
+      room.viewport.MouseMove({.right = true}, 130, 90);
+    }
+    const QImage image = room.Draw(*view);
+    ASSERT_EQ(image.size(), QSize(200, 150));
+    const Agreement a = Compare(image, room.list, room.viewport.Matrices());
+    EXPECT_EQ(a.wrong, 0) << "turn " << turn;
+    EXPECT_GT(a.covered, 5000) << "turn " << turn;
+    EXPECT_GT(a.background, 2000) << "turn " << turn;
+    EXPECT_GT(a.covered_colours.size(), 200u) << "textured faces show many colours";
+  }
+}
+
+TEST(RoomPictureTest, LargestRoomOfEveryRealLevelAgreesWithPicking) {
+  const auto levels = test::RealLevels();
+  if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
+  QAVEL_VIEW_OR_SKIP(view, 160, 120);
+  for (const auto& [generation, path] : levels) {
+    Ttrlevel level = test::ReadLevelOrFail(path);
+    int best = 0;
+    size_t most = 0;
+    for (int r = 0; r < level.num_rooms(); ++r) {
+      const troom& room = level.rooms[size_t(r)];
+      if (2 * room.rectangles.size() + room.triangles.size() > most) {
+        most = 2 * room.rectangles.size() + room.triangles.size();
+        best = r;
+      }
+    }
+    RoomView room(std::move(level), best, 160, 120);
+    const Agreement a = Compare(room.Draw(*view), room.list, room.viewport.Matrices());
+    EXPECT_EQ(a.wrong, 0) << generation;
+    EXPECT_GT(a.covered, 1000) << generation;
+    EXPECT_GT(a.covered_colours.size(), 100u) << generation << ": textures look flat";
+  }
+}
+
+// The item the demo room shows in the middle of the view (what a click there picks).
+constexpr int kDemoItem = 4;
+
+TEST(RoomPictureTest, SelectedItemIsRedSolidOrWireframe) {
+  QAVEL_VIEW_OR_SKIP(view, 200, 150);
+  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
+  for (bool wireframe_objects : {true, false}) {
+    ViewOptions options;
+    options.room = 0;
+    options.item_entry = kDemoItem;
+    options.wireframe_objects = wireframe_objects;
+    room.Build(options);
+    const QImage image = room.Draw(*view);
+    const std::vector<PickTag> map = test::PickMap(room.list, room.viewport.Matrices());
+    int inside = 0, red = 0;
+    for (int y = 0; y < 150; ++y)
+      for (int x = 0; x < 200; ++x) {
+        if (!(map[size_t(y) * 200 + x] == PickTag{kPickItem, kDemoItem})) continue;
+        const QRgb p = image.pixel(x, y);
+        const bool is_red = qRed(p) > 0 && qGreen(p) == 0 && qBlue(p) == 0;
+        red += is_red;
+        // Solid, every pixel within the item is red; as lines, only the lines are.
+        if (Inside(map, 200, 150, x, y)) {
+          ++inside;
+          if (wireframe_objects) {
+            EXPECT_TRUE(is_red) << x << "," << y;
+          }
+        }
+      }
+    EXPECT_GT(inside, 20) << "the item is in view";
+    EXPECT_GT(red, wireframe_objects ? inside : 10);
+  }
+}
+
+TEST(RoomPictureTest, EveryViewOptionChangesThePicture) {
+  QAVEL_VIEW_OR_SKIP(view, 200, 150);
+  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
+  const QImage plain = room.Draw(*view);
+  const struct {
+    const char* name;
+    bool ViewOptions::*flag;
+    int ViewOptions::*entry;
+  } cases[] = {
+      {"wireframe room", &ViewOptions::wireframe_room, nullptr},
+      {"wireframe objects", &ViewOptions::wireframe_objects, nullptr},
+      {"hide items", &ViewOptions::hide_items, nullptr},
+      {"hide statics", &ViewOptions::hide_statics, nullptr},
+      {"standard room", &ViewOptions::standard_room, nullptr},
+      {"selected item", nullptr, &ViewOptions::item_entry},
+      {"selected static", nullptr, &ViewOptions::static_entry},
+  };
+  for (const auto& c : cases) {
+    ViewOptions options;
+    options.room = 0;
+    if (c.flag) options.*c.flag = true;
+    if (c.entry) options.*c.entry = c.entry == &ViewOptions::item_entry ? kDemoItem : 0;
+    room.Build(options);
+    const QImage changed = room.Draw(*view);
+    int differing = 0;
+    for (int y = 0; y < 150; ++y)
+      for (int x = 0; x < 200; ++x) differing += changed.pixel(x, y) != plain.pixel(x, y);
+    EXPECT_GT(differing, 30) << c.name;
+  }
+}
+
+TEST(RoomPictureTest, BackgroundColoursRedrawWithoutUploading) {
+  QAVEL_VIEW_OR_SKIP(view, 200, 150);
+  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
+  EXPECT_EQ(room.Draw(*view).pixel(0, 0), test::Teal());
+  const GlRenderer::Stats before = view->renderer().stats();
+  for (auto [window_colour, shown] : {std::pair{0xFFFFFFu, qRgb(255, 255, 255)},
+                                      {0x000000u, qRgb(0, 0, 0)},
+                                      {0xFF0000u, qRgb(0, 0, 255)}}) {
+    room.viewport.SetBackgroundColor(window_colour);
+    EXPECT_EQ(room.Draw(*view).pixel(0, 0), shown);
+  }
+  EXPECT_EQ(view->renderer().stats().buffer_creations, before.buffer_creations);
+  EXPECT_EQ(view->renderer().stats().buffer_fills, before.buffer_fills);
+}
+
+}  // namespace
+}  // namespace qavel

@@ -1,0 +1,119 @@
+#pragma once
+// What the renderer's tests share: one QGuiApplication, an offscreen view (or a visible skip
+// where no OpenGL 3.3 can be had), a level's room scene as the window builds it, and the pick
+// ray through a pixel's centre, which is where the rasteriser samples.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <memory>
+#include <optional>
+
+#include "../support/test_paths.h"
+#include "render/offscreen_view.h"
+#include "textures/atlas.h"
+#include "view/picking.h"
+#include "view/scene.h"
+
+namespace qavel::test {
+
+inline QGuiApplication& GuiApp() {
+  static int argc = 1;
+  static char name[] = "render_tests";
+  static char* argv[] = {name, nullptr};
+  static std::unique_ptr<QGuiApplication> app = [] {
+    ChooseHeadlessPlatform();
+    return std::make_unique<QGuiApplication>(argc, argv);
+  }();
+  return *app;
+}
+
+// An offscreen view of w x h, or nullptr after recording why there is none.
+inline std::unique_ptr<OffscreenView> MakeView(int w, int h, std::string& why) {
+  GuiApp();
+  auto view = std::make_unique<OffscreenView>();
+  why = view->Create(w, h);
+  if (!why.empty()) return nullptr;
+  return view;
+}
+
+#define QAVEL_VIEW_OR_SKIP(var, w, h)                  \
+  std::string var##_why;                               \
+  auto var = ::qavel::test::MakeView(w, h, var##_why); \
+  if (!var) GTEST_SKIP() << "no OpenGL 3.3 to draw with (" << var##_why << "); skipped"
+
+inline constexpr uint32_t kTealArgb = 0xFF008080;
+inline QRgb Teal() {
+  return qRgb(0, 128, 128);
+}
+
+// A room of a level as the window shows it after selecting it, with its textures.
+struct RoomView {
+  Ttrlevel level;
+  MovableCatalog catalog;
+  Tmesh_list meshes;
+  std::vector<uint16_t> items;
+  TextureStore store;
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  TGLViewport viewport;
+  SceneResult scene;
+
+  RoomView(Ttrlevel lvl, int room, int width, int height) : level(std::move(lvl)) {
+    LoadMovableCatalog(catalog, DataPath("trcatalog.xml"), level.version_kind);
+    EnterLevelMovables(catalog, level);
+    BuildMeshTable(meshes, level);
+    list.set_standard_texture(kRoomTextureId);
+    items = RoomItemEntries(level, room);
+    LoadViewTextures(store, DataPath("texture1.jpg"), DataPath("colored.bmp"));
+    AddLevelPages(store, BuildAtlas(level), 0);
+    viewport.SetControlSize(width, height);
+    viewport.SetBackgroundColor(0x808000);
+    ViewOptions options;
+    options.room = room;
+    Build(options);
+    viewport.box = scene.placement->box;
+    viewport.CentreOnBox();
+  }
+  void Build(const ViewOptions& options) {
+    scene = BuildScene(list, buffers, {level, meshes, catalog, items}, options);
+  }
+  QImage Draw(OffscreenView& view) {
+    return view.Render(buffers, viewport.Matrices(), viewport.ClearColour(), store);
+  }
+};
+
+// The ray through the centre of pixel (x, y), in the list's space.
+inline PickRay CentreRay(const FrameMatrices& f, int x, int y) {
+  const double dx = (2.0 * (x + 0.5) / f.width - 1) / f.projection.m[0][0];
+  const double dy = -(2.0 * (y + 0.5) / f.height - 1) / f.projection.m[1][1];
+  const Mat4 inv = Multiply(Inverse(f.view), Inverse(f.world));
+  PickRay r;
+  for (int j = 0; j < 3; ++j) {
+    r.direction[j] = dx * inv.m[0][j] + dy * inv.m[1][j] + inv.m[2][j];
+    r.origin[j] = inv.m[3][j];
+  }
+  return r;
+}
+
+// What picking finds under every pixel centre: the tag of the nearest front face, kind 0 for
+// none. Row-major, width x height.
+inline std::vector<PickTag> PickMap(const DrawList& list, const FrameMatrices& f) {
+  std::vector<PickTag> out(size_t(f.width) * f.height);
+  for (int y = 0; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x)
+      if (auto hit = Pick(list, CentreRay(f, x, y))) out[size_t(y) * f.width + x] = hit->tag;
+  return out;
+}
+
+// Whether the pixel and its eight neighbours all have the same tag (so the pixel is no edge).
+inline bool Inside(const std::vector<PickTag>& map, int w, int h, int x, int y) {
+  if (x < 1 || y < 1 || x >= w - 1 || y >= h - 1) return false;
+  const PickTag t = map[size_t(y) * w + x];
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx)
+      if (!(map[size_t(y + dy) * w + x + dx] == t)) return false;
+  return true;
+}
+
+}  // namespace qavel::test

@@ -1,0 +1,247 @@
+// The 3D view in the window: it shows the demo level's room as the command line draws it, turns
+// without rebuilding, follows the View menu, and turns clicks and keys into selections and
+// edits; the Create Item preview draws the chosen movable.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "../support/test_paths.h"
+#include "level/room_faces.h"
+#include "ui/create_item_dialog.h"
+#include "ui/main_view.h"
+#include "ui_support.h"
+#include "view/picking.h"
+
+namespace qavel {
+namespace {
+
+constexpr QRgb kTeal = 0xFF008080;
+
+class ViewTest : public test::WindowTest {
+ protected:
+  // The demo level in a shown window whose view is 800 x 600; false (test skipped) where
+  // there is no OpenGL 3.3.
+  bool OpenDemo() {
+    if (!window.mainView()) return false;
+    view = window.mainView();
+    view->setFixedSize(800, 600);
+    window.resize(1200, 1000);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(window.openFile(QString::fromStdString(test::DataPath("demo.tr4"))));
+    Grab();
+    return view->failure().isEmpty();
+  }
+  QImage Grab() { return view->grabFramebuffer().convertToFormat(QImage::Format_RGB32); }
+  // The first pixel (on a 4-pixel grid) whose click hits a tag of the kind.
+  std::optional<QPoint> PixelOf(int kind) {
+    for (int y = 2; y < view->height(); y += 4)
+      for (int x = 2; x < view->width(); x += 4) {
+        const auto hit = Pick(view->list(), view->viewport().Matrices(), x, y);
+        if (hit && hit->tag.kind == kind) return QPoint(x, y);
+      }
+    return std::nullopt;
+  }
+  QString Status(int panel) { return Text(panel == 0 ? "StatusPanel0" : "StatusPanel1"); }
+  QWidget* Page() { return Find<QTabWidget>("PageControl1")->currentWidget(); }
+
+  MainView* view = nullptr;
+};
+
+#define QAVEL_DEMO_OR_SKIP() \
+  if (!OpenDemo()) GTEST_SKIP() << "no OpenGL 3.3 for the 3D view; skipped"
+
+TEST_F(ViewTest, ShowsTheRoomAsTheCommandLineDrawsIt) {
+  QAVEL_DEMO_OR_SKIP();
+  const QImage shown = Grab();
+  ASSERT_EQ(shown.size(), QSize(800, 600));
+  // Background beside the room, the room where a click finds its floor.
+  EXPECT_EQ(shown.pixel(650, 300), kTeal);
+  EXPECT_NE(shown.pixel(400, 500), kTeal);
+
+  // The window selects the first item on open; the command line is told the same.
+  const QString out = QString::fromStdString(test::ScratchDir("view_cli") + "/room.png");
+  QProcess cli;
+  cli.setWorkingDirectory(QString::fromStdString(test::DataPath("")));
+  cli.start(QAVEL_CLI, {"render", QString::fromStdString(test::DataPath("demo.tr4")), "0", out,
+                        "--item", QString::number(window.session().selection().item())});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  const QImage drawn = QImage(out).convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(drawn.size(), shown.size());
+  int differing = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) differing += drawn.pixel(x, y) != shown.pixel(x, y);
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(ViewTest, MouseAndBackgroundDrawAgainWithoutRebuilding) {
+  QAVEL_DEMO_OR_SKIP();
+  TGLViewport& vp = view->viewport();
+  const uint64_t builds = vp.build_count(), frames = vp.frame_count();
+  const QImage before = Grab();
+  // A right drag turns the scene; the wheel zooms.
+  QTest::mousePress(view, Qt::RightButton, {}, QPoint(300, 300));
+  QMouseEvent move(QEvent::MouseMove, QPointF(360, 320), view->mapToGlobal(QPointF(360, 320)),
+                   Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
+  QTest::mouseRelease(view, Qt::RightButton, {}, QPoint(360, 320));
+  EXPECT_EQ(vp.yaw(), 60);
+  EXPECT_EQ(vp.pitch(), 20);
+  QWheelEvent wheel(QPointF(400, 300), view->mapToGlobal(QPointF(400, 300)), {}, {0, 120},
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &wheel);
+  EXPECT_GT(vp.camera().zoom, 0);
+  const QImage turned = Grab();
+  EXPECT_NE(turned, before);
+  Trigger("BackgroundcolorBlack1");
+  EXPECT_EQ(Grab().pixel(2, 2), qRgb(0, 0, 0));
+  EXPECT_EQ(vp.build_count(), builds);
+  EXPECT_GT(vp.frame_count(), frames);
+
+  // "Center Camera" frames the room again; with "Automatic" off another room keeps the camera.
+  Click("Button1");
+  EXPECT_EQ(vp.yaw(), 0);
+  EXPECT_EQ(vp.camera().zoom, 0);
+  Find<QCheckBox>("CheckBox1")->setChecked(false);
+  const float x = vp.camera().x, z = vp.camera().z;
+  Select("ListBox1", 1);
+  Grab();
+  EXPECT_EQ(vp.camera().x, x);
+  EXPECT_EQ(vp.camera().z, z);
+  EXPECT_GT(vp.build_count(), builds);
+}
+
+TEST_F(ViewTest, EveryViewSwitchChangesThePicture) {
+  QAVEL_DEMO_OR_SKIP();
+  const QImage plain = Grab();
+  for (const char* name :
+       {"HideStaticMesh1", "HideItems1", "WireframeRoom1", "WireframeObjects1", "TexturedRoom1"}) {
+    SCOPED_TRACE(name);
+    const uint64_t builds = view->viewport().build_count();
+    Trigger(name);
+    EXPECT_NE(Grab(), plain);
+    EXPECT_EQ(view->viewport().build_count(), builds + 1);
+    Trigger(name);
+    EXPECT_EQ(Grab(), plain);
+  }
+}
+
+TEST_F(ViewTest, ClicksSelectSectorsItemsAndStatics) {
+  QAVEL_DEMO_OR_SKIP();
+  const Selection& s = window.session().selection();
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(400, 500));
+  EXPECT_EQ(Status(0), "Object type:1, Index:=12");
+  EXPECT_TRUE(s.HasSector());
+  EXPECT_EQ(Status(1), QString("Column:%1 Row:%2").arg(s.column()).arg(s.row()));
+  EXPECT_EQ(Page(), Find<QWidget>("TabSheet3"));
+
+  const auto item = PixelOf(kPickItem);
+  ASSERT_TRUE(item);
+  const auto hit = Pick(view->list(), view->viewport().Matrices(), item->x(), item->y());
+  Select("ListBox2", -1);
+  QTest::mouseClick(view, Qt::LeftButton, {}, *item);
+  EXPECT_EQ(s.item(), hit->tag.index);
+  EXPECT_EQ(Page(), Find<QWidget>("TabSheet2"));
+  EXPECT_EQ(Status(1), Status(1).toUpper());
+
+  if (const auto mesh = PixelOf(kPickStatic)) {
+    QTest::mouseClick(view, Qt::LeftButton, {}, *mesh);
+    EXPECT_TRUE(Status(1).startsWith("STATIC MESH #"));
+    EXPECT_GE(s.static_instance(), 0);
+    EXPECT_EQ(Page(), Find<QWidget>("TabSheet4"));
+  }
+  // The items the level has no movable for are told beside, not over, the click's texts.
+  EXPECT_EQ(Text("StatusViewNote"), "Object ID398 is missing.");
+  // Nothing under the mouse: nothing changes.
+  const QString before = Status(0);
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(650, 300));
+  EXPECT_EQ(Status(0), before);
+}
+
+TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
+  QAVEL_DEMO_OR_SKIP();
+  EditorSession& session = window.session();
+  const troom& room = level().rooms[0];
+  const auto hit =
+      DispatchPick(level(), 0, Pick(view->list(), view->viewport().Matrices(), 400, 500));
+  ASSERT_EQ(hit.target, PickTarget::kRoomRectangle);
+  const auto k = static_cast<size_t>(hit.face);
+  const uint16_t before = FaceTexture(room, FaceKind::kRectangle, k);
+  const int piece = before == 1 ? 2 : 1;
+  Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet11"));
+  session.selection().SelectPiece(piece);
+  const uint64_t builds = view->viewport().build_count();
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(400, 500));
+  EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), piece);
+  Grab();
+  EXPECT_GT(view->viewport().build_count(), builds);
+  session.undo_stack().undo();
+  EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), before);
+  EXPECT_EQ(Page(), Find<QWidget>("TabSheet11"));
+}
+
+TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
+  QAVEL_DEMO_OR_SKIP();
+  const int entry = window.session().selection().item();
+  ASSERT_TRUE(window.session().document().IsItemEntry(entry));
+  const int x = level().items1[entry].x, z = level().items1[entry].z;
+  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(650, 300));  // the view takes the focus
+  QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(Find<QListWidget>("ListBox1"), Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(level().items1[entry].x, x - 16);
+  EXPECT_EQ(level().items2[entry].x, x - 16);
+  EXPECT_EQ(level().items1[entry].z, z + 16);
+  EXPECT_EQ(level().items2[entry].z, z + 16);
+  // Without Shift the arrows are the focused control's own.
+  QTest::keyClick(view, Qt::Key_Left);
+  EXPECT_EQ(level().items1[entry].x, x - 16);
+}
+
+TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
+  QAVEL_DEMO_OR_SKIP();
+  CreateItemDialog* dialog = window.createDialog();
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+  GlView* preview = dialog->preview();
+  ASSERT_NE(preview, nullptr);
+  auto* movables = test::FindIn<QListWidget>(dialog, "ListBox1");
+  ASSERT_GT(movables->count(), 1);
+  auto drawnPixels = [&] {
+    const QImage image = preview->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) != qRgb(255, 255, 255);
+    return n;
+  };
+  // Some movable of the level has a mesh in view; every list click builds the preview again.
+  int shown = 0;
+  for (int row = 0; row < movables->count() && shown == 0; ++row) {
+    const uint64_t builds = preview->viewport().build_count();
+    QListWidgetItem* entry = movables->item(row);
+    movables->scrollToItem(entry);
+    QTest::mouseClick(movables->viewport(), Qt::LeftButton, {},
+                      movables->visualItemRect(entry).center());
+    EXPECT_EQ(movables->currentRow(), row);
+    shown = drawnPixels();
+    EXPECT_EQ(preview->viewport().build_count(), builds + 1);
+  }
+  EXPECT_GT(shown, 0);
+  // All of it shows: nothing reaches the edges of the panel.
+  const QImage image = preview->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+  int at_edges = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (x == 0 || y == 0 || x == image.width() - 1 || y == image.height() - 1)
+        at_edges += image.pixel(x, y) != qRgb(255, 255, 255);
+  EXPECT_EQ(at_edges, 0);
+  EXPECT_EQ(preview->background(), QColor(Qt::white));
+}
+
+}  // namespace
+}  // namespace qavel
