@@ -36,17 +36,15 @@ TextureStore ViewTextures(const Ttrlevel& level) {
 int Render(const Args& in) {
   Args args = in;
   ViewOptions options;
-  std::string catalog, size_text;
-  bool has_size = false;
-  if (!TakeOption(args, "--size", size_text, has_size)) return 1;
+  std::string catalog;
+  int width = 0, height = 0;
+  if (!TakeSizeOption(args, width, height)) return 1;
   if (!TakeViewOptions(args, options, catalog)) return 1;
   const bool transparent_texels = TakeFlag(args, "--transparent-texels");
   if (args.size() != 3)
     return Fail(std::string("usage: qavel-cli render LEVEL ROOM OUT.png [--size WxH] "
                             "[--transparent-texels] ") +
                 kViewUsage);
-  int width = 800, height = 600;
-  if (has_size && !ParseSize(size_text, width, height)) return 1;
   auto v = std::make_unique<ViewedRoom>();
   if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
   v->viewport.SetControlSize(width, height);

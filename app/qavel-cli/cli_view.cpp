@@ -58,6 +58,8 @@ bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::st
   return true;
 }
 
+namespace {
+
 bool ParseSize(const std::string& text, int& width, int& height) {
   const size_t x = text.find('x');
   long long w = 0, h = 0;
@@ -75,6 +77,17 @@ bool ParseSize(const std::string& text, int& width, int& height) {
   width = static_cast<int>(w);
   height = static_cast<int>(h);
   return true;
+}
+
+}  // namespace
+
+bool TakeSizeOption(Args& args, int& width, int& height) {
+  std::string text;
+  bool present = false;
+  if (!TakeOption(args, "--size", text, present)) return false;
+  width = 800;
+  height = 600;
+  return !present || ParseSize(text, width, height);
 }
 
 namespace {
@@ -165,14 +178,12 @@ int Scene(const Args& in) {
 int PickCommand(const Args& in) {
   Args args = in;
   ViewOptions options;
-  std::string catalog, size_text;
-  bool has_size = false;
-  if (!TakeOption(args, "--size", size_text, has_size)) return 1;
+  std::string catalog;
+  int width = 0, height = 0;
+  if (!TakeSizeOption(args, width, height)) return 1;
   if (!TakeViewOptions(args, options, catalog)) return 1;
   if (args.size() != 4)
     return Fail(std::string("usage: qavel-cli pick LEVEL ROOM X Y [--size WxH] ") + kViewUsage);
-  int width = 800, height = 600;
-  if (has_size && !ParseSize(size_text, width, height)) return 1;
   long long x = 0, y = 0;
   if (!ParseIntArg(args[2], "X", x) || !ParseIntArg(args[3], "Y", y)) return 1;
   auto v = std::make_unique<ViewedRoom>();

@@ -15,8 +15,8 @@ extern const char* const kViewUsage;
 
 // Takes the VIEW options from args into options; false after reporting a bad value.
 bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog);
-// Parses "--size" as WIDTHxHEIGHT; false after reporting a bad value.
-bool ParseSize(const std::string& text, int& width, int& height);
+// Takes "--size WIDTHxHEIGHT" from args (800 x 600 when absent); false after reporting.
+bool TakeSizeOption(Args& args, int& width, int& height);
 
 // The room's scene, built once, with the camera centred on it as "Automatic" does.
 struct ViewedRoom {
