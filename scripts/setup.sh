@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   zlib1g-dev libexpat1-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libglx-dev libopengl-dev
+  libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format clang-tidy git
   xvfb xauth x11-apps imagemagick
