@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -23,11 +22,8 @@ constexpr uint32_t kTeal = 0x808000;  // the view's background at start (window 
 // the window finds them (the room picture in the working folder first, then beside the program).
 TextureStore ViewTextures(const Ttrlevel& level) {
   TextureStore store;
-  const QString app_dir = QCoreApplication::applicationDirPath() + "/";
-  QString room_picture = "texture1.jpg";
-  if (!QFileInfo::exists(room_picture)) room_picture = app_dir + room_picture;
   const std::string why =
-      LoadViewTextures(store, room_picture.toStdString(), (app_dir + "colored.bmp").toStdString());
+      LoadViewTexturesBeside(store, QCoreApplication::applicationDirPath().toStdString());
   if (!why.empty()) std::fprintf(stderr, "qavel-cli: %s\n", why.c_str());
   AddLevelPages(store, BuildAtlas(level), 0);
   return store;

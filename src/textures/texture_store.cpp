@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 
 #include "textures/atlas.h"
 #include "textures/bitmap_ops.h"
@@ -132,6 +133,13 @@ std::string LoadViewTextures(TextureStore& store, const std::string& room_textur
   if (!store.AddTextureFromFile(kRoomTextureId, room_texture)) message = "Error loading texture #1";
   store.AddTextureFromFile(kWireframeTextureId, wireframe_texture);
   return message;
+}
+
+std::string LoadViewTexturesBeside(TextureStore& store, const std::string& program_dir) {
+  const std::string own = "texture1.jpg";
+  std::error_code ignored;
+  const std::string room = std::filesystem::exists(own, ignored) ? own : program_dir + "/" + own;
+  return LoadViewTextures(store, room, program_dir + "/colored.bmp");
 }
 
 }  // namespace qavel

@@ -491,15 +491,8 @@ void MainWindow::updateTitle() {
 }
 
 void MainWindow::loadViewTextures() {
-  // The room picture is looked for in the working folder first, as users who keep their own
-  // texture1.jpg beside their levels expect; the copy shipped beside the program serves when
-  // there is none, so the program finds it wherever it is started from.
-  const QString app_dir = QCoreApplication::applicationDirPath() + "/";
-  QString room_picture = "texture1.jpg";
-  if (!QFileInfo::exists(room_picture) && QFileInfo::exists(app_dir + room_picture))
-    room_picture = app_dir + room_picture;
-  const std::string why = LoadViewTextures(textureStore_, room_picture.toStdString(),
-                                           (app_dir + "colored.bmp").toStdString());
+  const std::string why =
+      LoadViewTexturesBeside(textureStore_, QCoreApplication::applicationDirPath().toStdString());
   if (!why.empty()) startupNotes_ << S(why);
 }
 
