@@ -11,13 +11,14 @@ namespace {
 constexpr uint16_t kLastBit = 0x8000;
 
 // Reads one trigger function's item and commands from w on; w ends after the last word taken.
-void ParseTrigger(const std::vector<uint16_t>& words, size_t& w, ttrigger_list& fn) {
+// Returns false when the stream ends before the trigger does.
+bool ParseTrigger(std::span<const uint16_t> words, size_t& w, ttrigger_list& fn) {
   const size_t n = words.size();
   tfdlist& t = fn.trigger;
   t.trigger_type = fn.subfunction;
   t.trigger_item = -1;
   if (t.trigger_type >= 2 && t.trigger_type <= 4) {
-    if (w >= n) return;  // the stream ends before the item word
+    if (w >= n) return false;  // the stream ends before the item word
     t.trigger_item = words[w];
     ++w;
   }
@@ -30,20 +31,69 @@ void ParseTrigger(const std::vector<uint16_t>& words, size_t& w, ttrigger_list& 
     ++w;
     more = (word & kLastBit) == 0;
     // The camera command carries a second word whose bit 15 ends the list instead.
-    if (((word >> 10) & 0x1F) == 1 && w < n) {
-      c.camera_extra = static_cast<uint16_t>(words[w] & 0x7F00);
-      more = (words[w] & kLastBit) == 0;
-      ++w;
+    if (((word >> 10) & 0x1F) == 1) {
+      if (w < n) {
+        c.camera_extra = static_cast<uint16_t>(words[w] & 0x7F00);
+        more = (words[w] & kLastBit) == 0;
+        ++w;
+      } else {
+        more = true;  // the second word is missing
+      }
     }
     t.commands.push_back(c);
   }
   t.command_count = static_cast<int32_t>(t.commands.size());
+  return !more;
 }
 
 }  // namespace
 
 bool IsOneWordFunction(uint32_t function) {
   return function == 5 || function == 6 || function == 19 || function == 20 || function == 21;
+}
+
+FunctionListRead ReadFunctionList(std::span<const uint16_t> words, size_t start) {
+  FunctionListRead read;
+  tfloordata_group& g = read.group;
+  g.fd_start = static_cast<uint32_t>(start);
+  const size_t n = words.size();
+  size_t w = start;
+  bool last = false, whole = true;
+  while (!last && w < n) {
+    const uint16_t word = words[w];
+    last = (word & kLastBit) != 0;
+    ttrigger_list fn;
+    fn.function = word & 0x1F;
+    fn.subfunction = (word >> 8) & 0x7F;
+    ++w;
+    if (!IsOneWordFunction(fn.function)) {
+      if (w < n)
+        fn.operand = words[w];
+      else
+        whole = false;
+      ++w;
+    }
+    switch (fn.function) {
+      case 1:
+        g.has_portal = 1;
+        break;
+      case 4:
+        g.has_trigger = 1;
+        break;
+      case 5:
+        g.has_death = 1;
+        break;
+      default:
+        break;
+    }
+    if (fn.function > 25) g.has_high_function = 1;
+    if (fn.function == 4 && !ParseTrigger(words, w, fn)) whole = false;
+    g.functions.push_back(std::move(fn));
+  }
+  g.function_count = static_cast<int32_t>(g.functions.size());
+  read.end = std::min(w, n);
+  read.complete = last && whole && w <= n;
+  return read;
 }
 
 FloorData ParseFloorData(const std::vector<uint16_t>& words,
@@ -53,39 +103,9 @@ FloorData ParseFloorData(const std::vector<uint16_t>& words,
   const size_t n = words.size();
   size_t w = 1;
   while (w < n) {
-    tfloordata_group g;
-    g.fd_start = static_cast<uint32_t>(w);
-    bool last = false;
-    while (!last && w < n) {
-      const uint16_t word = words[w];
-      last = (word & kLastBit) != 0;
-      ttrigger_list fn;
-      fn.function = word & 0x1F;
-      fn.subfunction = (word >> 8) & 0x7F;
-      ++w;
-      if (!IsOneWordFunction(fn.function)) {
-        if (w < n) fn.operand = words[w];
-        ++w;
-      }
-      switch (fn.function) {
-        case 1:
-          g.has_portal = 1;
-          break;
-        case 4:
-          g.has_trigger = 1;
-          break;
-        case 5:
-          g.has_death = 1;
-          break;
-        default:
-          break;
-      }
-      if (fn.function > 25) g.has_high_function = 1;
-      if (fn.function == 4) ParseTrigger(words, w, fn);
-      g.functions.push_back(std::move(fn));
-    }
-    g.function_count = static_cast<int32_t>(g.functions.size());
-    fd.FloorDataGroups.push_back(std::move(g));
+    FunctionListRead read = ReadFunctionList(words, w);
+    w = std::max(read.end, w + 1);
+    fd.FloorDataGroups.push_back(std::move(read.group));
     if (gauge) gauge(static_cast<int>(std::min(w, n) * 100 / n));
   }
   if (gauge) gauge(0);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,16 @@ struct FloorData {
 
 // True for the functions that are a single word (no operand word follows).
 bool IsOneWordFunction(uint32_t function);
+
+// One function list read from a given word on, as the game reads the list a sector names.
+struct FunctionListRead {
+  tfloordata_group group;  // fd_start is the word the list was read from
+  size_t end = 0;          // the word after the last one read (at most the stream's length)
+  // The list ended with its end marks, and every word it needs lies inside the stream.
+  bool complete = false;
+};
+// Reads the list at `start` (which must lie inside the stream); never reads past the end.
+FunctionListRead ReadFunctionList(std::span<const uint16_t> words, size_t start);
 
 // Decodes the stream. gauge (may be empty) receives 0..100 while decoding and 0 at the end.
 // Never reads a word at or beyond the end: a function list cut off by the end of the stream
