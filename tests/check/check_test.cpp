@@ -1,0 +1,555 @@
+// CheckLevel: one table of levels that each break exactly one rule, in every generation the rule
+// reads; the readings that must not be taken for faults; and the real levels, whole and with one
+// reference broken the way that crashes a game.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "check/check_level.h"
+#include "fixtures/demo_level.h"
+#include "fixtures/tiny_level.h"
+#include "test_paths.h"
+
+namespace qavel {
+namespace {
+
+constexpr uint16_t kLast = 0x8000;
+
+uint16_t Function(uint16_t f, uint16_t sub = 0, bool last = false) {
+  return static_cast<uint16_t>(f | sub << 8 | (last ? kLast : 0));
+}
+uint16_t Command(uint16_t command, uint16_t operand, bool last = false) {
+  return static_cast<uint16_t>(command << 10 | operand | (last ? kLast : 0));
+}
+
+// One mesh: three vertices, no normals, one textured rectangle (corners 0, 1, 2 and `corner`).
+std::vector<uint16_t> MeshWords(int32_t kind, uint16_t corner = 2, uint16_t texture = 0) {
+  std::vector<uint16_t> w = {0, 0, 0, 0, 0, 3, 0, 0, 0, 1024, 0, 0, 0, 0, 1024, 0, 1, 0, 1, 2};
+  w.push_back(corner);
+  w.push_back(texture);
+  if (kind >= kTR4) w.push_back(0);            // effects word
+  w.push_back(0);                              // no textured triangles
+  if (kind < kTR4) w.insert(w.end(), {0, 0});  // no coloured faces
+  if (w.size() % 2) w.push_back(0);
+  return w;
+}
+
+// The sectors at index 4 of both rooms name the list at word 1.
+void SetFloorList(Ttrlevel& L, std::vector<uint16_t> words) {
+  words.insert(words.begin(), 0);
+  L.floor_data = std::move(words);
+}
+
+titem2& Item(Ttrlevel& L, size_t i) {
+  return L.items2[i];
+}
+void Keep(Ttrlevel& L) {  // the TR1 form follows the edited TR2 form
+  for (size_t i = 0; i < L.items2.size(); ++i) StoreItem(L, i, L.items2[i]);
+}
+
+template <class T>
+void Put(uint8_t* raw, size_t at, T value) {
+  std::memcpy(raw + at, &value, sizeof value);
+}
+
+// The tiny level of a generation with every reference in order.
+Ttrlevel CleanLevel(int32_t kind) {
+  Ttrlevel L = test::MakeTinyLevel(kind);
+  L.mesh_data = MeshWords(kind);
+  L.frames.assign(64, 0);
+  L.static_meshes[0].object_id = 3;  // what the rooms' instances name
+  for (auto& room : L.rooms)
+    for (auto& s : room.sprites) s = tsprite{{}, {1, 0, 0, 0}};
+  Item(L, 0).x = 4096 + 1536;  // inside room 1
+  Keep(L);
+  SetFloorList(L, {Function(4, 0, true), 0x0100, Command(0, 0, true)});
+  L.word_table.fill(0);
+  return L;
+}
+
+struct Breakage {
+  const char* name;
+  int32_t first_kind, last_kind;  // the generations the row applies to
+  std::function<void(Ttrlevel&)> breaks;
+  const char* code;  // nullptr: the level stays free of problems
+  Severity severity = Severity::kError;
+  const char* where = "";
+};
+
+constexpr Severity kW = Severity::kWarning;
+constexpr Severity kE = Severity::kError;
+
+// Each row breaks one reference of the clean level (or changes it in a way that is no fault).
+const std::vector<Breakage>& Breakages() {
+  static const std::vector<Breakage> rows = {
+      // Rooms.
+      {"portal to a missing room", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.rooms[0].portals.push_back(L.rooms[0].portals[0]);  // room 1 keeps its way back
+         L.rooms[0].portals[0].adjoining_room = 77;
+       },
+       "portal-room", kE,
+       "portal 0 of room 0"},
+      {"portal without its way back", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].portals.clear(); },
+       "portal-back", kW, "portal 0 of room 0"},
+      {"alternate room missing", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[0].alternate_room = 2; },
+       "room-alternate", kE, "room 0"},
+      {"alternate room negative", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].alternate_room = -5; },
+       "room-alternate", kW, "room 1"},
+      {"sector box, whole word", kTR1, kTR2Trg,
+       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2; }, "sector-box", kE,
+       "sector 0,2 of room 0"},
+      {"sector box, bits 4 to 14", kTR3, kTR5,
+       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2 << 4 | 6; }, "sector-box", kE,
+       "sector 0,2 of room 0"},
+      {"sector without a box, bits 4 to 14", kTR3, kTR5,
+       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 0x7FF6; }, nullptr},
+      {"sector with a box and material bits", kTR3, kTR5,
+       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 0x8016; }, nullptr},
+      {"sector room below", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].sectors[5].room_below = 2; },
+       "sector-room-below", kE, "sector 1,2 of room 1"},
+      {"sector room above", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].sectors[0].room_above = 9; },
+       "sector-room-above", kE, "sector 0,0 of room 1"},
+      {"sector floor-data index", kTR1, kTR5,
+       [](Ttrlevel& L) { L.rooms[0].sectors[1].fd_index = 4; }, "sector-floor-data", kE,
+       "sector 0,1 of room 0"},
+      {"static mesh id", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].statics2[0].mesh_id = 4; },
+       "static-mesh", kE, "static 0 of room 1"},
+      {"rectangle vertex", kTR1, kTR5,
+       [](Ttrlevel& L) { L.rooms[0].rectangles[0].vertices[3] = 4; }, "face-vertex", kE,
+       "rectangle 0 of room 0"},
+      {"triangle texture", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].triangles[0].texture = 3; },
+       "face-texture", kE, "triangle 0 of room 1"},
+      {"double-sided face", kTR1, kTR5,
+       [](Ttrlevel& L) { L.rooms[1].triangles[0].texture = 0x8002; }, nullptr},
+      {"TR5 layer face vertex hidden by the merge", kTR5, kTR5,
+       [](Ttrlevel& L) {
+         troom& room = L.rooms[0];
+         ttr5_layer_block block{room.vertices5, room.rectangles5, room.triangles5};
+         block.rectangles[0].vertices[2] = 9;
+         room.tr5_layers = {block};
+         room.layers.resize(1);
+         MergeTr5Layers(room);
+       },
+       "face-vertex", kE, "rectangle 0 of room 0"},
+      {"room sprite vertex", kTR1, kTR4, [](Ttrlevel& L) { L.rooms[0].sprites[0].raw[0] = 4; },
+       "sprite-vertex", kE, "sprite 0 of room 0"},
+      {"room sprite texture", kTR1, kTR4, [](Ttrlevel& L) { L.rooms[0].sprites[0].raw[2] = 1; },
+       "sprite-texture", kE, "sprite 0 of room 0"},
+      // Items.
+      {"item room 77", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).room = 77; }, "item-room", kE,
+       "item 0"},
+      {"item room -5", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).room = 0xFFFB; }, "item-room",
+       kE, "item 0"},
+      {"aux item room", kTR4, kTR5, [](Ttrlevel& L) { L.aux_items[0].room = 2; }, "item-room",
+       kE, "item 1"},
+      {"item without a movable", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).object_id = 77; },
+       "item-object", kW, "item 0"},
+      {"item shown by a sprite sequence", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         Item(L, 0).object_id = 77;
+         Put<int32_t>(L.sprite_sequences[0].raw, 0, 77);
+       },
+       nullptr},
+      {"item outside its room", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).y = -2048; },
+       "item-position", kW, "item 0"},
+      // Floor data.
+      {"list without its end mark", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(2), 0}); }, "floor-data-end", kE,
+       "sector 1,1 of room 0"},
+      {"trigger cut short", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(0, 0)}); },
+       "floor-data-end", kE, "sector 1,1 of room 0"},
+      {"camera command without its second word", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(1, 0, true)}); },
+       "floor-data-end", kE, "sector 1,1 of room 0"},
+      {"portal to a missing room in the floor data", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(1, 0, true), 2}); }, "floor-portal", kE,
+       "sector 1,1 of room 0"},
+      {"function the generation does not know", kTR1, kTR1Tub,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(6, 0, true)}); }, "floor-function", kW,
+       "sector 1,1 of room 0"},
+      {"climbable walls", kTR2, kTR5, [](Ttrlevel& L) { SetFloorList(L, {Function(6, 15, true)}); },
+       nullptr},
+      {"trigger command names a missing item", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(0, 1, true)}); },
+       "trigger-item", kE, "sector 1,1 of room 0"},
+      {"look-at names a missing item", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(6, 5, true)}); },
+       "trigger-item", kE, "sector 1,1 of room 0"},
+      {"switch names a missing item", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         SetFloorList(L, {Function(4, 2, true), 0, 1, Command(0, 0, true)});
+       },
+       "trigger-item", kE, "sector 1,1 of room 0"},
+      {"switch item word with high bits", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         SetFloorList(L, {Function(4, 3, true), 0, 0x0400, Command(0, 0, true)});
+       },
+       "trigger-item-bits", kW, "sector 1,1 of room 0"},
+      {"camera command names a missing camera", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         SetFloorList(L, {Function(4, 0, true), 0, Command(1, 2), kLast});
+       },
+       "trigger-camera", kE, "sector 1,1 of room 0"},
+      {"underwater current names a missing camera", kTR1, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(2, 7, true)}); },
+       "trigger-camera", kE, "sector 1,1 of room 0"},
+      {"flyby names a missing sequence", kTR4, kTR5,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(12, 1, true)}); },
+       "trigger-flyby", kE, "sector 1,1 of room 0"},
+      {"flyby command before TR4", kTR1, kTR3,
+       [](Ttrlevel& L) { SetFloorList(L, {Function(4, 0, true), 0, Command(12, 1, true)}); },
+       nullptr},
+      {"trigger after a one-word function", kTR3, kTR5,
+       [](Ttrlevel& L) {
+         SetFloorList(L, {Function(19), Function(4, 0, true), 0, Command(0, 0, true)});
+       },
+       nullptr},
+      // Meshes and movables.
+      {"mesh pointer past the mesh data", kTR1, kTR5,
+       [](Ttrlevel& L) { L.mesh_pointers[0] = 2 * L.num_mesh_data(); }, "mesh-pointer", kE,
+       "mesh 0"},
+      {"odd mesh pointer", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_pointers[0] = 1; },
+       "mesh-pointer", kE, "mesh 0"},
+      {"mesh cut short", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_data.resize(18); }, "mesh-end",
+       kE, "mesh 0"},
+      {"mesh face vertex", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 3); },
+       "mesh-face-vertex", kE, "mesh 0"},
+      {"mesh face texture", kTR1, kTR5,
+       [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 2, 3); }, "mesh-face-texture", kE,
+       "mesh 0"},
+      {"double-sided mesh face", kTR1, kTR5,
+       [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 2, 0x8002); }, nullptr},
+      {"movable meshes past the pointers", kTR1, kTR5, [](Ttrlevel& L) { L.movables[0].start_mesh = 1; },
+       "movable-meshes", kE, "movable 0 (object ID 0)"},
+      {"movable mesh tree past its table", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.mesh_pointers.push_back(0);
+         L.movables[0].num_meshes = 2;
+         L.movables[0].mesh_tree = 1;
+       },
+       "movable-mesh-tree", kE, "movable 0 (object ID 0)"},
+      {"movable animation", kTR1, kTR5, [](Ttrlevel& L) { L.movables[0].animation = 2; },
+       "movable-animation", kE, "movable 0 (object ID 0)"},
+      {"movable without animations", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.movables[0].animation = 0xFFFF;
+         L.movables[0].frame_offset = 1000;
+       },
+       nullptr},
+      {"movable frame offset", kTR1, kTR5, [](Ttrlevel& L) { L.movables[0].frame_offset = 128; },
+       "movable-frame", kE, "movable 0 (object ID 0)"},
+      {"static mesh's mesh", kTR1, kTR5, [](Ttrlevel& L) { L.static_meshes[0].mesh = 1; },
+       "static-mesh-pointer", kE, "static mesh 0 (object ID 3)"},
+      // Animations.
+      {"animation frame offset", kTR1, kTR5,
+       [](Ttrlevel& L) { Put<uint32_t>(L.animations[1].raw, 0, 128); }, "animation-frame", kE,
+       "animation 1"},
+      {"animation key frames past the frames", kTR2, kTR5,
+       [](Ttrlevel& L) {
+         L.animations[1].raw[4] = 2;  // frame rate
+         L.animations[1].raw[5] = 20;  // words a frame
+         Put<uint16_t>(L.animations[1].raw, 26, 6);  // frames 0 to 6: four key frames
+       },
+       "animation-frame", kE, "animation 1"},
+      {"animation key frames that fit", kTR2, kTR5,
+       [](Ttrlevel& L) {
+         L.animations[1].raw[4] = 3;
+         L.animations[1].raw[5] = 20;
+         Put<uint16_t>(L.animations[1].raw, 26, 6);
+       },
+       nullptr},
+      {"next animation", kTR1, kTR5, [](Ttrlevel& L) { Put<uint16_t>(L.animations[0].raw, 28, 2); },
+       "animation-next", kE, "animation 0"},
+      {"state changes past their table", kTR1, kTR5,
+       [](Ttrlevel& L) { Put<uint16_t>(L.animations[0].raw, 32, 2); }, "animation-state-changes",
+       kE, "animation 0"},
+      {"commands past their table", kTR1, kTR5,
+       [](Ttrlevel& L) { Put<uint16_t>(L.animations[0].raw, 36, 1); }, "animation-commands", kE,
+       "animation 0"},
+      {"sound command names no sound", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.anim_commands = {5, 0, 1000};
+         Put<uint16_t>(L.animations[0].raw, 36, 1);
+       },
+       "animation-sound", kE, "animation 0"},
+      {"sound command with its environment bits", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.anim_commands = {5, 0, 0x8000 | 3, 3, 4};
+         Put<uint16_t>(L.animations[0].raw, 36, 3);
+       },
+       nullptr},
+      {"state change dispatches", kTR1, kTR5,
+       [](Ttrlevel& L) { Put<uint16_t>(L.state_changes[0].raw, 2, 2); }, "state-change-dispatches",
+       kE, "state change 0"},
+      {"dispatch animation", kTR1, kTR5,
+       [](Ttrlevel& L) { Put<uint16_t>(L.anim_dispatches[0].raw, 4, 2); }, "dispatch-animation",
+       kE, "anim dispatch 0"},
+      // Textures.
+      {"object texture page", kTR1, kTR5, [](Ttrlevel& L) { L.object_textures[2].tile = 1; },
+       "texture-page", kE, "texture 2"},
+      {"triangle piece flag", kTR1, kTR5, [](Ttrlevel& L) { L.object_textures[2].tile = 0x8000; },
+       nullptr},
+      {"sprite texture page", kTR1, kTR5, [](Ttrlevel& L) { L.sprite_textures[0].raw[0] = 1; },
+       "sprite-page", kE, "sprite texture 0"},
+      {"sprite sequence", kTR1, kTR5, [](Ttrlevel& L) { Put<int16_t>(L.sprite_sequences[0].raw, 4, -2); },
+       "sprite-sequence", kE, "sprite sequence 0"},
+      {"animated texture index", kTR1, kTR5, [](Ttrlevel& L) { L.animated_textures[3] = 3; },
+       "animated-texture", kE, "animated texture group 0"},
+      {"animated texture group past the list", kTR1, kTR5,
+       [](Ttrlevel& L) { L.animated_textures[0] = 2; }, "animated-texture", kE,
+       "animated texture group 1"},
+      // Boxes.
+      {"box overlap index", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         if (L.version_kind < kTR2)
+           L.boxes1[1].raw[18] = 1;
+         else
+           L.boxes2[1].raw[6] = 1;
+       },
+       "box-overlap", kE, "box 1"},
+      {"blocked box", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         if (L.version_kind < kTR2)
+           L.boxes1[1].raw[19] = 0xC0;
+         else
+           L.boxes2[1].raw[7] = 0xC0;
+       },
+       nullptr},
+      {"overlap list without an end", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.overlaps = {kLast | 1, 0};
+         if (L.version_kind < kTR2)
+           L.boxes1[1].raw[18] = 1;
+         else
+           L.boxes2[1].raw[6] = 1;
+       },
+       "box-overlap", kE, "box 1"},
+      {"overlap names a missing box", kTR1, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 2}; },
+       "overlap-box", kE, "overlap 0"},
+      {"overlap flags", kTR4, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 0x2801}; }, nullptr},
+      {"zone array short", kTR1, kTR5, [](Ttrlevel& L) { L.zones[9].resize(1); }, "zone-count", kE,
+       "zone array 9"},
+      // Cameras.
+      {"shown camera's room", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         Put<int16_t>(L.cameras[1].raw, 12, 2);
+         SetFloorList(L, {Function(4, 0, true), 0, Command(1, 1), kLast});
+       },
+       "camera-room", kE, "camera 1"},
+      {"unused camera's room", kTR1, kTR5, [](Ttrlevel& L) { Put<int16_t>(L.cameras[1].raw, 12, 2); },
+       "camera-unused-room", kW, "camera 1"},
+      {"underwater current's strength", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         Put<int16_t>(L.cameras[1].raw, 12, 40);
+         SetFloorList(L, {Function(4, 0, true), 0, Command(2, 1, true)});
+       },
+       nullptr},
+      {"flyby camera's room", kTR4, kTR5,
+       [](Ttrlevel& L) { Put<uint32_t>(L.flyby_cameras[0].raw, 36, 2); }, "flyby-room", kE,
+       "flyby camera 0"},
+      // Sound.
+      {"sound map entry", kTR1, kTR5, [](Ttrlevel& L) { L.word_table[2] = 1; }, "sound-map", kE,
+       "sound map entry 1"},
+      {"sound source", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         Put<uint16_t>(L.sound_sources[0].raw, 12, L.version_kind < kTR2 ? 256 : 450);
+       },
+       "sound-source", kE, "sound source 0"},
+      {"sound source in a TR5 sound map", kTR5, kTR5,
+       [](Ttrlevel& L) { Put<uint16_t>(L.sound_sources[0].raw, 12, 449); }, nullptr},
+      {"sound source in an extended sound map", kTR4, kTR4,
+       [](Ttrlevel& L) {
+         L.extended_word_table.assign(1024, 0xFFFF);
+         L.byte_list.clear();
+         Put<uint16_t>(L.sound_sources[0].raw, 12, 1000);
+       },
+       nullptr},
+      {"sound detail sample", kTR1, kTR5, [](Ttrlevel& L) { L.records8[0].raw[0] = 1; },
+       "sound-sample", kE, "sound detail 0"},
+      {"sound detail's samples", kTR1, kTR5, [](Ttrlevel& L) { L.records8[0].raw[6] = 2 << 2; },
+       "sound-sample", kE, "sound detail 0"},
+  };
+  return rows;
+}
+
+std::string Describe(const std::vector<Problem>& problems) {
+  std::string s;
+  for (const Problem& p : problems) s += "\n  " + std::string(p.code) + " " + p.message;
+  return s;
+}
+
+TEST(CheckLevel, EveryGenerationsCleanLevelHasNoProblems) {
+  for (int32_t kind = kTR1; kind <= kTR5; ++kind) {
+    const auto problems = CheckLevel(CleanLevel(kind));
+    EXPECT_TRUE(problems.empty()) << GenerationName(kind) << Describe(problems);
+  }
+}
+
+TEST(CheckLevel, EachBrokenReferenceIsFoundWhereItIs) {
+  for (const Breakage& row : Breakages()) {
+    for (int32_t kind = row.first_kind; kind <= row.last_kind; ++kind) {
+      SCOPED_TRACE(std::string(row.name) + ", " + GenerationName(kind));
+      Ttrlevel L = CleanLevel(kind);
+      row.breaks(L);
+      const auto problems = CheckLevel(L);
+      if (!row.code) {
+        EXPECT_TRUE(problems.empty()) << Describe(problems);
+        continue;
+      }
+      ASSERT_EQ(problems.size(), 1u) << Describe(problems);
+      const Problem& p = problems[0];
+      EXPECT_EQ(p.code, row.code);
+      EXPECT_EQ(p.severity, row.severity);
+      EXPECT_EQ(PlaceText(p.where), row.where);
+      EXPECT_EQ(p.message.rfind(std::string(row.where) + ": ", 0), 0u) << p.message;
+    }
+  }
+}
+
+TEST(CheckLevel, SentencesNameTheRecordAndWhatTheLevelHas) {
+  Ttrlevel L = CleanLevel(kTR4);
+  Item(L, 0).room = 77;
+  L.movables[0].animation = 9;
+  L.rooms[1].sectors[5].box_index = 5 << 4;
+  const auto problems = CheckLevel(L);
+  ASSERT_EQ(problems.size(), 3u) << Describe(problems);
+  EXPECT_EQ(problems[0].message,
+            "sector 1,2 of room 1: box 5 does not exist; the level has 2 boxes");
+  EXPECT_EQ(problems[1].message, "item 0: room 77 does not exist; the level has 2 rooms");
+  EXPECT_EQ(problems[2].message,
+            "movable 0 (object ID 0): animation 9 does not exist; the level has 2 animations");
+  EXPECT_EQ(problems[0].where, (ProblemPlace{PlaceKind::kSector, -1, 1, 1, 2, -1}));
+  EXPECT_EQ(CountProblems(problems, Severity::kError), 3u);
+}
+
+TEST(CheckLevel, ALevelWithEveryTableEmptyHasNoProblems) {
+  Ttrlevel L;
+  L.version_kind = kTR4;
+  L.word_table.fill(0xFF);  // no sounds
+  EXPECT_TRUE(CheckLevel(L).empty()) << Describe(CheckLevel(L));
+}
+
+// The real levels and the demo level are right by definition: no errors. Their warnings, each
+// with why it is right, are listed here so that a new one is looked at.
+TEST(CheckRealLevels, HaveNoErrorsAndOnlyTheKnownWarnings) {
+  struct Known {
+    const char* level;
+    std::vector<std::string> warnings;  // "code place"
+  };
+  const std::vector<Known> known = {
+      {"TR1", {}},
+      {"TR2", {}},
+      {"TR3", {}},
+      {"TR4", {}},
+      // Two animating objects the game keeps 512 sectors away on every axis, out of sight.
+      {"TR5", {"item-position item 4", "item-position item 5"}},
+  };
+  for (const Known& k : known) {
+    auto path = test::RealLevel(k.level);
+    if (!path) {
+      std::printf("real %s level absent from %s; skipped\n", k.level, QAVEL_LEVELS_DIR);
+      continue;
+    }
+    const auto problems = CheckLevel(test::ReadLevelOrFail(*path));
+    std::vector<std::string> found;
+    for (const Problem& p : problems)
+      found.push_back(std::string(p.code) + " " + PlaceText(p.where));
+    EXPECT_EQ(found, k.warnings) << k.level << Describe(problems);
+  }
+}
+
+TEST(CheckRealLevels, TheDemoLevelHasOnlyItsDeliberateOddities) {
+  const auto problems = CheckLevel(BuildDemoLevel());
+  std::vector<std::string> found;
+  for (const Problem& p : problems) found.push_back(std::string(p.code) + " " + PlaceText(p.where));
+  // Two AI objects, which have no movable; and three floor-data functions no game knows, put
+  // there to show how the Floor Data tab lists them.
+  const std::vector<std::string> expected = {
+      "item-object item 11", "item-object item 12", "floor-function sector 1,1 of room 0",
+      "floor-function sector 2,3 of room 0", "floor-function sector 3,3 of room 2"};
+  EXPECT_EQ(found, expected) << Describe(problems);
+}
+
+std::string ItemInRoom(Ttrlevel& L, uint16_t room) {
+  titem2 item = L.items2.at(0);
+  item.room = room;
+  StoreItem(L, 0, item);
+  return "item 0";
+}
+
+// The references whose breaking crashes a game, broken one at a time in each real level.
+TEST(CheckRealLevels, OneBrokenReferenceIsOneError) {
+  struct Row {
+    const char* code;
+    // Breaks the level; returns the place expected, empty when the level lacks the record.
+    std::function<std::string(Ttrlevel&)> breaks;
+  };
+  const std::vector<Row> rows = {
+      {"item-room", [](Ttrlevel& L) { return ItemInRoom(L, 77); }},
+      {"item-room", [](Ttrlevel& L) { return ItemInRoom(L, 0xFFFB); }},  // room -5
+      {"portal-room",
+       [](Ttrlevel& L) -> std::string {
+         for (size_t r = 0; r < L.rooms.size(); ++r)
+           if (!L.rooms[r].portals.empty()) {
+             L.rooms[r].portals[0].adjoining_room = 77;
+             return "portal 0 of room " + std::to_string(r);
+           }
+         return {};
+       }},
+      {"movable-animation",
+       [](Ttrlevel& L) {
+         L.movables[0].animation = static_cast<uint16_t>(L.animations.size());
+         return "movable 0 (object ID " + std::to_string(L.movables[0].object_id) + ")";
+       }},
+      {"mesh-pointer",
+       [](Ttrlevel& L) {
+         L.mesh_pointers[0] = 2 * L.num_mesh_data() + 4;
+         return std::string("mesh 0");
+       }},
+      {"sector-floor-data",
+       [](Ttrlevel& L) {
+         L.rooms[0].sectors[0].fd_index = static_cast<uint16_t>(L.floor_data.size());
+         return std::string("sector 0,0 of room 0");
+       }},
+      {"face-texture",
+       [](Ttrlevel& L) {
+         L.rooms[0].rectangles[0].texture = static_cast<uint16_t>(L.object_textures.size());
+         return std::string("rectangle 0 of room 0");
+       }},
+      {"texture-page",
+       [](Ttrlevel& L) {
+         L.object_textures[0].tile = static_cast<uint16_t>(L.num_pages);
+         return std::string("texture 0");
+       }},
+      {"animation-next",
+       [](Ttrlevel& L) {
+         Put<uint16_t>(L.animations[0].raw, 28, static_cast<uint16_t>(L.animations.size()));
+         return std::string("animation 0");
+       }},
+  };
+  const auto real = test::RealLevels();
+  if (real.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
+  for (const auto& [generation, path] : real) {
+    const Ttrlevel whole = test::ReadLevelOrFail(path);
+    const size_t errors_before = CountProblems(CheckLevel(whole), Severity::kError);
+    ASSERT_EQ(errors_before, 0u) << generation;
+    for (const Row& row : rows) {
+      SCOPED_TRACE(generation + " " + row.code);
+      Ttrlevel L = whole;
+      const std::string where = row.breaks(L);
+      if (where.empty()) continue;
+      std::vector<Problem> errors;
+      for (Problem& p : CheckLevel(L))
+        if (p.severity == Severity::kError) errors.push_back(std::move(p));
+      ASSERT_EQ(errors.size(), 1u) << Describe(errors);
+      EXPECT_EQ(errors[0].code, row.code);
+      EXPECT_EQ(PlaceText(errors[0].where), where);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qavel
