@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# qavel-cli check as a user runs it: every level we have passes (exit 0); a level with one item
+# in a room that does not exist fails (exit 1) with one line naming it, in text and JSON; a file
+# that is no level, or a wrong command line, exits 2 with nothing on stdout.
+set -u
+cli="$1"; levels="$2"; data="$3"; scratch="$4"
+mkdir -p "$scratch"
+demo="$data/demo.tr4"
+[ -f "$demo" ] || { echo "no demo level in $data; skipped"; exit 77; }
+fail=0
+expect() {  # expect NAME EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then echo "FAILED: $1"; diff <(echo "$2") <(echo "$3"); fail=1; fi
+}
+
+files=("$demo")
+for g in TR1 TR2 TR3 TR4 TR5; do
+  for f in "$levels/$g"/*; do [ -f "$f" ] && [ "$(basename "$f")" != README.md ] && files+=("$f"); done
+done
+[ ${#files[@]} -eq 1 ] && echo "real levels absent from $levels; checking the demo level only"
+for f in "${files[@]}"; do
+  "$cli" check "$f" > "$scratch/out.txt"
+  expect "exit code of $f" 0 $?
+  grep -q "^0 errors, [0-9]* warnings$" "$scratch/out.txt" || { echo "FAILED: $f"; cat "$scratch/out.txt"; fail=1; }
+done
+
+# The demo level with item 0 moved into room 77 (then -5): its packed level data is unpacked,
+# the item record found and changed, and the data packed again.
+break_item_room() {  # break_item_room ROOM OUT
+  python3 - "$demo" "$1" "$2" <<'PY'
+import struct, sys, zlib
+data = open(sys.argv[1], "rb").read()
+pos = 4 + 6
+for _ in range(3):  # the three texture chunks
+    _, packed = struct.unpack_from("<II", data, pos)
+    pos += 8 + packed
+_, packed = struct.unpack_from("<II", data, pos)
+level = bytearray(zlib.decompress(data[pos + 8:pos + 8 + packed]))
+item0 = struct.pack("<HHiiiH", 0, 0, 1536, 0, 1536, 16384)
+assert level.count(item0) == 1, "item 0 of the demo level not found once"
+at = level.find(item0)
+struct.pack_into("<H", level, at + 2, int(sys.argv[2]))
+repacked = zlib.compress(bytes(level), 9)
+out = data[:pos] + struct.pack("<II", len(level), len(repacked)) + repacked + data[pos + 8 + packed:]
+open(sys.argv[3], "wb").write(out)
+PY
+}
+break_item_room 77 "$scratch/room77.tr4" || { echo "FAILED: could not build the broken level"; exit 1; }
+"$cli" check "$scratch/room77.tr4" > "$scratch/out.txt"
+expect "exit code with an error" 1 $?
+expect "error line" "error item-room item 0: room 77 does not exist; the level has 4 rooms" \
+  "$(grep '^error' "$scratch/out.txt")"
+expect "summary" "1 errors, 5 warnings" "$(tail -n 1 "$scratch/out.txt")"
+expect "warning lines" 5 "$(grep -c '^warning [a-z-]* ' "$scratch/out.txt")"
+
+break_item_room 65531 "$scratch/room-5.tr4"
+"$cli" check "$scratch/room-5.tr4" | grep -q "^error item-room item 0: room 65531 does not exist" ||
+  { echo "FAILED: room -5"; fail=1; }
+
+"$cli" check "$scratch/room77.tr4" --json > "$scratch/out.json"
+expect "exit code with --json" 1 $?
+python3 - "$scratch/out.json" <<'PY' || { echo "FAILED: JSON"; cat "$scratch/out.json"; fail=1; }
+import json, sys
+d = json.load(open(sys.argv[1]))
+assert d["errors"] == 1 and d["warnings"] == 5, d
+assert len(d["problems"]) == 6
+errors = [p for p in d["problems"] if p["severity"] == "error"]
+assert errors == [{"severity": "error", "code": "item-room", "where": {"kind": "item", "index": 0},
+                   "message": "item 0: room 77 does not exist; the level has 4 rooms"}], errors
+sectors = [p["where"] for p in d["problems"] if p["where"]["kind"] == "sector"]
+assert {"kind": "sector", "room": 0, "column": 1, "row": 1} in sectors, sectors
+PY
+
+# Unreadable files and wrong command lines: exit 2, one message on stderr, nothing on stdout.
+printf 'not a level at all' > "$scratch/garbage.tr4"
+for args in "$scratch/garbage.tr4" "$scratch/missing.tr4" "" "$demo $demo" "$demo --jsn"; do
+  # shellcheck disable=SC2086
+  "$cli" check $args > "$scratch/out.txt" 2> "$scratch/err.txt"
+  expect "exit code of check $args" 2 $?
+  [ -s "$scratch/out.txt" ] && { echo "FAILED: output on stdout for check $args"; fail=1; }
+  expect "one message for check $args" 1 "$(wc -l < "$scratch/err.txt")"
+done
+"$cli" check "$scratch/missing.tr4" 2>&1 | grep -q "missing.tr4" || { echo "FAILED: file not named"; fail=1; }
+exit $fail
