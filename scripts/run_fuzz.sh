@@ -23,7 +23,7 @@ for t in "${targets[@]}"; do
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
   max_len=262144
-  if [ "$name" = fuzz_level_reader ] || [ "$name" = fuzz_zfile ]; then
+  if [ "$name" = fuzz_level_reader ] || [ "$name" = fuzz_zfile ] || [ "$name" = fuzz_check ]; then
     args+=("$reader_seeds")
     # The real levels are megabytes each: run each once as it is, then mutate the small seeds.
     if [ -d "$levels" ]; then
