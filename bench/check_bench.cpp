@@ -1,0 +1,175 @@
+// The level check as a user meets it: `qavel-cli check LEVEL` against `qavel-cli info LEVEL`,
+// each a whole fresh process (start, read the level, work, print, exit), taking turns in the
+// same run. Levels: the largest real level, and the same level tiled to 250 rooms, the size of
+// a game level (its rooms repeated side by side, with their sectors, faces and statics).
+// Each benchmark reports both medians and their ratio (goal: check at most 2x info). The /busy
+// variants keep the other core busy with a spinning process of ours while they measure.
+// Run: build/bench/check_bench [--benchmark_filter=...].
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "level/level_reader.h"
+#include "level/level_writer.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The largest file among the real levels, empty when there are none.
+std::string LargestRealLevel() {
+  std::string best;
+  uintmax_t best_size = 0;
+  std::error_code ec;
+  for (const auto& dir : fs::directory_iterator(QAVEL_LEVELS_DIR, ec)) {
+    if (!dir.is_directory()) continue;
+    for (const auto& f : fs::directory_iterator(dir.path(), ec)) {
+      if (!f.is_regular_file() || f.path().filename() == "README.md") continue;
+      if (f.file_size() > best_size) {
+        best_size = f.file_size();
+        best = f.path().string();
+      }
+    }
+  }
+  return best;
+}
+
+// The level with its rooms repeated, each copy moved east of the last, until it has `rooms`.
+// Written beside the other scratch files; the path, or empty when it cannot be made.
+std::string TiledLevel(const std::string& path, size_t rooms) {
+  auto level = qavel::ReadLevel(path);
+  if (!level || level->rooms.empty()) return {};
+  const std::vector<qavel::troom> originals = level->rooms;
+  int32_t shift = 0;
+  for (const auto& r : originals) shift = std::max(shift, r.x + r.num_x_sectors * 1024);
+  for (size_t copy = 1; level->rooms.size() < rooms; ++copy)
+    for (const auto& r : originals) {
+      if (level->rooms.size() == rooms) break;
+      qavel::troom moved = r;
+      moved.x += static_cast<int32_t>(copy) * shift;
+      level->rooms.push_back(std::move(moved));
+    }
+  const std::string out =
+      (fs::temp_directory_path() /
+       ("qavel_check_bench_" + std::to_string(getpid()) + fs::path(path).extension().string()))
+          .string();
+  return qavel::WriteLevel(*level, out) ? out : std::string{};
+}
+
+// Runs "qavel-cli COMMAND LEVEL" with its output discarded; the wall time from start to exit in
+// seconds, or -1 when it could not run. Check exits 1 when it finds errors, which is a result.
+double Measure(const char* command, const std::string& level) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<std::string> words = {QAVEL_CLI, command, level};
+  std::vector<char*> argv;
+  for (auto& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, QAVEL_CLI, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  const double t = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) return -1;
+  return t;
+}
+
+// A process of ours that keeps one core busy until it is stopped, in a session of its own as
+// another program would be.
+class BusyCore {
+ public:
+  BusyCore() {
+    pid_ = fork();
+    if (pid_ == 0) {
+      setsid();
+      volatile uint64_t x = 0;
+      for (;;) x = x + 1;
+    }
+  }
+  ~BusyCore() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  BusyCore(const BusyCore&) = delete;
+  BusyCore& operator=(const BusyCore&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void CheckVsInfo(benchmark::State& state, size_t tiled_rooms) {
+  const std::string real = LargestRealLevel();
+  if (real.empty()) return state.SkipWithError("no real levels present; skipped");
+  const std::string path = tiled_rooms ? TiledLevel(real, tiled_rooms) : real;
+  if (path.empty()) return state.SkipWithError("the tiled level could not be written");
+  state.SetLabel(fs::path(real).filename().string() +
+                 (tiled_rooms ? " tiled to " + std::to_string(tiled_rooms) + " rooms" : ""));
+  std::unique_ptr<BusyCore> spinner;
+  if (state.range(0) != 0) spinner = std::make_unique<BusyCore>();
+  Measure("info", path);  // the file into the page cache
+  std::vector<double> info_times, check_times;
+  for (auto _ : state) {
+    const double info = Measure("info", path);
+    const double check = Measure("check", path);
+    if (info < 0 || check < 0) return state.SkipWithError("a measurement failed");
+    info_times.push_back(info);
+    check_times.push_back(check);
+    state.SetIterationTime(check);
+  }
+  if (tiled_rooms) fs::remove(path);
+  const double info = Median(info_times), check = Median(check_times);
+  state.counters["info_ms"] = info * 1e3;
+  state.counters["check_ms"] = check * 1e3;
+  state.counters["ratio"] = info > 0 ? check / info : 0;
+}
+
+void BM_CheckVsInfo(benchmark::State& state) {
+  CheckVsInfo(state, 0);
+}
+void BM_CheckVsInfoTiled(benchmark::State& state) {
+  CheckVsInfo(state, 250);
+}
+
+BENCHMARK(BM_CheckVsInfo)
+    ->ArgName("busy")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(21)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckVsInfoTiled)
+    ->ArgName("busy")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(21)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
