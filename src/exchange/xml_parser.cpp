@@ -37,6 +37,8 @@ struct XmlCallbacks {
   int text_line = 0;
   int depth = 0;
   bool too_deep = false;
+  // Where the document declared an entity, which ends the scan (0 while it has not).
+  int entity_line = 0, entity_column = 0;
   // A start tag waits here until the next event tells whether it is an empty tag.
   XmlPart pending;
   bool has_pending = false;
@@ -146,6 +148,17 @@ struct XmlCallbacks {
     Of(data).Add(XmlPartType::kProlog);
   }
 
+  // An entity is text the parser copies wherever it is named, so that a small file can stand
+  // for hundreds of times its size. No catalog declares one: the first declaration ends the
+  // scan, before anything is expanded.
+  static void OnEntityDecl(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                           const XML_Char*, const XML_Char*, const XML_Char*) {
+    auto& cb = Of(data);
+    cb.entity_line = cb.Line();
+    cb.entity_column = static_cast<int>(XML_GetCurrentColumnNumber(cb.parser)) + 1;
+    XML_StopParser(cb.parser, XML_FALSE);
+  }
+
   static void OnDoctype(void* data, const XML_Char* name, const XML_Char*, const XML_Char*, int) {
     Of(data).Add(XmlPartType::kDtd, name);
   }
@@ -224,6 +237,7 @@ bool TXmlParser::Scan(std::string_view document, const char* encoding, const Par
   XML_SetXmlDeclHandler(parser.get(), &XmlCallbacks::OnXmlDecl);
   XML_SetStartDoctypeDeclHandler(parser.get(), &XmlCallbacks::OnDoctype);
   XML_SetUnknownEncodingHandler(parser.get(), &OnUnknownEncoding, nullptr);
+  XML_SetEntityDeclHandler(parser.get(), &XmlCallbacks::OnEntityDecl);
 
   // Fed in slices so that lengths beyond int never reach expat.
   constexpr size_t kSlice = 1 << 20;
@@ -242,6 +256,11 @@ bool TXmlParser::Scan(std::string_view document, const char* encoding, const Par
   if (ok) {
     cb.Flush();
     return true;
+  }
+  if (cb.entity_line > 0) {
+    error_ = "line " + std::to_string(cb.entity_line) + ", column " +
+             std::to_string(cb.entity_column) + ": entity declarations are not accepted";
+    return false;
   }
   const std::string why = cb.too_deep
                               ? "elements nested deeper than " + std::to_string(kMostXmlDepth)

@@ -39,7 +39,8 @@ inline constexpr int kMostXmlDepth = 256;
 class TXmlParser {
  public:
   // Scans a whole document held in memory. Returns false when the document is not well
-  // formed or nests deeper than kMostXmlDepth; Error() then says where and why, and Parts()
+  // formed, nests deeper than kMostXmlDepth or declares an entity (which could make it stand
+  // for hundreds of times its size); Error() then says where and why, and Parts()
   // hold what came before the fault. Texts come out in UTF-8 whatever the file's encoding
   // (UTF-8, UTF-16, Latin-1, or windows-1252); a file without a declaration that is not UTF-8
   // is read as Latin-1.

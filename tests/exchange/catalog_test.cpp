@@ -117,6 +117,12 @@ TEST(MovableCatalog, HostileFilesAreReadInBoundedMemoryOrRefused) {
   many += "</moveables></game></c>";
   std::string deep;
   for (int i = 0; i < 1 << 20; ++i) deep += "<a>";
+  // One megabyte that names an entity of 240 characters 350,000 times: 84 MB of text, an
+  // amplification the XML parser allows by default.
+  std::string entities = "<?xml version=\"1.0\"?>\n<!DOCTYPE c [<!ENTITY w \"" +
+                         std::string(240, 'w') + "\">]>\n<c><game v=\"TR4\"><moveables>";
+  while (entities.size() < (1u << 20)) entities += "&w;";
+  entities += "</moveables></game></c>";
   const long many_kib = test::PeakGrowthKiB([&many] {
     MovableCatalog c;
     const auto report = Load(c, many);
@@ -127,6 +133,14 @@ TEST(MovableCatalog, HostileFilesAreReadInBoundedMemoryOrRefused) {
     return Load(c, deep).result.message() ==
            "cat.xml: line 1, column 772: elements nested deeper than 256";
   });
+  const long entities_kib = test::PeakGrowthKiB([&entities] {
+    MovableCatalog c;
+    Load(c, entities);
+    return true;
+  });
+  EXPECT_GE(entities_kib, 0);
+  // At most twice the file's size and a little.
+  EXPECT_LT(entities_kib, 3 << 10) << "KiB to read a 1 MiB catalog that declares an entity";
   EXPECT_GE(many_kib, 0);
   EXPECT_LT(many_kib, 8 << 10) << "KiB to read a 12 MiB catalog";
   EXPECT_GE(deep_kib, 0);
@@ -147,6 +161,33 @@ TEST(MovableCatalog, HostileFilesAreReadInBoundedMemoryOrRefused) {
     EXPECT_TRUE(report.file_found);
     EXPECT_EQ(report.result.message(), "cannot open " + path + ": " + why);
   }
+}
+
+// Catalogs need no entities; a document that declares one is refused before anything is
+// expanded, whatever kind it is.
+TEST(MovableCatalog, EntityDeclarationsAreRefused) {
+  const std::string body = "<c><game v=\"TR4\"><moveables><m ID=\"0\" NAME=\"x\"/>";
+  for (const std::string dtd : {
+           "<!DOCTYPE c [<!ENTITY w \"wolf\">]>",
+           "<!DOCTYPE c [\n <!ENTITY % p \"<!ELEMENT c ANY>\"> %p;]>",
+           "<!DOCTYPE c [<!ENTITY e SYSTEM \"/etc/passwd\">]>",
+       }) {
+    MovableCatalog catalog;
+    const auto report = Load(catalog, dtd + "\n" + body + "&w;</moveables></game></c>");
+    EXPECT_EQ(report.result.status(), Status::kDamaged);
+    const int line = dtd.find('\n') == std::string::npos ? 1 : 2;
+    EXPECT_EQ(
+        report.result.message().rfind("cat.xml: line " + std::to_string(line) + ", column ", 0), 0u)
+        << report.result.message();
+    EXPECT_TRUE(report.result.message().ends_with(": entity declarations are not accepted"))
+        << report.result.message();
+    EXPECT_EQ(MovableName(catalog, 0), "Moveable Id#0");
+  }
+  // A document type without entities is read as before.
+  MovableCatalog catalog;
+  EXPECT_TRUE(
+      Load(catalog, "<!DOCTYPE c [<!ELEMENT c ANY>]>" + body + "</moveables></game></c>").result);
+  EXPECT_EQ(MovableName(catalog, 0), "x");
 }
 
 TEST(MovableCatalog, MalformedFileKeepsDefaultsAndSaysWhere) {
