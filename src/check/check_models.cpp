@@ -23,18 +23,20 @@ class MeshWords {
   // A count the file stores as a signed word; negative counts hold nothing.
   size_t Count() { return static_cast<size_t>(std::max<int16_t>(0, static_cast<int16_t>(Word()))); }
   void Skip(size_t words) {
-    if (words > w_.size() - std::min(pos_, w_.size())) cut_ = true;
-    pos_ = std::min(w_.size(), pos_ + words);
+    if (words > Left()) cut_ = true;
+    pos_ = std::min(w_.size(), pos_ + std::min(words, Left()));
   }
   // Whether `count` records of `size` words still fit; marks the mesh cut when not.
   bool Fits(size_t count, size_t size) {
-    if (count * size <= w_.size() - std::min(pos_, w_.size())) return true;
+    if (count * size <= Left()) return true;
     cut_ = true;
     return false;
   }
+  size_t pos() const { return pos_; }
   bool cut() const { return cut_; }
 
  private:
+  size_t Left() const { return w_.size() - std::min(pos_, w_.size()); }
   const std::vector<uint16_t>& w_;
   size_t pos_;
   bool cut_ = false;
@@ -46,10 +48,62 @@ struct FaceGroup {
   bool textured;
 };
 
-// The mesh at byte `offset` as the game reads it: header, vertices, normals or lights, then
-// the faces of each group; faces name the mesh's own vertices and (textured ones) an object
+constexpr FaceGroup kFaceGroups[] = {{"textured rectangle", 4, true},
+                                     {"textured triangle", 3, true},
+                                     {"coloured rectangle", 4, false},
+                                     {"coloured triangle", 3, false}};
+
+// One face of a mesh as read: its group, its number in the group, corners and texture word.
+struct MeshFace {
+  const FaceGroup* group;
+  size_t number;
+  uint16_t corner[4];
+  uint16_t texture;
+};
+
+// Reads the mesh at word `pos` as the game does: centre and radius, vertices, normals or
+// lights, then the faces of each group (TR4 and TR5 faces carry an effects word and there are
+// no coloured ones); each face goes to `face` with the mesh's vertex count. Afterwards `in`
+// stands after the mesh, padded to whole 4 bytes as meshes are laid out.
+template <class OnFace>
+void ReadMesh(MeshWords& in, bool tr4, OnFace&& face) {
+  const size_t start = in.pos();
+  in.Skip(5);  // centre and radius
+  const size_t vertices = in.Count();
+  if (in.Fits(vertices, 3)) in.Skip(3 * vertices);
+  const auto normals = static_cast<int16_t>(in.Word());
+  in.Skip(normals > 0 ? 3 * size_t(normals) : size_t(-int32_t{normals}));
+  for (const FaceGroup& g : kFaceGroups) {
+    if (in.cut() || (tr4 && !g.textured)) break;
+    const size_t count = in.Count();
+    const size_t size = g.corners + 1 + (tr4 ? 1 : 0);
+    if (!in.Fits(count, size)) break;
+    for (size_t k = 0; k < count; ++k) {
+      MeshFace f{&g, k, {}, 0};
+      for (int c = 0; c < g.corners; ++c) f.corner[c] = in.Word();
+      f.texture = in.Word();
+      if (tr4) in.Word();  // the effects word
+      face(f, vertices);
+    }
+  }
+  if (!in.cut() && (in.pos() - start) % 2 != 0) in.Skip(1);
+}
+
+// Word positions where the meshes of the block start, read one after the other.
+std::vector<uint8_t> MeshStarts(const Ttrlevel& level) {
+  std::vector<uint8_t> starts(level.mesh_data.size(), 0);
+  MeshWords in(level.mesh_data, 0);
+  while (!in.cut() && in.pos() < level.mesh_data.size()) {
+    starts[in.pos()] = 1;
+    ReadMesh(in, level.version_kind >= kTR4, [](const MeshFace&, size_t) {});
+  }
+  return starts;
+}
+
+// The mesh at byte `offset`: faces name the mesh's own vertices and (textured ones) an object
 // texture, bit 15 being the double-sided flag.
-void CheckMeshAt(const Ttrlevel& level, size_t pointer, uint32_t offset, Findings& out) {
+void CheckMeshAt(const Ttrlevel& level, size_t pointer, uint32_t offset,
+                 const std::vector<uint8_t>& starts, Findings& out) {
   const ProblemPlace at = TablePlace(PlaceKind::kMesh, pointer);
   const uint64_t bytes = 2 * uint64_t{level.mesh_data.size()};
   if (offset >= bytes) {
@@ -63,47 +117,30 @@ void CheckMeshAt(const Ttrlevel& level, size_t pointer, uint32_t offset, Finding
               "pointer " + std::to_string(offset) + " is odd; meshes start on whole words");
     return;
   }
-  const bool tr4 = level.version_kind >= kTR4;
-  MeshWords in(level.mesh_data, offset / 2);
-  in.Skip(5);  // centre and radius
-  const size_t vertices = in.Count();
-  if (in.Fits(vertices, 3)) in.Skip(3 * vertices);
-  const auto normals = static_cast<int16_t>(in.Word());
-  in.Skip(normals > 0 ? 3 * size_t(normals) : size_t(-int32_t{normals}));
-  static constexpr FaceGroup kGroups[] = {{"textured rectangle", 4, true},
-                                          {"textured triangle", 3, true},
-                                          {"coloured rectangle", 4, false},
-                                          {"coloured triangle", 3, false}};
+  if (!starts[offset / 2])
+    out.Warning("mesh-start", at,
+                "pointer " + std::to_string(offset) +
+                    " does not point at the start of a mesh when the meshes are read one "
+                    "after the other");
   const size_t textures = level.object_textures.size();
   bool vertex_told = false, texture_told = false;
-  for (const FaceGroup& g : kGroups) {
-    if (in.cut()) break;
-    if (tr4 && !g.textured) break;  // TR4 and TR5 meshes have no coloured faces
-    const size_t count = in.Count();
-    const size_t size = g.corners + 1 + (tr4 ? 1 : 0);
-    if (!in.Fits(count, size)) break;
-    for (size_t k = 0; k < count; ++k) {
-      uint16_t corner[4] = {};
-      for (int c = 0; c < g.corners; ++c) corner[c] = in.Word();
-      const uint16_t texture = in.Word();
-      if (tr4) in.Word();  // the effects word
-      for (int c = 0; c < g.corners && !vertex_told; ++c) {
-        if (corner[c] < vertices) continue;
-        out.Error("mesh-face-vertex", at,
-                  std::string(g.name) + " " + std::to_string(k) + " names vertex " +
-                      std::to_string(corner[c]) + "; the mesh has " +
-                      Plural(vertices, "vertex", "vertices"));
-        vertex_told = true;
-      }
-      if (g.textured && !texture_told && (texture & 0x7FFF) >= textures) {
-        out.Error("mesh-face-texture", at,
-                  std::string(g.name) + " " + std::to_string(k) + " names texture " +
-                      std::to_string(texture & 0x7FFF) + "; " +
-                      LevelHas(textures, "object texture", "object textures"));
-        texture_told = true;
-      }
+  MeshWords in(level.mesh_data, offset / 2);
+  ReadMesh(in, level.version_kind >= kTR4, [&](const MeshFace& f, size_t vertices) {
+    const std::string face = std::string(f.group->name) + " " + std::to_string(f.number);
+    for (int c = 0; c < f.group->corners && !vertex_told; ++c) {
+      if (f.corner[c] < vertices) continue;
+      out.Error("mesh-face-vertex", at,
+                face + " names vertex " + std::to_string(f.corner[c]) + "; the mesh has " +
+                    Plural(vertices, "vertex", "vertices"));
+      vertex_told = true;
     }
-  }
+    if (f.group->textured && !texture_told && (f.texture & 0x7FFF) >= textures) {
+      out.Error("mesh-face-texture", at,
+                face + " names texture " + std::to_string(f.texture & 0x7FFF) + "; " +
+                    LevelHas(textures, "object texture", "object textures"));
+      texture_told = true;
+    }
+  });
   if (in.cut())
     out.Error("mesh-end", at,
               "the mesh at byte " + std::to_string(offset) + " runs past the end of the " +
@@ -197,10 +234,11 @@ void CheckAnimationFrames(const Ttrlevel& level, size_t k, const AnimationFields
 
 void CheckMeshes(const Ttrlevel& level, Findings& out) {
   // Many pointers share a mesh; each mesh is read once.
+  const std::vector<uint8_t> starts = MeshStarts(level);
   std::unordered_set<uint32_t> seen;
   for (size_t p = 0; p < level.mesh_pointers.size(); ++p)
     if (seen.insert(level.mesh_pointers[p]).second)
-      CheckMeshAt(level, p, level.mesh_pointers[p], out);
+      CheckMeshAt(level, p, level.mesh_pointers[p], starts, out);
 
   for (size_t s = 0; s < level.static_meshes.size(); ++s) {
     const tstatic_mesh& m = level.static_meshes[s];

@@ -148,8 +148,9 @@ void CheckSound(const Ttrlevel& level, Findings& out) {
   const size_t map = SoundMapSize(level);
   const size_t details = level.records8.size();
   for (size_t id = 0; id < map; ++id) {
+    // -1 is no sound; the games take any other number as a sound detail.
     const int entry = SoundMapEntry(level, id);
-    if (entry >= 0 && static_cast<size_t>(entry) >= details)
+    if (entry != -1 && (entry < 0 || static_cast<size_t>(entry) >= details))
       out.Error("sound-map", TablePlace(PlaceKind::kSoundMap, id),
                 "sound detail " + std::to_string(entry) + " does not exist; " +
                     LevelHas(details, "sound detail", "sound details"));

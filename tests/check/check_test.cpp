@@ -213,6 +213,12 @@ const std::vector<Breakage>& Breakages() {
        "mesh 0"},
       {"odd mesh pointer", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_pointers[0] = 1; },
        "mesh-pointer", kE, "mesh 0"},
+      {"mesh pointer inside another mesh", kTR1, kTR5,
+       [](Ttrlevel& L) {
+         L.mesh_data.insert(L.mesh_data.begin(), {0, 0});
+         L.mesh_pointers[0] = 4;
+       },
+       "mesh-start", kW, "mesh 0"},
       {"mesh cut short", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_data.resize(18); }, "mesh-end",
        kE, "mesh 0"},
       {"mesh face vertex", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 3); },
@@ -353,6 +359,11 @@ const std::vector<Breakage>& Breakages() {
       // Sound.
       {"sound map entry", kTR1, kTR5, [](Ttrlevel& L) { L.word_table[2] = 1; }, "sound-map", kE,
        "sound map entry 1"},
+      {"sound map entry below -1", kTR1, kTR5,
+       [](Ttrlevel& L) { Put<int16_t>(L.word_table.data(), 4, -5); }, "sound-map", kE,
+       "sound map entry 2"},
+      {"sound map entry -1", kTR1, kTR5, [](Ttrlevel& L) { Put<int16_t>(L.word_table.data(), 4, -1); },
+       nullptr},
       {"sound source", kTR1, kTR5,
        [](Ttrlevel& L) {
          Put<uint16_t>(L.sound_sources[0].raw, 12, L.version_kind < kTR2 ? 256 : 450);
