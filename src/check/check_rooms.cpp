@@ -1,6 +1,7 @@
 // Rooms (alternate room, portals, sectors, faces, sprites, static mesh instances) and items.
 
 #include <algorithm>
+#include <iterator>
 
 #include "check/check_rules.h"
 #include "level/trc_room.h"
@@ -29,23 +30,31 @@ uint16_t FaceTextureIndex(uint16_t word) {
   return word & 0x7FFF;
 }
 
+// The first corner of a face that names a vertex beyond `vertices`, or -1. The corners of a
+// packed record are read one by one, never bound by reference.
+template <class Face>
+int64_t MissingCorner(const Face& f, size_t vertices) {
+  for (size_t c = 0; c < std::size(f.vertices); ++c) {
+    const uint16_t v = f.vertices[c];
+    if (v >= vertices) return v;
+  }
+  return -1;
+}
+
 template <class Face>
 void CheckFaces(const std::vector<Face>& faces, size_t vertices, const Ttrlevel& level, size_t room,
-                PlaceKind kind, size_t first, Findings& out) {
+                PlaceKind kind, Findings& out) {
   const size_t textures = level.object_textures.size();
   for (size_t k = 0; k < faces.size(); ++k) {
     const Face& f = faces[k];
-    for (uint16_t v : f.vertices) {
-      if (v >= vertices) {
-        out.Error("face-vertex", InRoom(kind, room, first + k),
-                  "vertex " + std::to_string(v) + " does not exist; the room has " +
-                      Plural(vertices, "vertex", "vertices"));
-        break;
-      }
-    }
+    const int64_t v = MissingCorner(f, vertices);
+    if (v >= 0)
+      out.Error("face-vertex", InRoom(kind, room, k),
+                "vertex " + std::to_string(v) + " does not exist; the room has " +
+                    Plural(vertices, "vertex", "vertices"));
     const uint16_t t = FaceTextureIndex(f.texture);
     if (t >= textures)
-      out.Error("face-texture", InRoom(kind, room, first + k),
+      out.Error("face-texture", InRoom(kind, room, k),
                 "texture " + std::to_string(t) + " does not exist; " +
                     LevelHas(textures, "object texture", "object textures"));
   }
@@ -69,11 +78,8 @@ void CheckLayerFaces(const troom& room, size_t r, Findings& out) {
     const size_t n = layer.vertices.size();
     auto scan = [&](const auto& faces, PlaceKind kind, size_t& counter) {
       for (const auto& f : faces) {
-        for (uint16_t v : f.vertices)
-          if (v >= n) {
-            bad.push_back({kind, counter, l, v, n});
-            break;
-          }
+        const int64_t v = MissingCorner(f, n);
+        if (v >= 0) bad.push_back({kind, counter, l, static_cast<uint16_t>(v), n});
         ++counter;
       }
     };
@@ -165,7 +171,7 @@ void CheckAlternate(const Ttrlevel& level, size_t r, Findings& out) {
   const int16_t alt = level.rooms[r].alternate_room;
   if (alt == -1) return;
   if (alt < -1)
-    out.Warning("room-alternate", RoomPlace(r),
+    out.Warning("room-alternate-negative", RoomPlace(r),
                 "alternate room " + std::to_string(alt) +
                     " is a negative number other than -1; the game takes it for none");
   else if (static_cast<size_t>(alt) >= level.rooms.size())
@@ -217,8 +223,8 @@ void CheckRooms(const Ttrlevel& level, Findings& out) {
     CheckAlternate(level, r, out);
     CheckPortals(level, r, out);
     CheckSectors(level, r, out);
-    CheckFaces(room.rectangles, room.num_vertices(), level, r, PlaceKind::kRectangle, 0, out);
-    CheckFaces(room.triangles, room.num_vertices(), level, r, PlaceKind::kTriangle, 0, out);
+    CheckFaces(room.rectangles, room.num_vertices(), level, r, PlaceKind::kRectangle, out);
+    CheckFaces(room.triangles, room.num_vertices(), level, r, PlaceKind::kTriangle, out);
     if (level.version_kind == kTR5) CheckLayerFaces(room, r, out);
     CheckRoomSprites(level, r, out);
     CheckStatics(level, static_ids, r, out);

@@ -96,7 +96,7 @@ const std::vector<Breakage>& Breakages() {
       {"alternate room missing", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[0].alternate_room = 2; },
        "room-alternate", kE, "room 0"},
       {"alternate room negative", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].alternate_room = -5; },
-       "room-alternate", kW, "room 1"},
+       "room-alternate-negative", kW, "room 1"},
       {"sector box, whole word", kTR1, kTR2Trg,
        [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2; }, "sector-box", kE,
        "sector 0,2 of room 0"},
