@@ -45,9 +45,12 @@ uint16_t OverlapIndex(const Ttrlevel& level, size_t box) {
   return word & 0x3FFF;
 }
 
-// The box an overlap entry names: TR4 and TR5 keep flags in bits 11 to 14.
-uint16_t OverlapBox(int32_t version_kind, uint16_t word) {
-  return version_kind >= kTR4 ? word & 0x7FF : word & 0x7FFF;
+// The box an overlap entry names, in its low 11 bits: bit 15 ends a box's list, and TR4 and
+// TR5 keep flags in bits 11 to 14. Earlier games may count boxes in those bits too; reading 11
+// bits there can miss a fault in a level of more than 2048 boxes, but never calls a right one
+// wrong.
+uint16_t OverlapBox(uint16_t word) {
+  return word & 0x7FF;
 }
 
 }  // namespace
@@ -102,7 +105,7 @@ void CheckBoxes(const Ttrlevel& level, Findings& out) {
                     " runs past the end of the overlaps without an end mark");
   }
   for (size_t k = 0; k < overlaps.size(); ++k) {
-    const uint16_t box = OverlapBox(level.version_kind, overlaps[k]);
+    const uint16_t box = OverlapBox(overlaps[k]);
     if (box >= boxes)
       out.Error(
           "overlap-box", TablePlace(PlaceKind::kOverlap, k),

@@ -335,7 +335,7 @@ const std::vector<Breakage>& Breakages() {
        "box-overlap", kE, "box 1"},
       {"overlap names a missing box", kTR1, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 2}; },
        "overlap-box", kE, "overlap 0"},
-      {"overlap flags", kTR4, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 0x2801}; }, nullptr},
+      {"overlap flags", kTR1, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 0x2801}; }, nullptr},
       {"zone array short", kTR1, kTR5, [](Ttrlevel& L) { L.zones[9].resize(1); }, "zone-count", kE,
        "zone array 9"},
       // Cameras.
