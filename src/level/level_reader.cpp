@@ -120,8 +120,28 @@ Ttrlevel::Origin::Chunk LevelReader::PackedChunk(uint64_t most, const std::strin
   return c;
 }
 
+// The samples are kept as the file's bytes, but walked first: each is two size words (unpacked,
+// then stored) and the stored bytes, and a file cut short inside them is refused like any other.
+// Bytes after the last sample are kept as they are.
 void LevelReader::Samples(uint32_t& count, SharedBlock& block) {
   count = r_.Get<uint32_t>();
+  r_.SetSection("samples");
+  ByteReader walk = r_;
+  const size_t first = walk.Position();
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t at = walk.Position();
+    uint64_t end = at + 8;
+    if (walk.Left() >= 8) {
+      uint32_t stored = 0;
+      std::memcpy(&stored, walk.Here() + 4, 4);
+      end += stored;
+    }
+    if (end > walk.Size())
+      walk.Fail("sample " + std::to_string(i) + " ends at byte " + std::to_string(end) +
+                " but the file ends at byte " + std::to_string(walk.Size()) + " (" +
+                std::to_string(count) + " samples from byte " + std::to_string(first) + ")");
+    walk.Seek(end);
+  }
   block = Keep(r_.Left());
   r_.Skip(r_.Left());
 }
