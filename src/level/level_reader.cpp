@@ -213,6 +213,10 @@ int32_t DetectVersionKind(uint32_t version, const std::string& file_name) {
 
 namespace {
 
+// Some level builders scramble the header of the TR4 files they make; the version word then
+// reads "TR4" followed by 0x63 instead of a zero byte.
+constexpr uint32_t kEncryptedTr4 = 0x63345254;
+
 Result UnknownVersion(const SharedBlock& content, const std::string& file_name) {
   const std::string name = BaseName(file_name);
   if (content.size() < 4)
@@ -220,6 +224,9 @@ Result UnknownVersion(const SharedBlock& content, const std::string& file_name) 
                         name + " is not a level file (version word missing)");
   uint32_t version = 0;
   std::memcpy(&version, content.bytes(), 4);
+  if (version == kEncryptedTr4)
+    return Result::Fail(Status::kUnknownVersion,
+                        name + " is an encrypted level; Qavel cannot read it");
   return Result::Fail(Status::kUnknownVersion,
                       name + " is not a level file (version word " + std::to_string(version) + ")");
 }

@@ -154,6 +154,8 @@ TEST(Refusals, SayWhatIsWrong) {
   const Bytes file = Written(test::MakeTinyLevel(kTR2), "a.tr2");
   Bytes unknown = file;
   unknown[0] = 0x21;
+  Bytes encrypted = file;  // "TR4" and 0x63, as some level builders scramble their files
+  std::memcpy(encrypted.data(), "TR4c", 4);
   Bytes pages = file;  // an impossible page count
   const uint32_t huge = 0xFFFFFFF0;
   std::memcpy(pages.data() + 4 + 768 + 1024, &huge, 4);
@@ -168,6 +170,9 @@ TEST(Refusals, SayWhatIsWrong) {
   for (const Case& c : std::vector<Case>{
            {unknown, Status::kUnknownVersion, {"a.tr2 is not a level file (version word 33)"}},
            {Bytes{1, 2}, Status::kUnknownVersion, {"version word missing"}},
+           {encrypted,
+            Status::kUnknownVersion,
+            {"a.tr2 is an encrypted level; Qavel cannot read it"}},
            {pages, Status::kDamaged, {"texture pages", "4294967280"}},
            {many, Status::kDamaged, {"room 0", "1501"}}}) {
     const auto level = ReadLevelBytes(c.bytes, "a.tr2");
