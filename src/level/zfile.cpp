@@ -276,7 +276,11 @@ std::string TemporaryName(const std::string& folder, const std::string& base) {
   if (most <= 0) most = 255;
   constexpr size_t kAdded = 1 + 13;  // "." and ".qavel-XXXXXX"
   const size_t keep = std::min(base.size(), static_cast<size_t>(std::max(0L, most - long{kAdded})));
-  return "." + base.substr(0, keep) + ".qavel-XXXXXX";
+  // Built by appending: GCC 12 warns of an overlapping copy, wrongly, in "." + a string.
+  std::string name(".");
+  name.append(base, 0, keep);
+  name += ".qavel-XXXXXX";
+  return name;
 }
 
 // Makes the rename itself last: without this a crash soon after the save may lose it. Not
