@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -255,6 +257,114 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFile) {
   ASSERT_EQ(stat((dir + "/real.tr4").c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 4242u);
   EXPECT_EQ(st.st_gid, 4343u);
+}
+
+// A file the user may not write is not replaced, although the folder lets the rename through:
+// a mode that grants no write permission refuses every user, root included; a file only its
+// owner may write refuses another user. Through a link, the link's name is said.
+TEST(WriteFileAtomically, ReadOnlyFilesAreNotReplaced) {
+  const std::string dir = test::ScratchDir("atomic_read_only");
+  chmod(dir.c_str(), 0777);
+  const std::string file = dir + "/level.tr4", link = dir + "/link.tr4";
+  std::filesystem::create_symlink("level.tr4", link);
+  struct Case {
+    mode_t mode;
+    std::string path;
+    uid_t as_user;  // 0: ourselves
+  };
+  for (const Case& c : std::vector<Case>{{0444, file, 0}, {0444, link, 0}, {0644, file, 65534}}) {
+    SCOPED_TRACE(c.path + " " + std::to_string(c.mode));
+    if (c.as_user && geteuid() != 0) continue;  // only root can be another user
+    WriteRaw(file, {1, 2, 3});
+    ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+    const pid_t pid = c.as_user ? fork() : 0;
+    if (pid == 0) {
+      if (c.as_user && (setgid(c.as_user) != 0 || setuid(c.as_user) != 0)) _exit(77);
+      const Result r = WriteFileAtomically(c.path, Bytes{9});
+      const bool told =
+          r.status() == Status::kCannotOpen && r.message() == c.path + " is read-only";
+      if (c.as_user) _exit(told ? 0 : 1);
+      EXPECT_TRUE(told) << r.message();
+    } else {
+      int status = 0;
+      waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another user replaced it";
+    }
+    EXPECT_EQ(ReadWholeFile(file)->ToBytes(), (Bytes{1, 2, 3}));
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
+}
+
+// A save killed while it writes leaves no file behind: its temporary file has no name until it
+// is complete. The save is killed as soon as it has its temporary file open.
+TEST(WriteFileAtomically, AKilledSaveLeavesNothingBehind) {
+  const std::string dir = test::ScratchDir("atomic_killed");
+  const std::string target = dir + "/level.tr4";
+  const Bytes old(1000, 1), fresh(16 << 20, 2);
+  ASSERT_TRUE(WriteFileAtomically(target, old));
+  for (int round = 0; round < 3; ++round) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0)
+      for (;;) (void)WriteFileAtomically(target, fresh);
+    // Its descriptors: one of them leads into the folder while a save writes.
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    bool writing = false;
+    for (int polls = 0; !writing && polls < 2000000; ++polls) {
+      std::error_code ec;
+      for (const auto& e : std::filesystem::directory_iterator(fds, ec))
+        writing |= std::filesystem::read_symlink(e.path(), ec).string().rfind(dir, 0) == 0;
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    ASSERT_TRUE(writing) << "the save was never seen writing";
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+      names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"level.tr4"});
+    const Bytes now = ReadWholeFile(target)->ToBytes();
+    EXPECT_TRUE(now == old || now == fresh) << "the target is neither the old nor the new file";
+  }
+}
+
+// Temporary files that earlier saves of the same file left behind (killed where unnamed files
+// are not to be had) are removed by the next save, unless a running save holds them locked or
+// an empty one is younger than a minute (a save may just have made it).
+TEST(WriteFileAtomically, StaleTemporariesOfTheTargetAreRemovedByTheNextSave) {
+  const std::string dir = test::ScratchDir("atomic_stale");
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();  // a save that is still running: it holds its file locked
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const int fd = open((dir + "/.level.tr4.qavel-Held01").c_str(), O_RDWR | O_CREAT, 0600);
+    if (write(fd, "x", 1) != 1 || flock(fd, LOCK_EX) != 0 || write(ready[1], "!", 1) != 1) _exit(1);
+    pause();
+  }
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  struct Case {
+    const char* name;
+    Bytes content;
+    int age_seconds;
+    bool removed;
+  };
+  const std::vector<Case> cases = {
+      {".level.tr4.qavel-Stale1", {7}, 0, true},  {".level.tr4.qavel-Old001", {}, 120, true},
+      {".level.tr4.qavel-Fresh1", {}, 0, false},  {".level.tr4.qavel-Held01", {}, 0, false},
+      {".other.tr4.qavel-Stale2", {7}, 0, false}, {".level.tr4.qavel-Long123", {7}, 0, false}};
+  for (const Case& k : cases) {
+    if (std::string(k.name).find("Held") != std::string::npos) continue;
+    WriteRaw(dir + "/" + k.name, k.content);
+    const timespec when[2] = {{time(nullptr) - k.age_seconds, 0},
+                              {time(nullptr) - k.age_seconds, 0}};
+    utimensat(AT_FDCWD, (dir + "/" + k.name).c_str(), when, 0);
+  }
+  ASSERT_TRUE(WriteFileAtomically(dir + "/level.tr4", Bytes{1}));
+  for (const Case& k : cases)
+    EXPECT_EQ(std::filesystem::exists(dir + "/" + k.name), !k.removed) << k.name;
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
 }
 
 // A save that runs out of disk space leaves the old file as it was and no temporary file. The
