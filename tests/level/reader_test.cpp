@@ -138,16 +138,22 @@ TEST(Generation, ComesFromTheVersionWordAndTheName) {
   EXPECT_EQ(DetectVersionKind(0x21, "a.phd"), 0);
 }
 
-TEST(Progress, MovesFromZeroToHundredAndBackWhileReading) {
-  const std::string path = test::ScratchDir("progress") + "/a.tr4";
-  ASSERT_TRUE(WriteLevel(test::MakeTinyLevel(kTR4), path));
-  std::vector<int> seen;
-  ASSERT_TRUE(ReadLevel(path, [&seen](int p) { seen.push_back(p); }));
-  ASSERT_GE(seen.size(), 4u);
-  EXPECT_EQ(seen.front(), 0);
-  EXPECT_EQ(seen[seen.size() - 2], 100);
-  EXPECT_EQ(seen.back(), 0);
-  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end() - 1));
+// Reading and writing report 0 to 100 in order, then 0 again.
+TEST(Progress, MovesFromZeroToHundredAndBackWhileReadingAndWriting) {
+  const std::string dir = test::ScratchDir("progress");
+  for (int32_t kind : {kTR4, kTR5}) {
+    const std::string path = dir + "/" + NameFor(kind);
+    std::vector<int> read, written;
+    ASSERT_TRUE(WriteLevel(test::MakeTinyLevel(kind), path, [&](int p) { written.push_back(p); }));
+    ASSERT_TRUE(ReadLevel(path, [&](int p) { read.push_back(p); }));
+    for (const auto* seen : {&read, &written}) {
+      ASSERT_GE(seen->size(), 4u);
+      EXPECT_EQ(seen->front(), 0);
+      EXPECT_EQ((*seen)[seen->size() - 2], 100);
+      EXPECT_EQ(seen->back(), 0);
+      EXPECT_TRUE(std::is_sorted(seen->begin(), seen->end() - 1)) << kind;
+    }
+  }
 }
 
 TEST(Refusals, SayWhatIsWrong) {
