@@ -51,7 +51,8 @@ qavel::Bytes HugeContainerSeed() {
   return out;
 }
 
-// A TR4 or TR5 file of two samples, cut short inside the second.
+// A TR4 or TR5 file of two samples, cut short inside the second. Its last byte picks the name
+// the fuzz target reads it under: "f.tr4" or "f.trc".
 bool CutSamplesSeed(int32_t kind, const std::string& path) {
   qavel::Ttrlevel level = qavel::test::MakeTinyLevel(kind);
   level.pages32 = level.pages16 = qavel::SharedBlock{};
@@ -60,7 +61,7 @@ bool CutSamplesSeed(int32_t kind, const std::string& path) {
   for (uint32_t size : {40u, 30u}) {
     Put32(samples, size);
     Put32(samples, size);
-    samples.insert(samples.end(), size, 0x80);
+    samples.insert(samples.end(), size, kind == qavel::kTR5 ? 5 : 4);
   }
   level.tail_data = qavel::SharedBlock::Of(std::move(samples));
   auto written = qavel::WriteLevelBytes(level, path);

@@ -1,7 +1,6 @@
 #include "level/trc_room.h"
 
 #include <algorithm>
-#include <tuple>
 #include <type_traits>
 
 #include "level/level_layout.h"
@@ -191,13 +190,14 @@ TrcPlaces TrcRoomLayout(Io& io, Room& room, Header& header, Layers& layers, Bloc
     rectangles += layers[l].num_rectangles;
     triangles += layers[l].num_triangles;
   }
-  for (const auto& [count, what, most] :
-       {std::tuple{rectangles, "rectangles", RoomCapacity::rectangles},
-        std::tuple{triangles, "triangles", RoomCapacity::triangles}})
+  auto within = [&io](size_t count, const char* what, size_t most) {
     io.Refuse(count > most, [&] {
       return "count " + std::to_string(count) + " of " + what + " exceeds the capacity of " +
              std::to_string(most);
     });
+  };
+  within(rectangles, "rectangles", RoomCapacity::rectangles);
+  within(triangles, "triangles", RoomCapacity::triangles);
   p.face_pad = triangles % 2 == 1;
   io.Store(room.trc_has_face_pad, p.face_pad);
   if (p.face_pad) io.Raw(face_pad.data(), face_pad.size());
