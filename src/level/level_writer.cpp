@@ -12,11 +12,6 @@ namespace qavel {
 
 namespace {
 
-std::string BaseName(const std::string& path) {
-  const auto slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 Bytes Packed(const uint8_t* data, size_t size) {
   auto packed = PackBlock(data, size);
   if (!packed) throw LevelFormatError(packed.message(), packed.result().status());
@@ -173,7 +168,7 @@ Expected<LevelPieces> BuildLevelFile(const Ttrlevel& level, const std::string& f
         w.CloseSection();
         out.pieces = w.TakePieces();
       },
-      BaseName(file_name) + ": not enough memory to write the level");
+      file_name + ": not enough memory to write the level");
   if (!built) {
     ReportProgress(progress, 0);
     return built;
