@@ -48,28 +48,32 @@ bool ResolveLinks(const std::string& path, std::string& target) {
   return false;
 }
 
+// How the names of a target's temporary files start: "." and the target's name, shortened so
+// that the folder can hold the whole name whatever its length, then ".qavel-" (and six random
+// letters to end it).
+std::string TemporaryPrefix(const std::string& folder, const std::string& base) {
+  long most = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (most <= 0) most = 255;
+  constexpr long kAdded = 1 + 13;  // "." and ".qavel-XXXXXX"
+  const size_t keep = std::min(base.size(), static_cast<size_t>(std::max(0L, most - kAdded)));
+  // Built by appending: GCC 12 warns of an overlapping copy, wrongly, in "." + a string.
+  std::string name(".");
+  name.append(base, 0, keep);
+  name += ".qavel-";
+  return name;
+}
+
 // Where a save goes: the file it replaces, and the folder that holds it (as a path prefix,
 // empty for the working folder).
 struct SaveTarget {
-  std::string file, folder, prefix, base;
-  // Names of this target's temporary files start so, and end in six random letters: the
-  // target's name shortened so that the folder can hold the whole name whatever its length.
-  std::string temporary_prefix;
+  std::string file, prefix, folder, base, temporary_prefix;
 
-  explicit SaveTarget(std::string target) : file(std::move(target)) {
-    const auto slash = file.find_last_of('/');
-    prefix = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-    folder = prefix.empty() ? "." : prefix;
-    base = file.substr(prefix.size());
-    long most = pathconf(folder.c_str(), _PC_NAME_MAX);
-    if (most <= 0) most = 255;
-    constexpr long kAdded = 1 + 13;  // "." and ".qavel-XXXXXX"
-    const size_t keep = std::min(base.size(), static_cast<size_t>(std::max(0L, most - kAdded)));
-    // Built by appending: GCC 12 warns of an overlapping copy, wrongly, in "." + a string.
-    temporary_prefix = ".";
-    temporary_prefix.append(base, 0, keep);
-    temporary_prefix += ".qavel-";
-  }
+  explicit SaveTarget(const std::string& target)
+      : file(target),
+        prefix(target.substr(0, target.find_last_of('/') + 1)),  // none: npos + 1 is 0
+        folder(prefix.empty() ? std::string(".") : prefix),
+        base(target.substr(prefix.size())),
+        temporary_prefix(TemporaryPrefix(folder, base)) {}
   std::string TemporaryName() const {
     static constexpr char kLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
