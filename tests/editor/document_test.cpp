@@ -70,8 +70,8 @@ TEST_F(DocumentTest, SelectionFollowsOpensAndEditsAndSaysWhatChanged) {
 
   // The document tells what changed after the selection has followed.
   int announced_item = -2;
-  QObject::connect(&session.document(), &LevelDocument::changed, [&](Change what, int, int) {
-    if (what == Change::kItems) announced_item = select().item();
+  QObject::connect(&session.document(), &LevelDocument::changed, [&](const EditTarget& target) {
+    if (std::holds_alternative<ItemListTarget>(target)) announced_item = select().item();
   });
   select().SelectItem(1);
   ASSERT_TRUE(DuplicateItem(session));

@@ -30,9 +30,10 @@ class ExchangeCommandsTest : public ::testing::Test {
     dir = test::ScratchDir(
         "exchange_session_" +
         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    QObject::connect(&session.document(), &LevelDocument::changed, [this](Change what, int, int) {
-      if (what == Change::kLevel || what == Change::kLevelFloorData) ++level_changes;
-    });
+    QObject::connect(&session.document(), &LevelDocument::changed,
+                     [this](const EditTarget& target) {
+                       if (AsLevel(target)) ++level_changes;
+                     });
   }
   std::string Path(const std::string& name) const { return dir + "/" + name; }
   Result Export(ExchangeFormatId f, const std::string& name) {

@@ -3,7 +3,7 @@
 #include "editor/room_commands.h"
 
 #include "../support/test_paths.h"
-#include "editor/panel_texts.h"
+#include "inspect/panel_texts.h"
 #include "level/level_reader.h"
 #include "session_cases.h"
 

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -65,7 +64,7 @@ TEST_F(WindowTest, TheViewTakesPanel1UnderTheSectorMap) {
 }
 
 TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
-  ASSERT_TRUE(window.openFile(Demo()));
+  ASSERT_TRUE(test::OpenNow(window, Demo()));
   auto* pieces = Find<QListWidget>("ListBox5");
   ASSERT_TRUE(PickFaceTexture(window.session(), 1, {FaceKind::kRectangle, 0}));
   EXPECT_EQ(pieces->currentRow(), window.session().selection().piece());
@@ -77,7 +76,7 @@ TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
   Select("ListBox1", 3);
   const QString folder = QString::fromStdString(test::ScratchDir("window_open_folder"));
   const QString missing = "/nonexistent/LEVEL.TR4";
-  for (const QString& path : {missing, folder}) EXPECT_FALSE(window.openFile(path));
+  for (const QString& path : {missing, folder}) EXPECT_FALSE(test::OpenNow(window, path));
   ASSERT_EQ(messages.size(), 2);
   EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
   // An error box names the file once and carries the error icon.
@@ -94,7 +93,7 @@ TEST_F(WindowTest, ALevelWithMuchUnreadDataOpensWithAWarning) {
   damaged.level_data_end = Bytes(300, 0xEE);
   const std::string path = test::ScratchDir("window_unread") + "/unread.tr4";
   ASSERT_TRUE(WriteLevel(damaged, path));
-  ASSERT_TRUE(window.openFile(QString::fromStdString(path)));
+  ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(path)));
   ASSERT_EQ(messages.size(), 1);
   EXPECT_EQ(kinds[0], MessageKind::kWarning);
   EXPECT_TRUE(messages[0].contains("300 bytes after the last table are left unread"))
@@ -120,6 +119,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   EXPECT_FALSE(window.openDropped({QUrl("https://example.org/level.tr4")}));
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(window.openDropped({QUrl::fromLocalFile(Demo())}));
+  ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
   EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
@@ -129,7 +129,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   Click("Button4");
   EXPECT_TRUE(window.isWindowModified());
   const QString out = QString::fromStdString(test::ScratchDir("ui_save") + "/level.tr4");
-  ASSERT_TRUE(window.saveFileAs(out));
+  ASSERT_TRUE(test::SaveNow(window, out));
   EXPECT_FALSE(window.isWindowModified());
   EXPECT_EQ(window.windowTitle(), out + "[*]");
 }
@@ -139,7 +139,7 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
   if (levels.empty()) GTEST_SKIP() << "no real levels present; skipped";
   for (const auto& [generation, path] : levels) {
     SCOPED_TRACE(generation);
-    ASSERT_TRUE(window.openFile(QString::fromStdString(path)));
+    ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(path)));
     auto* rooms = Find<QListWidget>("ListBox1");
     auto* statics = Find<QListWidget>("ListBox4");
     for (int r = 0; r < rooms->count(); ++r) {
@@ -163,7 +163,7 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
 }
 
 TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
-  ASSERT_TRUE(window.openFile(Demo())) << messages.join("\n").toStdString();
+  ASSERT_TRUE(test::OpenNow(window, Demo())) << messages.join("\n").toStdString();
   EXPECT_EQ(Text("Label7"), "Width: 6");
   Select("ListBox1", 1);
   EXPECT_TRUE(Find<QCheckBox>("CheckBox11")->isChecked());
@@ -265,7 +265,7 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
     asked << r.caption + "|" + r.filter + (r.save ? "|save" : "|open") + "|" + r.folder;
     return answer;
   });
-  ASSERT_TRUE(window.openFile(Demo()));
+  ASSERT_TRUE(test::OpenNow(window, Demo()));
   EXPECT_NE(window.textureStore().Find(0), nullptr);  // the level's first page
   const QString folder = "|" + QFileInfo(Demo()).absolutePath();
 
@@ -302,7 +302,7 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
 }
 
 TEST_F(WindowTest, OpenStartsInTheLastFolderUsedEvenInTheNextRun) {
-  ASSERT_TRUE(window.openFile(Demo()));
+  ASSERT_TRUE(test::OpenNow(window, Demo()));
   MainWindow next;
   QString folder;
   next.setFileChooser([&](const MainWindow::FileRequest& r) {
@@ -325,15 +325,13 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsable) {
   for (const char* name : {"ImportDXF1", "ExportMSH1"})
     EXPECT_FALSE(test::FindIn<QAction>(&window, name)->isEnabled()) << name;
   // The gauge shows only while a level is read or written.
-  auto* gauge = test::FindIn<QProgressBar>(&window, "Gauge1");
+  auto* gauge = test::FindIn<QWidget>(&window, "Gauge1");
   window.show();
   EXPECT_FALSE(gauge->isVisible());
-  bool shown_while_reading = false;
-  QObject::connect(&window.session().document(), &LevelDocument::parsingFloorData,
-                   [&] { shown_while_reading = gauge->isVisible(); });
   window.setMessageSink([](MessageKind, const QString&) {});
   ASSERT_TRUE(window.openFile(Demo()));
-  EXPECT_TRUE(shown_while_reading);
+  EXPECT_TRUE(gauge->isVisible());
+  ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_FALSE(gauge->isVisible());
   EXPECT_TRUE(test::FindIn<QWidget>(&window, "Button2")->isEnabled());
 }
@@ -360,8 +358,8 @@ TEST(WindowStartTest, CatalogProblemsAreToldOnce) {
     QStringList messages;
     window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
     window.session().document().SetCatalogPath(c.catalog);
-    ASSERT_TRUE(window.openFile(Demo()));
-    ASSERT_TRUE(window.openFile(Demo()));
+    ASSERT_TRUE(test::OpenNow(window, Demo()));
+    ASSERT_TRUE(test::OpenNow(window, Demo()));
     ASSERT_EQ(messages.size(), 1) << messages.join("\n").toStdString();
     EXPECT_TRUE(messages[0].contains(c.says)) << messages[0].toStdString();
   }
@@ -376,7 +374,7 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
     window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
     QCoreApplication::processEvents();
     EXPECT_EQ(window.textureStore().Find(kRoomTextureId), nullptr);
-    EXPECT_TRUE(window.openFile(Demo()));
+    EXPECT_TRUE(test::OpenNow(window, Demo()));
   }
   QDir::setCurrent(home);
   ASSERT_FALSE(messages.isEmpty());

@@ -10,7 +10,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "editor/panel_texts.h"
+#include "inspect/panel_texts.h"
 #include "ui/create_item_dialog.h"
 #include "ui_support.h"
 

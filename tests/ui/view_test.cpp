@@ -33,7 +33,7 @@ class ViewTest : public test::WindowTest {
     window.resize(1200, 1000);
     window.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_TRUE(window.openFile(QString::fromStdString(test::DataPath("demo.tr4"))));
+    EXPECT_TRUE(test::OpenNow(window, QString::fromStdString(test::DataPath("demo.tr4"))));
     Grab();
     return view->failure().isEmpty();
   }
