@@ -13,15 +13,22 @@ int Usage(FILE* out) {
   return out == stdout ? 0 : 2;
 }
 
+// The one place a command's failure reaches the user: a line on stderr and exit code 1.
+int ExitCode(const qavel::Result& result) {
+  if (result) return 0;
+  if (!result.message().empty()) std::fprintf(stderr, "qavel-cli: %s\n", result.message().c_str());
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage(stderr);
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") return Usage(stdout);
-  qavel::cli::Args args(argv + 2, argv + argc);
+  const qavel::cli::Args args(argv + 2, argv + argc);
   for (const auto& c : qavel::cli::Registry())
-    if (name == c.name) return c.run(args);
+    if (name == c.name) return ExitCode(c.run(args));
   std::fprintf(stderr, "qavel-cli: unknown command '%s'\n", name.c_str());
   return Usage(stderr);
 }
