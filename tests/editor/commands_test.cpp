@@ -1,7 +1,7 @@
-// The commands of every panel on the session: each is one undo step named after its button that
-// undoes to the same model and redoes to the same edit; the selection goes with the edit; a
-// refusal changes nothing; steps that follow each other fold. What each edit changes is tested
-// with the edits themselves (tests/inspect).
+// The commands of the panels on the session: the selection goes with the edit, a refusal or an
+// edit that changes nothing adds no step, steps that follow each other fold, and the face clicks
+// of the Textures page. What each edit changes is tested with the edits (tests/inspect); that
+// every control makes its one named step, through the window (tests/ui).
 
 #include "demo/demo_level.h"
 #include "editor/face_commands.h"
@@ -20,30 +20,6 @@ using CommandsTest = test::SessionTest;
 
 auto Room(int r) {
   return [r](EditorSession& s) { s.selection().SelectRoom(r); };
-}
-
-TEST_F(CommandsTest, EveryEditIsOneNamedStepThatUndoesExactly) {
-  test::ExpectEachUndoesExactly(session,
-                                {
-                                    {"Change ID", Item(1), Do(ChangeItemId, 30)},
-                                    {"Change OCB", Item(4), Do(ChangeItemOcb, 12)},
-                                    {"Rotate", Item(2), Do(RotateItem)},
-                                    {"Change -Y-", Item(0), Do(SetItemPosition, Axis::kY, 5)},
-                                    {"Change -R-", Item(0), Do(ChangeItemRoom, 5)},
-                                    {"Change -W-", Item(1), Do(ChangeItemLight, -1)},
-                                    {"Duplicate", Item(2), Do(DuplicateItem, CreateChoice{})},
-                                    {"Move", Item(4), Do(MoveItemByArrow, Arrow::kUp)},
-                                    {"Change ID", Static(0), Do(ChangeStaticId, 8)},
-                                    {"Change -Z-", Static(1), Do(SetStaticPosition, Axis::kZ, 9)},
-                                    {"Rotate", Static(0), Do(RotateStatic)},
-                                    {"Change L1,L2", Static(1), Do(ChangeStaticLights, 1, 2)},
-                                    {"Duplicate", Static(1), Do(DuplicateStatic)},
-                                    {"Sky Enabled", Room(0), Do(SetRoomFlag, kFlagSky, true)},
-                                    {"TRC Weather", Room(2), Do(SetWeatherValue, uint16_t{1})},
-                                    {"<<EDIT>>", Room(0), Do(SetTrcValue, 5, -9)},
-                                });
-  // Each undone step is dropped by the next edit: only the last one remains to redo.
-  EXPECT_EQ(session.undo_stack().count(), 1);
 }
 
 TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../support/test_paths.h"
 #include "editor/exchange_commands.h"
 #include "editor/face_commands.h"
 #include "editor/item_commands.h"
@@ -19,6 +18,7 @@
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "session_cases.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../support/test_paths.h"
 #include "fixtures/editor_fixture.h"
 #include "inspect/item_edits.h"
 #include "inspect/level_bundle.h"
 #include "level/zfile.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

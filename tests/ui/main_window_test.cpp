@@ -20,10 +20,10 @@
 #include <QUrl>
 #include <fstream>
 
-#include "../support/test_paths.h"
 #include "editor/face_commands.h"
 #include "fixtures/tiny_level.h"
 #include "level/level_writer.h"
+#include "test_paths.h"
 #include "ui/create_item_dialog.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"

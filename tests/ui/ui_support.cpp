@@ -9,7 +9,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 
-#include "../support/test_paths.h"
+#include "test_paths.h"
 
 namespace qavel::test {
 

@@ -10,8 +10,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "../support/test_paths.h"
 #include "level/room_faces.h"
+#include "test_paths.h"
 #include "ui/create_item_dialog.h"
 #include "ui/main_view.h"
 #include "ui_support.h"
