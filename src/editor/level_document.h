@@ -9,6 +9,7 @@
 
 #include "editor/file_task.h"
 #include "inspect/level_bundle.h"
+#include "inspect/refusals.h"
 #include "level/result.h"
 #include "level/ttrlevel.h"
 
@@ -52,7 +53,7 @@ class LevelDocument : public QObject {
   bool busy() const { return task_.busy(); }
 
   // ---- The level and what is derived from it ----
-  bool HasLevel() const { return level().IsLoaded() && level().num_rooms() > 0; }
+  bool HasLevel() const { return HasRooms(level()); }
   const LevelBundle& bundle() const { return bundle_; }
   const Ttrlevel& level() const { return bundle_.level; }
   const MovableNames& names() const { return bundle_.names; }

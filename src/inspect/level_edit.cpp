@@ -23,7 +23,7 @@ bool TouchesStatics(const EditTarget& target) {
          std::holds_alternative<StaticListTarget>(target);
 }
 
-struct LevelEdit::StepChange : Change_ {
+struct LevelEdit::StepChange : Body {
   StepChange(Step a, Step r) : apply(std::move(a)), revert(std::move(r)) {}
   void Apply(Ttrlevel& level) const override { apply(level); }
   void Revert(Ttrlevel& level) const override { revert(level); }

@@ -119,21 +119,21 @@ class LevelEdit {
   bool Absorb(const LevelEdit& next);
 
  private:
-  struct Change_ {
-    virtual ~Change_() = default;
+  struct Body {
+    virtual ~Body() = default;
     virtual void Apply(Ttrlevel& level) const = 0;
     virtual void Revert(Ttrlevel& level) const = 0;
     virtual bool ChangesNothing() const { return false; }
-    virtual bool Absorb(const Change_&) { return false; }
+    virtual bool Absorb(const Body&) { return false; }
   };
   template <class Value>
-  struct ValueChange : Change_ {
+  struct ValueChange : Body {
     ValueChange(Value b, Value a, Put<Value> p)
         : before(std::move(b)), after(std::move(a)), put(std::move(p)) {}
     void Apply(Ttrlevel& level) const override { put(level, after); }
     void Revert(Ttrlevel& level) const override { put(level, before); }
     bool ChangesNothing() const override { return before == after; }
-    bool Absorb(const Change_& next) override {
+    bool Absorb(const Body& next) override {
       const auto* same = dynamic_cast<const ValueChange*>(&next);
       if (same == nullptr) return false;
       after = same->after;
@@ -144,13 +144,13 @@ class LevelEdit {
   };
   struct StepChange;
 
-  LevelEdit(std::string name, EditTarget target, MergeId merge, std::unique_ptr<Change_> change)
+  LevelEdit(std::string name, EditTarget target, MergeId merge, std::unique_ptr<Body> change)
       : name_(std::move(name)), target_(target), merge_(merge), change_(std::move(change)) {}
 
   std::string name_;
   EditTarget target_;
   MergeId merge_ = kNoMerge;
-  std::unique_ptr<Change_> change_;
+  std::unique_ptr<Body> change_;
 };
 
 }  // namespace qavel
