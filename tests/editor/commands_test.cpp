@@ -25,15 +25,9 @@ auto Room(int r) {
 TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
   test::ExpectEachRefused(
       session, {
-                   {"no entry", Item(-1), Do(RotateItem), "No item is selected."},
                    {"aux copy", Item(3), Do(DuplicateItem, CreateChoice{}),
                     "Aux entries cannot be duplicated."},
                    {"no static", Static(-1), Do(DuplicateStatic), "No static mesh is selected."},
-                   {"locked line", Room(0), Do(SetTrcValue, 9, 1),
-                    "Unknown11 to Unknown15 locate the room's layers, vertices and faces in the "
-                    "file; saving writes them from the room's geometry, so they cannot be "
-                    "edited."},
-                   {"no movable", Item(0), Do(FindNextPlacement, 9, -1), "Choose a movable first."},
                });
   Item(0)(session);
   ASSERT_TRUE(SetRoomFlag(session, kFlagWater, true));  // already set
