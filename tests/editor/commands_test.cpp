@@ -18,10 +18,6 @@ using test::Item;
 using test::Static;
 using CommandsTest = test::SessionTest;
 
-auto Room(int r) {
-  return [r](EditorSession& s) { s.selection().SelectRoom(r); };
-}
-
 TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
   test::ExpectEachRefused(
       session, {
