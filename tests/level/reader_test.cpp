@@ -277,9 +277,12 @@ TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
     EXPECT_EQ(use.message().find('\n'), std::string::npos);
     EXPECT_EQ(level->pages32.ToBytes(), Bytes(262144, 0));
 
-    Ttrlevel other = test::MakeTinyLevel(kTR4);  // a level that took these pages
+    Ttrlevel other = test::MakeTinyLevel(kTR4);  // levels that took these pages
     other.pages32 = level->pages32;
     EXPECT_EQ(WriteLevelBytes(other, "b.tr4").message(), use.message());
+    Ttrlevel classic = test::MakeTinyLevel(kTR3);
+    classic.pages8 = level->pages32.Slice(0, 65536);
+    EXPECT_EQ(WriteLevelBytes(classic, "b.tr2").message(), use.message());
     EXPECT_TRUE(Read(c.bytes, "b.tr4") == *level);
     Ttrlevel zeroed = *level;
     zeroed.pages32 = SharedBlock::Of(Bytes(262144, 0));
