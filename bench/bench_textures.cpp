@@ -7,7 +7,7 @@
 
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 
 namespace qavel {
 namespace {

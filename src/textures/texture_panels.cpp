@@ -7,7 +7,7 @@
 #include "textures/atlas.h"
 #include "textures/bitmap_ops.h"
 #include "textures/bitmap_pool.h"
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 
 namespace qavel {
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "textures/texture_store.h"
+#include "pieces/texture_pages.h"
 
 namespace qavel {
 

@@ -15,7 +15,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 #include "view/view_math.h"
 
 namespace qavel {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "level/ttrlevel.h"
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 
 namespace qavel {
 

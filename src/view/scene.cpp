@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "textures/texture_store.h"
+#include "pieces/texture_pages.h"
 
 namespace qavel {
 

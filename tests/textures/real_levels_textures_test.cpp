@@ -8,7 +8,7 @@
 #include "level/level_reader.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 #include "textures/texture_store.h"
 
 namespace qavel {
