@@ -112,13 +112,13 @@ void Rotate(benchmark::State& state, const Room* r, bool busy) {
   OffscreenView* view = View();
   if (!view) return state.SkipWithError("no OpenGL 3.3");
   Shown s(*r);
-  view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+  (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
   const BusyCore spinner(busy);
   s.viewport.MouseDown({.right = true}, 0, 0);
   int x = 0;
   for (auto _ : state) {
     s.viewport.MouseMove({.right = true}, ++x % 400, 0);
-    view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+    (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["triangles"] = double(s.list.total_vertices() / 3);
@@ -127,12 +127,13 @@ void Rotate(benchmark::State& state, const Room* r, bool busy) {
 void EmptyFrame(benchmark::State& state, bool busy) {
   OffscreenView* view = View();
   if (!view) return state.SkipWithError("no OpenGL 3.3");
+  const DrawList nothing;
   const LayerBuffers empty = MainViewBuffers();
   const TextureStore store;
   TGLViewport vp;
   vp.SetControlSize(kWidth, kHeight);
   const BusyCore spinner(busy);
-  for (auto _ : state) view->Draw(empty, vp.Matrices(), vp.ClearColour(), store);
+  for (auto _ : state) (void)view->Draw(nothing, empty, vp.Matrices(), vp.ClearColour(), store);
   state.SetItemsProcessed(state.iterations());
 }
 
@@ -140,10 +141,13 @@ void Rebuild(benchmark::State& state, const Room* r, bool gl) {
   OffscreenView* view = gl ? View() : nullptr;
   if (gl && !view) return state.SkipWithError("no OpenGL 3.3");
   Shown s(*r);
-  if (view) view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+  if (view)
+    (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
   for (auto _ : state) {
     BuildScene(s.list, s.buffers, r->Sources(), r->options);
-    if (view) view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+    if (view)
+      (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(),
+                       r->store);
   }
 }
 
@@ -171,8 +175,8 @@ int main(int argc, char** argv) {
         }
   }
   g_view = std::make_unique<OffscreenView>();
-  if (const std::string why = g_view->Create(kWidth, kHeight); !why.empty()) {
-    std::fprintf(stderr, "render_bench: %s\n", why.c_str());
+  if (const Result made = g_view->Create(kWidth, kHeight); !made) {
+    std::fprintf(stderr, "render_bench: %s\n", made.message().c_str());
     g_view.reset();
   }
   for (bool busy : {false, true}) {

@@ -74,7 +74,7 @@ void SceneBuild(benchmark::State& state, const RoomScene* s) {
   LayerBuffers buffers = MainViewBuffers();
   for (auto _ : state) {
     BuildScene(list, buffers, s->Sources(), s->options);
-    benchmark::DoNotOptimize(buffers[0].vertices.data());
+    benchmark::DoNotOptimize(buffers[0].runs.data());
   }
   state.counters["vertices"] = double(list.total_vertices());
   state.counters["bytes_per_vertex"] = double(list.bytes_held()) / double(list.total_vertices());
@@ -87,7 +87,7 @@ void SceneBuildFresh(benchmark::State& state, const RoomScene* s) {
     DrawList list;
     LayerBuffers buffers = MainViewBuffers();
     BuildScene(list, buffers, s->Sources(), s->options);
-    benchmark::DoNotOptimize(buffers[0].vertices.data());
+    benchmark::DoNotOptimize(buffers[0].runs.data());
   }
   state.counters["faults"] = (PageFaults() - faults) / double(state.iterations());
 }

@@ -27,10 +27,39 @@ bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
     if (!TakeOption(args, name, text, present)) return false;
     long long value = -1;
     if (present && !ParseIntArg(text, name, value)) return false;
-    if (present) *target = static_cast<int>(std::clamp<long long>(value, -1, 1 << 30));
+    // -1 is no selection, as when the option is left out; entries beyond the level are
+    // refused once it is read.
+    if (present && value < -1) {
+      Fail(std::string(name) + " " + text + " does not exist");
+      return false;
+    }
+    if (present) *target = static_cast<int>(std::min<long long>(value, 1 << 30));
   }
   return TakeCatalogOption(args, catalog);
 }
+
+namespace {
+
+// Refuses a selected item or static mesh the level or room does not hold.
+bool SelectionExists(const Ttrlevel& level, const ViewOptions& options) {
+  const int64_t entries = int64_t{level.num_items()} +
+                          (level.version_kind >= kTR4 ? int64_t{level.num_aux_records()} : 0);
+  if (options.item_entry >= entries) {
+    Fail("--item " + std::to_string(options.item_entry) + " does not exist (the level has " +
+         std::to_string(entries) + " items)");
+    return false;
+  }
+  const troom& room = level.rooms[static_cast<size_t>(options.room)];
+  const size_t statics = level.version_kind < kTR2 ? room.statics1.size() : room.statics2.size();
+  if (options.static_entry >= static_cast<int64_t>(statics)) {
+    Fail("--static " + std::to_string(options.static_entry) + " does not exist (room " +
+         std::to_string(options.room) + " has " + std::to_string(statics) + " static meshes)");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
                      ViewOptions options, const std::string& catalog) {
@@ -44,6 +73,7 @@ bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::st
     return false;
   }
   options.room = static_cast<int>(room);
+  if (!SelectionExists(level, options)) return false;
   BuildMeshTable(v.meshes, level);
   v.list.set_standard_texture(8888);
   const std::vector<uint16_t> items = RoomItemEntries(level, options.room);
@@ -80,6 +110,13 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 }
 
 }  // namespace
+
+void PrintSkipped(const SceneResult& scene) {
+  for (const SkippedItem& s : scene.skipped_items)
+    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+  for (const SkippedStatic& s : scene.skipped_statics)
+    std::printf("static %d: %s\n", s.entry, s.message.c_str());
+}
 
 bool TakeSizeOption(Args& args, int& width, int& height) {
   std::string text;
@@ -145,6 +182,13 @@ void PrintSceneJson(const ViewedRoom& v) {
            ", \"object_id\": " + std::to_string(s.object_id) +
            ", \"message\": " + JsonText(s.message) + "}";
   }
+  out += "], \"skipped_statics\": [";
+  for (size_t k = 0; k < v.scene.skipped_statics.size(); ++k) {
+    const SkippedStatic& s = v.scene.skipped_statics[k];
+    out += (k ? ", " : "") + std::string("{\"entry\": ") + std::to_string(s.entry) +
+           ", \"mesh_id\": " + std::to_string(s.mesh_id) + ", \"message\": " + JsonText(s.message) +
+           "}";
+  }
   out += "]}\n";
   std::fputs(out.c_str(), stdout);
 }
@@ -154,8 +198,7 @@ void PrintSceneText(const ViewedRoom& v) {
     std::printf("layer %zu: %d vertices, %u triangles, %zu runs\n", i,
                 v.list.vertex_count(static_cast<int>(i)), v.buffers[i].triangle_count,
                 v.buffers[i].runs.size());
-  for (const SkippedItem& s : v.scene.skipped_items)
-    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+  PrintSkipped(v.scene);
 }
 
 int Scene(const Args& in) {
@@ -188,11 +231,11 @@ int PickCommand(const Args& in) {
   if (!ParseIntArg(args[2], "X", x) || !ParseIntArg(args[3], "Y", y)) return 1;
   auto v = std::make_unique<ViewedRoom>();
   if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  if (x < 0 || y < 0 || x >= width || y >= height)
+    return Fail("pixel (" + args[2] + ", " + args[3] + ") lies outside the " +
+                std::to_string(width) + "x" + std::to_string(height) + " picture");
   v->viewport.SetControlSize(width, height);
-  const auto pixel = [](long long p) {
-    return static_cast<int>(std::clamp<long long>(p, -(1 << 30), 1 << 30));
-  };
-  const auto hit = Pick(v->list, v->viewport.Matrices(), pixel(x), pixel(y));
+  const auto hit = Pick(v->list, v->viewport.Matrices(), static_cast<int>(x), static_cast<int>(y));
   if (hit)
     std::printf("kind %d index %d\n", hit->tag.kind, hit->tag.index);
   else

@@ -39,6 +39,11 @@ struct tmesh_record {
   uint32_t first_face = 0;
   uint32_t textured_rectangles = 0, textured_triangles = 0;
   uint32_t coloured_rectangles = 0, coloured_triangles = 0;  // TR1-TR3 only
+  // What drawing makes of it: the triangles of the faces whose corners the mesh has, the faces
+  // that name a vertex it lacks (never drawn), and whether the end of the block cut it short.
+  uint32_t triangles = 0;
+  uint32_t broken_faces = 0;
+  bool cut = false;
 };
 
 struct Tmesh_list {

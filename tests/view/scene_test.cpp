@@ -5,6 +5,10 @@
 
 #include <map>
 
+#include "fixtures/many_items.h"
+#include "peak_memory.h"
+#include "test_paths.h"
+#include "view/picking.h"
 #include "view/scene.h"
 #include "view_fixtures.h"
 
@@ -24,10 +28,11 @@ struct Built {
     list.set_standard_texture(8888);
   }
   // Builds room 0 (or the given one); returns triangles per (layer, kind, index).
-  std::map<std::tuple<int, int, int>, int> Build(ViewOptions o) {
+  std::map<std::tuple<int, int, int>, int> Build(ViewOptions o,
+                                                 uint64_t budget = kViewTriangleBudget) {
     o.room = std::max(o.room, 0);
     const auto items = RoomItemEntries(level, o.room);
-    result = BuildScene(list, buffers, {level, meshes, catalog, items}, o);
+    result = BuildScene(list, buffers, {level, meshes, catalog, items, budget}, o);
     std::map<std::tuple<int, int, int>, int> tags;
     for (int l = 0; l < kLayerCount; ++l)
       for (const TriangleInfo& t : test::LayerTriangles(list, l))
@@ -154,6 +159,162 @@ TEST(Scene, MovablesWithoutFramesAndBrokenTablesDrawSafely) {
   EXPECT_EQ((tags[{0, kPickRoomRectangle, 1}]), 0);
   EXPECT_EQ((tags[{0, kPickStatic, 1}]), 0);
   EXPECT_EQ(b.buffers[0].runs.back(), (TextureRun{8888, 1}));  // a texture the level lacks
+}
+
+// Every message of a build: items, then static meshes.
+std::vector<std::string> Messages(const SceneResult& r) {
+  std::vector<std::string> out;
+  for (const SkippedItem& s : r.skipped_items)
+    out.push_back("item " + std::to_string(s.entry) + " " + std::to_string(s.object_id) + ": " +
+                  s.message);
+  for (const SkippedStatic& s : r.skipped_statics)
+    out.push_back("static " + std::to_string(s.entry) + " " + std::to_string(s.mesh_id) + ": " +
+                  s.message);
+  return out;
+}
+
+TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
+  // The view level draws 10 triangles: room 3, static meshes 1 + 2, items 3 + 1; item 1 and
+  // static mesh 2 (id 99) name what the level lacks.
+  const std::string missing_item = "item 1 77: Object ID77 is missing.";
+  const std::string missing_static = "static 1 99: Static mesh ID99 is missing.";
+  const struct {
+    const char* name;
+    void (*damage)(Ttrlevel&);
+    uint64_t budget;
+    std::vector<std::string> messages;
+    uint64_t triangles;
+  } cases[] = {
+      {"whole", [](Ttrlevel&) {}, kViewTriangleBudget, {missing_item, missing_static}, 10},
+      {"a mesh pointer beyond the table",
+       [](Ttrlevel& l) { l.movables[0].start_mesh = 60000; },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is not drawn: mesh pointer 60000 lies outside the 3 mesh pointers.",
+        missing_item, missing_static},
+       7},
+      {"a mesh tree shorter than the meshes",
+       [](Ttrlevel& l) { l.movables[0].mesh_tree = 1; },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is drawn in part: the mesh tree has no place for mesh 2 of 2.",
+        missing_item, missing_static},
+       9},
+      {"a pointer that starts no mesh",
+       [](Ttrlevel& l) { l.static_meshes[0].mesh = 2; },
+       kViewTriangleBudget,
+       {missing_item,
+        "static 0 20: Static mesh ID20 is drawn in part: mesh pointer 2 (byte 6 of the mesh "
+        "data) starts no mesh.",
+        missing_static},
+       11},
+      {"a static mesh pointer beyond the table",
+       [](Ttrlevel& l) { l.static_meshes[0].mesh = 5000; },
+       kViewTriangleBudget,
+       {missing_item,
+        "static 0 20: Static mesh ID20 is not drawn: mesh pointer 5000 lies outside the 3 mesh "
+        "pointers.",
+        missing_static},
+       9},
+      {"a face naming a vertex the mesh lacks",
+       [](Ttrlevel& l) { l.mesh_data[22] = 9; },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is drawn in part: mesh 0 names vertices it lacks in 1 faces.",
+        missing_item, missing_static},
+       6},
+      {"a mesh cut short by the end of the block",
+       [](Ttrlevel& l) { l.mesh_data.resize(l.mesh_data.size() - 6); },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is drawn in part: mesh 1 is cut short by the end of the mesh data.",
+        missing_item,
+        "item 2 6: Object ID6 is not drawn: mesh 1 is cut short by the end of the mesh data.",
+        "static 0 20: Static mesh ID20 is not drawn: mesh 1 is cut short by the end of the mesh "
+        "data.",
+        missing_static},
+       7},
+      // Beyond the budget whole objects are left out from the first that does not fit on.
+      {"a budget reached by item 0",
+       [](Ttrlevel&) {},
+       7,
+       {"item 0 5: Object ID5 is left out: the view draws at most 7 triangles.", missing_item,
+        "item 2 6: Object ID6 is left out: the view draws at most 7 triangles.", missing_static},
+       6},
+      {"a budget reached by the room",
+       [](Ttrlevel&) {},
+       2,
+       {missing_item, "item 0 5: Object ID5 is left out: the view draws at most 2 triangles.",
+        "item 2 6: Object ID6 is left out: the view draws at most 2 triangles.",
+        "static 0 20: Static mesh ID20 is left out: the view draws at most 2 triangles.",
+        "static 1 99: Static mesh ID99 is left out: the view draws at most 2 triangles."},
+       3},
+  };
+  for (const auto& c : cases) {
+    Ttrlevel level = test::MakeViewLevel(kTR2);
+    level.mesh_pointers.push_back(6);  // pointer 2: inside mesh 0
+    c.damage(level);
+    Built b(level);
+    b.Build({}, c.budget);
+    auto sorted = [](std::vector<std::string> v) {
+      std::sort(v.begin(), v.end());
+      return v;
+    };
+    EXPECT_EQ(sorted(Messages(b.result)), sorted(c.messages)) << c.name;
+    EXPECT_EQ(b.result.triangles, c.triangles) << c.name;
+    EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles) << c.name;
+  }
+}
+
+// 65,535 items of a level's largest movable in one room: drawn up to the budget, the rest named
+// in list order; the scene holds the movable once and a record per item, and picks through it.
+TEST(Scene, ManyCopiesOfAMovableStayWithinTheBudgetAndTheirMemory) {
+  std::vector<std::pair<std::string, std::string>> levels = {{"demo", test::DataPath("demo.tr4")}};
+  if (auto tr1 = test::RealLevel("TR1"))
+    levels.emplace_back("TR1", *tr1);
+  else
+    std::printf("note: real TR1 level absent; only the demo level's row runs\n");
+  for (const auto& [name, path] : levels) {
+    SCOPED_TRACE(name);
+    Built base(test::ReadLevelOrFail(path));
+    size_t best = 0;
+    uint64_t most = 0;
+    for (size_t i = 0; i < base.level.num_items(); ++i) {
+      const int m = MovableOfItem(base.catalog, base.level, base.level.items2[i].object_id);
+      const uint64_t triangles = CheckMovable(base.meshes, base.level, m).triangles;
+      if (triangles > most) most = triangles, best = i;
+    }
+    Built b(test::WithManyItems(base.level, base.level.items2[best], 0));
+    // Measured first, before this process holds memory freed by another build.
+    const auto items = RoomItemEntries(b.level, 0);
+    const long kib = test::PeakGrowthKiB([&] {
+      DrawList list;
+      LayerBuffers buffers = MainViewBuffers();
+      const SceneResult r = BuildScene(list, buffers, {b.level, b.meshes, b.catalog, items},
+                                       {.room = 0, .hide_statics = true});
+      TGLViewport vp;
+      vp.SetControlSize(800, 600);
+      vp.box = r.placement->box;
+      vp.CentreOnBox();
+      int hits = 0;
+      for (int y = 100; y < 600; y += 100)
+        for (int x = 100; x < 800; x += 100) hits += Pick(list, vp.Matrices(), x, y).has_value();
+      return hits > 0;
+    });
+    EXPECT_GE(kib, 0);
+    EXPECT_LT(kib, long{test::kManyItems}) << "KiB: more than a KiB per item";
+    b.Build({.hide_items = true, .hide_statics = true});
+    const uint64_t all = b.result.triangles + uint64_t{most} * test::kManyItems;
+    b.Build({.hide_statics = true});
+    const size_t drawn = test::kManyItems - b.result.skipped_items.size();
+    EXPECT_LE(b.result.triangles, kViewTriangleBudget);
+    EXPECT_EQ(b.result.budget_reached, all > kViewTriangleBudget);
+    EXPECT_GT(b.result.triangles + most, std::min(all, kViewTriangleBudget));
+    EXPECT_EQ(b.list.total_vertices(), 3 * b.result.triangles);
+    if (drawn < test::kManyItems) {
+      EXPECT_EQ(b.result.skipped_items.front().entry, int(drawn)) << "left out in list order";
+      EXPECT_EQ(b.result.skipped_items.back().message,
+                "Object ID" + std::to_string(base.level.items2[best].object_id) +
+                    " is left out: the view draws at most 4000000 triangles.");
+      EXPECT_LT(SceneNote(b.result).size(), 400u) << "a status line, not a page";
+    }
+  }
 }
 
 }  // namespace
