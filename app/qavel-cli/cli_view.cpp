@@ -40,20 +40,25 @@ bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
 
 namespace {
 
+std::string Count(int64_t n, const std::string& one, const std::string& many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 // Refuses a selected item or static mesh the level or room does not hold.
 bool SelectionExists(const Ttrlevel& level, const ViewOptions& options) {
   const int64_t entries = int64_t{level.num_items()} +
                           (level.version_kind >= kTR4 ? int64_t{level.num_aux_records()} : 0);
   if (options.item_entry >= entries) {
     Fail("--item " + std::to_string(options.item_entry) + " does not exist (the level has " +
-         std::to_string(entries) + " items)");
+         Count(entries, "item", "items") + ")");
     return false;
   }
   const troom& room = level.rooms[static_cast<size_t>(options.room)];
   const size_t statics = level.version_kind < kTR2 ? room.statics1.size() : room.statics2.size();
   if (options.static_entry >= static_cast<int64_t>(statics)) {
     Fail("--static " + std::to_string(options.static_entry) + " does not exist (room " +
-         std::to_string(options.room) + " has " + std::to_string(statics) + " static meshes)");
+         std::to_string(options.room) + " has " +
+         Count(static_cast<int64_t>(statics), "static mesh", "static meshes") + ")");
     return false;
   }
   return true;

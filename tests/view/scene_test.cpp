@@ -7,6 +7,7 @@
 
 #include "fixtures/many_items.h"
 #include "peak_memory.h"
+#include "pieces/texture_pages.h"
 #include "test_paths.h"
 #include "view/picking.h"
 #include "view/scene.h"
@@ -67,32 +68,16 @@ TEST(Scene, PlacementOfAFourBySixRoomAndEighthTurns) {
     EXPECT_EQ(EighthTurnDegrees(angle), degrees) << angle;
 }
 
-TEST(Scene, SelectionLayersColoursAndSkippedItems) {
+// Where each View option files the triangles is checked with the pictures (render tests);
+// here what the scene makes of them: colours, the standard picture, a room the level lacks.
+TEST(Scene, SelectedItemRedStandardRoomWholePictureAndNoRoom) {
   Built b(test::MakeViewLevel());
-  auto tags = b.Build({.item_entry = 0, .static_entry = 1});
-  EXPECT_EQ((tags[{0, kPickRoomRectangle, 1}]), 2);
-  EXPECT_EQ((tags[{0, kPickRoomTriangle, 1}]), 1);
-  EXPECT_EQ((tags[{2, kPickItem, 0}]), 3);  // selected: its own layer, two meshes
-  EXPECT_EQ((tags[{0, kPickItem, 2}]), 1);
-  EXPECT_EQ((tags[{0, kPickStatic, 1}]), 1);  // mesh 1 of static mesh 20
-  EXPECT_EQ((tags[{1, kPickStatic, 2}]), 2);  // unknown id 99: mesh record 0, selected
+  b.Build({.item_entry = 0});
   EXPECT_EQ(test::LayerVertices(b.list, 2)[0].colour, 0xFFFF0000u);
   EXPECT_EQ(test::LayerVertices(b.list, 0).back().colour, 0xFFFFFFFFu);
-  ASSERT_EQ(b.result.skipped_items.size(), 1u);
-  EXPECT_EQ(b.result.skipped_items[0].entry, 1);
-  EXPECT_EQ(b.result.skipped_items[0].message, "Object ID77 is missing.");
-  // Wireframe objects: the others go to layer 1, the selected one stays solid in layer 0.
-  tags = b.Build({.item_entry = 0, .wireframe_objects = true});
-  EXPECT_EQ((tags[{0, kPickItem, 0}]), 3);
-  EXPECT_EQ((tags[{1, kPickItem, 2}]), 1);
-  EXPECT_EQ((tags[{0, kPickStatic, 2}]), 2);  // statics do not follow the switch
-  // Hidden objects, the room in wireframe with the standard texture.
-  b.Build(
-      {.wireframe_room = true, .hide_items = true, .hide_statics = true, .standard_room = true});
-  EXPECT_EQ(b.list.vertex_count(0), 0);
-  EXPECT_EQ(b.buffers[1].runs, (std::vector<TextureRun>{{8888, 3}}));
+  b.Build({.wireframe_room = true, .standard_room = true});
   EXPECT_EQ(test::LayerVertices(b.list, 1)[0].u, 1);  // Quad's first triangle starts at V2
-  EXPECT_TRUE(b.result.skipped_items.empty());
+  EXPECT_EQ(b.buffers[1].runs, (std::vector<TextureRun>{{kRoomTextureId, 3}}));
   b.Build({.room = 7});  // a room outside the level draws nothing
   EXPECT_EQ(b.list.total_vertices(), 0u);
   EXPECT_FALSE(b.result.placement);
