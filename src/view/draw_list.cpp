@@ -17,40 +17,6 @@ uint32_t Argb(uint8_t r, uint8_t g, uint8_t b) {
   return 0xFF000000u | uint32_t{r} << 16 | uint32_t{g} << 8 | b;
 }
 
-// The box of the points placed through m, grown by a little more than rounding can move a
-// placed point, so that it holds every vertex worked out from them.
-ViewBounds PlacedBounds(const std::vector<Vec3>& points, const Mat4& m) {
-  ViewBounds b;
-  if (points.empty()) return b;
-  float lo[3] = {points[0].x, points[0].y, points[0].z}, hi[3] = {lo[0], lo[1], lo[2]};
-  for (const Vec3& p : points) {
-    const float c[3] = {p.x, p.y, p.z};
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = std::min(lo[k], c[k]);
-      hi[k] = std::max(hi[k], c[k]);
-    }
-  }
-  for (int k = 0; k < 3; ++k) {
-    b.lo[k] = 3.0e38f;
-    b.hi[k] = -3.0e38f;
-  }
-  for (int corner = 0; corner < 8; ++corner) {
-    const Vec3 q = TransformPoint(m, corner & 1 ? hi[0] : lo[0], corner & 2 ? hi[1] : lo[1],
-                                  corner & 4 ? hi[2] : lo[2]);
-    const float c[3] = {q.x, q.y, q.z};
-    for (int k = 0; k < 3; ++k) {
-      b.lo[k] = std::min(b.lo[k], c[k]);
-      b.hi[k] = std::max(b.hi[k], c[k]);
-    }
-  }
-  for (int k = 0; k < 3; ++k) {
-    const float margin = (std::abs(b.lo[k]) + std::abs(b.hi[k])) * 1e-5f + 1e-6f;
-    b.lo[k] -= margin;
-    b.hi[k] += margin;
-  }
-  return b;
-}
-
 uint64_t NextStamp() {
   static std::atomic<uint64_t> stamp{0};
   return ++stamp;
@@ -107,12 +73,28 @@ void DrawList::ClearLayer(int layer) {
   } else {
     EmptyLayer(layers_[layer]);
   }
-  // Placements are shared by the layers: they go, with the models, once nothing refers to them.
-  if (total_vertices() == 0) {
-    placements_.clear();
-    models_.clear();
+  // Placements are shared by the layers: they go once nothing refers to them.
+  if (total_vertices() == 0) DropUnplacedModels();
+}
+
+void DrawList::DropUnplacedModels() {
+  placements_.clear();
+  const bool all =
+      std::all_of(model_placed_.begin(), model_placed_.end(), [](bool b) { return b; });
+  if (!all) {
+    std::vector<MeshModel> kept;
+    std::vector<ModelKey> keys;
     model_index_.clear();
+    for (size_t k = 0; k < models_.size(); ++k) {
+      if (!model_placed_[k]) continue;
+      model_index_[model_keys_[k]] = static_cast<uint32_t>(kept.size());
+      kept.push_back(std::move(models_[k]));
+      keys.push_back(model_keys_[k]);
+    }
+    models_ = std::move(kept);
+    model_keys_ = std::move(keys);
   }
+  model_placed_.assign(models_.size(), false);
 }
 
 void DrawList::SetColor(uint8_t r, uint8_t g, uint8_t b) {
@@ -155,9 +137,51 @@ int64_t DrawList::FindModel(const ModelKey& key) const {
 
 uint32_t DrawList::AddModel(const ModelKey& key, MeshModel model) {
   const auto index = static_cast<uint32_t>(models_.size());
+  ViewBounds& b = model.bounds;
+  for (int k = 0; k < 3; ++k) {
+    b.lo[k] = 3.0e38f;
+    b.hi[k] = -3.0e38f;
+  }
+  for (const Vec3& p : model.points) {
+    const float c[3] = {p.x, p.y, p.z};
+    for (int k = 0; k < 3; ++k) {
+      b.lo[k] = std::min(b.lo[k], c[k]);
+      b.hi[k] = std::max(b.hi[k], c[k]);
+    }
+  }
   models_.push_back(std::move(model));
+  model_keys_.push_back(key);
+  model_placed_.push_back(false);
   model_index_[key] = index;
   return index;
+}
+
+ViewBounds DrawList::PlacedBounds(const Placement& p) const {
+  // The model's box through the placement, grown by more than rounding can move a placed
+  // point, so that it holds every vertex worked out from it.
+  const ViewBounds& local = models_[p.model].bounds;
+  ViewBounds b;
+  for (int k = 0; k < 3; ++k) {
+    b.lo[k] = 3.0e38f;
+    b.hi[k] = -3.0e38f;
+  }
+  const float(&m)[4][3] = p.m;
+  for (int corner = 0; corner < 8; ++corner) {
+    const float x = corner & 1 ? local.hi[0] : local.lo[0];
+    const float y = corner & 2 ? local.hi[1] : local.lo[1];
+    const float z = corner & 4 ? local.hi[2] : local.lo[2];
+    for (int k = 0; k < 3; ++k) {
+      const float c = x * m[0][k] + y * m[1][k] + z * m[2][k] + m[3][k];
+      b.lo[k] = std::min(b.lo[k], c);
+      b.hi[k] = std::max(b.hi[k], c);
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    const float margin = (std::abs(b.lo[k]) + std::abs(b.hi[k])) * 1e-5f + 1e-6f;
+    b.lo[k] -= margin;
+    b.hi[k] += margin;
+  }
+  return b;
 }
 
 void DrawList::PlaceModel(uint32_t index, uint32_t colour) {
@@ -168,7 +192,7 @@ void DrawList::PlaceModel(uint32_t index, uint32_t colour) {
   p.model = index;
   p.colour = colour;
   p.tag = tag_;
-  p.bounds = PlacedBounds(models_[index].points, matrix_);
+  model_placed_[index] = true;
   const auto at = static_cast<uint32_t>(placements_.size());
   Layer& l = layers_[layer_];
   for (const MeshModel::Texture& t : models_[index].textures) {

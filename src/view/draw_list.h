@@ -161,6 +161,7 @@ struct MeshModel {
   std::vector<Vec3> points;
   std::vector<Triangle> triangles;  // texture by texture
   std::vector<Texture> textures;
+  ViewBounds bounds;  // of the points; DrawList::AddModel works it out
 };
 
 class DrawList {
@@ -182,7 +183,6 @@ class DrawList {
     uint32_t model = 0;
     uint32_t colour = 0;
     PickTag tag;
-    ViewBounds bounds;  // holds every placed vertex, rounding included
   };
   // A stretch of a group in creation order: triangles the group holds itself, or the
   // triangles of one texture of a placed model.
@@ -265,10 +265,12 @@ class DrawList {
   void LoadMatrix(const Mat4& m) { matrix_ = m; }
   int stack_depth() const { return stack_.depth(); }
 
-  // Models of meshes drawn more than once, found again by a key the caller chooses: a key stands
-  // for the same model until every layer is emptied, when models and placements go.
+  // Models of meshes drawn more than once, found again by a key the caller chooses: a key must
+  // always stand for the same model (name the mesh's source in it). When the list is emptied the
+  // placements go, and of the models those the emptied scene did not place: a rebuild of the
+  // same scene finds its models made.
   struct ModelKey {
-    uint64_t a = 0, b = 0;
+    uint64_t a = 0, b = 0, c = 0;
     bool operator==(const ModelKey&) const = default;
   };
   // The index of the model with that key, -1 when there is none yet.
@@ -331,8 +333,9 @@ class DrawList {
   void ForEachTriangle(F&& f) const {
     for (int l = 0; l < kLayerCount; ++l) ForEachTriangleOfLayer(l, f);
   }
-  // As ForEachTriangle, passing over the placed triangles whose placement's bounds keep(bounds)
-  // refuses without working them out; f(first vertex, info, position in list order).
+  // As ForEachTriangle, passing over the placed triangles whose placement's bounds (a box that
+  // holds every vertex of it) keep(bounds) refuses without working them out; f(first vertex,
+  // info, position in list order).
   template <class Keep, class F>
   void ForEachTriangleKept(Keep&& keep, F&& f) const {
     std::vector<BufferVertex> placed;
@@ -346,7 +349,7 @@ class DrawList {
           PickTag tag;
           if (piece.placement != Piece::kOwn) {
             const Placement& at = placements_[piece.placement];
-            if (!keep(at.bounds)) {
+            if (!keep(PlacedBounds(at))) {
               position += piece.count;
               continue;
             }
@@ -366,8 +369,13 @@ class DrawList {
 
  private:
   struct ModelKeyHash {
-    size_t operator()(const ModelKey& k) const { return std::hash<uint64_t>()(k.a * 31 ^ k.b); }
+    size_t operator()(const ModelKey& k) const {
+      return std::hash<uint64_t>()((k.a * 31 ^ k.b) * 31 ^ k.c);
+    }
   };
+  ViewBounds PlacedBounds(const Placement& p) const;
+  // Once the list is empty: the placements go, and the models the last scene did not place.
+  void DropUnplacedModels();
 
   BufferVertex Place(float x, float y, float z, uint32_t colour, float u, float v) const;
   // The group of the current layer for a texture number, made when it is new.
@@ -420,6 +428,8 @@ class DrawList {
 
   Layer layers_[kLayerCount];
   std::vector<MeshModel> models_;
+  std::vector<ModelKey> model_keys_;
+  std::vector<bool> model_placed_;
   std::unordered_map<ModelKey, uint32_t, ModelKeyHash> model_index_;
   std::vector<Placement> placements_;
   // The group the last triangle went to, so that runs of faces of one texture find it at once.

@@ -1,6 +1,7 @@
 #include "view/mesh_table.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace qavel {
 
@@ -118,7 +119,9 @@ int32_t FindMeshRecord(const Tmesh_list& table, int64_t offset) {
 }
 
 void BuildMeshTable(Tmesh_list& table, const Ttrlevel& level) {
+  static std::atomic<uint64_t> stamps{0};
   table = Tmesh_list{};
+  table.stamp = ++stamps;
   const bool tr4_faces = level.version_kind >= kTR4;
   WordCursor in(level.mesh_data);
   while (!in.AtEnd()) ReadMesh(in, table, tr4_faces);

@@ -59,6 +59,9 @@ struct Tmesh_list {
   // Page and corner coordinates of every object texture, worked out with the meshes so that
   // drawing looks them up (rebuilt with the table whenever the level's tables are replaced).
   std::vector<PieceUv> pieces;
+  // Unique in the process for every build of a table: what drawing made of its meshes is found
+  // again under it.
+  uint64_t stamp = 0;
 
   int32_t count() const { return static_cast<int32_t>(meshes.size()); }
   std::span<const MeshVertex> Vertices(const tmesh_record& m) const {

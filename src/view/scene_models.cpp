@@ -98,7 +98,7 @@ uint32_t MeshModelOf(const MeshContext& ctx, int record, double scale, bool use_
   const DrawList::ModelKey key{uint64_t{static_cast<uint32_t>(record)} << 33 |
                                    uint64_t{use_current_colour} << 32 |
                                    static_cast<uint32_t>(list.standard_texture()),
-                               std::bit_cast<uint64_t>(scale)};
+                               std::bit_cast<uint64_t>(scale), ctx.meshes.stamp};
   if (const int64_t found = list.FindModel(key); found >= 0) return static_cast<uint32_t>(found);
 
   const tmesh_record& mesh = ctx.meshes.meshes[static_cast<size_t>(record)];
@@ -111,6 +111,7 @@ uint32_t MeshModelOf(const MeshContext& ctx, int record, double scale, bool use_
     model.points[i] = {static_cast<float>(verts[i].x / s), -static_cast<float>(-verts[i].y / s),
                        static_cast<float>(-verts[i].z / s)};
   std::vector<std::pair<int32_t, MeshModel::Triangle>> made;
+  made.reserve(mesh.triangles);
   auto add = [&](const MeshFace& f, int corners, int32_t texture, const TexCoord* uv,
                  const uint8_t* order, uint32_t colour) {
     for (int k = 0; k < corners; ++k)
@@ -147,15 +148,21 @@ uint32_t MeshModelOf(const MeshContext& ctx, int record, double scale, bool use_
     for (const MeshFace& f : ctx.meshes.ColouredRectangles(mesh)) coloured(f, 4);
     for (const MeshFace& f : ctx.meshes.ColouredTriangles(mesh)) coloured(f, 3);
   }
-  // Each texture's triangles together, in the order their faces came.
-  std::stable_sort(made.begin(), made.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  // Each texture's triangles together, in the order their faces came (a mesh uses few
+  // textures: one pass over the triangles for each).
+  std::vector<int32_t> textures;
+  for (const auto& [texture, tri] : made)
+    if (std::find(textures.begin(), textures.end(), texture) == textures.end())
+      textures.push_back(texture);
+  std::sort(textures.begin(), textures.end());
   model.triangles.reserve(made.size());
-  for (const auto& [texture, tri] : made) {
-    if (model.textures.empty() || model.textures.back().texture != texture)
-      model.textures.push_back({texture, static_cast<uint32_t>(model.triangles.size()), 0});
-    ++model.textures.back().count;
-    model.triangles.push_back(tri);
+  model.textures.reserve(textures.size());
+  for (const int32_t texture : textures) {
+    model.textures.push_back({texture, static_cast<uint32_t>(model.triangles.size()), 0});
+    for (const auto& [t, tri] : made)
+      if (t == texture) model.triangles.push_back(tri);
+    model.textures.back().count =
+        static_cast<uint32_t>(model.triangles.size()) - model.textures.back().first;
   }
   return list.AddModel(key, std::move(model));
 }

@@ -183,7 +183,10 @@ TEST(DrawList, PlacedModelsAreTheTrianglesDrawnDirectly) {
   LayerBuffers buffers = MakeLayerBuffers(1);
   placed.BuildBuffers(buffers);
   EXPECT_EQ(buffers[0].runs, (std::vector<TextureRun>{{4, 2}, {9, 3}}));
-  placed.ClearLayer(-1);  // models go with the last triangle
+  // A rebuild finds the models its scene placed; a scene that placed none drops them.
+  placed.ClearLayer(-1);
+  EXPECT_EQ(placed.FindModel({7, 1}), index);
+  placed.ClearLayer(-1);
   EXPECT_EQ(placed.FindModel({7, 1}), -1);
 }
 
