@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
+#include "fixtures/many_items.h"
+#include "level/level_writer.h"
+#include "peak_memory.h"
 #include "render_support.h"
+#include "view/scene_models.h"
 
 namespace qavel {
 namespace {
@@ -203,6 +208,29 @@ TEST(RoomPictureTest, BackgroundColoursRedrawWithoutUploading) {
   }
   EXPECT_EQ(view->renderer().stats().buffer_creations, before.buffer_creations);
   EXPECT_EQ(view->renderer().stats().buffer_fills, before.buffer_fills);
+}
+
+// The render command on a room of 65,535 copies of the largest movable of the real TR1 level (or
+// of the demo level where it is absent): drawn up to the budget, within a gigabyte.
+TEST(RoomPictureTest, ARoomOfManyItemsRendersWithinAGigabyte) {
+  QAVEL_VIEW_OR_SKIP(view, 64, 48);
+  std::string path = test::DataPath("demo.tr4");
+  if (auto tr1 = test::RealLevel("TR1")) path = *tr1;
+  RoomView base(test::ReadLevelOrFail(path), 0, 64, 48);
+  size_t best = 0;
+  uint64_t most = 0;
+  for (size_t i = 0; i < base.level.num_items(); ++i) {
+    const int m = MovableOfItem(base.catalog, base.level, base.level.items2[i].object_id);
+    const uint64_t triangles = CheckMovable(base.meshes, base.level, m).triangles;
+    if (triangles > most) most = triangles, best = i;
+  }
+  const std::string many = test::ScratchDir("render_many_items") + "/many" +
+                           std::filesystem::path(path).extension().string();
+  ASSERT_TRUE(WriteLevel(test::WithManyItems(base.level, base.level.items2[best], 0), many));
+  const long kib = test::ProgramPeakKiB({QAVEL_CLI, "render", many, "0", many + ".png"});
+  EXPECT_GE(kib, 0) << "the render command failed";
+  EXPECT_LT(kib, 1L << 20) << "KiB";
+  EXPECT_TRUE(std::filesystem::exists(many + ".png"));
 }
 
 }  // namespace
