@@ -230,6 +230,12 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
     EXPECT_EQ(b.result.triangles, c.triangles) << c.name;
     EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles) << c.name;
   }
+  // The window's status line: the messages, items first, up to four, then how many more.
+  Built b(test::MakeViewLevel(kTR2));
+  b.Build({}, 2);
+  const std::string left = " is left out: the view draws at most 2 triangles.";
+  EXPECT_EQ(SceneNote(b.result), "Object ID5" + left + " Object ID77 is missing. Object ID6" +
+                                     left + " Static mesh ID20" + left + " And 1 more.");
 }
 
 // 65,535 items of a level's largest movable in one room: drawn up to the budget, the rest named
