@@ -171,7 +171,8 @@ void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement, const V
       message = name + " is missing.";
     }
     if (!Fits(result, check.triangles)) {
-      result.skipped_statics.push_back({static_cast<int>(k), s.mesh_id, LeftOut(name, result)});
+      result.skipped_statics.push_back(
+          {static_cast<int>(k), s.mesh_id, LeftOut(name, result), true});
       continue;
     }
     if (!message.empty())
@@ -226,7 +227,7 @@ void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const Sce
       found = checked.emplace(m, CheckMovable(ctx.meshes, level, m)).first;
     const MeshCheck& check = found->second;
     if (!Fits(result, check.triangles)) {
-      result.skipped_items.push_back({entry, object_id, LeftOut(name, result)});
+      result.skipped_items.push_back({entry, object_id, LeftOut(name, result), true});
       continue;
     }
     if (!check.problem.empty())
@@ -269,12 +270,33 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
 }
 
 std::string SceneNote(const SceneResult& result) {
-  constexpr size_t kShown = 4;
-  std::vector<const std::string*> messages;
-  for (const SkippedItem& s : result.skipped_items) messages.push_back(&s.message);
-  for (const SkippedStatic& s : result.skipped_statics) messages.push_back(&s.message);
+  constexpr size_t kShown = 3;
+  size_t over_budget = 0;
+  // Each message once, in the order they came, with how often.
+  std::vector<std::pair<const std::string*, size_t>> messages;
+  auto add = [&](const std::string& message, bool over) {
+    if (over) {
+      ++over_budget;
+      return;
+    }
+    for (auto& [m, n] : messages)
+      if (*m == message) {
+        ++n;
+        return;
+      }
+    messages.emplace_back(&message, 1);
+  };
+  for (const SkippedItem& s : result.skipped_items) add(s.message, s.over_budget);
+  for (const SkippedStatic& s : result.skipped_statics) add(s.message, s.over_budget);
   std::string note;
-  for (size_t k = 0; k < messages.size() && k < kShown; ++k) note += (k ? " " : "") + *messages[k];
+  if (over_budget)
+    note = std::to_string(over_budget) + (over_budget == 1 ? " object is" : " objects are") +
+           " left out: the view draws at most " + std::to_string(result.triangle_budget) +
+           " triangles.";
+  for (size_t k = 0; k < messages.size() && k < kShown; ++k) {
+    note += (note.empty() ? "" : " ") + *messages[k].first;
+    if (messages[k].second > 1) note += " (" + std::to_string(messages[k].second) + " times)";
+  }
   if (messages.size() > kShown)
     note += " And " + std::to_string(messages.size() - kShown) + " more.";
   return note;

@@ -83,12 +83,14 @@ struct SkippedItem {
   int entry = 0;
   uint32_t object_id = 0;
   std::string message;
+  bool over_budget = false;
 };
 // A static mesh instance not drawn whole, by its 0-based entry in the room.
 struct SkippedStatic {
   int entry = 0;
   uint32_t mesh_id = 0;
   std::string message;
+  bool over_budget = false;
 };
 
 struct SceneResult {
@@ -113,8 +115,8 @@ void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement, const V
 void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,
                const ViewOptions& options, SceneResult& result);
 
-// The build's messages as one line for a status bar: all of them when there are few, else the
-// first ones and how many more.
+// The build's messages as one short line for a status bar: how many objects the budget left out,
+// then the other messages, each once with how often it came, up to three and how many more.
 std::string SceneNote(const SceneResult& result);
 
 // The Create Item preview's one buffer: solid, drawn in texture runs, texture 5001 (which no

@@ -230,12 +230,15 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
     EXPECT_EQ(b.result.triangles, c.triangles) << c.name;
     EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles) << c.name;
   }
-  // The window's status line: the messages, items first, up to four, then how many more.
-  Built b(test::MakeViewLevel(kTR2));
+  // The window's status line: what the budget left out in a word, the other messages once
+  // each with how often, up to three and how many more.
+  Ttrlevel level = test::MakeViewLevel(kTR2);
+  for (uint16_t id : {77, 77, 78, 79, 80}) AppendItem(level, {{}, id, 0, 9000, 0, 5000, 0});
+  Built b(level);
   b.Build({}, 2);
-  const std::string left = " is left out: the view draws at most 2 triangles.";
-  EXPECT_EQ(SceneNote(b.result), "Object ID5" + left + " Object ID77 is missing. Object ID6" +
-                                     left + " Static mesh ID20" + left + " And 1 more.");
+  EXPECT_EQ(SceneNote(b.result),
+            "4 objects are left out: the view draws at most 2 triangles. Object ID77 is missing. "
+            "(3 times) Object ID78 is missing. Object ID79 is missing. And 1 more.");
 }
 
 // 65,535 items of a level's largest movable in one room: drawn up to the budget, the rest named
