@@ -345,9 +345,11 @@ class DrawList {
         const Group& group = l.groups[g];
         for (size_t p = 0; p < group.pieces.size(); ++p) {
           const Piece& piece = group.pieces[p];
-          const BufferVertex* v = group.vertices.data() + 3 * size_t{piece.first};
+          const BufferVertex* v = nullptr;
           PickTag tag;
-          if (piece.placement != Piece::kOwn) {
+          if (piece.placement == Piece::kOwn) {
+            v = group.vertices.data() + 3 * size_t{piece.first};
+          } else {
             const Placement& at = placements_[piece.placement];
             if (!keep(PlacedBounds(at))) {
               position += piece.count;
