@@ -339,6 +339,9 @@ class DrawList {
   template <class Keep, class F>
   void ForEachTriangleKept(Keep&& keep, F&& f) const {
     std::vector<BufferVertex> placed;
+    // Whether each placement is kept (1), passed over (0) or not yet asked (-1): a placement
+    // has a piece in the group of each of its textures.
+    std::vector<int8_t> kept(placements_.size(), -1);
     size_t position = 0;
     for (const Layer& l : layers_)
       for (uint32_t g : l.order) {
@@ -351,7 +354,9 @@ class DrawList {
             v = group.vertices.data() + 3 * size_t{piece.first};
           } else {
             const Placement& at = placements_[piece.placement];
-            if (!keep(PlacedBounds(at))) {
+            int8_t& keeping = kept[piece.placement];
+            if (keeping < 0) keeping = keep(PlacedBounds(at)) ? 1 : 0;
+            if (!keeping) {
               position += piece.count;
               continue;
             }
