@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "level/ttrlevel.h"
+#include "pieces/texture_pages.h"
 
 namespace qavel {
 
-// Texture numbers: level page p is texture p; the view's two pictures sit far above.
-inline constexpr int32_t kRoomTextureId = 8888;       // "texture1.jpg"
-inline constexpr int32_t kWireframeTextureId = 8889;  // "colored.bmp"
 // Largest side a texture may have; larger requests are refused like a device would.
 inline constexpr int kMaxTextureSide = 8192;
 

@@ -49,6 +49,10 @@ render 0 "$scratch/none/x.png" && no "a folder that does not exist was written t
 grep -q "cannot save $scratch/none/x.png" "$scratch/err" || no "message for an unwritable file"
 render 0 "$scratch/x.png" --size 800 && no "a size without height"
 grep -q "WIDTHxHEIGHT" "$scratch/err" || no "message for a bad size"
+# A size the driver cannot draw is refused for its size, naming the largest side there is.
+render 0 "$scratch/x.png" --size 65536x1 && no "a side beyond the driver's was drawn"
+grep -q "a picture of 65536 x 1 pixels is more than this OpenGL draws: at most [0-9]* pixels a side" \
+  "$scratch/err" && ! grep -q "without OpenGL" "$scratch/err" || no "message for a side too large: $(cat "$scratch/err")"
 render 0 && no "a missing OUT"
 grep -q "usage: qavel-cli render" "$scratch/err" || no "usage"
 ls "$scratch" | grep -q qavel- && no "a temporary file was left behind"
