@@ -44,7 +44,7 @@ int Items(const Args& in) {
 
 const Registration kItems{
     {"items",
-     "items LEVEL [--catalog FILE]  the item list: entry, room, x, y, z, angle, OCB, flags",
-     Items}};
+     "items LEVEL [--catalog FILE]  the item list: entry, room, x, y, z, angle, OCB, flags", Items,
+     Group::kInspect}};
 
 }  // namespace qavel::cli
