@@ -126,6 +126,11 @@ echo "== the installed qavel-cli finds its data"
 cd "$scratch/work"  # no picture here: the working folder's would come first
 "$bin/qavel-cli" items "$demo" > items.txt 2> items.err || no "items: $(cat items.err)"
 grep -q "^0\.-Lara" items.txt || no "items without the catalog's names: $(head -n 3 items.txt)"
+# A helper program (installed in libexec/qavel) finds the same data folder.
+mkdir -p "$root/usr/libexec/qavel" && cp "$bin/qavel-cli" "$root/usr/libexec/qavel/"
+"$root/usr/libexec/qavel/qavel-cli" items "$demo" 2> /dev/null | grep -q "^0\.-Lara" ||
+  no "a helper program misses the catalog"
+rm -r "$root/usr/libexec"
 rendered=0
 if [ -z "${DISPLAY:-}" ]; then
   echo "no display (run under xvfb-run): render not tried"
