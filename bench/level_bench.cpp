@@ -4,6 +4,9 @@
 //   open                    vs inflating the file's packed chunks with zlib into fresh blocks
 //                               (TR5: its three texture chunks; the level data is not packed)
 //   save after an item edit vs compressing the level data with zlib at level 9 (compress2)
+//   parse / write of a level tiled to 250 rooms from a real one (TR3, TR5: no packed level
+//                           data, so the layout code itself is measured)
+//                           vs copying the tiled file's bytes into fresh memory
 // Each benchmark reports the medians of both and their ratio. The /busy variants keep the other
 // core busy with a spinning process of ours while they measure.
 // Run: build/bench/level_bench [--benchmark_filter=...]; levels come from the shared folder
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,6 +154,48 @@ double SaveEditedOnce(const std::string& path, const std::string& out) {
   return written ? t : -1;
 }
 
+// The level at path with its rooms repeated up to 250, as a game level holds them.
+std::optional<qavel::Ttrlevel> Tiled(const std::string& path) {
+  auto level = qavel::ReadLevel(path);
+  if (!level || level->rooms.empty()) return std::nullopt;
+  const size_t real = level->rooms.size();
+  for (size_t i = real; i < 250; ++i) level->rooms.push_back(level->rooms[i % real]);
+  return std::move(*level);
+}
+
+// Copying the tiled file into fresh memory: the least any reader or writer does.
+double CopyTiledOnce(const std::string& path) {
+  const auto level = Tiled(path);
+  if (!level) return -1;
+  const auto file = qavel::WriteLevelBytes(*level, path);
+  if (!file) return -1;
+  const auto start = Clock::now();
+  Bytes copy(file->bytes.size());
+  std::memcpy(copy.data(), file->bytes.data(), copy.size());
+  benchmark::DoNotOptimize(copy.data());
+  return Seconds(start);
+}
+
+double ParseTiledOnce(const std::string& path) {
+  const auto level = Tiled(path);
+  if (!level) return -1;
+  const auto file = qavel::WriteLevelBytes(*level, path);
+  if (!file) return -1;
+  const auto start = Clock::now();
+  const auto read = qavel::ReadLevelBytes(file->bytes, path);
+  const double t = Seconds(start);
+  return read ? t : -1;
+}
+
+double WriteTiledOnce(const std::string& path) {
+  const auto level = Tiled(path);
+  if (!level) return -1;
+  const auto start = Clock::now();
+  const auto file = qavel::WriteLevelBytes(*level, path);
+  const double t = Seconds(start);
+  return file ? t : -1;
+}
+
 // "--once TASK PATH": does the task once and prints its seconds (negative for a failure).
 int RunOnce(int argc, char** argv) {
   if (argc != 4) return 2;
@@ -164,6 +210,9 @@ int RunOnce(int argc, char** argv) {
   if (task == "open") t = OpenOnce(path);
   if (task == "compress") t = CompressOnce(path);
   if (task == "save") t = SaveEditedOnce(path, scratch);
+  if (task == "copy-tiled") t = CopyTiledOnce(path);
+  if (task == "parse-tiled") t = ParseTiledOnce(path);
+  if (task == "write-tiled") t = WriteTiledOnce(path);
   std::printf("%.9f\n", t);
   return t < 0 ? 1 : 0;
 }
@@ -273,6 +322,14 @@ void BM_EditedSaveVsCompress(benchmark::State& state, const std::string& which) 
   Compare(state, which, "save", "compress");
 }
 
+void BM_TiledParseVsCopy(benchmark::State& state, const std::string& which) {
+  Compare(state, which, "parse-tiled", "copy-tiled");
+}
+
+void BM_TiledWriteVsCopy(benchmark::State& state, const std::string& which) {
+  Compare(state, which, "write-tiled", "copy-tiled");
+}
+
 #define QAVEL_PER_LEVEL(fn, which)                  \
   BENCHMARK_CAPTURE(fn, which, std::string(#which)) \
       ->ArgName("busy")                             \
@@ -286,6 +343,10 @@ QAVEL_PER_LEVEL(BM_OpenVsInflate, TR4);
 QAVEL_PER_LEVEL(BM_OpenVsInflate, TR5);
 QAVEL_PER_LEVEL(BM_OpenVsInflate, demo);
 QAVEL_PER_LEVEL(BM_EditedSaveVsCompress, TR4);
+QAVEL_PER_LEVEL(BM_TiledParseVsCopy, TR3);
+QAVEL_PER_LEVEL(BM_TiledParseVsCopy, TR5);
+QAVEL_PER_LEVEL(BM_TiledWriteVsCopy, TR3);
+QAVEL_PER_LEVEL(BM_TiledWriteVsCopy, TR5);
 
 }  // namespace
 

@@ -20,7 +20,12 @@ function(qavel_include_root target name dir)
     file(REMOVE ${link})
     file(CREATE_LINK ${dir} ${link} SYMBOLIC)
   endif()
-  target_include_directories(${target} PUBLIC ${root})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${root})
+  else()
+    target_include_directories(${target} PUBLIC ${root})
+  endif()
 endfunction()
 
 # qavel_layer(<name> LINKS <targets>...): the library qavel_<name> of src/<name>.

@@ -1,7 +1,7 @@
 // Writes small levels of every generation as seeds for the reader's fuzz target, and the
 // hostile kinds the reader refuses or warns of: a TR4 file whose packed chunk claims far more
-// than its page counts need, one with much level data left unread, and a "ZLIB" container that
-// states more than any file holds.
+// than its page counts need, one with much level data left unread, TR4 and TR5 files cut short
+// inside their samples, and a "ZLIB" container that states more than any file holds.
 
 #include <cstring>
 #include <fstream>
@@ -51,6 +51,25 @@ qavel::Bytes HugeContainerSeed() {
   return out;
 }
 
+// A TR4 or TR5 file of two samples, cut short inside the second. Its last byte picks the name
+// the fuzz target reads it under: "f.tr4" or "f.trc".
+bool CutSamplesSeed(int32_t kind, const std::string& path) {
+  qavel::Ttrlevel level = qavel::test::MakeTinyLevel(kind);
+  level.pages32 = level.pages16 = qavel::SharedBlock{};
+  level.tail_count = 2;
+  qavel::Bytes samples;
+  for (uint32_t size : {40u, 30u}) {
+    Put32(samples, size);
+    Put32(samples, size);
+    samples.insert(samples.end(), size, kind == qavel::kTR5 ? 5 : 4);
+  }
+  level.tail_data = qavel::SharedBlock::Of(std::move(samples));
+  auto written = qavel::WriteLevelBytes(level, path);
+  if (!written) return false;
+  written->bytes.resize(written->bytes.size() - 10);
+  return WriteRaw(path, written->bytes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +89,9 @@ int main(int argc, char** argv) {
   unread.pages32 = unread.pages16 = qavel::SharedBlock{};
   unread.level_data_end.assign(300, 0x5A);
   if (!qavel::WriteLevel(unread, dir + "/unread.tr4")) return 1;
+  if (!CutSamplesSeed(qavel::kTR4, dir + "/cut_samples.tr4") ||
+      !CutSamplesSeed(qavel::kTR5, dir + "/cut_samples.trc"))
+    return 1;
   return WriteRaw(dir + "/bomb.tr4", BombSeed()) &&
                  WriteRaw(dir + "/huge.zlib", HugeContainerSeed())
              ? 0

@@ -5,21 +5,10 @@
 
 #include "check/check_level.h"
 #include "commands.h"
-#include "level/level_reader.h"
 
 namespace qavel::cli {
 
 namespace {
-
-// Exit codes: no errors (warnings allowed), errors found, the level or command line unusable.
-constexpr int kClean = 0;
-constexpr int kErrors = 1;
-constexpr int kUnusable = 2;
-
-int Unusable(const std::string& message) {
-  std::fprintf(stderr, "qavel-cli: %s\n", message.c_str());
-  return kUnusable;
-}
 
 std::string Quoted(std::string_view s) {
   std::string out = "\"";
@@ -84,15 +73,13 @@ void PrintJson(const std::vector<Problem>& problems, size_t errors, size_t warni
   std::printf("%s]\n}\n", problems.empty() ? "" : "\n  ");
 }
 
-int Check(const Args& in) {
+Result Check(const Args& in) {
   Args args = in;
   const bool json = TakeFlag(args, "--json");
   if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-    return Unusable("usage: qavel-cli check LEVEL [--json]");
-  auto read = ReadLevel(args[0]);
-  if (!read) return Unusable(read.message());
-  for (const auto& warning : read->origin.read_warnings)
-    std::fprintf(stderr, "qavel-cli: warning: %s\n", warning.c_str());
+    return Fail("usage: qavel-cli check LEVEL [--json]");
+  auto read = LoadLevel(args[0]);
+  if (!read) return read.result();
 
   const std::vector<Problem> problems = CheckLevel(*read);
   const size_t errors = CountProblems(problems, Severity::kError);
@@ -105,7 +92,7 @@ int Check(const Args& in) {
                   static_cast<int>(p.code.size()), p.code.data(), p.message.c_str());
     std::printf("%zu errors, %zu warnings\n", errors, warnings);
   }
-  return errors ? kErrors : kClean;
+  return errors ? Reported() : Result::Ok();
 }
 
 }  // namespace
@@ -114,6 +101,6 @@ const Registration kCheck{
     {"check",
      "check LEVEL [--json]  references the game cannot resolve (errors) and likely mistakes "
      "(warnings); exit 1 on errors, 2 when the level cannot be read",
-     Check, Group::kInspect}};
+     Check, Group::kInspect, 2}};
 
 }  // namespace qavel::cli

@@ -1,18 +1,16 @@
 // make-demo: writes the demo level that ships as data/demo.tr4.
 
 #include "commands.h"
-#include "fixtures/demo_level.h"
+#include "demo/demo_level.h"
 #include "level/level_writer.h"
 
 namespace qavel::cli {
 
 namespace {
 
-int MakeDemo(const Args& args) {
+Result MakeDemo(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli make-demo OUT");
-  const auto written = WriteLevel(BuildDemoLevel(), args[0]);
-  if (!written) return Fail(written.message());
-  return 0;
+  return WriteLevel(BuildDemoLevel(), args[0]).result();
 }
 
 const Registration kMakeDemo{

@@ -13,7 +13,7 @@ namespace qavel::cli {
 
 namespace {
 
-bool ParseRoom(const std::string& text, size_t& room) {
+Result ParseRoom(const std::string& text, size_t& room) {
   size_t used = 0;
   try {
     const unsigned long v = std::stoul(text, &used);
@@ -21,68 +21,65 @@ bool ParseRoom(const std::string& text, size_t& room) {
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used == 0 || used != text.size() || text.front() == '-') {
-    Fail("ROOM must be a room number, not \"" + text + "\"");
-    return false;
-  }
-  return true;
+  if (used == 0 || used != text.size() || text.front() == '-')
+    return Fail("ROOM must be a room number, not \"" + text + "\"");
+  return Result::Ok();
 }
 
 // Splits "LEVEL [ROOM] FILE..." by the format: per-room formats take a room number.
-bool LevelAndRoom(const ExchangeFormat& format, const Args& args, Ttrlevel& level, size_t& room) {
+Expected<Ttrlevel> LevelAndRoom(const ExchangeFormat& format, const Args& args, size_t& room) {
   room = 0;
-  if (format.per_room && !ParseRoom(args[1], room)) return false;
-  return LoadLevel(level, args[0]);
+  if (format.per_room)
+    if (Result r = ParseRoom(args[1], room); !r) return r;
+  return LoadLevel(args[0]);
 }
 
-int Export(ExchangeFormatId id, const Args& args) {
+Result Export(ExchangeFormatId id, const Args& args) {
   const ExchangeFormat& format = GetExchangeFormat(id);
   const std::string out = std::string("OUT.") + format.extension;
   if (args.size() != (format.per_room ? 3u : 2u))
     return Fail(std::string("usage: qavel-cli export-") + format.extension + " LEVEL " +
                 (format.per_room ? "ROOM " : "") + out);
-  Ttrlevel level;
   size_t room;
-  if (!LevelAndRoom(format, args, level, room)) return 1;
-  const Result result = format.export_file(level, room, args.back());
-  if (!result) return Fail(result.message());
-  std::printf("%s\n", result.message().c_str());
-  return 0;
+  const Expected<Ttrlevel> level = LevelAndRoom(format, args, room);
+  if (!level) return level.result();
+  const Result result = format.export_file(*level, room, args.back());
+  if (result) std::printf("%s\n", result.message().c_str());
+  return result;
 }
 
-int Import(ExchangeFormatId id, const Args& args, const char* usage) {
+Result Import(ExchangeFormatId id, const Args& args, const char* usage) {
   const ExchangeFormat& format = GetExchangeFormat(id);
   if (args.size() != (format.per_room ? 4u : 3u)) return Fail(usage);
-  Ttrlevel level;
   size_t room;
-  if (!LevelAndRoom(format, args, level, room)) return 1;
-  const Result result = format.import_file(level, room, args[args.size() - 2]);
-  if (!result) return Fail(result.message());
-  const auto written = WriteLevel(level, args.back());
-  if (!written) return Fail(written.message());
+  Expected<Ttrlevel> level = LevelAndRoom(format, args, room);
+  if (!level) return level.result();
+  const Result result = format.import_file(*level, room, args[args.size() - 2]);
+  if (!result) return result;
+  if (const auto written = WriteLevel(*level, args.back()); !written) return written.result();
   std::printf("%s\n", result.message().c_str());
-  return 0;
+  return Result::Ok();
 }
 
-int ExportDxf(const Args& args) {
+Result ExportDxf(const Args& args) {
   return Export(ExchangeFormatId::kDxf, args);
 }
-int ImportDxf(const Args& args) {
+Result ImportDxf(const Args& args) {
   return Import(ExchangeFormatId::kDxf, args, "usage: qavel-cli import-dxf LEVEL ROOM IN.dxf OUT");
 }
-int ExportMsh(const Args& args) {
+Result ExportMsh(const Args& args) {
   return Export(ExchangeFormatId::kMshFull, args);
 }
-int ImportMsh(const Args& in) {
+Result ImportMsh(const Args& in) {
   Args args = in;
   const bool geometry_only = TakeFlag(args, "--geometry-only");
   return Import(geometry_only ? ExchangeFormatId::kMshGeometry : ExchangeFormatId::kMshFull, args,
                 "usage: qavel-cli import-msh LEVEL IN.msh OUT [--geometry-only]");
 }
-int ExportZqp(const Args& args) {
+Result ExportZqp(const Args& args) {
   return Export(ExchangeFormatId::kZqp, args);
 }
-int ImportZqp(const Args& args) {
+Result ImportZqp(const Args& args) {
   return Import(ExchangeFormatId::kZqp, args, "usage: qavel-cli import-zqp LEVEL IN.zqp OUT");
 }
 

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "cli_names.h"
+#include "commands.h"
+#include "inspect/item_list.h"
 
 namespace qavel::cli {
 
@@ -14,30 +15,53 @@ std::string Bits(uint32_t value, int count) {
   return s;
 }
 
-int Items(const Args& in) {
-  Args args = in;
-  std::string catalog;
-  if (!TakeCatalogOption(args, catalog)) return 1;
-  if (args.size() != 1) return Fail("usage: qavel-cli items LEVEL [--catalog FILE]");
-  NamedLevel L;
-  if (!LoadNamedLevel(L, args[0], catalog)) return 1;
-  const Ttrlevel& level = L.level;
-  std::printf("entry\troom\tx\ty\tz\tangle\tOCB\tflags\n");
-  for (size_t n = 0; n < ItemEntryCount(level); ++n) {
-    const std::string text = ItemEntryText(L.catalog, level, n);
-    if (n < level.num_items()) {
-      const titem2& it = level.items2[n];
-      const int ocb = level.version_kind >= kTR4 ? it.light2_ocb : 0;
-      // The flags shown are the high byte of the flag word: activation mask, invisible, ...
-      std::printf("%s\t%u\t%d\t%d\t%d\t%u\t%d\t%s\n", text.c_str(), it.room, it.x, it.y, it.z,
-                  it.angle, ocb, Bits(it.item_flags >> 8, 8).c_str());
+// A name as one field of a tab-separated row: control characters (a catalog may hold any)
+// and the backslash written as escapes, so that a row stays one line of the same columns.
+std::string Field(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else if (u < 0x20 || u == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", u);
+      out += buf;
     } else {
-      const taux_item& a = level.aux_items[n - level.num_items()];
-      std::printf("%s\t%u\t%d\t%d\t%d\t-\t%d\t%s\n", text.c_str(), a.room, a.x, a.y, a.z, a.ocb,
-                  Bits(a.item_flags, 16).c_str());
+      out += c;
     }
   }
-  return 0;
+  return out;
+}
+
+Result Items(const Args& in) {
+  Args args = in;
+  std::string catalog;
+  if (Result r = TakeCatalogOption(args, catalog); !r) return r;
+  if (args.size() != 1) return Fail("usage: qavel-cli items LEVEL [--catalog FILE]");
+  const Expected<LevelBundle> L = LoadNamedLevel(args[0], catalog);
+  if (!L) return L.result();
+  const Ttrlevel& level = L->level;
+  std::printf("entry\troom\tx\ty\tz\tangle\tOCB\tflags\n");
+  for (size_t n = 0; n < L->item_texts.size(); ++n) {
+    const std::string text = Field(L->item_texts[n]);
+    if (n < level.num_items()) {
+      const titem2& it = level.items2[n];
+      // The flags shown are the high byte of the flag word: activation mask, invisible, ...
+      std::printf("%s\t%u\t%d\t%d\t%d\t%u\t%d\t%s\n", text.c_str(), it.room, it.x, it.y, it.z,
+                  it.angle, OcbOfEntry(level, static_cast<int>(n)),
+                  Bits(it.item_flags >> 8, 8).c_str());
+    } else {
+      const taux_item& a = level.aux_items[n - level.num_items()];
+      std::printf("%s\t%u\t%d\t%d\t%d\t-\t%d\t%s\n", text.c_str(), a.room, a.x, a.y, a.z,
+                  OcbOfEntry(level, static_cast<int>(n)), Bits(a.item_flags, 16).c_str());
+    }
+  }
+  return Result::Ok();
 }
 
 }  // namespace

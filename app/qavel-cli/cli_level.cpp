@@ -33,12 +33,13 @@ std::string JsonString(const std::string& s) {
 
 namespace {
 
-int Info(const Args& in) {
+Result Info(const Args& in) {
   Args args = in;
   const bool json = TakeFlag(args, "--json");
   if (args.size() != 1) return Fail("usage: qavel-cli info LEVEL [--json]");
-  Ttrlevel L;
-  if (!LoadLevel(L, args[0])) return 1;
+  const Expected<Ttrlevel> read = LoadLevel(args[0]);
+  if (!read) return read.result();
+  const Ttrlevel& L = *read;
 
   size_t total_v = 0, total_r = 0, total_t = 0, max_v = 0, max_r = 0, max_t = 0;
   for (const auto& room : L.rooms) {
@@ -98,22 +99,20 @@ int Info(const Args& in) {
                   static_cast<unsigned long long>(counts[i].second),
                   i + 1 < counts.size() ? "," : "");
     std::printf("}\n");
-    return 0;
+    return Result::Ok();
   }
   std::printf("file: %s\ngeneration: %s\nversion word: %s\n", args[0].c_str(),
               GenerationName(L.version_kind), version);
   for (const auto& [name, value] : counts)
     std::printf("%s: %llu\n", name, static_cast<unsigned long long>(value));
-  return 0;
+  return Result::Ok();
 }
 
-int Resave(const Args& args) {
+Result Resave(const Args& args) {
   if (args.size() != 2) return Fail("usage: qavel-cli resave LEVEL OUT");
-  Ttrlevel L;
-  if (!LoadLevel(L, args[0])) return 1;
-  const auto written = WriteLevel(L, args[1]);
-  if (!written) return Fail(written.message());
-  return 0;
+  const Expected<Ttrlevel> L = LoadLevel(args[0]);
+  if (!L) return L.result();
+  return WriteLevel(*L, args[1]).result();
 }
 
 std::string SpanName(const std::vector<SectionSpan>& spans, size_t offset, bool level_data) {
@@ -167,18 +166,17 @@ SharedBlock Tr4LevelData(std::span<const uint8_t> file) {
   return data ? std::move(*data) : SharedBlock{};
 }
 
-int Verify(const Args& args) {
+Result Verify(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli verify LEVEL");
   const std::string& path = args[0];
   const auto file = TZfile::Read(path);
-  if (!file) return Fail(file.message());
+  if (!file) return file.result();
   const SharedBlock& original = file->content;
   auto first = ReadLevelBytes(original, path);
-  if (!first) return Fail(first.message());
-  for (const auto& warning : first->origin.read_warnings)
-    std::fprintf(stderr, "qavel-cli: warning: %s\n", warning.c_str());
+  if (!first) return first.result();
+  for (const auto& warning : first->origin.read_warnings) Note("warning: " + warning);
   const auto written = WriteLevelBytes(*first, path, {}, Sections::kRecord);
-  if (!written) return Fail(written.message());
+  if (!written) return written.result();
   const Bytes& bytes = written->bytes;
 
   std::printf("%s: %s, %ju bytes read, %zu bytes written\n", path.c_str(),
@@ -202,7 +200,7 @@ int Verify(const Args& args) {
   const auto second = ReadLevelBytes(bytes, path);
   if (!second) {
     std::printf("  the written file cannot be read back: %s\n", second.message().c_str());
-    return 1;
+    return Reported();
   }
   // Reading the file back must give the level with what the writer computed.
   Ttrlevel expected = std::move(*first);
@@ -210,10 +208,10 @@ int Verify(const Args& args) {
   const std::string diff = expected.FirstDifference(*second);
   if (!diff.empty()) {
     std::printf("  model: differs after the round trip (first in %s)\n", diff.c_str());
-    return 1;
+    return Reported();
   }
   std::printf("  model: equal after the round trip\n");
-  return 0;
+  return Result::Ok();
 }
 
 }  // namespace

@@ -29,20 +29,20 @@ TextureStore ViewTextures(const Ttrlevel& level) {
   return store;
 }
 
-int Render(const Args& in) {
+Result Render(const Args& in) {
   Args args = in;
   ViewOptions options;
   std::string catalog;
   int width = 0, height = 0;
-  if (!TakeSizeOption(args, width, height)) return 1;
-  if (!TakeViewOptions(args, options, catalog)) return 1;
+  if (Result r = TakeSizeOption(args, width, height); !r) return r;
+  if (Result r = TakeViewOptions(args, options, catalog); !r) return r;
   const bool transparent_texels = TakeFlag(args, "--transparent-texels");
   if (args.size() != 3)
     return Fail(std::string("usage: qavel-cli render LEVEL ROOM OUT.png [--size WxH] "
                             "[--transparent-texels] ") +
                 kViewUsage);
   auto v = std::make_unique<ViewedRoom>();
-  if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
   v->viewport.SetControlSize(width, height);
   v->viewport.SetBackgroundColor(kTeal);
 
@@ -72,11 +72,11 @@ int Render(const Args& in) {
   if (image.isNull() || !image.save(&device, "PNG")) return Fail("the view could not be drawn");
   const Result saved = WriteFileAtomically(
       args[2], reinterpret_cast<const uint8_t*>(png.constData()), static_cast<size_t>(png.size()));
-  if (!saved) return Fail(saved.message());
+  if (!saved) return saved;
   std::printf("%s %dx%d\n", args[2].c_str(), width, height);
   for (const SkippedItem& s : v->scene.skipped_items)
     std::printf("item %d: %s\n", s.entry, s.message.c_str());
-  return 0;
+  return Result::Ok();
 }
 
 }  // namespace

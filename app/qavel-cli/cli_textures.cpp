@@ -32,20 +32,17 @@ Result WritePicture(const QImage& image, const QString& path, const char* format
                              static_cast<size_t>(bytes.size()));
 }
 
-bool Save(const QImage& image, const QString& path) {
-  if (const Result written = WritePicture(image, path, "PNG"); !written) {
-    Fail(written.message());
-    return false;
-  }
+Result Save(const QImage& image, const QString& path) {
+  if (const Result written = WritePicture(image, path, "PNG"); !written) return written;
   std::printf("%s %dx%d\n", path.toStdString().c_str(), image.width(), image.height());
-  return true;
+  return Result::Ok();
 }
 
-int Textures(const Args& in) {
+Result Textures(const Args& in) {
   Args args = in;
   std::string piece_text;
   bool has_piece = false;
-  if (!TakeOption(args, "--piece", piece_text, has_piece)) return 1;
+  if (Result r = TakeOption(args, "--piece", piece_text, has_piece); !r) return r;
   if (args.size() != 2) return Fail("usage: qavel-cli textures LEVEL OUTDIR [--piece N]");
   long piece = -1;
   if (has_piece) {
@@ -54,8 +51,9 @@ int Textures(const Args& in) {
     if (piece_text.empty() || *end != '\0') return Fail("--piece needs a number");
   }
 
-  Ttrlevel level;
-  if (!LoadLevel(level, args[0])) return 1;
+  const Expected<Ttrlevel> read = LoadLevel(args[0]);
+  if (!read) return read.result();
+  const Ttrlevel& level = *read;
   if (has_piece && (piece < 0 || piece >= long(level.num_object_textures())))
     return Fail("piece " + piece_text + " is not in the level (it has " +
                 std::to_string(level.num_object_textures()) + " pieces)");
@@ -68,19 +66,19 @@ int Textures(const Args& in) {
   BuildTextureViews(level, atlas, table, panels);
   if (atlas.isNull())
     std::printf("atlas: the level has no texture pages\n");
-  else if (!Save(atlas, out + "/atlas.png"))
-    return 1;
+  else if (Result r = Save(atlas, out + "/atlas.png"); !r)
+    return r;
   for (const tpanel_texture& panel : panels) {
     const QString name = QString("mosaic_%1x%2.png").arg(panel.piece_width).arg(panel.piece_height);
     if (panel.bitmap.isNull())
       std::printf("%s: no pieces of this size\n", name.toStdString().c_str());
-    else if (!Save(panel.bitmap, out + "/" + name))
-      return 1;
+    else if (Result r = Save(panel.bitmap, out + "/" + name); !r)
+      return r;
   }
-  if (has_piece && !Save(GetPiecePreview(int32_t(piece), table, true),
-                         out + QString("/piece_%1.png").arg(piece)))
-    return 1;
-  return 0;
+  if (has_piece)
+    return Save(GetPiecePreview(int32_t(piece), table, true),
+                out + QString("/piece_%1.png").arg(piece));
+  return Result::Ok();
 }
 
 // The room texture: grey stone blocks in a running bond with darker mortar, each block with
@@ -127,16 +125,15 @@ QImage WireframeTexture() {
   return image;
 }
 
-int ViewImages(const Args& args) {
+Result ViewImages(const Args& args) {
   if (args.size() != 1) return Fail("usage: qavel-cli view-images OUTDIR");
   const QString out = QString::fromStdString(args[0]);
   if (!QDir().mkpath(out)) return Fail("cannot create " + args[0]);
   if (const Result r = WritePicture(StoneTexture(), out + "/texture1.jpg", "JPEG", 85); !r)
-    return Fail(r.message());
-  if (const Result r = WritePicture(WireframeTexture(), out + "/colored.bmp", "BMP"); !r)
-    return Fail(r.message());
+    return r;
+  if (const Result r = WritePicture(WireframeTexture(), out + "/colored.bmp", "BMP"); !r) return r;
   std::printf("%s/texture1.jpg\n%s/colored.bmp\n", args[0].c_str(), args[0].c_str());
-  return 0;
+  return Result::Ok();
 }
 
 const Registration kTextures{

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "cli_names.h"
+#include "commands.h"
 #include "floordata/searches.h"
 #include "floordata/trigger_text.h"
 
@@ -17,49 +17,56 @@ std::string Upper(std::string s) {
 }
 
 // A value given as a number or as the text of its search-list entry; -1 for "ANY".
-bool ParseChoice(const std::string& text, const std::vector<std::string>& entries, const char* what,
-                 int max_value, int& value) {
+Result ParseChoice(const std::string& text, const std::vector<std::string>& entries,
+                   const char* what, int max_value, int& value) {
   if (!text.empty() && Upper(text) != "ANY") {
     for (size_t i = 1; i < entries.size(); ++i)
       if (!entries[i].empty() && Upper(text) == entries[i]) {
         value = static_cast<int>(i) - 1;
-        return true;
+        return Result::Ok();
       }
   } else {
     value = -1;
-    return true;
+    return Result::Ok();
   }
   long long n = 0;
-  if (!ParseIntArg(text, what, n)) return false;
-  if (n < 0 || n > max_value) {
-    Fail(std::string(what) + " must lie in 0.." + std::to_string(max_value));
-    return false;
-  }
+  if (Result r = ParseIntArg(text, what, n); !r) return r;
+  if (n < 0 || n > max_value)
+    return Fail(std::string(what) + " must lie in 0.." + std::to_string(max_value));
   value = static_cast<int>(n);
-  return true;
+  return Result::Ok();
 }
 
-int Triggers(const Args& in) {
+Result Triggers(const Args& in) {
   Args args = in;
   std::string catalog, item_text, type_text, command_text;
   bool has_item = false, has_type = false, has_command = false;
-  if (!TakeCatalogOption(args, catalog) || !TakeOption(args, "--item", item_text, has_item) ||
-      !TakeOption(args, "--type", type_text, has_type) ||
-      !TakeOption(args, "--command", command_text, has_command))
-    return 1;
+  for (Result r :
+       {TakeCatalogOption(args, catalog), TakeOption(args, "--item", item_text, has_item),
+        TakeOption(args, "--type", type_text, has_type),
+        TakeOption(args, "--command", command_text, has_command)})
+    if (!r) return r;
   if (args.size() != 1)
     return Fail(
         "usage: qavel-cli triggers LEVEL [--item N] [--type T] [--command C] [--catalog FILE]");
   long long item = -1;
   int type = -1, command = -1;
-  if (has_item && !ParseIntArg(item_text, "--item", item)) return 1;
-  if (has_type && !ParseChoice(type_text, TriggerTypeSearchEntries(), "--type", 127, type))
-    return 1;
-  if (has_command && !ParseChoice(command_text, CommandSearchEntries(), "--command", 15, command))
-    return 1;
+  if (has_item)
+    if (Result r = ParseIntArg(item_text, "--item", item); !r) return r;
+  if (has_type)
+    if (Result r = ParseChoice(type_text, TriggerTypeSearchEntries(), "--type", 127, type); !r)
+      return r;
+  if (has_command)
+    if (Result r = ParseChoice(command_text, CommandSearchEntries(), "--command", 15, command); !r)
+      return r;
 
-  NamedLevel L;
-  if (!LoadNamedLevel(L, args[0], catalog)) return 1;
+  const Expected<LevelBundle> bundle = LoadNamedLevel(args[0], catalog);
+  if (!bundle) return bundle.result();
+  const LevelBundle& L = *bundle;
+  // Triggers name items, never aux records: an index beyond the items can match nothing.
+  if (has_item && (item < 0 || static_cast<uint64_t>(item) >= L.level.num_items()))
+    return Fail("item " + item_text + " does not exist (the level has " +
+                std::to_string(L.level.num_items()) + " items)");
   const TriggerMatch item_match = has_item ? MatchItem(static_cast<uint32_t>(item)) : nullptr;
   const TriggerMatch match = [&](const tfdlist& t, const ttrigger_command& c) {
     if (item_match && !item_match(t, c)) return false;
@@ -79,7 +86,7 @@ int Triggers(const Args& in) {
       std::printf("group %u (fd %u): not applied to any room\n", hit.group, g.fd_start);
     cursor.Advance();
   }
-  return 0;
+  return Result::Ok();
 }
 
 }  // namespace

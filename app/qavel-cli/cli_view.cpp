@@ -14,7 +14,7 @@ const char* const kViewUsage =
     "[--wireframe-room] [--wireframe-objects] [--hide-items] [--hide-statics] "
     "[--standard-room] [--item N] [--static N] [--catalog FILE]";
 
-bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
+Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
   options.wireframe_room = TakeFlag(args, "--wireframe-room");
   options.wireframe_objects = TakeFlag(args, "--wireframe-objects");
   options.hide_items = TakeFlag(args, "--hide-items");
@@ -24,30 +24,31 @@ bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
        {std::pair{"--item", &options.item_entry}, std::pair{"--static", &options.static_entry}}) {
     std::string text;
     bool present = false;
-    if (!TakeOption(args, name, text, present)) return false;
+    if (Result r = TakeOption(args, name, text, present); !r) return r;
     long long value = -1;
-    if (present && !ParseIntArg(text, name, value)) return false;
+    if (present)
+      if (Result r = ParseIntArg(text, name, value); !r) return r;
     if (present) *target = static_cast<int>(std::clamp<long long>(value, -1, 1 << 30));
   }
   return TakeCatalogOption(args, catalog);
 }
 
-bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
-                     ViewOptions options, const std::string& catalog) {
+Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
+                       ViewOptions options, const std::string& catalog) {
   long long room = 0;
-  if (!ParseIntArg(room_text, "ROOM", room)) return false;
-  if (!LoadNamedLevel(v.named, level_path, catalog)) return false;
+  if (Result r = ParseIntArg(room_text, "ROOM", room); !r) return r;
+  Expected<LevelBundle> named = LoadNamedLevel(level_path, catalog);
+  if (!named) return named.result();
+  v.named = std::move(*named);
   const Ttrlevel& level = v.named.level;
-  if (room < 0 || room >= level.num_rooms()) {
-    Fail("room " + room_text + " does not exist (the level has " +
-         std::to_string(level.num_rooms()) + " rooms)");
-    return false;
-  }
+  if (room < 0 || room >= level.num_rooms())
+    return Fail("room " + room_text + " does not exist (the level has " +
+                std::to_string(level.num_rooms()) + " rooms)");
   options.room = static_cast<int>(room);
   BuildMeshTable(v.meshes, level);
   v.list.set_standard_texture(8888);
   const std::vector<uint16_t> items = RoomItemEntries(level, options.room);
-  const SceneSources sources{level, v.meshes, v.named.catalog, items};
+  const SceneSources sources{level, v.meshes, v.named.names.catalog, items};
   v.viewport.SetSceneBuilder([&] { v.scene = BuildScene(v.list, v.buffers, sources, options); });
   v.viewport.Rebuild();
   v.viewport.PrepareFrame();
@@ -55,39 +56,33 @@ bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::st
   // "Automatic" centring after the room was selected.
   v.viewport.box = v.scene.placement->box;
   v.viewport.CentreOnBox();
-  return true;
+  return Result::Ok();
 }
 
 namespace {
 
-bool ParseSize(const std::string& text, int& width, int& height) {
+Result ParseSize(const std::string& text, int& width, int& height) {
   const size_t x = text.find('x');
   long long w = 0, h = 0;
-  if (x == std::string::npos) {
-    Fail("--size must be WIDTHxHEIGHT, not '" + text + "'");
-    return false;
-  }
-  if (!ParseIntArg(text.substr(0, x), "--size width", w) ||
-      !ParseIntArg(text.substr(x + 1), "--size height", h))
-    return false;
-  if (w < 1 || h < 1 || w > 65536 || h > 65536) {
-    Fail("--size must be WIDTHxHEIGHT with sides from 1 to 65536, not '" + text + "'");
-    return false;
-  }
+  if (x == std::string::npos) return Fail("--size must be WIDTHxHEIGHT, not '" + text + "'");
+  if (Result r = ParseIntArg(text.substr(0, x), "--size width", w); !r) return r;
+  if (Result r = ParseIntArg(text.substr(x + 1), "--size height", h); !r) return r;
+  if (w < 1 || h < 1 || w > 65536 || h > 65536)
+    return Fail("--size must be WIDTHxHEIGHT with sides from 1 to 65536, not '" + text + "'");
   width = static_cast<int>(w);
   height = static_cast<int>(h);
-  return true;
+  return Result::Ok();
 }
 
 }  // namespace
 
-bool TakeSizeOption(Args& args, int& width, int& height) {
+Result TakeSizeOption(Args& args, int& width, int& height) {
   std::string text;
   bool present = false;
-  if (!TakeOption(args, "--size", text, present)) return false;
+  if (Result r = TakeOption(args, "--size", text, present); !r) return r;
   width = 800;
   height = 600;
-  return !present || ParseSize(text, width, height);
+  return present ? ParseSize(text, width, height) : Result::Ok();
 }
 
 namespace {
@@ -158,36 +153,37 @@ void PrintSceneText(const ViewedRoom& v) {
     std::printf("item %d: %s\n", s.entry, s.message.c_str());
 }
 
-int Scene(const Args& in) {
+Result Scene(const Args& in) {
   Args args = in;
   ViewOptions options;
   std::string catalog;
-  if (!TakeViewOptions(args, options, catalog)) return 1;
+  if (Result r = TakeViewOptions(args, options, catalog); !r) return r;
   const bool json = TakeFlag(args, "--json");
   if (args.size() != 2)
     return Fail(std::string("usage: qavel-cli scene LEVEL ROOM [--json] ") + kViewUsage);
   auto v = std::make_unique<ViewedRoom>();
-  if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
   if (json)
     PrintSceneJson(*v);
   else
     PrintSceneText(*v);
-  return 0;
+  return Result::Ok();
 }
 
-int PickCommand(const Args& in) {
+Result PickCommand(const Args& in) {
   Args args = in;
   ViewOptions options;
   std::string catalog;
   int width = 0, height = 0;
-  if (!TakeSizeOption(args, width, height)) return 1;
-  if (!TakeViewOptions(args, options, catalog)) return 1;
+  if (Result r = TakeSizeOption(args, width, height); !r) return r;
+  if (Result r = TakeViewOptions(args, options, catalog); !r) return r;
   if (args.size() != 4)
     return Fail(std::string("usage: qavel-cli pick LEVEL ROOM X Y [--size WxH] ") + kViewUsage);
   long long x = 0, y = 0;
-  if (!ParseIntArg(args[2], "X", x) || !ParseIntArg(args[3], "Y", y)) return 1;
+  if (Result r = ParseIntArg(args[2], "X", x); !r) return r;
+  if (Result r = ParseIntArg(args[3], "Y", y); !r) return r;
   auto v = std::make_unique<ViewedRoom>();
-  if (!BuildViewedRoom(*v, args[0], args[1], options, catalog)) return 1;
+  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
   v->viewport.SetControlSize(width, height);
   const auto pixel = [](long long p) {
     return static_cast<int>(std::clamp<long long>(p, -(1 << 30), 1 << 30));
@@ -197,7 +193,7 @@ int PickCommand(const Args& in) {
     std::printf("kind %d index %d\n", hit->tag.kind, hit->tag.index);
   else
     std::printf("none\n");
-  return 0;
+  return Result::Ok();
 }
 
 }  // namespace

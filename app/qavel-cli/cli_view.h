@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli_names.h"
+#include "commands.h"
 #include "view/mesh_table.h"
 #include "view/scene.h"
 #include "view/viewport.h"
@@ -13,21 +13,21 @@ namespace qavel::cli {
 
 extern const char* const kViewUsage;
 
-// Takes the VIEW options from args into options; false after reporting a bad value.
-bool TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog);
-// Takes "--size WIDTHxHEIGHT" from args (800 x 600 when absent); false after reporting.
-bool TakeSizeOption(Args& args, int& width, int& height);
+// Takes the VIEW options from args into options; fails on a bad value.
+Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog);
+// Takes "--size WIDTHxHEIGHT" from args (800 x 600 when absent); fails on a bad value.
+Result TakeSizeOption(Args& args, int& width, int& height);
 
 // The room's scene, built once, with the camera centred on it as "Automatic" does.
 struct ViewedRoom {
-  NamedLevel named;
+  LevelBundle named;
   Tmesh_list meshes;
   DrawList list;
   LayerBuffers buffers = MainViewBuffers();
   SceneResult scene;
   TGLViewport viewport;
 };
-bool BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
-                     ViewOptions options, const std::string& catalog);
+Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
+                       ViewOptions options, const std::string& catalog);
 
 }  // namespace qavel::cli

@@ -1,10 +1,12 @@
 #pragma once
-// The commands of qavel-cli. Each takes its arguments (after the command name) and returns the
-// process exit code; errors go to stderr.
+// The commands of qavel-cli. Each takes its arguments (after the command name) and answers with
+// a Result: main turns a failure into the one line on stderr and the exit code.
 
 #include <string>
 #include <vector>
 
+#include "inspect/level_bundle.h"
+#include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel::cli {
@@ -17,8 +19,11 @@ enum class Group { kInspect, kEdit, kExchange, kView, kOther };
 struct Command {
   const char* name;
   const char* usage;  // "name ARGS  what it does": the synopsis, two spaces, the description
-  int (*run)(const Args& args);
+  Result (*run)(const Args& args);
   Group group = Group::kOther;
+  // Exit code of a failure with a message. Commands that answer a question (check) exit 1 for
+  // "found" (Reported) and 2 when they cannot answer.
+  int failure_exit = 1;
 };
 
 // Every command registers itself from its own file:
@@ -40,13 +45,28 @@ struct TermRegistration {
   explicit TermRegistration(Term t) { Terms().push_back(t); }
 };
 
-// Shared helpers.
-int Fail(const std::string& message);  // prints "qavel-cli: message" to stderr, returns 1
-// Reads a level or reports why not (through Fail); returns false on failure. What the reader
-// warns of goes to stderr too, and the command goes on.
-bool LoadLevel(Ttrlevel& level, const std::string& path);
+// A command that cannot go on, and why (main prints "qavel-cli: " and the message).
+Result Fail(const std::string& message);
+// A failure the command has already told on stdout: exit 1, nothing more to say.
+Result Reported();
+// Prints a note that does not stop the command ("qavel-cli: " and the text, on stderr).
+void Note(const std::string& text);
+
+// Reads a level; what the reader warns of goes to stderr, and the command goes on.
+Expected<Ttrlevel> LoadLevel(const std::string& path);
 bool TakeFlag(Args& args, const std::string& flag);
-// Removes "--name VALUE" from args; returns false (and reports) when the value is missing.
-bool TakeOption(Args& args, const std::string& name, std::string& value, bool& present);
+// Removes "--name VALUE" from args; fails when the value is missing.
+Result TakeOption(Args& args, const std::string& name, std::string& value, bool& present);
+// Parses a whole decimal integer argument.
+Result ParseIntArg(const std::string& text, const char* what, long long& value);
+// Takes "--catalog FILE" from args: catalog_path is FILE, or empty when the option is absent
+// (fails when its value is missing or empty).
+Result TakeCatalogOption(Args& args, std::string& catalog_path);
+// Reads the level with its names and decoded floor data: the catalog named (non-empty
+// named_catalog) or else the one beside the program. Catalog faults are noted on stderr and the
+// command goes on with the catalog's defaults, except that a named catalog that cannot be read
+// at all (missing, refused, no regular file, too large) fails the command.
+Expected<LevelBundle> LoadNamedLevel(const std::string& level_path,
+                                     const std::string& named_catalog);
 
 }  // namespace qavel::cli

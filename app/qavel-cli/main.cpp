@@ -128,6 +128,15 @@ bool AsksForHelp(const qavel::cli::Args& args) {
                      [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
+// The one place a command's failure reaches the user: a line on stderr and its exit code. A
+// failure without a message was told already (Reported) and exits 1.
+int ExitCode(const qavel::Result& result, int failure_exit) {
+  if (result) return 0;
+  if (result.message().empty()) return 1;
+  std::fprintf(stderr, "qavel-cli: %s\n", result.message().c_str());
+  return failure_exit;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,9 +151,9 @@ int main(int argc, char** argv) {
     const Command* c = FindCommand(argv[2]);
     return c ? CommandHelp(*c) : UnknownCommand(argv[2]);
   }
-  qavel::cli::Args args(argv + 2, argv + argc);
+  const qavel::cli::Args args(argv + 2, argv + argc);
   const Command* c = FindCommand(name);
   if (!c) return UnknownCommand(name);
   if (AsksForHelp(args)) return CommandHelp(*c);
-  return c->run(args);
+  return ExitCode(c->run(args), c->failure_exit);
 }

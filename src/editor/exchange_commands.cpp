@@ -1,6 +1,7 @@
 #include "editor/exchange_commands.h"
 
-#include "editor/edit_commands.h"
+#include "editor/edit_command.h"
+#include "inspect/refusals.h"
 
 namespace qavel {
 
@@ -14,12 +15,11 @@ Result ExportFile(EditorSession& session, ExchangeFormatId format, const std::st
 Result ImportFile(EditorSession& session, ExchangeFormatId format, const std::string& path) {
   if (!session.HasLevel()) return NoLevel();
   const ExchangeFormat& f = GetExchangeFormat(format);
-  LevelDocument& doc = session.document();
-  Ttrlevel after = doc.level();
+  Ttrlevel after = session.level();
   Result result = f.import_file(after, static_cast<size_t>(session.selection().room()), path);
-  if (result && !(after == doc.level()))
-    doc.undo_stack().push(new ReplaceLevelCommand(&doc, QString::fromUtf8(f.import_command),
-                                                  doc.level(), std::move(after)));
+  if (result)
+    (void)Push(session.document(),
+               ReplaceLevelEdit(f.import_command, session.level(), std::move(after)));
   return result;
 }
 

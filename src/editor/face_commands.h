@@ -1,18 +1,12 @@
 #pragma once
-// Commands on the faces of a room, as clicks in the 3D view give them: paint a face with a
-// texture piece, turn its corners, pick up its texture. The edits are one undo step each and
-// keep every form of the face (and a TR5 room's layers) in step.
+// Commands on the faces of a room, as clicks in the 3D view give them (inspect/face_edits.h):
+// paint a face with a texture piece, turn its corners, pick up its texture. The edits are one
+// undo step each.
 
 #include "editor/editor_session.h"
-#include "level/room_faces.h"
+#include "inspect/face_edits.h"
 
 namespace qavel {
-
-// A face of a room by kind and 0-based index into the room's rectangles or triangles.
-struct FaceRef {
-  FaceKind kind = FaceKind::kRectangle;
-  int index = -1;
-};
 
 // The face's texture word becomes the piece number (the whole word, flag bits included).
 Result PaintFace(EditorSession& session, int room, FaceRef face, int piece);

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "editor/edit_commands.h"
 #include "floordata/floor_data.h"
 #include "floordata/searches.h"
 #include "floordata/sector_map.h"
+#include "inspect/refusals.h"
 
 namespace qavel {
 
@@ -36,10 +36,9 @@ bool ClickSectorMap(EditorSession& session, int x, int y) {
 std::optional<SectorTexts> DecodeSelectedSector(const EditorSession& session) {
   const Selection& sel = session.selection();
   if (!session.HasLevel() || !sel.HasSector()) return std::nullopt;
-  const MovableNames& names = session.document().names();
   const auto text = DecodeSector(session.level(), session.document().floor_data(),
                                  static_cast<size_t>(sel.room()), sel.column(), sel.row(),
-                                 [&names](uint32_t id) { return names.NameOf(id); });
+                                 session.document().names().AsObjectNames());
   if (!text) return std::nullopt;
   return SectorTexts{text->raw, text->details};
 }

@@ -1,26 +1,18 @@
 #pragma once
-// The Items panel's commands. Edits act on the selected item-list entry: an item (both of its
-// forms), or for TR4/TR5 an aux record. Each is one undo step named after its button; a
-// refusal says why and changes nothing.
+// The Items panel's commands on the selected item-list entry (inspect/item_edits.h does the
+// checking and the change). Each edit is one undo step named after its button; a refusal says
+// why and changes nothing.
 
 #include <optional>
 
 #include "editor/editor_session.h"
-#include "editor/panel_units.h"
+#include "inspect/item_edits.h"
 
 namespace qavel {
 
-// The Create Item dialog's choices: a movable of the level and a position in panel units.
-struct CreateChoice {
-  int movable = -1;
-  PanelPosition position;
-};
-
-// Where the Create Item dialog takes a position from.
-enum class PositionSource { kRoom, kItem, kStatic };
-
-// How far one press of Shift and an arrow key moves an item (world units).
-inline constexpr int kItemKeyStep = 16;
+using edit::CreateChoice;
+using edit::kItemKeyStep;
+using edit::PositionSource;
 
 Result ChangeItemId(EditorSession& session, int object_id);
 Result ChangeItemOcb(EditorSession& session, int ocb);  // TR4/TR5 only

@@ -1,57 +1,37 @@
 #include "editor/level_document.h"
 
-#include <algorithm>
-#include <utility>
-
-#include "floordata/floor_data.h"
-#include "level/level_reader.h"
-#include "level/level_writer.h"
+#include <optional>
 
 namespace qavel {
 
-namespace {
-
-// Whether the floor-data groups decoded from a can serve b: they read the floor-data table and
-// the rooms' sector grids only.
-bool SameFloorData(const Ttrlevel& a, const Ttrlevel& b) {
-  if (a.floor_data != b.floor_data || a.rooms.size() != b.rooms.size()) return false;
-  for (size_t r = 0; r < a.rooms.size(); ++r) {
-    const troom& x = a.rooms[r];
-    const troom& y = b.rooms[r];
-    if (x.sectors != y.sectors || x.num_x_sectors != y.num_x_sectors ||
-        x.num_z_sectors != y.num_z_sectors)
-      return false;
-  }
-  return true;
+LevelDocument::LevelDocument(QObject* parent) : QObject(parent) {
+  connect(&task_, &FileTask::progress, this, [this](int step, int percent) {
+    if (step != shown_step_ && step == static_cast<int>(OpenStep::kFloorData))
+      emit parsingFloorData();
+    shown_step_ = step;
+    emit fileTaskProgress(percent);
+  });
 }
 
-}  // namespace
-
-LevelDocument::LevelDocument(QObject* parent)
-    : QObject(parent), floor_(std::make_unique<FloorData>()) {}
 LevelDocument::~LevelDocument() = default;
 
-void LevelDocument::SetProgress(Progress progress) {
-  progress_ = std::move(progress);
-}
-
-// ---- Files ----
+// ---- Files, on the caller's thread ----
 
 Result LevelDocument::Open(const std::string& path) {
-  Expected<Ttrlevel> fresh = ReadLevel(path, progress_);
+  Expected<LevelBundle> fresh = OpenLevelBundle(path, catalog_path_);
   if (!fresh) return fresh.result();
-  Adopt(std::move(*fresh), path);
+  Show(std::move(*fresh), path);
   return Result::Ok();
 }
 
 void LevelDocument::Adopt(Ttrlevel level, const std::string& path) {
+  Show(MakeLevelBundle(std::move(level), catalog_path_), path);
+}
+
+void LevelDocument::Show(LevelBundle bundle, const std::string& path) {
   undo_stack_.clear();
-  level_ = std::move(level);
+  bundle_ = std::move(bundle);
   file_path_ = path;
-  names_ = BuildMovableNames(level_, catalog_path_);
-  emit parsingFloorData();
-  *floor_ = ParseFloorData(level_, progress_);
-  RebuildItemTables();
   undo_stack_.setClean();
   emit opened();
 }
@@ -61,83 +41,86 @@ Result LevelDocument::Save() {
 }
 
 Result LevelDocument::SaveAs(const std::string& path) {
-  if (!level_.IsLoaded()) return Result::Fail(Status::kNothingLoaded, "No level is open.");
-  // What the writer computes stays in the file: the shown level (and the undo stack's view of
-  // it) is the same before and after a save, whatever name the file gets.
-  if (Expected<LevelFileValues> written = WriteLevel(level_, path, progress_); !written)
-    return written.result();
-  file_path_ = path;
-  undo_stack_.setClean();
+  if (!level().IsLoaded()) return Result::Fail(Status::kNothingLoaded, "No level is open.");
+  if (Result saved = SaveLevelFile(level(), path); !saved) return saved;
+  SavedAs(path);
   return Result::Ok();
 }
 
-// ---- Derived tables ----
-
-void LevelDocument::RebuildItemTables() {
-  room_items_.assign(level_.num_rooms(), {});
-  item_texts_.clear();
-  auto place = [this](size_t entry, uint16_t object_id, uint16_t room) {
-    // An item in a room the level does not have is listed but drawn nowhere.
-    if (room < room_items_.size()) {
-      room_items_[room].items.push_back(static_cast<uint16_t>(entry));
-      room_items_[room].count = static_cast<int32_t>(room_items_[room].items.size());
-    }
-    item_texts_.push_back(std::to_string(entry) + ".-" + names_.NameOf(object_id));
-  };
-  for (size_t i = 0; i < level_.num_items(); ++i)
-    place(i, level_.items2[i].object_id, level_.items2[i].room);
-  if (level_.version_kind >= kTR4) {
-    for (size_t j = 0; j < level_.aux_items.size(); ++j)
-      place(level_.num_items() + j, level_.aux_items[j].object_id, level_.aux_items[j].room);
-  }
+void LevelDocument::SavedAs(const std::string& path) {
+  // What the writer computes stays in the file: the shown level (and the undo stack's view of
+  // it) is the same before and after a save, whatever name the file gets.
+  file_path_ = path;
+  undo_stack_.setClean();
 }
 
-std::vector<std::string> LevelDocument::RoomTexts() const {
-  std::vector<std::string> out;
-  out.reserve(level_.num_rooms());
-  for (size_t r = 0; r < level_.num_rooms(); ++r) out.push_back("Room #" + std::to_string(r));
-  return out;
+// ---- Files, on a worker thread ----
+
+bool LevelDocument::StartOpen(const std::string& path) {
+  auto read = std::make_shared<std::optional<Expected<LevelBundle>>>();
+  shown_step_ = 0;
+  return task_.Run(
+      [read, path, catalog = catalog_path_](FileTaskState& state) {
+        OpenProgress progress;
+        progress.report = [&state](OpenStep step, int percent) {
+          state.step = static_cast<int>(step);
+          state.percent = percent;
+        };
+        progress.cancelled = [&state] { return state.cancelled.load(); };
+        read->emplace(OpenLevelBundle(path, catalog, progress));
+      },
+      [this, read, path] {
+        FileOutcome outcome{FileOutcome::kOpen, path, Result::Ok(), task_.cancelled()};
+        if (outcome.cancelled) {
+          outcome.result = Result::Fail(Status::kRefused, "Cancelled.");
+        } else if (!**read) {
+          outcome.result = (*read)->result();
+        } else {
+          Show(std::move(***read), path);
+        }
+        emit fileTaskDone(outcome);
+      });
 }
 
-bool LevelDocument::IsItemEntry(int entry) const {
-  return entry >= 0 && static_cast<size_t>(entry) < level_.num_items();
+bool LevelDocument::StartSaveAs(const std::string& path) {
+  if (!level().IsLoaded()) return false;
+  // The worker writes a copy, so that nothing it reads can change under it.
+  auto saved = std::make_shared<Result>();
+  return task_.Run(
+      [saved, path, level = level()](FileTaskState& state) {
+        SaveProgress progress;
+        progress.report = [&state](int percent) { state.percent = percent; };
+        progress.cancelled = [&state] { return state.cancelled.load(); };
+        progress.writing = [&state] { state.committed = true; };
+        *saved = SaveLevelFile(level, path, progress);
+      },
+      [this, saved, path] {
+        FileOutcome outcome{FileOutcome::kSave, path, *saved, false};
+        if (saved->ok())
+          SavedAs(path);
+        else
+          outcome.cancelled = task_.cancelled() && saved->status() == Status::kRefused;
+        emit fileTaskDone(outcome);
+      });
 }
 
-bool LevelDocument::IsAuxEntry(int entry) const {
-  return entry >= 0 && !IsItemEntry(entry) && entry < ItemListSize();
+bool LevelDocument::CancelFileTask() {
+  return task_.Cancel();
 }
 
-int LevelDocument::RoomOfEntry(int entry) const {
-  if (IsItemEntry(entry)) return level_.items2[entry].room;
-  if (IsAuxEntry(entry)) return level_.aux_items[entry - level_.num_items()].room;
-  return -1;
-}
-
-int LevelDocument::ObjectOfEntry(int entry) const {
-  if (IsItemEntry(entry)) return level_.items2[entry].object_id;
-  if (IsAuxEntry(entry)) return level_.aux_items[entry - level_.num_items()].object_id;
-  return -1;
-}
+// ---- The level ----
 
 int LevelDocument::StaticCount(int room) const {
-  return IsRoom(room) ? static_cast<int>(level_.rooms[room].num_static_instances()) : 0;
+  return IsRoom(room) ? static_cast<int>(level().rooms[room].num_static_instances()) : 0;
 }
 
-// ---- Changes ----
-
-void LevelDocument::Announce(Change what, int room, int index) {
-  if (what == Change::kItem || what == Change::kItems) RebuildItemTables();
-  emit changed(what, room, index);
-}
-
-void LevelDocument::ReplaceLevel(const Ttrlevel& level) {
-  const bool floor_changed = !SameFloorData(level_, level);
-  const bool movables_changed = level_.movables != level.movables;
-  level_ = level;
-  if (movables_changed) names_ = BuildMovableNames(level_, catalog_path_);
-  if (floor_changed) *floor_ = ParseFloorData(level_);
-  RebuildItemTables();
-  emit changed(floor_changed ? Change::kLevelFloorData : Change::kLevel, -1, -1);
+void LevelDocument::Perform(const LevelEdit& edit, Direction direction, EditKey) {
+  if (direction == kApply)
+    edit.Apply(bundle_.level);
+  else
+    edit.Revert(bundle_.level);
+  RefreshAfterEdit(bundle_, edit.target());
+  emit changed(edit.target());
 }
 
 }  // namespace qavel

@@ -1,39 +1,28 @@
 #pragma once
-// LevelDocument: the open level, its file, its undo stack and the tables derived from it.
+// LevelDocument: the open level with what is derived from it (inspect/level_bundle.h), its file,
+// its undo stack, and the reading and writing of its file on a worker thread.
 
 #include <QObject>
 #include <QUndoStack>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "editor/movable_names.h"
-#include "level/progress.h"
+#include "editor/file_task.h"
+#include "inspect/level_bundle.h"
+#include "inspect/refusals.h"
 #include "level/result.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
 
-struct FloorData;
+class EditCommand;
 
-// Item-list indices placed in one room (the per-room lists the view draws).
-struct titems_rec {
-  int32_t count = 0;
-  std::vector<uint16_t> items;
-};
-
-// What an edit changed, so that the panels refresh only what they must.
-enum class Change {
-  kItem,            // one entry of the item list; index = the entry
-  kItems,           // the item list grew or shrank; index = the entry to show
-  kStatic,          // one static instance; index = the instance in the room
-  kStatics,         // the room's static list grew or shrank; index = the instance to show
-  kRoom,            // a value of the room (flags, TR5 header values)
-  kFace,            // a face of the room (texture, corner order); index = -1
-  kWeather,         // the level's weather value
-  kLevel,           // an import or its undo replaced level tables; the floor data is the same
-  kLevelFloorData,  // as kLevel, and the floor data was decoded again
+// How a file task ended.
+struct FileOutcome {
+  enum Kind { kOpen, kSave } kind = kOpen;
+  std::string path;
+  Result result;           // Ok, or why it failed
+  bool cancelled = false;  // stopped by the user: nothing changed
 };
 
 class LevelDocument : public QObject {
@@ -43,6 +32,7 @@ class LevelDocument : public QObject {
   explicit LevelDocument(QObject* parent = nullptr);
   ~LevelDocument() override;
 
+  // ---- Files, on the caller's thread ----
   // Reads the file into a fresh model and only then replaces the shown level; a failure leaves
   // the previous level as it was and says why.
   Result Open(const std::string& path);
@@ -50,61 +40,69 @@ class LevelDocument : public QObject {
   void Adopt(Ttrlevel level, const std::string& path);
   Result Save();  // to the opened file
   Result SaveAs(const std::string& path);
-  // Reports how far reading, decoding the floor data and writing have come.
-  void SetProgress(Progress progress);
   void SetCatalogPath(std::string path) { catalog_path_ = std::move(path); }
 
-  bool HasLevel() const { return level_.IsLoaded() && level_.num_rooms() > 0; }
-  const Ttrlevel& level() const { return level_; }
+  // ---- Files, on a worker thread ----
+  // Open and SaveAs run while the caller's thread goes on; fileTaskDone() tells the end. While
+  // one runs (busy()) no other starts, and the level must not be edited. false when busy.
+  bool StartOpen(const std::string& path);
+  bool StartSaveAs(const std::string& path);
+  // Stops the running task: an open leaves the shown level as it was, a save leaves the file
+  // as it was. false when it is too late (the file is being replaced; the save completes).
+  bool CancelFileTask();
+  bool busy() const { return task_.busy(); }
+
+  // ---- The level and what is derived from it ----
+  bool HasLevel() const { return HasRooms(level()); }
+  const LevelBundle& bundle() const { return bundle_; }
+  const Ttrlevel& level() const { return bundle_.level; }
+  const MovableNames& names() const { return bundle_.names; }
+  const FloorData& floor_data() const { return bundle_.floor_data; }
+  const std::vector<titems_rec>& room_items() const { return bundle_.room_items; }
+  const std::vector<std::string>& item_texts() const { return bundle_.item_texts; }
   const std::string& file_path() const { return file_path_; }
   bool IsModified() const { return !undo_stack_.isClean(); }
   QUndoStack& undo_stack() { return undo_stack_; }
-  const MovableNames& names() const { return names_; }
-  const FloorData& floor_data() const { return *floor_; }
 
-  // ---- Derived tables ----
-  const std::vector<titems_rec>& room_items() const { return room_items_; }
-  const std::vector<std::string>& item_texts() const { return item_texts_; }
-  std::vector<std::string> RoomTexts() const;
-  // Entries of the item list: the items, then for TR4/TR5 the aux records.
-  int ItemListSize() const { return static_cast<int>(item_texts_.size()); }
-  bool IsItemEntry(int entry) const;
-  bool IsAuxEntry(int entry) const;
-  // Room of an entry, -1 when there is none.
-  int RoomOfEntry(int entry) const;
-  // Object id of an entry, -1 when there is none.
-  int ObjectOfEntry(int entry) const;
-  bool IsRoom(int room) const { return room >= 0 && room < level_.num_rooms(); }
+  // Shorthands for the item list and rooms (see inspect/item_list.h).
+  int ItemListSize() const { return static_cast<int>(bundle_.item_texts.size()); }
+  bool IsItemEntry(int entry) const { return qavel::IsItemEntry(level(), entry); }
+  bool IsAuxEntry(int entry) const { return qavel::IsAuxEntry(level(), entry); }
+  int RoomOfEntry(int entry) const { return qavel::RoomOfEntry(level(), entry); }
+  bool IsRoom(int room) const { return room >= 0 && room < level().num_rooms(); }
   // Static instances of a room, 0 for a room the level does not have.
   int StaticCount(int room) const;
 
-  // ---- For the undo commands only ----
-  Ttrlevel& mutable_level() { return level_; }
-  // Rebuilds what the change makes stale and tells the listeners.
-  void Announce(Change what, int room, int index);
-  // Puts a whole level state in place (an import or its undo) and rebuilds what is derived
-  // from it: names, item tables, and floor-data groups when they can differ.
-  void ReplaceLevel(const Ttrlevel& level);
+  // ---- For the undo command only ----
+  // Only EditCommand can make the key, so only it changes the level.
+  class EditKey {
+    friend class EditCommand;
+    EditKey() = default;
+  };
+  enum Direction { kApply, kRevert };
+  // Makes (or takes back) the edit, refreshes what it made stale and tells the listeners.
+  void Perform(const LevelEdit& edit, Direction direction, EditKey key);
 
  signals:
   void opened();
   // The floor data of a newly read level is being decoded (progress follows).
   void parsingFloorData();
-  // After every do and undo of an edit: what changed, in which room (-1 for the level).
-  void changed(Change what, int room, int index);
+  // After every do and undo of an edit: what it touched.
+  void changed(const EditTarget& target);
+  // How far the running file task has come (at most every 100 ms), and how it ended.
+  void fileTaskProgress(int percent);
+  void fileTaskDone(const FileOutcome& outcome);
 
  private:
-  void RebuildItemTables();
+  void Show(LevelBundle bundle, const std::string& path);
+  void SavedAs(const std::string& path);
 
-  std::unique_ptr<FloorData> floor_;
-  Ttrlevel level_;
+  LevelBundle bundle_;
   std::string file_path_;
   std::string catalog_path_;
-  Progress progress_;
-  MovableNames names_;
-  std::vector<titems_rec> room_items_;
-  std::vector<std::string> item_texts_;
   QUndoStack undo_stack_;
+  FileTask task_;
+  int shown_step_ = 0;  // the open's step the listeners last heard of
 };
 
 }  // namespace qavel

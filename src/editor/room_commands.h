@@ -1,20 +1,13 @@
 #pragma once
-// Commands on room values: the Room Flags group (four flag bits and the TR5 weather) and the
-// Experiments page (TR5 room header values). Each edit is one undo step.
+// Commands on room values (inspect/room_edits.h): the Room Flags group (four flag bits and the
+// TR5 weather) and the Experiments page (TR5 room header values). Each edit is one undo step.
 
 #include <cstdint>
 
 #include "editor/editor_session.h"
+#include "inspect/room_edits.h"
 
 namespace qavel {
-
-// Room-flag bits switched by the Rooms tab.
-enum RoomFlagBit : uint16_t {
-  kFlagWater = 0x01,
-  kFlagSky = 0x08,
-  kFlagOutdoor = 0x20,
-  kFlagQuicksand = 0x80,
-};
 
 // Sets or clears one flag bit of the selected room; the other bits stay.
 Result SetRoomFlag(EditorSession& session, RoomFlagBit bit, bool on);

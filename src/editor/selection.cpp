@@ -56,8 +56,9 @@ void Selection::SelectPiece(int piece) {
   Set(room_, item_, static_, column_, row_, piece >= 0 && piece < pieces ? piece : -1);
 }
 
-void Selection::Follow(Change what, int room, int index) {
+void Selection::Follow(const EditTarget& target) {
   // An edit (or its undo) in another room shows that room.
+  const int room = RoomOf(target);
   int r = room >= 0 && room != room_ && document_.IsRoom(room) ? room : room_;
   const bool new_room = r != room_;
   int item = item_;
@@ -66,31 +67,21 @@ void Selection::Follow(Change what, int room, int index) {
   int row = new_room ? -1 : row_;
   int piece = piece_;
   const int last_entry = document_.ItemListSize() - 1;
-  switch (what) {
-    case Change::kItem:
-    case Change::kItems:
-      item = std::min(index, last_entry);
-      break;
-    case Change::kStatic:
-    case Change::kStatics:
-      instance = std::min(index, document_.StaticCount(r) - 1);
-      break;
-    case Change::kLevelFloorData:
-      column = row = -1;
-      [[fallthrough]];
-    case Change::kLevel:
-      if (!document_.IsRoom(r)) {
-        r = document_.level().num_rooms() - 1;
-        instance = column = row = -1;
-      }
-      item = std::min(item, last_entry);
-      if (instance >= document_.StaticCount(r)) instance = -1;
-      if (piece >= static_cast<int>(document_.level().num_object_textures())) piece = -1;
-      break;
-    case Change::kRoom:
-    case Change::kFace:
-    case Change::kWeather:
-      break;
+  if (const auto* t = std::get_if<ItemEntryTarget>(&target)) item = std::min(t->entry, last_entry);
+  if (const auto* t = std::get_if<ItemListTarget>(&target)) item = std::min(t->entry, last_entry);
+  if (const auto* t = std::get_if<StaticTarget>(&target))
+    instance = std::min(t->instance, document_.StaticCount(r) - 1);
+  if (const auto* t = std::get_if<StaticListTarget>(&target))
+    instance = std::min(t->instance, document_.StaticCount(r) - 1);
+  if (const LevelTarget* whole = AsLevel(target)) {
+    if (whole->floor_data) column = row = -1;
+    if (!document_.IsRoom(r)) {
+      r = document_.level().num_rooms() - 1;
+      instance = column = row = -1;
+    }
+    item = std::min(item, last_entry);
+    if (instance >= document_.StaticCount(r)) instance = -1;
+    if (piece >= static_cast<int>(document_.level().num_object_textures())) piece = -1;
   }
   Set(r, item, instance, column, row, piece);
 }

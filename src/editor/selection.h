@@ -47,7 +47,7 @@ class Selection : public QObject {
 
  private:
   void Reset();
-  void Follow(Change what, int room, int index);
+  void Follow(const EditTarget& target);
   // Sets the values and tells which parts changed.
   void Set(int room, int item, int instance, int column, int row, int piece);
 

@@ -1,10 +1,10 @@
 #pragma once
-// The Static Meshes panel's commands on the selected instance of the selected room. Both
-// forms of the instance change together, so a TR1 level (whose file holds the first) saves
-// what the panel shows. Each edit is one undo step; a refusal says why and changes nothing.
+// The Static Meshes panel's commands on the selected instance of the selected room
+// (inspect/static_edits.h does the checking and the change). Each edit is one undo step; a
+// refusal says why and changes nothing.
 
 #include "editor/editor_session.h"
-#include "editor/panel_units.h"
+#include "inspect/panel_units.h"
 
 namespace qavel {
 

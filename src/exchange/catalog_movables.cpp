@@ -169,7 +169,7 @@ class EntryReader {
 void ResetEntries(MovableCatalog& catalog) {
   for (size_t id = 0; id < kCatalogSize; ++id) {
     tmovable_record& e = catalog.entries[id];
-    e.name = "Moveable Id#" + std::to_string(id);
+    e.name = DefaultMovableName(static_cast<uint32_t>(id));
     e.alias_id = -1;
     e.body_from = -1;
     e.y_adjust = 0.0f;
@@ -298,7 +298,7 @@ std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrle
   for (size_t i = 0; i < level.movables.size(); ++i) {
     const uint32_t id = level.movables[i].object_id;
     if (id >= kCatalogSize) {
-      names.push_back("Moveable Id#" + std::to_string(id));
+      names.push_back(DefaultMovableName(id));
       continue;
     }
     tmovable_record& entry = catalog.entries[id];
@@ -313,8 +313,12 @@ std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrle
   return names;
 }
 
+std::string DefaultMovableName(uint32_t object_id) {
+  return "Moveable Id#" + std::to_string(object_id);
+}
+
 std::string MovableName(const MovableCatalog& catalog, uint32_t object_id) {
-  if (object_id >= kCatalogSize) return "Moveable Id#" + std::to_string(object_id);
+  if (object_id >= kCatalogSize) return DefaultMovableName(object_id);
   return catalog.entries[object_id].name;
 }
 
@@ -324,19 +328,6 @@ int32_t MovableIndexOf(const MovableCatalog& catalog, uint32_t object_id) {
 
 int32_t AliasOf(const MovableCatalog& catalog, uint32_t object_id) {
   return object_id < kCatalogSize ? catalog.entries[object_id].alias_id : -1;
-}
-
-size_t ItemEntryCount(const Ttrlevel& level) {
-  return level.num_items() + (level.version_kind >= kTR4 ? level.aux_items.size() : 0);
-}
-
-std::string ItemEntryText(const MovableCatalog& catalog, const Ttrlevel& level, size_t entry) {
-  uint32_t id = 0;
-  if (entry < level.num_items())
-    id = level.items2[entry].object_id;
-  else if (entry - level.num_items() < level.aux_items.size())
-    id = level.aux_items[entry - level.num_items()].object_id;
-  return std::to_string(entry) + ".-" + MovableName(catalog, id);
 }
 
 }  // namespace qavel

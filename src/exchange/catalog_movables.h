@@ -74,17 +74,13 @@ CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, std::string_vi
 std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrlevel& level);
 
 // Lookups by object id; ids beyond the catalog are never looked up.
-// The name, or "Moveable Id#<id>" for an id the catalog does not cover.
+// The name an object id has where nothing names it: "Moveable Id#<id>".
+std::string DefaultMovableName(uint32_t object_id);
+// The name, or the default name for an id the catalog does not cover.
 std::string MovableName(const MovableCatalog& catalog, uint32_t object_id);
 // The movable index of the entry, -1 for an id the catalog does not cover.
 int32_t MovableIndexOf(const MovableCatalog& catalog, uint32_t object_id);
 // The alias of the entry, -1 for none or an id the catalog does not cover.
 int32_t AliasOf(const MovableCatalog& catalog, uint32_t object_id);
-
-// Item-list entry text: N + ".-" + the name of the entry's object id. Entries from num_items
-// on are the auxiliary records of TR4/TR5 levels.
-std::string ItemEntryText(const MovableCatalog& catalog, const Ttrlevel& level, size_t entry);
-// Number of entries of the item list (items, then aux records for TR4/TR5).
-size_t ItemEntryCount(const Ttrlevel& level);
 
 }  // namespace qavel

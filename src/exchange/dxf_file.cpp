@@ -5,27 +5,15 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
-#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "exchange/exchange_error.h"
 #include "level/zfile.h"
 
 namespace qavel {
 
 namespace {
-
-// Thrown inside the reader and writer to stop at the first problem; the public functions turn
-// it into a Result.
-class ExchangeError : public std::runtime_error {
- public:
-  ExchangeError(Status status, const std::string& message)
-      : std::runtime_error(message), status_(status) {}
-  Result result() const { return Result::Fail(status_, what()); }
-
- private:
-  Status status_;
-};
 
 // ---- Writing ----
 
@@ -380,8 +368,8 @@ std::string RoomText(const troom& room) {
 Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index) {
   if (!level.IsLoaded() || room_index >= level.rooms.size()) return NoSuchRoom(level, room_index);
   const troom& room = level.rooms[room_index];
-  std::string out;
-  try {
+  return Guarded([&]() -> Expected<std::string> {
+    std::string out;
     for (const char* s : {"  0", "SECTION", "  2", "HEADER", "  0", "ENDSEC", "  0", "SECTION",
                           "  2", "TABLES", "  0", "TABLE", "  2", "LAYER", "  70", "    153"})
       Line(out, s);
@@ -391,8 +379,9 @@ Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index)
     for (const auto& t : room.triangles) used[t.texture & 0x0FFF] = true;
     for (size_t t = 0; t < used.size(); ++t) {
       if (!used[t]) continue;
-      char colour[16];
-      std::snprintf(colour, sizeof colour, "%6zu", t + 1);
+      // Right-aligned in six places (t + 1 has at most four digits).
+      std::string colour = std::to_string(t + 1);
+      colour.insert(0, colour.size() < 6 ? 6 - colour.size() : 0, ' ');
       const std::string name = LayerName(static_cast<uint16_t>(t));
       for (std::string_view s :
            {std::string_view("  0"), std::string_view("LAYER"), std::string_view("  2"),
@@ -419,10 +408,8 @@ Expected<std::string> WriteRoomDxfText(const Ttrlevel& level, size_t room_index)
       WriteFace(out, t.texture, c);
     }
     for (const char* s : {" 0", "ENDSEC", " 0", "EOF"}) Line(out, s);
-  } catch (const ExchangeError& e) {
-    return e.result();
-  }
-  return out;
+    return out;
+  });
 }
 
 Result ExportRoomDxf(const Ttrlevel& level, size_t room_index, const std::string& file_name) {
@@ -494,17 +481,13 @@ DxfGeometry ReadDxf(std::string_view text, const std::string& name, uint32_t num
 
 Expected<DxfGeometry> ParseDxf(std::string_view text, const std::string& name,
                                uint32_t num_textures) {
-  try {
-    return ReadDxf(text, name, num_textures);
-  } catch (const ExchangeError& e) {
-    return e.result();
-  }
+  return Guarded([&]() -> Expected<DxfGeometry> { return ReadDxf(text, name, num_textures); });
 }
 
 Result ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view text,
                          const std::string& name) {
   if (!level.IsLoaded() || room_index >= level.rooms.size()) return NoSuchRoom(level, room_index);
-  try {
+  return Guarded([&] {
     const DxfGeometry g = ReadDxf(text, name, level.num_object_textures());
     CheckCapacities(g, room_index);
     troom room = level.rooms[room_index];
@@ -515,9 +498,7 @@ Result ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view te
                       std::to_string(r.num_rectangles()) + " rectangles, " +
                       std::to_string(r.num_triangles()) + " triangles and " +
                       std::to_string(r.num_vertices()) + " vertices imported from " + name);
-  } catch (const ExchangeError& e) {
-    return e.result();
-  }
+  });
 }
 
 Result ImportRoomDxf(Ttrlevel& level, size_t room_index, const std::string& file_name) {

@@ -1,5 +1,6 @@
 #include "exchange/msh_file.h"
 
+#include "exchange/exchange_error.h"
 #include "level/byte_reader.h"
 #include "level/byte_writer.h"
 #include "level/zfile.h"
@@ -181,7 +182,7 @@ Result ImportMshBytes(Ttrlevel& level, std::span<const uint8_t> content, MshImpo
     return Result::Fail(Status::kWrongMagic, name +
                                                  " is not an MSH file (it does not start with \"" +
                                                  std::string(kMshMagic + 1) + "\")");
-  try {
+  return Guarded([&] {
     ByteReader r(content.data(), content.size(), name);
     r.Skip(kMagicSize);
     r.SetSection("header");
@@ -244,9 +245,7 @@ Result ImportMshBytes(Ttrlevel& level, std::span<const uint8_t> content, MshImpo
       message += "; " + std::to_string(file_zones - zones) +
                  " zone entries beyond the level's boxes were skipped";
     return Result::Ok(message);
-  } catch (const LevelFormatError& e) {
-    return Result::Fail(Status::kDamaged, e.what());
-  }
+  });
 }
 
 Result ImportMsh(Ttrlevel& level, const std::string& file_name, MshImportMode mode) {

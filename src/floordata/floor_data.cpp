@@ -140,7 +140,7 @@ const tsector* SectorAt(const troom& room, int column, int row) {
 std::string ItemName(const Ttrlevel& level, int64_t item, const ObjectNames& names) {
   if (item < 0 || item >= static_cast<int64_t>(level.num_items())) return "None";
   const uint32_t id = level.items2[static_cast<size_t>(item)].object_id;
-  return names ? names(id) : "Moveable Id#" + std::to_string(id);
+  return names ? names(id) : std::to_string(id);
 }
 
 namespace {

@@ -99,8 +99,8 @@ uint16_t SectorNumber(uint16_t num_z_sectors, int column, int row);
 // the room.
 const tsector* SectorAt(const troom& room, int column, int row);
 
-// Display name of an object id (the movable catalog provides it). An empty function names
-// every id "Moveable Id#<id>".
+// Display name of an object id (the movable names of the open level provide it). Without a
+// function an object is shown by its id alone.
 using ObjectNames = std::function<std::string(uint32_t object_id)>;
 
 // Name shown for an item-list index: the name of the item's object id, "None" for an index

@@ -4,18 +4,13 @@
 
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace qavel {
+#include "level/level_failure.h"
+#include "level/record_form.h"
 
-// A level file that cannot be read as what it claims to be: it ends early, holds an impossible
-// count or a table beyond the model's capacities.
-class LevelFormatError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace qavel {
 
 class ByteReader {
  public:
@@ -63,20 +58,32 @@ class ByteReader {
   template <class T>
   void Array(std::vector<T>& v, uint64_t count, size_t record_size = sizeof(T),
              uint64_t capacity = UINT64_MAX) {
+    Array(v, count, RecordForm::Leading(record_size), capacity);
+  }
+  // Reads count records of the given form into v; bytes of a T the form leaves out are zero.
+  template <class T>
+  void Array(std::vector<T>& v, uint64_t count, const RecordForm& form,
+             uint64_t capacity = UINT64_MAX) {
     if (count > capacity)
       Fail("count " + std::to_string(count) + " exceeds the capacity of " +
            std::to_string(capacity));
-    Need(count * record_size, count, record_size);
+    const size_t record = form.FileSize();
+    Need(count * record, count, record);
     v.resize(static_cast<size_t>(count));
-    if (record_size == sizeof(T)) {
+    if (form.IsWhole(sizeof(T))) {
       if (count) std::memcpy(v.data(), data_ + pos_, static_cast<size_t>(count) * sizeof(T));
     } else {
-      for (size_t i = 0; i < count; ++i) {
-        v[i] = T{};
-        std::memcpy(static_cast<void*>(&v[i]), data_ + pos_ + i * record_size, record_size);
+      const uint8_t* from = data_ + pos_;
+      for (auto& e : v) {
+        e = T{};
+        auto* to = reinterpret_cast<uint8_t*>(&e);
+        for (size_t i = 0; i < form.count; ++i) {
+          std::memcpy(to + form.runs[i].at, from, form.runs[i].size);
+          from += form.runs[i].size;
+        }
       }
     }
-    pos_ += static_cast<size_t>(count) * record_size;
+    pos_ += static_cast<size_t>(count) * record;
   }
 
   [[noreturn]] void Fail(const std::string& what) const {

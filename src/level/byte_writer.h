@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "level/record_form.h"
 #include "level/shared_block.h"
 
 namespace qavel {
@@ -57,16 +58,24 @@ class ByteWriter {
   // Writes the leading record bytes of every element.
   template <class T>
   void Records(const std::vector<T>& v, size_t record = sizeof(T)) {
-    if (record == sizeof(T)) {
+    Records(v, RecordForm::Leading(record));
+  }
+  // Writes every element in the given form.
+  template <class T>
+  void Records(const std::vector<T>& v, const RecordForm& form) {
+    if (form.IsWhole(sizeof(T))) {
       Raw(v.data(), v.size() * sizeof(T));
       return;
     }
-    for (const auto& e : v) Raw(&e, record);
+    for (const auto& e : v)
+      for (size_t i = 0; i < form.count; ++i)
+        Raw(reinterpret_cast<const uint8_t*>(&e) + form.runs[i].at, form.runs[i].size);
   }
 
-  // Starts a named section at the current position; it runs until the next one starts.
+  // Starts a named section at the current position; it runs until the next one starts. The
+  // section that is open already goes on.
   void Section(std::string name) {
-    if (!spans_) return;
+    if (!spans_ || (!spans_->empty() && spans_->back().name == name)) return;
     CloseSection();
     spans_->push_back({std::move(name), Position(), Position()});
   }

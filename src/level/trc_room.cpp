@@ -1,6 +1,9 @@
 #include "level/trc_room.h"
 
 #include <algorithm>
+#include <type_traits>
+
+#include "level/level_layout.h"
 
 namespace qavel {
 
@@ -75,31 +78,134 @@ std::array<uint8_t, kTrcRoomHeaderSize> FreshHeader() {
   return h;
 }
 
-// Takes the named values out of the raw header.
+// The header values the file keeps as the room holds them, each at its place in the header:
+// f(place, value) is called for every one.
+template <class Room, class F>
+void HeaderValues(Room& room, const F& f) {
+  f(kX, room.x);
+  f(kUnknown1, room.trc_unknown1);
+  f(kZ, room.z);
+  f(kYBottom, room.y_bottom);
+  f(kYTop, room.y_top);
+  f(kZSectors, room.num_z_sectors);
+  f(kXSectors, room.num_x_sectors);
+  f(kColour, room.trc_colour);
+  f(kUnknown2, room.trc_unknown2);
+  f(kUnknown2 + 4, room.trc_unknown3);
+  f(kUnknown2 + 8, room.trc_unknown4);
+  f(kAlternateRoom, room.alternate_room);
+  f(kFlags, room.flags);
+  f(kRoomWord, room.trc_room_word);
+  f(kUnknown6, room.trc_unknown6);
+  for (size_t i = 0; i < room.trc_unknown7.size(); ++i) f(kUnknown7 + 4 * i, room.trc_unknown7[i]);
+  f(kUnknown9, room.trc_unknown9);
+  f(kUnknown10, room.trc_unknown10);
+}
+
+// Takes the named values out of the raw header, with those the writer computes as they were read.
 void ParseHeader(troom& room) {
   const auto& h = room.trc_header_raw;
+  HeaderValues(room,
+               [&h](size_t at, auto& v) { v = At<std::remove_reference_t<decltype(v)>>(h, at); });
   room.trc_data_size = At<uint32_t>(h, kDataSize);
   for (size_t i = 0; i < 4; ++i) room.trc_offsets[i] = At<uint32_t>(h, kOffsets + 4 * i);
-  room.x = At<int32_t>(h, kX);
-  room.trc_unknown1 = At<uint32_t>(h, kUnknown1);
-  room.z = At<int32_t>(h, kZ);
-  room.y_bottom = At<int32_t>(h, kYBottom);
-  room.y_top = At<int32_t>(h, kYTop);
-  room.num_z_sectors = At<uint16_t>(h, kZSectors);
-  room.num_x_sectors = At<uint16_t>(h, kXSectors);
-  room.trc_colour = At<uint32_t>(h, kColour);
-  room.trc_unknown2 = At<uint32_t>(h, kUnknown2);
-  room.trc_unknown3 = At<uint32_t>(h, kUnknown2 + 4);
-  room.trc_unknown4 = At<uint32_t>(h, kUnknown2 + 8);
-  room.alternate_room = At<int16_t>(h, kAlternateRoom);
-  room.flags = At<uint16_t>(h, kFlags);
-  room.trc_room_word = At<uint16_t>(h, kRoomWord);
   std::memcpy(room.trc_block16.data(), h.data() + kBlock16, 16);
-  room.trc_unknown6 = At<uint32_t>(h, kUnknown6);
-  for (size_t i = 0; i < 5; ++i) room.trc_unknown7[i] = At<uint32_t>(h, kUnknown7 + 4 * i);
-  room.trc_unknown9 = At<uint32_t>(h, kUnknown9);
-  room.trc_unknown10 = At<uint32_t>(h, kUnknown10);
   for (size_t i = 0; i < 5; ++i) room.trc_unknown11[i] = At<uint32_t>(h, kUnknown11 + 4 * i);
+}
+
+// The header a room is written with: the values it holds, and those the writer computes (list
+// counts, the room's place as floats, the layer count). A room whose geometry was edited is
+// written as one layer.
+std::array<uint8_t, kTrcRoomHeaderSize> ComposeHeader(const troom& room, bool as_read,
+                                                      bool never_read) {
+  auto h = never_read ? FreshHeader() : room.trc_header_raw;
+  HeaderValues(room, [&h](size_t at, const auto& v) { SetAt(h, at, v); });
+  SetAt(h, kLights, static_cast<uint16_t>(room.lights5.size()));
+  SetAt(h, kStatics, static_cast<uint16_t>(room.statics2.size()));
+  std::memcpy(h.data() + kBlock16, room.trc_block16.data(), 4);
+  SetAt(h, kRoomXFloat, static_cast<float>(room.x));
+  SetAt(h, kRoomZFloat, static_cast<float>(room.z));
+  SetAt(h, kUnknown7 + 12, static_cast<uint32_t>(room.lights5.size() * sizeof(tlight5)));
+  SetAt(h, kUnknown7 + 16, static_cast<uint32_t>(room.lights5.size()));
+  if (!as_read) {
+    SetAt(h, kUnknown7, static_cast<uint32_t>(room.triangles5.size()));
+    SetAt(h, kUnknown7 + 4, static_cast<uint32_t>(room.rectangles5.size()));
+  }
+  SetAt(h, kRecords36, static_cast<uint32_t>(room.trc_records36.size()));
+  // Files hold the room's top and bottom here as floats. The values are written as the room
+  // holds them, so an edit of either reaches the file; a room never read gets the floats.
+  if (never_read && room.trc_unknown9 == 0)
+    SetAt(h, kUnknown9, FloatBits(static_cast<float>(room.y_top)));
+  if (never_read && room.trc_unknown10 == 0)
+    SetAt(h, kUnknown10, FloatBits(static_cast<float>(room.y_bottom)));
+  SetAt(h, kLayers, static_cast<uint32_t>(as_read ? room.layers.size() : 1));
+  return h;
+}
+
+// The counts of a room block's lists, as its header states them.
+struct TrcCounts {
+  uint64_t lights, records36, sectors, statics, layers;
+};
+TrcCounts CountsIn(const std::array<uint8_t, kTrcRoomHeaderSize>& h) {
+  return {At<uint16_t>(h, kLights), At<uint32_t>(h, kRecords36),
+          uint64_t{At<uint16_t>(h, kZSectors)} * At<uint16_t>(h, kXSectors),
+          At<uint16_t>(h, kStatics), At<uint32_t>(h, kLayers)};
+}
+
+// Where the parts of a room block begin, as file positions; the header locates them.
+struct TrcPlaces {
+  size_t lights = 0, sectors = 0, sectors_end = 0, statics = 0, layers = 0, faces = 0;
+  size_t vertices = 0, vertices_end = 0;
+  bool face_pad = false;
+};
+
+// A room block in file order: the header, then the lists it counts.
+// layers and blocks are the layer records and their geometry, face_pad the two bytes after an
+// odd number of triangles.
+template <class Io, class Room, class Header, class Layers, class Blocks, class Pad>
+TrcPlaces TrcRoomLayout(Io& io, Room& room, Header& header, Layers& layers, Blocks& blocks,
+                        Pad& face_pad) {
+  TrcPlaces p;
+  io.Raw(header.data(), header.size());
+  const TrcCounts n = CountsIn(header);
+  p.lights = io.Position();
+  io.Table(room.lights5, n.lights, RecordForm::Whole<tlight5>(), RoomCapacity::lights);
+  io.Table(room.trc_records36, n.records36, RecordForm::Whole<ttrc_record36>(),
+           RoomCapacity::trc_records36);
+  p.sectors = io.Position();
+  io.Table(room.sectors, n.sectors, RecordForm::Whole<tsector>(), RoomCapacity::sectors);
+  p.sectors_end = io.Position();
+  layout::RoomList(io, room.portals, RoomCapacity::portals);
+  io.Raw(room.trc_portal_pad.data(), room.trc_portal_pad.size());
+  p.statics = io.Position();
+  io.Table(room.statics2, n.statics, RecordForm::Whole<tstatic2>(), RoomCapacity::static_instances);
+  p.layers = io.Position();
+  io.Table(layers, n.layers);
+  io.Resize(blocks, layers.size());
+  p.faces = io.Position();
+  size_t rectangles = 0, triangles = 0;
+  for (size_t l = 0; l < layers.size(); ++l) {
+    io.Table(blocks[l].rectangles, layers[l].num_rectangles);
+    io.Table(blocks[l].triangles, layers[l].num_triangles);
+    rectangles += layers[l].num_rectangles;
+    triangles += layers[l].num_triangles;
+  }
+  auto within = [&io](size_t count, const char* what, size_t most) {
+    io.Refuse(count > most, [&] {
+      return "count " + std::to_string(count) + " of " + what + " exceeds the capacity of " +
+             std::to_string(most);
+    });
+  };
+  within(rectangles, "rectangles", RoomCapacity::rectangles);
+  within(triangles, "triangles", RoomCapacity::triangles);
+  p.face_pad = triangles % 2 == 1;
+  io.Store(room.trc_has_face_pad, p.face_pad);
+  if (p.face_pad) io.Raw(face_pad.data(), face_pad.size());
+  p.vertices = io.Position();
+  for (size_t l = 0; l < layers.size(); ++l) io.Table(blocks[l].vertices, layers[l].num_vertices);
+  p.vertices_end = io.Position();
+  io.Rest(room.trc_trailing);
+  return p;
 }
 
 // The layer record of a room written from its merged lists: the first layer's word and bytes
@@ -143,45 +249,12 @@ void ReadTrcRoom(ByteReader& r, troom& room) {
     r.Fail("room block size " + std::to_string(room.trc_data_size) + " exceeds the " +
            std::to_string(r.Left()) + " bytes left");
   const size_t end = r.Position() + room.trc_data_size;
-  ByteReader b(r.Data(), end, r.Where());
-  b.SetSection(r.Section());
-  b.Seek(start);
-  b.Copy(room.trc_header_raw.data(), room.trc_header_raw.size());
+  ByteReader block(r.Data(), end, r.Where());
+  block.SetSection(r.Section());
+  block.Seek(start);
+  ReadIo io(std::move(block), kTR5);
+  TrcRoomLayout(io, room, room.trc_header_raw, room.layers, room.tr5_layers, room.trc_face_pad);
   ParseHeader(room);
-  const auto& h = room.trc_header_raw;
-  const uint16_t lights = At<uint16_t>(h, kLights);
-  const uint16_t statics = At<uint16_t>(h, kStatics);
-  const uint32_t records36 = At<uint32_t>(h, kRecords36);
-  const uint32_t layers = At<uint32_t>(h, kLayers);
-
-  b.Array(room.lights5, lights, sizeof(tlight5), RoomCapacity::lights);
-  b.Array(room.trc_records36, records36, sizeof(ttrc_record36), RoomCapacity::trc_records36);
-  b.Array(room.sectors, uint64_t{room.num_z_sectors} * room.num_x_sectors, sizeof(tsector),
-          RoomCapacity::sectors);
-  b.Array(room.portals, b.Get<uint16_t>(), sizeof(tportal), RoomCapacity::portals);
-  b.Copy(room.trc_portal_pad.data(), 2);
-  b.Array(room.statics2, statics, sizeof(tstatic2), RoomCapacity::static_instances);
-  b.Array(room.layers, layers, sizeof(tlayer5));
-  room.tr5_layers.assign(room.layers.size(), {});
-  size_t rectangles = 0, triangles = 0;
-  for (size_t l = 0; l < room.layers.size(); ++l) {
-    auto& block = room.tr5_layers[l];
-    b.Array(block.rectangles, room.layers[l].num_rectangles);
-    b.Array(block.triangles, room.layers[l].num_triangles);
-    rectangles += block.rectangles.size();
-    triangles += block.triangles.size();
-  }
-  if (rectangles > RoomCapacity::rectangles)
-    b.Fail("count " + std::to_string(rectangles) + " of rectangles exceeds the capacity of " +
-           std::to_string(RoomCapacity::rectangles));
-  if (triangles > RoomCapacity::triangles)
-    b.Fail("count " + std::to_string(triangles) + " of triangles exceeds the capacity of " +
-           std::to_string(RoomCapacity::triangles));
-  room.trc_has_face_pad = triangles % 2 == 1;
-  if (room.trc_has_face_pad) b.Copy(room.trc_face_pad.data(), 2);
-  for (size_t l = 0; l < room.layers.size(); ++l)
-    b.Array(room.tr5_layers[l].vertices, room.layers[l].num_vertices, sizeof(tvertex5));
-  room.trc_trailing.assign(b.Here(), b.Here() + b.Left());
   r.Seek(end);
 
   MergeTr5Layers(room);
@@ -201,125 +274,56 @@ bool Tr5GeometryAsRead(const troom& room) {
          merged.triangles == room.triangles && merged.triangles5 == room.triangles5;
 }
 
+namespace {
+
+// Puts into a written room block the places and sizes known only once it is written.
+void PatchPlaces(ByteWriter& w, size_t start, const TrcPlaces& p, bool one_layer) {
+  // Offsets count from the start of the lights.
+  auto offset = [&p](size_t at) { return static_cast<uint32_t>(at - p.lights); };
+  w.PutAt(start + kDataSize, static_cast<uint32_t>(w.Position() - (start + 8)));
+  w.PutAt(start + kOffsets, offset(p.sectors_end));
+  w.PutAt(start + kOffsets + 4, offset(p.sectors));
+  w.PutAt(start + kOffsets + 12, offset(p.statics));
+  w.PutAt(start + kUnknown11, offset(p.layers));
+  w.PutAt(start + kUnknown11 + 4, offset(p.vertices));
+  w.PutAt(start + kUnknown11 + 8, offset(p.faces));
+  w.PutAt(start + kUnknown11 + 12, offset(p.faces));
+  w.PutAt(start + kUnknown11 + 16, static_cast<uint32_t>(p.vertices_end - p.vertices));
+  if (!one_layer) return;
+  w.PutAt(p.layers + kLayerPlaces, offset(p.vertices));
+  w.PutAt(p.layers + kLayerPlaces + 4, offset(p.faces));
+  w.PutAt(p.layers + kLayerPlaces + 8, offset(p.faces));
+}
+
+}  // namespace
+
 TrcRoomWritten WriteTrcRoom(ByteWriter& w, const troom& room) {
   const size_t start = w.Position();
   const bool never_read = std::all_of(room.trc_header_raw.begin(), room.trc_header_raw.end(),
                                       [](uint8_t b) { return b == 0; });
-  auto h = never_read ? FreshHeader() : room.trc_header_raw;
   const bool as_read = Tr5GeometryAsRead(room);
-
-  SetAt(h, kX, room.x);
-  SetAt(h, kUnknown1, room.trc_unknown1);
-  SetAt(h, kZ, room.z);
-  SetAt(h, kYBottom, room.y_bottom);
-  SetAt(h, kYTop, room.y_top);
-  SetAt(h, kZSectors, room.num_z_sectors);
-  SetAt(h, kXSectors, room.num_x_sectors);
-  SetAt(h, kColour, room.trc_colour);
-  SetAt(h, kLights, static_cast<uint16_t>(room.lights5.size()));
-  SetAt(h, kStatics, static_cast<uint16_t>(room.statics2.size()));
-  SetAt(h, kUnknown2, room.trc_unknown2);
-  SetAt(h, kUnknown2 + 4, room.trc_unknown3);
-  SetAt(h, kUnknown2 + 8, room.trc_unknown4);
-  SetAt(h, kAlternateRoom, room.alternate_room);
-  SetAt(h, kFlags, room.flags);
-  SetAt(h, kRoomWord, room.trc_room_word);
-  std::memcpy(h.data() + kBlock16, room.trc_block16.data(), 4);
-  SetAt(h, kRoomXFloat, static_cast<float>(room.x));
-  SetAt(h, kRoomZFloat, static_cast<float>(room.z));
-  SetAt(h, kUnknown6, room.trc_unknown6);
-  auto unknown7 = room.trc_unknown7;
-  unknown7[3] = static_cast<uint32_t>(room.lights5.size() * sizeof(tlight5));
-  if (!as_read) {
-    unknown7[0] = static_cast<uint32_t>(room.triangles5.size());
-    unknown7[1] = static_cast<uint32_t>(room.rectangles5.size());
-  }
-  unknown7[4] = static_cast<uint32_t>(room.lights5.size());
-  for (size_t i = 0; i < 5; ++i) SetAt(h, kUnknown7 + 4 * i, unknown7[i]);
-  SetAt(h, kRecords36, static_cast<uint32_t>(room.trc_records36.size()));
-  // Files hold the room's top and bottom here as floats. The values are written as the room
-  // holds them, so an edit of either reaches the file; a room never read gets the floats.
-  SetAt(h, kUnknown9,
-        never_read && room.trc_unknown9 == 0 ? FloatBits(static_cast<float>(room.y_top))
-                                             : room.trc_unknown9);
-  SetAt(h, kUnknown10,
-        never_read && room.trc_unknown10 == 0 ? FloatBits(static_cast<float>(room.y_bottom))
-                                              : room.trc_unknown10);
-  const size_t layer_count = as_read ? room.layers.size() : 1;
-  SetAt(h, kLayers, static_cast<uint32_t>(layer_count));
-  w.Raw(h.data(), h.size());
-
-  // Offsets count from the start of the lights.
-  const size_t o = w.Position();
-  auto offset = [&] { return static_cast<uint32_t>(w.Position() - o); };
-  w.Records(room.lights5);
-  w.Records(room.trc_records36);
-  const uint32_t sectors_begin = offset();
-  w.Records(room.sectors);
-  const uint32_t sectors_end = offset();
-  w.Put(static_cast<uint16_t>(room.portals.size()));
-  w.Records(room.portals);
-  w.Raw(room.trc_portal_pad.data(), 2);
-  const uint32_t statics_begin = offset();
-  w.Records(room.statics2);
-
   TrcRoomWritten written;
-  const uint32_t layers_begin = offset();
-  size_t triangles = 0, vertex_bytes = 0;
-  uint32_t faces_begin = 0;
-  size_t layer_at = 0;
-  if (as_read) {
-    w.Records(room.layers);
-    faces_begin = offset();
-    for (const auto& block : room.tr5_layers) {
-      w.Records(block.rectangles);
-      w.Records(block.triangles);
-      triangles += block.triangles.size();
-    }
-  } else {
-    layer_at = w.Position();
-    w.Put(SingleLayer(room));
-    faces_begin = offset();
-    w.Records(room.rectangles5);
-    w.Records(room.triangles5);
-    triangles = room.triangles5.size();
+  written.header = ComposeHeader(room, as_read, never_read);
+  // An edited room is written as one layer of its merged lists.
+  std::vector<tlayer5> one_layer;
+  std::vector<ttr5_layer_block> one_block;
+  if (!as_read) {
+    one_layer = {SingleLayer(room)};
+    one_block = {ttr5_layer_block{room.vertices5, room.rectangles5, room.triangles5}};
   }
-  if (triangles % 2) {
-    // A pad the room was read with is kept; a new one is the filler the engine writes.
-    written.face_pad =
-        room.trc_has_face_pad ? room.trc_face_pad : std::array<uint8_t, 2>{0xCD, 0xCD};
-    written.has_face_pad = true;
-    w.Raw(written.face_pad.data(), 2);
-  }
-  const uint32_t vertices_begin = offset();
-  if (as_read) {
-    for (const auto& block : room.tr5_layers) {
-      w.Records(block.vertices);
-      vertex_bytes += block.vertices.size() * sizeof(tvertex5);
-    }
-  } else {
-    w.Records(room.vertices5);
-    vertex_bytes = room.vertices5.size() * sizeof(tvertex5);
-  }
-  w.Raw(room.trc_trailing.data(), room.trc_trailing.size());
-
-  w.PutAt(start + kDataSize, static_cast<uint32_t>(w.Position() - (start + 8)));
-  w.PutAt(start + kOffsets, sectors_end);
-  w.PutAt(start + kOffsets + 4, sectors_begin);
-  w.PutAt(start + kOffsets + 12, statics_begin);
-  w.PutAt(start + kUnknown11, layers_begin);
-  w.PutAt(start + kUnknown11 + 4, vertices_begin);
-  w.PutAt(start + kUnknown11 + 8, faces_begin);
-  w.PutAt(start + kUnknown11 + 12, faces_begin);
-  w.PutAt(start + kUnknown11 + 16, static_cast<uint32_t>(vertex_bytes));
-
+  // A pad the room was read with is kept; a new one is the filler the engine writes.
+  written.face_pad = room.trc_has_face_pad ? room.trc_face_pad : std::array<uint8_t, 2>{0xCD, 0xCD};
+  WriteIo io(w, kTR5);
+  const TrcPlaces places =
+      TrcRoomLayout(io, room, written.header, as_read ? room.layers : one_layer,
+                    as_read ? room.tr5_layers : one_block, written.face_pad);
+  written.has_face_pad = places.face_pad;
+  if (!places.face_pad) written.face_pad = {};
+  PatchPlaces(w, start, places, !as_read);
   std::memcpy(written.header.data(), w.At(start), kTrcRoomHeaderSize);
   if (!as_read) {
-    w.PutAt(layer_at + kLayerPlaces, vertices_begin);
-    w.PutAt(layer_at + kLayerPlaces + 4, faces_begin);
-    w.PutAt(layer_at + kLayerPlaces + 8, faces_begin);
     tlayer5 layer{};
-    std::memcpy(&layer, w.At(layer_at), sizeof layer);
+    std::memcpy(&layer, w.At(places.layers), sizeof layer);
     written.single_layer = layer;
   }
   return written;

@@ -13,13 +13,11 @@
 #include <thread>
 #include <utility>
 
+#include "level/file_kind.h"
+
 namespace qavel {
 
 namespace {
-
-std::string SystemReason() {
-  return std::strerror(errno);
-}
 
 uint32_t LoadU32(const uint8_t* p) {
   uint32_t v;
@@ -155,25 +153,6 @@ Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t m
   return out.Share(produced);
 }
 
-namespace {
-
-// What a file that is no regular file is, for messages.
-const char* FileKind(mode_t mode) {
-  if (S_ISDIR(mode)) return "a folder";
-  if (S_ISFIFO(mode)) return "a pipe";
-  if (S_ISCHR(mode)) return "a character device";
-  if (S_ISBLK(mode)) return "a block device";
-  if (S_ISSOCK(mode)) return "a socket";
-  return "a special file";
-}
-
-std::string NotRegular(mode_t mode) {
-  return S_ISDIR(mode) ? std::string("it is a folder")
-                       : std::string("it is ") + FileKind(mode) + ", not a regular file";
-}
-
-}  // namespace
-
 Expected<SharedBlock> ReadWholeFile(const std::string& path, uint64_t most, const char* kind) {
   auto refused = [&path](const std::string& why) {
     return Result::Fail(Status::kCannotOpen, "cannot open " + path + ": " + why);
@@ -236,116 +215,6 @@ Expected<SharedBlock> ReadWholeFile(const std::string& path, uint64_t most, cons
 bool FileExists(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0;
-}
-
-namespace {
-
-// The file a save replaces: the path itself, or the file its symbolic links lead to, so that a
-// link stays a link and its target gets the new content, as other editors do. A link that leads
-// nowhere yet names the file to create. Fails (ELOOP) on a chain that does not end.
-bool ResolveLinks(const std::string& path, std::string& target) {
-  target = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-    std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
-    const ssize_t n = readlink(target.c_str(), link.data(), link.size());
-    if (n < 0) return true;  // opening the path says why
-    if (static_cast<size_t>(n) == link.size()) {
-      errno = ENAMETOOLONG;
-      return false;
-    }
-    const std::string to(link.data(), static_cast<size_t>(n));
-    const auto slash = target.find_last_of('/');
-    if ((!to.empty() && to.front() == '/') || slash == std::string::npos) {
-      target = to;
-    } else {
-      target.resize(slash + 1);  // a relative link leads on from the link's own folder
-      target += to;
-    }
-  }
-  errno = ELOOP;
-  return false;
-}
-
-// A name for the temporary file beside the target that the folder can hold whatever the
-// target's length: the target's name is shortened to leave room for the marker and its six
-// random letters.
-std::string TemporaryName(const std::string& folder, const std::string& base) {
-  long most = pathconf(folder.c_str(), _PC_NAME_MAX);
-  if (most <= 0) most = 255;
-  constexpr size_t kAdded = 1 + 13;  // "." and ".qavel-XXXXXX"
-  const size_t keep = std::min(base.size(), static_cast<size_t>(std::max(0L, most - long{kAdded})));
-  return "." + base.substr(0, keep) + ".qavel-XXXXXX";
-}
-
-// Makes the rename itself last: without this a crash soon after the save may lose it. Not
-// every file system can sync a folder; the content is in place either way.
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-}  // namespace
-
-Result WriteFileAtomically(const std::string& path,
-                           const std::vector<std::span<const uint8_t>>& pieces) {
-  auto cannot = [&path](const std::string& why) {
-    return Result::Fail(Status::kCannotOpen, "cannot save " + path + ": " + why);
-  };
-  std::string target;
-  if (!ResolveLinks(path, target)) return cannot(SystemReason());
-  struct stat old {};
-  const bool replacing = stat(target.c_str(), &old) == 0;
-  // Renaming over a device or a pipe would replace it (as root even /dev/null) by a file.
-  if (replacing && !S_ISREG(old.st_mode)) return cannot(NotRegular(old.st_mode));
-  const auto slash = target.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp =
-      (slash == std::string::npos ? std::string() : folder) + TemporaryName(folder, base);
-  std::vector<char> name(temp.begin(), temp.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return cannot(SystemReason());
-  temp = name.data();
-  auto fail = [&](bool open) {
-    const std::string reason = SystemReason();
-    if (open) ::close(fd);
-    ::unlink(temp.c_str());
-    return cannot(reason);
-  };
-  for (const auto& piece : pieces) {
-    size_t done = 0;
-    while (done < piece.size()) {
-      const ssize_t n = ::write(fd, piece.data() + done, piece.size() - done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return fail(true);
-      }
-      done += static_cast<size_t>(n);
-    }
-  }
-  // Keep the owner, group and permissions of the file we replace (the owner only where we may
-  // give it away, as root may; the group where we belong to it); new files get the usual ones.
-  // The owner goes first: changing it clears the set-id bits that the mode then restores.
-  if (replacing) {
-    if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid)) {
-      // Not permitted: the file becomes ours, as any new file would.
-    }
-    fchmod(fd, old.st_mode & 07777);
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-  }
-  if (::fsync(fd) != 0) return fail(true);
-  if (::close(fd) != 0) return fail(false);
-  if (std::rename(temp.c_str(), target.c_str()) != 0) return fail(false);
-  SyncFolder(folder);
-  return Result::Ok();
 }
 
 bool IsContainer(std::span<const uint8_t> file) {

@@ -1,6 +1,6 @@
 #pragma once
 // TZfile: a whole file in memory, unpacked when it is a "ZLIB" container; the zlib pack and
-// unpack helpers; whole-file reads and safe saves.
+// unpack helpers; whole-file reads and safe saves (atomic_save.cpp).
 
 #include <cstdint>
 #include <span>
@@ -47,10 +47,14 @@ struct TZfile {
 Expected<SharedBlock> ReadWholeFile(const std::string& path, uint64_t most = kMaxFileSize,
                                     const char* kind = "a level file");
 // Writes a temporary file in the target's folder, flushes it to disk, renames it over the target
-// and flushes the folder, so a failed save leaves the old file as it was. A target that is a
-// symbolic link is written through to the file it leads to; one that is a folder, device or pipe
-// is refused. The replaced file's permissions, owner and group are kept where the system lets
-// us. Fails with kCannotOpen saying why. The content may come as pieces, written in order.
+// and flushes the folder, so a failed save leaves the old file as it was. The temporary file has
+// no name until it is complete where the system allows that, so a killed save leaves nothing;
+// temporary files that killed saves of the same target left elsewhere are removed. A target that
+// is a symbolic link is written through to the file it leads to; one that is a folder, device or
+// pipe is refused, and so is a file that is read-only ("PATH is read-only": its mode grants no
+// write permission, for root too, or the user may not write it). The replaced file's
+// permissions, owner and group are kept where the system lets us. Fails with kCannotOpen saying
+// why. The content may come as pieces, written in order.
 Result WriteFileAtomically(const std::string& path,
                            const std::vector<std::span<const uint8_t>>& pieces);
 inline Result WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "editor/panel_units.h"
+#include "inspect/panel_units.h"
 #include "ui/gl_view.h"
 #include "view/scene.h"
 
@@ -82,8 +82,8 @@ CreateItemDialog::CreateItemDialog(EditorSession& session, QWidget* parent)
   connect(create, &QPushButton::clicked, this, &CreateItemDialog::createRequested);
 
   connect(&session.document(), &LevelDocument::opened, this, [this] { fillMovables(false); });
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kLevel || what == Change::kLevelFloorData) fillMovables(true);
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (AsLevel(target)) fillMovables(true);
   });
   connect(&session, &EditorSession::createModeChanged, this, [this](bool on) {
     if (!on) hide();
@@ -119,9 +119,10 @@ void CreateItemDialog::attachPreview(const TextureStore& store, const Tmesh_list
   connect(movableList_, &QListWidget::currentRowChanged, preview_, &GlView::rebuild);
   connect(movableList_, &QListWidget::itemClicked, preview_, &GlView::rebuild);
   connect(&session_.document(), &LevelDocument::opened, preview_, &GlView::rebuild);
-  connect(&session_.document(), &LevelDocument::changed, preview_, [this](Change what) {
-    if (what == Change::kLevel || what == Change::kLevelFloorData) preview_->rebuild();
-  });
+  connect(&session_.document(), &LevelDocument::changed, preview_,
+          [this](const EditTarget& target) {
+            if (AsLevel(target)) preview_->rebuild();
+          });
 }
 
 CreateChoice CreateItemDialog::Choice() const {

@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "editor/panel_texts.h"
 #include "editor/room_commands.h"
+#include "inspect/panel_texts.h"
 #include "ui/ui_support.h"
 
 namespace qavel {
@@ -60,9 +60,8 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
   });
 
   connect(&session.document(), &LevelDocument::opened, this, &ExperimentsPanel::refresh);
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kRoom || what == Change::kLevel || what == Change::kLevelFloorData)
-      refresh();
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (AsLevel(target) || std::holds_alternative<RoomTarget>(target)) refresh();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
     if (parts & Selection::kRoom) refresh();

@@ -45,8 +45,8 @@ FloorDataPanel::FloorDataPanel(EditorSession& session, QWidget* parent)
   layout->addWidget(details, 2);
 
   connect(&session.document(), &LevelDocument::opened, this, &FloorDataPanel::refresh);
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kLevelFloorData) refresh();
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (const LevelTarget* whole = AsLevel(target); whole && whole->floor_data) refresh();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
     if (parts & (Selection::kRoom | Selection::kSector)) refresh();

@@ -12,8 +12,8 @@
 
 #include "editor/floor_commands.h"
 #include "editor/item_commands.h"
-#include "editor/panel_texts.h"
 #include "floordata/trigger_text.h"
+#include "inspect/panel_texts.h"
 #include "ui/create_item_dialog.h"
 #include "ui/position_editor.h"
 #include "ui/ui_support.h"
@@ -35,11 +35,9 @@ ItemsPanel::ItemsPanel(EditorSession& session, QWidget* parent)
     fillMovables();
     refresh();
   });
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kLevel || what == Change::kLevelFloorData) fillMovables();
-    if (what == Change::kItem || what == Change::kItems || what == Change::kLevel ||
-        what == Change::kLevelFloorData)
-      refresh();
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (AsLevel(target)) fillMovables();
+    if (AsLevel(target) || TouchesItems(target)) refresh();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
     // A newly selected room starts with the automatic position edits switched off.
@@ -227,7 +225,7 @@ void ItemsPanel::showItem() {
   const int entry = session_.selection().item();
   const auto info = has_level ? ShowItemInfo(session_.level(), entry) : std::nullopt;
   const bool has_entry = info.has_value();
-  const bool has_ocb = has_entry && session_.level().version_kind >= kTR4;
+  const bool has_ocb = has_entry && CarriesOcb(session_.level());
   SetEnabled({idSpin_, changeId_, roomSpin_, changeRoom_, lightSpin_, changeLight_, rotate_,
               duplicate_, itemSearches_[0], itemSearches_[1]},
              has_entry);
@@ -255,12 +253,12 @@ void ItemsPanel::showItem() {
   SetSpin(idSpin_, info->object_id);
   SetSpin(ocbSpin_, info->ocb);
   SetSpin(roomSpin_, info->room);
-  itemLabel2_->setText(S(info->label2));
-  itemLabel1_->setText(S(info->label1));
-  ocbLabel_->setText(S(info->label3));
-  lightLabel_->setText(S(info->label9));
-  angleLabel_->setText(S(info->label19));
-  flagLabel_->setText(S(info->label4));
+  itemLabel2_->setText(S(info->angle2_text));
+  itemLabel1_->setText(S(info->angle1_text));
+  ocbLabel_->setText(S(info->ocb_text));
+  lightLabel_->setText(S(info->light_text));
+  angleLabel_->setText(S(info->angle_text));
+  flagLabel_->setText(S(info->flags_text));
   for (int b = 0; b < 5; ++b) activation_[b]->setChecked(info->activation[b]);
   clearBody_->setChecked(info->clear_body);
   invisible_->setChecked(info->invisible);

@@ -34,11 +34,10 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
     centrePending_ = !autoCentre_ || autoCentre_();
     rebuild();
   });
-  connect(&doc, &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kWeather) return;  // nothing drawn depends on it
+  connect(&doc, &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (std::holds_alternative<WeatherTarget>(target)) return;  // nothing drawn depends on it
     // An import may bring other meshes; every other edit keeps the mesh block.
-    if (what == Change::kLevel || what == Change::kLevelFloorData)
-      BuildMeshTable(meshes_, session_.level());
+    if (AsLevel(target)) BuildMeshTable(meshes_, session_.level());
     rebuild();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {

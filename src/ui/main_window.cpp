@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QOpenGLContext>
-#include <QProgressBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -29,6 +28,7 @@
 #include "ui/floor_data_panel.h"
 #include "ui/items_panel.h"
 #include "ui/main_view.h"
+#include "ui/progress_gauge.h"
 #include "ui/rooms_panel.h"
 #include "ui/statics_panel.h"
 #include "ui/texture_tab.h"
@@ -59,8 +59,8 @@ QMessageBox::Icon IconOf(MessageKind kind) {
 QString Reason(const std::string& message, const QString& path) {
   QString why = S(message);
   const QString name = QFileInfo(path).fileName();
-  for (const QString& prefix :
-       {"cannot open " + path + ": ", "cannot write " + path + ": ", path + ": ", name + ": "}) {
+  for (const QString& prefix : {"cannot open " + path + ": ", "cannot write " + path + ": ",
+                                "cannot save " + path + ": ", path + ": ", name + ": "}) {
     if (why.startsWith(prefix, Qt::CaseInsensitive)) return why.mid(prefix.size());
   }
   return why;
@@ -222,18 +222,12 @@ void MainWindow::connectActions() {
 
 void MainWindow::connectSession() {
   LevelDocument& doc = session_.document();
-  QProgressBar* gauge = roomsPanel_->gauge();
-  doc.SetProgress([gauge](int percent) {
-    gauge->show();
-    gauge->setValue(std::min(percent, gauge->maximum()));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  });
-  connect(&doc, &LevelDocument::parsingFloorData, this, [this, gauge] {
-    gauge->show();
-    gauge->setValue(0);
-    setWindowTitle("PARSING FLOOR DATA...");
-    statusBar()->repaint();
-  });
+  ProgressGauge* gauge = roomsPanel_->gauge();
+  connect(&doc, &LevelDocument::fileTaskProgress, gauge, &ProgressGauge::setValue);
+  connect(&doc, &LevelDocument::parsingFloorData, this,
+          [this] { setWindowTitle("PARSING FLOOR DATA..."); });
+  connect(&doc, &LevelDocument::fileTaskDone, this, &MainWindow::finishFileTask);
+  connect(roomsPanel_, &RoomsPanel::cancelRequested, this, &MainWindow::cancelFileTask);
   connect(&doc, &LevelDocument::opened, this, [this] {
     updateTitle();
     for (const ExchangeAction& e : actions_->exchange) e.action->setEnabled(session_.HasLevel());
@@ -284,7 +278,7 @@ void MainWindow::buildView() {
 }
 
 bool MainWindow::moveItemByKey(const QKeyEvent& key) {
-  if (!(key.modifiers() & Qt::ShiftModifier) || !session_.HasLevel()) return false;
+  if (!(key.modifiers() & Qt::ShiftModifier) || !session_.HasLevel() || busy()) return false;
   Arrow arrow{};
   switch (key.key()) {
     case Qt::Key_Left:
@@ -314,20 +308,10 @@ bool MainWindow::moveItemByKey(const QKeyEvent& key) {
 // ---- Files ----
 
 bool MainWindow::openFile(const QString& path) {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (busy()) return false;
   pages_->setCurrentIndex(0);
-  const Result r = session_.document().Open(QDir::toNativeSeparators(path).toStdString());
-  roomsPanel_->gauge()->hide();
-  QApplication::restoreOverrideCursor();
-  if (!r) {
-    fileError("open", path, r);
-    return false;
-  }
-  // A level that opened with much of its data unread is shown, but the user hears of it before
-  // editing: a damaged count is the likely cause, and saving keeps the unread bytes as they are.
-  for (const std::string& warning : session_.level().origin.read_warnings)
-    message(MessageKind::kWarning, S(warning));
-  rememberFolder(path);
+  if (!session_.document().StartOpen(QDir::toNativeSeparators(path).toStdString())) return false;
+  setBusy(true);
   return true;
 }
 
@@ -337,29 +321,70 @@ bool MainWindow::saveFile() {
 }
 
 bool MainWindow::saveFileAs(const QString& path) {
-  if (!session_.level().IsLoaded()) return false;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (busy() || !session_.level().IsLoaded()) return false;
   pages_->setCurrentIndex(0);
-  const Result r = session_.document().SaveAs(path.toStdString());
-  roomsPanel_->gauge()->hide();
-  QApplication::restoreOverrideCursor();
-  updateTitle();
-  if (!r) {
-    fileError("save", path, r);
-    return false;
-  }
-  rememberFolder(path);
+  if (!session_.document().StartSaveAs(path.toStdString())) return false;
+  setBusy(true);
   return true;
 }
 
+void MainWindow::cancelFileTask() {
+  if (!session_.document().CancelFileTask())
+    statusHint_->setText("Too late to cancel: the file is being written.");
+}
+
+void MainWindow::finishFileTask(const FileOutcome& outcome) {
+  setBusy(false);
+  updateTitle();
+  const QString path = S(outcome.path);
+  std::function<void()> then = std::move(afterSave_);
+  afterSave_ = nullptr;
+  const bool ok = outcome.result.ok();
+  if (!ok && !outcome.cancelled)
+    fileError(outcome.kind == FileOutcome::kOpen ? "open" : "save", path, outcome.result);
+  if (ok) rememberFolder(path);
+  if (ok && outcome.kind == FileOutcome::kOpen) {
+    // A level that opened with much of its data unread is shown, but the user hears of it before
+    // editing: a damaged count is the likely cause, and saving keeps the unread bytes as they
+    // are.
+    for (const std::string& warning : session_.level().origin.read_warnings)
+      message(MessageKind::kWarning, S(warning));
+  }
+  if (ok && then) then();
+  emit fileTaskFinished(ok);
+  if (closeWhenDone_) {
+    closeWhenDone_ = false;
+    close();
+  }
+}
+
+void MainWindow::setBusy(bool on) {
+  if (on)
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+  else
+    QApplication::restoreOverrideCursor();
+  WindowActions& a = *actions_;
+  for (QAction* action : {a.open, a.save, a.saveAs}) action->setEnabled(!on);
+  a.undo->setEnabled(!on && session_.undo_stack().canUndo());
+  a.redo->setEnabled(!on && session_.undo_stack().canRedo());
+  for (const ExchangeAction& e : a.exchange) e.action->setEnabled(!on && session_.HasLevel());
+  // The pages keep the enabled state of their controls for afterwards; the Rooms page keeps its
+  // gauge and Cancel button usable.
+  for (int i = 0; i < pages_->count(); ++i)
+    if (pages_->widget(i) != roomsPanel_) pages_->widget(i)->setEnabled(!on);
+  roomsPanel_->setBusy(on);
+  viewPanel_->setEnabled(!on);
+  createDialog_->setEnabled(!on);
+}
+
 void MainWindow::openWithDialog() {
-  if (!maybeSave()) return;
+  if (askToSave([this] { openWithDialog(); }) != SaveAnswer::kGoOn) return;
   const QString path = fileChooser_({"Open", kFileFilter, false, lastFolder_});
   if (!path.isEmpty()) openFile(path);
 }
 
 void MainWindow::saveAsWithDialog() {
-  if (!session_.level().IsLoaded()) return;
+  if (!session_.level().IsLoaded() || busy()) return;
   const QString path =
       fileChooser_({"Save As", kFileFilter, true, S(session_.document().file_path())});
   if (!path.isEmpty()) saveFileAs(path);
@@ -370,20 +395,32 @@ void MainWindow::rememberFolder(const QString& path) {
   QSettings().setValue(kFolderKey, lastFolder_);
 }
 
-bool MainWindow::maybeSave() {
-  if (!session_.document().IsModified()) return true;
+MainWindow::SaveAnswer MainWindow::askToSave(std::function<void()> then) {
+  if (busy()) return SaveAnswer::kStop;
+  if (!session_.document().IsModified()) return SaveAnswer::kGoOn;
   switch (savePrompt_()) {
     case QMessageBox::Save:
-      return saveFile();
+      afterSave_ = std::move(then);
+      if (saveFile()) return SaveAnswer::kWait;
+      afterSave_ = nullptr;
+      return SaveAnswer::kStop;
     case QMessageBox::Discard:
-      return true;
+      return SaveAnswer::kGoOn;
     default:
-      return false;
+      return SaveAnswer::kStop;
   }
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
-  if (maybeSave()) {
+  if (busy()) {
+    // The window closes once the task is over; an open need not go on for it.
+    closeWhenDone_ = true;
+    if (!session_.document().CancelFileTask())
+      statusHint_->setText("The window closes once the file is written.");
+    e->ignore();
+    return;
+  }
+  if (askToSave([this] { close(); }) == SaveAnswer::kGoOn) {
     createDialog_->close();
     e->accept();
   } else {
@@ -402,7 +439,16 @@ void MainWindow::dropEvent(QDropEvent* e) {
 
 bool MainWindow::openDropped(const QList<QUrl>& urls) {
   if (urls.isEmpty() || !urls.first().isLocalFile()) return false;
-  return maybeSave() && openFile(urls.first().toLocalFile());
+  const QString path = urls.first().toLocalFile();
+  switch (askToSave([this, path] { openFile(path); })) {
+    case SaveAnswer::kGoOn:
+      return openFile(path);
+    case SaveAnswer::kWait:
+      return true;
+    case SaveAnswer::kStop:
+      break;
+  }
+  return false;
 }
 
 void MainWindow::runExchange(size_t index) {
@@ -486,7 +532,10 @@ void MainWindow::showCatalogNotes() {
 }
 
 void MainWindow::updateTitle() {
-  if (session_.document().file_path().empty()) return;
+  if (session_.document().file_path().empty()) {
+    setWindowTitle(kTitle);
+    return;
+  }
   setWindowTitle(S(session_.document().file_path()) + "[*]");
   setWindowModified(session_.document().IsModified());
 }

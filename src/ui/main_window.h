@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "editor/editor_session.h"
 #include "textures/texture_store.h"
@@ -77,11 +78,23 @@ class MainWindow : public QMainWindow {
   static QString CheckOpenGl();
 
  public slots:
+  // Open, Save and Save As read or write on a worker thread: they return whether the work
+  // started, the window stays responsive meanwhile (input that would edit, save or open again
+  // waits, Cancel stops it), and fileTaskFinished() tells when it is over.
   bool openFile(const QString& path);
   bool saveFile();
   bool saveFileAs(const QString& path);
   // A file dropped on the window: opened after unsaved edits were dealt with.
   bool openDropped(const QList<QUrl>& urls);
+  // Stops the running open or save; nothing changes (too late once the file is being replaced).
+  void cancelFileTask();
+
+ public:
+  bool busy() const { return session_.document().busy(); }
+
+ signals:
+  // An open or save ended: ok when it succeeded (false when it failed or was cancelled).
+  void fileTaskFinished(bool ok);
 
  private slots:
   void tellStartupNotes();
@@ -104,7 +117,13 @@ class MainWindow : public QMainWindow {
 
   void openWithDialog();
   void saveAsWithDialog();
-  bool maybeSave();
+  // Before unsaved edits would be lost: go on (nothing to save, or the user lets them go),
+  // wait (a save runs; then runs when it has succeeded) or stop (the user cancelled).
+  enum class SaveAnswer { kGoOn, kWait, kStop };
+  SaveAnswer askToSave(std::function<void()> then);
+  void finishFileTask(const FileOutcome& outcome);
+  // Blocks (or frees again) every input that would edit the level, save it or open another.
+  void setBusy(bool busy);
   void runExchange(size_t index);
   void loadViewTextures();
   void rememberFolder(const QString& path);
@@ -122,7 +141,9 @@ class MainWindow : public QMainWindow {
   FileChooser fileChooser_;
   TextureStore textureStore_;
   QString lastFolder_;
-  std::set<QString> toldNotes_;  // catalog notes are told once per window
+  std::set<QString> toldNotes_;      // catalog notes are told once per window
+  std::function<void()> afterSave_;  // what waits for the running save to succeed
+  bool closeWhenDone_ = false;       // the window was closed while a file task ran
   QStringList startupNotes_;
 
   ViewPanel* viewPanel_ = nullptr;

@@ -6,7 +6,7 @@
 #include <array>
 #include <optional>
 
-#include "editor/panel_units.h"
+#include "inspect/panel_units.h"
 
 class QCheckBox;
 class QPushButton;

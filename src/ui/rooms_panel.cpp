@@ -8,13 +8,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "editor/panel_texts.h"
 #include "editor/room_commands.h"
+#include "inspect/panel_texts.h"
+#include "ui/progress_gauge.h"
 #include "ui/ui_support.h"
 
 namespace qavel {
@@ -62,14 +62,13 @@ RoomsPanel::RoomsPanel(EditorSession& session, QWidget* parent)
   setObjectName("TabSheet1");
   build();
   connect(&session.document(), &LevelDocument::opened, this, [this] {
-    SyncList(roomList_, session_.document().RoomTexts());
+    SyncList(roomList_, RoomListTexts(session_.level()));
     refresh();
   });
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kLevel || what == Change::kLevelFloorData)
-      SyncList(roomList_, session_.document().RoomTexts());
-    if (what == Change::kRoom || what == Change::kWeather || what == Change::kLevel ||
-        what == Change::kLevelFloorData)
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (AsLevel(target)) SyncList(roomList_, RoomListTexts(session_.level()));
+    if (AsLevel(target) || std::holds_alternative<RoomTarget>(target) ||
+        std::holds_alternative<WeatherTarget>(target))
       refresh();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
@@ -113,22 +112,20 @@ void RoomsPanel::build() {
   autoCentre_->setChecked(true);
   Hint(autoCentre_, "Automatically center the camera when selecting a room");
   side->addWidget(autoCentre_);
-  gauge_ = new QProgressBar(this);
-  gauge_->setObjectName("Gauge1");
-  gauge_->setRange(0, 90);
-  gauge_->setValue(0);
-  gauge_->setTextVisible(false);
-  gauge_->setFixedHeight(12);
-  // Red on the button face, framed, so that it reads as a gauge and not as an empty field.
-  gauge_->setStyleSheet(
-      "QProgressBar { background: palette(button); border: 1px solid palette(mid); }"
-      "QProgressBar::chunk { background: red; }");
+  gauge_ = new ProgressGauge(this);
+  gauge_->setMaximum(90);
   gauge_->hide();
   side->addWidget(gauge_);
+  cancel_ = Button("ButtonCancelFile", "Cancel", this);
+  Hint(cancel_, "Stop reading or writing the level file; nothing changes");
+  cancel_->hide();
+  connect(cancel_, &QPushButton::clicked, this, &RoomsPanel::cancelRequested);
+  side->addWidget(cancel_);
   side->addStretch();
   layout->addLayout(side);
 
   auto* flags = new QGroupBox("Room Flags", this);
+  flagsGroup_ = flags;
   auto* flagsLayout = new QVBoxLayout(flags);
   for (size_t i = 0; i < std::size(kFlagBoxes); ++i) {
     flagBoxes_[i] = Check(kFlagBoxes[i].name, kFlagBoxes[i].caption, flags);
@@ -158,7 +155,7 @@ void RoomsPanel::refresh() {
   const bool has_level = session_.HasLevel();
   for (QWidget* w : flagBoxes_) w->setEnabled(has_level);
   for (QWidget* w : weatherButtons_) w->setEnabled(has_level);
-  centre_->setEnabled(has_level);
+  centre_->setEnabled(has_level && !busy_);
   if (!has_level) return;
   const int r = session_.selection().room();
   SetRow(roomList_, r);
@@ -178,6 +175,19 @@ void RoomsPanel::refresh() {
   }
   // Other weather values leave the buttons as they were.
   if (const uint16_t w = Weather(session_.level()); w <= 2) weatherButtons_[w]->setChecked(true);
+}
+
+void RoomsPanel::setBusy(bool busy) {
+  busy_ = busy;
+  gauge_->setValue(0);
+  gauge_->setVisible(busy);
+  cancel_->setEnabled(busy);
+  cancel_->setVisible(busy);
+  // The group boxes and the list keep the enabled state of their controls for afterwards.
+  for (QWidget* w : {static_cast<QWidget*>(roomList_), static_cast<QWidget*>(flagsGroup_),
+                     static_cast<QWidget*>(autoCentre_)})
+    w->setEnabled(!busy);
+  centre_->setEnabled(!busy && session_.HasLevel());
 }
 
 void RoomsPanel::report(const Result& result) {

@@ -10,12 +10,13 @@
 class QCheckBox;
 class QLabel;
 class QListWidget;
-class QProgressBar;
+class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
 namespace qavel {
 
+class ProgressGauge;
 class RoomShape;
 
 class RoomsPanel : public QWidget {
@@ -25,12 +26,17 @@ class RoomsPanel : public QWidget {
   RoomsPanel(EditorSession& session, QWidget* parent);
 
   // Shows progress while a level is read or written; hidden otherwise.
-  QProgressBar* gauge() const { return gauge_; }
+  ProgressGauge* gauge() const { return gauge_; }
+  // While a file is read or written the panel shows the gauge and its Cancel button and takes
+  // no other input.
+  void setBusy(bool busy);
   // "Automatic": the 3D view centres on a newly selected room.
   bool autoCentre() const;
 
  signals:
   void centreCameraRequested();
+  // Cancel was pressed while a file is read or written.
+  void cancelRequested();
   void refused(const QString& why);
 
  private:
@@ -50,7 +56,10 @@ class RoomsPanel : public QWidget {
   RoomShape* roomShape_ = nullptr;
   QPushButton* centre_ = nullptr;
   QCheckBox* autoCentre_ = nullptr;
-  QProgressBar* gauge_ = nullptr;
+  ProgressGauge* gauge_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QGroupBox* flagsGroup_ = nullptr;
+  bool busy_ = false;
   std::array<QCheckBox*, 4> flagBoxes_{};
   std::array<QRadioButton*, 3> weatherButtons_{};
 };

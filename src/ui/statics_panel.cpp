@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "editor/floor_commands.h"
-#include "editor/panel_texts.h"
 #include "editor/static_commands.h"
+#include "inspect/panel_texts.h"
 #include "ui/position_editor.h"
 #include "ui/ui_support.h"
 
@@ -76,10 +76,8 @@ StaticsPanel::StaticsPanel(EditorSession& session, QWidget* parent)
     position_->setAuto(false);
     refresh();
   });
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kStatic || what == Change::kStatics || what == Change::kLevel ||
-        what == Change::kLevelFloorData)
-      refresh();
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (AsLevel(target) || TouchesStatics(target)) refresh();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
     // A newly selected room starts with the automatic position edits switched off.

@@ -49,8 +49,8 @@ ViewPanel::ViewPanel(EditorSession& session, QWidget* parent) : QFrame(parent), 
   mapBox_->hide();
 
   connect(&session.document(), &LevelDocument::opened, this, &ViewPanel::refreshMap);
-  connect(&session.document(), &LevelDocument::changed, this, [this](Change what) {
-    if (what == Change::kLevel || what == Change::kLevelFloorData) refreshMap();
+  connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
+    if (AsLevel(target)) refreshMap();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
     if (parts & (Selection::kRoom | Selection::kSector)) refreshMap();

@@ -38,6 +38,12 @@ XML
 out=$("$cli" items "$demo" --catalog "$scratch/other.xml" 2>"$scratch/err.txt" | sed -n 2p)
 expect "items with another catalog" "0.-Heroine	0	1536	0	1536	16384	0	00000000" "$out"
 grep -q "line 2: attribute ai=\"true\"" "$scratch/err.txt" || { echo "FAILED: bad value not reported"; fail=1; }
+# Names holding control characters (and the backslash) stay one field of one row.
+cat > "$scratch/odd.xml" <<'XML'
+<catalog><game id="TR4"><moveables><moveable id="0" name="A&#10;B&#9;C&#127;D&#92;E"/></moveables></game></catalog>
+XML
+out=$("$cli" items "$demo" --catalog "$scratch/odd.xml" | sed -n 2p)
+expect "items escape control characters" '0.-A\nB\tC\x7FD\\E	0	1536	0	1536	16384	0	00000000' "$out"
 echo "<catalog><game" > "$scratch/broken.xml"
 out=$("$cli" items "$demo" --catalog "$scratch/broken.xml" 2>"$scratch/err.txt" | sed -n 2p)
 expect "broken catalog keeps defaults" "0.-Moveable Id#0	0	1536	0	1536	16384	0	00000000" "$out"
@@ -60,7 +66,8 @@ fi
 
 # Errors: one line on stderr, a non-zero exit, nothing on stdout.
 for args in "sector $demo 0 7 1" "sector $demo 9 1 1" "sector $demo 0 x 1" "map $demo 0" \
-            "triggers $demo --command 16" "items /nonexistent.tr4" "sector $demo 0 1 1 --catalog"; do
+            "triggers $demo --command 16" "triggers $demo --item 11" "triggers $demo --item -1" \
+            "items /nonexistent.tr4" "sector $demo 0 1 1 --catalog"; do
   if out=$("$cli" $args 2>"$scratch/err.txt"); then echo "FAILED: '$args' succeeded"; fail=1; fi
   [ -z "$out" ] && [ "$(wc -l < "$scratch/err.txt")" = 1 ] || { echo "FAILED: '$args' output"; cat "$scratch/err.txt"; fail=1; }
 done

@@ -38,6 +38,10 @@ PY
   check cmp -s "$f" "$out"
 done
 
+# The shipped demo level is what make-demo writes.
+check "$cli" make-demo "$scratch/demo.tr4"
+[ -f "$data/demo.tr4" ] && { cmp -s "$data/demo.tr4" "$scratch/demo.tr4" || { echo "FAILED: make-demo differs from data/demo.tr4"; fail=1; }; }
+
 # Errors: one line on stderr, non-zero exit, nothing on stdout.
 printf 'not a level at all' > "$scratch/garbage.tr4"
 if "$cli" info "$scratch/garbage.tr4" > "$scratch/out.txt" 2> "$scratch/err.txt"; then

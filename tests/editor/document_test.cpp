@@ -1,20 +1,24 @@
-// The document and the selection: open and save, the signals panels rebuild on, and a full
-// session of edits on every real level undone to a byte-identical file.
+// The document and the selection: open and save (on the caller's thread and on a worker, with a
+// stop), the signals panels rebuild on, and a full session of edits on every real level undone
+// to a byte-identical file.
 
 #include "editor/level_document.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <filesystem>
 #include <fstream>
 
-#include "../support/test_paths.h"
 #include "editor/exchange_commands.h"
 #include "editor/face_commands.h"
 #include "editor/item_commands.h"
 #include "editor/room_commands.h"
 #include "editor/static_commands.h"
+#include "inspect/panel_texts.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "session_cases.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {
@@ -46,6 +50,57 @@ TEST_F(DocumentTest, FailedOpenKeepsTheShownLevel) {
   EXPECT_EQ(empty.document().Save().status(), Status::kNothingLoaded);
 }
 
+// Runs the event loop until the document's file task is over and gives its outcome.
+FileOutcome WaitForTask(LevelDocument& document) {
+  FileOutcome outcome;
+  QEventLoop loop;
+  QObject::connect(&document, &LevelDocument::fileTaskDone, &loop, [&](const FileOutcome& o) {
+    outcome = o;
+    loop.quit();
+  });
+  if (document.busy()) loop.exec();
+  return outcome;
+}
+
+TEST_F(DocumentTest, OpenAndSaveOnAWorkerAndAStopThatChangesNothing) {
+  static int argc = 1;
+  static char name[] = "editor_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  const std::string demo = test::DataPath("demo.tr4");
+  const Ttrlevel before = level();
+  select().SelectItem(2);
+  // A stopped open leaves the shown level, its file and its selection.
+  ASSERT_TRUE(session.document().StartOpen(demo));
+  EXPECT_FALSE(session.document().StartOpen(demo));  // one task at a time
+  EXPECT_TRUE(session.document().CancelFileTask());
+  FileOutcome outcome = WaitForTask(session.document());
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_TRUE(level() == before);
+  EXPECT_EQ(session.document().file_path(), "memory.tr4");
+  EXPECT_EQ(select().item(), 2);
+
+  ASSERT_TRUE(session.document().StartOpen(demo));
+  outcome = WaitForTask(session.document());
+  ASSERT_TRUE(outcome.result) << outcome.result.message();
+  EXPECT_EQ(session.document().file_path(), demo);
+  EXPECT_EQ(level().num_rooms(), 4);
+
+  // A save that fails says why once and keeps the edits unsaved; one that succeeds saves them.
+  ASSERT_TRUE(RotateItem(session));
+  const std::string dir = test::ScratchDir("editor_worker_save");
+  ASSERT_TRUE(session.document().StartSaveAs(dir + "/none/level.tr4"));
+  outcome = WaitForTask(session.document());
+  EXPECT_FALSE(outcome.result.ok());
+  EXPECT_FALSE(outcome.cancelled);
+  EXPECT_TRUE(session.document().IsModified());
+  ASSERT_TRUE(session.document().StartSaveAs(dir + "/level.tr4"));
+  outcome = WaitForTask(session.document());
+  ASSERT_TRUE(outcome.result) << outcome.result.message();
+  EXPECT_FALSE(session.document().IsModified());
+  EXPECT_EQ(session.document().file_path(), dir + "/level.tr4");
+}
+
 TEST_F(DocumentTest, SelectionFollowsOpensAndEditsAndSaysWhatChanged) {
   std::vector<unsigned> seen;
   QObject::connect(&select(), &Selection::changed, [&](unsigned parts) { seen.push_back(parts); });
@@ -70,8 +125,8 @@ TEST_F(DocumentTest, SelectionFollowsOpensAndEditsAndSaysWhatChanged) {
 
   // The document tells what changed after the selection has followed.
   int announced_item = -2;
-  QObject::connect(&session.document(), &LevelDocument::changed, [&](Change what, int, int) {
-    if (what == Change::kItems) announced_item = select().item();
+  QObject::connect(&session.document(), &LevelDocument::changed, [&](const EditTarget& target) {
+    if (std::holds_alternative<ItemListTarget>(target)) announced_item = select().item();
   });
   select().SelectItem(1);
   ASSERT_TRUE(DuplicateItem(session));
@@ -101,11 +156,17 @@ TEST(DocumentLevels, EditsReachTheFileAndUndoneGiveItBack) {
       session.selection().SelectRoom(r);
       session.selection().SelectStatic(0);
       ASSERT_TRUE(SetStaticPosition(session, Axis::kZ, 2));
+      ASSERT_TRUE(ChangeStaticLights(session, 321, 321));  // TR1 files hold one light
       ASSERT_TRUE(DuplicateStatic(session));
       break;
     }
     session.selection().SelectRoom(0);
     ASSERT_TRUE(SetRoomFlag(session, kFlagWater, !(level.rooms[0].flags & kFlagWater)));
+    // Every TR5 header value that can be edited reaches the file.
+    for (int line = 0; level.version_kind == kTR5 && line < kTrcValueLines; ++line) {
+      if (!TrcValueLockedReason(line).empty()) continue;
+      ASSERT_TRUE(SetTrcValue(session, line, 1000 + line));
+    }
     // Faces: room 0's first rectangle painted and turned, the first triangle turned (TR5
     // rooms keep their layers).
     const trectangle rect = level.rooms[0].rectangles[0];
@@ -137,7 +198,7 @@ TEST(DocumentLevels, EditsReachTheFileAndUndoneGiveItBack) {
     // TR5 headers) filled in.
     Ttrlevel expected = level;
     AdoptFileValues(expected, WriteLevelBytes(level, path)->values);
-    EXPECT_EQ(back.rooms, expected.rooms);
+    EXPECT_TRUE(back.rooms == expected.rooms);
 
     while (session.undo_stack().canUndo()) session.undo_stack().undo();
     ASSERT_TRUE(session.document().SaveAs(dir + "/undone" + ext));

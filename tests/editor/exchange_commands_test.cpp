@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../support/test_paths.h"
 #include "editor/room_commands.h"
 #include "level/level_writer.h"
 #include "session_cases.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {
@@ -30,9 +30,10 @@ class ExchangeCommandsTest : public ::testing::Test {
     dir = test::ScratchDir(
         "exchange_session_" +
         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    QObject::connect(&session.document(), &LevelDocument::changed, [this](Change what, int, int) {
-      if (what == Change::kLevel || what == Change::kLevelFloorData) ++level_changes;
-    });
+    QObject::connect(&session.document(), &LevelDocument::changed,
+                     [this](const EditTarget& target) {
+                       if (AsLevel(target)) ++level_changes;
+                     });
   }
   std::string Path(const std::string& name) const { return dir + "/" + name; }
   Result Export(ExchangeFormatId f, const std::string& name) {
@@ -93,11 +94,9 @@ TEST_F(ExchangeCommandsTest, RefusedFilesChangeNothingAndSayWhy) {
     ExchangeFormatId format;
     bool save;
     const char* name;
-  } cases[] = {{kDxf, false, "junk.dxf"},       {kDxf, false, "none.dxf"},
-               {kMshFull, false, "junk.msh"},   {kMshGeometry, false, "junk.msh"},
-               {kZqp, false, "junk.zqp"},       {kMshFull, true, "no/such/out.msh"},
-               {kZqp, true, "no/such/out.zqp"}, {kDxf, true, "no/such/out.dxf"},
-               {kMshGeometry, true, "x.msh"}};
+  } cases[] = {{kDxf, false, "junk.dxf"},         {kDxf, false, "none.dxf"},
+               {kMshGeometry, false, "junk.msh"}, {kZqp, false, "junk.zqp"},
+               {kDxf, true, "no/such/out.dxf"},   {kMshGeometry, true, "x.msh"}};
   const Ttrlevel before = session.level();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -3,8 +3,8 @@
 
 #include "editor/floor_commands.h"
 
-#include "../support/test_paths.h"
 #include "session_cases.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

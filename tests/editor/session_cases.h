@@ -1,7 +1,6 @@
 #pragma once
 // What every command test shares: a session on the editor fixture level, the file helpers, and
-// the two checks each command gets: an edit is one named step that undoes to the same model
-// and redoes to the same edit; a refusal says why and changes nothing.
+// the check of a refusal: it says why and changes nothing, not even the undo stack.
 
 #include <gtest/gtest.h>
 
@@ -33,33 +32,6 @@ inline std::function<void(EditorSession&)> Static(int instance) {
     s.selection().SelectRoom(0);
     s.selection().SelectStatic(instance);
   };
-}
-
-struct EditCase {
-  const char* undo_name;
-  std::function<void(EditorSession&)> select;
-  Command run;
-};
-
-// Runs each case on the session's level and checks it; the level ends as it began.
-inline void ExpectEachUndoesExactly(EditorSession& session, const std::vector<EditCase>& cases) {
-  const Ttrlevel before = session.level();
-  for (const EditCase& e : cases) {
-    SCOPED_TRACE(e.undo_name);
-    e.select(session);
-    const Result r = e.run(session);
-    ASSERT_TRUE(r.ok()) << r.message();
-    EXPECT_EQ(session.undo_stack().undoText().toStdString(), e.undo_name);
-    const Ttrlevel done = session.level();
-    EXPECT_FALSE(done == before);
-    EXPECT_TRUE(session.document().IsModified());
-    session.undo_stack().undo();
-    EXPECT_EQ(session.level().FirstDifference(before), "");
-    EXPECT_FALSE(session.document().IsModified());
-    session.undo_stack().redo();
-    EXPECT_EQ(session.level().FirstDifference(done), "");
-    session.undo_stack().undo();
-  }
 }
 
 struct RefusalCase {

@@ -114,16 +114,17 @@ TEST(ShippedCatalog, LevelItemsAndMovablesTakeTheTablesNames) {
       if (row != table.end() && row->second.alias >= 0)
         placed_under[static_cast<uint32_t>(row->second.alias)] = row->second.name;
     }
-    ASSERT_GT(ItemEntryCount(level), 0u);
-    for (size_t entry = 0; entry < ItemEntryCount(level); ++entry) {
-      const uint32_t id = entry < level.num_items()
-                              ? level.items2[entry].object_id
-                              : level.aux_items[entry - level.num_items()].object_id;
+    std::vector<uint32_t> ids;
+    for (const titem2& i : level.items2) ids.push_back(i.object_id);
+    if (level.version_kind >= kTR4)
+      for (const taux_item& a : level.aux_items) ids.push_back(a.object_id);
+    ASSERT_FALSE(ids.empty());
+    for (const uint32_t id : ids) {
       const auto model = placed_under.find(id);
       const std::string name =
           model != placed_under.end() ? model->second : ExpectedName(table, id);
-      EXPECT_NE(name.rfind("Moveable Id#", 0), 0u) << "item " << entry << ": id " << id;
-      EXPECT_EQ(ItemEntryText(catalog, level, entry), std::to_string(entry) + ".-" + name);
+      EXPECT_NE(name.rfind("Moveable Id#", 0), 0u) << "id " << id;
+      EXPECT_EQ(MovableName(catalog, id), name);
     }
   }
 }

@@ -241,16 +241,6 @@ TEST(MovableCatalog, EnterLevelMovablesFollowsAliases) {
   // An alias beyond the catalog is not followed.
   catalog.entries[5].alias_id = 600;
   EXPECT_NO_THROW(EnterLevelMovables(catalog, level));
-  // Item-list entries: items, then aux records in TR4.
-  titem2 item{};
-  item.object_id = 12;
-  AppendItem(level, item);
-  taux_item aux{};
-  aux.object_id = 0;
-  level.aux_items.push_back(aux);
-  ASSERT_EQ(ItemEntryCount(level), 2u);
-  EXPECT_EQ(ItemEntryText(catalog, level, 0), "0.-Rolling ball");
-  EXPECT_EQ(ItemEntryText(catalog, level, 1), "1.-Lara");
 }
 
 // A catalog laid out the way other tools write theirs: comments, a doctype-free prolog,

@@ -42,7 +42,7 @@ TEST(DescribeTrigger, TriggerItemNamesAndNone) {
   EXPECT_EQ(lines[6], "Item-0-(2) - Object 102");
   EXPECT_EQ(lines[7], "Look_at_item-6-(9) - None");
   // Without a catalog every id is named by number.
-  EXPECT_EQ(ItemName(level, 1, {}), "Moveable Id#101");
+  EXPECT_EQ(ItemName(level, 1, {}), "101");
   EXPECT_EQ(ItemName(level, -1, {}), "None");
 }
 

@@ -47,6 +47,20 @@ TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
   }
 }
 
+// A real level cut short, in its middle or by its last byte (inside the samples of TR4 and TR5
+// files), is refused as damaged.
+TEST(RealLevels, CutFilesAreRefused) {
+  const auto levels = test::RealLevels();
+  if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
+  for (const auto& [generation, path] : levels) {
+    const SharedBlock file = *ReadWholeFile(path);
+    for (const size_t size : {file.size() * 45 / 100, file.size() - 1}) {
+      const auto level = ReadLevelBytes(file.Slice(0, size), path);
+      EXPECT_EQ(level.result().status(), Status::kDamaged) << generation << " cut to " << size;
+    }
+  }
+}
+
 // A TR5 room with one layer, written from its merged lists as an edited room is, gives the
 // file's own bytes: the one-layer writer agrees with the files the game ships.
 TEST(RealLevels, Tr5OneLayerRoomsWrittenFromTheirMergedListsKeepTheirBytes) {

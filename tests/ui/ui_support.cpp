@@ -6,9 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QSignalSpy>
 #include <QStandardPaths>
 
-#include "../support/test_paths.h"
+#include "test_paths.h"
 
 namespace qavel::test {
 
@@ -34,6 +35,12 @@ class QtEnvironment : public ::testing::Environment {
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace
+
+bool WaitForFile(MainWindow& window) {
+  QSignalSpy finished(&window, &MainWindow::fileTaskFinished);
+  if (!window.busy() || !finished.wait(60000)) return false;
+  return finished.takeFirst().at(0).toBool();
+}
 
 std::string CatalogPath() {
   return DataPath("trcatalog.xml");

@@ -24,6 +24,16 @@ W* FindIn(const QObject* root, const char* name) {
   return w;
 }
 
+// Waits until the window's running open or save is over; true when it succeeded.
+bool WaitForFile(MainWindow& window);
+// Opens or saves as the menu commands do and waits for the end; true when it succeeded.
+inline bool OpenNow(MainWindow& window, const QString& path) {
+  return window.openFile(path) && WaitForFile(window);
+}
+inline bool SaveNow(MainWindow& window, const QString& path) {
+  return window.saveFileAs(path) && WaitForFile(window);
+}
+
 // The catalog shipped in data/, as the program finds it beside itself.
 std::string CatalogPath();
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/panel_units.h"
+#include "inspect/panel_units.h"
 #include "level/ttrlevel.h"
 
 namespace qavel {
@@ -27,7 +27,14 @@ std::string FlagDigits(uint16_t flags);
 struct ItemInfo {
   int object_id = 0, ocb = 0, room = 0;
   PanelPosition position;
-  std::string label1, label2, label3, label4, label9, label19;
+  // The captions the entry's values are shown in (Label1, Label2, Label3, Label4, Label9 and
+  // Label19 of the panel, in that order).
+  std::string angle1_text;           // "Angle:" and the high byte of the first form's angle
+  std::string angle2_text;           // "Angle2:" and that of the second form's
+  std::string ocb_text;              // "OCB:" and the OCB, signed
+  std::string flags_text;            // "Flag :" and the flags as ItemFlagsText spells them
+  std::string light_text;            // "Light_1: " and the second form's first light word
+  std::string angle_text;            // "Angle: " and the second form's angle, high byte
   std::array<bool, 5> activation{};  // buttons "1" .. "5"
   bool clear_body = false, invisible = false;
   bool operator==(const ItemInfo&) const = default;

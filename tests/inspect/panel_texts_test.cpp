@@ -1,6 +1,6 @@
 // The texts of the room, item, static and Experiments panels, against the documented examples.
 
-#include "editor/panel_texts.h"
+#include "inspect/panel_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -52,8 +52,8 @@ TEST(PanelTexts, ItemAndAuxEntries) {
   EXPECT_FALSE(ShowItemInfo(level, -1));
   EXPECT_FALSE(ShowItemInfo(level, 5));
   const Ttrlevel tr3 = test::MakeEditorLevel(kTR3);
-  EXPECT_EQ(ShowItemInfo(tr3, 0)->label3, "OCB:0");  // no OCB before TR4
-  EXPECT_FALSE(ShowItemInfo(tr3, 3));                // nor aux entries
+  EXPECT_EQ(ShowItemInfo(tr3, 0)->ocb_text, "OCB:0");  // no OCB before TR4
+  EXPECT_FALSE(ShowItemInfo(tr3, 3));                  // nor aux entries
   EXPECT_EQ(ItemFlagsText(0x80), "00000-10");
   EXPECT_EQ(OcbStoredText(level, 3), "OCB:65534");  // read back unsigned
 }

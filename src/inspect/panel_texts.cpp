@@ -1,6 +1,8 @@
-#include "editor/panel_texts.h"
+#include "inspect/panel_texts.h"
 
 #include <cstdio>
+
+#include "inspect/item_list.h"
 
 namespace qavel {
 
@@ -56,7 +58,6 @@ std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry) {
   if (entry < 0) return std::nullopt;
   const auto n = static_cast<size_t>(entry);
   const size_t items = level.num_items();
-  const bool has_aux = level.version_kind >= kTR4;
   ItemInfo info;
   uint16_t flags = 0;
   uint16_t angle1 = 0, angle2 = 0;
@@ -66,29 +67,28 @@ std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry) {
     const titem2& b = level.items2[n];
     info.object_id = a.object_id;
     info.room = a.room;
-    info.ocb = level.version_kind >= kTR4 ? b.light2_ocb : 0;
     flags = a.item_flags >> 8;
     angle1 = a.angle;
     angle2 = b.angle;
     light1 = static_cast<uint16_t>(b.light1);
     info.position = ToPanelUnits(b.x, b.y, b.z);
-  } else if (has_aux && n - items < level.aux_items.size()) {
+  } else if (IsAuxEntry(level, entry)) {
     // Aux records have no angle and no light; their own position is shown.
     const taux_item& a = level.aux_items[n - items];
     info.object_id = a.object_id;
     info.room = a.room;
-    info.ocb = a.ocb;
     flags = a.item_flags;
     info.position = ToPanelUnits(a.x, a.y, a.z);
   } else {
     return std::nullopt;
   }
-  info.label2 = "Angle2:" + std::to_string(HighByte(angle2));
-  info.label1 = "Angle:" + std::to_string(HighByte(angle1));
-  info.label3 = "OCB:" + std::to_string(info.ocb);
-  info.label9 = "Light_1: " + std::to_string(light1);
-  info.label19 = "Angle: " + std::to_string(HighByte(angle2));
-  info.label4 = "Flag :" + ItemFlagsText(flags);
+  info.ocb = OcbOfEntry(level, entry);
+  info.angle2_text = "Angle2:" + std::to_string(HighByte(angle2));
+  info.angle1_text = "Angle:" + std::to_string(HighByte(angle1));
+  info.ocb_text = "OCB:" + std::to_string(info.ocb);
+  info.light_text = "Light_1: " + std::to_string(light1);
+  info.angle_text = "Angle: " + std::to_string(HighByte(angle2));
+  info.flags_text = "Flag :" + ItemFlagsText(flags);
   for (int bit = 1; bit <= 5; ++bit) info.activation[bit - 1] = (flags >> bit) & 1;
   info.clear_body = (flags >> 7) & 1;
   info.invisible = flags & 1;

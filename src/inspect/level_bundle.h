@@ -1,0 +1,66 @@
+#pragma once
+// LevelBundle: an open level with what both programs derive from it once per open: the movable
+// names, the decoded floor data, the per-room item lists and the item list's texts. Opening
+// builds it whole (on any thread: it holds no callbacks); an edit refreshes what it made stale.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "floordata/floor_data.h"
+#include "inspect/item_list.h"
+#include "inspect/level_edit.h"
+#include "inspect/movable_names.h"
+#include "level/progress.h"
+#include "level/result.h"
+#include "level/ttrlevel.h"
+
+namespace qavel {
+
+struct LevelBundle {
+  Ttrlevel level;
+  std::string catalog_path;  // where the names were read from; read again when movables change
+  MovableNames names;
+  FloorData floor_data;
+  std::vector<titems_rec> room_items;
+  std::vector<std::string> item_texts;
+};
+
+// The steps of an open, for a gauge that says which one runs.
+enum class OpenStep { kReading, kFloorData };
+struct OpenProgress {
+  std::function<void(OpenStep step, int percent)> report;
+  // Asked between the steps; an open told to stop fails with kRefused ("Cancelled.").
+  std::function<bool()> cancelled;
+};
+
+// Reads the level file and derives everything from it; a failure says why.
+Expected<LevelBundle> OpenLevelBundle(const std::string& path, const std::string& catalog_path,
+                                      const OpenProgress& progress = {});
+// The same for a level already in memory.
+LevelBundle MakeLevelBundle(Ttrlevel level, const std::string& catalog_path,
+                            const Progress& floor_data_progress = {});
+
+// How a save is going: its progress, whether to stop, and the moment the file starts to be
+// replaced (a save stopped before then leaves the file as it was).
+struct SaveProgress {
+  Progress report;
+  std::function<bool()> cancelled;
+  std::function<void()> writing;
+};
+// Builds the level file in memory, then replaces the file with it safely (a failure leaves the
+// old file as it was and says why once). A save told to stop before the writing starts fails
+// with kRefused ("Cancelled.").
+Result SaveLevelFile(const Ttrlevel& level, const std::string& path,
+                     const SaveProgress& progress = {});
+
+// Makes again what an applied edit made stale.
+void RefreshAfterEdit(LevelBundle& bundle, const EditTarget& target);
+
+// Whether the floor-data groups decoded from a serve b as well: they read the floor-data table
+// and the rooms' sector grids only.
+bool SameFloorData(const Ttrlevel& a, const Ttrlevel& b);
+// An edit that puts after in the place of before (an import), named after its command.
+LevelEdit ReplaceLevelEdit(std::string name, Ttrlevel before, Ttrlevel after);
+
+}  // namespace qavel

@@ -1,0 +1,294 @@
+// Every edit of the panels without a window: what it changes (both record forms in step), that
+// reverting it gives the level back exactly, its refusals, and how consecutive edits fold.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+
+#include "demo/demo_level.h"
+#include "fixtures/editor_fixture.h"
+#include "inspect/face_edits.h"
+#include "inspect/item_edits.h"
+#include "inspect/panel_texts.h"
+#include "inspect/room_edits.h"
+#include "inspect/static_edits.h"
+
+namespace qavel {
+namespace {
+
+using test::MakeEditorLevel;
+using test::MakeItem;
+using Make = std::function<Expected<LevelEdit>(const Ttrlevel&)>;
+
+// An edit of the fixture level (six rooms; items 0-2, aux entries 3-4; two statics in room 0).
+struct EditRow {
+  const char* name;  // the undo step's name
+  Make make;
+  std::function<void(const Ttrlevel& after)> check;
+};
+
+void ExpectEachAppliesAndRevertsExactly(const Ttrlevel& level, const std::vector<EditRow>& rows) {
+  for (const EditRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    Expected<LevelEdit> edit = row.make(level);
+    ASSERT_TRUE(edit) << edit.message();
+    EXPECT_EQ(edit->name(), row.name);
+    EXPECT_FALSE(edit->ChangesNothing());
+    Ttrlevel changed = level;
+    edit->Apply(changed);
+    row.check(changed);
+    edit->Revert(changed);
+    EXPECT_EQ(changed.FirstDifference(level), "");
+  }
+}
+
+TEST(ItemEdits, ChangeBothFormsOrTheAuxRecordAndRevertExactly) {
+  const Ttrlevel level = MakeEditorLevel();
+  const auto items_unchanged = [&level](const Ttrlevel& l) { EXPECT_EQ(l.items2, level.items2); };
+  ExpectEachAppliesAndRevertsExactly(
+      level,
+      {
+          {"Change ID", [](auto& l) { return edit::ChangeItemId(l, 1, 30); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.items1[1].object_id, 30);
+             EXPECT_EQ(+l.items2[1].object_id, 30);
+           }},
+          {"Change ID", [](auto& l) { return edit::ChangeItemId(l, 3, 9); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.aux_items[0].object_id, 9); }},
+          {"Change OCB", [](auto& l) { return edit::ChangeItemOcb(l, 0, -1); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.items2[0].light2_ocb, -1); }},
+          {"Change OCB", [](auto& l) { return edit::ChangeItemOcb(l, 4, 12); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.aux_items[1].ocb, 12); }},
+          {"Rotate", [](auto& l) { return edit::RotateItem(l, 2); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.items1[2].angle, 0x6000);
+             EXPECT_EQ(+l.items2[2].angle, 0x6000);
+           }},
+          // -3 panel units store -1536; y counts 256.
+          {"Change -X-", [](auto& l) { return edit::SetItemPosition(l, 1, Axis::kX, -3); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.items1[1].x, -1536);
+             EXPECT_EQ(+l.items2[1].x, -1536);
+           }},
+          {"Change -Y-", [](auto& l) { return edit::SetItemPosition(l, 3, Axis::kY, -4); },
+           [&](const Ttrlevel& l) {
+             EXPECT_EQ(+l.aux_items[0].y, -1024);
+             items_unchanged(l);
+           }},
+          {"Change -Z-", [](auto& l) { return edit::SetItemPosition(l, 0, Axis::kZ, 7); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.items1[0].z, 7 * 512); }},
+          {"Change -R-", [](auto& l) { return edit::ChangeItemRoom(l, 0, 5); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.items1[0].room, 5); }},
+          // -1 goes into both words of the second form, its low byte twice into the first.
+          {"Change -W-", [](auto& l) { return edit::ChangeItemLight(l, 1, -1); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.items2[1].light1, -1);
+             EXPECT_EQ(+l.items2[1].light2_ocb, -1);
+             EXPECT_EQ(static_cast<uint16_t>(l.items1[1].light), 0xFFFF);
+           }},
+          {"Change -W-", [](auto& l) { return edit::ChangeItemLight(l, 1, 0x1234); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.items2[1].light2_ocb, 0x1234);
+             EXPECT_EQ(static_cast<uint16_t>(l.items1[1].light), 0x3434);
+           }},
+          // x = -700 moved by -16 in both forms; an aux entry moves its own record only.
+          {"Move", [](auto& l) { return edit::MoveItem(l, 0, -16, 0); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.items1[0].x, -716);
+             EXPECT_EQ(+l.items2[0].x, -716);
+           }},
+          {"Move", [](auto& l) { return edit::MoveItem(l, 4, 0, 16); },
+           [&](const Ttrlevel& l) {
+             EXPECT_EQ(+l.aux_items[1].z, 1024 + 16);
+             items_unchanged(l);
+           }},
+          // The copy of an item in room 3 goes to the room shown (5), OCB and all.
+          {"Duplicate", [](auto& l) { return edit::DuplicateItem(l, 2, 5, std::nullopt); },
+           [](const Ttrlevel& l) {
+             ASSERT_EQ(l.num_items(), 4u);
+             EXPECT_EQ(l.items2[3], MakeItem(5, 5, 1024, 256, 2048));
+             EXPECT_EQ(+l.items1[3].room, 5);
+           }},
+          // Create: movable 3 (id 30) at the dialog's panel position; the selected item gives
+          // angle, light and flags.
+          {"Create Item",
+           [](auto& l) {
+             return edit::DuplicateItem(l, 1, 5, edit::CreateChoice{3, {2, -3, -1}});
+           },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.items2[3], MakeItem(30, 5, 1024, -768, -512)); }},
+      });
+  // Eight turns of 45 degrees come round.
+  Ttrlevel turned = level;
+  for (int i = 0; i < 8; ++i) edit::RotateItem(turned, 1)->Apply(turned);
+  EXPECT_EQ(+turned.items2[1].angle, 0x4000);
+}
+
+TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
+  const Ttrlevel level = MakeEditorLevel(kTR5);
+  ExpectEachAppliesAndRevertsExactly(
+      level,
+      {
+          {"Change ID", [](auto& l) { return edit::ChangeStaticId(l, 0, 0, 8); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.rooms[0].statics2[0].mesh_id, 8); }},
+          // The first form (what a TR1 file holds) changes too.
+          {"Change -Y-", [](auto& l) { return edit::SetStaticPosition(l, 0, 1, Axis::kY, 4); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.rooms[0].statics2[1].y, 1024);
+             EXPECT_EQ(+l.rooms[0].statics1[1].y, 1024);
+           }},
+          {"Rotate", [](auto& l) { return edit::RotateStatic(l, 0, 0); },
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.rooms[0].statics2[0].rotation, 0x3000); }},
+          {"Change L1,L2", [](auto& l) { return edit::ChangeStaticLights(l, 0, 1, 100, 200); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(+l.rooms[0].statics2[1].intensity2, 200);
+             EXPECT_EQ(+l.rooms[0].statics1[1].intensity, 100);
+           }},
+          {"Duplicate", [](auto& l) { return edit::DuplicateStatic(l, 0, 1); },
+           [](const Ttrlevel& l) {
+             ASSERT_EQ(l.rooms[0].statics1.size(), 3u);
+             EXPECT_EQ(l.rooms[0].statics2[2], l.rooms[0].statics2[1]);
+           }},
+          {"Sky Enabled", [](auto& l) { return edit::SetRoomFlag(l, 0, kFlagSky, true); },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].flags, 0x8009); }},
+          {"Water Enabled", [](auto& l) { return edit::SetRoomFlag(l, 0, kFlagWater, false); },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].flags, 0x8000); }},
+          {"TRC Weather", [](auto& l) { return edit::SetWeatherValue(l, 2); },
+           [](const Ttrlevel& l) { EXPECT_EQ(Weather(l), 2); }},
+          // Line 5 of the Experiments list is the third Unknown7.
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 5, 99); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(l.rooms[0].trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
+           }},
+      });
+  // A flag already set, or a value already there, changes nothing.
+  EXPECT_TRUE(edit::SetRoomFlag(level, 0, kFlagWater, true)->ChangesNothing());
+  EXPECT_TRUE(edit::SetWeatherValue(level, Weather(level))->ChangesNothing());
+
+  const Ttrlevel demo = BuildDemoLevel();
+  const FaceRef rect0{FaceKind::kRectangle, 0};
+  const int other = (demo.rooms[0].rectangles[0].texture + 1) % 45;
+  ExpectEachAppliesAndRevertsExactly(
+      demo, {{"Paint Texture", [&](auto& l) { return edit::PaintFace(l, 0, rect0, other); },
+              [&](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].rectangles[0].texture, other); }},
+             {"Turn Texture", [&](auto& l) { return edit::TurnFace(l, 0, rect0); },
+              [&](const Ttrlevel& l) {
+                EXPECT_EQ(+l.rooms[0].rectangles[0].vertices[0],
+                          +demo.rooms[0].rectangles[0].vertices[3]);
+              }}});
+  // Four turns of a rectangle, three of a triangle, give the first corner order back.
+  Ttrlevel turned = demo;
+  int tri_room = 0;
+  while (turned.rooms[tri_room].triangles.empty()) ++tri_room;
+  const ttriangle tri = turned.rooms[tri_room].triangles[0];
+  for (int i = 0; i < 4; ++i) edit::TurnFace(turned, 0, rect0)->Apply(turned);
+  edit::TurnFace(turned, tri_room, {FaceKind::kTriangle, 0})->Apply(turned);
+  EXPECT_EQ(+turned.rooms[tri_room].triangles[0].vertices[1], +tri.vertices[0]);
+  for (int i = 0; i < 2; ++i)
+    edit::TurnFace(turned, tri_room, {FaceKind::kTriangle, 0})->Apply(turned);
+  EXPECT_EQ(turned.FirstDifference(demo), "");
+}
+
+TEST(Edits, RefusalsSayWhy) {
+  const Ttrlevel level = MakeEditorLevel();
+  Ttrlevel far = level;
+  far.items2[0].x = std::numeric_limits<int32_t>::max() - 8;
+  StoreItem(far, 0, far.items2[0]);
+  Ttrlevel full = level;
+  while (full.rooms[0].num_static_instances() < 50) edit::DuplicateStatic(full, 0, 0)->Apply(full);
+  Ttrlevel demo = BuildDemoLevel();
+  demo.rooms[0].rectangles[2].texture = 0x0FFF;  // a piece the level lacks
+  const Ttrlevel tr3 = MakeEditorLevel(kTR3);
+  const Ttrlevel none;
+  const char* no_item = "No item is selected.";
+  const char* no_static = "No static mesh is selected.";
+  const char* line = "Choose a line of the list first.";
+  const char* choose = "Choose a texture piece on the Textures page first.";
+  const std::string locked = TrcValueLockedReason(8);
+  const FaceRef rect0{FaceKind::kRectangle, 0};
+  const struct {
+    const Ttrlevel& level;
+    std::function<Result(const Ttrlevel&)> run;
+    std::string message;
+  } rows[] = {
+      {level, [](auto& l) { return edit::ChangeItemId(l, -1, 1).result(); }, no_item},
+      {level, [](auto& l) { return edit::SetItemPosition(l, -1, Axis::kX, 1).result(); }, no_item},
+      {level, [](auto& l) { return edit::MoveItem(l, -1, 16, 0).result(); }, no_item},
+      {level, [](auto& l) { return edit::DuplicateItem(l, -1, 0, {}).result(); }, no_item},
+      {level, [](auto& l) { return edit::ChangeItemRoom(l, 0, 6).result(); },
+       "Room 6 does not exist in this level."},
+      {level, [](auto& l) { return edit::ChangeItemRoom(l, 0, -1).result(); },
+       "Room -1 does not exist in this level."},
+      {level, [](auto& l) { return edit::RotateItem(l, 3).result(); },
+       "Aux entries have no angle."},
+      {level, [](auto& l) { return edit::ChangeItemLight(l, 3, 1).result(); },
+       "Aux entries have no light."},
+      {level, [](auto& l) { return edit::DuplicateItem(l, 3, 0, {}).result(); },
+       "Aux entries cannot be duplicated."},
+      {level, [](auto& l) { return edit::DuplicateItem(l, 0, 0, edit::CreateChoice{}).result(); },
+       "Choose the movable of the new item in the Create Item dialog."},
+      {far, [](auto& l) { return edit::MoveItem(l, 0, 16, 0).result(); },
+       "The item cannot move any further that way."},
+      {tr3, [](auto& l) { return edit::ChangeItemOcb(l, 0, 3).result(); },
+       "Only TR4 and TR5 items have an OCB."},
+      {level, [](auto& l) { return edit::RotateStatic(l, 0, -1).result(); }, no_static},
+      {level, [](auto& l) { return edit::DuplicateStatic(l, 2, 0).result(); }, no_static},
+      {full, [](auto& l) { return edit::DuplicateStatic(l, 0, 0).result(); },
+       "This room already holds 50 static meshes; no more can be added."},
+      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 13, 1).result(); }, line},
+      {level, [](auto& l) { return edit::SetTrcValue(l, 0, -1, 1).result(); }, line},
+      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 8, 1).result(); }, locked},
+      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 12, 1).result(); }, locked},
+      {level, [](auto& l) { return edit::SetRoomFlag(l, 6, kFlagSky, true).result(); },
+       "Room 6 does not exist in this level."},
+      {demo, [&](auto& l) { return edit::PaintFace(l, 0, rect0, -1).result(); }, choose},
+      {demo, [&](auto& l) { return edit::PaintFace(l, 0, rect0, 45).result(); }, choose},
+      {demo,
+       [](auto& l) {
+         const int beyond = static_cast<int>(l.rooms[0].rectangles.size());
+         return edit::TurnFace(l, 0, {FaceKind::kRectangle, beyond}).result();
+       },
+       "Room 0 has no such face."},
+      {demo, [&](auto& l) { return edit::FacePiece(l, 4, rect0).result(); },
+       "Room 4 does not exist in this level."},
+      {demo,
+       [](auto& l) {
+         return edit::FacePiece(l, 0, {FaceKind::kRectangle, 2}).result();
+       },
+       "The face shows texture piece 4095, which this level does not have."},
+      {none, [](auto& l) { return edit::RotateItem(l, 0).result(); }, "No level is open."},
+      {none, [](auto& l) { return edit::SetWeatherValue(l, 1).result(); }, "No level is open."},
+      {none, [](auto& l) { return edit::DuplicateStatic(l, 0, 0).result(); }, "No level is open."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.message);
+    const Result r = row.run(row.level);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.message(), row.message);
+  }
+  // Picking up a double-sided face's texture gives the piece without its flag bits.
+  demo.rooms[0].rectangles[1].texture = 0x8003;
+  EXPECT_EQ(*edit::FacePiece(demo, 0, {FaceKind::kRectangle, 1}), 3);
+}
+
+TEST(Edits, OneValueOfOneTargetFoldsAndComesBackToNothing) {
+  const Ttrlevel level = MakeEditorLevel();  // item 2 stands at x = 1024, panel value 2
+  LevelEdit first = std::move(*edit::SetItemPosition(level, 2, Axis::kX, 1));
+  ASSERT_TRUE(first.Absorb(*edit::SetItemPosition(level, 2, Axis::kX, 5)));
+  Ttrlevel l = level;
+  first.Apply(l);
+  EXPECT_EQ(+l.items2[2].x, 5 * 512);
+  first.Revert(l);
+  EXPECT_EQ(l.FirstDifference(level), "");
+  // Another axis, another entry or an edit that never folds stays a step of its own.
+  EXPECT_FALSE(first.Absorb(*edit::SetItemPosition(level, 2, Axis::kY, 1)));
+  EXPECT_FALSE(first.Absorb(*edit::SetItemPosition(level, 1, Axis::kX, 3)));
+  LevelEdit turn = std::move(*edit::RotateItem(level, 2));
+  EXPECT_FALSE(turn.Absorb(*edit::RotateItem(level, 2)));
+  // Back where it started: the folded step changes nothing.
+  ASSERT_TRUE(first.Absorb(*edit::SetItemPosition(level, 2, Axis::kX, 2)));
+  EXPECT_TRUE(first.ChangesNothing());
+}
+
+}  // namespace
+}  // namespace qavel
