@@ -87,6 +87,6 @@ const Registration kRender{{"render",
                             "render LEVEL ROOM OUT.png [--size WxH] [--transparent-texels] [VIEW]  "
                             "the room as the 3D view draws it just after it was selected, as a "
                             "PNG picture",
-                            Render}};
+                            Render, Group::kView}};
 
 }  // namespace qavel::cli

@@ -239,14 +239,15 @@ Result PickCommand(const Args& in) {
 
 }  // namespace
 
+const TermRegistration kViewTerm{{"VIEW", kViewUsage}};
 const Registration kScene{
     {"scene",
      "scene LEVEL ROOM [--json] [VIEW]  the 3D view's layers, runs, box, camera and pick tags of "
      "a room",
-     Scene}};
+     Scene, Group::kView}};
 const Registration kPick{{"pick",
                           "pick LEVEL ROOM X Y [--size WxH] [VIEW]  what a click at pixel (X, Y) "
                           "of the room's view selects: kind K index I, or none",
-                          PickCommand}};
+                          PickCommand, Group::kView}};
 
 }  // namespace qavel::cli
