@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "../support/test_paths.h"
 #include "render/offscreen_view.h"
+#include "test_paths.h"
 #include "textures/atlas.h"
 #include "view/picking.h"
 #include "view/scene.h"

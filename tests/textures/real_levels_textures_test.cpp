@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "../support/test_paths.h"
 #include "level/level_reader.h"
+#include "test_paths.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
 #include "textures/texture_pieces.h"
