@@ -13,7 +13,7 @@ echo "== format"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 echo "== build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQAVEL_GUI=ON -DQAVEL_BENCH=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQAVEL_GUI=ON -DQAVEL_BENCH=ON -DQAVEL_WERROR=ON >/dev/null
 cmake --build build -j"$JOBS"
 echo "== tests"
 (cd build && xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j"$JOBS")
@@ -22,7 +22,7 @@ if [ "${QAVEL_QUICK:-0}" = 1 ]; then exit 0; fi
 
 echo "== sanitizer build (clang, ASan + UBSan, fuzz targets)"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DQAVEL_SANITIZE=ON -DQAVEL_FUZZ=ON -DQAVEL_BENCH=OFF -DQAVEL_GUI=ON >/dev/null
+  -DQAVEL_SANITIZE=ON -DQAVEL_FUZZ=ON -DQAVEL_WERROR=ON -DQAVEL_BENCH=OFF -DQAVEL_GUI=ON >/dev/null
 cmake --build build-asan -j"$JOBS"
 echo "== tests under sanitizers"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

@@ -8,10 +8,10 @@
 #include <map>
 #include <sstream>
 
-#include "../support/test_paths.h"
 #include "exchange/catalog_movables.h"
 #include "exchange_levels.h"
 #include "level/level_reader.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../support/peak_memory.h"
-#include "../support/test_paths.h"
 #include "exchange/xml_parser.h"
 #include "level/zfile.h"
+#include "peak_memory.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

@@ -4,13 +4,13 @@
 #include <fstream>
 #include <set>
 
-#include "../support/test_paths.h"
 #include "exchange/dxf_file.h"
 #include "exchange_levels.h"
 #include "fixtures/exchange_fixtures.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/test_paths.h"
 #include "fixtures/exchange_fixtures.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

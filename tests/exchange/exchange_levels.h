@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "../support/test_paths.h"
+#include "test_paths.h"
 
 namespace qavel::test {
 

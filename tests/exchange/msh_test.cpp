@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "../support/test_paths.h"
 #include "exchange/msh_file.h"
 #include "exchange_levels.h"
 #include "fixtures/exchange_fixtures.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "../support/test_paths.h"
 #include "exchange/zqp_file.h"
 #include "fixtures/exchange_fixtures.h"
 #include "level/zfile.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

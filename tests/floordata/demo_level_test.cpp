@@ -7,10 +7,10 @@
 
 #include <set>
 
-#include "../support/test_paths.h"
 #include "floordata/floor_data.h"
 #include "floordata/trigger_text.h"
 #include "level/level_reader.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

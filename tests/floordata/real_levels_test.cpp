@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/test_paths.h"
 #include "floordata/floor_data.h"
 #include "floordata/searches.h"
 #include "floordata/sector_map.h"
 #include "level/level_reader.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "../support/test_paths.h"
 #include "level/level_reader.h"
 #include "pieces/texture_pieces.h"
+#include "test_paths.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
 #include "textures/texture_store.h"

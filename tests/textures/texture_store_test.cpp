@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/test_paths.h"
+#include "test_paths.h"
 #include "textures/bitmap_ops.h"
 
 namespace qavel {
