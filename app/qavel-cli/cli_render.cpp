@@ -83,10 +83,6 @@ Result Render(const Args& in) {
 
 }  // namespace
 
-const Registration kRender{{"render",
-                            "render LEVEL ROOM OUT.png [--size WxH] [--transparent-texels] [VIEW]  "
-                            "the room as the 3D view draws it just after it was selected, as a "
-                            "PNG picture",
-                            Render, Group::kView}};
+const PictureRegistration kRender{{"render", Render}};
 
 }  // namespace qavel::cli

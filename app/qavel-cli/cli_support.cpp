@@ -29,6 +29,11 @@ std::vector<Command>& Registry() {
   return commands;
 }
 
+std::vector<PictureWork>& PictureWorks() {
+  static std::vector<PictureWork> works;
+  return works;
+}
+
 Result Fail(const std::string& message) {
   return Result::Fail(Status::kRefused, message);
 }

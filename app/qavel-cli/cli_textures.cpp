@@ -136,14 +136,8 @@ Result ViewImages(const Args& args) {
   return Result::Ok();
 }
 
-const Registration kTextures{
-    {"textures",
-     "textures LEVEL OUTDIR [--piece N]  write the texture atlas, the five mosaics and a piece "
-     "preview as PNG files",
-     Textures, Group::kView}};
-const Registration kViewImages{
-    {"view-images", "view-images OUTDIR  draw the view's pictures texture1.jpg and colored.bmp",
-     ViewImages, Group::kView}};
+const PictureRegistration kTextures{{"textures", Textures}};
+const PictureRegistration kViewImages{{"view-images", ViewImages}};
 
 }  // namespace
 

@@ -34,6 +34,18 @@ struct Registration {
   explicit Registration(Command c) { Registry().push_back(c); }
 };
 
+// Commands that draw pictures need Qt, its image formats and OpenGL, which the level commands never
+// load: qavel-cli lists them like any other command and runs them in a helper program
+// (qavel-pictures) with the same arguments; the helper registers what they do here.
+struct PictureWork {
+  const char* name;
+  Result (*run)(const Args& args);
+};
+std::vector<PictureWork>& PictureWorks();
+struct PictureRegistration {
+  explicit PictureRegistration(PictureWork w) { PictureWorks().push_back(w); }
+};
+
 // A placeholder that usages share, such as VIEW for the view options, and what it stands for;
 // the help explains it once.
 struct Term {

@@ -3,8 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#if !defined(QAVEL_DATA_FROM_PROGRAMS) || !defined(QAVEL_DATA_FROM_HELPERS)
-#error "the build names the installed data folder relative to the programs' and helpers' folders"
+#if !defined(QAVEL_DATA_FROM_PROGRAMS) || !defined(QAVEL_DATA_FROM_HELPERS) || \
+    !defined(QAVEL_HELPERS_FROM_PROGRAMS)
+#error "the build names the installed data and helper folders relative to the programs' folders"
 #endif
 
 namespace qavel {
@@ -35,6 +36,16 @@ std::string FindProgramData(const std::string& program_dir, const std::string& n
     if (fs::exists(installed, ec)) return installed.string();
   }
   return beside.string();
+}
+
+std::string FindHelperProgram(const std::string& program_dir, const std::string& name) {
+  if (program_dir.empty()) return {};
+  std::error_code ec;
+  for (const fs::path& place :
+       {fs::path(program_dir) / name, fs::path(program_dir) / QAVEL_HELPERS_FROM_PROGRAMS / name}) {
+    if (fs::is_regular_file(place, ec)) return place.lexically_normal().string();
+  }
+  return {};
 }
 
 }  // namespace qavel

@@ -18,4 +18,9 @@ std::string ProgramFolder();
 // system did not say) means the working folder.
 std::string FindProgramData(const std::string& program_dir, const std::string& name);
 
+// The helper program `name` the program in program_dir runs: beside it (a build tree, or a folder
+// unpacked anywhere) when there, else in the installed helpers' folder (PREFIX/libexec/qavel for
+// PREFIX/bin). "" when neither holds it.
+std::string FindHelperProgram(const std::string& program_dir, const std::string& name);
+
 }  // namespace qavel
