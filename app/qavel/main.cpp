@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "launch_timing.h"
 #include "program/program_version.h"
 #include "ui/main_window.h"
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Qavel");
   QApplication::setApplicationVersion(qavel::ProgramVersion());
   qavel::MainWindow window;
+  qavel::WatchLaunch(window);
   window.show();
   QStringList args = QApplication::arguments();
   if (args.size() > 1 && args.at(1) == "--") args.removeAt(1);
