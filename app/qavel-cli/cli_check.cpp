@@ -10,26 +10,9 @@ namespace qavel::cli {
 
 namespace {
 
-std::string Quoted(std::string_view s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 // The place as JSON: its kind and the numbers that name it.
 std::string WhereJson(const ProblemPlace& w) {
-  std::string out = "{\"kind\": " + Quoted(PlaceKindName(w.kind));
+  std::string out = "{\"kind\": " + JsonQuoted(PlaceKindName(w.kind));
   auto add = [&](const char* name, int64_t value) {
     out += ", \"" + std::string(name) + "\": " + std::to_string(value);
   };
@@ -67,8 +50,9 @@ void PrintJson(const std::vector<Problem>& problems, size_t errors, size_t warni
   for (size_t i = 0; i < problems.size(); ++i) {
     const Problem& p = problems[i];
     std::printf("%s\n    {\"severity\": %s, \"code\": %s, \"where\": %s, \"message\": %s}",
-                i ? "," : "", Quoted(SeverityName(p.severity)).c_str(), Quoted(p.code).c_str(),
-                WhereJson(p.where).c_str(), Quoted(p.message).c_str());
+                i ? "," : "", JsonQuoted(SeverityName(p.severity)).c_str(),
+                JsonQuoted(p.code).c_str(), WhereJson(p.where).c_str(),
+                JsonQuoted(p.message).c_str());
   }
   std::printf("%s]\n}\n", problems.empty() ? "" : "\n  ");
 }

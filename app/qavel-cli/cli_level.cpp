@@ -14,25 +14,6 @@ namespace qavel::cli {
 
 namespace {
 
-std::string JsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    if (static_cast<unsigned char>(c) < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-      continue;
-    }
-    out += c;
-  }
-  return out + "\"";
-}
-
-}  // namespace
-
-namespace {
-
 Result Info(const Args& in) {
   Args args = in;
   const bool json = TakeFlag(args, "--json");
@@ -92,7 +73,7 @@ Result Info(const Args& in) {
   std::snprintf(version, sizeof version, "0x%08X", L.version);
   if (json) {
     std::printf("{\n  \"file\": %s,\n  \"generation\": %s,\n  \"version\": %u,\n",
-                JsonString(args[0]).c_str(), JsonString(GenerationName(L.version_kind)).c_str(),
+                JsonQuoted(args[0]).c_str(), JsonQuoted(GenerationName(L.version_kind)).c_str(),
                 L.version);
     for (size_t i = 0; i < counts.size(); ++i)
       std::printf("  \"%s\": %llu%s\n", counts[i].first,

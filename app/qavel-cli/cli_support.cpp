@@ -34,6 +34,21 @@ std::vector<PictureWork>& PictureWorks() {
   return works;
 }
 
+std::string JsonQuoted(std::string_view s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) < 0x20) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04x", c);
+      out += code;
+      continue;
+    }
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
 Result Fail(const std::string& message) {
   return Result::Fail(Status::kRefused, message);
 }

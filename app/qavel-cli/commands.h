@@ -3,6 +3,7 @@
 // a Result: main turns a failure into the one line on stderr and the exit code.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "inspect/level_bundle.h"
@@ -63,6 +64,9 @@ Result Fail(const std::string& message);
 Result Reported();
 // Prints a note that does not stop the command ("qavel-cli: " and the text, on stderr).
 void Note(const std::string& text);
+
+// s as a JSON string, quotes included.
+std::string JsonQuoted(std::string_view s);
 
 // Reads a level; what the reader warns of goes to stderr, and the command goes on.
 Expected<Ttrlevel> LoadLevel(const std::string& path);
