@@ -57,6 +57,15 @@ class LaunchWatch : public QObject {
     before_ms_ = MsBeforeWatch();
     start_ = Clock::now();
     window.installEventFilter(this);
+    // The window holding the 3D view is composed with it and reaches the screen when the view's
+    // frame is swapped: the first swap is the first frame shown (a window without the view is
+    // shown when it first paints). Each later frame before the room is drawn in software too.
+    if (auto* view = window.findChild<QOpenGLWidget*>()) {
+      has_view_ = true;
+      connect(view, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (frames_++ == 0) Tell("frame shown");
+      });
+    }
     connect(&window.session().document(), &LevelDocument::opened, this, [this] {
       Tell("level read");
       auto* view = window_.findChild<QOpenGLWidget*>();
@@ -64,7 +73,7 @@ class LaunchWatch : public QObject {
       connect(view, &QOpenGLWidget::frameSwapped, this, [this] {
         if (room_told_) return;
         room_told_ = true;
-        Tell("room shown");
+        Tell("room shown", " (" + std::to_string(frames_ - 1) + " frames of the view before)");
       });
       view->update();
     });
@@ -72,26 +81,28 @@ class LaunchWatch : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &window_ && event->type() == QEvent::Paint && !frame_told_) {
-      frame_told_ = true;
+    if (watched == &window_ && event->type() == QEvent::Paint && !has_view_ && !painted_) {
+      painted_ = true;
       Tell("frame shown");
     }
     return false;
   }
 
  private:
-  void Tell(const char* what) const {
+  void Tell(const char* what, const std::string& more = {}) const {
     const double ms =
         before_ms_ + std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
-    std::fprintf(stderr, "%s %.0f\n", what, ms);
+    std::fprintf(stderr, "%s %.0f%s\n", what, ms, more.c_str());
     std::fflush(stderr);
   }
 
   MainWindow& window_;
   double before_ms_ = 0;
   Clock::time_point start_;
-  bool frame_told_ = false;
+  bool has_view_ = false;
+  bool painted_ = false;
   bool room_told_ = false;
+  int frames_ = 0;
 };
 
 }  // namespace

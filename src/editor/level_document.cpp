@@ -68,6 +68,14 @@ bool LevelDocument::StartOpen(const std::string& path) {
         };
         progress.cancelled = [&state] { return state.cancelled.load(); };
         read->emplace(OpenLevelBundle(path, catalog, progress));
+        // The window shows the textures at once: their packed pages are unpacked here, beside
+        // the window's first frames, not on its thread afterwards. A damaged chunk is told with
+        // the level's other read warnings; its pages show black.
+        if (*read && **read) {
+          Ttrlevel& level = (**read)->level;
+          if (Result pages = UnpackTexturePages(level); !pages)
+            level.origin.read_warnings.push_back(pages.message() + "; its textures show black.");
+        }
       },
       [this, read, path] {
         FileOutcome outcome{FileOutcome::kOpen, path, Result::Ok(), task_.cancelled()};

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
+#include <cstring>
 #include <fstream>
 
 #include "editor/face_commands.h"
@@ -128,18 +129,35 @@ TEST_F(WindowTest, ASaveThatFailsSaysWhyOnce) {
   EXPECT_TRUE(window.isWindowModified());
 }
 
-// A level with much of its level data unread (a damaged count) opens, with one warning that
-// names the bytes.
-TEST_F(WindowTest, ALevelWithMuchUnreadDataOpensWithAWarning) {
-  Ttrlevel damaged = test::MakeTinyLevel(kTR4);
-  damaged.level_data_end = Bytes(300, 0xEE);
-  const std::string path = test::ScratchDir("window_unread") + "/unread.tr4";
-  ASSERT_TRUE(WriteLevel(damaged, path));
-  ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(path)));
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(kinds[0], MessageKind::kWarning);
-  EXPECT_TRUE(messages[0].contains("300 bytes after the last table are left unread"))
-      << messages[0].toStdString();
+// A level with much of its level data unread (a damaged count), or with a damaged texture chunk
+// (read only when the window unpacks the pages), opens with one warning that says what is wrong.
+TEST_F(WindowTest, ADamagedLevelOpensWithAWarning) {
+  const std::string folder = test::ScratchDir("window_damaged");
+  Ttrlevel unread = test::MakeTinyLevel(kTR4);
+  unread.level_data_end = Bytes(300, 0xEE);
+  ASSERT_TRUE(WriteLevel(unread, folder + "/unread.tr4"));
+  // The first texture chunk (after the version word and three page counts) loses the last byte
+  // of its checksum.
+  const Expected<WrittenLevel> tiny = WriteLevelBytes(test::MakeTinyLevel(kTR4), "tiny.tr4");
+  ASSERT_TRUE(tiny);
+  Bytes pages = tiny->bytes;
+  uint32_t packed = 0;
+  std::memcpy(&packed, pages.data() + 14, 4);
+  pages.at(18 + packed - 1) ^= 0xFF;
+  std::ofstream(folder + "/pages.tr4", std::ios::binary)
+      .write(reinterpret_cast<const char*>(pages.data()), std::streamsize(pages.size()));
+
+  for (const auto& [file, said] :
+       {std::pair{"unread.tr4", "300 bytes after the last table are left unread"},
+        std::pair{"pages.tr4", "; its textures show black."}}) {
+    SCOPED_TRACE(file);
+    messages.clear();
+    kinds.clear();
+    ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(folder + "/" + file)));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(kinds[0], MessageKind::kWarning);
+    EXPECT_TRUE(messages[0].contains(said)) << messages[0].toStdString();
+  }
 }
 
 TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
