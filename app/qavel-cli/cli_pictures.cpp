@@ -35,6 +35,7 @@ Result RunPicture(const char* name, const Args& args) {
   std::vector<std::string> line{helper, name};
   line.insert(line.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(line.size() + 1);
   for (std::string& a : line) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::fflush(stdout);
