@@ -10,8 +10,8 @@
 
 namespace qavel {
 
-using edit::CreateChoice;
 using edit::CopyRoom;
+using edit::CreateChoice;
 using edit::kItemKeyStep;
 using edit::PositionSource;
 

@@ -144,19 +144,6 @@ Expected<LevelEdit> PlaceItem(const Ttrlevel& level, int entry, const Placement&
   return EditEntry(level, entry, "Position", kNoMerge, place);
 }
 
-int ItemFlagOfName(char name) {
-  if (name >= '1' && name <= '5') return name - '0';
-  if (name == 'C' || name == 'c') return kClearBodyFlag;
-  if (name == 'I' || name == 'i') return kInvisibleFlag;
-  return -1;
-}
-
-uint16_t ItemFlagsWord(const Ttrlevel& level, int entry) {
-  if (IsItemEntry(level, entry)) return level.items2[entry].item_flags;
-  if (IsAuxEntry(level, entry)) return level.aux_items[entry - level.num_items()].item_flags;
-  return 0;
-}
-
 uint16_t ItemFlagMask(const Ttrlevel& level, int entry, int flag) {
   if (flag < 0 || flag > 7) return 0;
   if (IsItemEntry(level, entry)) return static_cast<uint16_t>(0x100u << flag);
@@ -164,14 +151,10 @@ uint16_t ItemFlagMask(const Ttrlevel& level, int entry, int flag) {
   return 0;
 }
 
-Expected<LevelEdit> SetItemFlagsWord(const Ttrlevel& level, int entry, uint16_t word) {
-  return EditEntry(level, entry, "Flags", kNoMerge, [word](auto& r) { r.item_flags = word; });
-}
-
 Expected<LevelEdit> ToggleItemFlag(const Ttrlevel& level, int entry, int flag) {
-  static const char* const kNames[8] = {"Invisible",    "Activation 1", "Activation 2",
-                                        "Activation 3", "Activation 4", "Activation 5",
-                                        "",             "Clear Body"};
+  static const char* const kNames[8] = {
+      "Invisible", "Activation 1", "Activation 2", "Activation 3", "Activation 4", "Activation 5",
+      "",          "Clear Body"};
   if (flag < 0 || flag > 7 || flag == 6) return Refused("No such item flag.");
   const uint16_t mask = ItemFlagMask(level, entry, flag);
   return EditEntry(level, entry, kNames[flag], kNoMerge,

@@ -41,13 +41,8 @@ Expected<LevelEdit> PlaceItem(const Ttrlevel& level, int entry, const Placement&
 // byte of its flags word, an aux record in the low byte of its own.
 inline constexpr int kClearBodyFlag = 7;
 inline constexpr int kInvisibleFlag = 0;
-// The flag a button name stands for ('1' to '5', 'C', 'I'), -1 for any other character.
-int ItemFlagOfName(char name);
-// The entry's whole flags word, and the bit of it that holds a flag (0 for no entry).
-uint16_t ItemFlagsWord(const Ttrlevel& level, int entry);
+// The bit of the entry's flags word that holds a flag (0 for no entry).
 uint16_t ItemFlagMask(const Ttrlevel& level, int entry, int flag);
-// Replaces the whole flags word ("Flags").
-Expected<LevelEdit> SetItemFlagsWord(const Ttrlevel& level, int entry, uint16_t word);
 // Switches one flag, named after its button ("Activation 1", "Clear Body", "Invisible").
 Expected<LevelEdit> ToggleItemFlag(const Ttrlevel& level, int entry, int flag);
 // Moves the entry by dx and dz world units.

@@ -68,12 +68,6 @@ Expected<LevelEdit> ChangeStaticLights(const Ttrlevel& level, int room, int inst
   });
 }
 
-std::optional<Placement> StaticPlacement(const Ttrlevel& level, int room, int instance) {
-  if (!CheckSelected(level, room, instance)) return std::nullopt;
-  const tstatic2& s = level.rooms[room].statics2[instance];
-  return Placement{s.x, s.y, s.z, s.rotation};
-}
-
 Expected<LevelEdit> PlaceStatic(const Ttrlevel& level, int room, int instance, const Placement& p) {
   return EditStatic(level, room, instance, "Position", kNoMerge, [p](tstatic2& s) {
     s.x = p.x;

@@ -18,8 +18,6 @@ Expected<LevelEdit> RotateStatic(const Ttrlevel& level, int room, int instance);
 // TR1 instances have one light, which takes light1 (light2 is ignored).
 Expected<LevelEdit> ChangeStaticLights(const Ttrlevel& level, int room, int instance, int light1,
                                        int light2);
-// The instance's place in world units and its angle.
-std::optional<Placement> StaticPlacement(const Ttrlevel& level, int room, int instance);
 // Moves and turns the instance in one step ("Position").
 Expected<LevelEdit> PlaceStatic(const Ttrlevel& level, int room, int instance,
                                 const Placement& placement);

@@ -193,9 +193,13 @@ QLayout* ItemsPanel::buildSearchColumn() {
   flags->addWidget(invisible_);
   // A press switches the flag in the level (one undo step); the buttons then show the level's
   // flags again, so they never show what the level lacks.
-  const std::pair<QToolButton*, int> flag_buttons[] = {
-      {activation_[0], 1}, {activation_[1], 2}, {activation_[2], 3},           {activation_[3], 4},
-      {activation_[4], 5}, {clearBody_, edit::kClearBodyFlag}, {invisible_, edit::kInvisibleFlag}};
+  const std::pair<QToolButton*, int> flag_buttons[] = {{activation_[0], 1},
+                                                       {activation_[1], 2},
+                                                       {activation_[2], 3},
+                                                       {activation_[3], 4},
+                                                       {activation_[4], 5},
+                                                       {clearBody_, edit::kClearBodyFlag},
+                                                       {invisible_, edit::kInvisibleFlag}};
   for (const auto& [button, flag] : flag_buttons) {
     button->setCheckable(true);
     connect(button, &QToolButton::clicked, this, [this, flag = flag] {

@@ -175,9 +175,9 @@ GroundAxes MainView::groundAxes() {
   auto direction = [&f, &to_scene](int mx, int my) {
     const PickRay r = RayThroughPixel(f, mx, my);
     const Vec3 o = TransformPoint(to_scene, 0, 0, 0);
-    const Vec3 d = TransformPoint(to_scene, static_cast<float>(r.direction[0]),
-                                  static_cast<float>(r.direction[1]),
-                                  static_cast<float>(r.direction[2]));
+    const Vec3 d =
+        TransformPoint(to_scene, static_cast<float>(r.direction[0]),
+                       static_cast<float>(r.direction[1]), static_cast<float>(r.direction[2]));
     return Vec3{d.x - o.x, d.y - o.y, d.z - o.z};
   };
   const int cx = f.width / 2, cy = f.height / 2, step = std::max(1, f.height / 4);

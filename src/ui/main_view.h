@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "editor/editor_session.h"
+#include "editor/face_commands.h"
 #include "editor/item_commands.h"
 #include "ui/gl_view.h"
-#include "editor/face_commands.h"
 #include "view/mesh_table.h"
 #include "view/picking.h"
 #include "view/scene.h"

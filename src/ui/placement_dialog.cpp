@@ -45,9 +45,8 @@ PlacementDialog::PlacementDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(degrees_, &QDoubleSpinBox::valueChanged, this, [this] {
-    stored_->setText(QString("Stored: %1").arg(placement().angle));
-  });
+  connect(degrees_, &QDoubleSpinBox::valueChanged, this,
+          [this] { stored_->setText(QString("Stored: %1").arg(placement().angle)); });
 }
 
 void PlacementDialog::setPlacement(const Placement& p, bool has_angle) {

@@ -56,8 +56,9 @@ StaticsPanel::StaticsPanel(EditorSession& session, QWidget* parent)
   light1Spin_ = Spin("SpinEdit13", 0, 65535, lights);
   light2Spin_ = Spin("SpinEdit14", 0, 65535, lights);
   for (QSpinBox* spin : {light1Spin_, light2Spin_})
-    Hint(spin, "Light as the file stores it: in TR1 to TR3 an intensity (0 bright, 8191 dark); "
-               "TR1 has Light 1 only");
+    Hint(spin,
+         "Light as the file stores it: in TR1 to TR3 an intensity (0 bright, 8191 dark); "
+         "TR1 has Light 1 only");
   lightsLayout->addWidget(light1Spin_, 1, 0);
   lightsLayout->addWidget(light2Spin_, 1, 1);
   changeLights_ = Button("Button17", "Change L1,L2", lights);

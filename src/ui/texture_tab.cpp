@@ -227,8 +227,8 @@ void TextureTab::scalePreview() {
   const QSize room = previewArea_->viewport()->size();
   previewScale_ = kMinPreviewScale;
   if (!piece.isEmpty())
-    previewScale_ = std::max(kMinPreviewScale, std::min(room.width() / piece.width(),
-                                                        room.height() / piece.height()));
+    previewScale_ = std::max(
+        kMinPreviewScale, std::min(room.width() / piece.width(), room.height() / piece.height()));
   // Whole steps without smoothing: each texel a square of previewScale_ pixels.
   const QImage shown = previewImage_.scaled(piece * previewScale_);
   preview_->setPixmap(QPixmap::fromImage(shown));

@@ -21,10 +21,10 @@ namespace qavel {
 class PiecePalette;
 
 // Shows the object textures of the open level: the list with an enlarged preview of the chosen
-// piece, the five mosaics, and a palette of every piece with a search by number. Bound to a session, it shows every level the
-// session opens and keeps its piece in step with the selection's (a face texture picked up in
-// the 3D view selects the piece here; a piece chosen here is the one faces are painted with).
-// The page keeps only what it shows: the table and the mosaics.
+// piece, the five mosaics, and a palette of every piece with a search by number. Bound to a
+// session, it shows every level the session opens and keeps its piece in step with the selection's
+// (a face texture picked up in the 3D view selects the piece here; a piece chosen here is the one
+// faces are painted with). The page keeps only what it shows: the table and the mosaics.
 class TextureTab : public QWidget {
   Q_OBJECT
 

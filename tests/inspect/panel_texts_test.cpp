@@ -113,9 +113,17 @@ TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
   const struct {
     double degrees;
     std::optional<uint16_t> angle;
-  } rows[] = {{90, 0x4000},   {-90, 0xC000}, {360, 0},          {720.5, 91},
-              {45.5, 8283},   {0.0027, 0},   {0.003, 1},        {359.998, 0},
-              {3600 + 90, 0x4000}, {std::nan(""), std::nullopt}, {HUGE_VAL, std::nullopt}};
+  } rows[] = {{90, 0x4000},
+              {-90, 0xC000},
+              {360, 0},
+              {720.5, 91},
+              {45.5, 8283},
+              {0.0027, 0},
+              {0.003, 1},
+              {359.998, 0},
+              {3600 + 90, 0x4000},
+              {std::nan(""), std::nullopt},
+              {HUGE_VAL, std::nullopt}};
   for (const auto& row : rows) EXPECT_EQ(AngleFromDegrees(row.degrees), row.angle) << row.degrees;
   EXPECT_EQ(DegreesText(0x4000), "90");
   EXPECT_EQ(DegreesText(6144), "33.75");

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <fstream>
 
@@ -25,6 +27,7 @@
 #include "level/level_writer.h"
 #include "test_paths.h"
 #include "ui/create_item_dialog.h"
+#include "ui/main_view.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"
 
@@ -37,17 +40,46 @@ QString Demo() {
   return QString::fromStdString(test::DataPath("demo.tr4"));
 }
 
+// A switch is one checkable action in the menu and on the toolbar: its caption never changes and
+// a tick means the caption is in effect.
 TEST_F(WindowTest, ViewSwitchesAndGridBox) {
   auto* grid = Find<QGroupBox>("GroupBox3");
   window.show();
   EXPECT_FALSE(grid->isVisible());
-  Trigger("HideRoomsGridbox1");
+  const struct {
+    const char* menu;
+    const char* tool;
+    const char* caption;
+    bool ticked;  // at start
+  } switches[] = {
+      {"HideRoomsGridbox1", "Action6", "Show Rooms Gridbox", false},
+      {"TexturedRoom1", "Action7", "Textured Room", true},
+      {"HideItems1", "Action3", "Hide &Items", false},
+      {"HideStaticMesh1", "Action2", "Hide &Static Mesh", false},
+  };
+  for (const auto& sw : switches) {
+    SCOPED_TRACE(sw.menu);
+    auto* action = Find<QAction>(sw.menu);
+    auto* tool = Find<QToolButton>(sw.tool);
+    EXPECT_EQ(tool->defaultAction(), action);
+    EXPECT_EQ(action->isChecked(), sw.ticked);
+    for (int click = 1; click <= 3; ++click) {
+      tool->click();
+      EXPECT_EQ(action->isChecked(), sw.ticked != (click % 2 == 1));
+      EXPECT_EQ(action->text(), sw.caption);
+    }
+  }
+  // Each switched once: the map shows, rooms are plain, items and statics are hidden.
   EXPECT_TRUE(grid->isVisible());
-  Trigger("Action7");
-  Trigger("Action7");
-  EXPECT_EQ(Find<QAction>("Action7")->text(), "Show Textured Room");
+  ASSERT_NE(window.mainView(), nullptr);
+  const ViewOptions options = window.mainView()->options();
+  EXPECT_TRUE(options.standard_room);
+  EXPECT_TRUE(options.hide_items);
+  EXPECT_TRUE(options.hide_statics);
   Trigger("BackgroundcolorBlue1");
   EXPECT_EQ(window.viewPanel()->background(), QColor(0, 0, 255));
+  Trigger("BackgroundcolorTeal1");  // the colour it starts with
+  EXPECT_EQ(window.viewPanel()->background(), QColor(0, 128, 128));
 }
 
 TEST_F(WindowTest, TheViewTakesPanel1UnderTheSectorMap) {
@@ -111,7 +143,7 @@ TEST_F(WindowTest, AnOpenRunsBesideTheWindowAndCancelLeavesTheShownLevel) {
   const auto levels = test::RealLevels();
   const QString path = levels.empty() ? Demo() : QString::fromStdString(levels.back().second);
   ASSERT_TRUE(test::OpenNow(window, path)) << messages.join("\n").toStdString();
-  EXPECT_EQ(window.windowTitle(), path + "[*]");
+  EXPECT_EQ(window.windowTitle(), QFileInfo(path).fileName() + "[*] - Qavel");
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), level().num_rooms());
 }
 
@@ -164,7 +196,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
-  EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
+  EXPECT_EQ(window.windowTitle(), "demo.tr4[*] - Qavel");
   EXPECT_FALSE(window.isWindowModified());
 
   // Saved under another name, the title follows and the edits count as saved.
@@ -173,7 +205,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   const QString out = QString::fromStdString(test::ScratchDir("ui_save") + "/level.tr4");
   ASSERT_TRUE(test::SaveNow(window, out));
   EXPECT_FALSE(window.isWindowModified());
-  EXPECT_EQ(window.windowTitle(), out + "[*]");
+  EXPECT_EQ(window.windowTitle(), QFileInfo(out).fileName() + "[*] - Qavel");
 
   // "Save" at the question saves first and opens the dropped file once the save is done.
   Click("Button4");
@@ -182,7 +214,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   EXPECT_TRUE(window.openDropped({QUrl::fromLocalFile(Demo())}));
   ASSERT_TRUE(test::WaitForFile(window));  // the save
   ASSERT_TRUE(test::WaitForFile(window));  // the open
-  EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
+  EXPECT_EQ(window.windowTitle(), "demo.tr4[*] - Qavel");
   EXPECT_EQ(test::ReadLevelOrFail(out.toStdString()).items2[0], rotated);
 }
 

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include "inspect/panel_texts.h"
@@ -21,6 +22,8 @@ namespace {
 using test::WindowTest;
 
 TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
+  // A TR5 level: it has every field the panels edit, the weather and room values too.
+  window.session().document().Adopt(test::MakeEditorLevel(kTR5), "memory.trc");
   Trigger("Experiments1");
   // (list and row to select, spin to set and its value, control to click, the step it makes)
   const struct {
@@ -40,6 +43,9 @@ TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
       {"ListBox2", 2, "SpinEdit9", 1, "Button13", "Change -R-"},
       {"ListBox2", 2, "SpinEdit12", -1, "Button16", "Change -W-"},
       {"ListBox2", 2, nullptr, 0, "Button6", "Duplicate"},
+      {"ListBox2", 2, nullptr, 0, "SpeedButton21", "Activation 1"},
+      {"ListBox2", 2, nullptr, 0, "SpeedButton96", "Clear Body"},
+      {"ListBox2", 3, nullptr, 0, "SpeedButton97", "Invisible"},
       {"ListBox4", 1, "SpinEdit5", 8, "Button7", "Change ID"},
       {"ListBox4", 1, "SpinEdit10", 4, "Button15", "Change -X-"},
       {"ListBox4", 1, "SpinEdit6", 4, "Button8", "Change -Y-"},
@@ -152,6 +158,34 @@ TEST_F(WindowTest, RefusalsAndTheSelectionsTheControlsFollow) {
   EXPECT_TRUE(Find<QLabel>("TrcLineNote")->isHidden());
 }
 
+// A control whose field the level's generation lacks is disabled: a click would mark the level
+// changed and add an undo step, and saving would write nothing of it.
+TEST_F(WindowTest, ControlsFollowTheGeneration) {
+  const char* tr5_only[] = {"RadioButton9", "RadioButton10", "RadioButton11"};
+  for (int kind : {kTR1, kTR3, kTR4, kTR5}) {
+    SCOPED_TRACE(kind);
+    window.session().document().Adopt(test::MakeEditorLevel(kind), "memory");
+    Select("ListBox2", 0);
+    Select("ListBox4", 0);
+    for (const char* radio : tr5_only)
+      EXPECT_EQ(Find<QRadioButton>(radio)->isEnabled(), kind == kTR5) << radio;
+    EXPECT_EQ(Find<QPushButton>("Button3")->isEnabled(), kind >= kTR4);  // Change OCB
+    EXPECT_EQ(Find<QSpinBox>("SpinEdit14")->isEnabled(), kind >= kTR2);  // Light 2
+    Select("ListBox3", 0);
+    EXPECT_EQ(Find<QToolButton>("SpeedButton6")->isEnabled(), kind == kTR5);
+    Click("RadioButton11");
+    EXPECT_EQ(window.session().undo_stack().count(), kind == kTR5 ? 1 : 0);
+    EXPECT_EQ(window.isWindowModified(), kind == kTR5);
+  }
+  // Unknown9 and Unknown10 take a number with a fraction.
+  Trigger("Experiments1");
+  Select("ListBox3", 6);
+  EXPECT_FALSE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
+  EXPECT_TRUE(Find<QWidget>("SpinEdit3")->isHidden());
+  Select("ListBox3", 5);
+  EXPECT_TRUE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
+}
+
 TEST_F(WindowTest, AutoPositionFollowsTheSpinsUntilAnotherRoomIsChosen) {
   Select("ListBox2", 0);
   Click("CheckBox2");
@@ -172,8 +206,20 @@ TEST_F(WindowTest, AutoPositionFollowsTheSpinsUntilAnotherRoomIsChosen) {
 TEST_F(WindowTest, CreateThroughTheDialog) {
   Select("ListBox1", 5);
   Select("ListBox2", 2);
-  Click("Button18");  // Create
   CreateItemDialog* dialog = window.createDialog();
+  // Closed without creating, the dialog leaves create mode: Duplicate copies the item again.
+  Click("Button18");
+  test::FindIn<QListWidget>(dialog, "ListBox1")->setCurrentRow(3);
+  QTest::keyClick(dialog, Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_FALSE(window.session().create_mode());
+  Click("Button6");
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Duplicate");
+  EXPECT_EQ(level().items2[3].object_id, level().items2[2].object_id);
+  EXPECT_EQ(level().items2[3].x, level().items2[2].x);
+  Trigger("Undo1");
+
+  Click("Button18");  // Create
   ASSERT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->windowTitle(), "Create Item");
   EXPECT_TRUE(window.session().create_mode());

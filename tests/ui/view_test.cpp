@@ -166,6 +166,12 @@ TEST_F(ViewTest, ClicksSelectSectorsItemsAndStatics) {
   EXPECT_EQ(s.item(), hit->tag.index);
   EXPECT_EQ(Page(), Find<QWidget>("TabSheet2"));
   EXPECT_EQ(Status(1), Status(1).toUpper());
+  // Another item chosen in the list replaces the picked one's name.
+  const QString picked = Status(1);
+  const int other = hit->tag.index == 0 ? 1 : 0;
+  Select("ListBox2", other);
+  EXPECT_EQ(Status(1), ItemStatusText(window.session(), other));
+  EXPECT_NE(Status(1), picked);
 
   if (const auto mesh = PixelOf(kPickStatic)) {
     QTest::mouseClick(view, Qt::LeftButton, {}, *mesh);
