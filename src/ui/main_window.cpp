@@ -96,6 +96,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   splitter->addWidget(viewPanel_);
   buildPages();
   splitter->addWidget(pages_);
+  // Neither side folds away: dragged as far as it goes, the pages keep the room their controls
+  // need, and the window's smallest size follows from that.
+  splitter->setChildrenCollapsible(false);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 0);
   splitter->setSizes({440, 330});

@@ -151,6 +151,7 @@ QWidget* TextureTab::buildMosaicBox() {
   buttons->addStretch(1);
   palette_ = new PiecePalette(box);
   layout->addWidget(palette_, 1);
+  palette_->searchField()->setMinimumWidth(100);
   buttons->addWidget(palette_->searchField());
   connect(palette_, &PiecePalette::pieceClicked, this, [this](int piece) { SelectPiece(piece); });
   // Typing a number shows the palette, where the search works.

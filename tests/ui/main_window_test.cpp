@@ -4,6 +4,7 @@
 
 #include "ui/main_window.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -459,6 +461,46 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
 
   MainWindow window;
   EXPECT_NE(window.textureStore().Find(kRoomTextureId), nullptr);
+}
+
+}  // namespace
+}  // namespace qavel
+
+namespace qavel {
+namespace {
+
+// Made as small as the window lets it be, or with the view given all the splitter can give, no
+// page cuts off a control: each lies within its page and gets the height it asks for at least.
+TEST_F(WindowTest, AtItsSmallestNoPanelIsCut) {
+  window.show();
+  Select("ListBox2", 0);
+  Select("ListBox4", 0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* pages = Find<QTabWidget>("PageControl1");
+  auto* splitter = qobject_cast<QSplitter*>(window.centralWidget());
+  ASSERT_NE(splitter, nullptr);
+  for (const char* how : {"smallest window", "view dragged over the pages"}) {
+    SCOPED_TRACE(how);
+    window.resize(400, 300);
+    if (how[0] == 'v') splitter->setSizes({10000, 0});
+    for (int p = 0; p < pages->count(); ++p) {
+      if (!pages->isTabVisible(p)) continue;
+      pages->setCurrentIndex(p);
+      QApplication::processEvents();
+      QWidget* page = pages->widget(p);
+      EXPECT_GT(page->height(), 0);
+      for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(page) || w->parentWidget()->inherits("QAbstractScrollArea") ||
+            !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w) ||
+              qobject_cast<QAbstractSpinBox*>(w)))
+          continue;
+        const QRect in_page(w->mapTo(page, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(page->rect().contains(in_page))
+            << page->objectName().toStdString() << ": " << w->objectName().toStdString();
+        EXPECT_GE(w->height(), w->minimumSizeHint().height()) << w->objectName().toStdString();
+      }
+    }
+  }
 }
 
 }  // namespace
