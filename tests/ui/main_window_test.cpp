@@ -403,15 +403,24 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsable) {
     EXPECT_FALSE(test::FindIn<QWidget>(&window, name)->isEnabled()) << name;
   for (const char* name : {"ImportDXF1", "ExportMSH1"})
     EXPECT_FALSE(test::FindIn<QAction>(&window, name)->isEnabled()) << name;
-  // The gauge shows only while a level is read or written.
+  // The gauge shows only while a level is read or written; the view says how to begin.
   auto* gauge = test::FindIn<QWidget>(&window, "Gauge1");
   window.show();
   EXPECT_FALSE(gauge->isVisible());
+  const auto begin_shown = [&window] {
+    for (const QLabel* l : test::FindIn<QWidget>(&window, "Panel1")->findChildren<QLabel*>())
+      if (l->isVisible() && l->text().contains("Open a level (Ctrl+O) or drop one here."))
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(begin_shown());
+  EXPECT_EQ(window.windowTitle(), "Qavel 1.1 - Tomb Raider level inspector and editor");
   window.setMessageSink([](MessageKind, const QString&) {});
   ASSERT_TRUE(window.openFile(Demo()));
   EXPECT_TRUE(gauge->isVisible());
   ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_FALSE(gauge->isVisible());
+  EXPECT_FALSE(begin_shown());
   EXPECT_TRUE(test::FindIn<QWidget>(&window, "Button2")->isEnabled());
 }
 

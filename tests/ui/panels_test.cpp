@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -184,6 +186,53 @@ TEST_F(WindowTest, ControlsFollowTheGeneration) {
   EXPECT_TRUE(Find<QWidget>("SpinEdit3")->isHidden());
   Select("ListBox3", 5);
   EXPECT_TRUE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
+}
+
+// "Position..." shows the place in world units and the angle in degrees, and what is typed
+// there comes back as one step; OK on what was shown changes nothing.
+TEST_F(WindowTest, ThePositionEditorTakesWorldUnitsAndDegrees) {
+  const Ttrlevel before = level();
+  const struct {
+    const char* page;
+    const char* list;
+    const char* button;
+    Placement shown;  // item 0, static 1 of room 0
+  } rows[] = {
+      {"TabSheet2", "ListBox2", "ItemPositionButton", {-700, -768, 1536, 0x4000}},
+      {"TabSheet4", "ListBox4", "StaticPositionButton", {-700, 0, 512, 0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.button);
+    QWidget* page = Find<QWidget>(row.page);
+    Select("ListBox1", 0);
+    Select(row.list, row.list[7] == '2' ? 0 : 1);
+    EXPECT_EQ(test::FindIn<QLabel>(page, "WorldLabelX")->text().toInt(), row.shown.x);
+    auto* dialog = test::FindIn<QDialog>(page, "PlacementDialog");
+    auto world = [page](const char* axis) { return test::FindIn<QSpinBox>(page, axis); };
+    auto* degrees = test::FindIn<QDoubleSpinBox>(page, "WorldAngle");
+    Click(row.button);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(world("WorldX")->value(), row.shown.x);
+    EXPECT_EQ(world("WorldY")->value(), row.shown.y);
+    EXPECT_EQ(world("WorldZ")->value(), row.shown.z);
+    dialog->accept();  // nothing typed: no step
+    EXPECT_EQ(window.session().undo_stack().count(), 0);
+    Click(row.button);
+    world("WorldX")->setValue(1000);
+    world("WorldY")->setValue(-300);
+    degrees->setValue(45.5);
+    dialog->accept();
+    EXPECT_EQ(window.session().undo_stack().count(), 1);
+    EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Position");
+    window.session().undo_stack().clear();
+  }
+  EXPECT_EQ(level().items2[0].x, 1000);
+  EXPECT_EQ(level().items1[0].y, -300);
+  EXPECT_EQ(level().items1[0].angle, 8283);  // 45.5 degrees, to the nearest step
+  EXPECT_EQ(level().rooms[0].statics2[1].x, 1000);
+  EXPECT_EQ(level().rooms[0].statics1[1].rotation, 8283);
+  EXPECT_EQ(ShowItemInfo(level(), 0)->degrees_text, "45.5");
+  EXPECT_EQ(level().items2[1], before.items2[1]);
 }
 
 TEST_F(WindowTest, AutoPositionFollowsTheSpinsUntilAnotherRoomIsChosen) {
