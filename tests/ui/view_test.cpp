@@ -208,6 +208,20 @@ TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
   session.undo_stack().undo();
   EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), before);
   EXPECT_EQ(Page(), Find<QWidget>("TabSheet11"));
+
+  // A drag across the floor paints every face it passes, as one step.
+  const Ttrlevel unpainted = level();
+  const int steps = session.undo_stack().index();
+  QTest::mousePress(view, Qt::LeftButton, {}, QPoint(250, 500));
+  for (int x = 260; x <= 550; x += 10) QTest::mouseMove(view, QPoint(x, 500));
+  QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(550, 500));
+  int painted = 0;
+  for (size_t f = 0; f < room.rectangles.size(); ++f)
+    painted += level().rooms[0].rectangles[f].texture != unpainted.rooms[0].rectangles[f].texture;
+  EXPECT_GE(painted, 2);
+  EXPECT_EQ(session.undo_stack().index(), steps + 1);
+  session.undo_stack().undo();
+  EXPECT_EQ(level().FirstDifference(unpainted), "");
 }
 
 TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
