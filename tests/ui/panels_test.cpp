@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -266,6 +267,10 @@ TEST_F(WindowTest, CreateThroughTheDialog) {
   EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Duplicate");
   EXPECT_EQ(level().items2[3].object_id, level().items2[2].object_id);
   EXPECT_EQ(level().items2[3].x, level().items2[2].x);
+  // Item 2 lies in room 3, outside room 5: the copy stays there, and the status bar says so.
+  EXPECT_EQ(level().items2[3].room, 3);
+  EXPECT_EQ(window.statusBar()->currentMessage(),
+            "The copy stays in room 3: the item lies outside room 5.");
   Trigger("Undo1");
 
   Click("Button18");  // Create
