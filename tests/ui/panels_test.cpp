@@ -185,6 +185,10 @@ TEST_F(WindowTest, ControlsFollowTheGeneration) {
   Select("ListBox3", 6);
   EXPECT_FALSE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
   EXPECT_TRUE(Find<QWidget>("SpinEdit3")->isHidden());
+  Find<QDoubleSpinBox>("SpinEdit3Fraction")->setValue(7);
+  Click("SpeedButton6");
+  EXPECT_EQ(level().rooms[0].trc_unknown9, 0x40E00000u);  // 7.0 as a float
+  EXPECT_EQ(Find<QListWidget>("ListBox3")->item(6)->text(), "Unknown9: 7.0");
   Select("ListBox3", 5);
   EXPECT_TRUE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
 }
