@@ -24,4 +24,24 @@ struct ClickModifiers {
 // corners, Ctrl picks up its texture, and Alt with Ctrl turns first, then picks up.
 Result ClickFaceForTextures(EditorSession& session, int room, FaceRef face, ClickModifiers keys);
 
+// Painting in one drag: every face the pointer passes over while the button is held takes the
+// selected piece, and the whole drag is one undo step ("Paint Texture"), however many faces it
+// painted. The step closes when the stroke ends (Finish, or its end of life).
+class PaintStroke {
+ public:
+  explicit PaintStroke(EditorSession& session) : session_(session) {}
+  ~PaintStroke() { Finish(); }
+  PaintStroke(const PaintStroke&) = delete;
+  PaintStroke& operator=(const PaintStroke&) = delete;
+
+  // Paints the face as a plain click does (a triangle also with Shift held); with Ctrl or Alt,
+  // or Shift on a rectangle, nothing is painted.
+  Result Paint(int room, FaceRef face, ClickModifiers keys);
+  void Finish();
+
+ private:
+  EditorSession& session_;
+  bool open_ = false;
+};
+
 }  // namespace qavel

@@ -13,7 +13,7 @@ Result SetWeatherValue(EditorSession& session, uint16_t value) {
   return Push(session.document(), edit::SetWeatherValue(session.level(), value));
 }
 
-Result SetTrcValue(EditorSession& session, int line, int32_t value) {
+Result SetTrcValue(EditorSession& session, int line, double value) {
   return Push(session.document(),
               edit::SetTrcValue(session.level(), session.selection().room(), line, value));
 }

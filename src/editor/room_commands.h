@@ -14,6 +14,6 @@ Result SetRoomFlag(EditorSession& session, RoomFlagBit bit, bool on);
 // The level's weather value (0 normal, 1 raining, 2 snowing).
 Result SetWeatherValue(EditorSession& session, uint16_t value);
 // One line (0..12) of the Experiments list of the selected room.
-Result SetTrcValue(EditorSession& session, int line, int32_t value);
+Result SetTrcValue(EditorSession& session, int line, double value);
 
 }  // namespace qavel

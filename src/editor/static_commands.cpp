@@ -33,6 +33,10 @@ Result ChangeStaticLights(EditorSession& session, int light1, int light2) {
   return OnSelected(session, edit::ChangeStaticLights, light1, light2);
 }
 
+Result PlaceStatic(EditorSession& session, const Placement& placement) {
+  return OnSelected(session, edit::PlaceStatic, placement);
+}
+
 Result DuplicateStatic(EditorSession& session) {
   return OnSelected(session, edit::DuplicateStatic);
 }

@@ -12,6 +12,8 @@ Result ChangeStaticId(EditorSession& session, int mesh_id);
 Result SetStaticPosition(EditorSession& session, Axis axis, int panel_value);
 Result RotateStatic(EditorSession& session);  // 45 degrees
 Result ChangeStaticLights(EditorSession& session, int light1, int light2);
+// Moves and turns the instance in one step (world units and a stored angle).
+Result PlaceStatic(EditorSession& session, const Placement& placement);
 // Appends a copy of the instance to its room, up to the room's capacity.
 Result DuplicateStatic(EditorSession& session);
 

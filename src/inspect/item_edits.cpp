@@ -99,11 +99,66 @@ Expected<LevelEdit> ChangeItemRoom(const Ttrlevel& level, int entry, int room) {
 Expected<LevelEdit> ChangeItemLight(const Ttrlevel& level, int entry, int light) {
   if (IsAuxEntry(level, entry)) return Refused("Aux entries have no light.");
   if (!HasRooms(level)) return NoLevel();
-  const auto v = static_cast<int16_t>(light);
-  return EditItem(level, entry, "Change -W-", kNoMerge, [v](titem2& i) {
-    i.light1 = v;
-    i.light2_ocb = v;
+  const auto v = static_cast<uint16_t>(light);
+  const bool tr1 = level.version_kind < kTR2;
+  return EditItem(level, entry, "Change -W-", kNoMerge, [v, tr1](titem2& i) {
+    if (tr1) {
+      // The first form's one light word is made of the second form's two low bytes.
+      i.light1 = static_cast<int16_t>(v & 0xFF);
+      i.light2_ocb = static_cast<int16_t>(v >> 8);
+    } else {
+      i.light1 = static_cast<int16_t>(v);
+      i.light2_ocb = static_cast<int16_t>(v);
+    }
   });
+}
+
+std::optional<Placement> ItemPlacement(const Ttrlevel& level, int entry) {
+  if (IsItemEntry(level, entry)) {
+    const titem2& i = level.items2[entry];
+    return Placement{i.x, i.y, i.z, i.angle};
+  }
+  if (IsAuxEntry(level, entry)) {
+    const taux_item& a = level.aux_items[entry - level.num_items()];
+    return Placement{a.x, a.y, a.z, 0};
+  }
+  return std::nullopt;
+}
+
+Expected<LevelEdit> PlaceItem(const Ttrlevel& level, int entry, const Placement& p) {
+  if (IsAuxEntry(level, entry) && p.angle != 0) return Refused("Aux entries have no angle.");
+  struct {
+    Placement p;
+    void operator()(titem2& i) const {
+      i.x = p.x;
+      i.y = p.y;
+      i.z = p.z;
+      i.angle = p.angle;
+    }
+    void operator()(taux_item& a) const {
+      a.x = p.x;
+      a.y = p.y;
+      a.z = p.z;
+    }
+  } place{p};
+  return EditEntry(level, entry, "Position", kNoMerge, place);
+}
+
+uint16_t ItemFlagMask(const Ttrlevel& level, int entry, int flag) {
+  if (flag < 0 || flag > 7) return 0;
+  if (IsItemEntry(level, entry)) return static_cast<uint16_t>(0x100u << flag);
+  if (IsAuxEntry(level, entry)) return static_cast<uint16_t>(1u << flag);
+  return 0;
+}
+
+Expected<LevelEdit> ToggleItemFlag(const Ttrlevel& level, int entry, int flag) {
+  static const char* const kNames[8] = {
+      "Invisible", "Activation 1", "Activation 2", "Activation 3", "Activation 4", "Activation 5",
+      "",          "Clear Body"};
+  if (flag < 0 || flag > 7 || flag == 6) return Refused("No such item flag.");
+  const uint16_t mask = ItemFlagMask(level, entry, flag);
+  return EditEntry(level, entry, kNames[flag], kNoMerge,
+                   [mask](auto& r) { r.item_flags = static_cast<uint16_t>(r.item_flags ^ mask); });
 }
 
 Expected<LevelEdit> MoveItem(const Ttrlevel& level, int entry, int dx, int dz) {
@@ -146,6 +201,20 @@ Expected<LevelEdit> DuplicateItem(const Ttrlevel& level, int entry, int room,
       create ? "Create Item" : "Duplicate", ItemListTarget{n},
       [item](Ttrlevel& l) { AppendItem(l, item); },
       [](Ttrlevel& l) { l.ResizeItems(l.num_items() - 1); });
+}
+
+CopyRoom RoomForCopy(const Ttrlevel& level, int entry, int shown) {
+  const auto place = ItemPlacement(level, entry);
+  const int own = RoomOfEntry(level, entry);
+  if (!place || shown < 0 || shown >= level.num_rooms() || shown == own) return {shown, {}};
+  const troom& r = level.rooms[shown];
+  auto on_grid = [](int64_t v, int64_t origin, int sectors) {
+    return v >= origin && v < origin + int64_t{sectors} * 1024;
+  };
+  if (on_grid(place->x, r.x, r.num_x_sectors) && on_grid(place->z, r.z, r.num_z_sectors))
+    return {shown, {}};
+  return {own, "The copy stays in room " + std::to_string(own) + ": the item lies outside room " +
+                   std::to_string(shown) + "."};
 }
 
 std::optional<PanelPosition> PositionFrom(const Ttrlevel& level, PositionSource source, int room,

@@ -1,6 +1,8 @@
 #include "inspect/panel_texts.h"
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "inspect/item_list.h"
 
@@ -70,8 +72,10 @@ std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry) {
     flags = a.item_flags >> 8;
     angle1 = a.angle;
     angle2 = b.angle;
-    light1 = static_cast<uint16_t>(b.light1);
+    light1 = static_cast<uint16_t>(level.version_kind < kTR2 ? a.light : b.light1);
     info.position = ToPanelUnits(b.x, b.y, b.z);
+    info.world = {b.x, b.y, b.z, b.angle};
+    info.degrees_text = DegreesText(b.angle);
   } else if (IsAuxEntry(level, entry)) {
     // Aux records have no angle and no light; their own position is shown.
     const taux_item& a = level.aux_items[n - items];
@@ -79,10 +83,12 @@ std::optional<ItemInfo> ShowItemInfo(const Ttrlevel& level, int entry) {
     info.room = a.room;
     flags = a.item_flags;
     info.position = ToPanelUnits(a.x, a.y, a.z);
+    info.world = {a.x, a.y, a.z, 0};
   } else {
     return std::nullopt;
   }
   info.ocb = OcbOfEntry(level, entry);
+  if (CarriesOcb(level)) info.ocb_bits = FlagDigits(static_cast<uint16_t>(info.ocb));
   info.angle2_text = "Angle2:" + std::to_string(HighByte(angle2));
   info.angle1_text = "Angle:" + std::to_string(HighByte(angle1));
   info.ocb_text = "OCB:" + std::to_string(info.ocb);
@@ -115,6 +121,8 @@ std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance) {
   info.light1 = s.intensity1;
   info.light2 = s.intensity2;
   info.angle = "Angle:" + std::to_string(s.rotation);
+  info.world = {s.x, s.y, s.z, s.rotation};
+  info.degrees_text = DegreesText(s.rotation);
   return info;
 }
 
@@ -167,6 +175,26 @@ std::string TrcValueLockedReason(int line) {
          "saving writes them from the room's geometry, so they cannot be edited.";
 }
 
+bool TrcValueIsFloat(int line) {
+  return line == 6 || line == 7;
+}
+
+double TrcNumber(const troom& room, int line) {
+  const uint32_t bits = TrcField(room, line);
+  if (!TrcValueIsFloat(line)) return static_cast<int32_t>(bits);
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
+
+std::string FloatText(float value) {
+  char buf[64];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  std::string text(buf, end);
+  if (text.find_first_of(".eninf") == std::string::npos) text += ".0";
+  return text;
+}
+
 std::vector<std::string> TrcValueLines(const troom& room) {
   static const char* const kLabels[kTrcValueLines] = {
       "Unknown1: ",  "Unknown2: ",  "Unknown3: ",  "Unknown4: ",  "Unknown6: ",
@@ -174,9 +202,17 @@ std::vector<std::string> TrcValueLines(const troom& room) {
       "Unknown13: ", "Unknown14: ", "Unknown15: "};
   std::vector<std::string> out;
   out.reserve(kTrcValueLines);
-  for (int line = 0; line < kTrcValueLines; ++line)
-    out.push_back(kLabels[line] + std::to_string(static_cast<int32_t>(TrcField(room, line))));
+  for (int line = 0; line < kTrcValueLines; ++line) {
+    const std::string value = TrcValueIsFloat(line)
+                                  ? FloatText(static_cast<float>(TrcNumber(room, line)))
+                                  : std::to_string(static_cast<int32_t>(TrcField(room, line)));
+    out.push_back(kLabels[line] + value);
+  }
   return out;
+}
+
+bool HasTrcValues(const Ttrlevel& level) {
+  return level.version_kind == kTR5;
 }
 
 uint16_t Weather(const Ttrlevel& level) {

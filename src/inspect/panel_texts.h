@@ -33,10 +33,14 @@ struct ItemInfo {
   std::string angle2_text;           // "Angle2:" and that of the second form's
   std::string ocb_text;              // "OCB:" and the OCB, signed
   std::string flags_text;            // "Flag :" and the flags as ItemFlagsText spells them
-  std::string light_text;            // "Light_1: " and the second form's first light word
+  std::string light_text;            // "Light_1: " and the light (TR1: the item's one light word;
+                                     // later: the second form's first light word)
   std::string angle_text;            // "Angle: " and the second form's angle, high byte
   std::array<bool, 5> activation{};  // buttons "1" .. "5"
   bool clear_body = false, invisible = false;
+  Placement world;           // the place in world units, and the stored angle
+  std::string degrees_text;  // the angle in degrees ("90"); empty for aux records
+  std::string ocb_bits;      // the OCB's 16 bits as FlagDigits spells them; empty without an OCB
   bool operator==(const ItemInfo&) const = default;
 };
 // Nothing for an index outside the list (items, then aux records for TR4/TR5).
@@ -51,6 +55,8 @@ struct StaticInfo {
   int mesh_id = 0, light1 = 0, light2 = 0;
   PanelPosition position;
   std::string angle;
+  Placement world;           // the place in world units, and the stored angle
+  std::string degrees_text;  // the angle in degrees ("90")
   bool operator==(const StaticInfo&) const = default;
 };
 std::optional<StaticInfo> ShowStaticInfo(const troom& room, int instance);
@@ -61,10 +67,20 @@ inline constexpr int kTrcValueLines = 13;
 std::vector<std::string> TrcValueLines(const troom& room);
 uint32_t& TrcValueField(troom& room, int line);  // line 0 .. 12
 uint32_t TrcValue(const troom& room, int line);
+// Unknown9 and Unknown10 hold the room's top and bottom as 32-bit floats; the other values are
+// whole numbers.
+bool TrcValueIsFloat(int line);
+// The line's value as a number: the float, or the field read as a signed whole number.
+double TrcNumber(const troom& room, int line);
+// A float as the Experiments page shows it: the shortest text that reads back as the same
+// float, with a fraction always ("-3072.0", "0.1").
+std::string FloatText(float value);
 // Why a line cannot be edited, empty when it can: the last five values say where the room's
 // layers, vertices and faces lie in the file, and saving writes them from the room itself.
 std::string TrcValueLockedReason(int line);
 
+// Whether the level's generation keeps the TR5 room values and weather (a TR5 level).
+bool HasTrcValues(const Ttrlevel& level);
 // The level's TR5 weather (0 normal, 1 raining, 2 snowing; other values are kept as they are).
 uint16_t Weather(const Ttrlevel& level);
 void SetWeather(Ttrlevel& level, uint16_t value);

@@ -23,9 +23,10 @@ namespace qavel::edit {
 
 // Sets or clears one flag bit of the room; the other bits stay.
 Expected<LevelEdit> SetRoomFlag(const Ttrlevel& level, int room, RoomFlagBit bit, bool on);
-// The level's weather value (0 normal, 1 raining, 2 snowing).
+// The level's weather value (0 normal, 1 raining, 2 snowing); TR5 only.
 Expected<LevelEdit> SetWeatherValue(const Ttrlevel& level, uint16_t value);
-// One line (0..12) of the Experiments list of the room.
-Expected<LevelEdit> SetTrcValue(const Ttrlevel& level, int room, int line, int32_t value);
+// One line (0..12) of the Experiments list of the room; TR5 only. A float line stores the
+// value as a float; the others take a whole number of 32 bits (negative values as signed).
+Expected<LevelEdit> SetTrcValue(const Ttrlevel& level, int room, int line, double value);
 
 }  // namespace qavel::edit

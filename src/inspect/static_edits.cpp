@@ -61,10 +61,19 @@ Expected<LevelEdit> RotateStatic(const Ttrlevel& level, int room, int instance) 
 Expected<LevelEdit> ChangeStaticLights(const Ttrlevel& level, int room, int instance, int light1,
                                        int light2) {
   const auto a = static_cast<uint16_t>(light1);
-  const auto b = static_cast<uint16_t>(light2);
+  const auto b = static_cast<uint16_t>(level.version_kind < kTR2 ? light1 : light2);
   return EditStatic(level, room, instance, "Change L1,L2", kMergeStaticLights, [a, b](tstatic2& s) {
     s.intensity1 = a;
     s.intensity2 = b;
+  });
+}
+
+Expected<LevelEdit> PlaceStatic(const Ttrlevel& level, int room, int instance, const Placement& p) {
+  return EditStatic(level, room, instance, "Position", kNoMerge, [p](tstatic2& s) {
+    s.x = p.x;
+    s.y = p.y;
+    s.z = p.z;
+    s.rotation = p.angle;
   });
 }
 

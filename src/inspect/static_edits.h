@@ -3,6 +3,8 @@
 // together, so a TR1 level (whose file holds the first) saves what the panel shows. Each gives
 // the edit or the refusal that says why.
 
+#include <optional>
+
 #include "inspect/level_edit.h"
 #include "inspect/panel_units.h"
 #include "level/result.h"
@@ -13,8 +15,12 @@ Expected<LevelEdit> ChangeStaticId(const Ttrlevel& level, int room, int instance
 Expected<LevelEdit> SetStaticPosition(const Ttrlevel& level, int room, int instance, Axis axis,
                                       int panel_value);
 Expected<LevelEdit> RotateStatic(const Ttrlevel& level, int room, int instance);  // 45 degrees
+// TR1 instances have one light, which takes light1 (light2 is ignored).
 Expected<LevelEdit> ChangeStaticLights(const Ttrlevel& level, int room, int instance, int light1,
                                        int light2);
+// Moves and turns the instance in one step ("Position").
+Expected<LevelEdit> PlaceStatic(const Ttrlevel& level, int room, int instance,
+                                const Placement& placement);
 // Appends a copy of the instance to its room, up to the room's capacity.
 Expected<LevelEdit> DuplicateStatic(const Ttrlevel& level, int room, int instance);
 

@@ -125,6 +125,11 @@ void CreateItemDialog::attachPreview(const TextureStore& store, const Tmesh_list
           });
 }
 
+void CreateItemDialog::done(int result) {
+  QDialog::done(result);
+  session_.SetCreateMode(false);
+}
+
 CreateChoice CreateItemDialog::Choice() const {
   return {movableList_->currentRow(), {xSpin_->value(), ySpin_->value(), zSpin_->value()}};
 }

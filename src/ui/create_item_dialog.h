@@ -33,6 +33,11 @@ class CreateItemDialog : public QDialog {
   // The "Create" button: the Items panel runs its Duplicate command.
   void createRequested();
 
+ protected:
+  // Closed without "Create" (Esc, the frame's button): create mode ends with the dialog, so that
+  // the next Duplicate copies the selected item again.
+  void done(int result) override;
+
  private:
   // A new level starts on its first movable; an import keeps the choice where it can.
   void fillMovables(bool keep_choice);

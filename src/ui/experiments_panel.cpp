@@ -1,5 +1,6 @@
 #include "ui/experiments_panel.h"
 
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -29,6 +30,12 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
   auto* column = new QVBoxLayout;
   valueSpin_ =
       Spin("SpinEdit3", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), unknowns);
+  floatSpin_ = new QDoubleSpinBox(unknowns);
+  floatSpin_->setObjectName("SpinEdit3Fraction");
+  floatSpin_->setRange(-1e9, 1e9);
+  floatSpin_->setDecimals(4);
+  Hint(floatSpin_, "A number with a fraction (the file keeps a 32-bit float)");
+  floatSpin_->hide();
   edit_ = Speed("SpeedButton6", "<<EDIT>>", unknowns);
   Hint(edit_, "Find where else this movable is placed");
   lockNote_ = new QLabel(unknowns);
@@ -37,6 +44,7 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
   lockNote_->setMaximumWidth(220);
   lockNote_->hide();
   column->addWidget(valueSpin_);
+  column->addWidget(floatSpin_);
   column->addWidget(edit_);
   column->addWidget(lockNote_);
   column->addStretch();
@@ -49,7 +57,9 @@ ExperimentsPanel::ExperimentsPanel(EditorSession& session, QWidget* parent)
 
   connect(valueList_, &QListWidget::currentRowChanged, this, &ExperimentsPanel::showLine);
   connect(edit_, &QToolButton::clicked, this, [this] {
-    const Result r = SetTrcValue(session_, valueList_->currentRow(), valueSpin_->value());
+    const int line = valueList_->currentRow();
+    const double value = TrcValueIsFloat(line) ? floatSpin_->value() : valueSpin_->value();
+    const Result r = SetTrcValue(session_, line, value);
     if (!r) {
       emit refused(S(r.message()));
       return;
@@ -82,15 +92,26 @@ void ExperimentsPanel::refresh() {
 }
 
 void ExperimentsPanel::showLine(int line) {
-  const bool chosen = session_.HasLevel() && line >= 0;
-  const std::string locked = chosen ? TrcValueLockedReason(line) : std::string();
-  valueSpin_->setEnabled(session_.HasLevel() && locked.empty());
+  const bool has_values = session_.HasLevel() && HasTrcValues(session_.level());
+  const bool chosen = has_values && line >= 0;
+  std::string locked = chosen ? TrcValueLockedReason(line) : std::string();
+  if (session_.HasLevel() && !has_values) locked = "Only TR5 rooms have these values.";
+  const bool fraction = chosen && TrcValueIsFloat(line);
+  valueSpin_->setVisible(!fraction);
+  floatSpin_->setVisible(fraction);
+  valueSpin_->setEnabled(has_values && locked.empty());
+  floatSpin_->setEnabled(has_values && locked.empty());
   edit_->setEnabled(chosen && locked.empty());
   lockNote_->setText(S(locked));
   lockNote_->setVisible(!locked.empty());
   if (!chosen) return;
   const troom& room = session_.level().rooms[session_.selection().room()];
-  SetSpin(valueSpin_, static_cast<int32_t>(TrcValue(room, line)));
+  if (fraction) {
+    const QSignalBlocker quiet(floatSpin_);
+    floatSpin_->setValue(TrcNumber(room, line));
+  } else {
+    SetSpin(valueSpin_, static_cast<int32_t>(TrcValue(room, line)));
+  }
 }
 
 }  // namespace qavel

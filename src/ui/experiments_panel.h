@@ -8,6 +8,7 @@
 
 class QLabel;
 class QListWidget;
+class QDoubleSpinBox;
 class QSpinBox;
 class QToolButton;
 
@@ -30,6 +31,7 @@ class ExperimentsPanel : public QWidget {
   EditorSession& session_;
   QListWidget* valueList_ = nullptr;
   QSpinBox* valueSpin_ = nullptr;
+  QDoubleSpinBox* floatSpin_ = nullptr;  // for the values that are floats
   QToolButton* edit_ = nullptr;
   QLabel* lockNote_ = nullptr;
 };

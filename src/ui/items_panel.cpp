@@ -89,18 +89,30 @@ QLayout* ItemsPanel::buildIdColumn() {
           [this] { findPlacement(session_.selection().item()); });
 
   idSpin_ = Spin("SpinEdit1", 0, 65535, this);
+  Hint(idSpin_, "Object id: which movable the item is");
   changeId_ = Button("Button2", "Change ID", this);
   column->addLayout(Row(idSpin_, changeId_));
   ocbSpin_ = Spin("SpinEdit2", -32768, 65535, this);
+  Hint(ocbSpin_, "Object code bits (TR4 and TR5): what they do depends on the object");
   changeOcb_ = Button("Button3", "Change OCB", this);
   column->addLayout(Row(ocbSpin_, changeOcb_));
+  ocbBits_ = Label("OcbBits", "", this);
+  Hint(ocbBits_, "The OCB's 16 bits, the highest first");
+  column->addWidget(ocbBits_);
   roomSpin_ = Spin("SpinEdit9", 0, 65535, this);
+  Hint(roomSpin_, "Room number, as the room list counts them");
   changeRoom_ = Button("Button13", "Change -R-", this);
+  Hint(changeRoom_,
+       "Put the item in the room numbered in the box (its position stays; the room should hold "
+       "it)");
   column->addLayout(Row(roomSpin_, changeRoom_));
   lightSpin_ = Spin("SpinEdit12", -1, 65535, this);
   lightSpin_->setValue(-1);
   Hint(lightSpin_, "-1 mean default ambien room ligh");
   changeLight_ = Button("Button16", "Change -W-", this);
+  Hint(changeLight_,
+       "Set the item's light as the file stores it (-1: the room's own light); in TR4 and TR5 "
+       "levels the value also replaces the OCB");
   column->addLayout(Row(lightSpin_, changeLight_));
   column->addStretch();
 
@@ -121,19 +133,28 @@ QLayout* ItemsPanel::buildIdColumn() {
 
 QLayout* ItemsPanel::buildPositionColumn() {
   auto* column = new QVBoxLayout;
-  position_ = new PositionEditor(
-      "Items Position",
-      {{"SpinEdit7", "SpinEdit4", "SpinEdit8"}, {"Button11", "Button5", "Button12"}, "CheckBox2"},
-      this);
+  position_ = new PositionEditor("Items Position",
+                                 {{"SpinEdit7", "SpinEdit4", "SpinEdit8"},
+                                  {"Button11", "Button5", "Button12"},
+                                  "CheckBox2",
+                                  "ItemPositionButton"},
+                                 this);
   connect(position_, &PositionEditor::changeRequested, this,
           [this](Axis axis, int v) { report(SetItemPosition(session_, axis, v)); });
+  connect(position_, &PositionEditor::placementRequested, this,
+          [this](const Placement& p) { report(PlaceItem(session_, p)); });
   column->addWidget(position_);
   angleLabel_ = Label("Label19", "Angle:", this);
+  Hint(angleLabel_, "The item's angle in 1/256 turns (64 is 90 degrees)");
+  degreesLabel_ = Label("ItemDegrees", "", this);
+  Hint(degreesLabel_, "The item's angle in degrees");
   lightLabel_ = Label("Label9", "Light_1:", this);
-  column->addWidget(angleLabel_);
+  Hint(lightLabel_, "The item's light as the file stores it");
+  column->addLayout(Row(angleLabel_, degreesLabel_));
   column->addWidget(lightLabel_);
   auto* buttons = new QHBoxLayout;
   rotate_ = Button("Button4", "Rotate", this);
+  Hint(rotate_, "Turn the item by 45 degrees");
   duplicate_ = Button("Button6", "Duplicate", this);
   create_ = Button("Button18", "Create", this);
   for (auto* b : {rotate_, duplicate_, create_}) buttons->addWidget(b);
@@ -170,12 +191,21 @@ QLayout* ItemsPanel::buildSearchColumn() {
   Hint(invisible_, "Invisible");
   flags->addWidget(clearBody_);
   flags->addWidget(invisible_);
-  // They show the entry's flags; a press must not make them show something the level lacks.
-  for (QToolButton* b : {activation_[0], activation_[1], activation_[2], activation_[3],
-                         activation_[4], clearBody_, invisible_}) {
-    b->setCheckable(true);
-    b->setAttribute(Qt::WA_TransparentForMouseEvents);
-    b->setFocusPolicy(Qt::NoFocus);
+  // A press switches the flag in the level (one undo step); the buttons then show the level's
+  // flags again, so they never show what the level lacks.
+  const std::pair<QToolButton*, int> flag_buttons[] = {{activation_[0], 1},
+                                                       {activation_[1], 2},
+                                                       {activation_[2], 3},
+                                                       {activation_[3], 4},
+                                                       {activation_[4], 5},
+                                                       {clearBody_, edit::kClearBodyFlag},
+                                                       {invisible_, edit::kInvisibleFlag}};
+  for (const auto& [button, flag] : flag_buttons) {
+    button->setCheckable(true);
+    connect(button, &QToolButton::clicked, this, [this, flag = flag] {
+      report(ToggleItemFlag(session_, flag));
+      showItem();
+    });
   }
   column->addWidget(activation);
 
@@ -235,7 +265,9 @@ void ItemsPanel::showItem() {
              has_entry);
   SetEnabled({create_, movableBox_, findNext_, criteriaSearches_[0], criteriaSearches_[1]},
              has_level);
-  position_->Show(has_entry ? std::optional(info->position) : std::nullopt);
+  position_->Show(has_entry ? std::optional(info->world) : std::nullopt,
+                  session_.document().IsItemEntry(entry));
+  ocbBits_->setVisible(has_ocb);
   if (!has_entry) {
     // An empty selection shows empty fields, never the values of an entry shown before.
     for (QSpinBox* s : {idSpin_, ocbSpin_, roomSpin_}) ClearSpin(s);
@@ -244,6 +276,7 @@ void ItemsPanel::showItem() {
     ocbLabel_->setText("OCB:");
     flagLabel_->setText("Flag:");
     angleLabel_->setText("Angle:");
+    degreesLabel_->clear();
     lightLabel_->setText("Light_1:");
     for (auto* b : activation_) b->setChecked(false);
     clearBody_->setChecked(false);
@@ -258,6 +291,9 @@ void ItemsPanel::showItem() {
   ocbLabel_->setText(S(info->ocb_text));
   lightLabel_->setText(S(info->light_text));
   angleLabel_->setText(S(info->angle_text));
+  degreesLabel_->setText(info->degrees_text.empty() ? QString()
+                                                    : S(info->degrees_text) + QChar(0x00B0));
+  ocbBits_->setText("Bits: " + S(info->ocb_bits));
   flagLabel_->setText(S(info->flags_text));
   for (int b = 0; b < 5; ++b) activation_[b]->setChecked(info->activation[b]);
   clearBody_->setChecked(info->clear_body);
@@ -279,7 +315,10 @@ void ItemsPanel::duplicateItem() {
 }
 
 void ItemsPanel::report(const Result& result) {
-  if (!result.ok()) emit refused(S(result.message()));
+  if (!result.ok())
+    emit refused(S(result.message()));
+  else if (!result.message().empty())
+    emit note(S(result.message()));
 }
 
 }  // namespace qavel

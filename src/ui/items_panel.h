@@ -25,6 +25,7 @@ class ItemsPanel : public QWidget {
 
  public:
   ItemsPanel(EditorSession& session, QWidget* parent);
+  QListWidget* itemList() const { return itemList_; }
 
   // The dialog that "Create" shows and whose choice Duplicate takes while it is open.
   void setCreateDialog(CreateItemDialog* dialog) { createDialog_ = dialog; }
@@ -33,6 +34,8 @@ class ItemsPanel : public QWidget {
 
  signals:
   void refused(const QString& why);
+  // A command went through with something the user should know (the status bar shows it).
+  void note(const QString& text);
 
  private:
   QWidget* buildListGroup();
@@ -55,7 +58,9 @@ class ItemsPanel : public QWidget {
   QLabel* ocbLabel_ = nullptr;
   QLabel* flagLabel_ = nullptr;
   QLabel* angleLabel_ = nullptr;
+  QLabel* degreesLabel_ = nullptr;
   QLabel* lightLabel_ = nullptr;
+  QLabel* ocbBits_ = nullptr;
   QComboBox* movableBox_ = nullptr;
   QToolButton* findNext_ = nullptr;
   QSpinBox* idSpin_ = nullptr;

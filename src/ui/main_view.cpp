@@ -1,24 +1,21 @@
 #include "ui/main_view.h"
 
 #include <QAction>
+#include <QMouseEvent>
 
-#include "editor/face_commands.h"
 #include "ui/window_actions.h"
 
 namespace qavel {
 
-namespace {
-
-// The item list's text with its ASCII letters in upper case, as the status bar shows a picked
-// item.
-QString UpperAscii(const std::string& text) {
-  std::string out = text;
+QString ItemStatusText(const EditorSession& session, int entry) {
+  const auto& texts = session.document().item_texts();
+  if (entry < 0 || static_cast<size_t>(entry) >= texts.size()) return {};
+  // Only the ASCII letters, as the picked item was always shown.
+  std::string out = texts[entry];
   for (char& c : out)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return QString::fromStdString(out);
 }
-
-}  // namespace
 
 MainView::MainView(EditorSession& session, const WindowActions& actions, const TextureStore& store,
                    QWidget* parent)
@@ -61,7 +58,7 @@ ViewOptions MainView::options() const {
   o.wireframe_objects = actions_.wireframeObjects->isChecked();
   o.hide_items = actions_.hideItems->isChecked();
   o.hide_statics = actions_.hideStatics->isChecked();
-  o.standard_room = actions_.texturedRoom->isChecked();
+  o.standard_room = !actions_.texturedRoom->isChecked();
   return o;
 }
 
@@ -109,8 +106,15 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
           hit.target == PickTarget::kRoomRectangle ? FaceKind::kRectangle : FaceKind::kTriangle,
           hit.face};
       if (texturesShown_ && texturesShown_()) {
-        const Result r = ClickFaceForTextures(
-            session_, room, face, {.shift = state.shift, .ctrl = state.ctrl, .alt = state.alt});
+        const ClickModifiers keys{.shift = state.shift, .ctrl = state.ctrl, .alt = state.alt};
+        // A plain press starts a stroke that goes on painting while the button is held.
+        Result r = Result::Ok();
+        if (!keys.ctrl && !keys.alt) {
+          stroke_ = std::make_unique<PaintStroke>(session_);
+          r = stroke_->Paint(room, face, keys);
+        } else {
+          r = ClickFaceForTextures(session_, room, face, keys);
+        }
         if (!r) emit refused(QString::fromStdString(r.message()));
         break;
       }
@@ -119,14 +123,12 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
       emit floorDataWanted();
       break;
     }
-    case PickTarget::kItem: {
+    case PickTarget::kItem:
       session_.selection().SelectItem(hit.item_entry);
-      const auto& texts = session_.document().item_texts();
-      if (hit.item_entry >= 0 && static_cast<size_t>(hit.item_entry) < texts.size())
-        emit statusText(1, UpperAscii(texts[hit.item_entry]));
+      if (const QString text = ItemStatusText(session_, hit.item_entry); !text.isEmpty())
+        emit statusText(1, text);
       emit itemsWanted();
       break;
-    }
     case PickTarget::kStatic:
       emit statusText(1, QString::fromStdString(StaticStatusText(hit.tag.index)));
       session_.selection().SelectStatic(hit.static_entry);
@@ -137,6 +139,54 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
   }
   emit statusText(0, QString::fromStdString(PickStatusText(hit.tag)));
   return hit;
+}
+
+std::optional<FaceRef> MainView::faceAt(const QPoint& at) {
+  viewport().EnsureBuilt();
+  const PickHit hit = DispatchPick(session_.level(), session_.selection().room(),
+                                   Pick(list(), viewport().Matrices(), at.x(), at.y()));
+  if (hit.target == PickTarget::kRoomRectangle) return FaceRef{FaceKind::kRectangle, hit.face};
+  if (hit.target == PickTarget::kRoomTriangle) return FaceRef{FaceKind::kTriangle, hit.face};
+  return std::nullopt;
+}
+
+void MainView::mouseMoveEvent(QMouseEvent* e) {
+  GlView::mouseMoveEvent(e);
+  if (!stroke_ || !(e->buttons() & Qt::LeftButton) || !session_.HasLevel()) return;
+  const QPoint at = e->position().toPoint();
+  if (const auto face = faceAt(at)) {
+    const MouseState state = MouseStateOf(e->buttons(), e->modifiers());
+    // A refusal was told at the press already; the drag goes on quietly.
+    (void)stroke_->Paint(session_.selection().room(), *face,
+                         {.shift = state.shift, .ctrl = state.ctrl, .alt = state.alt});
+  }
+}
+
+void MainView::mouseReleaseEvent(QMouseEvent* e) {
+  GlView::mouseReleaseEvent(e);
+  if (e->button() == Qt::LeftButton) stroke_.reset();
+}
+
+GroundAxes MainView::groundAxes() {
+  // Rays through the middle of the view and through points right of and above it, taken back
+  // into the scene, whose x is world x and whose z is world z negated.
+  const FrameMatrices f = viewport().Matrices();
+  const Mat4 to_scene = Inverse(f.world);
+  auto direction = [&f, &to_scene](int mx, int my) {
+    const PickRay r = RayThroughPixel(f, mx, my);
+    const Vec3 o = TransformPoint(to_scene, 0, 0, 0);
+    const Vec3 d =
+        TransformPoint(to_scene, static_cast<float>(r.direction[0]),
+                       static_cast<float>(r.direction[1]), static_cast<float>(r.direction[2]));
+    return Vec3{d.x - o.x, d.y - o.y, d.z - o.z};
+  };
+  const int cx = f.width / 2, cy = f.height / 2, step = std::max(1, f.height / 4);
+  const Vec3 ahead = direction(cx, cy);
+  const Vec3 right = direction(cx + step, cy);
+  // Away from the viewer on the ground: where the ray through a point above the middle runs
+  // (ahead when the view is level, up the screen when it looks straight down).
+  const Vec3 away = direction(cx, cy - step);
+  return {right.x - ahead.x, -(right.z - ahead.z), away.x, -away.z};
 }
 
 }  // namespace qavel

@@ -6,8 +6,11 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "editor/editor_session.h"
+#include "editor/face_commands.h"
+#include "editor/item_commands.h"
 #include "ui/gl_view.h"
 #include "view/mesh_table.h"
 #include "view/picking.h"
@@ -38,6 +41,9 @@ class MainView : public GlView {
 
   // A left click at a pixel: what it hits selects or edits; returns what it hit.
   PickHit click(const QPoint& at, const MouseState& state);
+  // Where the view's right and its away-from-the-viewer lie on the ground, in world x and z (the
+  // axes Shift and the arrow keys move an item along).
+  GroundAxes groundAxes();
 
  signals:
   // Status texts of a click ("Object type:..." in panel 0, the sector or object in panel 1).
@@ -52,8 +58,15 @@ class MainView : public GlView {
   // A click's command was refused.
   void refused(const QString& why);
 
+ protected:
+  // A drag with the left button on the Textures page paints every face it passes.
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
  private:
   void buildScene();
+  // The room face under a pixel, if any.
+  std::optional<FaceRef> faceAt(const QPoint& at);
 
   EditorSession& session_;
   const WindowActions& actions_;
@@ -62,6 +75,10 @@ class MainView : public GlView {
   std::function<bool()> autoCentre_;
   std::function<bool()> texturesShown_;
   bool centrePending_ = false;
+  std::unique_ptr<PaintStroke> stroke_;  // while a paint drag lasts
 };
+
+// The status bar's text for an item-list entry: its list text in upper case; empty for none.
+QString ItemStatusText(const EditorSession& session, int entry);
 
 }  // namespace qavel

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMimeData>
 #include <QOpenGLContext>
 #include <QSettings>
@@ -95,6 +96,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   splitter->addWidget(viewPanel_);
   buildPages();
   splitter->addWidget(pages_);
+  // Neither side folds away: dragged as far as it goes, the pages keep the room their controls
+  // need, and the window's smallest size follows from that.
+  splitter->setChildrenCollapsible(false);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 0);
   splitter->setSizes({440, 330});
@@ -180,6 +184,8 @@ void MainWindow::buildPages() {
   connect(roomsPanel_, &RoomsPanel::refused, this, warn);
   connect(itemsPanel_, &ItemsPanel::refused, this, warn);
   connect(staticsPanel_, &StaticsPanel::refused, this, warn);
+  connect(itemsPanel_, &ItemsPanel::note, this,
+          [this](const QString& text) { statusBar()->showMessage(text, 10000); });
   connect(experimentsPanel_, &ExperimentsPanel::refused, this, warn);
 }
 
@@ -209,6 +215,8 @@ void MainWindow::connectActions() {
           [this] { viewPanel_->setBackground(0x000000); });
   connect(a.backgroundBlue, &QAction::triggered, this,
           [this] { viewPanel_->setBackground(0xFF0000); });
+  connect(a.backgroundTeal, &QAction::triggered, this,
+          [this] { viewPanel_->setBackground(0x808000); });
   connect(a.gridBox, &QAction::toggled, viewPanel_, &ViewPanel::setSectorMapShown);
   connect(a.experiments, &QAction::toggled, this, [this](bool on) {
     const int index = pages_->indexOf(experimentsPanel_);
@@ -237,6 +245,10 @@ void MainWindow::connectSession() {
   connect(&doc, &LevelDocument::changed, this, &MainWindow::showCatalogNotes);
   connect(&session_.undo_stack(), &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
   connect(&session_.selection(), &Selection::changed, this, [this](unsigned parts) {
+    // The right side names what was chosen last: another item, however chosen, replaces the
+    // name of one picked before.
+    if (parts & Selection::kItem)
+      statusSector_->setText(ItemStatusText(session_, session_.selection().item()));
     if (!(parts & (Selection::kRoom | Selection::kSector))) return;
     if (session_.selection().HasSector())
       statusSector_->setText(S(SectorStatus(session_)));
@@ -277,8 +289,13 @@ void MainWindow::buildView() {
   });
 }
 
-bool MainWindow::moveItemByKey(const QKeyEvent& key) {
+bool MainWindow::moveItemByKey(QObject* target, const QKeyEvent& key) {
   if (!(key.modifiers() & Qt::ShiftModifier) || !session_.HasLevel() || busy()) return false;
+  // Only where the arrows have no Shift meaning of their own: the view and the lists that choose
+  // what it shows. Text fields keep Shift and the arrows for selecting text.
+  const bool item_keys = (mainView_ && target == mainView_) || target == roomsPanel_->roomList() ||
+                         target == itemsPanel_->itemList() || target == staticsPanel_->staticList();
+  if (!item_keys) return false;
   Arrow arrow{};
   switch (key.key()) {
     case Qt::Key_Left:
@@ -297,10 +314,9 @@ bool MainWindow::moveItemByKey(const QKeyEvent& key) {
       return false;
   }
   if (session_.selection().item() < 0) return false;
-  // The arrow moves the item and nothing else: no list row, no text cursor.
-  if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() == this)
-    focus->clearFocus();
-  if (const Result r = MoveItemByArrow(session_, arrow); !r)
+  // The arrow moves the item and nothing else: the list keeps its row.
+  const GroundAxes axes = mainView_ ? mainView_->groundAxes() : GroundAxes{};
+  if (const Result r = MoveItemByArrow(session_, arrow, axes); !r)
     message(MessageKind::kWarning, S(r.message()));
   return true;
 }
@@ -495,7 +511,7 @@ bool MainWindow::event(QEvent* e) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (e->type() == QEvent::KeyPress && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this &&
-      moveItemByKey(*static_cast<QKeyEvent*>(e)))
+      moveItemByKey(watched, *static_cast<QKeyEvent*>(e)))
     return true;
   // A spin box (its line edit) claims Ctrl+Z for its own text; in this window and its tool
   // windows the keys undo and redo the level's edits instead, wherever the focus is.
@@ -536,7 +552,9 @@ void MainWindow::updateTitle() {
     setWindowTitle(kTitle);
     return;
   }
-  setWindowTitle(S(session_.document().file_path()) + "[*]");
+  // The file's name first, as the task bar shows it; "*" while it has unsaved edits.
+  setWindowTitle(QFileInfo(S(session_.document().file_path())).fileName() + "[*] - Qavel");
+  setWindowFilePath(S(session_.document().file_path()));
   setWindowModified(session_.document().IsModified());
 }
 

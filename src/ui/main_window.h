@@ -113,7 +113,7 @@ class MainWindow : public QMainWindow {
   void connectSession();
   void buildView();
   // Shift and an arrow key move the selected item; true when the key was taken.
-  bool moveItemByKey(const QKeyEvent& key);
+  bool moveItemByKey(QObject* target, const QKeyEvent& key);
 
   void openWithDialog();
   void saveAsWithDialog();

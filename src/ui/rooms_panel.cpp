@@ -133,7 +133,9 @@ void RoomsPanel::build() {
     connect(flagBoxes_[i], &QCheckBox::clicked, this,
             [this, bit = kFlagBoxes[i].bit](bool on) { report(SetRoomFlag(session_, bit, on)); });
   }
-  flagsLayout->addWidget(Label("Label8", "TRC Weather:", flags));
+  weatherLabel_ = Label("Label8", "TRC Weather:", flags);
+  Hint(weatherLabel_, "The weather of a TR5 level; other generations have none");
+  flagsLayout->addWidget(weatherLabel_);
   const char* weather[3][2] = {
       {"RadioButton9", "Normal"}, {"RadioButton10", "Raining"}, {"RadioButton11", "Snowing"}};
   for (int w = 0; w < 3; ++w) {
@@ -154,7 +156,10 @@ bool RoomsPanel::autoCentre() const {
 void RoomsPanel::refresh() {
   const bool has_level = session_.HasLevel();
   for (QWidget* w : flagBoxes_) w->setEnabled(has_level);
-  for (QWidget* w : weatherButtons_) w->setEnabled(has_level);
+  // Only TR5 levels keep a weather value.
+  const bool has_weather = has_level && HasTrcValues(session_.level());
+  for (QWidget* w : weatherButtons_) w->setEnabled(has_weather);
+  weatherLabel_->setEnabled(has_weather);
   centre_->setEnabled(has_level && !busy_);
   if (!has_level) return;
   const int r = session_.selection().room();

@@ -24,6 +24,7 @@ class RoomsPanel : public QWidget {
 
  public:
   RoomsPanel(EditorSession& session, QWidget* parent);
+  QListWidget* roomList() const { return roomList_; }
 
   // Shows progress while a level is read or written; hidden otherwise.
   ProgressGauge* gauge() const { return gauge_; }
@@ -62,6 +63,7 @@ class RoomsPanel : public QWidget {
   bool busy_ = false;
   std::array<QCheckBox*, 4> flagBoxes_{};
   std::array<QRadioButton*, 3> weatherButtons_{};
+  QLabel* weatherLabel_ = nullptr;
 };
 
 }  // namespace qavel

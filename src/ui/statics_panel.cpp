@@ -26,20 +26,27 @@ StaticsPanel::StaticsPanel(EditorSession& session, QWidget* parent)
 
   auto* middle = new QVBoxLayout;
   meshIdSpin_ = Spin("SpinEdit5", 0, 65535, this);
+  Hint(meshIdSpin_, "Static mesh id: which of the level's static meshes the instance shows");
   changeId_ = Button("Button7", "Change ID", this);
   middle->addLayout(Row(meshIdSpin_, changeId_));
-  position_ = new PositionEditor(
-      "Position",
-      {{"SpinEdit10", "SpinEdit6", "SpinEdit11"}, {"Button15", "Button8", "Button14"}, "CheckBox3"},
-      this);
+  position_ = new PositionEditor("Position",
+                                 {{"SpinEdit10", "SpinEdit6", "SpinEdit11"},
+                                  {"Button15", "Button8", "Button14"},
+                                  "CheckBox3",
+                                  "StaticPositionButton"},
+                                 this);
   middle->addWidget(position_);
   middle->addStretch();
   layout->addLayout(middle);
 
   auto* right = new QVBoxLayout;
   angleLabel_ = Label("Label18", "Angle:", this);
-  right->addWidget(angleLabel_);
+  Hint(angleLabel_, "The angle as the file stores it: 65536 to a full turn (16384 is 90 degrees)");
+  degreesLabel_ = Label("StaticDegrees", "", this);
+  Hint(degreesLabel_, "The angle in degrees");
+  right->addLayout(Row(angleLabel_, degreesLabel_));
   rotate_ = Button("Button9", "Rotate", this);
+  Hint(rotate_, "Turn the static mesh by 45 degrees");
   duplicate_ = Button("Button10", "Duplicate", this);
   right->addLayout(Row(rotate_, duplicate_));
   auto* lights = new QGroupBox("Lights", this);
@@ -48,6 +55,10 @@ StaticsPanel::StaticsPanel(EditorSession& session, QWidget* parent)
   lightsLayout->addWidget(Label("Label17", "Light 2", lights), 0, 1);
   light1Spin_ = Spin("SpinEdit13", 0, 65535, lights);
   light2Spin_ = Spin("SpinEdit14", 0, 65535, lights);
+  for (QSpinBox* spin : {light1Spin_, light2Spin_})
+    Hint(spin,
+         "Light as the file stores it: in TR1 to TR3 an intensity (0 bright, 8191 dark); "
+         "TR1 has Light 1 only");
   lightsLayout->addWidget(light1Spin_, 1, 0);
   lightsLayout->addWidget(light2Spin_, 1, 1);
   changeLights_ = Button("Button17", "Change L1,L2", lights);
@@ -60,6 +71,8 @@ StaticsPanel::StaticsPanel(EditorSession& session, QWidget* parent)
           [this] { report(ChangeStaticId(session_, meshIdSpin_->value())); });
   connect(position_, &PositionEditor::changeRequested, this,
           [this](Axis axis, int v) { report(SetStaticPosition(session_, axis, v)); });
+  connect(position_, &PositionEditor::placementRequested, this,
+          [this](const Placement& p) { report(PlaceStatic(session_, p)); });
   auto lights_edit = [this] {
     report(ChangeStaticLights(session_, light1Spin_->value(), light2Spin_->value()));
   };
@@ -115,20 +128,24 @@ void StaticsPanel::refresh() {
   } else {
     SyncList(staticList_, {});
   }
-  SetEnabled({meshIdSpin_, changeId_, rotate_, duplicate_, light1Spin_, light2Spin_, changeLights_},
+  SetEnabled({meshIdSpin_, changeId_, rotate_, duplicate_, light1Spin_, changeLights_},
              info.has_value());
-  position_->Show(info ? std::optional(info->position) : std::nullopt);
+  // TR1 instances have one light.
+  light2Spin_->setEnabled(info.has_value() && session_.level().version_kind >= kTR2);
+  position_->Show(info ? std::optional(info->world) : std::nullopt);
   if (!info) {
     // A room without statics (or with none chosen) shows empty fields, never the values of an
     // instance shown before.
     for (QSpinBox* s : {meshIdSpin_, light1Spin_, light2Spin_}) ClearSpin(s);
     angleLabel_->setText("Angle:");
+    degreesLabel_->clear();
     return;
   }
   SetSpin(meshIdSpin_, info->mesh_id);
   SetSpin(light1Spin_, info->light1);
   SetSpin(light2Spin_, info->light2);
   angleLabel_->setText(S(info->angle));
+  degreesLabel_->setText(S(info->degrees_text) + QChar(0x00B0));
 }
 
 void StaticsPanel::report(const Result& result) {

@@ -22,6 +22,7 @@ class StaticsPanel : public QWidget {
 
  public:
   StaticsPanel(EditorSession& session, QWidget* parent);
+  QListWidget* staticList() const { return staticList_; }
 
  signals:
   void refused(const QString& why);
@@ -38,6 +39,7 @@ class StaticsPanel : public QWidget {
   QPushButton* changeId_ = nullptr;
   PositionEditor* position_ = nullptr;
   QLabel* angleLabel_ = nullptr;
+  QLabel* degreesLabel_ = nullptr;
   QPushButton* rotate_ = nullptr;
   QPushButton* duplicate_ = nullptr;
   QSpinBox* light1Spin_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "textures/atlas.h"
+#include "ui/piece_palette.h"
 
 namespace qavel {
 
@@ -38,6 +40,11 @@ void SetHint(QWidget* w, const QString& hint) {
   w->setToolTip(hint);
   w->setStatusTip(hint);
 }
+
+// The palette takes the place of the mosaics after the last of them.
+constexpr size_t kPaletteView = kMosaicNames.size();
+// The preview never shows a texel smaller than this many pixels a side.
+constexpr int kMinPreviewScale = 4;
 
 }  // namespace
 
@@ -72,29 +79,39 @@ QWidget* TextureTab::buildTableBox() {
   SetHint(pieceList_, "Select a texture piece");
   pieceList_->setMinimumWidth(110);
   connect(pieceList_, &QListWidget::currentRowChanged, this, [this] { showSelectedPiece(); });
-  layout->addWidget(pieceList_, 0, 0, 4, 1);
-
-  preview_ = new QLabel(box);
-  preview_->setObjectName("Image3");
-  preview_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  layout->addWidget(preview_, 0, 1, 1, 2, Qt::AlignLeft | Qt::AlignTop);
+  layout->addWidget(pieceList_, 0, 0);
 
   attribute_ = new QComboBox(box);
   attribute_->setObjectName("ComboBox4");
   SetHint(attribute_, "Texture attrib");
   attribute_->addItems({"Opaque", "Transparent", "Semi-Transparent"});
   attributeCount_ = attribute_->count();
-  layout->addWidget(attribute_, 1, 1, 1, 2);
+  layout->addWidget(attribute_, 1, 0);
 
   auto* label5 = new QLabel("8 bits transparent color:", box);
   label5->setObjectName("Label5");
   SetHint(label5, "Use this color for transparent textures");
   auto* label6 = new QLabel("0,0,0", box);
   label6->setObjectName("Label6");
-  layout->addWidget(label5, 2, 1);
-  layout->addWidget(label6, 2, 2);
-  layout->setRowStretch(3, 1);
-  layout->setColumnStretch(2, 1);
+  layout->addWidget(label5, 2, 0);
+  layout->addWidget(label6, 3, 0);
+
+  // The preview, enlarged by whole steps so that every texel stays a sharp square; a piece
+  // too large for its place scrolls.
+  previewArea_ = new QScrollArea(box);
+  previewArea_->setObjectName("PreviewScroll");
+  previewArea_->setWidgetResizable(false);
+  previewArea_->setAlignment(Qt::AlignCenter);
+  previewArea_->setMinimumSize(140, 140);
+  previewArea_->viewport()->installEventFilter(this);
+  preview_ = new QLabel(previewArea_);
+  preview_->setObjectName("Image3");
+  preview_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  SetHint(preview_, "The chosen piece, enlarged");
+  previewArea_->setWidget(preview_);
+  layout->addWidget(previewArea_, 0, 1, 4, 1);
+  layout->setRowStretch(0, 1);
+  layout->setColumnStretch(1, 1);
   return box;
 }
 
@@ -126,7 +143,22 @@ QWidget* TextureTab::buildMosaicBox() {
     mosaicAreas_[k] = area;
     mosaicImages_[k] = image;
   }
+  paletteButton_ = new QRadioButton("All Pieces", box);
+  paletteButton_->setObjectName("RadioButtonPalette");
+  SetHint(paletteButton_, "Every piece as a large thumbnail");
+  connect(paletteButton_, &QRadioButton::clicked, this, [this] { showMosaic(kPaletteView); });
+  buttons->addWidget(paletteButton_);
   buttons->addStretch(1);
+  palette_ = new PiecePalette(box);
+  layout->addWidget(palette_, 1);
+  palette_->searchField()->setMinimumWidth(100);
+  buttons->addWidget(palette_->searchField());
+  connect(palette_, &PiecePalette::pieceClicked, this, [this](int piece) { SelectPiece(piece); });
+  // Typing a number shows the palette, where the search works.
+  connect(palette_->searchField(), &QLineEdit::textEdited, this, [this] {
+    paletteButton_->setChecked(true);
+    showMosaic(kPaletteView);
+  });
   sizeButtons_[0]->setChecked(true);
   showMosaic(0);
   return box;
@@ -140,9 +172,14 @@ void TextureTab::ShowLevel(const Ttrlevel& level, const QImage& atlas) {
   for (size_t k = 0; k < panels_.size(); ++k) {
     QLabel* image = mosaicImages_[k];
     if (panels_[k].bitmap.isNull()) {
+      // Said, rather than left blank, when the level has pieces but none of this size.
       image->setPixmap(QPixmap());
-      image->resize(0, 0);
+      image->setText(level.num_object_textures() == 0
+                         ? QString()
+                         : QString("This level has no pieces of %1.").arg(kMosaicNames[k].caption));
+      image->adjustSize();
     } else {
+      image->setText(QString());
       image->setPixmap(QPixmap::fromImage(panels_[k].bitmap));
       image->resize(panels_[k].bitmap.size());
     }
@@ -157,12 +194,15 @@ void TextureTab::ShowLevel(const Ttrlevel& level, const QImage& atlas) {
     pieceList_->addItems(names);
     pieceList_->setCurrentRow(0);
   }
+  palette_->setTable(table_);
   showSelectedPiece();
 }
 
 void TextureTab::SelectPiece(int index) {
-  const QSignalBlocker quiet(pieceList_);
-  pieceList_->setCurrentRow(index);
+  {
+    const QSignalBlocker quiet(pieceList_);
+    pieceList_->setCurrentRow(index);
+  }
   showSelectedPiece();
 }
 
@@ -173,9 +213,9 @@ int TextureTab::selectedPiece() const {
 void TextureTab::showSelectedPiece() {
   const int i = pieceList_->currentRow();
   const bool valid = i >= 0 && uint32_t(i) < table_.piece_count;
-  const QImage& picture = GetPiecePreview(valid ? i : -1, table_, true);
-  preview_->setPixmap(QPixmap::fromImage(picture));
-  preview_->setFixedSize(picture.size());
+  previewImage_ = GetPiecePreview(valid ? i : -1, table_, true).copy();
+  scalePreview();
+  palette_->select(valid ? i : -1);
   if (!valid) return;
   const int attribute = table_.pieces[size_t(i)].attribute;
   // An attribute the box has no entry for shows no entry rather than a wrong one.
@@ -183,14 +223,29 @@ void TextureTab::showSelectedPiece() {
   emit pieceChosen(i);
 }
 
+void TextureTab::scalePreview() {
+  const QSize piece = previewImage_.size();
+  const QSize room = previewArea_->viewport()->size();
+  previewScale_ = kMinPreviewScale;
+  if (!piece.isEmpty())
+    previewScale_ = std::max(
+        kMinPreviewScale, std::min(room.width() / piece.width(), room.height() / piece.height()));
+  // Whole steps without smoothing: each texel a square of previewScale_ pixels.
+  const QImage shown = previewImage_.scaled(piece * previewScale_);
+  preview_->setPixmap(QPixmap::fromImage(shown));
+  preview_->setFixedSize(shown.size());
+}
+
 void TextureTab::showMosaic(size_t k) {
   for (size_t j = 0; j < mosaicAreas_.size(); ++j) {
     mosaicAreas_[j]->setVisible(j == k);
     mosaicImages_[j]->setVisible(j == k);
   }
+  palette_->setVisible(k == kPaletteView);
 }
 
 bool TextureTab::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == previewArea_->viewport() && event->type() == QEvent::Resize) scalePreview();
   if (event->type() == QEvent::MouseButtonPress) {
     for (size_t k = 0; k < mosaicImages_.size(); ++k) {
       if (watched == mosaicImages_[k]) {

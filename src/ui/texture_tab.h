@@ -9,6 +9,7 @@
 #include "level/ttrlevel.h"
 #include "textures/texture_panels.h"
 
+class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -17,10 +18,13 @@ class QScrollArea;
 
 namespace qavel {
 
-// Shows the object textures of the open level. Bound to a session, it shows every level the
-// session opens and keeps its piece in step with the selection's (a face texture picked up in
-// the 3D view selects the piece here; a piece chosen here is the one faces are painted with).
-// The page keeps only what it shows: the table and the mosaics.
+class PiecePalette;
+
+// Shows the object textures of the open level: the list with an enlarged preview of the chosen
+// piece, the five mosaics, and a palette of every piece with a search by number. Bound to a
+// session, it shows every level the session opens and keeps its piece in step with the selection's
+// (a face texture picked up in the 3D view selects the piece here; a piece chosen here is the one
+// faces are painted with). The page keeps only what it shows: the table and the mosaics.
 class TextureTab : public QWidget {
   Q_OBJECT
 
@@ -39,6 +43,9 @@ class TextureTab : public QWidget {
 
   const Ttabla_textures& table() const { return table_; }
   const TexturePanels& panels() const { return panels_; }
+  PiecePalette* palette() const { return palette_; }
+  // How many screen pixels a texel of the preview takes (4 at least).
+  int previewScale() const { return previewScale_; }
 
  signals:
   // A valid piece was selected (from the list, a mosaic or SelectPiece).
@@ -50,6 +57,9 @@ class TextureTab : public QWidget {
   QWidget* buildTableBox();
   QWidget* buildMosaicBox();
   void showSelectedPiece();
+  // Draws the shown piece as large as the preview's place allows, by whole steps.
+  void scalePreview();
+  // Mosaics 0 to 4, or the palette (kPaletteView).
   void showMosaic(size_t k);
   bool eventFilter(QObject* watched, QEvent* event) override;
   void pickFromMosaic(size_t k, QPoint at);
@@ -60,6 +70,11 @@ class TextureTab : public QWidget {
 
   QListWidget* pieceList_ = nullptr;
   QLabel* preview_ = nullptr;
+  QScrollArea* previewArea_ = nullptr;
+  QImage previewImage_;  // the piece at its own size
+  int previewScale_ = 4;
+  PiecePalette* palette_ = nullptr;
+  QRadioButton* paletteButton_ = nullptr;
   QComboBox* attribute_ = nullptr;
   std::array<QRadioButton*, 5> sizeButtons_{};
   std::array<QScrollArea*, 5> mosaicAreas_{};

@@ -15,6 +15,7 @@ namespace qavel {
 namespace {
 
 constexpr int kMargin = 4;  // between the panel's edge and the map's box
+const char kEmptyHint[] = "Open a level (Ctrl+O) or drop one here.";
 
 }  // namespace
 
@@ -25,11 +26,16 @@ ViewPanel::ViewPanel(EditorSession& session, QWidget* parent) : QFrame(parent), 
   setMinimumHeight(200);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  note_ = new QLabel("The 3D view of the selected room appears here.", this);
+  noteText_ = "The 3D view of the selected room appears here.";
+  note_ = new QLabel(this);
   note_->setAlignment(Qt::AlignCenter);
   note_->setWordWrap(true);
   layout->addWidget(note_);
   view_ = note_;
+  emptyHint_ = Label("EmptyViewHint", kEmptyHint, this);
+  emptyHint_->setAlignment(Qt::AlignCenter);
+  emptyHint_->setWordWrap(true);
+  emptyHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
   setBackground(0x808000);  // teal
 
   mapBox_ = new QGroupBox(this);
@@ -48,7 +54,10 @@ ViewPanel::ViewPanel(EditorSession& session, QWidget* parent) : QFrame(parent), 
   boxLayout->addWidget(mapArea_);
   mapBox_->hide();
 
-  connect(&session.document(), &LevelDocument::opened, this, &ViewPanel::refreshMap);
+  connect(&session.document(), &LevelDocument::opened, this, [this] {
+    refreshMap();
+    showEmptyHint();
+  });
   connect(&session.document(), &LevelDocument::changed, this, [this](const EditTarget& target) {
     if (AsLevel(target)) refreshMap();
   });
@@ -56,6 +65,17 @@ ViewPanel::ViewPanel(EditorSession& session, QWidget* parent) : QFrame(parent), 
     if (parts & (Selection::kRoom | Selection::kSector)) refreshMap();
   });
   refreshMap();
+  showEmptyHint();
+}
+
+void ViewPanel::showEmptyHint() {
+  const bool empty = !session_.HasLevel();
+  // The hint goes over a view; where the note stands in for the view, the note carries it.
+  note_->setText(empty && view_ == note_ ? noteText_ + "\n\n" + kEmptyHint : noteText_);
+  emptyHint_->setVisible(empty && view_ != note_);
+  emptyHint_->setGeometry(rect());
+  emptyHint_->raise();
+  mapBox_->raise();
 }
 
 void ViewPanel::setViewWidget(QWidget* view) {
@@ -64,11 +84,12 @@ void ViewPanel::setViewWidget(QWidget* view) {
   delete layout()->replaceWidget(view_, view);
   view_->hide();  // the note, or a view replaced by another
   view_ = view;
-  mapBox_->raise();
+  showEmptyHint();
 }
 
 void ViewPanel::setNote(const QString& text) {
-  note_->setText(text);
+  noteText_ = text;
+  showEmptyHint();
 }
 
 void ViewPanel::setBackground(unsigned colour) {
@@ -79,6 +100,7 @@ void ViewPanel::setBackground(unsigned colour) {
   QPalette text = note_->palette();
   text.setColor(QPalette::WindowText, colour == 0xFFFFFF ? Qt::black : Qt::white);
   note_->setPalette(text);
+  emptyHint_->setPalette(text);
   emit backgroundChanged(background_);
 }
 
@@ -118,6 +140,7 @@ void ViewPanel::placeMap() {
 
 void ViewPanel::resizeEvent(QResizeEvent* e) {
   QFrame::resizeEvent(e);
+  emptyHint_->setGeometry(rect());
   placeMap();
 }
 

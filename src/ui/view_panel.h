@@ -44,10 +44,14 @@ class ViewPanel : public QFrame {
  private:
   void refreshMap();
   void placeMap();
+  // Without a level the panel says how to open one, over the view or in its note.
+  void showEmptyHint();
 
   EditorSession& session_;
   QWidget* view_ = nullptr;
   QLabel* note_ = nullptr;
+  QString noteText_;
+  QLabel* emptyHint_ = nullptr;
   QGroupBox* mapBox_ = nullptr;
   QScrollArea* mapArea_ = nullptr;
   QLabel* map_ = nullptr;

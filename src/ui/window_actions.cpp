@@ -68,9 +68,13 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   backgroundWhite = Add(view, "BackgroundcolorWhite1", "Background color - White", background_hint);
   backgroundBlack = Add(view, "BackgroundcolorBlack1", "Background color - Black", background_hint);
   backgroundBlue = Add(view, "BackgroundcolorBlue1", "Background color - Blue", background_hint);
+  backgroundTeal = Add(view, "BackgroundcolorTeal1", "Background color - Teal", background_hint);
   view->addSeparator();
-  gridBox = Toggle(view, "HideRoomsGridbox1", "Hide Rooms Gridbox", nullptr);
-  texturedRoom = Toggle(view, "TexturedRoom1", "Textured Room", nullptr);
+  gridBox = Toggle(view, "HideRoomsGridbox1", "Show Rooms Gridbox",
+                   "Show the sector map of the room over the view");
+  texturedRoom = Toggle(view, "TexturedRoom1", "Textured Room",
+                        "Draw the rooms with the level's textures (untick: the plain texture)");
+  texturedRoom->setChecked(true);
   transparentTexels = Toggle(view, "TransparentTexels1", "Transparent Texels",
                              "Leave out the texels the texture pages show as magenta");
   view->addSeparator();
@@ -97,23 +101,18 @@ void WindowActions::buildToolBar(QMainWindow* window) {
   bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
   bar->setMovable(false);
   window->addToolBar(bar);
-  // Each tool runs the menu item of the same name.
-  auto tool = [bar](const char* name, const char* caption, QAction* target) {
-    auto* a = bar->addAction(caption);
-    a->setObjectName(name);
-    a->setStatusTip(target->statusTip());
-    connect(a, &QAction::triggered, target, &QAction::trigger);
-    return a;
+  // The tools are the menu's own actions: a switch shows the same tick in both places.
+  auto tool = [bar](const char* name, QAction* action) {
+    bar->addAction(action);
+    bar->widgetForAction(action)->setObjectName(name);
   };
-  tool("Action1", "&Open", open);
-  tool("Action4", "&Wireframe Room", wireframeRoom);
-  tool("Action5", "W&ireframe Objects", wireframeObjects);
-  tool("Action3", "&Hide Items", hideItems);
-  tool("Action2", "Hi&de Static Mesh", hideStatics);
-  tool("Action6", "&Show Rooms Gridbox", gridBox);
-  QAction* standardRoom = tool("Action7", "Show S&tandard Room", texturedRoom);
-  connect(texturedRoom, &QAction::triggered, standardRoom,
-          [standardRoom] { standardRoom->setText("Show Textured Room"); });
+  tool("Action1", open);
+  tool("Action4", wireframeRoom);
+  tool("Action5", wireframeObjects);
+  tool("Action3", hideItems);
+  tool("Action2", hideStatics);
+  tool("Action6", gridBox);
+  tool("Action7", texturedRoom);
 }
 
 }  // namespace qavel

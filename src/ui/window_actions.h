@@ -44,8 +44,11 @@ class WindowActions : public QObject {
   QAction* backgroundWhite = nullptr;
   QAction* backgroundBlack = nullptr;
   QAction* backgroundBlue = nullptr;
-  QAction* gridBox = nullptr;
-  QAction* texturedRoom = nullptr;
+  QAction* backgroundTeal = nullptr;  // the colour the view starts with
+  // Each switch is one checkable action, in the menu and on the toolbar alike; its caption never
+  // changes and a tick means the caption is in effect.
+  QAction* gridBox = nullptr;       // ticked: the sector map shows
+  QAction* texturedRoom = nullptr;  // ticked: rooms show the level's textures, else the plain one
   QAction* transparentTexels = nullptr;  // off: magenta texels are drawn like any other
   QAction* experiments = nullptr;
   // Import and Export: usable only while a level is loaded.

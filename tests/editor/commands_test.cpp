@@ -59,6 +59,71 @@ TEST_F(CommandsTest, AutomaticStepsAndArrowMovesFoldIntoOneUndoStep) {
   EXPECT_EQ(session.undo_stack().count(), 2);
 }
 
+// Shift and the arrows move along the world axis nearest to the view's right (left, right) and
+// the other one (up away from the viewer), whichever way the view looks.
+TEST_F(CommandsTest, ArrowsFollowTheView) {
+  const struct {
+    const char* view;
+    GroundAxes axes;
+    Arrow arrow;
+    int dx, dz;
+  } rows[] = {
+      {"along +z", {}, Arrow::kLeft, -16, 0},
+      {"along +z", {}, Arrow::kUp, 0, 16},
+      {"along -z", {-1, 0, 0, -1}, Arrow::kLeft, 16, 0},
+      {"along -z", {-1, 0, 0, -1}, Arrow::kDown, 0, 16},
+      {"along +x", {0, -1, 1, 0}, Arrow::kLeft, 0, 16},
+      {"along +x", {0, -1, 1, 0}, Arrow::kUp, 16, 0},
+      {"along -x, tilted", {0.2, 0.9, -0.9, 0.3}, Arrow::kRight, 0, 16},
+      {"along -x, tilted", {0.2, 0.9, -0.9, 0.3}, Arrow::kUp, -16, 0},
+  };
+  select().SelectItem(0);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.view);
+    const int x = level().items2[0].x, z = level().items2[0].z;
+    ASSERT_TRUE(MoveItemByArrow(session, row.arrow, row.axes));
+    EXPECT_EQ(level().items2[0].x - x, row.dx);
+    EXPECT_EQ(level().items2[0].z - z, row.dz);
+  }
+}
+
+// The flag buttons and the "Position..." editor: one undo step each, undone exactly.
+TEST_F(CommandsTest, FlagsAndPlacementAreOneStepEach) {
+  const Ttrlevel before = level();
+  select().SelectItem(1);
+  ASSERT_TRUE(ToggleItemFlag(session, 2));
+  ASSERT_TRUE(ToggleItemFlag(session, 2));
+  ASSERT_TRUE(PlaceItem(session, {100, -200, 300, 0x6000}));
+  EXPECT_EQ(level().items1[1].angle, 0x6000);
+  Static(0)(session);
+  ASSERT_TRUE(PlaceStatic(session, {1, 2, 3, 4}));
+  EXPECT_EQ(session.undo_stack().count(), 4);
+  EXPECT_EQ(session.undo_stack().undoText(), "Position");
+  while (session.undo_stack().canUndo()) session.undo_stack().undo();
+  EXPECT_EQ(level().FirstDifference(before), "");
+}
+
+// Painting in one drag: every face passed takes the piece, and the whole drag is one step.
+TEST(FaceCommands, APaintStrokeIsOneUndoStep) {
+  EditorSession session;
+  session.document().Adopt(BuildDemoLevel(), "demo.tr4");
+  const Ttrlevel before = session.level();
+  session.selection().SelectPiece(3);
+  {
+    PaintStroke stroke(session);
+    for (int face : {0, 1, 2, 1}) ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, face}, {}));
+    // Ctrl picks up, it does not paint.
+    ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, 3}, {false, true, false}));
+  }
+  for (int face : {0, 1, 2})
+    EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
+  EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
+  EXPECT_EQ(session.undo_stack().count(), 1);
+  EXPECT_EQ(session.undo_stack().undoText(), "Paint Texture");
+  session.undo_stack().undo();
+  EXPECT_EQ(session.level().FirstDifference(before), "");
+}
+
 TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   // Change ID shows the item's room; Duplicate selects the copy, its undo the entry that takes
   // its place (an aux record).
@@ -66,10 +131,13 @@ TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   select().SelectItem(1);
   ASSERT_TRUE(ChangeItemId(session, 30));
   EXPECT_EQ(select().room(), 1);
+  // Item 1 (x 512, z 512) lies outside room 5: its copy stays in room 1 and says so.
   select().SelectRoom(5);
-  ASSERT_TRUE(DuplicateItem(session));
+  const Result copied = DuplicateItem(session);
+  ASSERT_TRUE(copied);
+  EXPECT_EQ(copied.message(), "The copy stays in room 1: the item lies outside room 5.");
   EXPECT_EQ(select().item(), 3);
-  EXPECT_EQ(+level().items2[3].room, 5);
+  EXPECT_EQ(+level().items2[3].room, 1);
   session.undo_stack().undo();
   EXPECT_EQ(select().item(), 3);
   // Undo in another room shows that room and the static it changed.

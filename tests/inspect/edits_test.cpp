@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <limits>
 
@@ -117,7 +118,48 @@ TEST(ItemEdits, ChangeBothFormsOrTheAuxRecordAndRevertExactly) {
              return edit::DuplicateItem(l, 1, 5, edit::CreateChoice{3, {2, -3, -1}});
            },
            [](const Ttrlevel& l) { EXPECT_EQ(l.items2[3], MakeItem(30, 5, 1024, -768, -512)); }},
+          // The "Position..." editor: world units and the angle in one step; an aux record
+          // takes the place only.
+          {"Position",
+           [](auto& l) {
+             return edit::PlaceItem(l, 1, {-5, 300, 7000, 0x2000});
+           },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(l.items1[1].x, -5);
+             EXPECT_EQ(l.items1[1].y, 300);
+             EXPECT_EQ(l.items2[1].z, 7000);
+             EXPECT_EQ(l.items1[1].angle, 0x2000);
+           }},
+          {"Position",
+           [](auto& l) {
+             return edit::PlaceItem(l, 3, {1, 2, 3, 0});
+           },
+           [&](const Ttrlevel& l) {
+             EXPECT_EQ(l.aux_items[0].z, 3);
+             items_unchanged(l);
+           }},
+          // Flag buttons switch one bit: an item's in the high byte (0x3E00 holds 1-5), an aux
+          // record's in its own low byte (0x41: invisible and bit 6).
+          {"Activation 3", [](auto& l) { return edit::ToggleItemFlag(l, 0, 3); },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(l.items2[0].item_flags, 0x3600);
+             EXPECT_EQ(l.items1[0].item_flags, 0x3600);
+           }},
+          {"Clear Body", [](auto& l) { return edit::ToggleItemFlag(l, 2, edit::kClearBodyFlag); },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.items2[2].item_flags, 0xBE00); }},
+          {"Invisible", [](auto& l) { return edit::ToggleItemFlag(l, 3, edit::kInvisibleFlag); },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.aux_items[0].item_flags, 0x0040); }},
       });
+  // A TR1 item has one 16-bit light: the value typed is the value stored.
+  const Ttrlevel tr1 = MakeEditorLevel(kTR1);
+  for (int light : {4096, 300, -1, 0}) {
+    SCOPED_TRACE(light);
+    Ttrlevel l = tr1;
+    edit::ChangeItemLight(l, 0, light)->Apply(l);
+    EXPECT_EQ(static_cast<uint16_t>(l.items1[0].light), static_cast<uint16_t>(light));
+    EXPECT_EQ(ShowItemInfo(l, 0)->light_text,
+              "Light_1: " + std::to_string(static_cast<uint16_t>(light)));
+  }
   // Eight turns of 45 degrees come round.
   Ttrlevel turned = level;
   for (int i = 0; i < 8; ++i) edit::RotateItem(turned, 1)->Apply(turned);
@@ -160,6 +202,20 @@ TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
            [](const Ttrlevel& l) {
              EXPECT_EQ(l.rooms[0].trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
            }},
+          // Unknown9 is a float: 7 stores 7.0f, not the whole number 7 (a denormal).
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 6, 7); },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].trc_unknown9, 0x40E00000u); }},
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 7, -3072.0); },
+           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].trc_unknown10, 0xC5400000u); }},
+          {"Position",
+           [](auto& l) {
+             return edit::PlaceStatic(l, 0, 1, {10, -20, 30, 0x8000});
+           },
+           [](const Ttrlevel& l) {
+             EXPECT_EQ(l.rooms[0].statics2[1].x, 10);
+             EXPECT_EQ(l.rooms[0].statics1[1].z, 30);
+             EXPECT_EQ(l.rooms[0].statics1[1].rotation, 0x8000);
+           }},
       });
   // A flag already set, or a value already there, changes nothing.
   EXPECT_TRUE(edit::SetRoomFlag(level, 0, kFlagWater, true)->ChangesNothing());
@@ -189,6 +245,40 @@ TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
   EXPECT_EQ(turned.FirstDifference(demo), "");
 }
 
+// A copy goes to the room the user has chosen only where the item lies on that room's sector
+// grid (walls included); otherwise it stays in the item's own room, and the note says so.
+TEST(ItemEdits, ACopyStaysInARoomThatHoldsItsPlace) {
+  Ttrlevel level = MakeEditorLevel();  // room r spans x r*4096 .. +4096, z 0 .. 3072
+  const auto place = [&level](int entry, int x, int z) {
+    titem2 i = level.items2[entry];
+    i.x = x;
+    i.z = z;
+    StoreItem(level, entry, i);
+  };
+  const struct {
+    int x, z, shown, room;
+  } rows[] = {
+      {4096 * 5, 0, 5, 5},            // the grid's first corner
+      {4096 * 5 + 4095, 3071, 5, 5},  // its last unit
+      {4096 * 6, 0, 5, 1},            // one unit beyond x
+      {4096 * 5, 3072, 5, 1},         // one unit beyond z
+      {4096 * 5 - 1, 10, 5, 1},       // before x
+      {512, 512, 1, 1},               // its own room
+      {512, 512, 9, 9},               // no such room: the copy refuses later
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.x << "," << row.z << " in " << row.shown);
+    place(1, row.x, row.z);
+    const edit::CopyRoom copy = edit::RoomForCopy(level, 1, row.shown);
+    EXPECT_EQ(copy.room, row.room);
+    EXPECT_EQ(copy.note.empty(), row.room == row.shown);
+  }
+  EXPECT_EQ(edit::RoomForCopy(level, 1, 2).note,
+            "The copy stays in room 1: the item lies outside room 2.");
+  // An aux record is measured by its own place (room 2 at x 3072).
+  EXPECT_EQ(edit::RoomForCopy(level, 3, 0).room, 2);
+}
+
 TEST(Edits, RefusalsSayWhy) {
   const Ttrlevel level = MakeEditorLevel();
   Ttrlevel far = level;
@@ -199,7 +289,10 @@ TEST(Edits, RefusalsSayWhy) {
   Ttrlevel demo = BuildDemoLevel();
   demo.rooms[0].rectangles[2].texture = 0x0FFF;  // a piece the level lacks
   const Ttrlevel tr3 = MakeEditorLevel(kTR3);
+  const Ttrlevel tr5 = MakeEditorLevel(kTR5);
   const Ttrlevel none;
+  const char* whole = "This value is a whole number of 32 bits.";
+  const char* too_large = "The value is too large for a 32-bit float.";
   const char* no_item = "No item is selected.";
   const char* no_static = "No static mesh is selected.";
   const char* line = "Choose a line of the list first.";
@@ -235,10 +328,26 @@ TEST(Edits, RefusalsSayWhy) {
       {level, [](auto& l) { return edit::DuplicateStatic(l, 2, 0).result(); }, no_static},
       {full, [](auto& l) { return edit::DuplicateStatic(l, 0, 0).result(); },
        "This room already holds 50 static meshes; no more can be added."},
-      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 13, 1).result(); }, line},
-      {level, [](auto& l) { return edit::SetTrcValue(l, 0, -1, 1).result(); }, line},
-      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 8, 1).result(); }, locked},
-      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 12, 1).result(); }, locked},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 13, 1).result(); }, line},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, -1, 1).result(); }, line},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 8, 1).result(); }, locked},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 12, 1).result(); }, locked},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 0, 1.5).result(); }, whole},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 0, 5e9).result(); }, whole},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 6, 1e39).result(); }, too_large},
+      {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 7, std::nan("")).result(); }, too_large},
+      // Only a TR5 file keeps the weather and the room values: elsewhere saving would drop them.
+      {level, [](auto& l) { return edit::SetTrcValue(l, 0, 0, 1).result(); },
+       "Only TR5 rooms have these values."},
+      {tr3, [](auto& l) { return edit::SetWeatherValue(l, 1).result(); },
+       "Only TR5 levels have a weather value."},
+      {level, [](auto& l) { return edit::ToggleItemFlag(l, 0, 6).result(); }, "No such item flag."},
+      {level, [](auto& l) { return edit::ToggleItemFlag(l, -1, 1).result(); }, no_item},
+      {level,
+       [](auto& l) {
+         return edit::PlaceItem(l, 3, {0, 0, 0, 1}).result();
+       },
+       "Aux entries have no angle."},
       {level, [](auto& l) { return edit::SetRoomFlag(l, 6, kFlagSky, true).result(); },
        "Room 6 does not exist in this level."},
       {demo, [&](auto& l) { return edit::PaintFace(l, 0, rect0, -1).result(); }, choose},

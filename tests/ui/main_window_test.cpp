@@ -4,19 +4,23 @@
 
 #include "ui/main_window.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <cstring>
 #include <fstream>
@@ -26,6 +30,7 @@
 #include "level/level_writer.h"
 #include "test_paths.h"
 #include "ui/create_item_dialog.h"
+#include "ui/main_view.h"
 #include "ui/view_panel.h"
 #include "ui_support.h"
 
@@ -38,17 +43,46 @@ QString Demo() {
   return QString::fromStdString(test::DataPath("demo.tr4"));
 }
 
+// A switch is one checkable action in the menu and on the toolbar: its caption never changes and
+// a tick means the caption is in effect.
 TEST_F(WindowTest, ViewSwitchesAndGridBox) {
   auto* grid = Find<QGroupBox>("GroupBox3");
   window.show();
   EXPECT_FALSE(grid->isVisible());
-  Trigger("HideRoomsGridbox1");
+  const struct {
+    const char* menu;
+    const char* tool;
+    const char* caption;
+    bool ticked;  // at start
+  } switches[] = {
+      {"HideRoomsGridbox1", "Action6", "Show Rooms Gridbox", false},
+      {"TexturedRoom1", "Action7", "Textured Room", true},
+      {"HideItems1", "Action3", "Hide &Items", false},
+      {"HideStaticMesh1", "Action2", "Hide &Static Mesh", false},
+  };
+  for (const auto& sw : switches) {
+    SCOPED_TRACE(sw.menu);
+    auto* action = Find<QAction>(sw.menu);
+    auto* tool = Find<QToolButton>(sw.tool);
+    EXPECT_EQ(tool->defaultAction(), action);
+    EXPECT_EQ(action->isChecked(), sw.ticked);
+    for (int click = 1; click <= 3; ++click) {
+      tool->click();
+      EXPECT_EQ(action->isChecked(), sw.ticked != (click % 2 == 1));
+      EXPECT_EQ(action->text(), sw.caption);
+    }
+  }
+  // Each switched once: the map shows, rooms are plain, items and statics are hidden.
   EXPECT_TRUE(grid->isVisible());
-  Trigger("Action7");
-  Trigger("Action7");
-  EXPECT_EQ(Find<QAction>("Action7")->text(), "Show Textured Room");
+  ASSERT_NE(window.mainView(), nullptr);
+  const ViewOptions options = window.mainView()->options();
+  EXPECT_TRUE(options.standard_room);
+  EXPECT_TRUE(options.hide_items);
+  EXPECT_TRUE(options.hide_statics);
   Trigger("BackgroundcolorBlue1");
   EXPECT_EQ(window.viewPanel()->background(), QColor(0, 0, 255));
+  Trigger("BackgroundcolorTeal1");  // the colour it starts with
+  EXPECT_EQ(window.viewPanel()->background(), QColor(0, 128, 128));
 }
 
 TEST_F(WindowTest, TheViewTakesPanel1UnderTheSectorMap) {
@@ -112,7 +146,7 @@ TEST_F(WindowTest, AnOpenRunsBesideTheWindowAndCancelLeavesTheShownLevel) {
   const auto levels = test::RealLevels();
   const QString path = levels.empty() ? Demo() : QString::fromStdString(levels.back().second);
   ASSERT_TRUE(test::OpenNow(window, path)) << messages.join("\n").toStdString();
-  EXPECT_EQ(window.windowTitle(), path + "[*]");
+  EXPECT_EQ(window.windowTitle(), QFileInfo(path).fileName() + "[*] - Qavel");
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), level().num_rooms());
 }
 
@@ -182,7 +216,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
-  EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
+  EXPECT_EQ(window.windowTitle(), "demo.tr4[*] - Qavel");
   EXPECT_FALSE(window.isWindowModified());
 
   // Saved under another name, the title follows and the edits count as saved.
@@ -191,7 +225,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   const QString out = QString::fromStdString(test::ScratchDir("ui_save") + "/level.tr4");
   ASSERT_TRUE(test::SaveNow(window, out));
   EXPECT_FALSE(window.isWindowModified());
-  EXPECT_EQ(window.windowTitle(), out + "[*]");
+  EXPECT_EQ(window.windowTitle(), QFileInfo(out).fileName() + "[*] - Qavel");
 
   // "Save" at the question saves first and opens the dropped file once the save is done.
   Click("Button4");
@@ -200,7 +234,7 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   EXPECT_TRUE(window.openDropped({QUrl::fromLocalFile(Demo())}));
   ASSERT_TRUE(test::WaitForFile(window));  // the save
   ASSERT_TRUE(test::WaitForFile(window));  // the open
-  EXPECT_EQ(window.windowTitle(), Demo() + "[*]");
+  EXPECT_EQ(window.windowTitle(), "demo.tr4[*] - Qavel");
   EXPECT_EQ(test::ReadLevelOrFail(out.toStdString()).items2[0], rotated);
 }
 
@@ -387,15 +421,24 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsable) {
     EXPECT_FALSE(test::FindIn<QWidget>(&window, name)->isEnabled()) << name;
   for (const char* name : {"ImportDXF1", "ExportMSH1"})
     EXPECT_FALSE(test::FindIn<QAction>(&window, name)->isEnabled()) << name;
-  // The gauge shows only while a level is read or written.
+  // The gauge shows only while a level is read or written; the view says how to begin.
   auto* gauge = test::FindIn<QWidget>(&window, "Gauge1");
   window.show();
   EXPECT_FALSE(gauge->isVisible());
+  const auto begin_shown = [&window] {
+    for (const QLabel* l : test::FindIn<QWidget>(&window, "Panel1")->findChildren<QLabel*>())
+      if (l->isVisible() && l->text().contains("Open a level (Ctrl+O) or drop one here."))
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(begin_shown());
+  EXPECT_EQ(window.windowTitle(), "Qavel 1.1 - Tomb Raider level inspector and editor");
   window.setMessageSink([](MessageKind, const QString&) {});
   ASSERT_TRUE(window.openFile(Demo()));
   EXPECT_TRUE(gauge->isVisible());
   ASSERT_TRUE(test::WaitForFile(window));
   EXPECT_FALSE(gauge->isVisible());
+  EXPECT_FALSE(begin_shown());
   EXPECT_TRUE(test::FindIn<QWidget>(&window, "Button2")->isEnabled());
 }
 
@@ -445,6 +488,46 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
 
   MainWindow window;
   EXPECT_NE(window.textureStore().Find(kRoomTextureId), nullptr);
+}
+
+}  // namespace
+}  // namespace qavel
+
+namespace qavel {
+namespace {
+
+// Made as small as the window lets it be, or with the view given all the splitter can give, no
+// page cuts off a control: each lies within its page and gets the height it asks for at least.
+TEST_F(WindowTest, AtItsSmallestNoPanelIsCut) {
+  window.show();
+  Select("ListBox2", 0);
+  Select("ListBox4", 0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* pages = Find<QTabWidget>("PageControl1");
+  auto* splitter = qobject_cast<QSplitter*>(window.centralWidget());
+  ASSERT_NE(splitter, nullptr);
+  for (const char* how : {"smallest window", "view dragged over the pages"}) {
+    SCOPED_TRACE(how);
+    window.resize(400, 300);
+    if (how[0] == 'v') splitter->setSizes({10000, 0});
+    for (int p = 0; p < pages->count(); ++p) {
+      if (!pages->isTabVisible(p)) continue;
+      pages->setCurrentIndex(p);
+      QApplication::processEvents();
+      QWidget* page = pages->widget(p);
+      EXPECT_GT(page->height(), 0);
+      for (QWidget* w : page->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(page) || w->parentWidget()->inherits("QAbstractScrollArea") ||
+            !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w) ||
+              qobject_cast<QAbstractSpinBox*>(w)))
+          continue;
+        const QRect in_page(w->mapTo(page, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(page->rect().contains(in_page))
+            << page->objectName().toStdString() << ": " << w->objectName().toStdString();
+        EXPECT_GE(w->height(), w->minimumSizeHint().height()) << w->objectName().toStdString();
+      }
+    }
+  }
 }
 
 }  // namespace

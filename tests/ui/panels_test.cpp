@@ -5,10 +5,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include "inspect/panel_texts.h"
@@ -21,6 +25,8 @@ namespace {
 using test::WindowTest;
 
 TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
+  // A TR5 level: it has every field the panels edit, the weather and room values too.
+  window.session().document().Adopt(test::MakeEditorLevel(kTR5), "memory.trc");
   Trigger("Experiments1");
   // (list and row to select, spin to set and its value, control to click, the step it makes)
   const struct {
@@ -40,6 +46,9 @@ TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
       {"ListBox2", 2, "SpinEdit9", 1, "Button13", "Change -R-"},
       {"ListBox2", 2, "SpinEdit12", -1, "Button16", "Change -W-"},
       {"ListBox2", 2, nullptr, 0, "Button6", "Duplicate"},
+      {"ListBox2", 2, nullptr, 0, "SpeedButton21", "Activation 1"},
+      {"ListBox2", 2, nullptr, 0, "SpeedButton96", "Clear Body"},
+      {"ListBox2", 3, nullptr, 0, "SpeedButton97", "Invisible"},
       {"ListBox4", 1, "SpinEdit5", 8, "Button7", "Change ID"},
       {"ListBox4", 1, "SpinEdit10", 4, "Button15", "Change -X-"},
       {"ListBox4", 1, "SpinEdit6", 4, "Button8", "Change -Y-"},
@@ -152,6 +161,85 @@ TEST_F(WindowTest, RefusalsAndTheSelectionsTheControlsFollow) {
   EXPECT_TRUE(Find<QLabel>("TrcLineNote")->isHidden());
 }
 
+// A control whose field the level's generation lacks is disabled: a click would mark the level
+// changed and add an undo step, and saving would write nothing of it.
+TEST_F(WindowTest, ControlsFollowTheGeneration) {
+  const char* tr5_only[] = {"RadioButton9", "RadioButton10", "RadioButton11"};
+  for (int kind : {kTR1, kTR3, kTR4, kTR5}) {
+    SCOPED_TRACE(kind);
+    window.session().document().Adopt(test::MakeEditorLevel(kind), "memory");
+    Select("ListBox2", 0);
+    Select("ListBox4", 0);
+    for (const char* radio : tr5_only)
+      EXPECT_EQ(Find<QRadioButton>(radio)->isEnabled(), kind == kTR5) << radio;
+    EXPECT_EQ(Find<QPushButton>("Button3")->isEnabled(), kind >= kTR4);  // Change OCB
+    EXPECT_EQ(Find<QSpinBox>("SpinEdit14")->isEnabled(), kind >= kTR2);  // Light 2
+    Select("ListBox3", 0);
+    EXPECT_EQ(Find<QToolButton>("SpeedButton6")->isEnabled(), kind == kTR5);
+    Click("RadioButton11");
+    EXPECT_EQ(window.session().undo_stack().count(), kind == kTR5 ? 1 : 0);
+    EXPECT_EQ(window.isWindowModified(), kind == kTR5);
+  }
+  // Unknown9 and Unknown10 take a number with a fraction.
+  Trigger("Experiments1");
+  Select("ListBox3", 6);
+  EXPECT_FALSE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
+  EXPECT_TRUE(Find<QWidget>("SpinEdit3")->isHidden());
+  Find<QDoubleSpinBox>("SpinEdit3Fraction")->setValue(7);
+  Click("SpeedButton6");
+  EXPECT_EQ(level().rooms[0].trc_unknown9, 0x40E00000u);  // 7.0 as a float
+  EXPECT_EQ(Find<QListWidget>("ListBox3")->item(6)->text(), "Unknown9: 7.0");
+  Select("ListBox3", 5);
+  EXPECT_TRUE(Find<QWidget>("SpinEdit3Fraction")->isHidden());
+}
+
+// "Position..." shows the place in world units and the angle in degrees, and what is typed
+// there comes back as one step; OK on what was shown changes nothing.
+TEST_F(WindowTest, ThePositionEditorTakesWorldUnitsAndDegrees) {
+  const Ttrlevel before = level();
+  const struct {
+    const char* page;
+    const char* list;
+    const char* button;
+    Placement shown;  // item 0, static 1 of room 0
+  } rows[] = {
+      {"TabSheet2", "ListBox2", "ItemPositionButton", {-700, -768, 1536, 0x4000}},
+      {"TabSheet4", "ListBox4", "StaticPositionButton", {-700, 0, 512, 0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.button);
+    QWidget* page = Find<QWidget>(row.page);
+    Select("ListBox1", 0);
+    Select(row.list, row.list[7] == '2' ? 0 : 1);
+    EXPECT_EQ(test::FindIn<QLabel>(page, "WorldLabelX")->text().toInt(), row.shown.x);
+    auto* dialog = test::FindIn<QDialog>(page, "PlacementDialog");
+    auto world = [page](const char* axis) { return test::FindIn<QSpinBox>(page, axis); };
+    auto* degrees = test::FindIn<QDoubleSpinBox>(page, "WorldAngle");
+    Click(row.button);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(world("WorldX")->value(), row.shown.x);
+    EXPECT_EQ(world("WorldY")->value(), row.shown.y);
+    EXPECT_EQ(world("WorldZ")->value(), row.shown.z);
+    dialog->accept();  // nothing typed: no step
+    EXPECT_EQ(window.session().undo_stack().count(), 0);
+    Click(row.button);
+    world("WorldX")->setValue(1000);
+    world("WorldY")->setValue(-300);
+    degrees->setValue(45.5);
+    dialog->accept();
+    EXPECT_EQ(window.session().undo_stack().count(), 1);
+    EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Position");
+    window.session().undo_stack().clear();
+  }
+  EXPECT_EQ(level().items2[0].x, 1000);
+  EXPECT_EQ(level().items1[0].y, -300);
+  EXPECT_EQ(level().items1[0].angle, 8283);  // 45.5 degrees, to the nearest step
+  EXPECT_EQ(level().rooms[0].statics2[1].x, 1000);
+  EXPECT_EQ(level().rooms[0].statics1[1].rotation, 8283);
+  EXPECT_EQ(ShowItemInfo(level(), 0)->degrees_text, "45.5");
+  EXPECT_EQ(level().items2[1], before.items2[1]);
+}
+
 TEST_F(WindowTest, AutoPositionFollowsTheSpinsUntilAnotherRoomIsChosen) {
   Select("ListBox2", 0);
   Click("CheckBox2");
@@ -172,8 +260,24 @@ TEST_F(WindowTest, AutoPositionFollowsTheSpinsUntilAnotherRoomIsChosen) {
 TEST_F(WindowTest, CreateThroughTheDialog) {
   Select("ListBox1", 5);
   Select("ListBox2", 2);
-  Click("Button18");  // Create
   CreateItemDialog* dialog = window.createDialog();
+  // Closed without creating, the dialog leaves create mode: Duplicate copies the item again.
+  Click("Button18");
+  test::FindIn<QListWidget>(dialog, "ListBox1")->setCurrentRow(3);
+  QTest::keyClick(dialog, Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_FALSE(window.session().create_mode());
+  Click("Button6");
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Duplicate");
+  EXPECT_EQ(level().items2[3].object_id, level().items2[2].object_id);
+  EXPECT_EQ(level().items2[3].x, level().items2[2].x);
+  // Item 2 lies in room 3, outside room 5: the copy stays there, and the status bar says so.
+  EXPECT_EQ(level().items2[3].room, 3);
+  EXPECT_EQ(window.statusBar()->currentMessage(),
+            "The copy stays in room 3: the item lies outside room 5.");
+  Trigger("Undo1");
+
+  Click("Button18");  // Create
   ASSERT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->windowTitle(), "Create Item");
   EXPECT_TRUE(window.session().create_mode());

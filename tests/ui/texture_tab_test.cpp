@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -15,6 +17,7 @@
 
 #include "fixtures/texture_fixtures.h"
 #include "textures/atlas.h"
+#include "ui/piece_palette.h"
 #include "ui_support.h"
 
 namespace qavel {
@@ -61,7 +64,7 @@ TEST_F(TextureTabTest, ScrollStepsFollowThePieceSizes) {
     EXPECT_EQ(Find<QScrollArea>(areas[k])->verticalScrollBar()->singleStep(), steps[k]);
   // Before any level: an empty list and the blank preview.
   EXPECT_EQ(Find<QListWidget>("ListBox5")->count(), 0);
-  EXPECT_EQ(Preview().size(), QSize(4, 4));
+  EXPECT_EQ(Preview().size(), QSize(4, 4) * tab.previewScale());
 }
 
 TEST_F(TextureTabTest, ListShowsPreviewAndAttribute) {
@@ -72,12 +75,21 @@ TEST_F(TextureTabTest, ListShowsPreviewAndAttribute) {
   EXPECT_EQ(list->item(0)->text(), "Texture#0");
   EXPECT_EQ(list->item(5)->text(), "Texture#5");
   EXPECT_EQ(list->currentRow(), 0);
-  EXPECT_EQ(Preview().size(), QSize(64, 64));
+  // The preview is enlarged by whole steps, 4 at least, each texel a sharp square.
+  const int scale = tab.previewScale();
+  EXPECT_GE(scale, 4);
+  EXPECT_EQ(Preview().size(), QSize(64, 64) * scale);
   ASSERT_EQ(chosen.count(), 1);
 
   list->setCurrentRow(1);  // a triangle: its white diagonal shows
-  EXPECT_EQ(Preview().size(), QSize(16, 16));
-  EXPECT_EQ(Preview().pixelColor(5, 5), QColor(Qt::white));
+  EXPECT_EQ(Preview().size(), QSize(16, 16) * tab.previewScale());
+  const int s = tab.previewScale();
+  EXPECT_EQ(Preview().pixelColor(5 * s, 5 * s), QColor(Qt::white));
+  for (int texel : {0, 3, 9})
+    for (int dx = 0; dx < s; ++dx)
+      ASSERT_EQ(Preview().pixel(texel * s + dx, 2 * s + s - 1 - dx),
+                Preview().pixel(texel * s, 2 * s))
+          << "texel " << texel;
   EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentText(), "Semi-Transparent");
   list->setCurrentRow(2);
   EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentText(), "Transparent");
@@ -89,7 +101,7 @@ TEST_F(TextureTabTest, ListShowsPreviewAndAttribute) {
   // Another level replaces everything; an empty one leaves an empty list and a blank preview.
   tab.ShowLevel(Ttrlevel());
   EXPECT_EQ(list->count(), 0);
-  EXPECT_EQ(Preview().size(), QSize(4, 4));
+  EXPECT_EQ(Preview().size(), QSize(4, 4) * tab.previewScale());
   EXPECT_TRUE(Find<QLabel>("Image2")->pixmap().isNull());
 }
 
@@ -118,12 +130,28 @@ TEST_F(TextureTabTest, MosaicClicksSelectPieces) {
   EXPECT_EQ(list->currentRow(), 5);
   ClickImage("Image5", {10, 10});
   EXPECT_EQ(list->currentRow(), 3);
-  EXPECT_EQ(Preview().size(), QSize(64, 32));
+  EXPECT_EQ(Preview().size(), QSize(64, 32) * tab.previewScale());
 
-  // The 64 x 16 mosaic is empty: clicks on it do nothing.
+  // The 64 x 16 mosaic is empty: it says so, and clicks on it do nothing.
   Find<QRadioButton>("RadioButton4")->click();
+  EXPECT_EQ(Find<QLabel>("Image6")->text(), "This level has no pieces of 64 X 16.");
   ClickImage("Image6", {1, 1});
   EXPECT_EQ(list->currentRow(), 3);
+
+  // The palette: every piece, a search by number that selects an exact match, and clicks.
+  Find<QRadioButton>("RadioButtonPalette")->click();
+  PiecePalette* palette = tab.palette();
+  EXPECT_TRUE(palette->isVisible());
+  EXPECT_FALSE(Find<QScrollArea>("ScrollBox4")->isVisible());
+  EXPECT_EQ(palette->shownPieces(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  QTest::keyClicks(Find<QLineEdit>("PieceSearch"), "4");
+  EXPECT_EQ(palette->shownPieces(), (std::vector<int>{4}));
+  EXPECT_EQ(list->currentRow(), 4);
+  Find<QLineEdit>("PieceSearch")->clear();
+  QListView* view = palette->view();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                    view->visualRect(view->model()->index(1, 0)).center());
+  EXPECT_EQ(list->currentRow(), 1);
 
   // Picking a face texture in the 3D view selects through the same path.
   tab.SelectPiece(2);

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <tuple>
@@ -166,6 +167,12 @@ TEST_F(ViewTest, ClicksSelectSectorsItemsAndStatics) {
   EXPECT_EQ(s.item(), hit->tag.index);
   EXPECT_EQ(Page(), Find<QWidget>("TabSheet2"));
   EXPECT_EQ(Status(1), Status(1).toUpper());
+  // Another item chosen in the list replaces the picked one's name.
+  const QString picked = Status(1);
+  const int other = hit->tag.index == 0 ? 1 : 0;
+  Select("ListBox2", other);
+  EXPECT_EQ(Status(1), ItemStatusText(window.session(), other));
+  EXPECT_NE(Status(1), picked);
 
   if (const auto mesh = PixelOf(kPickStatic)) {
     QTest::mouseClick(view, Qt::LeftButton, {}, *mesh);
@@ -201,6 +208,20 @@ TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
   session.undo_stack().undo();
   EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), before);
   EXPECT_EQ(Page(), Find<QWidget>("TabSheet11"));
+
+  // A drag across the floor paints every face it passes, as one step.
+  const Ttrlevel unpainted = level();
+  const int steps = session.undo_stack().index();
+  QTest::mousePress(view, Qt::LeftButton, {}, QPoint(250, 500));
+  for (int x = 260; x <= 550; x += 10) QTest::mouseMove(view, QPoint(x, 500));
+  QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(550, 500));
+  int painted = 0;
+  for (size_t f = 0; f < room.rectangles.size(); ++f)
+    painted += level().rooms[0].rectangles[f].texture != unpainted.rooms[0].rectangles[f].texture;
+  EXPECT_GE(painted, 2);
+  EXPECT_EQ(session.undo_stack().index(), steps + 1);
+  session.undo_stack().undo();
+  EXPECT_EQ(level().FirstDifference(unpainted), "");
 }
 
 TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
@@ -215,9 +236,12 @@ TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
   EXPECT_EQ(level().items2[entry].x, x - 16);
   EXPECT_EQ(level().items1[entry].z, z + 16);
   EXPECT_EQ(level().items2[entry].z, z + 16);
-  // Without Shift the arrows are the focused control's own.
+  // Without Shift the arrows are the focused control's own, and a text field keeps Shift and
+  // the arrows for selecting its text.
   QTest::keyClick(view, Qt::Key_Left);
+  QTest::keyClick(Find<QSpinBox>("SpinEdit1"), Qt::Key_Left, Qt::ShiftModifier);
   EXPECT_EQ(level().items1[entry].x, x - 16);
+  EXPECT_EQ(level().items1[entry].z, z + 16);
 }
 
 TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
