@@ -1,3 +1,6 @@
+// MSH files between levels: what travels, what is skipped, and refusals. Every level through its
+// own MSH export is the exchange sweep (ExchangeRoundTrip, dxf_test.cpp).
+
 #include <gtest/gtest.h>
 
 #include <cstring>
