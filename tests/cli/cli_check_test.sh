@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# qavel-cli check as a user runs it: every level we have passes (exit 0); a level with one item
-# in a room that does not exist fails (exit 1) with one line naming it, in text and JSON; a file
-# that is no level, or a wrong command line, exits 2 with nothing on stdout.
+# qavel-cli check as a user runs it: the demo level passes (exit 0); with one item in a room that
+# does not exist it fails (exit 1) with one line naming it, in text and JSON; a file that is no
+# level, or a wrong command line, exits 2 with nothing on stdout. Which levels pass is the check's
+# unit tests' work.
 set -u
-cli="$1"; levels="$2"; data="$3"; scratch="$4"
+cli="$1"; data="$2"; scratch="$3"
 mkdir -p "$scratch"
 demo="$data/demo.tr4"
 [ -f "$demo" ] || { echo "no demo level in $data; skipped"; exit 77; }
@@ -12,16 +13,9 @@ expect() {  # expect NAME EXPECTED ACTUAL
   if [ "$2" != "$3" ]; then echo "FAILED: $1"; diff <(echo "$2") <(echo "$3"); fail=1; fi
 }
 
-files=("$demo")
-for g in TR1 TR2 TR3 TR4 TR5; do
-  for f in "$levels/$g"/*; do [ -f "$f" ] && [ "$(basename "$f")" != README.md ] && files+=("$f"); done
-done
-[ ${#files[@]} -eq 1 ] && echo "real levels absent from $levels; checking the demo level only"
-for f in "${files[@]}"; do
-  "$cli" check "$f" > "$scratch/out.txt"
-  expect "exit code of $f" 0 $?
-  grep -q "^0 errors, [0-9]* warnings$" "$scratch/out.txt" || { echo "FAILED: $f"; cat "$scratch/out.txt"; fail=1; }
-done
+"$cli" check "$demo" > "$scratch/out.txt"
+expect "exit code of a level without errors" 0 $?
+expect "summary without errors" "0 errors, 5 warnings" "$(tail -n 1 "$scratch/out.txt")"
 
 # The demo level with item 0 moved into room 77 (then -5): its packed level data is unpacked,
 # the item record found and changed, and the data packed again.

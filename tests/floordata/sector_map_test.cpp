@@ -47,12 +47,10 @@ TEST(SectorMap, BorderInnerAndOverridingRules) {
     }
   }
   EXPECT_FALSE(map.selected);
-}
-
-TEST(SectorMap, OneSectorWideRoomIsAllBorder) {
-  const Ttrlevel level = test::LevelWithRoom(1, 6, {0});
-  const SectorMap map = BuildSectorMap(level, ParseFloorData(level), 0);
-  for (int r = 1; r <= 6; ++r) EXPECT_EQ(map.CellColour(1, r), kGrey);
+  // A room one sector wide is all border.
+  const Ttrlevel narrow = test::LevelWithRoom(1, 6, {0});
+  const SectorMap column = BuildSectorMap(narrow, ParseFloorData(narrow), 0);
+  for (int r = 1; r <= 6; ++r) EXPECT_EQ(column.CellColour(1, r), kGrey);
 }
 
 TEST(SectorMap, PortalsIntoRoomsAboveAreGreySidePortalsBlack) {

@@ -79,17 +79,14 @@ TEST(DescribeTrigger, EveryCommandLine) {
   EXPECT_EQ(lines[0], "LARA ON GROUND DO ACTIVATE");
 }
 
-TEST(DescribeTrigger, CameraBeyondTheTableShowsNone) {
-  Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(4, 0, true), 0, Cmd(1, 5), 0x8000});
-  test::AddCamera(level, 1);
-  auto lines = Describe(level);
-  EXPECT_EQ(lines.back(), "Camera Flag-1-:none");
-  level.floor_data = {0, Fn(4, 0, true), 0, Cmd(2, 1, true)};
-  lines = Describe(level);
-  EXPECT_EQ(lines.back(), "Sink-1-:none");
-}
+// Cameras beyond the table show "none"; only triggers are described.
+TEST(DescribeTrigger, CamerasBeyondTheTableAndFunctionsThatAreNoTrigger) {
+  Ttrlevel camera = test::LevelWithRoom(1, 1, {0, Fn(4, 0, true), 0, Cmd(1, 5), 0x8000});
+  test::AddCamera(camera, 1);
+  EXPECT_EQ(Describe(camera).back(), "Camera Flag-1-:none");
+  camera.floor_data = {0, Fn(4, 0, true), 0, Cmd(2, 1, true)};
+  EXPECT_EQ(Describe(camera).back(), "Sink-1-:none");
 
-TEST(DescribeTrigger, OnlyTriggersAreDescribed) {
   EXPECT_EQ(TriggerTypeText(13), "TRC LARA X-RAY");
   EXPECT_EQ(TriggerTypeText(14), "Unknown!!!!");
   const Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(2, 0, true), 0});

@@ -16,23 +16,11 @@
 namespace qavel {
 namespace {
 
+// A file name of each generation, kTR1 (1) to kTR5 (7).
 const char* NameFor(int32_t kind) {
-  switch (kind) {
-    case kTR1:
-      return "tiny.phd";
-    case kTR1Tub:
-      return "tiny.tub";
-    case kTR2:
-      return "tiny.tr2";
-    case kTR2Trg:
-      return "tiny.trg";
-    case kTR3:
-      return "tiny3.tr2";
-    case kTR4:
-      return "tiny.tr4";
-    default:
-      return "tiny.trc";
-  }
+  static const char* const names[] = {"",         "tiny.phd",  "tiny.tub", "tiny.tr2",
+                                      "tiny.trg", "tiny3.tr2", "tiny.tr4", "tiny.trc"};
+  return names[kind];
 }
 
 Bytes Written(const Ttrlevel& level, const std::string& name) {

@@ -1,5 +1,5 @@
-// The real game levels: an unedited save gives the file's own bytes; an edited one reads back as
-// the edited level.
+// The real game levels and the shipped demo level: an unedited save gives the file's own bytes;
+// an edited one reads back as the edited level.
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -35,12 +35,13 @@ std::vector<Bytes> InflatedChunks(const SharedBlock& file) {
   return chunks;
 }
 
-// Also: reading, saving unedited, reading back and comparing leave TR4/TR5 texture pages packed,
-// and compared with the pages zlib unpacks on its own they are equal.
-TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
-  const auto levels = test::RealLevels();
-  if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
-  for (const auto& [generation, path] : levels) {
+// Each level: an unedited save gives the file's bytes; cut short in its middle or by its
+// last byte (inside the samples of TR4 and TR5 files) it is refused as damaged; edited, it reads
+// back as edited. TR4/TR5 texture pages stay packed through all that, and compared with the
+// pages zlib unpacks on its own they are equal, also when texture code reads a page first from
+// two threads at once (a worker may unpack the pages while the view asks for one).
+TEST(RealLevels, SavesCutsEditsAndPagesOfEveryLevel) {
+  for (const auto& [generation, path] : test::SweptLevels()) {
     SCOPED_TRACE(path);
     auto level = ReadLevel(path);
     ASSERT_TRUE(level) << level.message();
@@ -48,7 +49,10 @@ TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
     ASSERT_TRUE(unedited) << unedited.message();
     const SharedBlock file = *ReadWholeFile(path);
     EXPECT_TRUE(unedited->bytes == file.ToBytes()) << generation << " changed on a plain save";
-    const bool packs = level->version_kind >= kTR4;
+    for (const size_t size : {file.size() * 45 / 100, file.size() - 1}) {
+      const auto cut = ReadLevelBytes(file.Slice(0, size), path);
+      EXPECT_EQ(cut.result().status(), Status::kDamaged) << generation << " cut to " << size;
+    }
 
     if (level->num_items() > 0) {
       titem2 item = level->items2[0];
@@ -70,7 +74,8 @@ TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
     AdoptFileValues(*level, edited->values);
     EXPECT_EQ(back->FirstDifference(*level), "");
     EXPECT_TRUE(WriteLevelBytes(*back, path)->bytes == edited->bytes);
-    if (!packs) continue;
+    if (level->version_kind < kTR4) continue;
+
     for (const Ttrlevel* l : std::initializer_list<const Ttrlevel*>{&*level, &*back})
       for (const SharedBlock* pages : {&l->pages32, &l->pages16, &l->misc_pages})
         EXPECT_TRUE(pages->IsPacked()) << generation << ": pages unpacked without being shown";
@@ -81,18 +86,9 @@ TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
     eager.misc_pages = SharedBlock::Of(chunks[2]);
     EXPECT_EQ(eager.FirstDifference(*back), "");
     EXPECT_FALSE(back->pages16.IsPacked());
-  }
-}
 
-// Texture code reading a page first, from two threads at once (a worker may unpack the pages
-// while the view asks for one), gets the texels zlib gives on its own.
-TEST(RealLevels, PagesReadFirstGiveTheTexelsOfTheFile) {
-  size_t checked = 0;
-  for (const auto& [generation, path] : test::RealLevels()) {
-    if (generation != "TR4" && generation != "TR5") continue;
-    const Ttrlevel level = test::ReadLevelOrFail(path);
-    const std::vector<Bytes> chunks = InflatedChunks(*ReadWholeFile(path));
-    const SharedBlock* blocks[] = {&level.pages32, &level.pages16, &level.misc_pages};
+    const Ttrlevel fresh = test::ReadLevelOrFail(path);
+    const SharedBlock* blocks[] = {&fresh.pages32, &fresh.pages16, &fresh.misc_pages};
     for (size_t i = 0; i < 3; ++i) {
       const size_t page = 131072, at = blocks[i]->size() - page;
       std::array<Bytes, 2> seen;
@@ -106,26 +102,9 @@ TEST(RealLevels, PagesReadFirstGiveTheTexelsOfTheFile) {
       const Bytes want(chunks[i].begin() + long(at), chunks[i].end());
       EXPECT_TRUE(seen[0] == want && seen[1] == want) << generation << " chunk " << i;
     }
-    EXPECT_TRUE(UnpackTexturePages(level));
+    EXPECT_TRUE(UnpackTexturePages(fresh));
     for (size_t i = 0; i < 3; ++i)
       EXPECT_TRUE(blocks[i]->ToBytes() == chunks[i]) << generation << " chunk " << i;
-    ++checked;
-  }
-  if (checked == 0)
-    GTEST_SKIP() << "no real TR4 or TR5 level in " << QAVEL_LEVELS_DIR << "; skipped";
-}
-
-// A real level cut short, in its middle or by its last byte (inside the samples of TR4 and TR5
-// files), is refused as damaged.
-TEST(RealLevels, CutFilesAreRefused) {
-  const auto levels = test::RealLevels();
-  if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
-  for (const auto& [generation, path] : levels) {
-    const SharedBlock file = *ReadWholeFile(path);
-    for (const size_t size : {file.size() * 45 / 100, file.size() - 1}) {
-      const auto level = ReadLevelBytes(file.Slice(0, size), path);
-      EXPECT_EQ(level.result().status(), Status::kDamaged) << generation << " cut to " << size;
-    }
   }
 }
 

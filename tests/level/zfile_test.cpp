@@ -182,37 +182,21 @@ TEST(ReadWholeFile, ReadsOnlyRegularFilesAndSaysWhyNot) {
   rescue.join();
 }
 
-TEST(WriteFileAtomically, ReplacesOnlyWhenCompleteAndKeepsPermissions) {
-  const std::string dir = test::ScratchDir("atomic");
-  const std::string target = dir + "/level.tr2";
-  WriteRaw(target, {1, 2, 3});
-  chmod(target.c_str(), 0640);
-  const Bytes a = {9, 9}, b = {8};
-  ASSERT_TRUE(WriteFileAtomically(target, {a, b}));
-  EXPECT_EQ(ReadWholeFile(target)->ToBytes(), (Bytes{9, 9, 8}));  // pieces in order
-  struct stat st {};
-  ASSERT_EQ(stat(target.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  size_t files = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) files += e.is_regular_file();
-  EXPECT_EQ(files, 1u) << "a temporary file was left behind";
-
-  // A missing folder, or a target that is a folder: refused, saying so, nothing changed.
-  const Result missing = WriteFileAtomically(dir + "/missing/level.tr2", a);
-  EXPECT_EQ(missing.status(), Status::kCannotOpen);
-  EXPECT_NE(missing.message().find("missing/level.tr2"), std::string::npos) << missing.message();
-  std::filesystem::create_directory(dir + "/folder");
-  EXPECT_FALSE(WriteFileAtomically(dir + "/folder", a));
-  EXPECT_TRUE(std::filesystem::is_directory(dir + "/folder"));
-}
-
-// Save targets as users have them: a name as long as the folder allows, links (written through
-// to their file, the link kept), files that must not be replaced by a plain file, and files the
-// user may not write, although the folder lets the rename through (a mode without write
-// permission refuses every user, root included).
+// Save targets as users have them: a plain file (its permissions kept), a name as long as the
+// folder allows, links (written through to their file, the link kept), a missing folder, files that
+// must not be replaced by a plain file, and files the user may not write, although the folder lets
+// the rename through (a mode without write permission refuses every user, root included).
 TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnly) {
   const std::string dir = test::ScratchDir("atomic_targets");
   const Bytes content = {4, 5, 6};
+  // A plain replacement: the pieces in order, the file's permissions kept.
+  WriteRaw(dir + "/plain.tr2", {1, 2, 3});
+  chmod((dir + "/plain.tr2").c_str(), 0640);
+  ASSERT_TRUE(WriteFileAtomically(dir + "/plain.tr2", {Bytes{9, 9}, Bytes{8}}));
+  EXPECT_EQ(ReadWholeFile(dir + "/plain.tr2")->ToBytes(), (Bytes{9, 9, 8}));
+  struct stat plain {};
+  ASSERT_EQ(stat((dir + "/plain.tr2").c_str(), &plain), 0);
+  EXPECT_EQ(plain.st_mode & 0777, 0640u);
   const std::string longest = dir + "/" + std::string(251, 'n') + ".tr4";  // 255 bytes
   WriteRaw(dir + "/real.tr4", {1});
   std::filesystem::create_symlink("real.tr4", dir + "/link.tr4");
@@ -241,11 +225,14 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
             cannot(dir + "/null", "it is a character device, not a regular file")},
            {dir + "/pipe", "", cannot(dir + "/pipe", "it is a pipe, not a regular file")},
            {dir + "/sub", "", cannot(dir + "/sub", "it is a folder")},
+           {dir + "/missing/level.tr4", "",
+            cannot(dir + "/missing/level.tr4", std::strerror(ENOENT))},
            {dir + "/read_only.tr4", "", dir + "/read_only.tr4 is read-only"},
            {dir + "/to_read_only.tr4", "", dir + "/to_read_only.tr4 is read-only"},
        }) {
     const Result r = WriteFileAtomically(c.path, content);
     if (c.written.empty()) {
+      EXPECT_EQ(r.status(), Status::kCannotOpen) << c.path;
       EXPECT_EQ(r.message(), c.refusal);
       continue;
     }
@@ -257,7 +244,7 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
   EXPECT_TRUE(std::filesystem::is_fifo(dir + "/pipe"));
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
   EXPECT_EQ(ReadWholeFile(dir + "/read_only.tr4")->ToBytes(), Bytes{1});
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 10)
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 11)
       << "a temporary file was left behind";
 
   if (geteuid() != 0) return;

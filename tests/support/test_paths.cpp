@@ -1,5 +1,6 @@
 #include "test_paths.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "level/level_reader.h"
@@ -21,6 +22,14 @@ std::vector<std::pair<std::string, std::string>> RealLevels() {
   std::vector<std::pair<std::string, std::string>> out;
   for (const char* g : {"TR1", "TR2", "TR3", "TR4", "TR5"})
     if (auto p = RealLevel(g)) out.emplace_back(g, *p);
+  return out;
+}
+
+std::vector<std::pair<std::string, std::string>> SweptLevels() {
+  auto out = RealLevels();
+  if (out.empty())
+    std::printf("real levels absent from %s; only the demo level\n", QAVEL_LEVELS_DIR);
+  out.emplace_back("demo", DataPath("demo.tr4"));
   return out;
 }
 

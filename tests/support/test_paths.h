@@ -14,6 +14,9 @@ namespace qavel::test {
 std::optional<std::string> RealLevel(const std::string& generation);
 // Every real level that is present, as (generation, path).
 std::vector<std::pair<std::string, std::string>> RealLevels();
+// The levels a layer's sweep walks: every real level that is present and the shipped demo
+// level, as (generation or "demo", path). Says so on the output when the real ones are absent.
+std::vector<std::pair<std::string, std::string>> SweptLevels();
 // Path of the object-id table of a generation ("TR1" .. "TR5"), if the shared folder holds it.
 std::optional<std::string> ObjectIdTable(const std::string& generation);
 std::string DataPath(const std::string& name);
