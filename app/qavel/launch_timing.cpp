@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QObject>
-#include <QOpenGLWidget>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #endif
 
 #include "editor/level_document.h"
+#include "ui/main_view.h"
 #include "ui/main_window.h"
 
 namespace qavel {
@@ -60,17 +60,17 @@ class LaunchWatch : public QObject {
     // The window holding the 3D view is composed with it and reaches the screen when the view's
     // frame is swapped: the first swap is the first frame shown (a window without the view is
     // shown when it first paints). Each later frame before the room is drawn in software too.
-    if (auto* view = window.findChild<QOpenGLWidget*>()) {
+    if (MainView* view = window.mainView()) {
       has_view_ = true;
-      connect(view, &QOpenGLWidget::frameSwapped, this, [this] {
+      connect(view, &MainView::frameSwapped, this, [this] {
         if (frames_++ == 0) Tell("frame shown");
       });
     }
     connect(&window.session().document(), &LevelDocument::opened, this, [this] {
       Tell("level read");
-      auto* view = window_.findChild<QOpenGLWidget*>();
+      MainView* view = window_.mainView();
       if (!view || room_told_) return;
-      connect(view, &QOpenGLWidget::frameSwapped, this, [this] {
+      connect(view, &MainView::frameSwapped, this, [this] {
         if (room_told_) return;
         room_told_ = true;
         Tell("room shown", " (" + std::to_string(frames_ - 1) + " frames of the view before)");
