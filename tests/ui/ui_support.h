@@ -45,6 +45,10 @@ class WindowTest : public ::testing::Test {
       kinds.push_back(kind);
     });
     window.setSavePrompt([] { return QMessageBox::Discard; });
+    window.setQuestion([this](const MainWindow::Question& q) {
+      questions << q.text;
+      return answer;
+    });
     window.session().document().SetCatalogPath(CatalogPath());
     window.session().document().Adopt(MakeEditorLevel(), "memory.tr4");
   }
@@ -61,6 +65,8 @@ class WindowTest : public ::testing::Test {
   MainWindow window;
   QStringList messages;
   std::vector<MessageKind> kinds;
+  QStringList questions;  // the file commands' questions, answered with `answer`
+  bool answer = false;
 };
 
 }  // namespace qavel::test
