@@ -5,9 +5,9 @@
 
 #include <random>
 
+#include "pieces/texture_pieces.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
-#include "textures/texture_pieces.h"
 
 namespace qavel {
 namespace {

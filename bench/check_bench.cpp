@@ -7,14 +7,9 @@
 // Run: build/bench/check_bench [--benchmark_filter=...].
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -22,13 +17,14 @@
 
 #include "level/level_reader.h"
 #include "level/level_writer.h"
-
-extern char** environ;
+#include "whole_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using qavel::bench::BusyCore;
+using qavel::bench::Median;
+using qavel::bench::TimeProcess;
 
 // The largest file among the real levels, empty when there are none.
 std::string LargestRealLevel() {
@@ -70,56 +66,10 @@ std::string TiledLevel(const std::string& path, size_t rooms) {
   return qavel::WriteLevel(*level, out) ? out : std::string{};
 }
 
-// Runs "qavel-cli COMMAND LEVEL" with its output discarded; the wall time from start to exit in
-// seconds, or -1 when it could not run. Check exits 1 when it finds errors, which is a result.
+// Runs "qavel-cli COMMAND LEVEL"; the seconds from start to exit, or -1 when it could not run.
+// Check exits 1 when it finds errors, which is a result.
 double Measure(const char* command, const std::string& level) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> words = {QAVEL_CLI, command, level};
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, QAVEL_CLI, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  const double t = std::chrono::duration<double>(Clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) return -1;
-  return t;
-}
-
-// A process of ours that keeps one core busy until it is stopped, in a session of its own as
-// another program would be.
-class BusyCore {
- public:
-  BusyCore() {
-    pid_ = fork();
-    if (pid_ == 0) {
-      setsid();
-      volatile uint64_t x = 0;
-      for (;;) x = x + 1;
-    }
-  }
-  ~BusyCore() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  BusyCore(const BusyCore&) = delete;
-  BusyCore& operator=(const BusyCore&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
+  return TimeProcess({QAVEL_CLI, command, level}, 1);
 }
 
 void CheckVsInfo(benchmark::State& state, size_t tiled_rooms) {

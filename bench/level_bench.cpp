@@ -13,9 +13,6 @@
 // (TR4, TR5) and data/demo.tr4.
 
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -31,12 +28,14 @@
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
-
-extern char** environ;
+#include "whole_process.h"
 
 namespace {
 
 using qavel::Bytes;
+using qavel::bench::BusyCore;
+using qavel::bench::Median;
+using qavel::bench::TimeProcess;
 using Clock = std::chrono::steady_clock;
 
 std::string LevelPath(const std::string& which) {
@@ -221,64 +220,11 @@ int RunOnce(int argc, char** argv) {
 
 std::string self_path;
 
-// Runs "--once task path" in a new process of this program; its seconds, or -1.
+// Runs "--once task path" in a new process of this program; the seconds it printed, or -1.
 double Measure(const std::string& task, const std::string& path) {
-  int out[2];
-  if (pipe(out) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, out[0]);
-  std::vector<std::string> words = {self_path, "--once", task, path};
-  std::vector<char*> argv;
-  argv.reserve(words.size() + 1);
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, self_path.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
   std::string text;
-  char buf[64];
-  ssize_t n;
-  while ((n = read(out[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
-  close(out[0]);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  if (TimeProcess({self_path, "--once", task, path}, 0, &text) < 0) return -1;
   return std::strtod(text.c_str(), nullptr);
-}
-
-// A process of ours that keeps one core busy until it is stopped. It runs in a session of its
-// own, as another program would: the scheduler then shares the cores between it and us, not
-// between its one thread and each of ours.
-class BusyCore {
- public:
-  BusyCore() {
-    pid_ = fork();
-    if (pid_ == 0) {
-      setsid();
-      volatile uint64_t x = 0;
-      for (;;) x = x + 1;
-    }
-  }
-  ~BusyCore() {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  BusyCore(const BusyCore&) = delete;
-  BusyCore& operator=(const BusyCore&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 // Measures task against its baseline (and, where given, a second baseline), taking turns, one

@@ -5,6 +5,8 @@
 //   EmptyFrame  the baseline: the same frame with nothing in the buffers (clear and finish)
 //   Rebuild     a scene rebuild and the frame that uploads it (after a selection or an edit)
 //   BuildOnly   the rebuild's scene build alone, without the GL work
+// The rooms: the demo level's and each real level's largest, and 65,535 copies of the largest
+// movable of the first real level in one room ("TR1many"), drawn up to the view's budget.
 // Frames per second are items_per_second of Rotate. The /busy variants keep the other core
 // busy with a spinning process of ours. Needs a display: run under xvfb-run.
 
@@ -18,6 +20,7 @@
 #include <memory>
 
 #include "exchange/catalog_movables.h"
+#include "fixtures/many_items.h"
 #include "level/level_reader.h"
 #include "render/offscreen_view.h"
 #include "textures/atlas.h"
@@ -40,12 +43,10 @@ struct Room {
   SceneSources Sources() const { return {level, meshes, catalog, items}; }
 };
 
-std::unique_ptr<Room> Open(const std::string& name, const std::string& path) {
-  auto read = ReadLevel(path);
-  if (!read) return nullptr;
+std::unique_ptr<Room> Open(const std::string& name, Ttrlevel level) {
   auto r = std::make_unique<Room>();
   r->name = name;
-  r->level = std::move(*read);
+  r->level = std::move(level);
   LoadMovableCatalog(r->catalog, std::string(QAVEL_DATA_DIR) + "/trcatalog.xml",
                      r->level.version_kind);
   EnterLevelMovables(r->catalog, r->level);
@@ -112,13 +113,13 @@ void Rotate(benchmark::State& state, const Room* r, bool busy) {
   OffscreenView* view = View();
   if (!view) return state.SkipWithError("no OpenGL 3.3");
   Shown s(*r);
-  view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+  (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
   const BusyCore spinner(busy);
   s.viewport.MouseDown({.right = true}, 0, 0);
   int x = 0;
   for (auto _ : state) {
     s.viewport.MouseMove({.right = true}, ++x % 400, 0);
-    view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+    (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["triangles"] = double(s.list.total_vertices() / 3);
@@ -127,12 +128,13 @@ void Rotate(benchmark::State& state, const Room* r, bool busy) {
 void EmptyFrame(benchmark::State& state, bool busy) {
   OffscreenView* view = View();
   if (!view) return state.SkipWithError("no OpenGL 3.3");
+  const DrawList nothing;
   const LayerBuffers empty = MainViewBuffers();
   const TextureStore store;
   TGLViewport vp;
   vp.SetControlSize(kWidth, kHeight);
   const BusyCore spinner(busy);
-  for (auto _ : state) view->Draw(empty, vp.Matrices(), vp.ClearColour(), store);
+  for (auto _ : state) (void)view->Draw(nothing, empty, vp.Matrices(), vp.ClearColour(), store);
   state.SetItemsProcessed(state.iterations());
 }
 
@@ -140,10 +142,13 @@ void Rebuild(benchmark::State& state, const Room* r, bool gl) {
   OffscreenView* view = gl ? View() : nullptr;
   if (gl && !view) return state.SkipWithError("no OpenGL 3.3");
   Shown s(*r);
-  if (view) view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+  if (view)
+    (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
   for (auto _ : state) {
     BuildScene(s.list, s.buffers, r->Sources(), r->options);
-    if (view) view->Draw(s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(), r->store);
+    if (view)
+      (void)view->Draw(s.list, s.buffers, s.viewport.Matrices(), s.viewport.ClearColour(),
+                       r->store);
   }
 }
 
@@ -158,21 +163,37 @@ int main(int argc, char** argv) {
   static char* qt_argv[] = {name, nullptr};
   QGuiApplication app(qt_argc, qt_argv);
   static std::vector<std::unique_ptr<Room>> rooms;
-  if (auto r = Open("demo", std::string(QAVEL_DATA_DIR) + "/demo.tr4"))
-    rooms.push_back(std::move(r));
+  if (auto read = ReadLevel(std::string(QAVEL_DATA_DIR) + "/demo.tr4"))
+    rooms.push_back(Open("demo", std::move(*read)));
   for (const char* g : {"TR1", "TR2", "TR3", "TR4", "TR5"}) {
     std::error_code ec;
     for (const auto& e :
          std::filesystem::directory_iterator(std::string(QAVEL_LEVELS_DIR) + "/" + g, ec))
       if (e.is_regular_file() && e.path().filename() != "README.md")
-        if (auto r = Open(g, e.path().string())) {
-          rooms.push_back(std::move(r));
+        if (auto read = ReadLevel(e.path().string())) {
+          rooms.push_back(Open(g, std::move(*read)));
           break;
         }
   }
+  // 65,535 copies of the largest movable of the first real level (else the demo's) in one room.
+  if (!rooms.empty()) {
+    const Room& first = rooms.size() > 1 ? *rooms[1] : *rooms[0];
+    size_t best = 0;
+    uint64_t most = 0;
+    for (size_t i = 0; i < first.level.num_items(); ++i) {
+      const int m = MovableOfItem(first.catalog, first.level, first.level.items2[i].object_id);
+      if (const uint64_t t = CheckMovable(first.meshes, first.level, m).triangles; t > most)
+        most = t, best = i;
+    }
+    auto many =
+        Open(first.name + "many", test::WithManyItems(first.level, first.level.items2[best], 0));
+    many->options.room = 0;
+    many->items = RoomItemEntries(many->level, 0);
+    rooms.push_back(std::move(many));
+  }
   g_view = std::make_unique<OffscreenView>();
-  if (const std::string why = g_view->Create(kWidth, kHeight); !why.empty()) {
-    std::fprintf(stderr, "render_bench: %s\n", why.c_str());
+  if (const Result made = g_view->Create(kWidth, kHeight); !made) {
+    std::fprintf(stderr, "render_bench: %s\n", made.message().c_str());
     g_view.reset();
   }
   for (bool busy : {false, true}) {

@@ -4,7 +4,8 @@
 //                        and written as 24-byte vertices into a ready array
 //   SceneBuildFresh   the same build into a new list and new buffers (the first build)
 //   Pick              vs BareRayLoop: the same rays against the same triangles, nothing else
-// SceneBuild reports the list's bytes held per vertex (the buffers' copies not counted).
+// SceneBuild reports the list's bytes held per vertex drawn. SceneBuild and Pick also run on
+// 65,535 copies of the first level's largest movable in one room ("TR1many").
 // First runs: one of FirstBuild/G, FirstFloorPass/G, FirstFloorPassFreshArray/G per fresh
 // process, e.g. build/bench/view_bench --benchmark_filter='^FirstBuild/TR2/'. The fresh array
 // is memory mapped anew, never touched before; "faults" counts the minor page faults a first
@@ -17,8 +18,10 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 
+#include <memory>
 #include <optional>
 
+#include "fixtures/many_items.h"
 #include "level/level_reader.h"
 #include "view/picking.h"
 #include "view/scene.h"
@@ -38,12 +41,10 @@ struct RoomScene {
 
 // Opens a level as the window does and takes its room with the most faces. Nothing is drawn
 // here, so the first build of a process meets fresh memory.
-std::optional<RoomScene> Open(const std::string& generation, const std::string& path) {
+std::optional<RoomScene> Open(const std::string& generation, Ttrlevel level) {
   RoomScene s;
   s.generation = generation;
-  auto read = ReadLevel(path);
-  if (!read) return std::nullopt;
-  s.level = std::move(*read);
+  s.level = std::move(level);
   LoadMovableCatalog(s.catalog, std::string(QAVEL_DATA_DIR) + "/trcatalog.xml",
                      s.level.version_kind);
   EnterLevelMovables(s.catalog, s.level);
@@ -74,7 +75,7 @@ void SceneBuild(benchmark::State& state, const RoomScene* s) {
   LayerBuffers buffers = MainViewBuffers();
   for (auto _ : state) {
     BuildScene(list, buffers, s->Sources(), s->options);
-    benchmark::DoNotOptimize(buffers[0].vertices.data());
+    benchmark::DoNotOptimize(buffers[0].runs.data());
   }
   state.counters["vertices"] = double(list.total_vertices());
   state.counters["bytes_per_vertex"] = double(list.bytes_held()) / double(list.total_vertices());
@@ -87,7 +88,7 @@ void SceneBuildFresh(benchmark::State& state, const RoomScene* s) {
     DrawList list;
     LayerBuffers buffers = MainViewBuffers();
     BuildScene(list, buffers, s->Sources(), s->options);
-    benchmark::DoNotOptimize(buffers[0].vertices.data());
+    benchmark::DoNotOptimize(buffers[0].runs.data());
   }
   state.counters["faults"] = (PageFaults() - faults) / double(state.iterations());
 }
@@ -218,15 +219,34 @@ void BareRayLoop(benchmark::State& state, const RoomScene* s) {
 int main(int argc, char** argv) {
   using namespace qavel;
   static std::vector<RoomScene> scenes;
+  static std::unique_ptr<RoomScene> many;
   for (const char* g : {"TR1", "TR2", "TR3", "TR4", "TR5"}) {
     const std::string dir = std::string(QAVEL_LEVELS_DIR) + "/" + g;
     for (const char* name : {"TEST1.PHD", "TEST1.TR2", "TEST1.TR4", "TEST1.TRC"})
-      if (auto s = Open(g, dir + "/" + name)) {
-        scenes.push_back(std::move(*s));
+      if (auto read = ReadLevel(dir + "/" + name)) {
+        if (auto s = Open(g, std::move(*read))) scenes.push_back(std::move(*s));
         break;
       }
   }
   if (scenes.empty()) std::fprintf(stderr, "no real levels in %s\n", QAVEL_LEVELS_DIR);
+  // 65,535 copies of the largest movable of the first level in one room: what the budget and
+  // the placed models are for.
+  if (!scenes.empty()) {
+    const RoomScene& first = scenes.front();
+    size_t best = 0;
+    uint64_t most = 0;
+    for (size_t i = 0; i < first.level.num_items(); ++i) {
+      const int m = MovableOfItem(first.catalog, first.level, first.level.items2[i].object_id);
+      if (const uint64_t t = CheckMovable(first.meshes, first.level, m).triangles; t > most)
+        most = t, best = i;
+    }
+    if (auto s = Open(first.generation + "many",
+                      test::WithManyItems(first.level, first.level.items2[best], 0))) {
+      s->options.room = 0;
+      s->items = RoomItemEntries(s->level, 0);
+      many = std::make_unique<RoomScene>(std::move(*s));
+    }
+  }
   for (const RoomScene& s : scenes) {
     const std::string g = "/" + s.generation;
     benchmark::RegisterBenchmark(("SceneBuild" + g).c_str(), SceneBuild, &s)
@@ -249,6 +269,13 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("FirstFloorPassFreshArray" + g).c_str(), FloorPassFreshArray, &s)
         ->Iterations(1)
         ->Unit(benchmark::kMicrosecond);
+  }
+  if (many) {
+    const std::string g = "/" + many->generation;
+    benchmark::RegisterBenchmark(("SceneBuild" + g).c_str(), SceneBuild, many.get())
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("Pick" + g).c_str(), PickBench, many.get())
+        ->Unit(benchmark::kMillisecond);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

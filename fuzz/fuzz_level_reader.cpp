@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the level reader under every file name the generations use. A file
 // that reads must write, and reading what was written must give the level with the values the
-// writer computed; writing that again gives the same bytes.
+// writer computed; writing that again gives the same bytes. Its texture pages, which stay
+// packed through all that, then unpack or fail in one line.
 
 #include <cstdint>
 #include <cstdlib>
@@ -25,5 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!(*again == *level)) std::abort();
   const auto rewritten = WriteLevelBytes(*again, name);
   if (!rewritten || rewritten->bytes != written->bytes) std::abort();
+  const Result pages = UnpackTexturePages(*level);
+  if (!pages && (pages.message().empty() || pages.message().find('\n') != std::string::npos))
+    std::abort();
   return 0;
 }

@@ -1,6 +1,7 @@
 // Random mesh blocks, movables, mesh trees, frames, animations, room faces, statics and items
 // through the mesh table, the scene build, picking and face sectors: whatever a level file
-// holds, drawing reads nothing outside its tables.
+// holds, drawing reads nothing outside its tables, and a room of thousands of copies of an item
+// stays within the triangle budget (which the input may make small).
 
 #include <cstdint>
 #include <cstring>
@@ -54,10 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   in.Fill(level.object_textures, counts[9] % 4);
   std::vector<titem2> items;
   in.Fill(items, counts[10] % 6);
-  for (titem2& it : items) {
-    it.room = 0;
-    AppendItem(level, it);
-  }
+  // Now and then a room of thousands of copies of the items (the unit tests take it to the
+  // 65,535 a pick tag numbers; here fewer keep the runs quick).
+  const bool many = (counts[10] & 0x80) && (counts[11] & 0xF0) == 0xF0 && !items.empty();
+  const size_t copies = many ? 8192 / items.size() : 1;
+  for (size_t k = 0; k < copies; ++k)
+    for (titem2& it : items) {
+      it.room = 0;
+      AppendItem(level, it);
+    }
+  const auto budget_word = in.Take<uint16_t>();
+  const uint64_t budget = budget_word & 0x8000 ? budget_word & 0x7FFF : kViewTriangleBudget;
   if (counts[11] & 1) {
     in.Fill(level.aux_items, 2);
     for (taux_item& a : level.aux_items) a.room = 0;
@@ -79,7 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       .item_entry = counts[11] % 4,
                       .static_entry = counts[11] % 3,
                       .wireframe_objects = (counts[11] & 8) != 0};
-  const SceneResult res = BuildScene(list, buffers, {level, meshes, catalog, entries}, options);
+  const SceneResult res =
+      BuildScene(list, buffers, {level, meshes, catalog, entries, budget}, options);
+  if (res.triangles > budget || list.total_vertices() != 3 * res.triangles) __builtin_trap();
+  SceneNote(res);
   TGLViewport vp;
   vp.SetControlSize(64, 48);
   vp.box = res.placement->box;

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "pieces/texture_pieces.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
-#include "textures/texture_pieces.h"
 #include "textures/texture_store.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

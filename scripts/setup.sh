@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format clang-tidy git
   xvfb xauth x11-apps imagemagick
   python3 python3-ezdxf assimp-utils
+  help2man librsvg2-bin dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db
 )
 
 missing=()

@@ -101,6 +101,6 @@ const Registration kCheck{
     {"check",
      "check LEVEL [--json]  references the game cannot resolve (errors) and likely mistakes "
      "(warnings); exit 1 on errors, 2 when the level cannot be read",
-     Check, 2}};
+     Check, Group::kInspect, 2}};
 
 }  // namespace qavel::cli

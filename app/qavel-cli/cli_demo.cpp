@@ -14,7 +14,7 @@ Result MakeDemo(const Args& args) {
 }
 
 const Registration kMakeDemo{
-    {"make-demo", "make-demo OUT          write the demo level to OUT", MakeDemo}};
+    {"make-demo", "make-demo OUT          write the demo level to OUT", MakeDemo, Group::kOther}};
 
 }  // namespace
 

@@ -87,22 +87,22 @@ Result ImportZqp(const Args& args) {
 
 const Registration kExportDxf{
     {"export-dxf", "export-dxf LEVEL ROOM OUT.dxf          write one room's faces as DXF",
-     ExportDxf}};
+     ExportDxf, Group::kExchange}};
 const Registration kImportDxf{
     {"import-dxf", "import-dxf LEVEL ROOM IN.dxf OUT       replace one room's faces from DXF",
-     ImportDxf}};
+     ImportDxf, Group::kExchange}};
 const Registration kExportMsh{
     {"export-msh", "export-msh LEVEL OUT.msh               write every room's meshes and lights",
-     ExportMsh}};
+     ExportMsh, Group::kExchange}};
 const Registration kImportMsh{
     {"import-msh",
      "import-msh LEVEL IN.msh OUT [--geometry-only]  read rooms (and lights, zones) from MSH",
-     ImportMsh}};
+     ImportMsh, Group::kExchange}};
 const Registration kExportZqp{
     {"export-zqp", "export-zqp LEVEL OUT.zqp               write the level's project file",
-     ExportZqp}};
+     ExportZqp, Group::kExchange}};
 const Registration kImportZqp{
     {"import-zqp", "import-zqp LEVEL IN.zqp OUT            check a project file, save the level",
-     ImportZqp}};
+     ImportZqp, Group::kExchange}};
 
 }  // namespace qavel::cli

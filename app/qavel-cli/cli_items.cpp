@@ -68,7 +68,7 @@ Result Items(const Args& in) {
 
 const Registration kItems{
     {"items",
-     "items LEVEL [--catalog FILE]  the item list: entry, room, x, y, z, angle, OCB, flags",
-     Items}};
+     "items LEVEL [--catalog FILE]  the item list: entry, room, x, y, z, angle, OCB, flags", Items,
+     Group::kInspect}};
 
 }  // namespace qavel::cli

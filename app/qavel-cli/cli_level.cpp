@@ -216,12 +216,13 @@ Result Verify(const Args& args) {
 
 }  // namespace
 
-const Registration kInfo{
-    {"info", "info LEVEL [--json]    generation, table counts and geometry totals", Info}};
+const Registration kInfo{{"info",
+                          "info LEVEL [--json]    generation, table counts and geometry totals",
+                          Info, Group::kInspect}};
 const Registration kResave{
-    {"resave", "resave LEVEL OUT       read the level and write it again", Resave}};
+    {"resave", "resave LEVEL OUT       read the level and write it again", Resave, Group::kEdit}};
 const Registration kVerify{
-    {"verify", "verify LEVEL           read, write and read again; report every difference",
-     Verify}};
+    {"verify", "verify LEVEL           read, write and read again; report every difference", Verify,
+     Group::kInspect}};
 
 }  // namespace qavel::cli

@@ -43,7 +43,7 @@ Result Map(const Args& in) {
 }  // namespace
 
 const Registration kMap{
-    {"map", "map LEVEL ROOM OUT.png [--column C --row R]  the room's sector map as a picture",
-     Map}};
+    {"map", "map LEVEL ROOM OUT.png [--column C --row R]  the room's sector map as a picture", Map,
+     Group::kView}};
 
 }  // namespace qavel::cli

@@ -59,23 +59,25 @@ Result Render(const Args& in) {
   QGuiApplication app(argc, argv);
   const TextureStore store = ViewTextures(v->named.level);
   OffscreenView view;
-  const std::string why = view.Create(width, height);
-  if (!why.empty())
-    return Fail("cannot draw the view without OpenGL 3.3: " + why +
+  if (const Result made = view.Create(width, height); !made) {
+    // A size the driver cannot hold is the size's fault, not the driver's.
+    if (made.status() == Status::kRefused) return Fail(made.message());
+    return Fail("cannot draw the view without OpenGL 3.3: " + made.message() +
                 " (where there is no display, run it under xvfb-run)");
+  }
   view.renderer().set_options({.transparent_texels = transparent_texels});
-  const QImage image =
-      view.Render(v->buffers, v->viewport.Matrices(), v->viewport.ClearColour(), store);
+  const Expected<QImage> image =
+      view.Render(v->list, v->buffers, v->viewport.Matrices(), v->viewport.ClearColour(), store);
+  if (!image) return Fail("the view could not be drawn: " + image.message());
   QByteArray png;
   QBuffer device(&png);
   device.open(QIODevice::WriteOnly);
-  if (image.isNull() || !image.save(&device, "PNG")) return Fail("the view could not be drawn");
+  if (!image->save(&device, "PNG")) return Fail("the view could not be written as a PNG picture");
   const Result saved = WriteFileAtomically(
       args[2], reinterpret_cast<const uint8_t*>(png.constData()), static_cast<size_t>(png.size()));
   if (!saved) return saved;
   std::printf("%s %dx%d\n", args[2].c_str(), width, height);
-  for (const SkippedItem& s : v->scene.skipped_items)
-    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+  PrintSkipped(v->scene);
   return Result::Ok();
 }
 
@@ -85,6 +87,6 @@ const Registration kRender{{"render",
                             "render LEVEL ROOM OUT.png [--size WxH] [--transparent-texels] [VIEW]  "
                             "the room as the 3D view draws it just after it was selected, as a "
                             "PNG picture",
-                            Render}};
+                            Render, Group::kView}};
 
 }  // namespace qavel::cli

@@ -46,6 +46,6 @@ Result Sector(const Args& in) {
 const Registration kSector{
     {"sector",
      "sector LEVEL ROOM COLUMN ROW [--catalog FILE]  raw and decoded floor data of a sector",
-     Sector}};
+     Sector, Group::kInspect}};
 
 }  // namespace qavel::cli

@@ -3,22 +3,19 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
 #include <utility>
 
 #include "commands.h"
 #include "level/level_reader.h"
+#include "program/program_data.h"
 
 namespace qavel::cli {
 
 namespace {
 
-// The catalog ships beside the program.
+// The catalog ships beside the program, or in the installed data folder.
 std::string DefaultCatalogPath() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "trcatalog.xml";
-  return (exe.parent_path() / "trcatalog.xml").string();
+  return FindProgramData(ProgramFolder(), "trcatalog.xml");
 }
 
 void NoteReadWarnings(const Ttrlevel& level) {

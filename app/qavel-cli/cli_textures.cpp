@@ -140,10 +140,10 @@ const Registration kTextures{
     {"textures",
      "textures LEVEL OUTDIR [--piece N]  write the texture atlas, the five mosaics and a piece "
      "preview as PNG files",
-     Textures}};
+     Textures, Group::kView}};
 const Registration kViewImages{
     {"view-images", "view-images OUTDIR  draw the view's pictures texture1.jpg and colored.bmp",
-     ViewImages}};
+     ViewImages, Group::kView}};
 
 }  // namespace
 

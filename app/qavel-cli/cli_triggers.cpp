@@ -95,6 +95,6 @@ const Registration kTriggers{
     {"triggers",
      "triggers LEVEL [--item N] [--type T] [--command C] [--catalog FILE]  trigger groups and "
      "their first sectors",
-     Triggers}};
+     Triggers, Group::kInspect}};
 
 }  // namespace qavel::cli

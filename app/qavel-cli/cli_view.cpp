@@ -28,10 +28,37 @@ Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
     long long value = -1;
     if (present)
       if (Result r = ParseIntArg(text, name, value); !r) return r;
-    if (present) *target = static_cast<int>(std::clamp<long long>(value, -1, 1 << 30));
+    // -1 is no selection, as when the option is left out; entries beyond the level are
+    // refused once it is read.
+    if (present && value < -1) return Fail(std::string(name) + " " + text + " does not exist");
+    if (present) *target = static_cast<int>(std::min<long long>(value, 1 << 30));
   }
   return TakeCatalogOption(args, catalog);
 }
+
+namespace {
+
+std::string Count(int64_t n, const std::string& one, const std::string& many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// Refuses a selected item or static mesh the level or room does not hold.
+Result SelectionExists(const Ttrlevel& level, const ViewOptions& options) {
+  const int64_t entries = int64_t{level.num_items()} +
+                          (level.version_kind >= kTR4 ? int64_t{level.num_aux_records()} : 0);
+  if (options.item_entry >= entries)
+    return Fail("--item " + std::to_string(options.item_entry) + " does not exist (the level has " +
+                Count(entries, "item", "items") + ")");
+  const troom& room = level.rooms[static_cast<size_t>(options.room)];
+  const size_t statics = level.version_kind < kTR2 ? room.statics1.size() : room.statics2.size();
+  if (options.static_entry >= static_cast<int64_t>(statics))
+    return Fail("--static " + std::to_string(options.static_entry) + " does not exist (room " +
+                std::to_string(options.room) + " has " +
+                Count(static_cast<int64_t>(statics), "static mesh", "static meshes") + ")");
+  return Result::Ok();
+}
+
+}  // namespace
 
 Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
                        ViewOptions options, const std::string& catalog) {
@@ -45,6 +72,7 @@ Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::
     return Fail("room " + room_text + " does not exist (the level has " +
                 std::to_string(level.num_rooms()) + " rooms)");
   options.room = static_cast<int>(room);
+  if (Result r = SelectionExists(level, options); !r) return r;
   BuildMeshTable(v.meshes, level);
   v.list.set_standard_texture(8888);
   const std::vector<uint16_t> items = RoomItemEntries(level, options.room);
@@ -75,6 +103,13 @@ Result ParseSize(const std::string& text, int& width, int& height) {
 }
 
 }  // namespace
+
+void PrintSkipped(const SceneResult& scene) {
+  for (const SkippedItem& s : scene.skipped_items)
+    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+  for (const SkippedStatic& s : scene.skipped_statics)
+    std::printf("static %d: %s\n", s.entry, s.message.c_str());
+}
 
 Result TakeSizeOption(Args& args, int& width, int& height) {
   std::string text;
@@ -140,6 +175,13 @@ void PrintSceneJson(const ViewedRoom& v) {
            ", \"object_id\": " + std::to_string(s.object_id) +
            ", \"message\": " + JsonText(s.message) + "}";
   }
+  out += "], \"skipped_statics\": [";
+  for (size_t k = 0; k < v.scene.skipped_statics.size(); ++k) {
+    const SkippedStatic& s = v.scene.skipped_statics[k];
+    out += (k ? ", " : "") + std::string("{\"entry\": ") + std::to_string(s.entry) +
+           ", \"mesh_id\": " + std::to_string(s.mesh_id) + ", \"message\": " + JsonText(s.message) +
+           "}";
+  }
   out += "]}\n";
   std::fputs(out.c_str(), stdout);
 }
@@ -149,8 +191,7 @@ void PrintSceneText(const ViewedRoom& v) {
     std::printf("layer %zu: %d vertices, %u triangles, %zu runs\n", i,
                 v.list.vertex_count(static_cast<int>(i)), v.buffers[i].triangle_count,
                 v.buffers[i].runs.size());
-  for (const SkippedItem& s : v.scene.skipped_items)
-    std::printf("item %d: %s\n", s.entry, s.message.c_str());
+  PrintSkipped(v.scene);
 }
 
 Result Scene(const Args& in) {
@@ -184,11 +225,11 @@ Result PickCommand(const Args& in) {
   if (Result r = ParseIntArg(args[3], "Y", y); !r) return r;
   auto v = std::make_unique<ViewedRoom>();
   if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
+  if (x < 0 || y < 0 || x >= width || y >= height)
+    return Fail("pixel (" + args[2] + ", " + args[3] + ") lies outside the " +
+                std::to_string(width) + "x" + std::to_string(height) + " picture");
   v->viewport.SetControlSize(width, height);
-  const auto pixel = [](long long p) {
-    return static_cast<int>(std::clamp<long long>(p, -(1 << 30), 1 << 30));
-  };
-  const auto hit = Pick(v->list, v->viewport.Matrices(), pixel(x), pixel(y));
+  const auto hit = Pick(v->list, v->viewport.Matrices(), static_cast<int>(x), static_cast<int>(y));
   if (hit)
     std::printf("kind %d index %d\n", hit->tag.kind, hit->tag.index);
   else
@@ -198,14 +239,15 @@ Result PickCommand(const Args& in) {
 
 }  // namespace
 
+const TermRegistration kViewTerm{{"VIEW", kViewUsage}};
 const Registration kScene{
     {"scene",
      "scene LEVEL ROOM [--json] [VIEW]  the 3D view's layers, runs, box, camera and pick tags of "
      "a room",
-     Scene}};
+     Scene, Group::kView}};
 const Registration kPick{{"pick",
                           "pick LEVEL ROOM X Y [--size WxH] [VIEW]  what a click at pixel (X, Y) "
                           "of the room's view selects: kind K index I, or none",
-                          PickCommand}};
+                          PickCommand, Group::kView}};
 
 }  // namespace qavel::cli

@@ -17,6 +17,8 @@ extern const char* const kViewUsage;
 Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog);
 // Takes "--size WIDTHxHEIGHT" from args (800 x 600 when absent); fails on a bad value.
 Result TakeSizeOption(Args& args, int& width, int& height);
+// One line per item and static mesh the scene did not draw whole.
+void PrintSkipped(const SceneResult& scene);
 
 // The room's scene, built once, with the camera centred on it as "Automatic" does.
 struct ViewedRoom {

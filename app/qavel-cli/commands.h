@@ -13,21 +13,36 @@ namespace qavel::cli {
 
 using Args = std::vector<std::string>;
 
+// Where --help lists a command.
+enum class Group { kInspect, kEdit, kExchange, kView, kOther };
+
 struct Command {
   const char* name;
-  const char* usage;
+  const char* usage;  // "name ARGS  what it does": the synopsis, two spaces, the description
   Result (*run)(const Args& args);
+  Group group = Group::kOther;
   // Exit code of a failure with a message. Commands that answer a question (check) exit 1 for
   // "found" (Reported) and 2 when they cannot answer.
   int failure_exit = 1;
 };
 
 // Every command registers itself from its own file:
-//   static const Registration kInfo{{"info", "info LEVEL [--json]  ...", Info}};
+//   static const Registration kInfo{{"info", "info LEVEL [--json]  ...", Info, Group::kInspect}};
 // so new commands add a file and touch nothing else.
 std::vector<Command>& Registry();
 struct Registration {
   explicit Registration(Command c) { Registry().push_back(c); }
+};
+
+// A placeholder that usages share, such as VIEW for the view options, and what it stands for;
+// the help explains it once.
+struct Term {
+  const char* name;
+  const char* meaning;
+};
+std::vector<Term>& Terms();
+struct TermRegistration {
+  explicit TermRegistration(Term t) { Terms().push_back(t); }
 };
 
 // A command that cannot go on, and why (main prints "qavel-cli: " and the message).

@@ -86,11 +86,14 @@ class ByteReader {
     pos_ += static_cast<size_t>(count) * record;
   }
 
-  [[noreturn]] void Fail(const std::string& what) const {
+  // Where the cursor stands, as failures begin: "f.tr4, rooms, at offset 120".
+  std::string Context() const {
     std::string m = where_;
     if (!section_.empty()) m += ", " + section_;
-    m += ", at offset " + std::to_string(pos_) + ": " + what;
-    throw LevelFormatError(m);
+    return m + ", at offset " + std::to_string(pos_);
+  }
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw LevelFormatError(Context() + ": " + what);
   }
 
  private:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "level/level_failure.h"
 #include "level/record_form.h"
 #include "level/shared_block.h"
 
@@ -37,9 +38,12 @@ class ByteWriter {
   void Put(const T& v) {
     Raw(&v, sizeof(T));
   }
-  // Appends the block without copying it.
+  // Appends the block without copying it. A block still packed is unpacked now: a damaged
+  // stream stops the write rather than writing the zeros it reads as.
   void Share(const SharedBlock& block) {
     if (block.empty()) return;
+    if (const Result unpacked = block.Unpack(); !unpacked)
+      throw LevelFormatError(unpacked.message(), unpacked.status());
     Flush();
     taken_ += block.size();
     pieces_.push_back(block);

@@ -48,13 +48,13 @@ class LevelReader : public ReadIo {
   void Chunk(const char* /*span*/, const char* reading, SharedBlock& block,
              Ttrlevel::Origin::Chunk& origin, uint64_t most, const Bound& bound) {
     r_.SetSection(reading);
-    origin = PackedChunk(most, bound());
+    origin = PackedChunk(most, bound(), Unpacking::kOnFirstUse);
     block = origin.unpacked;
   }
   template <class Body>
   void PackedLevelData(Ttrlevel::Origin::Chunk& origin, const Body& body) {
     r_.SetSection("level data chunk");
-    origin = PackedChunk(layout::kMostLevelData, "a level holds");
+    origin = PackedChunk(layout::kMostLevelData, "a level holds", Unpacking::kNow);
     const SharedBlock& data = origin.unpacked;
     LevelReader inner(ByteReader(data.bytes(), data.size(), r_.Where() + ", level data"), kind(),
                       data, progress_, warnings_);
@@ -93,7 +93,8 @@ class LevelReader : public ReadIo {
   SharedBlock Keep(size_t n) const {
     return source_.Slice(static_cast<size_t>(r_.Here() - source_.bytes()), n);
   }
-  Ttrlevel::Origin::Chunk PackedChunk(uint64_t most, const std::string& bound);
+  enum class Unpacking { kNow, kOnFirstUse };
+  Ttrlevel::Origin::Chunk PackedChunk(uint64_t most, const std::string& bound, Unpacking when);
 
   SharedBlock source_;
   const Progress& progress_;
@@ -101,8 +102,13 @@ class LevelReader : public ReadIo {
 };
 
 // A chunk whose size word exceeds `most` (what `bound` allows) is refused before anything is
-// unpacked; one whose stream unpacks to more than its size word is refused as it unpacks.
-Ttrlevel::Origin::Chunk LevelReader::PackedChunk(uint64_t most, const std::string& bound) {
+// unpacked, and so is one whose stream cannot be a zlib stream of that size. The level data is
+// unpacked now, and refused if its stream unpacks to more than its size word. The texture pages
+// are unpacked when first asked for: most work on a level never looks at them, and unpacking
+// them was most of the time an open took. Their size is the size word; a stream found damaged
+// then, or unpacking to another size, fails there (SharedBlock::Unpack).
+Ttrlevel::Origin::Chunk LevelReader::PackedChunk(uint64_t most, const std::string& bound,
+                                                 Unpacking when) {
   Ttrlevel::Origin::Chunk c;
   c.size_word = r_.Get<uint32_t>();
   const uint32_t packed = r_.Get<uint32_t>();
@@ -113,9 +119,15 @@ Ttrlevel::Origin::Chunk LevelReader::PackedChunk(uint64_t most, const std::strin
     r_.Fail("packed size " + std::to_string(packed) + " exceeds the " + std::to_string(r_.Left()) +
             " bytes left");
   c.packed = Keep(packed);
-  auto unpacked = UnpackBlock(r_.Here(), packed, c.size_word);
-  if (!unpacked) r_.Fail(unpacked.message());
-  c.unpacked = std::move(*unpacked);
+  if (when == Unpacking::kOnFirstUse) {
+    const Result start = CheckPackedStart(r_.Here(), packed, c.size_word);
+    if (!start) r_.Fail(start.message());
+    c.unpacked = SharedBlock::Packed(c.packed, c.size_word, r_.Context());
+  } else {
+    auto unpacked = UnpackBlock(r_.Here(), packed, c.size_word);
+    if (!unpacked) r_.Fail(unpacked.message());
+    c.unpacked = std::move(*unpacked);
+  }
   r_.Skip(packed);
   return c;
 }

@@ -94,6 +94,10 @@ void LevelWriter::PackedChunk(const SharedBlock& block, const Ttrlevel::Origin::
     w_.Share(origin.packed);
     return;
   }
+  // Pages taken from another level may still be packed, and their stream damaged: never pack
+  // the zeros they then read as.
+  const Result unpacked = block.Unpack();
+  if (!unpacked) throw LevelFormatError(unpacked.message(), unpacked.status());
   Bytes packed = Packed(block.bytes(), block.size());
   w_.Put(static_cast<uint32_t>(block.size()));
   w_.Put(static_cast<uint32_t>(packed.size()));

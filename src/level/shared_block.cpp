@@ -2,8 +2,12 @@
 
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cassert>
 #include <cstring>
+#include <mutex>
+
+#include "level/zfile.h"
 
 namespace qavel {
 
@@ -45,6 +49,60 @@ std::shared_ptr<uint8_t> NewStorage(size_t size) {
 
 }  // namespace
 
+// The zlib stream of a packed block and, once unpacked, what it gave.
+struct SharedBlock::Stream {
+  SharedBlock packed;  // the stream's bytes (never itself packed)
+  size_t size = 0;     // what the file states it unpacks to
+  std::string context;
+  std::once_flag once;
+  std::atomic<bool> done{false};
+  SharedBlock bytes;  // `size` bytes: the unpacked stream, or zeros when it failed
+  Result result;
+
+  void Unpack() {
+    std::call_once(once, [this] {
+      auto out = UnpackBlock(packed.bytes(), packed.size(), size);
+      if (out && out->size() == size) {
+        bytes = std::move(*out);
+      } else {
+        const std::string why = out ? "packed data unpacks to " + std::to_string(out->size()) +
+                                          " bytes, not the " + std::to_string(size) + " stated"
+                                    : out.message();
+        result = Result::Fail(Status::kDamaged, context + ": " + why);
+        BlockBuffer zeros(size);
+        std::memset(zeros.data(), 0, size);
+        bytes = zeros.Share(size);
+      }
+      done.store(true, std::memory_order_release);
+    });
+  }
+};
+
+SharedBlock SharedBlock::Packed(SharedBlock stream, size_t size, std::string context) {
+  SharedBlock block;
+  block.packed_ = std::make_shared<Stream>();
+  block.packed_->packed = std::move(stream);
+  block.packed_->size = size;
+  block.packed_->context = std::move(context);
+  block.size_ = size;
+  return block;
+}
+
+const uint8_t* SharedBlock::PackedBytes() const {
+  packed_->Unpack();
+  return packed_->bytes.bytes() + offset_;
+}
+
+Result SharedBlock::Unpack() const {
+  if (!packed_) return Result::Ok();
+  packed_->Unpack();
+  return packed_->result;
+}
+
+bool SharedBlock::IsPacked() const {
+  return packed_ && !packed_->done.load(std::memory_order_acquire);
+}
+
 SharedBlock SharedBlock::Of(Bytes bytes) {
   SharedBlock block;
   if (bytes.empty()) return block;
@@ -60,14 +118,27 @@ SharedBlock SharedBlock::Slice(size_t offset, size_t length) const {
   SharedBlock block;
   if (length == 0) return block;
   block.storage_ = storage_;
-  block.begin_ = begin_ + offset;
   block.size_ = length;
+  block.packed_ = packed_;
+  if (packed_)
+    block.offset_ = offset_ + offset;
+  else
+    block.begin_ = begin_ + offset;
   return block;
 }
 
 bool operator==(const SharedBlock& a, const SharedBlock& b) {
   if (a.size_ != b.size_) return false;
-  return a.begin_ == b.begin_ || a.size_ == 0 || std::memcmp(a.begin_, b.begin_, a.size_) == 0;
+  if (a.size_ == 0 || a.SharesStorageWith(b)) return true;
+  // The same stream, however it came to be read twice, unpacks to the same bytes.
+  if (a.packed_ && b.packed_ && a.offset_ == b.offset_ && a.packed_->size == b.packed_->size &&
+      a.packed_->packed == b.packed_->packed)
+    return true;
+  // What a damaged stream holds is not known, so it equals nothing else.
+  if (!a.Unpack() || !b.Unpack()) return false;
+  const uint8_t* x = a.bytes();
+  const uint8_t* y = b.bytes();
+  return x == y || std::memcmp(x, y, a.size_) == 0;
 }
 
 BlockBuffer::BlockBuffer(size_t capacity) : data_(NewStorage(capacity)), capacity_(capacity) {}

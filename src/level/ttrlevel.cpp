@@ -1,6 +1,8 @@
 #include "level/ttrlevel.h"
 
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 namespace qavel {
@@ -53,6 +55,27 @@ std::string Ttrlevel::FirstDifference(const Ttrlevel& o) const {
   return {};
 }
 #undef QAVEL_LEVEL_FIELDS
+
+Result UnpackTexturePages(const Ttrlevel& level) {
+  Result first;
+  std::thread worker;
+  if (level.pages32.IsPacked()) {
+    try {
+      worker = std::thread([&level, &first] { first = level.pages32.Unpack(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the caller's does it all.
+    }
+  }
+  const Result second = level.pages16.Unpack();
+  const Result third = level.misc_pages.Unpack();
+  if (worker.joinable())
+    worker.join();
+  else
+    first = level.pages32.Unpack();
+  for (const Result& r : {first, second, third})
+    if (!r.ok()) return r;
+  return Result::Ok();
+}
 
 // ---- Names ----
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "level/records.h"
+#include "level/result.h"
 #include "level/shared_block.h"
 
 namespace qavel {
@@ -127,6 +128,9 @@ class Ttrlevel {
   int32_t version_kind = 0;
   std::array<uint16_t, 3> page_counts{};
   uint32_t num_pages = 0;  // TR1-TR3 as the file counts them; TR4/TR5 the 16-bit pages held
+  // TR4/TR5 files pack pages16, pages32 and misc_pages; the reader keeps them packed until
+  // their bytes are first asked for (see SharedBlock). Code that shows texels asks
+  // UnpackTexturePages first and tells the user of a damaged chunk.
   SharedBlock pages8;      // TR1-TR3: 256 x 256 palette indices a page
   SharedBlock pages16;     // TR2-TR5: 256 x 256 16-bit texels a page
   SharedBlock pages32;     // TR4/TR5
@@ -248,6 +252,11 @@ class Ttrlevel {
     return static_cast<uint32_t>(v.size());
   }
 };
+
+// Unpacks the level's texture pages now where they are still packed (the largest chunk on a
+// thread of its own); the first failure names the damaged chunk. Ok for levels that hold their
+// pages unpacked. Safe to call from any thread, and while others read the pages.
+Result UnpackTexturePages(const Ttrlevel& level);
 
 // ---- Paired record forms: one piece of code keeps them in step. ----
 

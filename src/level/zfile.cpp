@@ -153,6 +153,24 @@ Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t m
   return out.Share(produced);
 }
 
+Result CheckPackedStart(const uint8_t* data, size_t length, uint64_t size) {
+  auto damaged = [](const std::string& why) {
+    return Result::Fail(Status::kDamaged, "packed data is damaged: " + why);
+  };
+  // Two header bytes, the shortest deflate block and the four-byte checksum.
+  if (length < 8)
+    return Result::Fail(Status::kDamaged, "packed data ends early (truncated zlib stream)");
+  const unsigned method = data[0], flags = data[1];
+  if ((method * 256 + flags) % 31 != 0) return damaged("incorrect header check");
+  if ((method & 0x0F) != Z_DEFLATED) return damaged("unknown compression method");
+  if ((method >> 4) > 7) return damaged("invalid window size");
+  if (flags & 0x20) return damaged("it needs a preset dictionary");
+  if (size > uint64_t{length} * 1032)
+    return damaged(std::to_string(length) + " bytes cannot unpack to the " + std::to_string(size) +
+                   " bytes stated");
+  return Result::Ok();
+}
+
 Expected<SharedBlock> ReadWholeFile(const std::string& path, uint64_t most, const char* kind) {
   auto refused = [&path](const std::string& why) {
     return Result::Fail(Status::kCannotOpen, "cannot open " + path + ": " + why);

@@ -25,6 +25,11 @@ Expected<Bytes> PackBlock(const uint8_t* data, size_t length, int level = 9);
 // more.
 Expected<SharedBlock> UnpackBlock(const uint8_t* data, size_t length, uint64_t most);
 
+// What can be told of one zlib stream without unpacking it: that it is long enough to be one,
+// starts with a valid header, and could unpack to `size` bytes at all (deflate expands at most
+// 1032:1). Fails (kDamaged) with the words UnpackBlock would use.
+Result CheckPackedStart(const uint8_t* data, size_t length, uint64_t size);
+
 // A file longer than 12 bytes that starts with "ZLIB": packed length, unpacked length, stream.
 bool IsContainer(std::span<const uint8_t> file);
 // The content of such a container; fails (kDamaged) naming the file when it is damaged.

@@ -44,7 +44,7 @@ std::vector<uint16_t> TexelsAs565(const ttexture_record& record) {
   return out;
 }
 
-bool DeviceTextures::Upload(const ttexture_record& record, Entry& entry) {
+Result DeviceTextures::Upload(const ttexture_record& record, Entry& entry) {
   QOpenGLFunctions_3_3_Core& gl = *gl_;
   if (entry.texture == 0) gl.glGenTextures(1, &entry.texture);
   entry.id = record.id;
@@ -66,7 +66,11 @@ bool DeviceTextures::Upload(const ttexture_record& record, Entry& entry) {
                   GL_UNSIGNED_SHORT_5_6_5, texels.data());
   gl.glBindTexture(GL_TEXTURE_2D, 0);
   ++uploads_;
-  return gl.glGetError() == GL_NO_ERROR;
+  if (gl.glGetError() == GL_NO_ERROR) return Result::Ok();
+  return Result::Fail(Status::kFailed, "the OpenGL driver refused texture " +
+                                           std::to_string(record.id) + " of " +
+                                           std::to_string(record.width) + " x " +
+                                           std::to_string(record.height) + " texels");
 }
 
 int DeviceTextures::Sync(const TextureStore& store) {
@@ -97,9 +101,11 @@ int DeviceTextures::Sync(const TextureStore& store) {
   return uploaded;
 }
 
-bool DeviceTextures::RestoreTextures(const TextureStore& store, int index) {
+Result DeviceTextures::RestoreTextures(const TextureStore& store, int index) {
   const std::vector<ttexture_record>& records = store.records();
-  if (records.empty() || index >= static_cast<int>(records.size())) return false;
+  if (records.empty() || index >= static_cast<int>(records.size()))
+    return Result::Fail(Status::kRefused,
+                        "the texture store holds no texture at " + std::to_string(index));
   const size_t first = index < 0 ? 0 : size_t(index);
   const size_t last = index < 0 ? records.size() : first + 1;
   for (size_t k = first; k < last; ++k) {
@@ -107,13 +113,13 @@ bool DeviceTextures::RestoreTextures(const TextureStore& store, int index) {
     auto at = std::lower_bound(entries_.begin(), entries_.end(), record.id,
                                [](const Entry& e, int32_t id) { return e.id < id; });
     if (at == entries_.end() || at->id != record.id) at = entries_.insert(at, Entry{record.id});
-    if (!Upload(record, *at)) {
+    if (Result uploaded = Upload(record, *at); !uploaded) {
       gl_->glDeleteTextures(1, &at->texture);
       entries_.erase(at);
-      return false;
+      return uploaded;
     }
   }
-  return true;
+  return Result::Ok();
 }
 
 unsigned DeviceTextures::Find(int32_t id) const {

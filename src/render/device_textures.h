@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "level/result.h"
 #include "textures/texture_store.h"
 
 class QOpenGLFunctions_3_3_Core;
@@ -20,10 +21,10 @@ class DeviceTextures {
   // Uploads what is new or changed and drops what is gone; returns the number uploaded.
   int Sync(const TextureStore& store);
   // Makes the device textures again from the store's texels: all of them for index < 0, else
-  // the record at that position in number order. False when the store is empty, the index lies
+  // the record at that position in number order. Fails when the store is empty, the index lies
   // past the last record, or the device refuses a texture (those after it stay without one
   // until the next Sync).
-  bool RestoreTextures(const TextureStore& store, int index);
+  Result RestoreTextures(const TextureStore& store, int index);
   // The texture of a number, 0 when this context holds none for it.
   unsigned Find(int32_t id) const;
   // Deletes every texture (context current).
@@ -40,7 +41,7 @@ class DeviceTextures {
     unsigned texture = 0;
     uint64_t revision = 0;
   };
-  bool Upload(const ttexture_record& record, Entry& entry);
+  Result Upload(const ttexture_record& record, Entry& entry);
 
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
   std::vector<Entry> entries_;  // by number

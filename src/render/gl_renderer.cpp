@@ -1,6 +1,7 @@
 #include "render/gl_renderer.h"
 
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QOpenGLFunctions_3_3_Core>
 #include <QOpenGLVersionFunctionsFactory>
 #include <QSurfaceFormat>
@@ -107,18 +108,19 @@ Mat4 ClipTransform(const FrameMatrices& frame) {
   return Multiply(Multiply(Multiply(frame.world, frame.view), frame.projection), depth);
 }
 
-std::string GlRenderer::Initialize() {
+Result GlRenderer::Initialize() {
+  auto fail = [](std::string why) { return Result::Fail(Status::kFailed, std::move(why)); };
   QOpenGLContext* context = QOpenGLContext::currentContext();
-  if (!context) return "there is no OpenGL context";
+  if (!context) return fail("there is no OpenGL context");
   const QSurfaceFormat f = context->format();
   if (context->isOpenGLES() || f.version() < qMakePair(3, 3))
-    return "OpenGL 3.3 is needed; this context offers " +
-           std::string(context->isOpenGLES() ? "OpenGL ES " : "OpenGL ") +
-           std::to_string(f.majorVersion()) + "." + std::to_string(f.minorVersion());
+    return fail("OpenGL 3.3 is needed; this context offers " +
+                std::string(context->isOpenGLES() ? "OpenGL ES " : "OpenGL ") +
+                std::to_string(f.majorVersion()) + "." + std::to_string(f.minorVersion()));
   gl_ = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_3_3_Core>(context);
   if (!gl_ || !gl_->initializeOpenGLFunctions()) {
     gl_ = nullptr;
-    return "the OpenGL 3.3 core functions are not available";
+    return fail("the OpenGL 3.3 core functions are not available");
   }
   QOpenGLFunctions_3_3_Core& gl = *gl_;
   if (const auto* v = reinterpret_cast<const char*>(gl.glGetString(GL_VERSION))) version_ = v;
@@ -128,7 +130,7 @@ std::string GlRenderer::Initialize() {
   const unsigned fs = vs ? CompileShader(gl, GL_FRAGMENT_SHADER, kFragmentShader, why) : 0;
   if (!fs) {
     if (vs) gl.glDeleteShader(vs);
-    return why;
+    return fail(why);
   }
   const unsigned program = gl.glCreateProgram();
   gl.glAttachShader(program, vs);
@@ -142,7 +144,7 @@ std::string GlRenderer::Initialize() {
     char log[1024] = {};
     gl.glGetProgramInfoLog(program, sizeof log, nullptr, log);
     gl.glDeleteProgram(program);
-    return std::string("the view's shader does not link: ") + log;
+    return fail(std::string("the view's shader does not link: ") + log);
   }
   program_ = program;
   transform_at_ = gl.glGetUniformLocation(program, "transform");
@@ -150,7 +152,7 @@ std::string GlRenderer::Initialize() {
   sampler_at_ = gl.glGetUniformLocation(program, "page");
   gl.glGenVertexArrays(1, &vertex_array_);
   textures_.Attach(gl_);
-  return {};
+  return Result::Ok();
 }
 
 void GlRenderer::Release() {
@@ -167,29 +169,52 @@ void GlRenderer::Release() {
   gl_ = nullptr;
 }
 
-void GlRenderer::UploadLayer(const LayerBuffer& buffer, LayerGl& l) {
-  QOpenGLFunctions_3_3_Core& gl = *gl_;
-  const auto bytes = static_cast<GLsizeiptr>(buffer.vertices.size() * sizeof(BufferVertex));
+Result GlRenderer::UploadLayer(const DrawList& list, int layer, const LayerBuffer& buffer,
+                               LayerGl& l) {
   const bool fresh = l.buffer == 0 || l.created != buffer.created;
+  if (!fresh && l.filled == buffer.filled) return Result::Ok();
+  const std::string what =
+      std::to_string(buffer.capacity) + " vertices of layer " + std::to_string(layer);
+  if (list.vertex_count(layer) != buffer.capacity)
+    return Result::Fail(Status::kRefused, "the " + what + " changed after they were described");
+  QOpenGLFunctions_3_3_Core& gl = *gl_;
+  const auto bytes =
+      static_cast<GLsizeiptr>(static_cast<size_t>(buffer.capacity) * sizeof(BufferVertex));
   if (l.buffer == 0) gl.glGenBuffers(1, &l.buffer);
   gl.glBindBuffer(GL_ARRAY_BUFFER, l.buffer);
+  while (gl.glGetError() != GL_NO_ERROR) {
+  }
+  // Until the vertices are in, the buffer is made again at every frame, never drawn.
+  l.created = 0;
   if (fresh) {
     // Storage of the layer's size, made only when its vertex count changed.
-    gl.glBufferData(GL_ARRAY_BUFFER, bytes, buffer.vertices.data(), GL_DYNAMIC_DRAW);
+    gl.glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
+    if (gl.glGetError() != GL_NO_ERROR)
+      return Result::Fail(Status::kFailed, "the OpenGL driver has no room for the " + what + " (" +
+                                               std::to_string(bytes >> 20) + " MiB)");
     ++stats_.buffer_creations;
-  } else if (l.filled != buffer.filled) {
-    gl.glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, buffer.vertices.data());
+  } else {
     ++stats_.buffer_fills;
   }
+  // The list writes the vertices straight into the driver's memory: no copy of them is made.
+  void* out = gl.glMapBufferRange(GL_ARRAY_BUFFER, 0, bytes,
+                                  GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
+  if (!out) return Result::Fail(Status::kFailed, "the OpenGL driver cannot take the " + what);
+  list.WriteLayer(layer, static_cast<BufferVertex*>(out));
+  if (gl.glUnmapBuffer(GL_ARRAY_BUFFER) != GL_TRUE)
+    return Result::Fail(Status::kFailed, "the OpenGL driver lost the " + what);
   l.created = buffer.created;
   l.filled = buffer.filled;
+  return Result::Ok();
 }
 
-void GlRenderer::DrawLayer(const LayerBuffer& buffer, LayerGl& l) {
+Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer& buffer,
+                             LayerGl& l) {
   const std::vector<DrawRun> runs = RunsToDraw(buffer);
-  if (runs.empty()) return;
-  UploadLayer(buffer, l);
+  if (runs.empty()) return Result::Ok();
+  if (Result uploaded = UploadLayer(list, layer, buffer, l); !uploaded) return uploaded;
   QOpenGLFunctions_3_3_Core& gl = *gl_;
+  gl.glBindBuffer(GL_ARRAY_BUFFER, l.buffer);
   constexpr auto kStride = static_cast<GLsizei>(sizeof(BufferVertex));
   gl.glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kStride, nullptr);
   gl.glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, kStride,
@@ -208,12 +233,24 @@ void GlRenderer::DrawLayer(const LayerBuffer& buffer, LayerGl& l) {
                     static_cast<GLsizei>(run.vertex_count));
     ++stats_.draw_calls;
   }
+  return Result::Ok();
 }
 
-void GlRenderer::DrawFrame(const LayerBuffers& buffers, const FrameMatrices& frame,
-                           uint32_t clear_argb, const TextureStore& store, int pixel_width,
-                           int pixel_height) {
-  if (!ready()) return;
+Result GlRenderer::DrawFrame(const DrawList& list, const LayerBuffers& buffers,
+                             const FrameMatrices& frame, uint32_t clear_argb,
+                             const TextureStore& store, int pixel_width, int pixel_height) {
+  const float red = float((clear_argb >> 16) & 0xFF) / 255.0f,
+              green = float((clear_argb >> 8) & 0xFF) / 255.0f,
+              blue = float(clear_argb & 0xFF) / 255.0f;
+  if (!ready()) {
+    // Without the renderer the background at least shows where the view would be.
+    if (QOpenGLContext* context = QOpenGLContext::currentContext()) {
+      QOpenGLFunctions* f = context->functions();
+      f->glClearColor(red, green, blue, 1.0f);
+      f->glClear(GL_COLOR_BUFFER_BIT);
+    }
+    return Result::Fail(Status::kFailed, "the view has no renderer");
+  }
   QOpenGLFunctions_3_3_Core& gl = *gl_;
   textures_.Sync(store);
   if (layers_.size() < buffers.size()) layers_.resize(buffers.size());
@@ -231,9 +268,7 @@ void GlRenderer::DrawFrame(const LayerBuffers& buffers, const FrameMatrices& fra
   gl.glEnable(GL_CULL_FACE);
   gl.glFrontFace(GL_CW);
   gl.glCullFace(GL_BACK);
-  gl.glClearColor(float((clear_argb >> 16) & 0xFF) / 255.0f,
-                  float((clear_argb >> 8) & 0xFF) / 255.0f, float(clear_argb & 0xFF) / 255.0f,
-                  1.0f);
+  gl.glClearColor(red, green, blue, 1.0f);
   gl.glClearDepth(1.0);
   gl.glClearStencil(0);
   gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -245,7 +280,11 @@ void GlRenderer::DrawFrame(const LayerBuffers& buffers, const FrameMatrices& fra
   gl.glActiveTexture(GL_TEXTURE0);
   gl.glBindVertexArray(vertex_array_);
   for (GLuint a = 0; a < 3; ++a) gl.glEnableVertexAttribArray(a);
-  for (size_t i = 0; i < buffers.size(); ++i) DrawLayer(buffers[i], layers_[i]);
+  Result drawn;
+  for (size_t i = 0; i < buffers.size(); ++i) {
+    Result layer = DrawLayer(list, static_cast<int>(i), buffers[i], layers_[i]);
+    if (!layer && drawn.ok()) drawn = std::move(layer);
+  }
 
   // Leave the state as Qt's own drawing expects it.
   gl.glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -256,6 +295,7 @@ void GlRenderer::DrawFrame(const LayerBuffers& buffers, const FrameMatrices& fra
   gl.glDisable(GL_CULL_FACE);
   gl.glDisable(GL_DEPTH_TEST);
   ++stats_.frames;
+  return drawn;
 }
 
 }  // namespace qavel

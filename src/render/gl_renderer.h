@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "level/result.h"
 #include "render/device_textures.h"
 #include "view/draw_list.h"
 #include "view/view_math.h"
@@ -35,18 +36,22 @@ Mat4 ClipTransform(const FrameMatrices& frame);
 class GlRenderer {
  public:
   // Needs the view's context current: resolves the 3.3 core functions and builds the shader.
-  // Returns "" when ready, else why this context cannot draw the view.
-  std::string Initialize();
+  // Fails with why this context cannot draw the view.
+  Result Initialize();
   bool ready() const { return program_ != 0; }
   // Deletes every GL object (context current), leaving the renderer ready to Initialize again
   // in another context; buffers and textures are then uploaded again at the next frame.
   void Release();
 
-  // Draws one frame into the bound framebuffer of pixel_width x pixel_height: clears to
-  // clear_argb (0xFFRRGGBB) and depth 1, uploads what changed (layers whose buffer was made
-  // anew or refilled, textures of new revisions) and draws the layers in order.
-  void DrawFrame(const LayerBuffers& buffers, const FrameMatrices& frame, uint32_t clear_argb,
-                 const TextureStore& store, int pixel_width, int pixel_height);
+  // Draws one frame of the list's layers, as the buffers describe them, into the bound
+  // framebuffer of pixel_width x pixel_height: clears to clear_argb (0xFFRRGGBB) and depth 1,
+  // uploads what changed (layers whose buffer was made anew or refilled, textures of new
+  // revisions) and draws the layers in order. A layer the driver has no memory for is left out
+  // and the frame fails with why, the other layers drawn. Before Initialize succeeded the frame
+  // is only cleared (in whatever context is current) and fails.
+  Result DrawFrame(const DrawList& list, const LayerBuffers& buffers, const FrameMatrices& frame,
+                   uint32_t clear_argb, const TextureStore& store, int pixel_width,
+                   int pixel_height);
 
   void set_options(const RenderOptions& options) { options_ = options; }
   const RenderOptions& options() const { return options_; }
@@ -67,8 +72,8 @@ class GlRenderer {
     unsigned buffer = 0;
     uint64_t created = 0, filled = 0;
   };
-  void UploadLayer(const LayerBuffer& buffer, LayerGl& gl);
-  void DrawLayer(const LayerBuffer& buffer, LayerGl& gl);
+  Result UploadLayer(const DrawList& list, int layer, const LayerBuffer& buffer, LayerGl& gl);
+  Result DrawLayer(const DrawList& list, int layer, const LayerBuffer& buffer, LayerGl& gl);
 
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
   unsigned program_ = 0, vertex_array_ = 0;

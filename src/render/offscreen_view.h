@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <memory>
-#include <string>
 
 #include "render/gl_renderer.h"
 
@@ -26,19 +25,21 @@ class OffscreenView {
   OffscreenView(const OffscreenView&) = delete;
   OffscreenView& operator=(const OffscreenView&) = delete;
 
-  // Makes a context of its own and a framebuffer of width x height pixels. Returns "" when it
-  // can draw, else why not (no OpenGL 3.3, a size the driver cannot hold...). Needs a
-  // QGuiApplication.
-  std::string Create(int width, int height);
-  // Draws one frame and waits until it is drawn (as a window waits to show it).
-  void Draw(const LayerBuffers& buffers, const FrameMatrices& frame, uint32_t clear_argb,
-            const TextureStore& store);
-  // Draws one frame and reads it back, top row first (a null image before Create succeeded).
-  QImage Render(const LayerBuffers& buffers, const FrameMatrices& frame, uint32_t clear_argb,
-                const TextureStore& store);
+  // Makes a context of its own and a framebuffer of width x height pixels. Needs a
+  // QGuiApplication. Refused (Status::kRefused) for a size beyond what the driver draws, whose
+  // message names the largest side it takes; failed for a context that cannot draw the view.
+  Result Create(int width, int height);
+  // Draws one frame of the list's layers and waits until it is drawn (as a window waits to
+  // show it).
+  Result Draw(const DrawList& list, const LayerBuffers& buffers, const FrameMatrices& frame,
+              uint32_t clear_argb, const TextureStore& store);
+  // Draws one frame and reads it back, top row first.
+  Expected<QImage> Render(const DrawList& list, const LayerBuffers& buffers,
+                          const FrameMatrices& frame, uint32_t clear_argb,
+                          const TextureStore& store);
   GlRenderer& renderer() { return renderer_; }
   // Makes the view's context current (for work on the renderer outside a frame).
-  bool MakeCurrent();
+  Result MakeCurrent();
   // Drops the context and everything in it, as a window's view loses its context when it
   // moves; the next Create makes a new one and the renderer uploads everything again.
   void Destroy();

@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "level/ttrlevel.h"
+#include "pieces/texture_pages.h"
 
 namespace qavel {
 
-inline constexpr int kPageSide = 256;
 inline constexpr uint16_t kTransparentWord = 0xF81F;  // magenta: red 31, green 0, blue 31
 inline constexpr uint16_t kLiftedBlackWord = 0x18C3;  // red 3, green 3, blue 3
 

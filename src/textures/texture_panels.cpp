@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "pieces/texture_pieces.h"
 #include "textures/atlas.h"
 #include "textures/bitmap_ops.h"
 #include "textures/bitmap_pool.h"
-#include "textures/texture_pieces.h"
 
 namespace qavel {
 

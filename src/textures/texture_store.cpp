@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "program/program_data.h"
 #include "textures/atlas.h"
 #include "textures/bitmap_ops.h"
 
@@ -138,8 +139,9 @@ std::string LoadViewTextures(TextureStore& store, const std::string& room_textur
 std::string LoadViewTexturesBeside(TextureStore& store, const std::string& program_dir) {
   const std::string own = "texture1.jpg";
   std::error_code ignored;
-  const std::string room = std::filesystem::exists(own, ignored) ? own : program_dir + "/" + own;
-  return LoadViewTextures(store, room, program_dir + "/colored.bmp");
+  const std::string room =
+      std::filesystem::exists(own, ignored) ? own : FindProgramData(program_dir, own);
+  return LoadViewTextures(store, room, FindProgramData(program_dir, "colored.bmp"));
 }
 
 }  // namespace qavel

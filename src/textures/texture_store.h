@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "level/ttrlevel.h"
+#include "pieces/texture_pages.h"
 
 namespace qavel {
 
-// Texture numbers: level page p is texture p; the view's two pictures sit far above.
-inline constexpr int32_t kRoomTextureId = 8888;       // "texture1.jpg"
-inline constexpr int32_t kWireframeTextureId = 8889;  // "colored.bmp"
 // Largest side a texture may have; larger requests are refused like a device would.
 inline constexpr int kMaxTextureSide = 8192;
 
@@ -74,8 +72,9 @@ int AddLevelPages(TextureStore& store, const QImage& atlas, int32_t first_id = 0
 std::string LoadViewTextures(TextureStore& store, const std::string& room_texture,
                              const std::string& wireframe_texture);
 // LoadViewTextures with the pictures found as the program finds them: "texture1.jpg" in the
-// working folder first (users keep their own beside their levels), else the copy in
-// program_dir; "colored.bmp" in program_dir.
+// working folder first (users keep their own beside their levels), else the copy that ships
+// with the program (FindProgramData: in program_dir, else in the installed data folder);
+// "colored.bmp" where it ships.
 std::string LoadViewTexturesBeside(TextureStore& store, const std::string& program_dir);
 
 }  // namespace qavel

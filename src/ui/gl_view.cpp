@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <QWheelEvent>
 
 namespace qavel {
@@ -66,16 +65,17 @@ void GlView::setRenderOptions(const RenderOptions& options) {
 void GlView::initializeGL() {
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlView::releaseContext,
           Qt::UniqueConnection);
-  const std::string why = renderer_.Initialize();
-  if (!why.empty()) {
-    failure_ = QString::fromStdString(why);
+  const Result ready = renderer_.Initialize();
+  if (!ready) {
+    failure_ = QString::fromStdString(ready.message());
     emit failed(failure_);
     return;
   }
   failure_.clear();
   // A context made again (after the widget changed window or screen) starts without textures:
   // every record of the store is made again at once, not only those the next frame meets.
-  if (had_context_) renderer_.textures().RestoreTextures(store_, -1);
+  // (A texture the device refuses draws as none, as at any other upload.)
+  if (had_context_) static_cast<void>(renderer_.textures().RestoreTextures(store_, -1));
   had_context_ = true;
 }
 
@@ -97,16 +97,17 @@ void GlView::resizeGL(int w, int h) {
 void GlView::paintGL() {
   const FrameMatrices frame = viewport_.PrepareFrame();
   const qreal ratio = devicePixelRatioF();
-  if (!renderer_.ready()) {
-    // Without a renderer the background at least shows where the view would be.
-    QOpenGLFunctions* f = context()->functions();
-    const QColor c = background();
-    f->glClearColor(c.redF(), c.greenF(), c.blueF(), 1.0f);
-    f->glClear(GL_COLOR_BUFFER_BIT);
-    return;
-  }
-  renderer_.DrawFrame(buffers_, frame, viewport_.ClearColour(), store_,
-                      static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
+  // Without a renderer the frame only shows the background, and initializeGL said why.
+  const bool ready = renderer_.ready();
+  const Result drawn =
+      renderer_.DrawFrame(list_, buffers_, frame, viewport_.ClearColour(), store_,
+                          static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
+  if (!ready) return;
+  // A frame the driver cannot hold is told once, not at every paint.
+  const QString why = drawn ? QString() : QString::fromStdString(drawn.message());
+  if (why == failure_) return;
+  failure_ = why;
+  if (!why.isEmpty()) emit failed(why);
 }
 
 void GlView::mousePressEvent(QMouseEvent* e) {

@@ -33,13 +33,14 @@ class GlView : public QOpenGLWidget {
   void setBackground(const QColor& colour);
   QColor background() const;
   void setRenderOptions(const RenderOptions& options);
-  // Why this view cannot draw (no OpenGL 3.3 in its context); empty while it can.
+  // Why this view cannot draw (no OpenGL 3.3 in its context, or no room in the driver for the
+  // last frame); empty while it can.
   const QString& failure() const { return failure_; }
 
  signals:
   // The left button went down at a pixel of the view, after the viewport saw the press.
   void leftPressed(const QPoint& at, const MouseState& state);
-  // The view's context could not draw; the widget stays empty.
+  // The view's context could not draw, or the driver had no room for a frame.
   void failed(const QString& why);
 
  protected:

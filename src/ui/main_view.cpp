@@ -84,9 +84,7 @@ void MainView::buildScene() {
     viewport().CentreOnBox();
   }
   centrePending_ = false;
-  QStringList report;
-  for (const SkippedItem& s : scene_.skipped_items) report << QString::fromStdString(s.message);
-  emit missingMovables(report.join(' '));
+  emit missingMovables(QString::fromStdString(SceneNote(scene_)));
 }
 
 void MainView::centreCamera() {

@@ -46,8 +46,8 @@ class MainView : public GlView {
   void floorDataWanted();
   void itemsWanted();
   void staticsWanted();
-  // After every build: the items left out because the level has no movable for them, one
-  // line each (empty when none are missing).
+  // After every build: the items and static meshes not drawn whole (no movable for an item,
+  // damaged meshes, the view's budget reached), in one line (empty when all are drawn).
   void missingMovables(const QString& report);
   // A click's command was refused.
   void refused(const QString& why);

@@ -25,6 +25,7 @@
 #include "editor/floor_commands.h"
 #include "editor/item_commands.h"
 #include "level/zfile.h"
+#include "program/program_data.h"
 #include "ui/create_item_dialog.h"
 #include "ui/experiments_panel.h"
 #include "ui/floor_data_panel.h"
@@ -127,7 +128,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
           &ItemsPanel::duplicateItem);
 
   session_.document().SetCatalogPath(
-      (QCoreApplication::applicationDirPath() + "/trcatalog.xml").toStdString());
+      FindProgramData(QCoreApplication::applicationDirPath().toStdString(), "trcatalog.xml"));
   connectActions();
   connectSession();
   // Undo and Redo work wherever the keyboard focus is, spin boxes included.

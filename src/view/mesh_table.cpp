@@ -1,6 +1,7 @@
 #include "view/mesh_table.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace qavel {
 
@@ -53,6 +54,25 @@ uint32_t ReadFaces(WordCursor& in, Tmesh_list& table, int corners, size_t size) 
   return n;
 }
 
+void CountTriangles(const Tmesh_list& table, tmesh_record& m) {
+  const uint32_t rectangles = m.textured_rectangles + m.coloured_rectangles;
+  const uint32_t all = rectangles + m.textured_triangles + m.coloured_triangles;
+  for (uint32_t k = 0; k < all; ++k) {
+    const MeshFace& f = table.faces[m.first_face + k];
+    // Faces come rectangles, triangles, rectangles, triangles.
+    const bool rectangle =
+        k < m.textured_rectangles ||
+        (k >= m.textured_rectangles + m.textured_triangles &&
+         k < m.textured_rectangles + m.textured_triangles + m.coloured_rectangles);
+    const int corners = rectangle ? 4 : 3;
+    if (std::any_of(f.vertices, f.vertices + corners,
+                    [&](uint16_t v) { return v >= m.vertex_count; }))
+      ++m.broken_faces;
+    else
+      m.triangles += rectangle ? 2 : 1;
+  }
+}
+
 void ReadMesh(WordCursor& in, Tmesh_list& table, bool tr4_faces) {
   tmesh_record m;
   const size_t start = in.pos();
@@ -81,6 +101,8 @@ void ReadMesh(WordCursor& in, Tmesh_list& table, bool tr4_faces) {
   }
   // Meshes start on 4-byte boundaries relative to the block.
   if ((in.pos() - start) % 2 != 0) in.Skip(1);
+  CountTriangles(table, m);
+  m.cut = in.cut();
   table.meshes.push_back(m);
   if (in.cut()) in.Finish();
 }
@@ -97,7 +119,9 @@ int32_t FindMeshRecord(const Tmesh_list& table, int64_t offset) {
 }
 
 void BuildMeshTable(Tmesh_list& table, const Ttrlevel& level) {
+  static std::atomic<uint64_t> stamps{0};
   table = Tmesh_list{};
+  table.stamp = ++stamps;
   const bool tr4_faces = level.version_kind >= kTR4;
   WordCursor in(level.mesh_data);
   while (!in.AtEnd()) ReadMesh(in, table, tr4_faces);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "level/ttrlevel.h"
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 
 namespace qavel {
 
@@ -39,6 +39,11 @@ struct tmesh_record {
   uint32_t first_face = 0;
   uint32_t textured_rectangles = 0, textured_triangles = 0;
   uint32_t coloured_rectangles = 0, coloured_triangles = 0;  // TR1-TR3 only
+  // What drawing makes of it: the triangles of the faces whose corners the mesh has, the faces
+  // that name a vertex it lacks (never drawn), and whether the end of the block cut it short.
+  uint32_t triangles = 0;
+  uint32_t broken_faces = 0;
+  bool cut = false;
 };
 
 struct Tmesh_list {
@@ -54,6 +59,9 @@ struct Tmesh_list {
   // Page and corner coordinates of every object texture, worked out with the meshes so that
   // drawing looks them up (rebuilt with the table whenever the level's tables are replaced).
   std::vector<PieceUv> pieces;
+  // Unique in the process for every build of a table: what drawing made of its meshes is found
+  // again under it.
+  uint64_t stamp = 0;
 
   int32_t count() const { return static_cast<int32_t>(meshes.size()); }
   std::span<const MeshVertex> Vertices(const tmesh_record& m) const {

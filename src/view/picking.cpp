@@ -1,6 +1,7 @@
 #include "view/picking.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "view/scene.h"
 
@@ -41,15 +42,32 @@ std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray) {
   const PickRay r = ray;  // a copy the loop's stores cannot touch
   PickResult best{{}, 0, 0};
   bool hit = false;
-  size_t position = 0;
-  list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& info) {
-    double t = 0;
-    if (HitTriangle(r, v, t) && (!hit || t < best.distance)) {
-      best = {info.tag, t, position};
-      hit = true;
+  // A placed mesh whose bounds the ray misses, or meets only beyond the nearest hit so far,
+  // cannot hold the answer: its triangles are not worked out.
+  auto keep = [&](const ViewBounds& b) {
+    double near = 0, far = 1e300;
+    for (int k = 0; k < 3; ++k) {
+      const double o = r.origin[k], d = r.direction[k];
+      if (std::abs(d) < 1e-300) {
+        if (o < b.lo[k] || o > b.hi[k]) return false;
+        continue;
+      }
+      double t1 = (b.lo[k] - o) / d, t2 = (b.hi[k] - o) / d;
+      if (t1 > t2) std::swap(t1, t2);
+      near = std::max(near, t1);
+      far = std::min(far, t2);
+      if (near > far) return false;
     }
-    ++position;
-  });
+    return !hit || near <= best.distance * (1 + 1e-9) + 1e-9;
+  };
+  list.ForEachTriangleKept(keep,
+                           [&](const BufferVertex* v, const TriangleInfo& info, size_t position) {
+                             double t = 0;
+                             if (HitTriangle(r, v, t) && (!hit || t < best.distance)) {
+                               best = {info.tag, t, position};
+                               hit = true;
+                             }
+                           });
   if (!hit) return std::nullopt;
   return best;
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
-#include "textures/texture_store.h"
+#include "pieces/texture_pages.h"
 
 namespace qavel {
 
@@ -114,8 +115,34 @@ std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions&
   return p;
 }
 
-void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
-                 const ViewOptions& options) {
+namespace {
+
+// Whether an object of that many triangles still fits the scene's budget; once one does not,
+// none after it does, so what is left out is the end of the list.
+bool Fits(SceneResult& result, uint64_t triangles) {
+  if (!result.budget_reached && result.triangles + triangles <= result.triangle_budget) return true;
+  result.budget_reached = true;
+  return false;
+}
+
+std::string LeftOut(const std::string& name, const SceneResult& result) {
+  return name + " is left out: the view draws at most " + std::to_string(result.triangle_budget) +
+         " triangles.";
+}
+
+// The message of an object drawn, when it is not drawn whole.
+std::string Damaged(const std::string& name, const MeshCheck& check) {
+  return name + (check.triangles ? " is drawn in part: " : " is not drawn: ") + check.problem + ".";
+}
+
+uint64_t TrianglesOf(const DrawList& list) {
+  return list.total_vertices() / 3;
+}
+
+}  // namespace
+
+void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement, const ViewOptions& options,
+                 SceneResult& result) {
   const Ttrlevel& level = ctx.level;
   if (!HasRoom(level, options.room)) return;
   const troom& room = level.rooms[static_cast<size_t>(options.room)];
@@ -130,27 +157,46 @@ void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
       s = room.statics2[k];
     const int b = static_cast<int>(k) + 1;
     const int index = FindStaticMesh(level, s.mesh_id);
+    const std::string name = "Static mesh ID" + std::to_string(s.mesh_id);
     int record = 0;
+    MeshCheck check;
+    std::string message;
     if (index > 0) {
-      const uint16_t pointer = level.static_meshes[static_cast<size_t>(index - 1)].mesh;
-      record = pointer < ctx.meshes.pointer_map.size() ? ctx.meshes.pointer_map[pointer] : -1;
+      check = CheckMesh(ctx.meshes, level, level.static_meshes[static_cast<size_t>(index - 1)].mesh,
+                        record);
+      if (!check.problem.empty()) message = Damaged(name, check);
+    } else {
+      // Drawn with the first mesh, as an unknown id always was.
+      if (ctx.meshes.count() > 0) check.triangles = ctx.meshes.meshes[0].triangles;
+      message = name + " is missing.";
     }
+    if (!Fits(result, check.triangles)) {
+      result.skipped_statics.push_back(
+          {static_cast<int>(k), s.mesh_id, LeftOut(name, result), true});
+      continue;
+    }
+    if (!message.empty())
+      result.skipped_statics.push_back({static_cast<int>(k), s.mesh_id, message});
     list.SetPickTag({kPickStatic, static_cast<uint16_t>(b)});
     list.SetLayer(b == options.static_entry + 1 ? 1 : 0);
+    const uint64_t before = TrianglesOf(list);
     DrawMesh(ctx, record, s.x / 1024.0 + placement.world_x, -(s.y / 1024.0) + placement.world_y,
              -(s.z / 1024.0) + placement.world_z, EighthTurnDegrees(s.rotation), kObjectScale,
              false, kWhite);
+    result.triangles += TrianglesOf(list) - before;
   }
 }
 
 void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,
-               const ViewOptions& options, std::vector<SkippedItem>& skipped) {
+               const ViewOptions& options, SceneResult& result) {
   const Ttrlevel& level = ctx.level;
   if (!HasRoom(level, options.room)) return;
   DrawList& list = ctx.list;
   list.SetColorRGB(kWhite);
   const uint16_t selected_layer = options.wireframe_objects ? 0 : 2;
   const uint16_t other_layer = options.wireframe_objects ? 1 : 0;
+  // Many items show the same movable: each is looked at once.
+  std::unordered_map<int, MeshCheck> checked;
   for (const uint16_t entry : sources.room_items) {
     uint32_t object_id = 0;
     int32_t x = 0, y = 0, z = 0;
@@ -170,12 +216,22 @@ void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const Sce
     } else {
       continue;
     }
+    const std::string name = "Object ID" + std::to_string(object_id);
     const int m = MovableOfItem(sources.catalog, level, object_id);
     if (m < 0) {
-      skipped.push_back(
-          {entry, object_id, "Object ID" + std::to_string(object_id) + " is missing."});
+      result.skipped_items.push_back({entry, object_id, name + " is missing."});
       continue;
     }
+    auto found = checked.find(m);
+    if (found == checked.end())
+      found = checked.emplace(m, CheckMovable(ctx.meshes, level, m)).first;
+    const MeshCheck& check = found->second;
+    if (!Fits(result, check.triangles)) {
+      result.skipped_items.push_back({entry, object_id, LeftOut(name, result), true});
+      continue;
+    }
+    if (!check.problem.empty())
+      result.skipped_items.push_back({entry, object_id, Damaged(name, check)});
     list.SetPickTag({kPickItem, entry});
     if (entry == options.item_entry) {
       list.SetColorRGB(kRed);
@@ -184,14 +240,17 @@ void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const Sce
       list.SetColorRGB(kWhite);
       list.SetLayer(other_layer);
     }
+    const uint64_t before = TrianglesOf(list);
     DrawMovable(ctx, m, x / 1024.0 + placement.world_x, -(y / 1024.0) + placement.world_y,
                 -(z / 1024.0) + placement.world_z, EighthTurnDegrees(angle), kObjectScale);
+    result.triangles += TrianglesOf(list) - before;
   }
 }
 
 SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
                        const ViewOptions& options) {
   SceneResult result;
+  result.triangle_budget = sources.triangle_budget;
   list.ClearLayer(-1);
   list.SetLayer(0);
   list.LoadIdentity();
@@ -199,15 +258,48 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
   DrawScratch scratch;
   const MeshContext ctx{list, sources.meshes, sources.level, &scratch};
   result.placement = DrawRoom(ctx, options);
+  result.triangles = TrianglesOf(list);
   list.SetLayer(options.wireframe_objects ? 1 : 0);
   if (result.placement) {
-    if (!options.hide_statics) DrawStatics(ctx, *result.placement, options);
-    if (!options.hide_items)
-      DrawItems(ctx, *result.placement, sources, options, result.skipped_items);
+    if (!options.hide_statics) DrawStatics(ctx, *result.placement, options, result);
+    if (!options.hide_items) DrawItems(ctx, *result.placement, sources, options, result);
   }
   list.Sort();
   list.BuildBuffers(buffers);
   return result;
+}
+
+std::string SceneNote(const SceneResult& result) {
+  constexpr size_t kShown = 3;
+  size_t over_budget = 0;
+  // Each message once, in the order they came, with how often.
+  std::vector<std::pair<const std::string*, size_t>> messages;
+  auto add = [&](const std::string& message, bool over) {
+    if (over) {
+      ++over_budget;
+      return;
+    }
+    for (auto& [m, n] : messages)
+      if (*m == message) {
+        ++n;
+        return;
+      }
+    messages.emplace_back(&message, 1);
+  };
+  for (const SkippedItem& s : result.skipped_items) add(s.message, s.over_budget);
+  for (const SkippedStatic& s : result.skipped_statics) add(s.message, s.over_budget);
+  std::string note;
+  if (over_budget)
+    note = std::to_string(over_budget) + (over_budget == 1 ? " object is" : " objects are") +
+           " left out: the view draws at most " + std::to_string(result.triangle_budget) +
+           " triangles.";
+  for (size_t k = 0; k < messages.size() && k < kShown; ++k) {
+    note += (note.empty() ? "" : " ") + *messages[k].first;
+    if (messages[k].second > 1) note += " (" + std::to_string(messages[k].second) + " times)";
+  }
+  if (messages.size() > kShown)
+    note += " And " + std::to_string(messages.size() - kShown) + " more.";
+  return note;
 }
 
 LayerBuffers PreviewBuffers() {
@@ -227,7 +319,7 @@ void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list
     DrawMovable({list, meshes, level}, m, 1, 0, 0, 0, 1, pose);
   }
   list.Sort();
-  list.BuildLayerBuffer(0, buffers);
+  static_cast<void>(list.BuildLayerBuffer(0, buffers));  // the preview's buffers have layer 0
 }
 
 ViewBox DrawnBox(const DrawList& list) {

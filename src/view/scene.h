@@ -64,36 +64,60 @@ float EighthTurnDegrees(uint16_t angle);
 // alias), -1 when the level has none.
 int MovableOfItem(const MovableCatalog& catalog, const Ttrlevel& level, uint32_t object_id);
 
+// The most triangles a scene draws. What lies beyond is left out whole, object by object in the
+// order they are drawn, and named: the view stays within what a software renderer draws in a
+// blink and the memory it holds, and a level of hundreds of rooms with their objects fits.
+inline constexpr uint64_t kViewTriangleBudget = 4'000'000;
+
 struct SceneSources {
   const Ttrlevel& level;
   const Tmesh_list& meshes;
   const MovableCatalog& catalog;
   std::span<const uint16_t> room_items;  // the selected room's item-list entries
+  uint64_t triangle_budget = kViewTriangleBudget;
 };
 
-// An item left out because the level has no movable for it.
+// An item not drawn whole: the level has no movable for it ("Object ID" + id + " is missing."),
+// its meshes are damaged, or the scene reached its budget.
 struct SkippedItem {
   int entry = 0;
   uint32_t object_id = 0;
-  std::string message;  // "Object ID" + id + " is missing."
+  std::string message;
+  bool over_budget = false;
+};
+// A static mesh instance not drawn whole, by its 0-based entry in the room.
+struct SkippedStatic {
+  int entry = 0;
+  uint32_t mesh_id = 0;
+  std::string message;
+  bool over_budget = false;
 };
 
 struct SceneResult {
   std::optional<RoomPlacement> placement;  // none when the room is not in the level
   std::vector<SkippedItem> skipped_items;
+  std::vector<SkippedStatic> skipped_statics;
+  uint64_t triangles = 0;  // drawn
+  uint64_t triangle_budget = kViewTriangleBudget;
+  bool budget_reached = false;  // objects were left out for it
 };
 
 // Rebuilds the whole scene: clears the list, draws room, statics and items at twice their unit
-// size, and writes the buffers.
+// size, and describes the buffers.
 SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
                        const ViewOptions& options);
 
-// The steps of BuildScene, for callers that compose their own.
+// The steps of BuildScene, for callers that compose their own. The objects' steps add what
+// they draw to result.triangles and leave out, naming them there, the objects beyond its budget.
 std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options);
-void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement,
-                 const ViewOptions& options);
+void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement, const ViewOptions& options,
+                 SceneResult& result);
 void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,
-               const ViewOptions& options, std::vector<SkippedItem>& skipped);
+               const ViewOptions& options, SceneResult& result);
+
+// The build's messages as one short line for a status bar: how many objects the budget left out,
+// then the other messages, each once with how often it came, up to three and how many more.
+std::string SceneNote(const SceneResult& result);
 
 // The Create Item preview's one buffer: solid, drawn in texture runs, texture 5001 (which no
 // record holds) as the fallback of a run whose page is missing.

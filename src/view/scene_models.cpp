@@ -1,6 +1,7 @@
 #include "view/scene_models.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace qavel {
 
@@ -87,68 +88,96 @@ Rgb PaletteColour(const Ttrlevel& level, uint16_t colour_word) {
   return {};
 }
 
-void DrawMesh(const MeshContext& ctx, int record, double x, double y, double z, float angle_y,
-              double scale, bool use_current_colour, uint32_t window_colour) {
-  if (record < 0 || record >= ctx.meshes.count()) return;
-  DrawScratch own;
-  DrawScratch& scratch = ctx.scratch ? *ctx.scratch : own;
+namespace {
+
+// The model of mesh record `record` as DrawMesh places it, made once per list: the points go
+// through the same conversions as a room's, the faces become triangles as Quad, TexturedQuad and
+// Triangle make them, faces naming a vertex the mesh lacks are left out.
+uint32_t MeshModelOf(const MeshContext& ctx, int record, double scale, bool use_current_colour) {
+  DrawList& list = ctx.list;
+  const DrawList::ModelKey key{uint64_t{static_cast<uint32_t>(record)} << 33 |
+                                   uint64_t{use_current_colour} << 32 |
+                                   static_cast<uint32_t>(list.standard_texture()),
+                               std::bit_cast<uint64_t>(scale), ctx.meshes.stamp};
+  if (const int64_t found = list.FindModel(key); found >= 0) return static_cast<uint32_t>(found);
+
   const tmesh_record& mesh = ctx.meshes.meshes[static_cast<size_t>(record)];
   const auto verts = ctx.meshes.Vertices(mesh);
   const double s = 100.0 / scale;
-  DrawList& list = ctx.list;
-  list.PushMatrix();
-  list.Translate(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
-  list.Rotate(false, 0, angle_y, 0);
-
-  // Every vertex is placed once; faces share them.
-  std::vector<Vec3>& placed = scratch.placed;
-  placed.resize(verts.size());
+  MeshModel model;
+  model.points.resize(verts.size());
+  // As PlacePoint takes them: y handed over pointing down and turned up again.
   for (size_t i = 0; i < verts.size(); ++i)
-    placed[i] =
-        list.PlacePoint(static_cast<float>(verts[i].x / s), static_cast<float>(-verts[i].y / s),
-                        static_cast<float>(-verts[i].z / s));
-  // The corners of a face, false when it names a vertex the mesh does not have.
-  const Vec3* c[4];
-  auto corners = [&](const MeshFace& f, int n) {
-    for (int k = 0; k < n; ++k) {
-      if (f.vertices[k] >= placed.size()) return false;
-      c[k] = &placed[f.vertices[k]];
+    model.points[i] = {static_cast<float>(verts[i].x / s), -static_cast<float>(-verts[i].y / s),
+                       static_cast<float>(-verts[i].z / s)};
+  std::vector<std::pair<int32_t, MeshModel::Triangle>> made;
+  made.reserve(mesh.triangles);
+  auto add = [&](const MeshFace& f, int corners, int32_t texture, const TexCoord* uv,
+                 const uint8_t* order, uint32_t colour) {
+    for (int k = 0; k < corners; ++k)
+      if (f.vertices[k] >= verts.size()) return;
+    for (int t = 0; t < corners - 2; ++t) {
+      MeshModel::Triangle tri;
+      tri.colour = colour;
+      for (int c = 0; c < 3; ++c) {
+        const uint8_t k = order[3 * t + c];
+        tri.corner[c] = f.vertices[k];
+        tri.uv[c] = uv[k];
+      }
+      made.emplace_back(texture, tri);
     }
-    return true;
   };
-  const uint32_t colour = use_current_colour ? list.colour() : Argb(window_colour);
   PieceUv spare;
-  auto textured = [&](const MeshFace& f, int n) {
+  auto textured = [&](const MeshFace& f, int corners) {
     const PieceUv* piece = FindPiece(ctx.meshes, ctx.level, f.texture & 0x0FFF, spare);
-    list.SetTextureNumber(piece ? piece->page : list.standard_texture());
-    if (!corners(f, n)) return;
-    const TexCoord* uv = piece ? piece->uv.data() : kWholeTexture.data();
-    if (n == 3)
-      list.PlacedTriangle(c, uv, colour);
-    else if (use_current_colour)
-      list.PlacedQuad(c, uv, colour);
-    else
-      list.PlacedTexturedQuad(c, uv, colour);
+    const uint8_t* order = corners == 3         ? DrawList::kTriangleOrder
+                           : use_current_colour ? DrawList::kQuadOrder
+                                                : DrawList::kTexturedQuadOrder;
+    add(f, corners, piece ? piece->page : list.standard_texture(),
+        piece ? piece->uv.data() : kWholeTexture.data(), order, 0);
   };
   for (const MeshFace& f : ctx.meshes.TexturedRectangles(mesh)) textured(f, 4);
   for (const MeshFace& f : ctx.meshes.TexturedTriangles(mesh)) textured(f, 3);
-
   if (ctx.level.version_kind < kTR4) {
-    list.PushColor();
-    list.SetTextureNumber(list.standard_texture());
-    auto coloured = [&](const MeshFace& f, int n) {
-      const Rgb col = PaletteColour(ctx.level, f.texture);
-      list.SetColor(col.r, col.g, col.b);
-      if (!corners(f, n)) return;
-      if (n == 4)
-        list.PlacedQuad(c, kWholeTexture.data(), list.colour());
-      else
-        list.PlacedTriangle(c, kWholeTexture.data(), list.colour());
+    auto coloured = [&](const MeshFace& f, int corners) {
+      const Rgb c = PaletteColour(ctx.level, f.texture);
+      add(f, corners, list.standard_texture(), kWholeTexture.data(),
+          corners == 4 ? DrawList::kQuadOrder : DrawList::kTriangleOrder,
+          0xFF000000u | uint32_t{c.r} << 16 | uint32_t{c.g} << 8 | c.b);
     };
     for (const MeshFace& f : ctx.meshes.ColouredRectangles(mesh)) coloured(f, 4);
     for (const MeshFace& f : ctx.meshes.ColouredTriangles(mesh)) coloured(f, 3);
-    list.PopColor();
   }
+  // Each texture's triangles together, in the order their faces came (a mesh uses few
+  // textures: one pass over the triangles for each).
+  std::vector<int32_t> textures;
+  for (const auto& [texture, tri] : made)
+    if (std::find(textures.begin(), textures.end(), texture) == textures.end())
+      textures.push_back(texture);
+  std::sort(textures.begin(), textures.end());
+  model.triangles.reserve(made.size());
+  model.textures.reserve(textures.size());
+  for (const int32_t texture : textures) {
+    model.textures.push_back({texture, static_cast<uint32_t>(model.triangles.size()), 0});
+    for (const auto& [t, tri] : made)
+      if (t == texture) model.triangles.push_back(tri);
+    model.textures.back().count =
+        static_cast<uint32_t>(model.triangles.size()) - model.textures.back().first;
+  }
+  return list.AddModel(key, std::move(model));
+}
+
+}  // namespace
+
+void DrawMesh(const MeshContext& ctx, int record, double x, double y, double z, float angle_y,
+              double scale, bool use_current_colour, uint32_t window_colour) {
+  if (record < 0 || record >= ctx.meshes.count()) return;
+  DrawList& list = ctx.list;
+  const uint32_t model = MeshModelOf(ctx, record, scale, use_current_colour);
+  list.PushMatrix();
+  list.Translate(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+  list.Rotate(false, 0, angle_y, 0);
+  list.PlaceModel(model, use_current_colour ? list.colour() : Argb(window_colour));
   list.PopMatrix();
 }
 
@@ -195,20 +224,77 @@ class RotationReader {
   double single_unit_;
 };
 
+// Notes the first thing found that keeps a mesh from being drawn as the file says.
+void Note(std::string& problem, const std::string& what) {
+  if (problem.empty()) problem = what;
+}
+
 // Record of the n-th (1-based) mesh of movable m, with empty meshes taken from the skin; -1
 // when a pointer index falls outside the map.
-int MeshRecordOf(const Tmesh_list& meshes, int m, const tmovable& mv, int n) {
-  auto at = [&](int64_t i) {
-    return i >= 0 && i < static_cast<int64_t>(meshes.pointer_map.size())
-               ? meshes.pointer_map[static_cast<size_t>(i)]
-               : -1;
-  };
-  const int record = at(int64_t{mv.start_mesh} + n - 1);
+int MeshRecordOf(const Tmesh_list& meshes, const Ttrlevel& level, int m, const tmovable& mv, int n,
+                 std::string& problem) {
+  const int record = PointerRecord(meshes, level, int64_t{mv.start_mesh} + n - 1, problem);
   if (record != 0 || (m == meshes.kept_movable && n == meshes.kept_mesh)) return record;
-  return at(int64_t{meshes.skin_start_mesh} + n - 1);
+  return PointerRecord(meshes, level, int64_t{meshes.skin_start_mesh} + n - 1, problem);
+}
+
+// Adds what drawing makes of a record that exists.
+void CheckRecord(const Tmesh_list& meshes, int record, MeshCheck& out) {
+  if (record < 0 || record >= meshes.count()) return;
+  const tmesh_record& r = meshes.meshes[static_cast<size_t>(record)];
+  out.triangles += r.triangles;
+  if (r.broken_faces)
+    Note(out.problem, "mesh " + std::to_string(record) + " names vertices it lacks in " +
+                          std::to_string(r.broken_faces) + " faces");
+  if (r.cut)
+    Note(out.problem,
+         "mesh " + std::to_string(record) + " is cut short by the end of the mesh data");
 }
 
 }  // namespace
+
+int PointerRecord(const Tmesh_list& meshes, const Ttrlevel& level, int64_t pointer,
+                  std::string& problem) {
+  const auto count = static_cast<int64_t>(meshes.pointer_map.size());
+  if (pointer < 0 || pointer >= count) {
+    Note(problem, "mesh pointer " + std::to_string(pointer) + " lies outside the " +
+                      std::to_string(count) + " mesh pointers");
+    return -1;
+  }
+  const int record = meshes.pointer_map[static_cast<size_t>(pointer)];
+  // Record 0 also stands for a pointer that starts no mesh at all.
+  if (record == 0 && static_cast<size_t>(pointer) < level.mesh_pointers.size()) {
+    const uint32_t offset = level.mesh_pointers[static_cast<size_t>(pointer)];
+    if (meshes.meshes.empty() || offset != static_cast<uint32_t>(meshes.meshes[0].offset))
+      Note(problem, "mesh pointer " + std::to_string(pointer) + " (byte " + std::to_string(offset) +
+                        " of the mesh data) starts no mesh");
+  }
+  return record;
+}
+
+MeshCheck CheckMesh(const Tmesh_list& meshes, const Ttrlevel& level, int64_t pointer, int& record) {
+  MeshCheck out;
+  record = PointerRecord(meshes, level, pointer, out.problem);
+  CheckRecord(meshes, record, out);
+  return out;
+}
+
+MeshCheck CheckMovable(const Tmesh_list& meshes, const Ttrlevel& level, int m) {
+  MeshCheck out;
+  if (m < 0 || m >= static_cast<int64_t>(level.num_movables())) return out;
+  const tmovable& mv = level.movables[static_cast<size_t>(m)];
+  for (int n = 1; n <= mv.num_meshes; ++n) {
+    // The same walk as DrawMovable's.
+    if (n > 1 && int64_t{mv.mesh_tree} + 4 * int64_t{n - 2} + 3 >=
+                     static_cast<int64_t>(level.mesh_trees.size())) {
+      Note(out.problem, "the mesh tree has no place for mesh " + std::to_string(n) + " of " +
+                            std::to_string(mv.num_meshes));
+      break;
+    }
+    CheckRecord(meshes, MeshRecordOf(meshes, level, m, mv, n, out.problem), out);
+  }
+  return out;
+}
 
 void DrawMovable(const MeshContext& ctx, int m, double x, double y, double z, float angle,
                  double scale, const MovablePose& pose) {
@@ -258,7 +344,9 @@ void DrawMovable(const MeshContext& ctx, int m, double x, double y, double z, fl
     list.Rotate(false, 0, -ay, 0);
     list.Rotate(false, -ax, 0, 0);
     list.Rotate(false, 0, 0, az);
-    DrawMesh(ctx, MeshRecordOf(ctx.meshes, m, mv, n), 0, 0, 0, 0, scale, true, 0xFFFFFF);
+    std::string unused;
+    DrawMesh(ctx, MeshRecordOf(ctx.meshes, level, m, mv, n, unused), 0, 0, 0, 0, scale, true,
+             0xFFFFFF);
   }
   // Whatever the tree pushed is dropped, so the next object starts from the same matrix.
   while (list.stack_depth() > base_depth) list.PopMatrix();

@@ -3,6 +3,7 @@
 // animations, frames, static meshes and palette colours they need.
 
 #include <cstdint>
+#include <string>
 
 #include "level/ttrlevel.h"
 #include "view/draw_list.h"
@@ -65,6 +66,21 @@ Rgb PaletteColour(const Ttrlevel& level, uint16_t colour_word);
 // is drawn with the standard texture, so it stays visible and can be picked.
 void DrawMesh(const MeshContext& ctx, int record, double x, double y, double z, float angle_y,
               double scale, bool use_current_colour, uint32_t window_colour);
+
+// What drawing makes of the meshes of a movable or a static mesh: the triangles drawn and, when
+// something the file names cannot be drawn as it says, why (the first such thing found).
+struct MeshCheck {
+  uint64_t triangles = 0;
+  std::string problem;  // empty when drawn whole
+};
+// The record mesh pointer `pointer` (an index into the pointers) names: -1 when it lies outside
+// them, 0 (and a problem) when its offset starts no mesh.
+int PointerRecord(const Tmesh_list& meshes, const Ttrlevel& level, int64_t pointer,
+                  std::string& problem);
+// The mesh of a pointer as DrawMesh draws it; `record` gets the record drawn (-1 for none).
+MeshCheck CheckMesh(const Tmesh_list& meshes, const Ttrlevel& level, int64_t pointer, int& record);
+// Movable m as DrawMovable draws it.
+MeshCheck CheckMovable(const Tmesh_list& meshes, const Ttrlevel& level, int m);
 
 struct MovablePose {
   int frame = 0;

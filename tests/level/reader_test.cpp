@@ -206,34 +206,87 @@ TEST(Refusals, GarbageAfterAGoodVersionWordIsRefused) {
   }
 }
 
+Bytes Noise(size_t n) {
+  Bytes data(n);
+  uint32_t x = 11;
+  for (auto& b : data) b = static_cast<uint8_t>((x = x * 1664525 + 1013904223) >> 24);
+  return data;
+}
+
 // What packed chunks may unpack to is fixed by the file's own header: the page counts bound the
 // texture chunks, a size word bounds its chunk, and no level holds more than a few megabytes of
-// level data. A file claiming more is refused before it is unpacked, one whose stream holds more
-// than its size word as soon as the stream passes it.
+// level data. A file claiming more, or a chunk that cannot be a zlib stream of its size, is
+// refused before anything is unpacked; level data whose stream holds more than its size word as
+// soon as the stream passes it. Texture pages are unpacked on first use, so a stream damaged
+// further in opens; its first use fails in one line naming the chunk and the pages read as
+// zeros; an unedited save still copies the chunk as the file holds it, a save that must repack
+// it refuses, and the level equals only levels holding the same stream.
 TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
   const Bytes file = WithPageCounts(Written(test::MakeTinyLevel(kTR4), "b.tr4"), {1, 0, 0});
   const Bytes zeros(64 << 20, 0);
   const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
+  const Bytes texels = Noise(262144);
+  const Bytes stream = *PackBlock(texels.data(), texels.size());
+  Bytes header = stream, hurt = stream;
+  header[1] ^= 1;
+  hurt[hurt.size() / 2] ^= 0xFF;
+  const Bytes cut(stream.begin(), stream.begin() + long(stream.size() / 2));
+  const Bytes short_stream = *PackBlock(texels.data(), 100000);
   struct Case {
     Bytes bytes;
-    std::string message;
+    std::string on_open;  // the refusal, or empty when the file opens
+    std::string on_use;   // the first use's failure
   };
   const std::string at18 = "b.tr4, 32-bit pages chunk, at offset 18: ";
   for (const Case& c : std::vector<Case>{
            {WithChunk(file, 0, 512u << 20, bomb),
             at18 + "size 536870912 exceeds the 262144 bytes that page counts 1 + 0 + 0 need"},
-           {WithChunk(file, 0, 262144, bomb),
-            at18 + "packed data unpacks to more than the 262144 bytes stated"},
            {WithPageCounts(file, {600, 0, 0}),
             "b.tr4, page counts, at offset 10: page counts 600 + 0 + 0 exceed the 512 texture "
             "pages a level holds"},
            {WithChunk(file, 2, 4u << 20, bomb), "exceeds the 2097152 bytes the chunk holds"},
            {WithChunk(file, 3, 100u << 20, bomb), "exceeds the 67108864 bytes a level holds"},
+           {WithChunk(file, 3, 1000, bomb), "unpacks to more than the 1000 bytes stated"},
+           {WithChunk(file, 0, 262144, header),
+            at18 + "packed data is damaged: incorrect header check"},
+           {WithChunk(file, 0, 262144, *PackBlock(texels.data(), 0)),
+            at18 + "packed data is damaged: 8 bytes cannot unpack to the 262144 bytes stated"},
+           {WithChunk(file, 0, 262144, Bytes(stream.begin(), stream.begin() + 7)),
+            at18 + "packed data ends early (truncated zlib stream)"},
+           {WithChunk(file, 0, 262144, bomb), "",
+            at18 + "packed data unpacks to more than the 262144 bytes stated"},
+           {WithChunk(file, 0, 262144, short_stream), "",
+            at18 + "packed data unpacks to 100000 bytes, not the 262144 stated"},
+           {WithChunk(file, 0, 262144, cut), "",
+            at18 + "packed data ends early (truncated zlib stream)"},
+           {WithChunk(file, 0, 262144, hurt), "", at18 + "packed data is damaged: "},
        }) {
     const auto level = ReadLevelBytes(c.bytes, "b.tr4");
-    ASSERT_FALSE(level);
-    EXPECT_EQ(level.result().status(), Status::kDamaged);
-    EXPECT_NE(level.message().find(c.message), std::string::npos) << level.message();
+    if (!c.on_open.empty()) {
+      ASSERT_FALSE(level) << c.on_open;
+      EXPECT_EQ(level.result().status(), Status::kDamaged);
+      EXPECT_NE(level.message().find(c.on_open), std::string::npos) << level.message();
+      continue;
+    }
+    ASSERT_TRUE(level) << level.message();
+    EXPECT_EQ(Written(*level, "b.tr4"), c.bytes);
+    EXPECT_TRUE(level->pages32.IsPacked()) << "an unedited save unpacked the pages";
+    const Result use = UnpackTexturePages(*level);
+    EXPECT_EQ(use.status(), Status::kDamaged);
+    EXPECT_EQ(use.message().rfind(c.on_use, 0), 0u) << use.message();
+    EXPECT_EQ(use.message().find('\n'), std::string::npos);
+    EXPECT_EQ(level->pages32.ToBytes(), Bytes(262144, 0));
+
+    Ttrlevel other = test::MakeTinyLevel(kTR4);  // levels that took these pages
+    other.pages32 = level->pages32;
+    EXPECT_EQ(WriteLevelBytes(other, "b.tr4").message(), use.message());
+    Ttrlevel classic = test::MakeTinyLevel(kTR3);
+    classic.pages8 = level->pages32.Slice(0, 65536);
+    EXPECT_EQ(WriteLevelBytes(classic, "b.tr2").message(), use.message());
+    EXPECT_TRUE(Read(c.bytes, "b.tr4") == *level);
+    Ttrlevel zeroed = *level;
+    zeroed.pages32 = SharedBlock::Of(Bytes(262144, 0));
+    EXPECT_FALSE(zeroed == *level);
   }
   // Four chunks of 64 MiB of zeros each, honestly stated, where the page counts say one page:
   // refused for the memory of the first page.

@@ -2,6 +2,11 @@
 // the edited level.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <array>
+#include <cstring>
+#include <thread>
 
 #include "level/level_reader.h"
 #include "level/level_writer.h"
@@ -12,6 +17,26 @@
 namespace qavel {
 namespace {
 
+// The three texture chunks of a TR4/TR5 file (32-bit pages, 16-bit pages, third chunk), as zlib
+// unpacks them on its own.
+std::vector<Bytes> InflatedChunks(const SharedBlock& file) {
+  std::vector<Bytes> chunks;
+  size_t at = 10;
+  for (int i = 0; i < 3; ++i) {
+    uint32_t size = 0, packed = 0;
+    std::memcpy(&size, file.bytes() + at, 4);
+    std::memcpy(&packed, file.bytes() + at + 4, 4);
+    Bytes out(size);
+    uLongf length = size;
+    EXPECT_EQ(uncompress(out.data(), &length, file.bytes() + at + 8, packed), Z_OK);
+    chunks.push_back(std::move(out));
+    at += 8 + packed;
+  }
+  return chunks;
+}
+
+// Also: reading, saving unedited, reading back and comparing leave TR4/TR5 texture pages packed,
+// and compared with the pages zlib unpacks on its own they are equal.
 TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
   const auto levels = test::RealLevels();
   if (levels.empty()) GTEST_SKIP() << "no real levels in " << QAVEL_LEVELS_DIR << "; skipped";
@@ -21,8 +46,9 @@ TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
     ASSERT_TRUE(level) << level.message();
     const auto unedited = WriteLevelBytes(*level, path);
     ASSERT_TRUE(unedited) << unedited.message();
-    EXPECT_TRUE(unedited->bytes == ReadWholeFile(path)->ToBytes())
-        << generation << " changed on a plain save";
+    const SharedBlock file = *ReadWholeFile(path);
+    EXPECT_TRUE(unedited->bytes == file.ToBytes()) << generation << " changed on a plain save";
+    const bool packs = level->version_kind >= kTR4;
 
     if (level->num_items() > 0) {
       titem2 item = level->items2[0];
@@ -44,7 +70,49 @@ TEST(RealLevels, UneditedSavesAreByteForByteAndEditedOnesReadBack) {
     AdoptFileValues(*level, edited->values);
     EXPECT_EQ(back->FirstDifference(*level), "");
     EXPECT_TRUE(WriteLevelBytes(*back, path)->bytes == edited->bytes);
+    if (!packs) continue;
+    for (const Ttrlevel* l : std::initializer_list<const Ttrlevel*>{&*level, &*back})
+      for (const SharedBlock* pages : {&l->pages32, &l->pages16, &l->misc_pages})
+        EXPECT_TRUE(pages->IsPacked()) << generation << ": pages unpacked without being shown";
+    const std::vector<Bytes> chunks = InflatedChunks(file);
+    Ttrlevel eager = *back;
+    eager.pages32 = SharedBlock::Of(chunks[0]);
+    eager.pages16 = SharedBlock::Of(chunks[1]);
+    eager.misc_pages = SharedBlock::Of(chunks[2]);
+    EXPECT_EQ(eager.FirstDifference(*back), "");
+    EXPECT_FALSE(back->pages16.IsPacked());
   }
+}
+
+// Texture code reading a page first, from two threads at once (a worker may unpack the pages
+// while the view asks for one), gets the texels zlib gives on its own.
+TEST(RealLevels, PagesReadFirstGiveTheTexelsOfTheFile) {
+  size_t checked = 0;
+  for (const auto& [generation, path] : test::RealLevels()) {
+    if (generation != "TR4" && generation != "TR5") continue;
+    const Ttrlevel level = test::ReadLevelOrFail(path);
+    const std::vector<Bytes> chunks = InflatedChunks(*ReadWholeFile(path));
+    const SharedBlock* blocks[] = {&level.pages32, &level.pages16, &level.misc_pages};
+    for (size_t i = 0; i < 3; ++i) {
+      const size_t page = 131072, at = blocks[i]->size() - page;
+      std::array<Bytes, 2> seen;
+      std::array<std::thread, 2> readers;
+      for (size_t t = 0; t < 2; ++t)
+        readers[t] = std::thread([&, t] {
+          const SharedBlock p = blocks[i]->Slice(at, page);
+          seen[t].assign(p.bytes(), p.bytes() + page);
+        });
+      for (auto& r : readers) r.join();
+      const Bytes want(chunks[i].begin() + long(at), chunks[i].end());
+      EXPECT_TRUE(seen[0] == want && seen[1] == want) << generation << " chunk " << i;
+    }
+    EXPECT_TRUE(UnpackTexturePages(level));
+    for (size_t i = 0; i < 3; ++i)
+      EXPECT_TRUE(blocks[i]->ToBytes() == chunks[i]) << generation << " chunk " << i;
+    ++checked;
+  }
+  if (checked == 0)
+    GTEST_SKIP() << "no real TR4 or TR5 level in " << QAVEL_LEVELS_DIR << "; skipped";
 }
 
 // A real level cut short, in its middle or by its last byte (inside the samples of TR4 and TR5

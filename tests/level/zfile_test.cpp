@@ -398,5 +398,36 @@ TEST(SharedBlock, SlicesShareStorageAndCompareByContent) {
   EXPECT_EQ(block.Slice(5, 0), SharedBlock());
 }
 
+// Packed blocks compare by content, unpacking only where contents must be compared: blocks of
+// equal streams are equal as they are.
+TEST(SharedBlock, PackedBlocksCompareByContentUnpackingOnlyWhereTheyMust) {
+  const Bytes data = Noise(300000);
+  Bytes changed = data;
+  changed[123456] ^= 1;
+  const SharedBlock stream = SharedBlock::Of(*PackBlock(data.data(), data.size()));
+  const SharedBlock other_stream = SharedBlock::Of(*PackBlock(data.data(), data.size(), 1));
+  auto packed = [&](const SharedBlock& s) { return SharedBlock::Packed(s, data.size(), "f, c"); };
+  struct Case {
+    const char* what;
+    SharedBlock x, y;
+    bool equal, unpacks;
+  };
+  for (Case& c : std::vector<Case>{
+           {"the same stream read twice", packed(stream), packed(stream), true, false},
+           {"slices of the same stream", packed(stream).Slice(9, 99), packed(stream).Slice(9, 99),
+            true, false},
+           {"the stream and its bytes", packed(stream), SharedBlock::Of(data), true, true},
+           {"another stream of the bytes", packed(stream), packed(other_stream), true, true},
+           {"a slice and the bytes'", packed(stream).Slice(7000, 5000),
+            SharedBlock::Of(data).Slice(7000, 5000), true, true},
+           {"other bytes", packed(stream), SharedBlock::Of(changed), false, true},
+           {"other slices", packed(stream).Slice(9, 99), packed(stream).Slice(10, 99), false, true},
+           {"another size", packed(stream), SharedBlock::Of(Bytes(5)), false, false},
+       }) {
+    EXPECT_EQ(c.x == c.y, c.equal) << c.what;
+    EXPECT_EQ(c.x.IsPacked(), !c.unpacks) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace qavel

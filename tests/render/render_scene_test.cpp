@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
+#include "fixtures/many_items.h"
+#include "level/level_writer.h"
+#include "peak_memory.h"
 #include "render_support.h"
+#include "view/scene_models.h"
 
 namespace qavel {
 namespace {
@@ -114,29 +119,74 @@ TEST(RoomPictureTest, SelectedItemIsRedSolidOrWireframe) {
   }
 }
 
-TEST(RoomPictureTest, EveryViewOptionChangesThePicture) {
+bool IsRoomFace(const TriangleInfo& t) {
+  return t.tag.kind == kPickRoomRectangle || t.tag.kind == kPickRoomTriangle;
+}
+
+// Each View option: where it files every triangle of the demo room's scene (layer 0 solid and
+// textured, 1 wireframe, 2 the selected item), and that the picture changes.
+TEST(RoomPictureTest, EveryViewOptionFilesTheTrianglesAndChangesThePicture) {
   QAVEL_VIEW_OR_SKIP(view, 200, 150);
   RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
   const QImage plain = room.Draw(*view);
+  using Rule = bool (*)(int layer, const TriangleInfo& t);
   const struct {
     const char* name;
-    bool ViewOptions::*flag;
-    int ViewOptions::*entry;
+    ViewOptions options;
+    Rule every;  // holds for every triangle
+    Rule some;   // holds for at least one
   } cases[] = {
-      {"wireframe room", &ViewOptions::wireframe_room, nullptr},
-      {"wireframe objects", &ViewOptions::wireframe_objects, nullptr},
-      {"hide items", &ViewOptions::hide_items, nullptr},
-      {"hide statics", &ViewOptions::hide_statics, nullptr},
-      {"standard room", &ViewOptions::standard_room, nullptr},
-      {"selected item", nullptr, &ViewOptions::item_entry},
-      {"selected static", nullptr, &ViewOptions::static_entry},
+      {"wireframe room",
+       {.wireframe_room = true},
+       [](int l, const TriangleInfo& t) { return l == (IsRoomFace(t) ? 1 : 0); },
+       [](int l, const TriangleInfo& t) { return l == 1 && IsRoomFace(t); }},
+      {"wireframe objects: items, not statics",
+       {.wireframe_objects = true},
+       [](int l, const TriangleInfo& t) { return l == (t.tag.kind == kPickItem ? 1 : 0); },
+       [](int l, const TriangleInfo&) { return l == 1; }},
+      {"hide items",
+       {.hide_items = true},
+       [](int, const TriangleInfo& t) { return t.tag.kind != kPickItem; },
+       [](int, const TriangleInfo& t) { return t.tag.kind == kPickStatic; }},
+      {"hide statics",
+       {.hide_statics = true},
+       [](int, const TriangleInfo& t) { return t.tag.kind != kPickStatic; },
+       [](int, const TriangleInfo& t) { return t.tag.kind == kPickItem; }},
+      {"standard room",
+       {.standard_room = true},
+       [](int, const TriangleInfo& t) { return !IsRoomFace(t) || t.texture == kRoomTextureId; },
+       [](int, const TriangleInfo& t) { return IsRoomFace(t); }},
+      {"selected item",
+       {.item_entry = kDemoItem},
+       [](int l, const TriangleInfo& t) {
+         return l == (t.tag == PickTag{kPickItem, kDemoItem} ? 2 : 0);
+       },
+       [](int l, const TriangleInfo&) { return l == 2; }},
+      {"selected item among wireframe objects",
+       {.item_entry = kDemoItem, .wireframe_objects = true},
+       [](int l, const TriangleInfo& t) {
+         return l == (t.tag.kind == kPickItem && t.tag.index != kDemoItem ? 1 : 0);
+       },
+       [](int l, const TriangleInfo& t) { return l == 0 && t.tag.kind == kPickItem; }},
+      {"selected static",
+       {.static_entry = 0},
+       [](int l, const TriangleInfo& t) {
+         return l == (t.tag == PickTag{kPickStatic, 1} ? 1 : 0);
+       },
+       [](int l, const TriangleInfo&) { return l == 1; }},
   };
   for (const auto& c : cases) {
-    ViewOptions options;
+    ViewOptions options = c.options;
     options.room = 0;
-    if (c.flag) options.*c.flag = true;
-    if (c.entry) options.*c.entry = c.entry == &ViewOptions::item_entry ? kDemoItem : 0;
     room.Build(options);
+    int wrong = 0, shown = 0;
+    for (int l = 0; l < 3; ++l)
+      room.list.ForEachTriangleOfLayer(l, [&](const BufferVertex*, const TriangleInfo& t) {
+        wrong += !c.every(l, t);
+        shown += c.some(l, t);
+      });
+    EXPECT_EQ(wrong, 0) << c.name;
+    EXPECT_GT(shown, 0) << c.name;
     const QImage changed = room.Draw(*view);
     int differing = 0;
     for (int y = 0; y < 150; ++y)
@@ -158,6 +208,29 @@ TEST(RoomPictureTest, BackgroundColoursRedrawWithoutUploading) {
   }
   EXPECT_EQ(view->renderer().stats().buffer_creations, before.buffer_creations);
   EXPECT_EQ(view->renderer().stats().buffer_fills, before.buffer_fills);
+}
+
+// The render command on a room of 65,535 copies of the largest movable of the real TR1 level (or
+// of the demo level where it is absent): drawn up to the budget, within a gigabyte.
+TEST(RoomPictureTest, ARoomOfManyItemsRendersWithinAGigabyte) {
+  QAVEL_VIEW_OR_SKIP(view, 64, 48);
+  std::string path = test::DataPath("demo.tr4");
+  if (auto tr1 = test::RealLevel("TR1")) path = *tr1;
+  RoomView base(test::ReadLevelOrFail(path), 0, 64, 48);
+  size_t best = 0;
+  uint64_t most = 0;
+  for (size_t i = 0; i < base.level.num_items(); ++i) {
+    const int m = MovableOfItem(base.catalog, base.level, base.level.items2[i].object_id);
+    const uint64_t triangles = CheckMovable(base.meshes, base.level, m).triangles;
+    if (triangles > most) most = triangles, best = i;
+  }
+  const std::string many = test::ScratchDir("render_many_items") + "/many" +
+                           std::filesystem::path(path).extension().string();
+  ASSERT_TRUE(WriteLevel(test::WithManyItems(base.level, base.level.items2[best], 0), many));
+  const long kib = test::ProgramPeakKiB({QAVEL_CLI, "render", many, "0", many + ".png"});
+  EXPECT_GE(kib, 0) << "the render command failed";
+  EXPECT_LT(kib, 1L << 20) << "KiB";
+  EXPECT_TRUE(std::filesystem::exists(many + ".png"));
 }
 
 }  // namespace

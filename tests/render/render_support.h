@@ -9,8 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "../support/test_paths.h"
 #include "render/offscreen_view.h"
+#include "test_paths.h"
 #include "textures/atlas.h"
 #include "view/picking.h"
 #include "view/scene.h"
@@ -32,9 +32,18 @@ inline QGuiApplication& GuiApp() {
 inline std::unique_ptr<OffscreenView> MakeView(int w, int h, std::string& why) {
   GuiApp();
   auto view = std::make_unique<OffscreenView>();
-  why = view->Create(w, h);
-  if (!why.empty()) return nullptr;
+  const Result made = view->Create(w, h);
+  why = made.message();
+  if (!made) return nullptr;
   return view;
+}
+
+// A frame drawn and read back; a frame that fails fails the test and gives a null image.
+inline QImage Shot(OffscreenView& view, const DrawList& list, const LayerBuffers& buffers,
+                   const FrameMatrices& frame, uint32_t clear_argb, const TextureStore& store) {
+  const Expected<QImage> image = view.Render(list, buffers, frame, clear_argb, store);
+  EXPECT_TRUE(image) << image.message();
+  return image ? *image : QImage();
 }
 
 #define QAVEL_VIEW_OR_SKIP(var, w, h)                  \
@@ -79,7 +88,7 @@ struct RoomView {
     scene = BuildScene(list, buffers, {level, meshes, catalog, items}, options);
   }
   QImage Draw(OffscreenView& view) {
-    return view.Render(buffers, viewport.Matrices(), viewport.ClearColour(), store);
+    return Shot(view, list, buffers, viewport.Matrices(), viewport.ClearColour(), store);
   }
 };
 

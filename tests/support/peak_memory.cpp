@@ -1,5 +1,7 @@
 #include "peak_memory.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,6 +60,32 @@ long PeakGrowthKiB(const std::function<bool()>& work) {
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? growth : -1;
+}
+
+long ProgramPeakKiB(const std::vector<std::string>& argv) {
+  if (argv.empty()) return -1;
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    // What the program prints is not the test's business.
+    const int null = open("/dev/null", O_WRONLY);
+    if (null >= 0) dup2(null, STDOUT_FILENO);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    return -1;
+#ifdef QAVEL_UNDER_ASAN
+  std::fprintf(stderr, "note: peak memory is not measured under AddressSanitizer\n");
+  return 0;
+#else
+  return usage.ru_maxrss;
+#endif
 }
 
 }  // namespace qavel::test

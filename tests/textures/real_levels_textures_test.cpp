@@ -6,9 +6,9 @@
 
 #include "../support/test_paths.h"
 #include "level/level_reader.h"
+#include "pieces/texture_pieces.h"
 #include "textures/atlas.h"
 #include "textures/texture_panels.h"
-#include "textures/texture_pieces.h"
 #include "textures/texture_store.h"
 
 namespace qavel {

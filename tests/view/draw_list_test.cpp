@@ -104,7 +104,7 @@ TEST(DrawList, BuffersAreMadeAnewOnlyWhenTheCountChanges) {
   EXPECT_TRUE(RunsToDraw(buffers[0]).empty());
   build(5, 2);
   EXPECT_NE(buffers[0].created, first.created);
-  EXPECT_EQ(buffers[0].vertices[3].x, 1);
+  EXPECT_EQ(test::LayerVertices(list, 0)[3].x, 1);
   // Wireframe layers draw as one run with the wireframe picture.
   list.SetLayer(1);
   for (int32_t t : {6, 5}) {
@@ -115,7 +115,79 @@ TEST(DrawList, BuffersAreMadeAnewOnlyWhenTheCountChanges) {
   EXPECT_EQ(buffers[1].runs, (std::vector<TextureRun>{{5, 1}, {6, 1}}));
   EXPECT_EQ(RunsToDraw(buffers[1]), (std::vector<DrawRun>{{8889, 0, 6}}));
   EXPECT_EQ(RunsToDraw(buffers[0]), (std::vector<DrawRun>{{2, 0, 15}}));
-  EXPECT_EQ(list.BuildLayerBuffer(3, buffers), "exiting prematuraly from vertex#3");
+  EXPECT_EQ(list.BuildLayerBuffer(3, buffers).message(), "exiting prematuraly from vertex#3");
+}
+
+// A model placed through a matrix gives the very triangles (to the bit) that drawing its corners
+// through the same matrix gives, filed into the groups of its textures in creation order, and
+// written into a layer buffer as picking reads them.
+TEST(DrawList, PlacedModelsAreTheTrianglesDrawnDirectly) {
+  const Vec3 points[4] = {
+      {-1.3f, 0.7f, 2.1f}, {1.1f, 0.3f, 2.2f}, {0.9f, -1.7f, 1.9f}, {-0.2f, -0.9f, 2.3f}};
+  const TexCoord uv[4] = {{0.1f, 0.2f}, {0.9f, 0.2f}, {0.9f, 0.8f}, {0.1f, 0.8f}};
+  MeshModel model;
+  model.points.assign(points, points + 4);
+  for (int t = 0; t < 2; ++t) {
+    MeshModel::Triangle tri;
+    for (int c = 0; c < 3; ++c) {
+      tri.corner[c] = DrawList::kQuadOrder[3 * t + c];
+      tri.uv[c] = uv[tri.corner[c]];
+    }
+    model.triangles.push_back(tri);
+  }
+  model.triangles[1].colour = 0xFF102030;  // a colour of its own
+  model.textures = {{4, 0, 1}, {9, 1, 1}};
+  DrawList placed, direct;
+  const uint32_t index = placed.AddModel({7, 1}, model);
+  EXPECT_EQ(placed.FindModel({7, 1}), index);
+  EXPECT_EQ(placed.FindModel({7, 2}), -1);
+  for (DrawList* list : {&placed, &direct}) {
+    list->Scale(2, 2, 2);
+    list->SetTextureNumber(9);
+    list->Triangle({}, {1}, {0, 1});  // a triangle of the list's own first
+  }
+  for (int k = 0; k < 2; ++k) {
+    for (DrawList* list : {&placed, &direct}) {
+      list->PushMatrix();
+      list->Translate(0.37f * k, -1.9f, 5.3f);
+      list->Rotate(false, 13.0f * k, 271.0f, -7.0f);
+      list->SetPickTag({3, uint16_t(k)});
+    }
+    placed.PlaceModel(index, 0xFFFF0000u);
+    Vec3 at[4];
+    for (int c = 0; c < 4; ++c)
+      at[c] = TransformPoint(direct.matrix(), points[c].x, points[c].y, points[c].z);
+    const Vec3* corners[4] = {&at[0], &at[1], &at[2], &at[3]};
+    direct.SetTextureNumber(4);
+    direct.PlacedTriangle(corners, uv, 0xFFFF0000u);  // the quad's first triangle: 1, 2, 0
+    const Vec3* second[3] = {&at[3], &at[0], &at[2]};
+    const TexCoord uv2[3] = {uv[3], uv[0], uv[2]};
+    direct.SetTextureNumber(9);
+    direct.PlacedTriangle(second, uv2, 0xFF102030u);
+    for (DrawList* list : {&placed, &direct}) list->PopMatrix();
+  }
+  // The direct list made its first triangle from corners 0, 1, 2: reorder as the quad does.
+  std::vector<BufferVertex> want = test::LayerVertices(direct, 0);
+  for (size_t t = 0; t < want.size() / 3; ++t) {
+    if (test::LayerTriangles(direct, 0)[t].texture != 4) continue;
+    std::rotate(want.begin() + 3 * t, want.begin() + 3 * t + 1, want.begin() + 3 * t + 3);
+  }
+  EXPECT_EQ(test::LayerVertices(placed, 0), want);
+  std::vector<uint16_t> tags;
+  placed.ForEachTriangle(
+      [&](const BufferVertex*, const TriangleInfo& t) { tags.push_back(t.tag.index); });
+  EXPECT_EQ(tags, (std::vector<uint16_t>{0, 1, 0, 0, 1}));
+  std::vector<BufferVertex> written(placed.total_vertices());
+  placed.WriteLayer(0, written.data());
+  EXPECT_EQ(written, want);
+  LayerBuffers buffers = MakeLayerBuffers(1);
+  placed.BuildBuffers(buffers);
+  EXPECT_EQ(buffers[0].runs, (std::vector<TextureRun>{{4, 2}, {9, 3}}));
+  // A rebuild finds the models its scene placed; a scene that placed none drops them.
+  placed.ClearLayer(-1);
+  EXPECT_EQ(placed.FindModel({7, 1}), index);
+  placed.ClearLayer(-1);
+  EXPECT_EQ(placed.FindModel({7, 1}), -1);
 }
 
 }  // namespace

@@ -71,16 +71,25 @@ TEST(MeshTable, WholeMeshesAndBlocksThatEndInsideOne) {
   EXPECT_EQ(table.TexturedRectangles(table.meshes[0]).size(), 700u);
   EXPECT_EQ(table.ColouredRectangles(table.meshes[0]).back().texture, 0x1234);
   EXPECT_EQ(table.ColouredTriangles(table.meshes[0]).size(), 320u);
+  EXPECT_EQ(table.meshes[0].triangles, 2u * 700 + 400 + 2 * 350 + 320);
+  EXPECT_FALSE(table.meshes[0].cut);
   // A cut block keeps the whole faces that fit and reads no further; so do garbage counts.
   level.mesh_data.resize(level.mesh_data.size() - 1000);
   BuildMeshTable(table, level);
   ASSERT_EQ(table.count(), 1);
   EXPECT_EQ(table.meshes[0].coloured_rectangles, 350u);
   EXPECT_EQ(table.meshes[0].coloured_triangles, 70u);  // (1280 words - 1000) / 4
+  EXPECT_TRUE(table.meshes[0].cut);
   level.mesh_data = {0, 0, 0, 0, 0, 0x7FFF, 1, 2, 3, 4};
   BuildMeshTable(table, level);
   EXPECT_EQ(table.count(), 1);
   EXPECT_EQ(table.meshes[0].vertex_count, 1u);
+  // Faces naming a vertex the mesh lacks are counted, not drawn: a rectangle over 3 vertices.
+  level.mesh_data.clear();
+  PutMesh(level.mesh_data, false, 3, 0, 1, 1);
+  BuildMeshTable(table, level);
+  EXPECT_EQ(table.meshes[0].broken_faces, 1u);
+  EXPECT_EQ(table.meshes[0].triangles, 1u);
 }
 
 TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {

@@ -9,6 +9,7 @@
 #include "test_paths.h"
 #include "view/picking.h"
 #include "view/scene.h"
+#include "view_fixtures.h"
 
 namespace qavel {
 namespace {
@@ -36,11 +37,21 @@ void CheckRoom(const Opened& o, int r, const ViewOptions& options) {
   const auto items = RoomItemEntries(o.level, r);
   DrawList list;
   LayerBuffers buffers = MainViewBuffers();
-  ASSERT_TRUE(BuildScene(list, buffers, {o.level, o.meshes, o.catalog, items}, options).placement);
+  const SceneResult scene =
+      BuildScene(list, buffers, {o.level, o.meshes, o.catalog, items}, options);
+  ASSERT_TRUE(scene.placement);
+  // Real levels are drawn whole: only items whose movable the level lacks are named.
+  EXPECT_TRUE(scene.skipped_statics.empty()) << scene.skipped_statics[0].message;
+  for (const SkippedItem& s : scene.skipped_items)
+    EXPECT_NE(s.message.find(" is missing."), std::string::npos) << s.message;
   for (size_t l = 0; l < buffers.size(); ++l) {
     int run_triangles = 0;
     for (const TextureRun& run : buffers[l].runs) run_triangles += run.triangles;
     EXPECT_EQ(3 * run_triangles, list.vertex_count(int(l)));
+    // What a renderer uploads is what picking reads.
+    std::vector<BufferVertex> written(size_t(list.vertex_count(int(l))));
+    list.WriteLayer(int(l), written.data());
+    EXPECT_TRUE(written == test::LayerVertices(list, int(l))) << "layer " << l;
   }
   // Tags name real faces, this room's entries and instances; objects the file places inside
   // the room's walls are drawn within a sector (2 units at double scale) of its faces.

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "fixtures/many_items.h"
+#include "peak_memory.h"
+#include "pieces/texture_pages.h"
+#include "test_paths.h"
+#include "view/picking.h"
 #include "view/scene.h"
 #include "view_fixtures.h"
 
@@ -23,16 +26,11 @@ struct Built {
     BuildMeshTable(meshes, level);
     list.set_standard_texture(8888);
   }
-  // Builds room 0 (or the given one); returns triangles per (layer, kind, index).
-  std::map<std::tuple<int, int, int>, int> Build(ViewOptions o) {
+  // Builds room 0 (or the given one).
+  void Build(ViewOptions o, uint64_t budget = kViewTriangleBudget) {
     o.room = std::max(o.room, 0);
     const auto items = RoomItemEntries(level, o.room);
-    result = BuildScene(list, buffers, {level, meshes, catalog, items}, o);
-    std::map<std::tuple<int, int, int>, int> tags;
-    for (int l = 0; l < kLayerCount; ++l)
-      for (const TriangleInfo& t : test::LayerTriangles(list, l))
-        ++tags[{l, t.tag.kind, t.tag.index}];
-    return tags;
+    result = BuildScene(list, buffers, {level, meshes, catalog, items, budget}, o);
   }
 };
 
@@ -62,32 +60,16 @@ TEST(Scene, PlacementOfAFourBySixRoomAndEighthTurns) {
     EXPECT_EQ(EighthTurnDegrees(angle), degrees) << angle;
 }
 
-TEST(Scene, SelectionLayersColoursAndSkippedItems) {
+// Where each View option files the triangles is checked with the pictures (render tests);
+// here what the scene makes of them: colours, the standard picture, a room the level lacks.
+TEST(Scene, SelectedItemRedStandardRoomWholePictureAndNoRoom) {
   Built b(test::MakeViewLevel());
-  auto tags = b.Build({.item_entry = 0, .static_entry = 1});
-  EXPECT_EQ((tags[{0, kPickRoomRectangle, 1}]), 2);
-  EXPECT_EQ((tags[{0, kPickRoomTriangle, 1}]), 1);
-  EXPECT_EQ((tags[{2, kPickItem, 0}]), 3);  // selected: its own layer, two meshes
-  EXPECT_EQ((tags[{0, kPickItem, 2}]), 1);
-  EXPECT_EQ((tags[{0, kPickStatic, 1}]), 1);  // mesh 1 of static mesh 20
-  EXPECT_EQ((tags[{1, kPickStatic, 2}]), 2);  // unknown id 99: mesh record 0, selected
+  b.Build({.item_entry = 0});
   EXPECT_EQ(test::LayerVertices(b.list, 2)[0].colour, 0xFFFF0000u);
   EXPECT_EQ(test::LayerVertices(b.list, 0).back().colour, 0xFFFFFFFFu);
-  ASSERT_EQ(b.result.skipped_items.size(), 1u);
-  EXPECT_EQ(b.result.skipped_items[0].entry, 1);
-  EXPECT_EQ(b.result.skipped_items[0].message, "Object ID77 is missing.");
-  // Wireframe objects: the others go to layer 1, the selected one stays solid in layer 0.
-  tags = b.Build({.item_entry = 0, .wireframe_objects = true});
-  EXPECT_EQ((tags[{0, kPickItem, 0}]), 3);
-  EXPECT_EQ((tags[{1, kPickItem, 2}]), 1);
-  EXPECT_EQ((tags[{0, kPickStatic, 2}]), 2);  // statics do not follow the switch
-  // Hidden objects, the room in wireframe with the standard texture.
-  b.Build(
-      {.wireframe_room = true, .hide_items = true, .hide_statics = true, .standard_room = true});
-  EXPECT_EQ(b.list.vertex_count(0), 0);
-  EXPECT_EQ(b.buffers[1].runs, (std::vector<TextureRun>{{8888, 3}}));
+  b.Build({.wireframe_room = true, .standard_room = true});
   EXPECT_EQ(test::LayerVertices(b.list, 1)[0].u, 1);  // Quad's first triangle starts at V2
-  EXPECT_TRUE(b.result.skipped_items.empty());
+  EXPECT_EQ(b.buffers[1].runs, (std::vector<TextureRun>{{kRoomTextureId, 3}}));
   b.Build({.room = 7});  // a room outside the level draws nothing
   EXPECT_EQ(b.list.total_vertices(), 0u);
   EXPECT_FALSE(b.result.placement);
@@ -126,7 +108,7 @@ Vec3 FirstVertexOf(const Ttrlevel& level, int m) {
   return {v.x, v.y, v.z};
 }
 
-TEST(Scene, MovablesWithoutFramesAndBrokenTablesDrawSafely) {
+TEST(Scene, MovablesWithoutFramesDrawInTheirRestPose) {
   Ttrlevel level = test::MakeViewLevel();
   level.mesh_trees[0] = 2;  // mesh 2 pushes and nothing pops: the movable cleans up itself
   // Root offset (10, 20, 30) / 1000, y and z turned by the scene and y once more by the list.
@@ -139,21 +121,178 @@ TEST(Scene, MovablesWithoutFramesAndBrokenTablesDrawSafely) {
   const Vec3 rest = FirstVertexOf(level, 1);
   EXPECT_NEAR(rest.x, -0.1, 1e-6);
   EXPECT_NEAR(rest.z, 0.1, 1e-6);
+}
 
-  // Tables pointing outside themselves: nothing is read past them.
-  Ttrlevel bad = test::MakeViewLevel(kTR2);
-  bad.movables[0].mesh_tree = 1000;
-  bad.movables[0].start_mesh = 60000;
-  bad.movables[1].num_meshes = 60;
-  bad.frames.resize(7);
-  bad.rooms[0].rectangles[0].vertices[2] = 400;
-  bad.rooms[0].triangles[0].texture = 999;
-  bad.static_meshes[0].mesh = 5000;
-  Built b(bad);
-  auto tags = b.Build({.item_entry = 2});
-  EXPECT_EQ((tags[{0, kPickRoomRectangle, 1}]), 0);
-  EXPECT_EQ((tags[{0, kPickStatic, 1}]), 0);
-  EXPECT_EQ(b.buffers[0].runs.back(), (TextureRun{8888, 1}));  // a texture the level lacks
+// Every message of a build: items, then static meshes.
+std::vector<std::string> Messages(const SceneResult& r) {
+  std::vector<std::string> out;
+  for (const SkippedItem& s : r.skipped_items)
+    out.push_back("item " + std::to_string(s.entry) + " " + std::to_string(s.object_id) + ": " +
+                  s.message);
+  for (const SkippedStatic& s : r.skipped_statics)
+    out.push_back("static " + std::to_string(s.entry) + " " + std::to_string(s.mesh_id) + ": " +
+                  s.message);
+  return out;
+}
+
+TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
+  // The view level draws 10 triangles: room 3, static meshes 1 + 2, items 3 + 1; item 1 and
+  // static mesh 2 (id 99) name what the level lacks.
+  const std::string missing_item = "item 1 77: Object ID77 is missing.";
+  const std::string missing_static = "static 1 99: Static mesh ID99 is missing.";
+  const struct {
+    const char* name;
+    void (*damage)(Ttrlevel&);
+    uint64_t budget;
+    std::vector<std::string> messages;
+    uint64_t triangles;
+  } cases[] = {
+      {"whole", [](Ttrlevel&) {}, kViewTriangleBudget, {missing_item, missing_static}, 10},
+      {"a mesh pointer beyond the table",
+       [](Ttrlevel& l) { l.movables[0].start_mesh = 60000; },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is not drawn: mesh pointer 60000 lies outside the 3 mesh pointers.",
+        missing_item, missing_static},
+       7},
+      {"a mesh tree shorter than the meshes",
+       [](Ttrlevel& l) { l.movables[0].mesh_tree = 1; },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is drawn in part: the mesh tree has no place for mesh 2 of 2.",
+        missing_item, missing_static},
+       9},
+      {"a pointer that starts no mesh",
+       [](Ttrlevel& l) { l.static_meshes[0].mesh = 2; },
+       kViewTriangleBudget,
+       {missing_item,
+        "static 0 20: Static mesh ID20 is drawn in part: mesh pointer 2 (byte 6 of the mesh "
+        "data) starts no mesh.",
+        missing_static},
+       11},
+      {"a static mesh pointer beyond the table",
+       [](Ttrlevel& l) { l.static_meshes[0].mesh = 5000; },
+       kViewTriangleBudget,
+       {missing_item,
+        "static 0 20: Static mesh ID20 is not drawn: mesh pointer 5000 lies outside the 3 mesh "
+        "pointers.",
+        missing_static},
+       9},
+      {"a face naming a vertex the mesh lacks",
+       [](Ttrlevel& l) { l.mesh_data[22] = 9; },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is drawn in part: mesh 0 names vertices it lacks in 1 faces.",
+        missing_item, missing_static},
+       6},
+      {"a room face naming a vertex the room lacks; frames cut short",
+       [](Ttrlevel& l) {
+         l.rooms[0].rectangles[0].vertices[2] = 400;
+         l.frames.resize(7);
+       },
+       kViewTriangleBudget,
+       {missing_item, missing_static},
+       8},
+      {"a mesh cut short by the end of the block",
+       [](Ttrlevel& l) { l.mesh_data.resize(l.mesh_data.size() - 6); },
+       kViewTriangleBudget,
+       {"item 0 5: Object ID5 is drawn in part: mesh 1 is cut short by the end of the mesh data.",
+        missing_item,
+        "item 2 6: Object ID6 is not drawn: mesh 1 is cut short by the end of the mesh data.",
+        "static 0 20: Static mesh ID20 is not drawn: mesh 1 is cut short by the end of the mesh "
+        "data.",
+        missing_static},
+       7},
+      // Beyond the budget whole objects are left out from the first that does not fit on.
+      {"a budget reached by item 0",
+       [](Ttrlevel&) {},
+       7,
+       {"item 0 5: Object ID5 is left out: the view draws at most 7 triangles.", missing_item,
+        "item 2 6: Object ID6 is left out: the view draws at most 7 triangles.", missing_static},
+       6},
+      {"a budget reached by the room",
+       [](Ttrlevel&) {},
+       2,
+       {missing_item, "item 0 5: Object ID5 is left out: the view draws at most 2 triangles.",
+        "item 2 6: Object ID6 is left out: the view draws at most 2 triangles.",
+        "static 0 20: Static mesh ID20 is left out: the view draws at most 2 triangles.",
+        "static 1 99: Static mesh ID99 is left out: the view draws at most 2 triangles."},
+       3},
+  };
+  for (const auto& c : cases) {
+    Ttrlevel level = test::MakeViewLevel(kTR2);
+    level.mesh_pointers.push_back(6);  // pointer 2: inside mesh 0
+    c.damage(level);
+    Built b(level);
+    b.Build({}, c.budget);
+    auto sorted = [](std::vector<std::string> v) {
+      std::sort(v.begin(), v.end());
+      return v;
+    };
+    EXPECT_EQ(sorted(Messages(b.result)), sorted(c.messages)) << c.name;
+    EXPECT_EQ(b.result.triangles, c.triangles) << c.name;
+    EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles) << c.name;
+  }
+  // The window's status line: what the budget left out in a word, the other messages once
+  // each with how often, up to three and how many more.
+  Ttrlevel level = test::MakeViewLevel(kTR2);
+  for (uint16_t id : {77, 77, 78, 79, 80}) AppendItem(level, {{}, id, 0, 9000, 0, 5000, 0});
+  Built b(level);
+  b.Build({}, 2);
+  EXPECT_EQ(SceneNote(b.result),
+            "4 objects are left out: the view draws at most 2 triangles. Object ID77 is missing. "
+            "(3 times) Object ID78 is missing. Object ID79 is missing. And 1 more.");
+}
+
+// 65,535 items of a level's largest movable in one room: drawn up to the budget, the rest named
+// in list order; the scene holds the movable once and a record per item, and picks through it.
+TEST(Scene, ManyCopiesOfAMovableStayWithinTheBudgetAndTheirMemory) {
+  std::vector<std::pair<std::string, std::string>> levels = {{"demo", test::DataPath("demo.tr4")}};
+  if (auto tr1 = test::RealLevel("TR1"))
+    levels.emplace_back("TR1", *tr1);
+  else
+    std::printf("note: real TR1 level absent; only the demo level's row runs\n");
+  for (const auto& [name, path] : levels) {
+    SCOPED_TRACE(name);
+    Built base(test::ReadLevelOrFail(path));
+    size_t best = 0;
+    uint64_t most = 0;
+    for (size_t i = 0; i < base.level.num_items(); ++i) {
+      const int m = MovableOfItem(base.catalog, base.level, base.level.items2[i].object_id);
+      const uint64_t triangles = CheckMovable(base.meshes, base.level, m).triangles;
+      if (triangles > most) most = triangles, best = i;
+    }
+    Built b(test::WithManyItems(base.level, base.level.items2[best], 0));
+    // Measured first, before this process holds memory freed by another build.
+    const auto items = RoomItemEntries(b.level, 0);
+    const long kib = test::PeakGrowthKiB([&] {
+      DrawList list;
+      LayerBuffers buffers = MainViewBuffers();
+      const SceneResult r = BuildScene(list, buffers, {b.level, b.meshes, b.catalog, items},
+                                       {.room = 0, .hide_statics = true});
+      TGLViewport vp;
+      vp.SetControlSize(800, 600);
+      vp.box = r.placement->box;
+      vp.CentreOnBox();
+      // A click in the middle of the view, through the items.
+      static_cast<void>(Pick(list, vp.Matrices(), 400, 300));
+      return r.triangles > 0;
+    });
+    EXPECT_GE(kib, 0);
+    EXPECT_LT(kib, long{test::kManyItems}) << "KiB: more than a KiB per item";
+    b.Build({.hide_items = true, .hide_statics = true});
+    const uint64_t all = b.result.triangles + uint64_t{most} * test::kManyItems;
+    b.Build({.hide_statics = true});
+    const size_t drawn = test::kManyItems - b.result.skipped_items.size();
+    EXPECT_LE(b.result.triangles, kViewTriangleBudget);
+    EXPECT_EQ(b.result.budget_reached, all > kViewTriangleBudget);
+    EXPECT_GT(b.result.triangles + most, std::min(all, kViewTriangleBudget));
+    EXPECT_EQ(b.list.total_vertices(), 3 * b.result.triangles);
+    if (drawn < test::kManyItems) {
+      EXPECT_EQ(b.result.skipped_items.front().entry, int(drawn)) << "left out in list order";
+      EXPECT_EQ(b.result.skipped_items.back().message,
+                "Object ID" + std::to_string(base.level.items2[best].object_id) +
+                    " is left out: the view draws at most 4000000 triangles.");
+      EXPECT_LT(SceneNote(b.result).size(), 400u) << "a status line, not a page";
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Triangle rule, bounds, mirroring and texture coordinates of pieces.
 
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 
 #include <gtest/gtest.h>
 

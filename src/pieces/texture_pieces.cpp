@@ -1,4 +1,4 @@
-#include "textures/texture_pieces.h"
+#include "pieces/texture_pieces.h"
 
 #include <algorithm>
 
