@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QOpenGLContext>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -95,13 +96,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                                  QMessageBox::Save);
   };
-  question_ = [this](const Question& q) {
-    QMessageBox box(QMessageBox::Question, "Qavel", q.text, QMessageBox::Yes | QMessageBox::Cancel,
-                    this);
-    box.setInformativeText(q.details);
-    box.setDefaultButton(q.yes_by_default ? QMessageBox::Yes : QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Yes;
-  };
+  question_ = [this](const Question& q) { return makeQuestionBox(q)->exec() == QMessageBox::Yes; };
   fileChooser_ = [this](const FileRequest& r) {
     return r.save ? QFileDialog::getSaveFileName(this, r.caption, r.folder, r.filter)
                   : QFileDialog::getOpenFileName(this, r.caption, r.folder, r.filter);
@@ -403,13 +398,13 @@ bool MainWindow::confirmSave(const QString& path) {
     return false;
   }
   if (doc.IsOpenedFile(file) && doc.ChangedOnDisk() &&
-      !question_({path + " changed on disk since it was opened. Overwrite it?"}))
+      !question_({path + " changed on disk since it was opened. Overwrite it?", "Overwrite"}))
     return false;
   if (const std::vector<Problem> added = doc.NewErrors(); !added.empty()) {
     const size_t errors = CountProblems(doc.problems(), Severity::kError);
     const QString text =
         QString("The level has %1 problems that may crash the game. Save anyway?").arg(errors);
-    if (!question_({text, NewErrorsText(added)})) return false;
+    if (!question_({text, "Save Anyway", NewErrorsText(added)})) return false;
   }
   return true;
 }
@@ -421,13 +416,18 @@ void MainWindow::offerReload() {
     return;
   }
   LevelDocument& doc = session_.document();
-  if (busy() || !doc.ChangedOnDisk()) return;
+  // Nor while a file is read or written: asked once it is done, if the change is still there.
+  if (busy()) {
+    QTimer::singleShot(500, this, &MainWindow::offerReload);
+    return;
+  }
+  if (!doc.ChangedOnDisk()) return;
   const QString path = S(doc.file_path());
   const bool edited = doc.IsModified();
   const QString text = path + (edited ? " changed on disk. Reload it and lose your changes?"
                                       : " changed on disk. Reload it?");
   // An unedited level loses nothing by a reload; edits are kept unless the user says otherwise.
-  if (question_({text, {}, !edited})) openFile(path);
+  if (question_({text, "Reload", {}, !edited})) openFile(path);
 }
 
 void MainWindow::cancelFileTask() {
@@ -568,6 +568,16 @@ void MainWindow::runExchange(size_t index) {
   QApplication::restoreOverrideCursor();
   if (r) rememberFolder(path);
   if (!r.message().empty()) message(r ? MessageKind::kInfo : MessageKind::kWarning, S(r.message()));
+}
+
+std::unique_ptr<QMessageBox> MainWindow::makeQuestionBox(const Question& q) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, "Qavel", q.text,
+                                           QMessageBox::Yes | QMessageBox::Cancel, this);
+  if (!q.yes.isEmpty()) box->button(QMessageBox::Yes)->setText(q.yes);
+  box->setInformativeText(q.details);
+  box->setDefaultButton(q.yes_by_default ? QMessageBox::Yes : QMessageBox::Cancel);
+  box->setEscapeButton(QMessageBox::Cancel);
+  return box;
 }
 
 std::unique_ptr<QMessageBox> MainWindow::makeAboutBox() {

@@ -66,6 +66,7 @@ class MainWindow : public QMainWindow {
   // message box by default; tests answer directly.
   struct Question {
     QString text;
+    QString yes;      // the text of the button that says yes ("Overwrite")
     QString details;  // shown below the question
     bool yes_by_default = false;
   };
@@ -85,6 +86,8 @@ class MainWindow : public QMainWindow {
 
   // The About box, made but not shown.
   std::unique_ptr<QMessageBox> makeAboutBox();
+  // The box that asks a question of the file commands (Cancel unless the question says yes).
+  std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question);
 
   // Says why there is no 3D view; empty when OpenGL 3.3 is there.
   static QString CheckOpenGl();

@@ -78,6 +78,7 @@ ProblemsPanel::ProblemsPanel(EditorSession& session, QWidget* parent)
   list_->verticalHeader()->hide();
   // Fixed row heights and column widths: the view never measures every row.
   list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
   list_->horizontalHeader()->setStretchLastSection(true);
   list_->setColumnWidth(0, 90);
   list_->setColumnWidth(1, 170);

@@ -141,13 +141,21 @@ TEST_F(WindowTest, SaveAsksAboutErrorsTheLevelDidNotHave) {
             QString("The level has %1 problems that may crash the game. Save anyway?").arg(errors));
   EXPECT_EQ(Bytes(out), saved);
   EXPECT_TRUE(window.isWindowModified());
+  // Saving on the way out asks the same; Cancel keeps the window and the level.
+  window.setSavePrompt([] { return QMessageBox::Save; });
+  window.show();
+  EXPECT_FALSE(window.close());
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(questions.value(1), questions[0]);
+  EXPECT_EQ(Bytes(out), saved);
+  EXPECT_EQ(yes_by_default, QList<bool>({false, false}));
   answer = true;
   ASSERT_TRUE(test::SaveNow(window, path));
   EXPECT_EQ(test::ReadLevelOrFail(out).items2[0].room, 77);
   // The file holds the error since: the next save asks no more.
   Click("Button4");
   ASSERT_TRUE(test::SaveNow(window, path));
-  EXPECT_EQ(questions.size(), 2);
+  EXPECT_EQ(questions.size(), 3);
 }
 
 TEST_F(WindowTest, AFileChangedOnDiskIsNotOverwrittenUnasked) {
@@ -178,10 +186,12 @@ TEST_F(WindowTest, AFileChangedOnDiskIsNotOverwrittenUnasked) {
   EXPECT_EQ(Bytes(file), theirs);
   EXPECT_EQ(level().FirstDifference(ours), "");
   EXPECT_TRUE(window.isWindowModified());
-  // The window offers to reload; edits are not lost unless the user says so.
-  window.session().document().CheckDisk();
-  QCoreApplication::processEvents();
-  EXPECT_EQ(questions.value(1), path + " changed on disk. Reload it and lose your changes?");
+  // The window sees the change by itself and offers to reload; edits are not lost unless the
+  // user says so.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return questions.size() == 2; }, 10000));
+  EXPECT_EQ(questions[1], path + " changed on disk. Reload it and lose your changes?");
+  QTest::qWait(500);  // and asks once
+  EXPECT_EQ(questions.size(), 2);
   EXPECT_EQ(level().FirstDifference(ours), "");
 
   // The changed file is asked about before anything else; yes to both saves.
@@ -192,13 +202,15 @@ TEST_F(WindowTest, AFileChangedOnDiskIsNotOverwrittenUnasked) {
             overwrite + "|The level has 1 problems that may crash the game. Save anyway?");
   EXPECT_EQ(test::ReadLevelOrFail(file).items2[0].room, 77);
 
-  // An unedited level is reloaded when the user agrees.
+  // Our own save is no change; an unedited level is reloaded when the user agrees (Yes is then
+  // the default: nothing is lost).
+  QTest::qWait(500);
+  EXPECT_EQ(questions.size(), 4);
   replace(5678);
-  window.session().document().CheckDisk();
-  QCoreApplication::processEvents();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return level().items2[1].x == 5678; }, 10000));
   EXPECT_EQ(questions.last(), path + " changed on disk. Reload it?");
-  ASSERT_TRUE(test::WaitForFile(window));
-  EXPECT_EQ(level().items2[1].x, 5678);
+  EXPECT_EQ(yes_by_default, QList<bool>({false, false, false, false, true}));
+  EXPECT_FALSE(window.isWindowModified());
   EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
 }
 

@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <stdexcept>
 #include <string>
@@ -47,6 +49,8 @@ class WindowTest : public ::testing::Test {
     window.setSavePrompt([] { return QMessageBox::Discard; });
     window.setQuestion([this](const MainWindow::Question& q) {
       questions << q.text;
+      const auto box = window.makeQuestionBox(q);
+      yes_by_default << (box->defaultButton() == box->button(QMessageBox::Yes));
       return answer;
     });
     window.session().document().SetCatalogPath(CatalogPath());
@@ -65,7 +69,8 @@ class WindowTest : public ::testing::Test {
   MainWindow window;
   QStringList messages;
   std::vector<MessageKind> kinds;
-  QStringList questions;  // the file commands' questions, answered with `answer`
+  QStringList questions;       // the file commands' questions, answered with `answer`
+  QList<bool> yes_by_default;  // of each question's box: Yes, not Cancel, is its default
   bool answer = false;
 };
 
