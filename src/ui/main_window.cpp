@@ -63,7 +63,7 @@ QMessageBox::Icon IconOf(MessageKind kind) {
 // The new errors under the save question: which ones the level did not have before.
 QString NewErrorsText(const std::vector<Problem>& added) {
   constexpr size_t kShown = 5;
-  QStringList lines{"New since the level was opened:"};
+  QStringList lines{"New since the level was opened or last saved:"};
   for (size_t i = 0; i < added.size() && i < kShown; ++i) lines << S(added[i].message);
   if (added.size() > kShown) lines << QString("and %1 more").arg(added.size() - kShown);
   return lines.join('\n');
