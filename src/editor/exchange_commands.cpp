@@ -1,6 +1,7 @@
 #include "editor/exchange_commands.h"
 
 #include "editor/edit_command.h"
+#include "inspect/exchange_edits.h"
 #include "inspect/refusals.h"
 
 namespace qavel {
@@ -13,14 +14,11 @@ Result ExportFile(EditorSession& session, ExchangeFormatId format, const std::st
 }
 
 Result ImportFile(EditorSession& session, ExchangeFormatId format, const std::string& path) {
-  if (!session.HasLevel()) return NoLevel();
-  const ExchangeFormat& f = GetExchangeFormat(format);
-  Ttrlevel after = session.level();
-  Result result = f.import_file(after, static_cast<size_t>(session.selection().room()), path);
-  if (result)
-    (void)Push(session.document(),
-               ReplaceLevelEdit(f.import_command, session.level(), std::move(after)));
-  return result;
+  Expected<edit::ImportEdit> imported =
+      edit::ImportFile(session.level(), format, session.selection().room(), path);
+  if (!imported) return imported.result();
+  if (Result pushed = Push(session.document(), std::move(imported->edit)); !pushed) return pushed;
+  return Result::Ok(std::move(imported->message));
 }
 
 }  // namespace qavel

@@ -1,6 +1,9 @@
 #include "editor/level_document.h"
 
+#include <filesystem>
 #include <optional>
+
+#include "inspect/level_problems.h"
 
 namespace qavel {
 
@@ -11,6 +14,10 @@ LevelDocument::LevelDocument(QObject* parent) : QObject(parent) {
     shown_step_ = step;
     emit fileTaskProgress(percent);
   });
+  disk_check_.setSingleShot(true);
+  disk_check_.setInterval(200);
+  connect(&disk_check_, &QTimer::timeout, this, &LevelDocument::CheckDisk);
+  connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { disk_check_.start(); });
 }
 
 LevelDocument::~LevelDocument() = default;
@@ -18,21 +25,23 @@ LevelDocument::~LevelDocument() = default;
 // ---- Files, on the caller's thread ----
 
 Result LevelDocument::Open(const std::string& path) {
+  // The stamp comes first: a change made while the file is read is then told afterwards.
+  const FileStamp stamp = StampOf(path);
   Expected<LevelBundle> fresh = OpenLevelBundle(path, catalog_path_);
   if (!fresh) return fresh.result();
-  Show(std::move(*fresh), path);
+  Show(std::move(*fresh), path, stamp);
   return Result::Ok();
 }
 
 void LevelDocument::Adopt(Ttrlevel level, const std::string& path) {
-  Show(MakeLevelBundle(std::move(level), catalog_path_), path);
+  Show(MakeLevelBundle(std::move(level), catalog_path_), path, StampOf(path));
 }
 
-void LevelDocument::Show(LevelBundle bundle, const std::string& path) {
+void LevelDocument::Show(LevelBundle bundle, const std::string& path, const FileStamp& stamp) {
   undo_stack_.clear();
   bundle_ = std::move(bundle);
-  file_path_ = path;
   undo_stack_.setClean();
+  SetFile(path, stamp);
   emit opened();
 }
 
@@ -43,21 +52,35 @@ Result LevelDocument::Save() {
 Result LevelDocument::SaveAs(const std::string& path) {
   if (!level().IsLoaded()) return Result::Fail(Status::kNothingLoaded, "No level is open.");
   if (Result saved = SaveLevelFile(level(), path); !saved) return saved;
-  SavedAs(path);
+  SavedAs(path, StampOf(path));
   return Result::Ok();
 }
 
-void LevelDocument::SavedAs(const std::string& path) {
+void LevelDocument::SavedAs(const std::string& path, const FileStamp& stamp) {
   // What the writer computes stays in the file: the shown level (and the undo stack's view of
   // it) is the same before and after a save, whatever name the file gets.
-  file_path_ = path;
   undo_stack_.setClean();
+  SetFile(path, stamp);
+}
+
+void LevelDocument::SetFile(const std::string& path, const FileStamp& stamp) {
+  file_path_ = path;
+  disk_stamp_ = told_stamp_ = stamp;
+  opened_errors_.clear();
+  for (const Problem& p : bundle_.problems)
+    if (p.severity == Severity::kError) opened_errors_.push_back(p);
+  for (const QString& watched : watcher_.files()) watcher_.removePath(watched);
+  if (stamp.exists) watcher_.addPath(QString::fromStdString(path));
 }
 
 // ---- Files, on a worker thread ----
 
 bool LevelDocument::StartOpen(const std::string& path) {
-  auto read = std::make_shared<std::optional<Expected<LevelBundle>>>();
+  struct Read {
+    FileStamp stamp;
+    std::optional<Expected<LevelBundle>> bundle;
+  };
+  auto read = std::make_shared<Read>();
   shown_step_ = 0;
   return task_.Run(
       [read, path, catalog = catalog_path_](FileTaskState& state) {
@@ -67,12 +90,13 @@ bool LevelDocument::StartOpen(const std::string& path) {
           state.percent = percent;
         };
         progress.cancelled = [&state] { return state.cancelled.load(); };
-        read->emplace(OpenLevelBundle(path, catalog, progress));
+        read->stamp = StampOf(path);
+        read->bundle.emplace(OpenLevelBundle(path, catalog, progress));
         // The window shows the textures at once: their packed pages are unpacked here, beside
         // the window's first frames, not on its thread afterwards. A damaged chunk is told with
         // the level's other read warnings; its pages show black.
-        if (*read && **read) {
-          Ttrlevel& level = (**read)->level;
+        if (*read->bundle && **read->bundle) {
+          Ttrlevel& level = (**read->bundle).level;
           if (Result pages = UnpackTexturePages(level); !pages)
             level.origin.read_warnings.push_back(pages.message() + "; its textures show black.");
         }
@@ -81,33 +105,40 @@ bool LevelDocument::StartOpen(const std::string& path) {
         FileOutcome outcome{FileOutcome::kOpen, path, Result::Ok(), task_.cancelled()};
         if (outcome.cancelled) {
           outcome.result = Result::Fail(Status::kRefused, "Cancelled.");
-        } else if (!**read) {
-          outcome.result = (*read)->result();
+        } else if (!*read->bundle) {
+          outcome.result = read->bundle->result();
         } else {
-          Show(std::move(***read), path);
+          Show(std::move(**read->bundle), path, read->stamp);
         }
+        AfterFileTask();
         emit fileTaskDone(outcome);
       });
 }
 
 bool LevelDocument::StartSaveAs(const std::string& path) {
   if (!level().IsLoaded()) return false;
+  struct Saved {
+    Result result;
+    FileStamp stamp;
+  };
   // The worker writes a copy, so that nothing it reads can change under it.
-  auto saved = std::make_shared<Result>();
+  auto saved = std::make_shared<Saved>();
   return task_.Run(
       [saved, path, level = level()](FileTaskState& state) {
         SaveProgress progress;
         progress.report = [&state](int percent) { state.percent = percent; };
         progress.cancelled = [&state] { return state.cancelled.load(); };
         progress.writing = [&state] { state.committed = true; };
-        *saved = SaveLevelFile(level, path, progress);
+        saved->result = SaveLevelFile(level, path, progress);
+        if (saved->result) saved->stamp = StampOf(path);
       },
       [this, saved, path] {
-        FileOutcome outcome{FileOutcome::kSave, path, *saved, false};
-        if (saved->ok())
-          SavedAs(path);
+        FileOutcome outcome{FileOutcome::kSave, path, saved->result, false};
+        if (saved->result.ok())
+          SavedAs(path, saved->stamp);
         else
-          outcome.cancelled = task_.cancelled() && saved->status() == Status::kRefused;
+          outcome.cancelled = task_.cancelled() && saved->result.status() == Status::kRefused;
+        AfterFileTask();
         emit fileTaskDone(outcome);
       });
 }
@@ -116,7 +147,49 @@ bool LevelDocument::CancelFileTask() {
   return task_.Cancel();
 }
 
+void LevelDocument::AfterFileTask() {
+  // A change seen while the task ran is looked at against the file as the task left it (our
+  // own save is no change).
+  if (check_after_task_)
+    QMetaObject::invokeMethod(this, &LevelDocument::CheckDisk, Qt::QueuedConnection);
+  check_after_task_ = false;
+}
+
+// ---- The file on disk ----
+
+bool LevelDocument::IsOpenedFile(const std::string& path) const {
+  if (file_path_.empty() || path.empty()) return false;
+  std::error_code ec1, ec2;
+  const auto a = std::filesystem::weakly_canonical(path, ec1);
+  const auto b = std::filesystem::weakly_canonical(file_path_, ec2);
+  return ec1 || ec2 ? path == file_path_ : a == b;
+}
+
+bool LevelDocument::ChangedOnDisk() const {
+  const FileStamp now = StampOf(file_path_);
+  return now.exists && !(now == disk_stamp_);
+}
+
+void LevelDocument::CheckDisk() {
+  if (file_path_.empty()) return;
+  if (busy()) {
+    check_after_task_ = true;
+    return;
+  }
+  const FileStamp now = StampOf(file_path_);
+  // A file replaced by another program's save is a new file to the watcher: it watches it anew.
+  const QString path = QString::fromStdString(file_path_);
+  if (now.exists && !watcher_.files().contains(path)) watcher_.addPath(path);
+  if (!now.exists || now == disk_stamp_ || now == told_stamp_) return;
+  told_stamp_ = now;
+  emit changedOnDisk();
+}
+
 // ---- The level ----
+
+std::vector<Problem> LevelDocument::NewErrors() const {
+  return NewProblems(opened_errors_, bundle_.problems, Severity::kError);
+}
 
 int LevelDocument::StaticCount(int room) const {
   return IsRoom(room) ? static_cast<int>(level().rooms[room].num_static_instances()) : 0;
@@ -127,8 +200,9 @@ void LevelDocument::Perform(const LevelEdit& edit, Direction direction, EditKey)
     edit.Apply(bundle_.level);
   else
     edit.Revert(bundle_.level);
-  RefreshAfterEdit(bundle_, edit.target());
+  const std::vector<Problem> added = RefreshAfterEdit(bundle_, edit.target());
   emit changed(edit.target());
+  if (!added.empty()) emit problemsAdded(added);
 }
 
 }  // namespace qavel

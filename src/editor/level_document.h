@@ -1,12 +1,16 @@
 #pragma once
-// LevelDocument: the open level with what is derived from it (inspect/level_bundle.h), its file,
-// its undo stack, and the reading and writing of its file on a worker thread.
+// LevelDocument: the open level with what is derived from it (inspect/level_bundle.h) and its
+// problems, its file (and whether another program changed it), its undo stack, and the reading
+// and writing of its file on a worker thread.
 
+#include <QFileSystemWatcher>
 #include <QObject>
+#include <QTimer>
 #include <QUndoStack>
 #include <string>
 #include <vector>
 
+#include "editor/file_stamp.h"
 #include "editor/file_task.h"
 #include "inspect/level_bundle.h"
 #include "inspect/refusals.h"
@@ -60,9 +64,26 @@ class LevelDocument : public QObject {
   const FloorData& floor_data() const { return bundle_.floor_data; }
   const std::vector<titems_rec>& room_items() const { return bundle_.room_items; }
   const std::vector<std::string>& item_texts() const { return bundle_.item_texts; }
+  // The level's problems, current after every edit.
+  const std::vector<Problem>& problems() const { return bundle_.problems; }
+  // The errors the level has that it did not have when it was opened, or when it was last saved
+  // (the file has held them since).
+  std::vector<Problem> NewErrors() const;
   const std::string& file_path() const { return file_path_; }
   bool IsModified() const { return !undo_stack_.isClean(); }
   QUndoStack& undo_stack() { return undo_stack_; }
+
+  // ---- The file on disk ----
+  // Whether path leads to the opened file.
+  bool IsOpenedFile(const std::string& path) const;
+  // Whether another program changed the opened file since it was opened or last saved here (its
+  // size, time or identity differ). A file that is gone counts as unchanged: a save then loses
+  // nothing of anyone's.
+  bool ChangedOnDisk() const;
+  // Looks at the opened file now and emits changedOnDisk() once for each change another program
+  // made; while a file task runs, it looks when the task is over. A watcher on the file calls it
+  // too.
+  void CheckDisk();
 
   // Shorthands for the item list and rooms (see inspect/item_list.h).
   int ItemListSize() const { return static_cast<int>(bundle_.item_texts.size()); }
@@ -89,13 +110,20 @@ class LevelDocument : public QObject {
   void parsingFloorData();
   // After every do and undo of an edit: what it touched.
   void changed(const EditTarget& target);
+  // After a do or undo that brought problems the level did not have (after changed()).
+  void problemsAdded(const std::vector<Problem>& added);
+  // Another program changed the opened file (see CheckDisk()).
+  void changedOnDisk();
   // How far the running file task has come (at most every 100 ms), and how it ended.
   void fileTaskProgress(int percent);
   void fileTaskDone(const FileOutcome& outcome);
 
  private:
-  void Show(LevelBundle bundle, const std::string& path);
-  void SavedAs(const std::string& path);
+  void Show(LevelBundle bundle, const std::string& path, const FileStamp& stamp);
+  void SavedAs(const std::string& path, const FileStamp& stamp);
+  // The file as this program last read or wrote it; from now on, changes to it are told.
+  void SetFile(const std::string& path, const FileStamp& stamp);
+  void AfterFileTask();
 
   LevelBundle bundle_;
   std::string file_path_;
@@ -103,6 +131,12 @@ class LevelDocument : public QObject {
   QUndoStack undo_stack_;
   FileTask task_;
   int shown_step_ = 0;  // the open's step the listeners last heard of
+  std::vector<Problem> opened_errors_;
+  FileStamp disk_stamp_;  // the file as opened or last saved
+  FileStamp told_stamp_;  // the last change told by changedOnDisk()
+  QFileSystemWatcher watcher_;
+  QTimer disk_check_;  // a change is looked at once the other program is done writing
+  bool check_after_task_ = false;
 };
 
 }  // namespace qavel

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -308,7 +309,33 @@ uint16_t KeptExtra(const std::vector<Face5>& old_faces, const std::vector<tverte
   return old_faces[i].extra;
 }
 
-void BuildRoomGeometry(troom& room, const DxfGeometry& g, int32_t kind) {
+// Room sprites stand on vertices of the room: each keeps its point, found among the imported
+// vertices or added as it was, so that no sprite is left naming a vertex the room lost.
+void KeepSpriteVertices(troom& room, size_t room_index, const std::vector<tvertex1>& old1,
+                        const std::vector<tvertex2>& old2) {
+  for (tsprite& sprite : room.sprites) {
+    uint16_t v;
+    std::memcpy(&v, sprite.raw, 2);
+    if (v >= old2.size() || v >= old1.size()) continue;  // it named no vertex before either
+    const tvertex2& p = old2[v];
+    size_t at = FindVertex(room, p.x, p.y, p.z);
+    if (at == 0) {
+      if (room.vertices2.size() >= RoomCapacity::vertices)
+        throw ExchangeError(Status::kRefused,
+                            "room " + std::to_string(room_index) +
+                                ": the file's faces and the room's sprites need more than " +
+                                std::to_string(RoomCapacity::vertices) + " vertices");
+      room.vertices1.push_back(old1[v]);
+      room.vertices2.push_back(p);
+      at = room.vertices2.size();
+    }
+    const auto index = static_cast<uint16_t>(at - 1);
+    std::memcpy(sprite.raw, &index, 2);
+  }
+}
+
+void BuildRoomGeometry(troom& room, size_t room_index, const DxfGeometry& g, int32_t kind) {
+  const auto old_vertices1 = std::move(room.vertices1);
   const auto old_vertices2 = std::move(room.vertices2);
   const auto old_vertices5 = std::move(room.vertices5);
   const auto old_rectangles5 = std::move(room.rectangles5);
@@ -349,6 +376,7 @@ void BuildRoomGeometry(troom& room, const DxfGeometry& g, int32_t kind) {
   // The find/add averages a shared point's light into the 8-byte form only.
   for (size_t i = 0; i < room.vertices1.size(); ++i)
     room.vertices2[i] = ClassicVertex(room.vertices1[i], kind, room.flags);
+  KeepSpriteVertices(room, room_index, old_vertices1, old_vertices2);
 }
 
 Result NoSuchRoom(const Ttrlevel& level, size_t room_index) {
@@ -491,7 +519,7 @@ Result ImportRoomDxfText(Ttrlevel& level, size_t room_index, std::string_view te
     const DxfGeometry g = ReadDxf(text, name, level.num_object_textures());
     CheckCapacities(g, room_index);
     troom room = level.rooms[room_index];
-    BuildRoomGeometry(room, g, level.version_kind);
+    BuildRoomGeometry(room, room_index, g, level.version_kind);
     level.rooms[room_index] = std::move(room);
     const troom& r = level.rooms[room_index];
     return Result::Ok("room " + std::to_string(room_index) + ": " +

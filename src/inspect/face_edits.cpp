@@ -20,8 +20,10 @@ Result CheckFace(const Ttrlevel& level, int room, FaceRef face) {
 
 Expected<LevelEdit> PaintFace(const Ttrlevel& level, int room, FaceRef face, int piece) {
   if (Result checked = CheckFace(level, room, face); !checked) return checked;
-  if (piece < 0 || static_cast<uint32_t>(piece) >= level.num_object_textures())
-    return Refused("Choose a texture piece on the Textures page first.");
+  if (piece < 0) return Refused("Choose a texture piece on the Textures page first.");
+  if (static_cast<uint32_t>(piece) >= level.num_object_textures())
+    return Refused("Texture piece " + std::to_string(piece) + " does not exist; the level has " +
+                   std::to_string(level.num_object_textures()) + " object textures.");
   const auto k = static_cast<size_t>(face.index);
   return LevelEdit::Change<uint16_t>("Paint Texture", FaceTarget{room, face.kind, face.index},
                                      kNoMerge, FaceTexture(level.rooms[room], face.kind, k),

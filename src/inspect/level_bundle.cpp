@@ -1,5 +1,6 @@
 #include "inspect/level_bundle.h"
 
+#include "inspect/level_problems.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
@@ -38,6 +39,7 @@ LevelBundle MakeLevelBundle(Ttrlevel level, const std::string& catalog_path,
   b.names = BuildMovableNames(b.level, catalog_path);
   b.floor_data = ParseFloorData(b.level, floor_data_progress);
   RebuildItemTables(b);
+  b.problems = CheckLevel(b.level);
   return b;
 }
 
@@ -50,7 +52,7 @@ Result SaveLevelFile(const Ttrlevel& level, const std::string& path, const SaveP
   return WriteFileAtomically(path, built->bytes);
 }
 
-void RefreshAfterEdit(LevelBundle& b, const EditTarget& target) {
+std::vector<Problem> RefreshAfterEdit(LevelBundle& b, const EditTarget& target) {
   if (const LevelTarget* whole = AsLevel(target)) {
     if (whole->movables) b.names = BuildMovableNames(b.level, b.catalog_path);
     if (whole->floor_data) b.floor_data = ParseFloorData(b.level);
@@ -58,6 +60,12 @@ void RefreshAfterEdit(LevelBundle& b, const EditTarget& target) {
   } else if (TouchesItems(target)) {
     RebuildItemTables(b);
   }
+  // Any value can name another record, so the whole level is checked again (see
+  // bench/problems_bench.cpp for what that costs on a level of game size).
+  std::vector<Problem> now = CheckLevel(b.level);
+  std::vector<Problem> added = NewProblems(b.problems, now);
+  b.problems = std::move(now);
+  return added;
 }
 
 bool SameFloorData(const Ttrlevel& a, const Ttrlevel& b) {

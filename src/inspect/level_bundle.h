@@ -1,12 +1,14 @@
 #pragma once
 // LevelBundle: an open level with what both programs derive from it once per open: the movable
-// names, the decoded floor data, the per-room item lists and the item list's texts. Opening
-// builds it whole (on any thread: it holds no callbacks); an edit refreshes what it made stale.
+// names, the decoded floor data, the per-room item lists, the item list's texts and the level's
+// problems. Opening builds it whole (on any thread: it holds no callbacks); an edit refreshes
+// what it made stale.
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "check/check_level.h"
 #include "floordata/floor_data.h"
 #include "inspect/item_list.h"
 #include "inspect/level_edit.h"
@@ -24,6 +26,7 @@ struct LevelBundle {
   FloorData floor_data;
   std::vector<titems_rec> room_items;
   std::vector<std::string> item_texts;
+  std::vector<Problem> problems;  // CheckLevel's, kept current through every edit
 };
 
 // The steps of an open, for a gauge that says which one runs.
@@ -54,8 +57,9 @@ struct SaveProgress {
 Result SaveLevelFile(const Ttrlevel& level, const std::string& path,
                      const SaveProgress& progress = {});
 
-// Makes again what an applied edit made stale.
-void RefreshAfterEdit(LevelBundle& bundle, const EditTarget& target);
+// Makes again what an applied (or reverted) edit made stale, the problems included; returns the
+// problems the change brought that the level did not have before.
+std::vector<Problem> RefreshAfterEdit(LevelBundle& bundle, const EditTarget& target);
 
 // Whether the floor-data groups decoded from a serve b as well: they read the floor-data table
 // and the rooms' sector grids only.

@@ -17,6 +17,14 @@ Result CheckSelected(const Ttrlevel& level, int room, int instance) {
   return Result::Ok();
 }
 
+// A mesh id the level has a static mesh for, or the refusal: an instance of a mesh the level
+// lacks is what the game cannot draw (and may crash on).
+Result CheckMeshId(const Ttrlevel& level, uint16_t mesh_id) {
+  for (const tstatic_mesh& m : level.static_meshes)
+    if (m.object_id == mesh_id) return Result::Ok();
+  return Refused("No static mesh has ID " + std::to_string(mesh_id) + " in this level.");
+}
+
 template <class Change>
 Expected<LevelEdit> EditStatic(const Ttrlevel& level, int r, int k, const char* name, MergeId merge,
                                Change change) {
@@ -33,6 +41,8 @@ Expected<LevelEdit> EditStatic(const Ttrlevel& level, int r, int k, const char* 
 
 Expected<LevelEdit> ChangeStaticId(const Ttrlevel& level, int room, int instance, int mesh_id) {
   const auto v = static_cast<uint16_t>(mesh_id);
+  if (Result checked = CheckSelected(level, room, instance); !checked) return checked;
+  if (Result known = CheckMeshId(level, v); !known) return known;
   return EditStatic(level, room, instance, "Change ID", kNoMerge,
                     [v](tstatic2& s) { s.mesh_id = v; });
 }
@@ -85,6 +95,7 @@ Expected<LevelEdit> DuplicateStatic(const Ttrlevel& level, int r, int instance) 
                    " static meshes; no more can be added.");
   const int n = static_cast<int>(room.num_static_instances());
   const tstatic2 copy = room.statics2[instance];
+  if (Result known = CheckMeshId(level, copy.mesh_id); !known) return known;
   return LevelEdit::Steps(
       "Duplicate", StaticListTarget{r, n},
       [r, copy](Ttrlevel& l) { AppendStatic(l.rooms.at(r), copy); },

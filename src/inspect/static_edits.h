@@ -1,7 +1,8 @@
 #pragma once
 // The Static Meshes panel's edits of one instance of a room. Both forms of the instance change
 // together, so a TR1 level (whose file holds the first) saves what the panel shows. Each gives
-// the edit or the refusal that says why.
+// the edit or the refusal that says why; no edit makes an instance of a mesh id the level has no
+// static mesh for.
 
 #include <optional>
 

@@ -90,6 +90,10 @@ bool ReadOnly(const std::string& file, const struct stat& st) {
   return (st.st_mode & 0222) == 0 || faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
+Result ReadOnlyFailure(const std::string& path) {
+  return Result::Fail(Status::kCannotOpen, path + " is read-only");
+}
+
 // The temporary file of a save, locked while it is written: the lock tells a later save that
 // the file belongs to a save still running. It has no name while the system allows that, so a
 // save that is killed leaves nothing behind.
@@ -212,6 +216,15 @@ Outcome ReplaceByTemporary(const SaveTarget& t, const std::vector<std::span<cons
 
 }  // namespace
 
+Result CheckNotReadOnly(const std::string& path) {
+  std::string file;
+  struct stat st {};
+  if (ResolveLinks(path, file) && stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      ReadOnly(file, st))
+    return ReadOnlyFailure(path);
+  return Result::Ok();
+}
+
 Result WriteFileAtomically(const std::string& path,
                            const std::vector<std::span<const uint8_t>>& pieces) {
   auto cannot = [&path](const std::string& why) {
@@ -224,8 +237,7 @@ Result WriteFileAtomically(const std::string& path,
   const bool replacing = stat(target.file.c_str(), &old) == 0;
   // Renaming over a device or a pipe would replace it (as root even /dev/null) by a file.
   if (replacing && !S_ISREG(old.st_mode)) return cannot(NotRegular(old.st_mode));
-  if (replacing && ReadOnly(target.file, old))
-    return Result::Fail(Status::kCannotOpen, path + " is read-only");
+  if (replacing && ReadOnly(target.file, old)) return ReadOnlyFailure(path);
   RemoveStaleTemporaries(target);
   const struct stat* replaced = replacing ? &old : nullptr;
   Outcome outcome = ReplaceByTemporary(target, pieces, replaced, true);

@@ -68,6 +68,9 @@ inline Result WriteFileAtomically(const std::string& path, std::span<const uint8
 inline Result WriteFileAtomically(const std::string& path, const uint8_t* data, size_t length) {
   return WriteFileAtomically(path, std::span<const uint8_t>(data, length));
 }
+// The refusal WriteFileAtomically would give a read-only file at path ("PATH is read-only"), so
+// that a caller can say so before it asks anything else; Ok for any other path.
+Result CheckNotReadOnly(const std::string& path);
 bool FileExists(const std::string& path);
 
 }  // namespace qavel

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -13,22 +14,26 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QOpenGLContext>
+#include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUndoStack>
 
 #include "editor/exchange_commands.h"
 #include "editor/floor_commands.h"
 #include "editor/item_commands.h"
+#include "level/zfile.h"
 #include "program/program_data.h"
 #include "ui/create_item_dialog.h"
 #include "ui/experiments_panel.h"
 #include "ui/floor_data_panel.h"
 #include "ui/items_panel.h"
 #include "ui/main_view.h"
+#include "ui/problems_panel.h"
 #include "ui/progress_gauge.h"
 #include "ui/rooms_panel.h"
 #include "ui/statics_panel.h"
@@ -54,6 +59,15 @@ QMessageBox::Icon IconOf(MessageKind kind) {
       break;
   }
   return QMessageBox::Critical;
+}
+
+// The new errors under the save question: which ones the level did not have before.
+QString NewErrorsText(const std::vector<Problem>& added) {
+  constexpr size_t kShown = 5;
+  QStringList lines{"New since the level was opened or last saved:"};
+  for (size_t i = 0; i < added.size() && i < kShown; ++i) lines << S(added[i].message);
+  if (added.size() > kShown) lines << QString("and %1 more").arg(added.size() - kShown);
+  return lines.join('\n');
 }
 
 // The reason of a failure without the file name the headline already gives.
@@ -83,6 +97,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                                  QMessageBox::Save);
   };
+  question_ = [this](const Question& q) { return makeQuestionBox(q)->exec() == QMessageBox::Yes; };
   fileChooser_ = [this](const FileRequest& r) {
     return r.save ? QFileDialog::getSaveFileName(this, r.caption, r.folder, r.filter)
                   : QFileDialog::getOpenFileName(this, r.caption, r.folder, r.filter);
@@ -104,6 +119,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   splitter->setSizes({440, 330});
   setCentralWidget(splitter);
   buildStatusBar();
+  buildProblemsPanel();
   // Made last, so that a search of the window's controls by name meets the window's own first.
   createDialog_ = new CreateItemDialog(session_, this);
   itemsPanel_->setCreateDialog(createDialog_);
@@ -203,6 +219,38 @@ void MainWindow::buildStatusBar() {
   setStatusBar(status);
 }
 
+void MainWindow::buildProblemsPanel() {
+  problemsDock_ = new QDockWidget("Problems", this);
+  problemsDock_->setObjectName("ProblemsDock");
+  problemsPanel_ = new ProblemsPanel(session_, problemsDock_);
+  problemsDock_->setWidget(problemsPanel_);
+  addDockWidget(Qt::BottomDockWidgetArea, problemsDock_);
+  problemsDock_->hide();
+  QAction* shown = actions_->problems;
+  connect(shown, &QAction::toggled, problemsDock_, &QDockWidget::setVisible);
+  // Closed by its own button: the menu's tick follows.
+  connect(problemsDock_, &QDockWidget::visibilityChanged, this, [this, shown] {
+    const QSignalBlocker quiet(shown);
+    shown->setChecked(!problemsDock_->isHidden());
+  });
+  connect(problemsPanel_, &ProblemsPanel::pageWanted, this, [this](ProblemPage page) {
+    switch (page) {
+      case ProblemPage::kRooms:
+        return pages_->setCurrentWidget(roomsPanel_);
+      case ProblemPage::kItems:
+        return pages_->setCurrentWidget(itemsPanel_);
+      case ProblemPage::kFloorData:
+        return pages_->setCurrentWidget(floorDataPanel_);
+      case ProblemPage::kStatics:
+        return pages_->setCurrentWidget(staticsPanel_);
+      case ProblemPage::kTextures:
+        return pages_->setCurrentWidget(textureTab_);
+      case ProblemPage::kNone:
+        break;
+    }
+  });
+}
+
 void MainWindow::connectActions() {
   WindowActions& a = *actions_;
   connect(a.open, &QAction::triggered, this, &MainWindow::openWithDialog);
@@ -241,7 +289,19 @@ void MainWindow::connectSession() {
     for (const ExchangeAction& e : actions_->exchange) e.action->setEnabled(session_.HasLevel());
     statusSector_->clear();
     showCatalogNotes();
+    // A level that would crash the game shows why at once.
+    if (CountProblems(session_.document().problems(), Severity::kError) > 0)
+      actions_->problems->setChecked(true);
   });
+  // An edit that brought a problem says so where it does not stop the user (the edits refuse
+  // what the window knows to be an error; what remains is mostly warnings).
+  connect(&doc, &LevelDocument::problemsAdded, this, [this](const std::vector<Problem>& added) {
+    const Problem& first = added.front();
+    statusHint_->setText((first.severity == Severity::kError ? "Error: " : "Warning: ") +
+                         S(first.message));
+  });
+  connect(&doc, &LevelDocument::changedOnDisk, this, &MainWindow::offerReload,
+          Qt::QueuedConnection);
   connect(&doc, &LevelDocument::changed, this, &MainWindow::showCatalogNotes);
   connect(&session_.undo_stack(), &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
   connect(&session_.selection(), &Selection::changed, this, [this](unsigned parts) {
@@ -338,10 +398,52 @@ bool MainWindow::saveFile() {
 
 bool MainWindow::saveFileAs(const QString& path) {
   if (busy() || !session_.level().IsLoaded()) return false;
+  if (!confirmSave(path)) return false;
   pages_->setCurrentIndex(0);
   if (!session_.document().StartSaveAs(path.toStdString())) return false;
   setBusy(true);
   return true;
+}
+
+bool MainWindow::confirmSave(const QString& path) {
+  LevelDocument& doc = session_.document();
+  const std::string file = path.toStdString();
+  // A file that cannot be replaced is said at once: no question would change that.
+  if (const Result writable = CheckNotReadOnly(file); !writable) {
+    message(MessageKind::kError, S(writable.message()));
+    return false;
+  }
+  if (doc.IsOpenedFile(file) && doc.ChangedOnDisk() &&
+      !question_({path + " changed on disk since it was opened. Overwrite it?", "Overwrite"}))
+    return false;
+  if (const std::vector<Problem> added = doc.NewErrors(); !added.empty()) {
+    const size_t errors = CountProblems(doc.problems(), Severity::kError);
+    const QString text =
+        QString("The level has %1 problems that may crash the game. Save anyway?").arg(errors);
+    if (!question_({text, "Save Anyway", NewErrorsText(added)})) return false;
+  }
+  return true;
+}
+
+void MainWindow::offerReload() {
+  // Not over another question: asked once that one is answered.
+  if (QApplication::activeModalWidget()) {
+    QTimer::singleShot(500, this, &MainWindow::offerReload);
+    return;
+  }
+  LevelDocument& doc = session_.document();
+  // Nor while a file is read or written: asked once it is done, if the change is still there.
+  if (busy()) {
+    QTimer::singleShot(500, this, &MainWindow::offerReload);
+    return;
+  }
+  if (!doc.ChangedOnDisk()) return;
+  const QString path = S(doc.file_path());
+  const bool edited = doc.IsModified();
+  const QString text = path + (edited ? " changed on disk. Reload it and lose your changes?"
+                                      : " changed on disk. Reload it?");
+  // An unedited level loses nothing by a reload; edits are kept unless the user says otherwise.
+  if (question_({text, "Reload", {}, !edited})) openFile(path);
 }
 
 void MainWindow::cancelFileTask() {
@@ -391,6 +493,7 @@ void MainWindow::setBusy(bool on) {
   roomsPanel_->setBusy(on);
   viewPanel_->setEnabled(!on);
   createDialog_->setEnabled(!on);
+  problemsPanel_->setEnabled(!on);
 }
 
 void MainWindow::openWithDialog() {
@@ -483,6 +586,16 @@ void MainWindow::runExchange(size_t index) {
   if (!r.message().empty()) message(r ? MessageKind::kInfo : MessageKind::kWarning, S(r.message()));
 }
 
+std::unique_ptr<QMessageBox> MainWindow::makeQuestionBox(const Question& q) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, "Qavel", q.text,
+                                           QMessageBox::Yes | QMessageBox::Cancel, this);
+  if (!q.yes.isEmpty()) box->button(QMessageBox::Yes)->setText(q.yes);
+  box->setInformativeText(q.details);
+  box->setDefaultButton(q.yes_by_default ? QMessageBox::Yes : QMessageBox::Cancel);
+  box->setEscapeButton(QMessageBox::Cancel);
+  return box;
+}
+
 std::unique_ptr<QMessageBox> MainWindow::makeAboutBox() {
   auto box = std::make_unique<QMessageBox>(this);
   box->setObjectName("AboutBox");
@@ -499,6 +612,8 @@ std::unique_ptr<QMessageBox> MainWindow::makeAboutBox() {
 // ---- Messages, hints and the title ----
 
 bool MainWindow::event(QEvent* e) {
+  // Coming back to the window is when a change another program made matters.
+  if (e->type() == QEvent::WindowActivate) session_.document().CheckDisk();
   if (e->type() == QEvent::StatusTip) {
     // Hints go to the first panel of the status bar (the part after a "|" when there is one).
     const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
@@ -532,6 +647,9 @@ void MainWindow::message(MessageKind kind, const QString& text) {
 }
 
 void MainWindow::fileError(const char* verb, const QString& path, const Result& result) {
+  // A reason that names the file itself ("PATH is read-only") is the whole message.
+  if (S(result.message()).startsWith(path + " "))
+    return message(MessageKind::kError, S(result.message()));
   message(MessageKind::kError,
           QString("Cannot %1 %2:\n%3").arg(verb, path, Reason(result.message(), path)));
 }

@@ -15,6 +15,7 @@
 #include "textures/texture_store.h"
 #include "ui/ui_support.h"
 
+class QDockWidget;
 class QKeyEvent;
 class QLabel;
 class QTabWidget;
@@ -26,6 +27,7 @@ class ExperimentsPanel;
 class FloorDataPanel;
 class ItemsPanel;
 class MainView;
+class ProblemsPanel;
 class RoomsPanel;
 class StaticsPanel;
 class TextureTab;
@@ -59,6 +61,17 @@ class MainWindow : public QMainWindow {
   void setSavePrompt(std::function<QMessageBox::StandardButton()> prompt) {
     savePrompt_ = std::move(prompt);
   }
+  // How the user is asked a yes-or-no question of the file commands (overwrite a file another
+  // program changed, save a level with new errors, reload a changed file); true for yes. A
+  // message box by default; tests answer directly.
+  struct Question {
+    QString text;
+    QString yes;      // the text of the button that says yes ("Overwrite")
+    QString details;  // shown below the question
+    bool yes_by_default = false;
+  };
+  void setQuestion(std::function<bool(const Question&)> ask) { question_ = std::move(ask); }
+  QDockWidget* problemsDock() const { return problemsDock_; }
 
   // How a file name is asked for; an empty answer cancels. A file dialog by default, starting
   // in folder (the last one used); tests answer directly.
@@ -73,6 +86,8 @@ class MainWindow : public QMainWindow {
 
   // The About box, made but not shown.
   std::unique_ptr<QMessageBox> makeAboutBox();
+  // The box that asks a question of the file commands (Cancel unless the question says yes).
+  std::unique_ptr<QMessageBox> makeQuestionBox(const Question& question);
 
   // Says why there is no 3D view; empty when OpenGL 3.3 is there.
   static QString CheckOpenGl();
@@ -112,6 +127,7 @@ class MainWindow : public QMainWindow {
   void connectActions();
   void connectSession();
   void buildView();
+  void buildProblemsPanel();
   // Shift and an arrow key move the selected item; true when the key was taken.
   bool moveItemByKey(QObject* target, const QKeyEvent& key);
 
@@ -122,6 +138,11 @@ class MainWindow : public QMainWindow {
   enum class SaveAnswer { kGoOn, kWait, kStop };
   SaveAnswer askToSave(std::function<void()> then);
   void finishFileTask(const FileOutcome& outcome);
+  // The questions a save asks before it starts, in their order; false when the user said no (or
+  // the file is read-only, which is said at once).
+  bool confirmSave(const QString& path);
+  // The opened file changed on disk: offers to open it again.
+  void offerReload();
   // Blocks (or frees again) every input that would edit the level, save it or open another.
   void setBusy(bool busy);
   void runExchange(size_t index);
@@ -138,6 +159,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<WindowActions> actions_;
   MessageSink messageSink_;
   std::function<QMessageBox::StandardButton()> savePrompt_;
+  std::function<bool(const Question&)> question_;
   FileChooser fileChooser_;
   TextureStore textureStore_;
   QString lastFolder_;
@@ -156,6 +178,8 @@ class MainWindow : public QMainWindow {
   ExperimentsPanel* experimentsPanel_ = nullptr;
   TextureTab* textureTab_ = nullptr;
   CreateItemDialog* createDialog_ = nullptr;
+  QDockWidget* problemsDock_ = nullptr;
+  ProblemsPanel* problemsPanel_ = nullptr;
   QLabel* statusHint_ = nullptr;
   QLabel* statusSector_ = nullptr;
   QLabel* statusViewNote_ = nullptr;  // what the last build of the 3D view left out

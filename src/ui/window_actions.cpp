@@ -80,6 +80,8 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   view->addSeparator();
   experiments = Toggle(view, "Experiments1", "Show &Experiments Page",
                        "Show the page of unknown TR5 room values");
+  problems = Toggle(view, "Problems1", "&Problems",
+                    "Show what may crash the game, and what is almost surely not meant");
 
   // The exchange table's formats, in its order; a format without an export has no entry there.
   QMenu* import = bar->addMenu("Import");

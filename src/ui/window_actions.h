@@ -51,6 +51,7 @@ class WindowActions : public QObject {
   QAction* texturedRoom = nullptr;  // ticked: rooms show the level's textures, else the plain one
   QAction* transparentTexels = nullptr;  // off: magenta texels are drawn like any other
   QAction* experiments = nullptr;
+  QAction* problems = nullptr;  // the Problems panel shown
   // Import and Export: usable only while a level is loaded.
   std::vector<ExchangeAction> exchange;
   // Help.

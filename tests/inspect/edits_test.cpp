@@ -8,12 +8,18 @@
 #include <limits>
 
 #include "demo/demo_level.h"
+#include "exchange/dxf_file.h"
+#include "exchange/msh_file.h"
 #include "fixtures/editor_fixture.h"
+#include "fixtures/exchange_fixtures.h"
+#include "inspect/exchange_edits.h"
 #include "inspect/face_edits.h"
 #include "inspect/item_edits.h"
 #include "inspect/panel_texts.h"
 #include "inspect/room_edits.h"
 #include "inspect/static_edits.h"
+#include "level/zfile.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {
@@ -286,6 +292,10 @@ TEST(Edits, RefusalsSayWhy) {
   StoreItem(far, 0, far.items2[0]);
   Ttrlevel full = level;
   while (full.rooms[0].num_static_instances() < 50) edit::DuplicateStatic(full, 0, 0)->Apply(full);
+  Ttrlevel broken = level;  // an instance of a static mesh the level lacks
+  tstatic2 lost = broken.rooms[0].statics2[1];
+  lost.mesh_id = 77;
+  StoreStatic(broken.rooms[0], 1, lost);
   Ttrlevel demo = BuildDemoLevel();
   demo.rooms[0].rectangles[2].texture = 0x0FFF;  // a piece the level lacks
   const Ttrlevel tr3 = MakeEditorLevel(kTR3);
@@ -328,6 +338,11 @@ TEST(Edits, RefusalsSayWhy) {
       {level, [](auto& l) { return edit::DuplicateStatic(l, 2, 0).result(); }, no_static},
       {full, [](auto& l) { return edit::DuplicateStatic(l, 0, 0).result(); },
        "This room already holds 50 static meshes; no more can be added."},
+      // No edit makes an instance of a static mesh the level lacks.
+      {level, [](auto& l) { return edit::ChangeStaticId(l, 0, 0, 99).result(); },
+       "No static mesh has ID 99 in this level."},
+      {broken, [](auto& l) { return edit::DuplicateStatic(l, 0, 1).result(); },
+       "No static mesh has ID 77 in this level."},
       {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 13, 1).result(); }, line},
       {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, -1, 1).result(); }, line},
       {tr5, [](auto& l) { return edit::SetTrcValue(l, 0, 8, 1).result(); }, locked},
@@ -351,7 +366,8 @@ TEST(Edits, RefusalsSayWhy) {
       {level, [](auto& l) { return edit::SetRoomFlag(l, 6, kFlagSky, true).result(); },
        "Room 6 does not exist in this level."},
       {demo, [&](auto& l) { return edit::PaintFace(l, 0, rect0, -1).result(); }, choose},
-      {demo, [&](auto& l) { return edit::PaintFace(l, 0, rect0, 45).result(); }, choose},
+      {demo, [&](auto& l) { return edit::PaintFace(l, 0, rect0, 45).result(); },
+       "Texture piece 45 does not exist; the level has 45 object textures."},
       {demo,
        [](auto& l) {
          const int beyond = static_cast<int>(l.rooms[0].rectangles.size());
@@ -378,6 +394,68 @@ TEST(Edits, RefusalsSayWhy) {
   // Picking up a double-sided face's texture gives the piece without its flag bits.
   demo.rooms[0].rectangles[1].texture = 0x8003;
   EXPECT_EQ(*edit::FacePiece(demo, 0, {FaceKind::kRectangle, 1}), 3);
+}
+
+// An import is refused when it would leave the level with an error it did not have, whichever
+// layer finds it: the file's reader, or the check of the level it would make.
+TEST(ImportEdits, FilesThatWouldBreakTheLevelAreRefused) {
+  const std::string dir = test::ScratchDir("inspect_imports");
+  const Ttrlevel level = test::MakeLevel(kTR4);  // 8 object textures; faces on 9 vertices
+  auto msh = [&dir](const std::string& name, Ttrlevel from) {
+    const std::string path = dir + "/" + name;
+    EXPECT_TRUE(WriteFileAtomically(path, WriteMshBytes(from)));
+    return path;
+  };
+  Ttrlevel texture9 = level;
+  texture9.rooms[0].rectangles[0].texture = 9;
+  Ttrlevel vertex9 = level;
+  vertex9.rooms[1].triangles[0].vertices[2] = 9;
+  Ttrlevel dxf_texture9 = level;
+  dxf_texture9.object_textures.resize(10);
+  dxf_texture9.rooms[0].rectangles[1].texture = 9;
+  const std::string dxf = dir + "/texture9.dxf";
+  ASSERT_TRUE(ExportRoomDxf(dxf_texture9, 0, dxf));
+  const std::string bad_piece = msh("texture9.msh", texture9);
+  const struct {
+    ExchangeFormatId format;
+    std::string path;
+    std::string says;
+  } rows[] = {
+      {ExchangeFormatId::kMshGeometry, bad_piece,
+       bad_piece +
+           " was not imported: it would leave the level with 1 error that may crash the game; "
+           "the first: rectangle 0 of room 0: texture 9 does not exist; the level has 8 object "
+           "textures."},
+      {ExchangeFormatId::kMshFull, msh("vertex9.msh", vertex9),
+       "triangle 0 refers to vertex 9 but the room has 9 vertices"},
+      {ExchangeFormatId::kDxf, dxf, "(texture 9) but the level has 8 object textures"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    const Expected<edit::ImportEdit> imported = edit::ImportFile(level, row.format, 0, row.path);
+    ASSERT_FALSE(imported);
+    EXPECT_NE(imported.message().find(row.says), std::string::npos) << imported.message();
+  }
+
+  // A TR1 room sprite stands on a point no face uses: the room's own DXF keeps it there.
+  Ttrlevel tr1 = test::MakeLevel(kTR1);
+  troom& room = tr1.rooms[0];
+  const auto lone = static_cast<uint16_t>(AddVertex(room, 5120, -512, 5120, 16) - 1);
+  tr1.sprite_textures.resize(1);
+  tsprite sprite{};
+  sprite.raw[0] = static_cast<uint8_t>(lone);
+  room.sprites.push_back(sprite);
+  ASSERT_TRUE(ExportRoomDxf(tr1, 0, dir + "/sprite.dxf"));
+  Expected<edit::ImportEdit> kept =
+      edit::ImportFile(tr1, ExchangeFormatId::kDxf, 0, dir + "/sprite.dxf");
+  ASSERT_TRUE(kept) << kept.message();
+  Ttrlevel after = tr1;
+  kept->edit.Apply(after);
+  const troom& imported = after.rooms[0];
+  const uint16_t v = imported.sprites[0].raw[0] | imported.sprites[0].raw[1] << 8;
+  ASSERT_LT(v, imported.num_vertices());
+  EXPECT_EQ(imported.vertices2[v].x, 5120);
+  EXPECT_EQ(imported.vertices2[v].z, 5120);
 }
 
 TEST(Edits, OneValueOfOneTargetFoldsAndComesBackToNothing) {

@@ -7,6 +7,8 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <stdexcept>
 #include <string>
@@ -45,6 +47,12 @@ class WindowTest : public ::testing::Test {
       kinds.push_back(kind);
     });
     window.setSavePrompt([] { return QMessageBox::Discard; });
+    window.setQuestion([this](const MainWindow::Question& q) {
+      questions << q.text;
+      const auto box = window.makeQuestionBox(q);
+      yes_by_default << (box->defaultButton() == box->button(QMessageBox::Yes));
+      return answer;
+    });
     window.session().document().SetCatalogPath(CatalogPath());
     window.session().document().Adopt(MakeEditorLevel(), "memory.tr4");
   }
@@ -61,6 +69,9 @@ class WindowTest : public ::testing::Test {
   MainWindow window;
   QStringList messages;
   std::vector<MessageKind> kinds;
+  QStringList questions;       // the file commands' questions, answered with `answer`
+  QList<bool> yes_by_default;  // of each question's box: Yes, not Cancel, is its default
+  bool answer = false;
 };
 
 }  // namespace qavel::test
