@@ -166,7 +166,7 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
   std::sort(out.rooms.begin(), out.rooms.end());
   out.rooms.erase(std::unique(out.rooms.begin(), out.rooms.end()), out.rooms.end());
 
-  if (buffers.size() <= kPortalLayer) {
+  if (level_options.portals && buffers.size() <= kPortalLayer) {
     buffers.resize(kPortalLayer + 1);
     LayerBuffer& portals = buffers[kPortalLayer];
     portals.fill_mode = FillMode::kWireframe;

@@ -74,7 +74,7 @@ struct LevelSceneOptions {
 
 // Rebuilds the list with the given rooms (any order; drawn ascending) at their places, each
 // with its static meshes and items as the options say; the selected static entry counts only
-// in the selected room. Buffers are given a portal layer when they have none.
+// in the selected room. With portals, buffers are given a portal layer when they have none.
 LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
                            const ViewOptions& options, std::span<const int> rooms,
                            const LevelSceneOptions& level_options = {});
