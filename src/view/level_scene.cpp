@@ -137,8 +137,8 @@ RoomPlacement PlaceRoomInLevel(const troom& r) {
   p.room_z = -r.z / 1024.0;
   p.box.min_x = p.room_x;
   p.box.max_x = p.room_x + r.num_x_sectors;
-  p.box.min_y = -std::max(r.y_bottom, r.y_top) / 1024.0;
-  p.box.max_y = -std::min(r.y_bottom, r.y_top) / 1024.0;
+  p.box.min_y = std::min(r.y_bottom, r.y_top) / 1024.0;  // y grows downward
+  p.box.max_y = std::max(r.y_bottom, r.y_top) / 1024.0;
   p.box.min_z = p.room_z - r.num_z_sectors;
   p.box.max_z = p.room_z;
   return p;
@@ -304,11 +304,87 @@ std::vector<uint8_t> RoomsInView(const LevelScene& scene, const FrameMatrices& f
   return visible;
 }
 
+std::vector<uint8_t> RoomsSeenThroughPortals(const LevelScene& scene, const Ttrlevel& level,
+                                             const FrameMatrices& frame) {
+  std::vector<uint8_t> in_view = RoomsInView(scene, frame);
+  const Mat4 m = Multiply(Multiply(frame.world, frame.view), frame.projection);
+  // The eye in list space: where the inverse of world . view takes the origin.
+  const Mat4 eye_of = Inverse(Multiply(frame.world, frame.view));
+  const double eye[3] = {eye_of.m[3][0], eye_of.m[3][1], eye_of.m[3][2]};
+  int start = -1;
+  for (size_t slot = 0; slot < scene.rooms.size() && start < 0; ++slot) {
+    const troom& r = level.rooms[static_cast<size_t>(scene.rooms[slot])];
+    const ViewBox b = PlaceRoomInLevel(r).box;
+    if (eye[0] >= 2 * b.min_x && eye[0] <= 2 * b.max_x && eye[1] >= 2 * b.min_y &&
+        eye[1] <= 2 * b.max_y && eye[2] >= 2 * b.min_z && eye[2] <= 2 * b.max_z)
+      start = static_cast<int>(slot);
+  }
+  if (start < 0) return in_view;
+  // The part of the screen (-1..1 both ways) each room is seen through; empty while unseen.
+  struct Rect {
+    double x0 = 1, x1 = -1, y0 = 1, y1 = -1;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+  };
+  std::vector<Rect> seen(scene.rooms.size());
+  std::vector<int> visits(scene.rooms.size(), 0);
+  seen[size_t(start)] = {-1, 1, -1, 1};
+  std::vector<int> queue = {start};
+  constexpr int kMostVisits = 6;  // a room seen through ever wider openings is looked at again
+  while (!queue.empty()) {
+    const int slot = queue.back();
+    queue.pop_back();
+    if (++visits[size_t(slot)] > kMostVisits) continue;
+    const Rect through = seen[size_t(slot)];
+    const troom& room = level.rooms[static_cast<size_t>(scene.rooms[size_t(slot)])];
+    for (const tportal& portal : room.portals) {
+      int behind = scene.SlotOf(portal.adjoining_room);
+      if (behind < 0 && HasValidAlternate(level, portal.adjoining_room))
+        behind = scene.SlotOf(level.rooms[portal.adjoining_room].alternate_room);
+      if (behind < 0 || !in_view[size_t(behind)]) continue;
+      Rect r{1e300, -1e300, 1e300, -1e300};
+      bool behind_eye = false;
+      for (int k = 0; k < 4 && !behind_eye; ++k) {
+        const int16_t* v = portal.vertices + 3 * k;
+        const double p[3] = {2 * (v[0] + room.x) / 1024.0, 2 * v[1] / 1024.0,
+                             -2 * (v[2] + room.z) / 1024.0};
+        double c[4];
+        for (int a = 0; a < 4; ++a)
+          c[a] = p[0] * m.m[0][a] + p[1] * m.m[1][a] + p[2] * m.m[2][a] + m.m[3][a];
+        if (c[3] <= 1e-6) {
+          behind_eye = true;  // a portal the eye stands in or beside: seen through all of it
+          break;
+        }
+        r.x0 = std::min(r.x0, c[0] / c[3]);
+        r.x1 = std::max(r.x1, c[0] / c[3]);
+        r.y0 = std::min(r.y0, c[1] / c[3]);
+        r.y1 = std::max(r.y1, c[1] / c[3]);
+      }
+      if (behind_eye) r = through;
+      r = {std::max(r.x0, through.x0), std::min(r.x1, through.x1), std::max(r.y0, through.y0),
+           std::min(r.y1, through.y1)};
+      if (r.empty()) continue;
+      Rect& old = seen[size_t(behind)];
+      const Rect grown = old.empty() ? r
+                                     : Rect{std::min(old.x0, r.x0), std::max(old.x1, r.x1),
+                                            std::min(old.y0, r.y0), std::max(old.y1, r.y1)};
+      if (!old.empty() && grown.x0 == old.x0 && grown.x1 == old.x1 && grown.y0 == old.y0 &&
+          grown.y1 == old.y1)
+        continue;
+      old = grown;
+      queue.push_back(behind);
+    }
+  }
+  std::vector<uint8_t> out(scene.rooms.size(), 0);
+  for (size_t slot = 0; slot < out.size(); ++slot)
+    out[slot] = in_view[slot] && (static_cast<int>(slot) == start || !seen[slot].empty());
+  return out;
+}
+
 RoomDraw MakeRoomDraw(const LevelScene& scene, const FrameMatrices& frame,
-                      const RoomShading& shading) {
+                      const RoomShading& shading, const Ttrlevel* level) {
   RoomDraw d;
   d.scene = &scene;
-  d.visible = RoomsInView(scene, frame);
+  d.visible = level ? RoomsSeenThroughPortals(scene, *level, frame) : RoomsInView(scene, frame);
   d.tint.resize(scene.rooms.size());
   for (size_t slot = 0; slot < scene.rooms.size(); ++slot) {
     const bool dim = shading.highlight && scene.rooms[slot] != shading.selected;

@@ -83,6 +83,13 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
 // beyond one plane of the view frustum.
 std::vector<uint8_t> RoomsInView(const LevelScene& scene, const FrameMatrices& frame);
 
+// Of the rooms in view, those the eye can see through portals when it stands inside a drawn
+// room: the room it stands in, and every room behind a portal whose outline on screen meets the
+// part of the screen through which the portal's own room is seen. Where the eye stands in no
+// drawn room, every room in view.
+std::vector<uint8_t> RoomsSeenThroughPortals(const LevelScene& scene, const Ttrlevel& level,
+                                             const FrameMatrices& frame);
+
 // What a frame of many rooms draws: which rooms, and the colour each is multiplied by.
 struct RoomDraw {
   const LevelScene* scene = nullptr;
@@ -94,7 +101,8 @@ struct RoomShading {
   bool highlight = true;    // off: every room at full brightness
   bool water_tint = false;  // rooms under water tinted blue
 };
+// With the level, rooms hidden behind walls from an eye inside a room are left out too.
 RoomDraw MakeRoomDraw(const LevelScene& scene, const FrameMatrices& frame,
-                      const RoomShading& shading);
+                      const RoomShading& shading, const Ttrlevel* level = nullptr);
 
 }  // namespace qavel

@@ -185,6 +185,16 @@ TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
       EXPECT_TRUE(visible[size_t(scene.SlotOf(9))]);
     }
   }
+  // From inside room 1 looking along the row, only the rooms the portals open onto.
+  const std::vector<uint8_t> through =
+      RoomsSeenThroughPortals(scene, b.level, LookFrame(3072, -512, 1024, 90, 0));
+  std::vector<int> seen;
+  for (size_t slot = 0; slot < through.size(); ++slot)
+    if (through[slot]) seen.push_back(scene.rooms[slot]);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+  // Outside every room: all that is in view.
+  EXPECT_EQ(RoomsSeenThroughPortals(scene, b.level, LookFrame(-4000, -512, 1024, 90, 0)),
+            RoomsInView(scene, LookFrame(-4000, -512, 1024, 90, 0)));
   // The selected room bright, the others dimmer, water tinted.
   const RoomDraw draw = MakeRoomDraw(scene, LookFrame(5120, -512, 1024, 90, 0),
                                      {.selected = 2, .highlight = true, .water_tint = true});
