@@ -62,7 +62,9 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
     }
     if ((parts & Selection::kRoom) && !placed()) centrePending_ = !autoCentre_ || autoCentre_();
     if (parts & (Selection::kRoom | Selection::kItem | Selection::kStatic)) rebuild();
+    if ((parts & Selection::kSector) && actions_.sectorOutline->isChecked()) rebuild();
   });
+  connect(actions.sectorOutline, &QAction::toggled, this, &MainView::rebuild);
   for (QAction* a : {actions.modeRoom, actions.modeNeighbours, actions.modeLevel,
                      actions.flippedRooms, actions.portals})
     connect(a, &QAction::toggled, this, [this] {
@@ -132,6 +134,11 @@ void MainView::buildScene() {
                              {.portals = actions_.portals->isChecked()});
     scene_ = rooms_.scene;
     builtPlaced_ = true;
+    const int shown_room = FlippedRoom(level, o.room, flipped);
+    const int slot = rooms_.SlotOf(shown_room);
+    if (slot >= 0)
+      outlineSector(PlaceRoomInLevel(level.rooms[static_cast<size_t>(shown_room)]), shown_room,
+                    slot);
     if ((centrePending_ || !viewport().look_on()) && !viewport().free())
       viewport().FrameFromAbove(rooms_.box);
     centrePending_ = false;
@@ -150,6 +157,7 @@ void MainView::buildScene() {
   if (static_cast<size_t>(o.room) < room_items.size()) items = room_items[o.room].items;
   const SceneSources sources{session_.level(), meshes_, session_.document().names().catalog, items};
   scene_ = BuildScene(list(), buffers(), sources, o);
+  if (scene_.placement) outlineSector(*scene_.placement, o.room, -1);
   if (centrePending_ && scene_.placement && !viewport().look_on()) {
     viewport().box = scene_.placement->box;
     viewport().CentreOnBox();
@@ -222,6 +230,22 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
   }
   emit statusText(0, QString::fromStdString(PickStatusText(hit.tag)));
   return hit;
+}
+
+void MainView::outlineSector(const RoomPlacement& placement, int room, int slot) {
+  const Selection& s = session_.selection();
+  if (!actions_.sectorOutline->isChecked() || !s.HasSector()) return;
+  const int before = list().vertex_count(kPortalLayer);
+  DrawSectorOutline(list(), buffers(), session_.level().rooms[static_cast<size_t>(room)], placement,
+                    s.column(), s.row());
+  const int added = list().vertex_count(kPortalLayer) - before;
+  if (added == 0) return;
+  list().BuildBuffers(buffers());
+  // The outline goes last in the layer, drawn with the selected room.
+  if (slot >= 0 && rooms_.spans.size() > kPortalLayer)
+    rooms_.spans[kPortalLayer].push_back({-1, static_cast<uint32_t>(before),
+                                          static_cast<uint32_t>(added),
+                                          static_cast<uint32_t>(slot)});
 }
 
 void MainView::keyPressEvent(QKeyEvent* e) {

@@ -77,6 +77,8 @@ class MainView : public GlView {
   double freeStep() const override;
   // Whether the rooms are drawn at their places (any mode but a plain Room mode).
   bool placed() const;
+  // The selected sector's outline added to the scene built, when asked for.
+  void outlineSector(const RoomPlacement& placement, int room, int slot);
   // The list-space box of the selected room when drawn, else of everything drawn.
   ViewBox selectionBox() const;
 

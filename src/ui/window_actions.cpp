@@ -100,6 +100,8 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
                         "Show the alternate rooms in place of the rooms that name them");
   portals = Toggle(view, "Portals1", "Portals", "Outline the portals of the rooms shown");
   waterTint = Toggle(view, "WaterRooms1", "Tint Water Rooms", "Tint the rooms under water");
+  sectorOutline = Toggle(view, "OutlineSector1", "Outline Selected Sector",
+                         "Outline the selected sector at its floor");
   frameSelection =
       Add(view, "FrameSelection1", "Frame Selection", "Frame the selected room", Qt::Key_F);
   freeCamera = Toggle(view, "FreeCamera1", "Free Camera",

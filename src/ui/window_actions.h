@@ -58,6 +58,7 @@ class WindowActions : public QObject {
   QAction* flippedRooms = nullptr;
   QAction* portals = nullptr;
   QAction* waterTint = nullptr;
+  QAction* sectorOutline = nullptr;
   QAction* frameSelection = nullptr;  // F, while the view has the focus
   QAction* freeCamera = nullptr;      // C, while the view has the focus
   int depth() const;

@@ -64,7 +64,43 @@ void DrawPortal(DrawList& list, const tportal& portal, const RoomPlacement& p) {
   list.PlacedQuad(corners, kNoUv, list.colour());
 }
 
+void AddPortalLayer(LayerBuffers& buffers) {
+  if (buffers.size() > kPortalLayer) return;
+  buffers.resize(kPortalLayer + 1);
+  LayerBuffer& portals = buffers[kPortalLayer];
+  portals.fill_mode = FillMode::kWireframe;
+  portals.one_run = true;
+  portals.buffer_texture = -1;  // no picture: the outline's own colour
+}
+
 }  // namespace
+
+void DrawSectorOutline(DrawList& list, LayerBuffers& buffers, const troom& room,
+                       const RoomPlacement& p, int column, int row) {
+  if (column < 1 || row < 1 || column > room.num_x_sectors || row > room.num_z_sectors) return;
+  const size_t index = size_t(column - 1) * room.num_z_sectors + size_t(row - 1);
+  if (index >= room.sectors.size()) return;
+  AddPortalLayer(buffers);
+  // A hair above the floor, so that the floor does not hide it.
+  const double y = room.sectors[index].floor * 256.0 - 8;
+  const double x0 = (column - 1) * 1024.0, z0 = (row - 1) * 1024.0;
+  list.LoadIdentity();
+  list.Scale(kSceneScale, kSceneScale, kSceneScale);
+  Vec3 c[4];
+  const double corner[4][2] = {{x0, z0}, {x0 + 1024, z0}, {x0 + 1024, z0 + 1024}, {x0, z0 + 1024}};
+  for (int k = 0; k < 4; ++k)
+    c[k] = list.PlacePoint(static_cast<float>(corner[k][0] / 1024 + p.room_x),
+                           static_cast<float>(-y / 1024 + p.room_y),
+                           static_cast<float>(-corner[k][1] / 1024 + p.room_z));
+  // Facing up, as floors do.
+  const Vec3* corners[4] = {&c[3], &c[2], &c[1], &c[0]};
+  static constexpr TexCoord kNoUv[4] = {};
+  list.SetLayer(kPortalLayer);
+  list.SetTextureNumber(-1);
+  list.SetColorRGB(0x00FF00);  // green
+  list.SetPickTag({kPickPortal, 0xFFFF});
+  list.PlacedQuad(corners, kNoUv, list.colour());
+}
 
 bool HasValidAlternate(const Ttrlevel& level, int room) {
   if (!IsRoom(level, room)) return false;
@@ -166,13 +202,7 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
   std::sort(out.rooms.begin(), out.rooms.end());
   out.rooms.erase(std::unique(out.rooms.begin(), out.rooms.end()), out.rooms.end());
 
-  if (level_options.portals && buffers.size() <= kPortalLayer) {
-    buffers.resize(kPortalLayer + 1);
-    LayerBuffer& portals = buffers[kPortalLayer];
-    portals.fill_mode = FillMode::kWireframe;
-    portals.one_run = true;
-    portals.buffer_texture = -1;  // no picture: the outline's own colour
-  }
+  if (level_options.portals) AddPortalLayer(buffers);
   const int layers = static_cast<int>(std::min<size_t>(buffers.size(), kLayerCount));
 
   // Item entries by room, in list order, read once.

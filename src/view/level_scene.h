@@ -79,6 +79,12 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
                            const ViewOptions& options, std::span<const int> rooms,
                            const LevelSceneOptions& level_options = {});
 
+// Outlines a sector of the room (1-based column along x and row along z) at its floor, in the
+// portal layer, as a portal the room's own (so that a click passes through it and a double
+// click does nothing); a sector the room lacks draws nothing. Buffers are given the layer.
+void DrawSectorOutline(DrawList& list, LayerBuffers& buffers, const troom& room,
+                       const RoomPlacement& placement, int column, int row);
+
 // Every room whose box may show in the frame: a room is dropped only when its whole box lies
 // beyond one plane of the view frustum.
 std::vector<uint8_t> RoomsInView(const LevelScene& scene, const FrameMatrices& frame);
