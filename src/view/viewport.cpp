@@ -250,21 +250,34 @@ void TGLViewport::SetLookCamera(const LookCamera& camera) {
 
 void TGLViewport::FrameBox(const ViewBox& box) {
   if (box.min_x > box.max_x || box.min_y > box.max_y || box.min_z > box.max_z) return;
-  const double cx = (box.min_x + box.max_x) / 2, cy = (box.min_y + box.max_y) / 2,
-               cz = (box.min_z + box.max_z) / 2;
-  const double dx = box.max_x - box.min_x, dy = box.max_y - box.min_y, dz = box.max_z - box.min_z;
-  const double radius = std::max(0.5, std::sqrt(dx * dx + dy * dy + dz * dz) / 2);
-  // The sphere round the box fits the narrower of the two fields of view.
-  const double half_y = kFieldOfView / 2.0;
-  const double half_x = std::atan(std::tan(half_y) * width_ / height_);
-  const double distance = radius / std::sin(std::min(half_x, half_y)) * 1.02;
-  LookCamera c = look_;
-  c.distance = distance;
-  const Vec3 f = c.Forward();
-  c.x = cx - f.x * distance;
-  c.y = cy - f.y * distance;
-  c.z = cz - f.z * distance;
-  SetLookCamera(c);
+  const double c[3] = {(box.min_x + box.max_x) / 2, (box.min_y + box.max_y) / 2,
+                       (box.min_z + box.max_z) / 2};
+  LookCamera cam = look_;
+  const Vec3 f = cam.Forward();
+  const double yaw = cam.yaw * kDegrees;
+  const double right[3] = {std::cos(yaw), 0, std::sin(yaw)};
+  const double fw[3] = {f.x, f.y, f.z};
+  const double up[3] = {fw[1] * right[2] - fw[2] * right[1], fw[2] * right[0] - fw[0] * right[2],
+                        fw[0] * right[1] - fw[1] * right[0]};
+  // The eye stands back along the heading until every corner lies within both fields of view.
+  const double tan_y = std::tan(kFieldOfView / 2.0);
+  const double tan_x = tan_y * width_ / height_;
+  double distance = kNearestTarget;
+  for (int corner = 0; corner < 8; ++corner) {
+    const double p[3] = {(corner & 1 ? box.max_x : box.min_x) - c[0],
+                         (corner & 2 ? box.max_y : box.min_y) - c[1],
+                         (corner & 4 ? box.max_z : box.min_z) - c[2]};
+    auto dot = [&p](const double* v) { return p[0] * v[0] + p[1] * v[1] + p[2] * v[2]; };
+    const double depth = dot(fw);
+    distance = std::max(
+        {distance, std::abs(dot(right)) / tan_x - depth, std::abs(dot(up)) / tan_y - depth});
+  }
+  distance *= 1.05;
+  cam.distance = distance;
+  cam.x = c[0] - f.x * distance;
+  cam.y = c[1] - f.y * distance;
+  cam.z = c[2] - f.z * distance;
+  SetLookCamera(cam);
 }
 
 void TGLViewport::FrameFromAbove(const ViewBox& box) {
