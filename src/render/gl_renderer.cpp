@@ -248,7 +248,8 @@ Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer&
   if (rooms && rooms->scene && static_cast<size_t>(layer) < rooms->scene->spans.size()) {
     runs = RoomRunsToDraw(buffer, rooms->scene->spans[static_cast<size_t>(layer)], *rooms);
   } else {
-    for (const DrawRun& run : RunsToDraw(buffer)) runs.push_back({run, {1, 1, 1}});
+    for (const DrawRun& run : RunsToDraw(buffer))
+      runs.push_back({run, rooms ? rooms->whole : std::array<float, 3>{1, 1, 1}});
   }
   if (runs.empty()) return Result::Ok();
   if (Result uploaded = UploadLayer(list, layer, buffer, l); !uploaded) return uploaded;

@@ -270,7 +270,17 @@ void MainView::doubleClick(const QPoint& at) {
 }
 
 bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
-  if (!builtPlaced_ || !session_.HasLevel()) return false;
+  if (!session_.HasLevel()) return false;
+  if (!builtPlaced_) {
+    // One room: tinted whole when it lies under water.
+    const int room = FlippedRoom(session_.level(), session_.selection().room(),
+                                 actions_.flippedRooms->isChecked());
+    if (!actions_.waterTint->isChecked() || !session_.document().IsRoom(room) ||
+        !(session_.level().rooms[static_cast<size_t>(room)].flags & kWaterRoomFlag))
+      return false;
+    draw.whole = kWaterTint;
+    return true;
+  }
   const int shown = FlippedRoom(session_.level(), session_.selection().room(),
                                 actions_.flippedRooms->isChecked());
   draw = MakeRoomDraw(rooms_, frame,

@@ -420,10 +420,8 @@ RoomDraw MakeRoomDraw(const LevelScene& scene, const FrameMatrices& frame,
     const bool dim = shading.highlight && scene.rooms[slot] != shading.selected;
     const float f = dim ? 0.5f : 1.0f;
     std::array<float, 3> t = {f, f, f};
-    if (shading.water_tint && slot < scene.water.size() && scene.water[slot]) {
-      t[0] *= 0.55f;
-      t[1] *= 0.8f;
-    }
+    if (shading.water_tint && slot < scene.water.size() && scene.water[slot])
+      for (int k = 0; k < 3; ++k) t[size_t(k)] *= kWaterTint[size_t(k)];
     d.tint[slot] = t;
   }
   return d;

@@ -98,7 +98,8 @@ std::vector<uint8_t> RoomsSeenThroughPortals(const LevelScene& scene, const Ttrl
 
 // What a frame of many rooms draws: which rooms, and the colour each is multiplied by.
 struct RoomDraw {
-  const LevelScene* scene = nullptr;
+  const LevelScene* scene = nullptr;  // none: every run drawn with the tint of the whole
+  std::array<float, 3> whole = {1, 1, 1};
   std::vector<uint8_t> visible;
   std::vector<std::array<float, 3>> tint;
 };
@@ -108,6 +109,8 @@ struct RoomShading {
   bool water_tint = false;  // rooms under water tinted blue
 };
 // With the level, rooms hidden behind walls from an eye inside a room are left out too.
+// The tint of a room under water.
+inline constexpr std::array<float, 3> kWaterTint = {0.55f, 0.8f, 1.0f};
 RoomDraw MakeRoomDraw(const LevelScene& scene, const FrameMatrices& frame,
                       const RoomShading& shading, const Ttrlevel* level = nullptr);
 

@@ -331,11 +331,21 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   QTest::keyClick(view, Qt::Key_C);
   EXPECT_FALSE(vp.free());
 
-  // Back to Room mode: the picture of before.
+  // Back to Room mode: the room camera again; a room under water tinted when asked.
   Trigger("ViewModeRoom1");
   Select("ListBox1", 0);
   Click("Button1");
   EXPECT_FALSE(vp.look_on());
+  const Ttrlevel& file = window.session().level();
+  for (int r = 0; r < file.num_rooms(); ++r) {
+    if (!(file.rooms[size_t(r)].flags & kWaterRoomFlag)) continue;
+    Select("ListBox1", r);
+    const QImage dry = Grab();
+    Trigger("WaterRooms1");
+    EXPECT_NE(Grab(), dry) << "room " << r;
+    Trigger("WaterRooms1");
+    break;
+  }
 }
 
 }  // namespace
