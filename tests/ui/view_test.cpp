@@ -306,6 +306,21 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 2, 3}));
   Trigger("FlippedRooms1");
 
+  // A double click on a portal selects the room behind it.
+  Trigger("Portals1");
+  Grab();
+  std::optional<std::pair<QPoint, int>> portal;
+  for (int y = 2; y < view->height() && !portal; y += 4)
+    for (int x = 2; x < view->width() && !portal; x += 4) {
+      const auto hit = Pick(view->list(), vp.Matrices(), x, y);
+      if (hit && hit->tag.kind == kPickPortal && hit->tag.index != 0)
+        portal = std::pair{QPoint(x, y), int{hit->tag.index}};
+    }
+  ASSERT_TRUE(portal);
+  QTest::mouseDClick(view, Qt::LeftButton, {}, portal->first);
+  EXPECT_EQ(window.session().selection().room(), portal->second);
+  Trigger("Portals1");
+
   // F frames the selected room: the camera comes nearer than the whole level's framing.
   Trigger("ViewModeLevel1");
   Grab();
