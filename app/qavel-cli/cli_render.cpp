@@ -35,15 +35,16 @@ Result Render(const Args& in) {
   std::string catalog;
   int width = 0, height = 0;
   if (Result r = TakeSizeOption(args, width, height); !r) return r;
-  if (Result r = TakeViewOptions(args, options, catalog); !r) return r;
+  RoomsShown shown;
+  if (Result r = TakeViewOptions(args, options, catalog, shown); !r) return r;
   const bool transparent_texels = TakeFlag(args, "--transparent-texels");
   if (args.size() != 3)
     return Fail(std::string("usage: qavel-cli render LEVEL ROOM OUT.png [--size WxH] "
                             "[--transparent-texels] ") +
                 kViewUsage);
   auto v = std::make_unique<ViewedRoom>();
-  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
-  v->viewport.SetControlSize(width, height);
+  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog, shown, width, height); !r)
+    return r;
   v->viewport.SetBackgroundColor(kTeal);
 
   // Qt's own notices (a missing runtime folder, a display that is not there) would bury the one
@@ -66,8 +67,13 @@ Result Render(const Args& in) {
                 " (where there is no display, run it under xvfb-run)");
   }
   view.renderer().set_options({.transparent_texels = transparent_texels});
-  const Expected<QImage> image =
-      view.Render(v->list, v->buffers, v->viewport.Matrices(), v->viewport.ClearColour(), store);
+  const FrameMatrices frame = v->viewport.Matrices();
+  // Rooms at their places: those the frame cannot see are left out, the others drawn bright
+  // (the selected room is the one the picture is about, so nothing is dimmed).
+  const RoomDraw rooms = MakeRoomDraw(
+      v->rooms, frame, {.selected = v->room, .highlight = shown.mode != ViewMode::kRoom});
+  const Expected<QImage> image = view.Render(v->list, v->buffers, frame, v->viewport.ClearColour(),
+                                             store, shown.Placed() ? &rooms : nullptr);
   if (!image) return Fail("the view could not be drawn: " + image.message());
   QByteArray png;
   QBuffer device(&png);

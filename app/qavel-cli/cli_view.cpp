@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "cli_view.h"
@@ -12,9 +14,55 @@ namespace qavel::cli {
 
 const char* const kViewUsage =
     "[--wireframe-room] [--wireframe-objects] [--hide-items] [--hide-statics] "
-    "[--standard-room] [--item N] [--static N] [--catalog FILE]";
+    "[--standard-room] [--item N] [--static N] [--catalog FILE] [--neighbours N | --level] "
+    "[--flipped] [--portals] [--camera X,Y,Z,YAW,PITCH]";
 
-Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog) {
+namespace {
+
+// "X,Y,Z,YAW,PITCH": a free camera in world units, heading and pitch in degrees.
+Result ParseCamera(const std::string& text, LookCamera& camera) {
+  double v[5] = {};
+  size_t at = 0;
+  for (int k = 0; k < 5; ++k) {
+    const size_t end = k < 4 ? text.find(',', at) : text.size();
+    const std::string part = end == std::string::npos ? std::string() : text.substr(at, end - at);
+    const char* first = part.c_str();
+    char* last = nullptr;
+    v[k] = part.empty() ? 0 : std::strtod(first, &last);
+    if (part.empty() || last != first + part.size() || !std::isfinite(v[k]) || std::abs(v[k]) > 1e9)
+      return Fail("--camera must be X,Y,Z,YAW,PITCH (five numbers), not '" + text + "'");
+    at = end + 1;
+  }
+  camera = LookCamera::FromWorld(v[0], v[1], v[2], v[3], v[4]);
+  return Result::Ok();
+}
+
+}  // namespace
+
+Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog, RoomsShown& shown) {
+  const bool level = TakeFlag(args, "--level");
+  shown.flipped = TakeFlag(args, "--flipped");
+  shown.portals = TakeFlag(args, "--portals");
+  std::string text;
+  bool present = false;
+  if (Result r = TakeOption(args, "--neighbours", text, present); !r) return r;
+  if (present && level) return Fail("--neighbours and --level cannot go together");
+  if (present) {
+    long long depth = 0;
+    if (Result r = ParseIntArg(text, "--neighbours", depth); !r) return r;
+    if (depth < 1 || depth > kMaxNeighbourDepth)
+      return Fail("--neighbours must be from 1 to " + std::to_string(kMaxNeighbourDepth) +
+                  ", not " + text);
+    shown.mode = ViewMode::kNeighbours;
+    shown.depth = static_cast<int>(depth);
+  }
+  if (level) shown.mode = ViewMode::kLevel;
+  if (Result r = TakeOption(args, "--camera", text, present); !r) return r;
+  if (present) {
+    LookCamera camera;
+    if (Result r = ParseCamera(text, camera); !r) return r;
+    shown.camera = camera;
+  }
   options.wireframe_room = TakeFlag(args, "--wireframe-room");
   options.wireframe_objects = TakeFlag(args, "--wireframe-objects");
   options.hide_items = TakeFlag(args, "--hide-items");
@@ -61,7 +109,8 @@ Result SelectionExists(const Ttrlevel& level, const ViewOptions& options) {
 }  // namespace
 
 Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::string& room_text,
-                       ViewOptions options, const std::string& catalog) {
+                       ViewOptions options, const std::string& catalog, const RoomsShown& shown,
+                       int width, int height) {
   long long room = 0;
   if (Result r = ParseIntArg(room_text, "ROOM", room); !r) return r;
   Expected<LevelBundle> named = LoadNamedLevel(level_path, catalog);
@@ -75,6 +124,25 @@ Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::
   if (Result r = SelectionExists(level, options); !r) return r;
   BuildMeshTable(v.meshes, level);
   v.list.set_standard_texture(8888);
+  v.shown = shown;
+  v.room = options.room;
+  v.viewport.SetControlSize(width, height);
+  if (shown.Placed()) {
+    const std::vector<int> rooms =
+        RoomsOfMode(level, shown.mode, options.room, shown.depth, shown.flipped);
+    v.rooms = BuildLevelScene(v.list, v.buffers, {level, v.meshes, v.named.names.catalog, {}},
+                              options, rooms, {.portals = shown.portals});
+    v.scene = v.rooms.scene;
+    if (shown.camera) {
+      v.viewport.SetLookCamera(*shown.camera);
+      v.viewport.set_free(true);
+    } else {
+      v.viewport.FrameFromAbove(v.rooms.box);
+    }
+    return Result::Ok();
+  }
+  // The flipped state shows the room's alternate in its place.
+  options.room = FlippedRoom(level, options.room, shown.flipped);
   const std::vector<uint16_t> items = RoomItemEntries(level, options.room);
   const SceneSources sources{level, v.meshes, v.named.names.catalog, items};
   v.viewport.SetSceneBuilder([&] { v.scene = BuildScene(v.list, v.buffers, sources, options); });
@@ -155,20 +223,39 @@ void PrintSceneJson(const ViewedRoom& v) {
              std::to_string(b.runs[k].triangles) + "]";
     out += "]}";
   }
-  const ViewBox& box = v.scene.placement->box;
+  const ViewBox& box = v.shown.Placed() ? v.rooms.box : v.scene.placement->box;
+  out += "], \"rooms\": [";
+  if (v.shown.Placed()) {
+    for (size_t k = 0; k < v.rooms.rooms.size(); ++k)
+      out += (k ? ", " : "") + std::to_string(v.rooms.rooms[k]);
+  } else {
+    out += std::to_string(FlippedRoom(v.named.level, v.room, v.shown.flipped));
+  }
   out += "], \"box\": {\"min\": [" + Number(box.min_x) + ", " + Number(box.min_y) + ", " +
          Number(box.min_z) + "], \"max\": [" + Number(box.max_x) + ", " + Number(box.max_y) + ", " +
          Number(box.max_z) + "]}";
-  const TGLCamera& cam = v.viewport.camera();
-  out += ", \"camera\": {\"x\": " + Number(cam.x) + ", \"y\": " + Number(cam.y) +
-         ", \"z\": " + Number(cam.z) + ", \"zoom\": " + Number(cam.zoom) + "}";
-  size_t tags[6] = {};
+  if (v.shown.Placed()) {
+    // The look camera in world units, as --camera takes it.
+    const LookCamera& look = v.viewport.look();
+    double x = 0, y = 0, z = 0;
+    look.World(x, y, z);
+    out += ", \"camera\": {\"x\": " + Number(x) + ", \"y\": " + Number(y) +
+           ", \"z\": " + Number(z) + ", \"yaw\": " + Number(look.yaw) +
+           ", \"pitch\": " + Number(look.pitch) + "}";
+  } else {
+    const TGLCamera& cam = v.viewport.camera();
+    out += ", \"camera\": {\"x\": " + Number(cam.x) + ", \"y\": " + Number(cam.y) +
+           ", \"z\": " + Number(cam.z) + ", \"zoom\": " + Number(cam.zoom) + "}";
+  }
+  size_t tags[7] = {};
   v.list.ForEachTriangle([&](const BufferVertex*, const TriangleInfo& t) {
-    if (t.tag.kind < 6) ++tags[t.tag.kind];
+    if (t.tag.kind < 7) ++tags[t.tag.kind];
   });
   out += ", \"tag_triangles\": {\"1\": " + std::to_string(tags[1]) +
          ", \"2\": " + std::to_string(tags[2]) + ", \"3\": " + std::to_string(tags[3]) +
-         ", \"5\": " + std::to_string(tags[5]) + "}, \"skipped_items\": [";
+         ", \"5\": " + std::to_string(tags[5]);
+  if (v.shown.portals) out += ", \"6\": " + std::to_string(tags[6]);
+  out += "}, \"skipped_items\": [";
   for (size_t k = 0; k < v.scene.skipped_items.size(); ++k) {
     const SkippedItem& s = v.scene.skipped_items[k];
     out += (k ? ", " : "") + std::string("{\"index\": ") + std::to_string(s.entry) +
@@ -198,12 +285,13 @@ Result Scene(const Args& in) {
   Args args = in;
   ViewOptions options;
   std::string catalog;
-  if (Result r = TakeViewOptions(args, options, catalog); !r) return r;
+  RoomsShown shown;
+  if (Result r = TakeViewOptions(args, options, catalog, shown); !r) return r;
   const bool json = TakeFlag(args, "--json");
   if (args.size() != 2)
     return Fail(std::string("usage: qavel-cli scene LEVEL ROOM [--json] ") + kViewUsage);
   auto v = std::make_unique<ViewedRoom>();
-  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
+  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog, shown); !r) return r;
   if (json)
     PrintSceneJson(*v);
   else
@@ -217,20 +305,27 @@ Result PickCommand(const Args& in) {
   std::string catalog;
   int width = 0, height = 0;
   if (Result r = TakeSizeOption(args, width, height); !r) return r;
-  if (Result r = TakeViewOptions(args, options, catalog); !r) return r;
+  RoomsShown shown;
+  if (Result r = TakeViewOptions(args, options, catalog, shown); !r) return r;
   if (args.size() != 4)
     return Fail(std::string("usage: qavel-cli pick LEVEL ROOM X Y [--size WxH] ") + kViewUsage);
   long long x = 0, y = 0;
   if (Result r = ParseIntArg(args[2], "X", x); !r) return r;
   if (Result r = ParseIntArg(args[3], "Y", y); !r) return r;
   auto v = std::make_unique<ViewedRoom>();
-  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog); !r) return r;
+  if (Result r = BuildViewedRoom(*v, args[0], args[1], options, catalog, shown, width, height); !r)
+    return r;
   if (x < 0 || y < 0 || x >= width || y >= height)
     return Fail("pixel (" + args[2] + ", " + args[3] + ") lies outside the " +
                 std::to_string(width) + "x" + std::to_string(height) + " picture");
-  v->viewport.SetControlSize(width, height);
-  const auto hit = Pick(v->list, v->viewport.Matrices(), static_cast<int>(x), static_cast<int>(y));
-  if (hit)
+  // A click looks through portals.
+  const auto hit =
+      Pick(v->list, v->viewport.Matrices(), static_cast<int>(x), static_cast<int>(y), kPickPortal);
+  const bool with_room = shown.mode != ViewMode::kRoom || shown.camera;
+  if (hit && with_room)
+    std::printf("room %d kind %d index %d\n", v->rooms.RoomOfTriangle(hit->triangle), hit->tag.kind,
+                hit->tag.index);
+  else if (hit)
     std::printf("kind %d index %d\n", hit->tag.kind, hit->tag.index);
   else
     std::printf("none\n");

@@ -95,8 +95,8 @@ bool LevelDocument::StartOpen(const std::string& path) {
         // The window shows the textures at once: their packed pages are unpacked here, beside
         // the window's first frames, not on its thread afterwards. A damaged chunk is told with
         // the level's other read warnings; its pages show black.
-        if (*read->bundle && **read->bundle) {
-          Ttrlevel& level = (**read->bundle).level;
+        if (*read->bundle) {
+          Ttrlevel& level = (*read->bundle)->level;
           if (Result pages = UnpackTexturePages(level); !pages)
             level.origin.read_warnings.push_back(pages.message() + "; its textures show black.");
         }

@@ -31,16 +31,17 @@ in vec3 v_colour;
 in vec2 v_uv;
 uniform sampler2D page;
 uniform int mode;
+uniform vec3 tint;
 out vec4 colour;
 bool IsKey(vec3 t) { return t.r > 0.97 && t.g < 0.01 && t.b > 0.97; }
 ivec2 Wrap(ivec2 p, ivec2 size) { return ((p % size) + size) % size; }
 void main() {
   if (mode == 0) {
-    colour = vec4(v_colour, 1.0);
+    colour = vec4(v_colour * tint, 1.0);
     return;
   }
   if (mode == 1) {
-    colour = vec4(texture(page, v_uv).rgb * v_colour, 1.0);
+    colour = vec4(texture(page, v_uv).rgb * v_colour * tint, 1.0);
     return;
   }
   ivec2 size = textureSize(page, 0);
@@ -60,7 +61,7 @@ void main() {
       weight += w;
     }
   }
-  colour = vec4(sum / max(weight, 1e-6) * v_colour, 1.0);
+  colour = vec4(sum / max(weight, 1e-6) * v_colour * tint, 1.0);
 }
 )";
 
@@ -150,6 +151,7 @@ Result GlRenderer::Initialize() {
   transform_at_ = gl.glGetUniformLocation(program, "transform");
   mode_at_ = gl.glGetUniformLocation(program, "mode");
   sampler_at_ = gl.glGetUniformLocation(program, "page");
+  tint_at_ = gl.glGetUniformLocation(program, "tint");
   gl.glGenVertexArrays(1, &vertex_array_);
   textures_.Attach(gl_);
   return Result::Ok();
@@ -208,9 +210,47 @@ Result GlRenderer::UploadLayer(const DrawList& list, int layer, const LayerBuffe
   return Result::Ok();
 }
 
-Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer& buffer,
-                             LayerGl& l) {
-  const std::vector<DrawRun> runs = RunsToDraw(buffer);
+namespace {
+
+// A layer's runs cut by room: the visible rooms' spans, neighbours of one texture and tint
+// joined into one call.
+struct TintedRun {
+  DrawRun run;
+  std::array<float, 3> tint;
+};
+std::vector<TintedRun> RoomRunsToDraw(const LayerBuffer& buffer, const std::vector<RoomSpan>& spans,
+                                      const RoomDraw& rooms) {
+  std::vector<TintedRun> out;
+  if (buffer.triangle_count == 0) return out;
+  const bool one = buffer.one_run || buffer.fill_mode == FillMode::kWireframe;
+  for (const RoomSpan& s : spans) {
+    if (s.slot >= rooms.visible.size() || !rooms.visible[s.slot]) continue;
+    const int32_t texture = one ? buffer.buffer_texture : s.texture;
+    const std::array<float, 3> tint = rooms.tint[s.slot];
+    if (!out.empty()) {
+      TintedRun& last = out.back();
+      if (last.run.texture == texture && last.tint == tint &&
+          last.run.first_vertex + last.run.vertex_count == s.first_vertex) {
+        last.run.vertex_count += s.vertex_count;
+        continue;
+      }
+    }
+    out.push_back({{texture, s.first_vertex, s.vertex_count}, tint});
+  }
+  return out;
+}
+
+}  // namespace
+
+Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer& buffer, LayerGl& l,
+                             const RoomDraw* rooms) {
+  std::vector<TintedRun> runs;
+  if (rooms && rooms->scene && static_cast<size_t>(layer) < rooms->scene->spans.size()) {
+    runs = RoomRunsToDraw(buffer, rooms->scene->spans[static_cast<size_t>(layer)], *rooms);
+  } else {
+    for (const DrawRun& run : RunsToDraw(buffer))
+      runs.push_back({run, rooms ? rooms->whole : std::array<float, 3>{1, 1, 1}});
+  }
   if (runs.empty()) return Result::Ok();
   if (Result uploaded = UploadLayer(list, layer, buffer, l); !uploaded) return uploaded;
   QOpenGLFunctions_3_3_Core& gl = *gl_;
@@ -223,7 +263,8 @@ Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer&
                            BufferOffset(offsetof(BufferVertex, u)));
   gl.glPolygonMode(GL_FRONT_AND_BACK, buffer.fill_mode == FillMode::kWireframe ? GL_LINE : GL_FILL);
   const int keyed = options_.transparent_texels ? 2 : 1;
-  for (const DrawRun& run : runs) {
+  for (const auto& [run, tint] : runs) {
+    gl.glUniform3f(tint_at_, tint[0], tint[1], tint[2]);
     // The run's texture, else the buffer's, else none: the vertex colour alone.
     unsigned texture = textures_.Find(run.texture);
     if (texture == 0) texture = textures_.Find(buffer.buffer_texture);
@@ -238,7 +279,8 @@ Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer&
 
 Result GlRenderer::DrawFrame(const DrawList& list, const LayerBuffers& buffers,
                              const FrameMatrices& frame, uint32_t clear_argb,
-                             const TextureStore& store, int pixel_width, int pixel_height) {
+                             const TextureStore& store, int pixel_width, int pixel_height,
+                             const RoomDraw* rooms) {
   const float red = float((clear_argb >> 16) & 0xFF) / 255.0f,
               green = float((clear_argb >> 8) & 0xFF) / 255.0f,
               blue = float(clear_argb & 0xFF) / 255.0f;
@@ -282,7 +324,7 @@ Result GlRenderer::DrawFrame(const DrawList& list, const LayerBuffers& buffers,
   for (GLuint a = 0; a < 3; ++a) gl.glEnableVertexAttribArray(a);
   Result drawn;
   for (size_t i = 0; i < buffers.size(); ++i) {
-    Result layer = DrawLayer(list, static_cast<int>(i), buffers[i], layers_[i]);
+    Result layer = DrawLayer(list, static_cast<int>(i), buffers[i], layers_[i], rooms);
     if (!layer && drawn.ok()) drawn = std::move(layer);
   }
 

@@ -9,6 +9,7 @@
 #include "level/result.h"
 #include "render/device_textures.h"
 #include "view/draw_list.h"
+#include "view/level_scene.h"
 #include "view/view_math.h"
 #include "view/viewport.h"
 
@@ -49,9 +50,11 @@ class GlRenderer {
   // revisions) and draws the layers in order. A layer the driver has no memory for is left out
   // and the frame fails with why, the other layers drawn. Before Initialize succeeded the frame
   // is only cleared (in whatever context is current) and fails.
+  // With rooms, a layer the scene cut by room draws only the rooms marked visible, each
+  // multiplied by its tint.
   Result DrawFrame(const DrawList& list, const LayerBuffers& buffers, const FrameMatrices& frame,
                    uint32_t clear_argb, const TextureStore& store, int pixel_width,
-                   int pixel_height);
+                   int pixel_height, const RoomDraw* rooms = nullptr);
 
   void set_options(const RenderOptions& options) { options_ = options; }
   const RenderOptions& options() const { return options_; }
@@ -73,11 +76,12 @@ class GlRenderer {
     uint64_t created = 0, filled = 0;
   };
   Result UploadLayer(const DrawList& list, int layer, const LayerBuffer& buffer, LayerGl& gl);
-  Result DrawLayer(const DrawList& list, int layer, const LayerBuffer& buffer, LayerGl& gl);
+  Result DrawLayer(const DrawList& list, int layer, const LayerBuffer& buffer, LayerGl& gl,
+                   const RoomDraw* rooms);
 
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
   unsigned program_ = 0, vertex_array_ = 0;
-  int transform_at_ = -1, mode_at_ = -1, sampler_at_ = -1;
+  int transform_at_ = -1, mode_at_ = -1, sampler_at_ = -1, tint_at_ = -1;
   std::vector<LayerGl> layers_;
   DeviceTextures textures_;
   RenderOptions options_;

@@ -93,12 +93,12 @@ Result OffscreenView::Create(int width, int height) {
 
 Result OffscreenView::Draw(const DrawList& list, const LayerBuffers& buffers,
                            const FrameMatrices& frame, uint32_t clear_argb,
-                           const TextureStore& store) {
+                           const TextureStore& store, const RoomDraw* rooms) {
   if (!target_) return Result::Fail(Status::kFailed, "the view was not made");
   if (Result current = MakeCurrent(); !current) return current;
   target_->bind();
   Result drawn = renderer_.DrawFrame(list, buffers, frame, clear_argb, store, target_->width(),
-                                     target_->height());
+                                     target_->height(), rooms);
   context_->functions()->glFinish();
   target_->release();
   return drawn;
@@ -106,12 +106,12 @@ Result OffscreenView::Draw(const DrawList& list, const LayerBuffers& buffers,
 
 Expected<QImage> OffscreenView::Render(const DrawList& list, const LayerBuffers& buffers,
                                        const FrameMatrices& frame, uint32_t clear_argb,
-                                       const TextureStore& store) {
+                                       const TextureStore& store, const RoomDraw* rooms) {
   if (!target_) return Result::Fail(Status::kFailed, "the view was not made");
   if (Result current = MakeCurrent(); !current) return current;
   target_->bind();
   Result drawn = renderer_.DrawFrame(list, buffers, frame, clear_argb, store, target_->width(),
-                                     target_->height());
+                                     target_->height(), rooms);
   QImage image;
   if (drawn) image = target_->toImage().convertToFormat(QImage::Format_RGB32);
   target_->release();

@@ -32,11 +32,11 @@ class OffscreenView {
   // Draws one frame of the list's layers and waits until it is drawn (as a window waits to
   // show it).
   Result Draw(const DrawList& list, const LayerBuffers& buffers, const FrameMatrices& frame,
-              uint32_t clear_argb, const TextureStore& store);
+              uint32_t clear_argb, const TextureStore& store, const RoomDraw* rooms = nullptr);
   // Draws one frame and reads it back, top row first.
   Expected<QImage> Render(const DrawList& list, const LayerBuffers& buffers,
                           const FrameMatrices& frame, uint32_t clear_argb,
-                          const TextureStore& store);
+                          const TextureStore& store, const RoomDraw* rooms = nullptr);
   GlRenderer& renderer() { return renderer_; }
   // Makes the view's context current (for work on the renderer outside a frame).
   Result MakeCurrent();

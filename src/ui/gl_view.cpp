@@ -1,17 +1,12 @@
 #include "ui/gl_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QPainter>
 #include <QWheelEvent>
 
 namespace qavel {
-
-namespace {
-
-// Camera zoom of one wheel notch: as far as ten pixels of a Ctrl-drag.
-constexpr double kWheelZoom = 2.0;
-
-}  // namespace
 
 MouseState MouseStateOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
   MouseState s;
@@ -99,9 +94,17 @@ void GlView::paintGL() {
   const qreal ratio = devicePixelRatioF();
   // Without a renderer the frame only shows the background, and initializeGL said why.
   const bool ready = renderer_.ready();
-  const Result drawn =
-      renderer_.DrawFrame(list_, buffers_, frame, viewport_.ClearColour(), store_,
-                          static_cast<int>(width() * ratio), static_cast<int>(height() * ratio));
+  RoomDraw rooms;
+  const bool some = roomsToDraw(frame, rooms);
+  const Result drawn = renderer_.DrawFrame(
+      list_, buffers_, frame, viewport_.ClearColour(), store_, static_cast<int>(width() * ratio),
+      static_cast<int>(height() * ratio), some ? &rooms : nullptr);
+  if (const QString text = overlayText(); !text.isEmpty()) {
+    QPainter painter(this);
+    painter.setPen(Qt::white);
+    painter.drawText(rect(), Qt::AlignCenter, text);
+  }
+  emit cameraMoved();
   if (!ready) return;
   // A frame the driver cannot hold is told once, not at every paint.
   const QString why = drawn ? QString() : QString::fromStdString(drawn.message());
@@ -131,10 +134,55 @@ void GlView::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void GlView::wheelEvent(QWheelEvent* e) {
-  // Forward brings the eye nearer, as in other 3D tools.
+  // Forward brings the eye nearer the point under the cursor, as in other 3D tools, and never
+  // past what it looks at.
   const double notches = e->angleDelta().y() / 120.0;
   if (notches == 0) return;
-  viewport_.camera().zoom += notches * kWheelZoom;
+  const QPoint at = e->position().toPoint();
+  viewport_.WheelZoom(notches, at.x(), at.y());
+  update();
+  e->accept();
+}
+
+void GlView::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) emit leftDoubleClicked(e->position().toPoint());
+  e->accept();
+}
+
+void GlView::keyPressEvent(QKeyEvent* e) {
+  if (!viewport_.look_on() || !viewport_.free()) {
+    QOpenGLWidget::keyPressEvent(e);
+    return;
+  }
+  // Shift moves faster and Ctrl slower (Alt opens the menus).
+  double step = freeStep();
+  if (e->modifiers() & Qt::ShiftModifier) step *= 4;
+  if (e->modifiers() & Qt::ControlModifier) step /= 4;
+  double forward = 0, right = 0, up = 0;
+  switch (e->key()) {
+    case Qt::Key_W:
+      forward = step;
+      break;
+    case Qt::Key_S:
+      forward = -step;
+      break;
+    case Qt::Key_D:
+      right = step;
+      break;
+    case Qt::Key_A:
+      right = -step;
+      break;
+    case Qt::Key_E:
+      up = step;
+      break;
+    case Qt::Key_Q:
+      up = -step;
+      break;
+    default:
+      QOpenGLWidget::keyPressEvent(e);
+      return;
+  }
+  viewport_.MoveFree(forward, right, up);
   update();
   e->accept();
 }

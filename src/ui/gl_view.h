@@ -23,7 +23,9 @@ class GlView : public QOpenGLWidget {
   ~GlView() override;
 
   TGLViewport& viewport() { return viewport_; }
+  const TGLViewport& viewport() const { return viewport_; }
   DrawList& list() { return list_; }
+  const DrawList& list() const { return list_; }
   LayerBuffers& buffers() { return buffers_; }
   const GlRenderer& renderer() const { return renderer_; }
 
@@ -40,8 +42,12 @@ class GlView : public QOpenGLWidget {
  signals:
   // The left button went down at a pixel of the view, after the viewport saw the press.
   void leftPressed(const QPoint& at, const MouseState& state);
+  // The left button was double-clicked at a pixel of the view.
+  void leftDoubleClicked(const QPoint& at);
   // The view's context could not draw, or the driver had no room for a frame.
   void failed(const QString& why);
+  // The camera moved (after a frame that shows it moved).
+  void cameraMoved();
 
  protected:
   void initializeGL() override;
@@ -51,6 +57,16 @@ class GlView : public QOpenGLWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+  // For a scene of many rooms: which rooms a frame draws and their tints; false draws every
+  // run of every layer.
+  virtual bool roomsToDraw(const FrameMatrices& /*frame*/, RoomDraw& /*draw*/) { return false; }
+  // A line of text drawn over the middle of the view (empty for none).
+  virtual QString overlayText() const { return {}; }
+  // How far one key press moves the free camera (list units), before Shift and Ctrl.
+  virtual double freeStep() const { return 0.5; }
 
  private:
   // The context goes (the widget moved to another window or screen): its objects go with it,

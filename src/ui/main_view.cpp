@@ -1,7 +1,9 @@
 #include "ui/main_view.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <cmath>
 
 #include "ui/window_actions.h"
 
@@ -16,6 +18,22 @@ QString ItemStatusText(const EditorSession& session, int entry) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return QString::fromStdString(out);
 }
+
+namespace {
+
+constexpr double kDegrees = 180 / 3.14159265358979323846;
+
+// The eye (list space) and heading of a frame's camera.
+void EyeOf(const FrameMatrices& frame, double eye[3], double& yaw, double& pitch) {
+  const Mat4 inv = Inverse(Multiply(frame.world, frame.view));
+  for (int k = 0; k < 3; ++k) eye[k] = inv.m[3][k];
+  const double f[3] = {inv.m[2][0], inv.m[2][1], inv.m[2][2]};
+  const double n = std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
+  yaw = std::fmod(std::atan2(f[0], -f[2]) * kDegrees + 360.0, 360.0);
+  pitch = n > 0 ? std::asin(std::clamp(-f[1] / n, -1.0, 1.0)) * kDegrees : 0;
+}
+
+}  // namespace
 
 MainView::MainView(EditorSession& session, const WindowActions& actions, const TextureStore& store,
                    QWidget* parent)
@@ -38,9 +56,34 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
     rebuild();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
-    if (parts & Selection::kRoom) centrePending_ = !autoCentre_ || autoCentre_();
+    // With every room of the level drawn, another room changes only the highlight.
+    if (parts == Selection::kRoom && builtPlaced_ && mode() == ViewMode::kLevel) {
+      update();
+      return;
+    }
+    if ((parts & Selection::kRoom) && !placed()) centrePending_ = !autoCentre_ || autoCentre_();
     if (parts & (Selection::kRoom | Selection::kItem | Selection::kStatic)) rebuild();
+    if ((parts & Selection::kSector) && actions_.sectorOutline->isChecked()) rebuild();
   });
+  connect(actions.sectorOutline, &QAction::toggled, this, &MainView::rebuild);
+  for (QAction* a : {actions.modeRoom, actions.modeNeighbours, actions.modeLevel,
+                     actions.flippedRooms, actions.portals})
+    connect(a, &QAction::toggled, this, [this] {
+      centrePending_ = true;
+      rebuild();
+    });
+  for (QAction* a : actions.depths)
+    connect(a, &QAction::toggled, this, [this] {
+      if (mode() == ViewMode::kNeighbours) rebuild();
+    });
+  for (QAction* a : {actions.highlightSelected, actions.waterTint})
+    connect(a, &QAction::toggled, this, qOverload<>(&QWidget::update));
+  addAction(actions.frameSelection);
+  addAction(actions.freeCamera);
+  connect(actions.frameSelection, &QAction::triggered, this, &MainView::frameSelection);
+  connect(actions.freeCamera, &QAction::toggled, this, &MainView::setFreeCamera);
+  connect(this, &GlView::leftDoubleClicked, this, &MainView::doubleClick);
+  connect(this, &GlView::cameraMoved, this, [this] { emit cameraChanged(cameraText()); });
   for (QAction* a : {actions.hideStatics, actions.hideItems, actions.wireframeRoom,
                      actions.wireframeObjects, actions.texturedRoom})
     connect(a, &QAction::toggled, this, &MainView::rebuild);
@@ -62,21 +105,61 @@ ViewOptions MainView::options() const {
   return o;
 }
 
+ViewMode MainView::mode() const {
+  if (actions_.modeLevel->isChecked()) return ViewMode::kLevel;
+  if (actions_.modeNeighbours->isChecked()) return ViewMode::kNeighbours;
+  return ViewMode::kRoom;
+}
+
+bool MainView::placed() const {
+  return mode() != ViewMode::kRoom || actions_.portals->isChecked();
+}
+
 void MainView::buildScene() {
   scene_ = {};
+  rooms_ = {};
+  builtPlaced_ = false;
   if (!session_.HasLevel() || !session_.document().IsRoom(session_.selection().room())) {
     list().ClearLayer(-1);
     list().BuildBuffers(buffers());
     emit missingMovables({});
     return;
   }
-  const ViewOptions o = options();
+  const Ttrlevel& level = session_.level();
+  const bool flipped = actions_.flippedRooms->isChecked();
+  if (placed()) {
+    const ViewOptions o = options();
+    const std::vector<int> shown = RoomsOfMode(level, mode(), o.room, actions_.depth(), flipped);
+    rooms_ = BuildLevelScene(list(), buffers(),
+                             {level, meshes_, session_.document().names().catalog, {}}, o, shown,
+                             {.portals = actions_.portals->isChecked()});
+    scene_ = rooms_.scene;
+    builtPlaced_ = true;
+    const int shown_room = FlippedRoom(level, o.room, flipped);
+    const int slot = rooms_.SlotOf(shown_room);
+    if (slot >= 0)
+      outlineSector(PlaceRoomInLevel(level.rooms[static_cast<size_t>(shown_room)]), shown_room,
+                    slot);
+    if ((centrePending_ || !viewport().look_on()) && !viewport().free())
+      viewport().FrameFromAbove(rooms_.box);
+    centrePending_ = false;
+    emit missingMovables(QString::fromStdString(SceneNote(scene_)));
+    return;
+  }
+  if (viewport().look_on() && !viewport().free()) {
+    viewport().UseRoomCamera();
+    centrePending_ = true;
+  }
+  ViewOptions o = options();
+  // The flipped state shows the room's alternate in its place.
+  o.room = FlippedRoom(level, o.room, flipped);
   const auto& room_items = session_.document().room_items();
   std::span<const uint16_t> items;
   if (static_cast<size_t>(o.room) < room_items.size()) items = room_items[o.room].items;
   const SceneSources sources{session_.level(), meshes_, session_.document().names().catalog, items};
   scene_ = BuildScene(list(), buffers(), sources, o);
-  if (centrePending_ && scene_.placement) {
+  if (scene_.placement) outlineSector(*scene_.placement, o.room, -1);
+  if (centrePending_ && scene_.placement && !viewport().look_on()) {
     viewport().box = scene_.placement->box;
     viewport().CentreOnBox();
   }
@@ -86,6 +169,11 @@ void MainView::buildScene() {
 
 void MainView::centreCamera() {
   viewport().EnsureBuilt();
+  if (builtPlaced_) {
+    viewport().FrameFromAbove(rooms_.box);
+    update();
+    return;
+  }
   if (!scene_.placement) return;
   viewport().box = scene_.placement->box;
   viewport().CentreOnBox();
@@ -95,9 +183,18 @@ void MainView::centreCamera() {
 PickHit MainView::click(const QPoint& at, const MouseState& state) {
   if (!session_.HasLevel()) return {};
   viewport().EnsureBuilt();
-  const int room = session_.selection().room();
-  const PickHit hit =
-      DispatchPick(session_.level(), room, Pick(list(), viewport().Matrices(), at.x(), at.y()));
+  int room = session_.selection().room();
+  const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y(), kPickPortal);
+  // The room hit: of many rooms, the one the triangle belongs to; of one, the room shown.
+  int hit_room = room;
+  if (pick && builtPlaced_) hit_room = rooms_.RoomOfTriangle(pick->triangle);
+  if (pick && !builtPlaced_)
+    hit_room = FlippedRoom(session_.level(), room, actions_.flippedRooms->isChecked());
+  if (pick && hit_room >= 0 && hit_room != room) {
+    session_.selection().SelectRoom(hit_room);
+    room = hit_room;
+  }
+  const PickHit hit = DispatchPick(session_.level(), room, pick);
   if (hit.target == PickTarget::kNothing) return hit;
   switch (hit.target) {
     case PickTarget::kRoomRectangle:
@@ -187,6 +284,158 @@ GroundAxes MainView::groundAxes() {
   // (ahead when the view is level, up the screen when it looks straight down).
   const Vec3 away = direction(cx, cy - step);
   return {right.x - ahead.x, -(right.z - ahead.z), away.x, -away.z};
-}
+  void MainView::outlineSector(const RoomPlacement& placement, int room, int slot) {
+    const Selection& s = session_.selection();
+    if (!actions_.sectorOutline->isChecked() || !s.HasSector()) return;
+    const int before = list().vertex_count(kPortalLayer);
+    DrawSectorOutline(list(), buffers(), session_.level().rooms[static_cast<size_t>(room)],
+                      placement, s.column(), s.row());
+    const int added = list().vertex_count(kPortalLayer) - before;
+    if (added == 0) return;
+    list().BuildBuffers(buffers());
+    // The outline goes last in the layer, drawn with the selected room.
+    if (slot >= 0 && rooms_.spans.size() > kPortalLayer)
+      rooms_.spans[kPortalLayer].push_back({-1, static_cast<uint32_t>(before),
+                                            static_cast<uint32_t>(added),
+                                            static_cast<uint32_t>(slot)});
+  }
+
+  void MainView::keyPressEvent(QKeyEvent * e) {
+    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && e->key() == Qt::Key_F) {
+      actions_.frameSelection->trigger();
+    } else if (plain && e->key() == Qt::Key_C) {
+      actions_.freeCamera->toggle();
+    } else {
+      GlView::keyPressEvent(e);
+      return;
+    }
+    e->accept();
+  }
+
+  void MainView::doubleClick(const QPoint& at) {
+    if (!session_.HasLevel()) return;
+    viewport().EnsureBuilt();
+    const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y());
+    if (pick && pick->tag.kind == kPickPortal && session_.document().IsRoom(pick->tag.index))
+      session_.selection().SelectRoom(pick->tag.index);
+  }
+
+  bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
+    if (!session_.HasLevel()) return false;
+    if (!builtPlaced_) {
+      // One room: tinted whole when it lies under water.
+      const int room = FlippedRoom(session_.level(), session_.selection().room(),
+                                   actions_.flippedRooms->isChecked());
+      if (!actions_.waterTint->isChecked() || !session_.document().IsRoom(room) ||
+          !(session_.level().rooms[static_cast<size_t>(room)].flags & kWaterRoomFlag))
+        return false;
+      draw.whole = kWaterTint;
+      return true;
+    }
+    const int shown = FlippedRoom(session_.level(), session_.selection().room(),
+                                  actions_.flippedRooms->isChecked());
+    draw = MakeRoomDraw(rooms_, frame,
+                        {.selected = shown,
+                         .highlight = actions_.highlightSelected->isChecked(),
+                         .water_tint = actions_.waterTint->isChecked()},
+                        &session_.level());
+    return true;
+  }
+
+  QString MainView::overlayText() const {
+    if (!session_.HasLevel() || builtPlaced_) return {};
+    const int room = FlippedRoom(session_.level(), session_.selection().room(),
+                                 actions_.flippedRooms->isChecked());
+    if (!session_.document().IsRoom(room)) return {};
+    const troom& r = session_.level().rooms[static_cast<size_t>(room)];
+    if (!r.rectangles.empty() || !r.triangles.empty()) return {};
+    return QString("Room %1 has no faces.").arg(room);
+  }
+
+  double MainView::freeStep() const {
+    const ViewBox b = builtPlaced_ ? rooms_.box : DrawnBox(list());
+    if (b.min_x > b.max_x) return 0.5;
+    const double size = std::max({b.max_x - b.min_x, b.max_y - b.min_y, b.max_z - b.min_z});
+    return std::clamp(size / 50, 0.05, 20.0);
+  }
+
+  ViewBox MainView::selectionBox() const {
+    if (builtPlaced_) {
+      const int shown = FlippedRoom(session_.level(), session_.selection().room(),
+                                    actions_.flippedRooms->isChecked());
+      const int slot = rooms_.SlotOf(shown);
+      if (slot < 0) return rooms_.box;
+      const ViewBounds& b = rooms_.bounds[static_cast<size_t>(slot)];
+      return {b.lo[0], b.lo[1], b.lo[2], b.hi[0], b.hi[1], b.hi[2]};
+    }
+    return DrawnBox(list());
+  }
+
+  void MainView::frameSelection() {
+    viewport().EnsureBuilt();
+    if (!viewport().look_on()) {
+      centreCamera();
+      return;
+    }
+    viewport().FrameBox(selectionBox());
+    update();
+  }
+
+  void MainView::setFreeCamera(bool on) {
+    viewport().EnsureBuilt();
+    if (on) {
+      if (!viewport().look_on()) {
+        // The free camera starts where the room camera stands, looking the same way.
+        double eye[3], yaw = 0, pitch = 0;
+        EyeOf(viewport().Matrices(), eye, yaw, pitch);
+        LookCamera c;
+        c.x = eye[0];
+        c.y = eye[1];
+        c.z = eye[2];
+        c.yaw = yaw;
+        c.pitch = pitch;
+        c.distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
+        viewport().SetLookCamera(c);
+      }
+      viewport().set_free(true);
+      setFocus();
+    } else {
+      viewport().set_free(false);
+      if (builtPlaced_) {
+        viewport().FrameBox(selectionBox());
+      } else {
+        viewport().UseRoomCamera();
+        centreCamera();
+      }
+    }
+    update();
+  }
+
+  QString MainView::cameraText() const {
+    if (!session_.HasLevel()) return {};
+    double eye[3], yaw = 0, pitch = 0;
+    EyeOf(viewport().Matrices(), eye, yaw, pitch);
+    double x = 0, y = 0, z = 0;
+    if (viewport().look_on()) {
+      viewport().look().World(x, y, z);
+    } else if (scene_.placement && session_.document().IsRoom(session_.selection().room())) {
+      // The room camera works around the room drawn in the middle: back to the level's units.
+      const int room = FlippedRoom(session_.level(), session_.selection().room(),
+                                   actions_.flippedRooms->isChecked());
+      const troom& r = session_.level().rooms[static_cast<size_t>(room)];
+      const RoomPlacement& p = *scene_.placement;
+      x = (eye[0] / 2 - p.room_x) * 1024 + r.x;
+      y = (eye[1] / 2 + p.room_y) * 1024;
+      z = (p.room_z - eye[2] / 2) * 1024 + r.z;
+    } else {
+      return {};
+    }
+    return QString("Camera %1, %2, %3  heading %4\u00B0")
+        .arg(std::lround(x))
+        .arg(std::lround(y))
+        .arg(std::lround(z))
+        .arg(std::lround(yaw) % 360);
+  }
 
 }  // namespace qavel

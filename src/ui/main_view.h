@@ -12,6 +12,7 @@
 #include "editor/face_commands.h"
 #include "editor/item_commands.h"
 #include "ui/gl_view.h"
+#include "view/level_scene.h"
 #include "view/mesh_table.h"
 #include "view/picking.h"
 #include "view/scene.h"
@@ -39,11 +40,24 @@ class MainView : public GlView {
   // The view switches as the scene reads them.
   ViewOptions options() const;
 
-  // A left click at a pixel: what it hits selects or edits; returns what it hit.
+  // A left click at a pixel: what it hits selects or edits; returns what it hit. In the modes
+  // of many rooms the room hit is selected first.
   PickHit click(const QPoint& at, const MouseState& state);
   // Where the view's right and its away-from-the-viewer lie on the ground, in world x and z (the
   // axes Shift and the arrow keys move an item along).
   GroundAxes groundAxes();
+  // A double click: on a portal, the room behind it is selected.
+  void doubleClick(const QPoint& at);
+
+  // The mode of the View menu, and the scene of many rooms built last (empty in Room mode).
+  ViewMode mode() const;
+  const LevelScene& rooms() const { return rooms_; }
+  // "Frame Selection": the selected room framed (Room mode: centred as "Center Camera" does).
+  void frameSelection();
+  // "Free Camera" on or off; off returns to the orbit camera framed on the selection.
+  void setFreeCamera(bool on);
+  // The camera's place in world units and heading, as the status bar shows it.
+  QString cameraText() const;
 
  signals:
   // Status texts of a click ("Object type:..." in panel 0, the sector or object in panel 1).
@@ -55,6 +69,8 @@ class MainView : public GlView {
   // After every build: the items and static meshes not drawn whole (no movable for an item,
   // damaged meshes, the view's budget reached), in one line (empty when all are drawn).
   void missingMovables(const QString& report);
+  // The camera's place and heading changed.
+  void cameraChanged(const QString& text);
   // A click's command was refused.
   void refused(const QString& why);
 
@@ -67,11 +83,24 @@ class MainView : public GlView {
   void buildScene();
   // The room face under a pixel, if any.
   std::optional<FaceRef> faceAt(const QPoint& at);
+  // F and C act while the view has the focus, also where the window is not active.
+  void keyPressEvent(QKeyEvent* e) override;
+  bool roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) override;
+  QString overlayText() const override;
+  double freeStep() const override;
+  // Whether the rooms are drawn at their places (any mode but a plain Room mode).
+  bool placed() const;
+  // The selected sector's outline added to the scene built, when asked for.
+  void outlineSector(const RoomPlacement& placement, int room, int slot);
+  // The list-space box of the selected room when drawn, else of everything drawn.
+  ViewBox selectionBox() const;
 
   EditorSession& session_;
   const WindowActions& actions_;
   Tmesh_list meshes_;
   SceneResult scene_;
+  LevelScene rooms_;
+  bool builtPlaced_ = false;
   std::function<bool()> autoCentre_;
   std::function<bool()> texturesShown_;
   bool centrePending_ = false;

@@ -216,6 +216,8 @@ void MainWindow::buildStatusBar() {
   status->addWidget(statusSector_, 1);
   statusViewNote_ = Label("StatusViewNote", "", status);
   status->addPermanentWidget(statusViewNote_);
+  statusCamera_ = Label("StatusCamera", "", status);
+  status->addPermanentWidget(statusCamera_);
   setStatusBar(status);
 }
 
@@ -344,6 +346,7 @@ void MainWindow::buildView() {
   // Items the level has no movable for are told in the status bar after every build, so the
   // user is not stopped at every room, and beside the click's texts, not over them.
   connect(mainView_, &MainView::missingMovables, statusViewNote_, &QLabel::setText);
+  connect(mainView_, &MainView::cameraChanged, statusCamera_, &QLabel::setText);
   connect(mainView_, &GlView::failed, this, [this](const QString& why) {
     message(MessageKind::kWarning, "The 3D view cannot draw: " + why);
   });

@@ -183,6 +183,7 @@ class MainWindow : public QMainWindow {
   QLabel* statusHint_ = nullptr;
   QLabel* statusSector_ = nullptr;
   QLabel* statusViewNote_ = nullptr;  // what the last build of the 3D view left out
+  QLabel* statusCamera_ = nullptr;    // the 3D view's camera place and heading
 };
 
 }  // namespace qavel

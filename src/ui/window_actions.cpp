@@ -1,6 +1,7 @@
 #include "ui/window_actions.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QToolBar>
@@ -78,6 +79,39 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   transparentTexels = Toggle(view, "TransparentTexels1", "Transparent Texels",
                              "Leave out the texels the texture pages show as magenta");
   view->addSeparator();
+  auto* modes = new QActionGroup(this);
+  modeRoom = Toggle(view, "ViewModeRoom1", "Room", "Show the selected room");
+  modeNeighbours = Toggle(view, "ViewModeNeighbours1", "Neighbours",
+                          "Show the selected room and the rooms its portals reach");
+  modeLevel = Toggle(view, "ViewModeLevel1", "Level", "Show every room of the level");
+  for (QAction* a : {modeRoom, modeNeighbours, modeLevel}) modes->addAction(a);
+  modeRoom->setChecked(true);
+  QMenu* depthMenu = view->addMenu("Neighbour Depth");
+  depthMenu->setObjectName("NeighbourDepth1");
+  auto* depthGroup = new QActionGroup(this);
+  for (int d = 1; d <= 5; ++d) {
+    const QByteArray name = "NeighbourDepth" + QByteArray::number(d);
+    QAction* a = Toggle(depthMenu, name.constData(), QByteArray::number(d).constData(),
+                        "Rooms reached through at most this many portals");
+    depthGroup->addAction(a);
+    depths.push_back(a);
+  }
+  depths[0]->setChecked(true);
+  highlightSelected = Toggle(view, "HighlightSelectedRoom1", "Highlight Selected Room",
+                             "Draw the other rooms dimmer");
+  highlightSelected->setChecked(true);
+  flippedRooms = Toggle(view, "FlippedRooms1", "Flipped Rooms",
+                        "Show the alternate rooms in place of the rooms that name them");
+  portals = Toggle(view, "Portals1", "Portals", "Outline the portals of the rooms shown");
+  waterTint = Toggle(view, "WaterRooms1", "Tint Water Rooms", "Tint the rooms under water");
+  sectorOutline = Toggle(view, "OutlineSector1", "Outline Selected Sector",
+                         "Outline the selected sector at its floor");
+  frameSelection =
+      Add(view, "FrameSelection1", "Frame Selection", "Frame the selected room", Qt::Key_F);
+  freeCamera = Toggle(view, "FreeCamera1", "Free Camera",
+                      "W/A/S/D move, Q/E down and up, right-drag looks around", Qt::Key_C);
+  for (QAction* a : {frameSelection, freeCamera}) a->setShortcutContext(Qt::WidgetShortcut);
+  view->addSeparator();
   experiments = Toggle(view, "Experiments1", "Show &Experiments Page",
                        "Show the page of unknown TR5 room values");
   problems = Toggle(view, "Problems1", "&Problems",
@@ -95,6 +129,12 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
 
   QMenu* help = bar->addMenu("&Help");
   about = Add(help, "About1", "&About...", "Show program version and revision");
+}
+
+int WindowActions::depth() const {
+  for (size_t d = 0; d < depths.size(); ++d)
+    if (depths[d]->isChecked()) return static_cast<int>(d) + 1;
+  return 1;
 }
 
 void WindowActions::buildToolBar(QMainWindow* window) {
@@ -115,6 +155,8 @@ void WindowActions::buildToolBar(QMainWindow* window) {
   tool("Action2", hideStatics);
   tool("Action6", gridBox);
   tool("Action7", texturedRoom);
+  bar->addSeparator();
+  for (QAction* a : {modeRoom, modeNeighbours, modeLevel}) bar->addAction(a);
 }
 
 }  // namespace qavel

@@ -52,6 +52,20 @@ class WindowActions : public QObject {
   QAction* transparentTexels = nullptr;  // off: magenta texels are drawn like any other
   QAction* experiments = nullptr;
   QAction* problems = nullptr;  // the Problems panel shown
+  // View: what the 3D view shows around the selected room, and its camera. The modes are one
+  // exclusive group ("Room" is the default); the depth counts in Neighbours mode.
+  QAction* modeRoom = nullptr;
+  QAction* modeNeighbours = nullptr;
+  QAction* modeLevel = nullptr;
+  std::vector<QAction*> depths;  // 1 to 5
+  QAction* highlightSelected = nullptr;
+  QAction* flippedRooms = nullptr;
+  QAction* portals = nullptr;
+  QAction* waterTint = nullptr;
+  QAction* sectorOutline = nullptr;
+  QAction* frameSelection = nullptr;  // F, while the view has the focus
+  QAction* freeCamera = nullptr;      // C, while the view has the focus
+  int depth() const;
   // Import and Export: usable only while a level is loaded.
   std::vector<ExchangeAction> exchange;
   // Help.

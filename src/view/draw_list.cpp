@@ -346,6 +346,24 @@ int DrawList::vertex_count(int layer) const {
   return static_cast<int>(layers_[layer].vertex_count);
 }
 
+void DrawList::GroupTriangles(int layer, std::vector<TextureRun>& out) const {
+  out.clear();
+  if (layer < 0 || layer >= kLayerCount) return;
+  const Layer& l = layers_[layer];
+  for (uint32_t g : l.order)
+    out.push_back({l.groups[g].texture, static_cast<int32_t>(l.groups[g].triangles)});
+}
+
+void DrawList::GrowByPlacements(size_t first, size_t last, ViewBounds& box) const {
+  for (size_t i = first; i < last && i < placements_.size(); ++i) {
+    const ViewBounds b = PlacedBounds(placements_[i]);
+    for (int k = 0; k < 3; ++k) {
+      box.lo[k] = std::min(box.lo[k], b.lo[k]);
+      box.hi[k] = std::max(box.hi[k], b.hi[k]);
+    }
+  }
+}
+
 size_t DrawList::total_vertices() const {
   size_t n = 0;
   for (const Layer& l : layers_) n += l.vertex_count;

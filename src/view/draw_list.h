@@ -301,6 +301,12 @@ class DrawList {
 
   int vertex_count(int layer) const;
   size_t total_vertices() const;
+  // The triangles each texture group of a layer holds so far, by texture number ascending
+  // (groups emptied by a clear are listed with none).
+  void GroupTriangles(int layer, std::vector<TextureRun>& out) const;
+  // Placements made so far, and the box holding every vertex of placements [first, last).
+  size_t placement_count() const { return placements_.size(); }
+  void GrowByPlacements(size_t first, size_t last, ViewBounds& box) const;
   // Bytes held by the list's own storage: its triangles, models and placements.
   size_t bytes_held() const;
 

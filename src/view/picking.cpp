@@ -38,7 +38,7 @@ PickRay RayThroughPixel(const FrameMatrices& frame, int mx, int my) {
   return r;
 }
 
-std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray) {
+std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray, uint8_t passed_over) {
   const PickRay r = ray;  // a copy the loop's stores cannot touch
   PickResult best{{}, 0, 0};
   bool hit = false;
@@ -60,22 +60,23 @@ std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray) {
     }
     return !hit || near <= best.distance * (1 + 1e-9) + 1e-9;
   };
-  list.ForEachTriangleKept(keep,
-                           [&](const BufferVertex* v, const TriangleInfo& info, size_t position) {
-                             double t = 0;
-                             if (HitTriangle(r, v, t) && (!hit || t < best.distance)) {
-                               best = {info.tag, t, position};
-                               hit = true;
-                             }
-                           });
+  list.ForEachTriangleKept(
+      keep, [&](const BufferVertex* v, const TriangleInfo& info, size_t position) {
+        double t = 0;
+        if (info.tag.kind != passed_over && HitTriangle(r, v, t) && (!hit || t < best.distance)) {
+          best = {info.tag, t, position};
+          hit = true;
+        }
+      });
   if (!hit) return std::nullopt;
   return best;
 }
 
-std::optional<PickResult> Pick(const DrawList& list, const FrameMatrices& frame, int mx, int my) {
+std::optional<PickResult> Pick(const DrawList& list, const FrameMatrices& frame, int mx, int my,
+                               uint8_t passed_over) {
   PickRay ray = RayThroughPixel(frame, mx, my);
   if (!IsIdentity(frame.world)) ray = Transformed(ray, Inverse(frame.world));
-  return Pick(list, ray);
+  return Pick(list, ray, passed_over);
 }
 
 int FacingX(int p1, int p2, int p3, int p4) {

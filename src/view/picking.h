@@ -52,8 +52,12 @@ struct PickResult {
 // order. The ray is taken into the list's space through the inverse of the world matrix,
 // which holds only rotations and a translation, so distances and facing are those of the
 // transformed triangles.
-std::optional<PickResult> Pick(const DrawList& list, const FrameMatrices& frame, int mx, int my);
-std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray);
+// Triangles whose tag is of kind `passed_over` are looked through (a click passes portals).
+inline constexpr uint8_t kPassNothing = 0xFF;
+std::optional<PickResult> Pick(const DrawList& list, const FrameMatrices& frame, int mx, int my,
+                               uint8_t passed_over = kPassNothing);
+std::optional<PickResult> Pick(const DrawList& list, const PickRay& ray,
+                               uint8_t passed_over = kPassNothing);
 
 // -1 when the corners run so that a wall across x faces towards lower x, else +1.
 int FacingX(int p1, int p2, int p3, int p4);

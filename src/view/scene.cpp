@@ -68,15 +68,21 @@ int MovableOfItem(const MovableCatalog& catalog, const Ttrlevel& level, uint32_t
 }
 
 std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options) {
+  if (!HasRoom(ctx.level, options.room)) return std::nullopt;
+  const RoomPlacement p = PlaceRoom(ctx.level.rooms[static_cast<size_t>(options.room)]);
+  DrawRoomAt(ctx, options, p);
+  return p;
+}
+
+void DrawRoomAt(const MeshContext& ctx, const ViewOptions& options, const RoomPlacement& p) {
   const Ttrlevel& level = ctx.level;
-  if (!HasRoom(level, options.room)) return std::nullopt;
+  if (!HasRoom(level, options.room)) return;
   DrawList& list = ctx.list;
   DrawScratch own;
   DrawScratch& sc = ctx.scratch ? *ctx.scratch : own;
   PieceUv spare;
   const troom& room = level.rooms[static_cast<size_t>(options.room)];
   list.SetLayer(options.wireframe_room ? 1 : 0);
-  const RoomPlacement p = PlaceRoom(room);
   list.SetColorRGB(kWhite);
 
   std::vector<Vec3>& placed = sc.placed;
@@ -112,7 +118,6 @@ std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions&
     list.SetPickTag({kPickRoomTriangle, static_cast<uint16_t>(k + 1)});
     if (corners(f.vertices, 3, f.texture)) list.PlacedTriangle(c, uv, list.colour());
   }
-  return p;
 }
 
 namespace {

@@ -110,6 +110,8 @@ SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources
 // The steps of BuildScene, for callers that compose their own. The objects' steps add what
 // they draw to result.triangles and leave out, naming them there, the objects beyond its budget.
 std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options);
+// The room's faces at a placement of the caller's.
+void DrawRoomAt(const MeshContext& ctx, const ViewOptions& options, const RoomPlacement& placement);
 void DrawStatics(const MeshContext& ctx, const RoomPlacement& placement, const ViewOptions& options,
                  SceneResult& result);
 void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const SceneSources& sources,

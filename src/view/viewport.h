@@ -23,6 +23,21 @@ struct TGLCamera {
   Mat4 Apply() const;
 };
 
+// A camera placed in list space (x, y down, z turned: 2 / 1024 of world units), turned by a
+// heading (yaw, degrees: 0 looks toward the file's +z, 90 toward +x) and a pitch (degrees,
+// positive looks up). `distance` is how far in front the orbit target lies.
+struct LookCamera {
+  double x = 0, y = 0, z = 0;
+  double yaw = 0, pitch = 0;
+  double distance = 10;
+  // The direction the camera looks in, in list space.
+  Vec3 Forward() const;
+  Vec3 Target() const;
+  // World units as the file stores them (y down), and back.
+  static LookCamera FromWorld(double wx, double wy, double wz, double yaw, double pitch);
+  void World(double& wx, double& wy, double& wz) const;
+};
+
 // Buttons held during a mouse event, and the modifier keys.
 struct MouseState {
   bool left = false, right = false, middle = false;
@@ -81,6 +96,28 @@ class TGLViewport {
   // does. An empty box changes nothing.
   void FrameDrawnBox(const ViewBox& drawn);
 
+  // The look camera replaces the room camera and its rotation while it is on: an orbit around
+  // its target, or a free camera that moves and looks from where it stands.
+  void SetLookCamera(const LookCamera& camera);
+  void UseRoomCamera() { look_on_ = false; }
+  bool look_on() const { return look_on_; }
+  const LookCamera& look() const { return look_; }
+  void set_free(bool free) { free_ = free; }
+  bool free() const { return free_; }
+  // Places the look camera above the box (list space) at an angle, looking at its centre, far
+  // enough back that all of it shows at the control's aspect.
+  void FrameFromAbove(const ViewBox& box);
+  // As FrameFromAbove, from the camera's present heading and pitch.
+  void FrameBox(const ViewBox& box);
+  // One wheel step (notches > 0 nearer) toward the point under pixel (mx, my): the camera
+  // comes a share of the way to its target and never reaches it; the room camera comes
+  // nearer by its zoom and stops short of the room's front.
+  void WheelZoom(double notches, int mx, int my);
+  // The free camera moves along its heading (forward), sideways (right) and up by that many
+  // list units, and turns by pixels of a drag.
+  void MoveFree(double forward, double right, double up);
+  void TurnFree(double dx_pixels, double dy_pixels);
+
   double pitch() const { return pitch_; }
   double yaw() const { return yaw_; }
   double roll() const { return roll_; }
@@ -95,6 +132,10 @@ class TGLViewport {
   void ResetMotion();
 
   TGLCamera camera_;
+  LookCamera look_;
+  bool look_on_ = false, free_ = false;
+  int look_start_x_ = 0, look_start_y_ = 0;
+  bool looking_ = false, panning_ = false;
   int width_ = 1, height_ = 1;
   uint32_t background_ = 0;
   std::function<void()> builder_;

@@ -50,6 +50,22 @@ for option in --wireframe-room --wireframe-objects --hide-items --hide-statics -
     [ "$option" = --transparent-texels ] || no "$option changes nothing"
 done
 
+# Level mode: where pick finds a room the picture shows one. A free camera in the middle of room
+# 0 sees its walls all round: (almost) no background is left.
+render 0 "$scratch/level.png" --level --portals > /dev/null || no "render --level: $(cat "$scratch/err")"
+[ "$("$cli" pick "$level" 0 400 300 --level)" != none ] &&
+  [ "$(pixel "$scratch/level.png" 400 300)" != "$teal" ] || no "level mode draws what pick finds"
+middle=$("$cli" scene "$level" 0 --json --camera 0,0,0,0,0 | python3 -c '
+import json, sys
+b = json.load(sys.stdin)["box"]
+c = [(b["min"][i] + b["max"][i]) / 2 for i in range(3)]
+print("%g,%g,%g,90,0" % (c[0] * 512, c[1] * 512, -c[2] * 512))')
+render 0 "$scratch/inside.png" --level --camera "$middle" > /dev/null || no "render --camera"
+background=$(convert "$scratch/inside.png" -fill black +opaque "$teal" -fill white -opaque "$teal" \
+  -format "%[fx:mean]" info:)
+python3 -c "import sys; sys.exit(0 if float('$background') < 0.02 else 1)" ||
+  no "a free camera inside room 0 sees background ($background of the picture)"
+
 # A refused render leaves an existing picture as it was.
 cp "$scratch/room.png" "$scratch/kept.png"
 render 9 "$scratch/kept.png" && no "room 9 was drawn"

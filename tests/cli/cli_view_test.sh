@@ -45,6 +45,41 @@ pick() { "$cli" pick "$level" "$@" 2>&1; }
 [ "$(pick 0 0 0)" = "none" ] || { echo "FAILED: pick beside the room"; fail=1; }
 [ "$(pick 0 50 50 --size 400x300)" = "$(pick 0 100 100)" ] || { echo "FAILED: --size"; fail=1; }
 
+# Many rooms: the demo level's room 1 names room 2 as its alternate. Level mode draws the normal
+# state, each layer and texture run the sum of the rooms' own scenes; the flipped state swaps 2
+# in for 1; neighbours follow the portals.
+many() {  # many NAME ROOMS ARGS...: the rooms listed and the sums of their own scenes
+  name="$1"; rooms="$2"; shift 2
+  scene 0 --json "$@" | python3 -c '
+import json, subprocess, sys
+cli, level, rooms = sys.argv[1:4]
+s = json.loads(sys.stdin.read())
+assert s["rooms"] == json.loads(rooms), s["rooms"]
+runs = {}
+for r in s["rooms"]:
+    own = json.loads(subprocess.run([cli, "scene", level, str(r), "--json"], capture_output=True,
+                                    text=True, check=True).stdout)
+    for i, layer in enumerate(own["layers"]):
+        for t, n in layer["runs"]:
+            runs[(i, t)] = runs.get((i, t), 0) + n
+mine = {(i, t): n for i, layer in enumerate(s["layers"]) for t, n in layer["runs"]}
+assert mine == runs, (mine, runs)
+assert set(s["camera"]) == {"x", "y", "z", "yaw", "pitch"}
+' "$cli" "$level" "$rooms" || { echo "FAILED: $name"; fail=1; }
+}
+many "level" "[0, 1, 3]" --level
+many "level flipped" "[0, 2, 3]" --level --flipped
+many "neighbours 1" "[0, 1, 2, 3]" --neighbours 1
+many "free camera" "[0]" --camera 0,0,0,90,0
+[ "$(scene 0 --json --portals | python3 -c 'import json,sys; print(json.load(sys.stdin)["tag_triangles"]["6"] > 0)')" = True ] ||
+  { echo "FAILED: --portals"; fail=1; }
+[ "$(scene 1 --json --flipped | python3 -c 'import json,sys; print(json.load(sys.stdin)["rooms"])')" = "[2]" ] ||
+  { echo "FAILED: room mode flipped"; fail=1; }
+echo "$(pick 0 400 300 --level)" | grep -qE '^room [013] kind [1235] index [0-9]+$' ||
+  { echo "FAILED: pick in level mode: $(pick 0 400 300 --level)"; fail=1; }
+[ "$(pick 0 400 300 --level --camera 0,-100000,0,0,0)" = "none" ] ||
+  { echo "FAILED: pick from far away"; fail=1; }
+
 # Refusals: exit 1 and the message, for scene and pick alike.
 refused() {  # refused MESSAGE COMMAND ARGS...
   message="$1"; shift
@@ -61,5 +96,9 @@ refused "--static 1 does not exist (room 0 has 1 static mesh)" pick "$level" 0 1
 refused "pixel (800, 10) lies outside the 800x600 picture" pick "$level" 0 800 10
 refused "pixel (-1, 10) lies outside the 400x300 picture" pick "$level" 0 -1 10 --size 400x300
 refused "no such file" scene "$scratch/none.tr4" 0 --json
+refused "--neighbours must be from 1 to 5, not 6" scene "$level" 0 --neighbours 6
+refused "--neighbours and --level cannot go together" pick "$level" 0 1 1 --level --neighbours 2
+refused "--camera must be X,Y,Z,YAW,PITCH" scene "$level" 0 --camera 1,2,3,4
+refused "--camera must be X,Y,Z,YAW,PITCH" pick "$level" 0 1 1 --camera 1,2,3,4,x
 [ $fail -eq 0 ] && echo "cli scene and pick: all checks passed"
 exit $fail

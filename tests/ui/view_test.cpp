@@ -284,5 +284,108 @@ TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
   EXPECT_EQ(preview->background(), QColor(Qt::white));
 }
 
+// The modes of many rooms: each draws the rooms at their places, framed from above; another
+// room in Level mode changes only the highlight; a click selects the room it hits; F frames;
+// the free camera moves with the keys and the status bar says where it is.
+TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
+  QAVEL_DEMO_OR_SKIP();
+  TGLViewport& vp = view->viewport();
+  const QImage room = Grab();
+  Trigger("ViewModeLevel1");
+  const QImage level = Grab();
+  EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 1, 3}));
+  EXPECT_TRUE(vp.look_on());
+  EXPECT_NE(level, room);
+  EXPECT_NE(level.pixel(400, 300), kTeal);
+  const uint64_t builds = vp.build_count();
+  Select("ListBox1", 3);
+  const QImage highlighted = Grab();
+  EXPECT_EQ(vp.build_count(), builds) << "another room changes only the highlight";
+  EXPECT_NE(highlighted, level);
+  // A click on a face of another room selects that room.
+  std::optional<QPoint> floor;
+  for (int y = 2; y < view->height() && !floor; y += 8)
+    for (int x = 2; x < view->width() && !floor; x += 8) {
+      const auto hit = Pick(view->list(), vp.Matrices(), x, y, kPickPortal);
+      if (hit && hit->tag.kind == 1 && view->rooms().RoomOfTriangle(hit->triangle) == 0)
+        floor = QPoint(x, y);
+    }
+  ASSERT_TRUE(floor);
+  QTest::mouseClick(view, Qt::LeftButton, {}, *floor);
+  EXPECT_EQ(window.session().selection().room(), 0);
+  EXPECT_TRUE(Status(1).startsWith("Column:"));
+  // The sector clicked, outlined when asked.
+  Trigger("OutlineSector1");
+  const QImage outlined = Grab();
+  EXPECT_EQ(view->list().vertex_count(kPortalLayer), 6);
+  EXPECT_EQ(outlined.pixel(floor->x(), floor->y()) == qRgb(0, 255, 0) || outlined != highlighted,
+            true);
+  Trigger("OutlineSector1");
+
+  Trigger("ViewModeNeighbours1");
+  Grab();
+  EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 1, 2, 3}));
+  Trigger("FlippedRooms1");
+  Grab();
+  EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 2, 3}));
+  Trigger("FlippedRooms1");
+
+  // A double click on a portal selects the room behind it.
+  Trigger("Portals1");
+  Grab();
+  std::optional<std::pair<QPoint, int>> portal;
+  for (int y = 2; y < view->height() && !portal; y += 4)
+    for (int x = 2; x < view->width() && !portal; x += 4) {
+      const auto hit = Pick(view->list(), vp.Matrices(), x, y);
+      if (hit && hit->tag.kind == kPickPortal && hit->tag.index != 0)
+        portal = std::pair{QPoint(x, y), int{hit->tag.index}};
+    }
+  ASSERT_TRUE(portal);
+  QTest::mouseDClick(view, Qt::LeftButton, {}, portal->first);
+  EXPECT_EQ(window.session().selection().room(), portal->second);
+  Trigger("Portals1");
+
+  // F frames the selected room: the camera comes nearer than the whole level's framing.
+  Trigger("ViewModeLevel1");
+  Grab();
+  const double whole = vp.look().distance;
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_F);
+  EXPECT_LT(vp.look().distance, whole);
+
+  // C: the free camera; W moves forward, Shift faster; the status bar follows.
+  QTest::keyClick(view, Qt::Key_C);
+  EXPECT_TRUE(vp.free());
+  const LookCamera start = vp.look();
+  QTest::keyClick(view, Qt::Key_W);
+  const double step =
+      std::hypot(vp.look().x - start.x, vp.look().z - start.z, vp.look().y - start.y);
+  EXPECT_GT(step, 0);
+  const LookCamera once = vp.look();
+  QTest::keyClick(view, Qt::Key_W, Qt::ShiftModifier);
+  EXPECT_NEAR(std::hypot(vp.look().x - once.x, vp.look().z - once.z, vp.look().y - once.y),
+              4 * step, 1e-4);
+  Grab();
+  EXPECT_TRUE(Text("StatusCamera").startsWith("Camera ")) << Text("StatusCamera").toStdString();
+  QTest::keyClick(view, Qt::Key_C);
+  EXPECT_FALSE(vp.free());
+
+  // Back to Room mode: the room camera again; a room under water tinted when asked.
+  Trigger("ViewModeRoom1");
+  Select("ListBox1", 0);
+  Click("Button1");
+  EXPECT_FALSE(vp.look_on());
+  const Ttrlevel& file = window.session().level();
+  for (int r = 0; r < file.num_rooms(); ++r) {
+    if (!(file.rooms[size_t(r)].flags & kWaterRoomFlag)) continue;
+    Select("ListBox1", r);
+    const QImage dry = Grab();
+    Trigger("WaterRooms1");
+    EXPECT_NE(Grab(), dry) << "room " << r;
+    Trigger("WaterRooms1");
+    break;
+  }
+}
+
 }  // namespace
 }  // namespace qavel

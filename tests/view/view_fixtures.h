@@ -99,4 +99,53 @@ inline std::vector<TriangleInfo> LayerTriangles(const DrawList& list, int layer)
   return out;
 }
 
+// Ten rooms of 2 x 2 sectors in a row along x, each with a floor and a wall at its far side,
+// joined by portals 0-1-2-3 both ways, and alternates of every kind a file holds: 0 names 4
+// (an alternate room), 1 and 5 name each other, 2 and 3 both name 6, 7 names itself, 8 names
+// a room the level lacks, 9 names none. Alternate 4 opens to 1, 5 to 2 and 6 to 9.
+inline Ttrlevel MakePortalLevel() {
+  Ttrlevel L;
+  L.loaded = true;
+  L.version_kind = kTR4;
+  const int16_t alternates[10] = {4, 5, 6, 6, -1, 1, -1, 7, 99, -1};
+  for (int r = 0; r < 10; ++r) {
+    troom room;
+    room.x = 2048 * r;
+    room.z = 0;
+    room.y_top = -1024;
+    room.y_bottom = 0;
+    room.num_x_sectors = 2;
+    room.num_z_sectors = 2;
+    room.sectors.assign(4, tsector{});
+    for (auto [x, y, z] : {std::tuple{0, 0, 0},
+                           {2048, 0, 0},
+                           {2048, 0, 2048},
+                           {0, 0, 2048},
+                           {0, -1024, 2048},
+                           {2048, -1024, 2048}})
+      AddVertex(room, int16_t(x), int16_t(y), int16_t(z), 0);
+    room.rectangles = {trectangle{{}, {3, 2, 1, 0}, 0}, trectangle{{}, {3, 2, 5, 4}, 0}};
+    room.alternate_room = alternates[r];
+    if (r == 7) room.flags = 1;  // under water
+    L.rooms.push_back(room);
+  }
+  // A portal in the wall x = 2048 of room a (or x = 0 when toward the room before it).
+  auto portal = [&](int a, int b) {
+    tportal p{};
+    p.adjoining_room = static_cast<uint16_t>(b);
+    const int16_t x = b > a ? 2048 : 0;
+    p.normal[0] = b > a ? -1 : 1;
+    const int16_t corners[12] = {x, 0, 0, x, 0, 2048, x, -1024, 2048, x, -1024, 0};
+    std::copy(corners, corners + 12, p.vertices);
+    L.rooms[size_t(a)].portals.push_back(p);
+  };
+  for (auto [a, b] :
+       {std::pair{0, 1}, {1, 0}, {1, 2}, {2, 1}, {2, 3}, {3, 2}, {4, 1}, {5, 2}, {6, 9}})
+    portal(a, b);
+  tobject_texture piece{};
+  piece.tile = 1;
+  L.object_textures = {piece};
+  return L;
+}
+
 }  // namespace qavel::test

@@ -1,0 +1,285 @@
+// The whole-level view at the size of a real game level: 256 rooms on a 16 x 16 grid, each room
+// the faces (at least 400) and static meshes of one of the demo level's rooms, copied in layers
+// one above the other until it holds that many, joined to its neighbours by portals. Measured in
+// one fresh process, against the largest single room of the same level in Room mode:
+//   build    the scene build (Level mode: every room at its place)
+//   upload   the first frame after the build, which fills the driver's buffers
+//   frame    a frame at 1280 x 720 once uploaded: in Level mode from a free camera in the middle
+//            of the middle room looking along its row, and from above framing the whole level
+//   memory   growth of the peak resident memory from building and uploading Level mode (the
+//            driver's copies included) per vertex drawn
+// The memory is measured first, before anything else has grown the process (after one empty
+// frame has taken the texture pages to the driver, as every mode does). Medians of several
+// runs; run under xvfb-run. "--busy" keeps the other core busy with a spinning process of ours.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "exchange/catalog_movables.h"
+#include "level/level_reader.h"
+#include "render/offscreen_view.h"
+#include "textures/atlas.h"
+#include "view/level_scene.h"
+
+namespace qavel {
+namespace {
+
+constexpr int kWidth = 1280, kHeight = 720;
+constexpr int kGrid = 16;
+constexpr size_t kFacesPerRoom = 400;
+
+long PeakKiB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+double Seconds(const std::function<void()>& f) {
+  const auto start = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(int runs, const std::function<double()>& f) {
+  std::vector<double> t;
+  for (int k = 0; k < runs; ++k) t.push_back(f());
+  std::sort(t.begin(), t.end());
+  return t[t.size() / 2];
+}
+
+// The demo level's rooms tiled on the grid: room (col, row) is a copy of source room
+// (col + row) mod n, its faces repeated in layers of its own height until there are enough.
+Ttrlevel ScaleLevel(const Ttrlevel& demo) {
+  Ttrlevel level = demo;
+  level.rooms.clear();
+  level.items1.clear();
+  level.items2.clear();
+  level.aux_items.clear();
+  int cell = 1;
+  for (const troom& r : demo.rooms)
+    cell = std::max<int>(cell, std::max(r.num_x_sectors, r.num_z_sectors));
+  for (int row = 0; row < kGrid; ++row)
+    for (int col = 0; col < kGrid; ++col) {
+      const troom& source = demo.rooms[size_t(col + row) % demo.rooms.size()];
+      troom room = source;
+      room.x = col * cell * 1024;
+      room.z = row * cell * 1024;
+      room.alternate_room = -1;
+      room.portals.clear();
+      const size_t faces = source.rectangles.size() + source.triangles.size();
+      const int16_t height = static_cast<int16_t>(std::abs(source.y_bottom - source.y_top));
+      for (int copy = 1;
+           faces > 0 && room.rectangles.size() + room.triangles.size() < kFacesPerRoom; ++copy) {
+        const auto base = static_cast<uint16_t>(room.vertices2.size());
+        for (const tvertex2& v : source.vertices2)
+          AddVertex(room, v.x, static_cast<int16_t>(v.y - copy * height), v.z, 0);
+        for (trectangle f : source.rectangles) {
+          for (uint16_t& i : f.vertices) i = static_cast<uint16_t>(i + base);
+          room.rectangles.push_back(f);
+        }
+        for (ttriangle f : source.triangles) {
+          for (uint16_t& i : f.vertices) i = static_cast<uint16_t>(i + base);
+          room.triangles.push_back(f);
+        }
+      }
+      for (tstatic2& s : room.statics2) {
+        s.x += room.x - source.x;
+        s.z += room.z - source.z;
+      }
+      for (tstatic1& s : room.statics1) {
+        s.x += room.x - source.x;
+        s.z += room.z - source.z;
+      }
+      level.rooms.push_back(std::move(room));
+    }
+  // Portals to the room east and north, and back.
+  auto join = [&](int a, int b, bool east) {
+    for (const auto& [from, to, sign] : {std::tuple{a, b, 1}, std::tuple{b, a, -1}}) {
+      tportal p{};
+      p.adjoining_room = static_cast<uint16_t>(to);
+      const auto edge = static_cast<int16_t>(sign > 0 ? cell * 1024 : 0);
+      const int16_t c[12] = {edge, 0, 0, edge, 0, 1024, edge, -1024, 1024, edge, -1024, 0};
+      for (int k = 0; k < 4; ++k) {
+        p.vertices[3 * k] = east ? c[3 * k] : c[3 * k + 2];
+        p.vertices[3 * k + 1] = c[3 * k + 1];
+        p.vertices[3 * k + 2] = east ? c[3 * k + 2] : c[3 * k];
+      }
+      p.normal[east ? 0 : 2] = static_cast<int16_t>(-sign);
+      level.rooms[size_t(from)].portals.push_back(p);
+    }
+  };
+  for (int row = 0; row < kGrid; ++row)
+    for (int col = 0; col < kGrid; ++col) {
+      const int r = row * kGrid + col;
+      if (col + 1 < kGrid) join(r, r + 1, true);
+      if (row + 1 < kGrid) join(r, r + kGrid, false);
+    }
+  return level;
+}
+
+struct Shown {
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  LevelScene scene;
+  SceneResult room_scene;
+  TGLViewport viewport;
+};
+
+pid_t Spin() {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    volatile unsigned long n = 0;
+    for (;;) n = n + 1;
+  }
+  return pid;
+}
+
+int Run(int argc, char** argv) {
+  const bool busy = argc > 1 && std::strcmp(argv[1], "--busy") == 0;
+  auto demo = ReadLevel(std::string(QAVEL_DATA_DIR) + "/demo.tr4");
+  if (!demo) {
+    std::fprintf(stderr, "scale_bench: %s\n", demo.message().c_str());
+    return 1;
+  }
+  static int qt_argc = 1;
+  static char name[] = "scale_bench";
+  static char* qt_argv[] = {name, nullptr};
+  QGuiApplication app(qt_argc, qt_argv);
+  const Ttrlevel level = ScaleLevel(*demo);
+  MovableCatalog catalog;
+  LoadMovableCatalog(catalog, std::string(QAVEL_DATA_DIR) + "/trcatalog.xml", level.version_kind);
+  EnterLevelMovables(catalog, level);
+  Tmesh_list meshes;
+  BuildMeshTable(meshes, level);
+  TextureStore store;
+  LoadViewTextures(store, std::string(QAVEL_DATA_DIR) + "/texture1.jpg",
+                   std::string(QAVEL_DATA_DIR) + "/colored.bmp");
+  AddLevelPages(store, BuildAtlas(level), 0);
+  OffscreenView view;
+  if (const Result made = view.Create(kWidth, kHeight); !made) {
+    std::fprintf(stderr, "scale_bench: %s\n", made.message().c_str());
+    return 1;
+  }
+  const pid_t spinner = busy ? Spin() : 0;
+  const SceneSources sources{level, meshes, catalog, {}};
+  const std::vector<int> all = LevelRooms(level, false);
+  int largest = 0;
+  size_t most = 0, faces = 0;
+  for (int r = 0; r < level.num_rooms(); ++r) {
+    const troom& room = level.rooms[size_t(r)];
+    const size_t n = room.rectangles.size() + room.triangles.size();
+    faces += n;
+    if (n > most) most = n, largest = r;
+  }
+  ViewOptions options;
+  options.room = largest;
+  const int middle = (kGrid / 2) * kGrid + kGrid / 2;
+
+  // Memory first, in the fresh process: build and upload Level mode. The level's texture pages
+  // go to the driver at the first frame of any mode: an empty frame takes them there first.
+  {
+    DrawList nothing;
+    LayerBuffers empty = MainViewBuffers();
+    TGLViewport vp;
+    vp.SetControlSize(kWidth, kHeight);
+    (void)view.Draw(nothing, empty, vp.Matrices(), vp.ClearColour(), store);
+  }
+  auto whole = std::make_unique<Shown>();
+  whole->viewport.SetControlSize(kWidth, kHeight);
+  const long before = PeakKiB();
+  double first_build = Seconds(
+      [&] { whole->scene = BuildLevelScene(whole->list, whole->buffers, sources, options, all); });
+  const long built = PeakKiB();
+  whole->viewport.FrameFromAbove(whole->scene.box);
+  auto draw = [&](Shown& s, bool rooms) {
+    const FrameMatrices frame = s.viewport.Matrices();
+    const RoomDraw d = MakeRoomDraw(s.scene, frame, {.selected = middle}, &level);
+    (void)view.Draw(s.list, s.buffers, frame, s.viewport.ClearColour(), store,
+                    rooms ? &d : nullptr);
+  };
+  const double first_upload = Seconds([&] { draw(*whole, true); });
+  const long after = PeakKiB();
+  const size_t vertices = whole->list.total_vertices();
+
+  // The largest room alone, as Room mode shows it.
+  auto room = std::make_unique<Shown>();
+  room->viewport.SetControlSize(kWidth, kHeight);
+  const auto items = RoomItemEntries(level, largest);
+  const SceneSources room_sources{level, meshes, catalog, items};
+  auto build_room = [&] {
+    room->room_scene = BuildScene(room->list, room->buffers, room_sources, options);
+    room->viewport.box = room->room_scene.placement->box;
+    room->viewport.CentreOnBox();
+  };
+  const double room_first_build = Seconds(build_room);
+  const double room_first_upload = Seconds([&] { draw(*room, false); });
+
+  constexpr int kRuns = 9;
+  const double level_build = Median(kRuns, [&] {
+    return Seconds([&] {
+      whole->scene = BuildLevelScene(whole->list, whole->buffers, sources, options, all);
+    });
+  });
+  const double room_build = Median(kRuns, [&] { return Seconds(build_room); });
+  const double level_upload = Median(kRuns, [&] {
+    whole->scene = BuildLevelScene(whole->list, whole->buffers, sources, options, all);
+    return Seconds([&] { draw(*whole, true); });
+  });
+  const double room_upload = Median(kRuns, [&] {
+    build_room();
+    return Seconds([&] { draw(*room, false); });
+  });
+  const double room_frame = Median(kRuns, [&] { return Seconds([&] { draw(*room, false); }); });
+  whole->viewport.FrameFromAbove(whole->scene.box);
+  const double above = Median(kRuns, [&] { return Seconds([&] { draw(*whole, true); }); });
+  // The middle of the middle room, at half its height, looking east along its row.
+  const troom& m = level.rooms[size_t(middle)];
+  whole->viewport.SetLookCamera(LookCamera::FromWorld(m.x + m.num_x_sectors * 512.0,
+                                                      (m.y_top + m.y_bottom) / 2.0,
+                                                      m.z + m.num_z_sectors * 512.0, 90, 0));
+  const double inside = Median(kRuns, [&] { return Seconds([&] { draw(*whole, true); }); });
+  const std::vector<uint8_t> seen =
+      RoomsSeenThroughPortals(whole->scene, level, whole->viewport.Matrices());
+  if (spinner > 0) {
+    kill(spinner, SIGKILL);
+    waitpid(spinner, nullptr, 0);
+  }
+
+  std::printf(
+      "scale level: %d rooms, %zu faces, %zu vertices drawn; largest room %d: %zu faces%s\n",
+      level.num_rooms(), faces, vertices, largest, most, busy ? " (other core busy)" : "");
+  auto line = [](const char* what, double level_s, double room_s, double goal_ms) {
+    std::printf("%-34s level %8.2f ms  room %7.2f ms  ratio %7.1f  goal %s%.0f ms\n", what,
+                level_s * 1e3, room_s * 1e3, level_s / room_s, goal_ms > 0 ? "< " : "-", goal_ms);
+  };
+  line("scene build, first", first_build, room_first_build, 100);
+  line("scene build, median", level_build, room_build, 100);
+  line("upload frame, first", first_upload, room_first_upload, 0);
+  line("upload frame, median", level_upload, room_upload, 0);
+  line("frame inside, looking along a row", inside, room_frame, 33);
+  line("frame from above, whole level", above, room_frame, 66);
+  size_t visible = 0;
+  for (uint8_t v : seen) visible += v;
+  std::printf("rooms drawn from inside: %zu of %zu\n", visible, seen.size());
+  std::printf("memory: the build %ld KiB, the upload %ld KiB\n", built - before, after - built);
+  std::printf("memory: peak grew %ld KiB for %zu vertices: %.1f bytes per vertex (goal <= 96)\n",
+              after - before, vertices, (after - before) * 1024.0 / std::max<size_t>(1, vertices));
+  return 0;
+}
+
+}  // namespace
+}  // namespace qavel
+
+int main(int argc, char** argv) {
+  return qavel::Run(argc, argv);
+}

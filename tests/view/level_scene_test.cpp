@@ -1,0 +1,256 @@
+// Many rooms at once: the rooms each mode and state shows, the scene of many rooms as the sum of
+// the rooms' own, its per-room draw ranges, picking across rooms and portals, culling, and the
+// look camera's moves.
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "view/level_scene.h"
+#include "view/picking.h"
+#include "view_fixtures.h"
+
+namespace qavel {
+namespace {
+
+TEST(LevelScene, RoomsOfEachModeFollowPortalsAndAlternates) {
+  const Ttrlevel level = test::MakePortalLevel();
+  EXPECT_EQ(AlternateRooms(level), (std::vector<bool>{false, false, false, false, true, false, true,
+                                                      false, false, false}));
+  struct Row {
+    ViewMode mode;
+    int room, depth;
+    bool flipped;
+    std::vector<int> rooms;
+  };
+  const Row rows[] = {
+      {ViewMode::kLevel, 0, 1, false, {0, 1, 2, 3, 5, 7, 8, 9}},
+      // 0 -> 4, 1 <-> 5 swap, 2 and 3 -> 6 drawn once; 7 (itself) and 8 (no room) stay.
+      {ViewMode::kLevel, 0, 1, true, {1, 4, 5, 6, 7, 8, 9}},
+      {ViewMode::kNeighbours, 0, 1, false, {0, 1}},
+      {ViewMode::kNeighbours, 0, 2, false, {0, 1, 2}},
+      {ViewMode::kNeighbours, 0, 5, false, {0, 1, 2, 3}},
+      {ViewMode::kNeighbours, 2, 1, false, {1, 2, 3}},
+      {ViewMode::kNeighbours, 0, 0, false, {0, 1}},  // depth at least 1
+      {ViewMode::kNeighbours, 0, 9, false, {0, 1, 2, 3}},
+      // Flipped: 4 stands for 0 and follows its own portal to 1, shown as 5; 5 opens to 2,
+      // shown as 6, which opens to 9.
+      {ViewMode::kNeighbours, 0, 1, true, {4, 5}},
+      {ViewMode::kNeighbours, 0, 2, true, {4, 5, 6}},
+      {ViewMode::kNeighbours, 0, 3, true, {4, 5, 6, 9}},
+      {ViewMode::kNeighbours, 7, 2, true, {7}},
+      {ViewMode::kRoom, 0, 1, true, {4}},
+      {ViewMode::kRoom, 7, 1, true, {7}},
+      {ViewMode::kRoom, 8, 1, true, {8}},
+      {ViewMode::kRoom, 3, 1, false, {3}},
+      {ViewMode::kRoom, 10, 1, false, {}},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(RoomsOfMode(level, row.mode, row.room, row.depth, row.flipped), row.rooms)
+        << static_cast<int>(row.mode) << " room " << row.room << " depth " << row.depth
+        << " flipped " << row.flipped;
+}
+
+struct Built {
+  Ttrlevel level;
+  MovableCatalog catalog;
+  Tmesh_list meshes;
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+
+  explicit Built(Ttrlevel l) : level(std::move(l)), catalog(test::MakeViewCatalog(level)) {
+    BuildMeshTable(meshes, level);
+    list.set_standard_texture(8888);
+  }
+  SceneSources Sources(std::span<const uint16_t> items = {}) {
+    return {level, meshes, catalog, items};
+  }
+};
+
+TEST(LevelScene, LayersAreTheRoomsOwnScenesSummedAndCutByRoom) {
+  Ttrlevel level = test::MakeViewLevel();
+  level.rooms[1].x = 0;  // the second room beside the first
+  Built b(std::move(level));
+  for (const ViewOptions options :
+       {ViewOptions{}, ViewOptions{.wireframe_objects = true, .standard_room = true}}) {
+    // Each room's own scene, per layer and texture.
+    std::map<std::pair<int, int32_t>, int64_t> own;
+    std::vector<int64_t> own_layers(3, 0);
+    for (int r = 0; r < 2; ++r) {
+      DrawList single;
+      single.set_standard_texture(8888);
+      LayerBuffers buffers = MainViewBuffers();
+      ViewOptions o = options;
+      o.room = r;
+      const auto items = RoomItemEntries(b.level, r);
+      BuildScene(single, buffers, b.Sources(items), o);
+      for (int l = 0; l < 3; ++l) {
+        own_layers[size_t(l)] += single.vertex_count(l);
+        for (const TextureRun& run : buffers[size_t(l)].runs)
+          own[{l, run.texture}] += run.triangles;
+      }
+    }
+    const std::vector<int> rooms = {1, 0, 1};
+    const LevelScene scene = BuildLevelScene(b.list, b.buffers, b.Sources(), options, rooms);
+    EXPECT_EQ(scene.rooms, (std::vector<int>{0, 1}));
+    std::map<std::pair<int, int32_t>, int64_t> summed;
+    for (int l = 0; l < 3; ++l) {
+      EXPECT_EQ(b.list.vertex_count(l), own_layers[size_t(l)]) << l;
+      int32_t previous = INT32_MIN;
+      for (const TextureRun& run : b.buffers[size_t(l)].runs) {
+        EXPECT_GT(run.texture, previous) << "one run per texture, ascending";
+        previous = run.texture;
+        summed[{l, run.texture}] += run.triangles;
+      }
+      // The room spans tile the layer in buffer order, each within its texture's run.
+      uint32_t next = 0;
+      for (const RoomSpan& s : scene.spans[size_t(l)]) {
+        EXPECT_EQ(s.first_vertex, next);
+        next += s.vertex_count;
+      }
+      EXPECT_EQ(next, static_cast<uint32_t>(b.list.vertex_count(l)));
+    }
+    EXPECT_EQ(summed, own);
+  }
+}
+
+// A frame of a look camera at a world place, heading and pitch.
+FrameMatrices LookFrame(double x, double y, double z, double yaw, double pitch, int w = 320,
+                        int h = 240) {
+  TGLViewport viewport;
+  viewport.SetControlSize(w, h);
+  viewport.SetLookCamera(LookCamera::FromWorld(x, y, z, yaw, pitch));
+  return viewport.Matrices();
+}
+
+TEST(LevelScene, PickingAcrossRoomsAndThroughPortals) {
+  Built b(test::MakePortalLevel());
+  const std::vector<int> rooms = LevelRooms(b.level, false);
+  const LevelScene scene =
+      BuildLevelScene(b.list, b.buffers, b.Sources(), {}, rooms, {.portals = true});
+  // Straight down onto the middle of room 2's floor (x 4096..6144).
+  const FrameMatrices down = LookFrame(5120, -3000, 1024, 0, -89.9);
+  const auto floor = Pick(b.list, down, 160, 120);
+  ASSERT_TRUE(floor);
+  EXPECT_EQ(floor->tag, (PickTag{kPickRoomRectangle, 1}));
+  EXPECT_EQ(scene.RoomOfTriangle(floor->triangle), 2);
+  // From inside room 1 toward +x: the portal to room 2 is what lies nearest; from room 2
+  // toward -x its own portal back to room 1.
+  const auto ahead = Pick(b.list, LookFrame(2560, -512, 1024, 90, 0), 160, 120);
+  ASSERT_TRUE(ahead);
+  EXPECT_EQ(ahead->tag, (PickTag{kPickPortal, 2}));
+  EXPECT_EQ(scene.RoomOfTriangle(ahead->triangle), 1);
+  const auto back = Pick(b.list, LookFrame(5120, -512, 1024, 270, 0), 160, 120);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->tag, (PickTag{kPickPortal, 1}));
+  EXPECT_EQ(scene.RoomOfTriangle(back->triangle), 2);
+  EXPECT_EQ(scene.RoomOfTriangle(0), 0);
+}
+
+TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
+  Built b(test::MakePortalLevel());
+  const std::vector<int> rooms = LevelRooms(b.level, false);
+  const LevelScene scene = BuildLevelScene(b.list, b.buffers, b.Sources(), {}, rooms);
+  struct Row {
+    double x, yaw, pitch;
+  };
+  for (const Row& row : {Row{5120, 90, 0}, Row{5120, 270, 0}, Row{1024, 0, 0}, Row{9000, 135, 30},
+                         Row{-4000, 90, 0}, Row{30000, 90, 0}}) {
+    const FrameMatrices frame = LookFrame(row.x, -512, 1024, row.yaw, row.pitch);
+    const std::vector<uint8_t> visible = RoomsInView(scene, frame);
+    const Mat4 m = Multiply(Multiply(frame.world, frame.view), frame.projection);
+    for (size_t slot = 0; slot < scene.rooms.size(); ++slot) {
+      // A room the test finds a point of inside the frustum is never dropped.
+      const ViewBounds& box = scene.bounds[slot];
+      bool seen = false;
+      for (int i = 0; i <= 8 && !seen; ++i)
+        for (int j = 0; j <= 8 && !seen; ++j)
+          for (int k = 0; k <= 8 && !seen; ++k) {
+            const double p[3] = {box.lo[0] + (box.hi[0] - box.lo[0]) * i / 8,
+                                 box.lo[1] + (box.hi[1] - box.lo[1]) * j / 8,
+                                 box.lo[2] + (box.hi[2] - box.lo[2]) * k / 8};
+            double c[4];
+            for (int a = 0; a < 4; ++a)
+              c[a] = p[0] * m.m[0][a] + p[1] * m.m[1][a] + p[2] * m.m[2][a] + m.m[3][a];
+            seen = c[3] > 0 && std::abs(c[0]) <= c[3] && std::abs(c[1]) <= c[3] && c[2] >= 0 &&
+                   c[2] <= c[3];
+          }
+      if (seen) {
+        EXPECT_TRUE(visible[slot]) << "room " << scene.rooms[slot] << " at " << row.x;
+      }
+    }
+    // Looking along the row, what lies behind the camera is dropped.
+    if (row.x == 5120 && row.yaw == 90) {
+      EXPECT_FALSE(visible[size_t(scene.SlotOf(0))]);
+      EXPECT_TRUE(visible[size_t(scene.SlotOf(9))]);
+    }
+  }
+  // From inside room 1 looking along the row, only the rooms the portals open onto.
+  const std::vector<uint8_t> through =
+      RoomsSeenThroughPortals(scene, b.level, LookFrame(3072, -512, 1024, 90, 0));
+  std::vector<int> seen;
+  for (size_t slot = 0; slot < through.size(); ++slot)
+    if (through[slot]) seen.push_back(scene.rooms[slot]);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+  // Outside every room: all that is in view.
+  EXPECT_EQ(RoomsSeenThroughPortals(scene, b.level, LookFrame(-4000, -512, 1024, 90, 0)),
+            RoomsInView(scene, LookFrame(-4000, -512, 1024, 90, 0)));
+  // The selected room bright, the others dimmer, water tinted.
+  const RoomDraw draw = MakeRoomDraw(scene, LookFrame(5120, -512, 1024, 90, 0),
+                                     {.selected = 2, .highlight = true, .water_tint = true});
+  EXPECT_EQ(draw.tint[size_t(scene.SlotOf(2))], (std::array<float, 3>{1, 1, 1}));
+  EXPECT_LT(draw.tint[size_t(scene.SlotOf(3))][0], 1);
+  EXPECT_LT(draw.tint[size_t(scene.SlotOf(7))][0], draw.tint[size_t(scene.SlotOf(7))][2]);
+}
+
+TEST(LookCamera, MovesLooksAndZoomsStoppingShortOfTheTarget) {
+  const LookCamera c = LookCamera::FromWorld(1024, -512, 2048, 0, 0);
+  double x = 0, y = 0, z = 0;
+  c.World(x, y, z);
+  EXPECT_EQ((std::vector<double>{x, y, z}), (std::vector<double>{1024, -512, 2048}));
+  TGLViewport v;
+  v.SetControlSize(320, 240);
+  v.SetLookCamera(c);
+  v.set_free(true);
+  // Heading 0 moves toward +z, 90 toward +x; right is +x at heading 0; up is -y.
+  v.MoveFree(2, 1, 0.5);
+  v.look().World(x, y, z);
+  EXPECT_NEAR(x, 1024 + 512, 1e-6);
+  EXPECT_NEAR(y, -512 - 256, 1e-6);
+  EXPECT_NEAR(z, 2048 + 1024, 1e-6);
+  v.TurnFree(360, 0);  // a quarter turn to the right
+  EXPECT_NEAR(v.look().yaw, 90, 1e-9);
+  v.MoveFree(2, 0, 0);
+  v.look().World(x, y, z);
+  EXPECT_NEAR(x, 1024 + 512 + 1024, 1e-3);
+  v.TurnFree(0, 10000);  // looking down as far as it goes, never over
+  EXPECT_EQ(v.look().pitch, -89);
+  // A right-drag looks around a free camera where it stands.
+  v.set_free(false);
+  v.SetLookCamera(LookCamera::FromWorld(0, 0, 0, 0, 0));
+  const Vec3 target = v.look().Target();
+  v.MouseDown({.right = true}, 100, 100);
+  v.MouseMove({.right = true}, 180, 100);
+  EXPECT_NEAR(v.look().yaw, 20, 1e-9);
+  EXPECT_NEAR(v.look().Target().x, target.x, 1e-4) << "an orbit keeps its target";
+  EXPECT_NEAR(v.look().Target().z, target.z, 1e-4);
+  // The wheel comes nearer the target and never reaches it.
+  const double before = v.look().distance;
+  for (int k = 0; k < 200; ++k) v.WheelZoom(1, 160, 120);
+  EXPECT_GT(v.look().distance, 0.2);
+  EXPECT_LT(v.look().distance, before);
+  const Vec3 eye{float(v.look().x), float(v.look().y), float(v.look().z)};
+  EXPECT_LT((eye.x - target.x) * v.look().Forward().x + (eye.z - target.z) * v.look().Forward().z,
+            0)
+      << "the eye stays in front of the target";
+  // The room camera stops short of the room's middle.
+  TGLViewport room;
+  room.SetControlSize(320, 240);
+  room.box = {-2, -1, 3, 2, 1, 9};
+  room.CentreOnBox();
+  for (int k = 0; k < 100; ++k) room.WheelZoom(1, 10, 10);
+  EXPECT_GE(room.camera().z - room.camera().zoom, 0.99);
+}
+
+}  // namespace
+}  // namespace qavel
