@@ -284,158 +284,160 @@ GroundAxes MainView::groundAxes() {
   // (ahead when the view is level, up the screen when it looks straight down).
   const Vec3 away = direction(cx, cy - step);
   return {right.x - ahead.x, -(right.z - ahead.z), away.x, -away.z};
-  void MainView::outlineSector(const RoomPlacement& placement, int room, int slot) {
-    const Selection& s = session_.selection();
-    if (!actions_.sectorOutline->isChecked() || !s.HasSector()) return;
-    const int before = list().vertex_count(kPortalLayer);
-    DrawSectorOutline(list(), buffers(), session_.level().rooms[static_cast<size_t>(room)],
-                      placement, s.column(), s.row());
-    const int added = list().vertex_count(kPortalLayer) - before;
-    if (added == 0) return;
-    list().BuildBuffers(buffers());
-    // The outline goes last in the layer, drawn with the selected room.
-    if (slot >= 0 && rooms_.spans.size() > kPortalLayer)
-      rooms_.spans[kPortalLayer].push_back({-1, static_cast<uint32_t>(before),
-                                            static_cast<uint32_t>(added),
-                                            static_cast<uint32_t>(slot)});
-  }
+}
 
-  void MainView::keyPressEvent(QKeyEvent * e) {
-    const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && e->key() == Qt::Key_F) {
-      actions_.frameSelection->trigger();
-    } else if (plain && e->key() == Qt::Key_C) {
-      actions_.freeCamera->toggle();
-    } else {
-      GlView::keyPressEvent(e);
-      return;
-    }
-    e->accept();
-  }
+void MainView::outlineSector(const RoomPlacement& placement, int room, int slot) {
+  const Selection& s = session_.selection();
+  if (!actions_.sectorOutline->isChecked() || !s.HasSector()) return;
+  const int before = list().vertex_count(kPortalLayer);
+  DrawSectorOutline(list(), buffers(), session_.level().rooms[static_cast<size_t>(room)], placement,
+                    s.column(), s.row());
+  const int added = list().vertex_count(kPortalLayer) - before;
+  if (added == 0) return;
+  list().BuildBuffers(buffers());
+  // The outline goes last in the layer, drawn with the selected room.
+  if (slot >= 0 && rooms_.spans.size() > kPortalLayer)
+    rooms_.spans[kPortalLayer].push_back({-1, static_cast<uint32_t>(before),
+                                          static_cast<uint32_t>(added),
+                                          static_cast<uint32_t>(slot)});
+}
 
-  void MainView::doubleClick(const QPoint& at) {
-    if (!session_.HasLevel()) return;
-    viewport().EnsureBuilt();
-    const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y());
-    if (pick && pick->tag.kind == kPickPortal && session_.document().IsRoom(pick->tag.index))
-      session_.selection().SelectRoom(pick->tag.index);
+void MainView::keyPressEvent(QKeyEvent* e) {
+  const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && e->key() == Qt::Key_F) {
+    actions_.frameSelection->trigger();
+  } else if (plain && e->key() == Qt::Key_C) {
+    actions_.freeCamera->toggle();
+  } else {
+    GlView::keyPressEvent(e);
+    return;
   }
+  e->accept();
+}
 
-  bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
-    if (!session_.HasLevel()) return false;
-    if (!builtPlaced_) {
-      // One room: tinted whole when it lies under water.
-      const int room = FlippedRoom(session_.level(), session_.selection().room(),
-                                   actions_.flippedRooms->isChecked());
-      if (!actions_.waterTint->isChecked() || !session_.document().IsRoom(room) ||
-          !(session_.level().rooms[static_cast<size_t>(room)].flags & kWaterRoomFlag))
-        return false;
-      draw.whole = kWaterTint;
-      return true;
-    }
-    const int shown = FlippedRoom(session_.level(), session_.selection().room(),
-                                  actions_.flippedRooms->isChecked());
-    draw = MakeRoomDraw(rooms_, frame,
-                        {.selected = shown,
-                         .highlight = actions_.highlightSelected->isChecked(),
-                         .water_tint = actions_.waterTint->isChecked()},
-                        &session_.level());
-    return true;
-  }
+void MainView::doubleClick(const QPoint& at) {
+  if (!session_.HasLevel()) return;
+  viewport().EnsureBuilt();
+  const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y());
+  if (pick && pick->tag.kind == kPickPortal && session_.document().IsRoom(pick->tag.index))
+    session_.selection().SelectRoom(pick->tag.index);
+}
 
-  QString MainView::overlayText() const {
-    if (!session_.HasLevel() || builtPlaced_) return {};
+bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
+  if (!session_.HasLevel()) return false;
+  if (!builtPlaced_) {
+    // One room: tinted whole when it lies under water.
     const int room = FlippedRoom(session_.level(), session_.selection().room(),
                                  actions_.flippedRooms->isChecked());
-    if (!session_.document().IsRoom(room)) return {};
-    const troom& r = session_.level().rooms[static_cast<size_t>(room)];
-    if (!r.rectangles.empty() || !r.triangles.empty()) return {};
-    return QString("Room %1 has no faces.").arg(room);
+    if (!actions_.waterTint->isChecked() || !session_.document().IsRoom(room) ||
+        !(session_.level().rooms[static_cast<size_t>(room)].flags & kWaterRoomFlag))
+      return false;
+    draw.whole = kWaterTint;
+    return true;
   }
+  const int shown = FlippedRoom(session_.level(), session_.selection().room(),
+                                actions_.flippedRooms->isChecked());
+  draw = MakeRoomDraw(rooms_, frame,
+                      {.selected = shown,
+                       .highlight = actions_.highlightSelected->isChecked(),
+                       .water_tint = actions_.waterTint->isChecked()},
+                      &session_.level());
+  return true;
+}
 
-  double MainView::freeStep() const {
-    const ViewBox b = builtPlaced_ ? rooms_.box : DrawnBox(list());
-    if (b.min_x > b.max_x) return 0.5;
-    const double size = std::max({b.max_x - b.min_x, b.max_y - b.min_y, b.max_z - b.min_z});
-    return std::clamp(size / 50, 0.05, 20.0);
+QString MainView::overlayText() const {
+  if (!session_.HasLevel() || builtPlaced_) return {};
+  const int room = FlippedRoom(session_.level(), session_.selection().room(),
+                               actions_.flippedRooms->isChecked());
+  if (!session_.document().IsRoom(room)) return {};
+  const troom& r = session_.level().rooms[static_cast<size_t>(room)];
+  if (!r.rectangles.empty() || !r.triangles.empty()) return {};
+  return QString("Room %1 has no faces.").arg(room);
+}
+
+double MainView::freeStep() const {
+  const ViewBox b = builtPlaced_ ? rooms_.box : DrawnBox(list());
+  if (b.min_x > b.max_x) return 0.5;
+  const double size = std::max({b.max_x - b.min_x, b.max_y - b.min_y, b.max_z - b.min_z});
+  return std::clamp(size / 50, 0.05, 20.0);
+}
+
+ViewBox MainView::selectionBox() const {
+  if (builtPlaced_) {
+    const int shown = FlippedRoom(session_.level(), session_.selection().room(),
+                                  actions_.flippedRooms->isChecked());
+    const int slot = rooms_.SlotOf(shown);
+    if (slot < 0) return rooms_.box;
+    const ViewBounds& b = rooms_.bounds[static_cast<size_t>(slot)];
+    return {b.lo[0], b.lo[1], b.lo[2], b.hi[0], b.hi[1], b.hi[2]};
   }
+  return DrawnBox(list());
+}
 
-  ViewBox MainView::selectionBox() const {
-    if (builtPlaced_) {
-      const int shown = FlippedRoom(session_.level(), session_.selection().room(),
-                                    actions_.flippedRooms->isChecked());
-      const int slot = rooms_.SlotOf(shown);
-      if (slot < 0) return rooms_.box;
-      const ViewBounds& b = rooms_.bounds[static_cast<size_t>(slot)];
-      return {b.lo[0], b.lo[1], b.lo[2], b.hi[0], b.hi[1], b.hi[2]};
-    }
-    return DrawnBox(list());
+void MainView::frameSelection() {
+  viewport().EnsureBuilt();
+  if (!viewport().look_on()) {
+    centreCamera();
+    return;
   }
+  viewport().FrameBox(selectionBox());
+  update();
+}
 
-  void MainView::frameSelection() {
-    viewport().EnsureBuilt();
+void MainView::setFreeCamera(bool on) {
+  viewport().EnsureBuilt();
+  if (on) {
     if (!viewport().look_on()) {
+      // The free camera starts where the room camera stands, looking the same way.
+      double eye[3], yaw = 0, pitch = 0;
+      EyeOf(viewport().Matrices(), eye, yaw, pitch);
+      LookCamera c;
+      c.x = eye[0];
+      c.y = eye[1];
+      c.z = eye[2];
+      c.yaw = yaw;
+      c.pitch = pitch;
+      c.distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
+      viewport().SetLookCamera(c);
+    }
+    viewport().set_free(true);
+    setFocus();
+  } else {
+    viewport().set_free(false);
+    if (builtPlaced_) {
+      viewport().FrameBox(selectionBox());
+    } else {
+      viewport().UseRoomCamera();
       centreCamera();
-      return;
     }
-    viewport().FrameBox(selectionBox());
-    update();
   }
+  update();
+}
 
-  void MainView::setFreeCamera(bool on) {
-    viewport().EnsureBuilt();
-    if (on) {
-      if (!viewport().look_on()) {
-        // The free camera starts where the room camera stands, looking the same way.
-        double eye[3], yaw = 0, pitch = 0;
-        EyeOf(viewport().Matrices(), eye, yaw, pitch);
-        LookCamera c;
-        c.x = eye[0];
-        c.y = eye[1];
-        c.z = eye[2];
-        c.yaw = yaw;
-        c.pitch = pitch;
-        c.distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
-        viewport().SetLookCamera(c);
-      }
-      viewport().set_free(true);
-      setFocus();
-    } else {
-      viewport().set_free(false);
-      if (builtPlaced_) {
-        viewport().FrameBox(selectionBox());
-      } else {
-        viewport().UseRoomCamera();
-        centreCamera();
-      }
-    }
-    update();
+QString MainView::cameraText() const {
+  if (!session_.HasLevel()) return {};
+  double eye[3], yaw = 0, pitch = 0;
+  EyeOf(viewport().Matrices(), eye, yaw, pitch);
+  double x = 0, y = 0, z = 0;
+  if (viewport().look_on()) {
+    viewport().look().World(x, y, z);
+  } else if (scene_.placement && session_.document().IsRoom(session_.selection().room())) {
+    // The room camera works around the room drawn in the middle: back to the level's units.
+    const int room = FlippedRoom(session_.level(), session_.selection().room(),
+                                 actions_.flippedRooms->isChecked());
+    const troom& r = session_.level().rooms[static_cast<size_t>(room)];
+    const RoomPlacement& p = *scene_.placement;
+    x = (eye[0] / 2 - p.room_x) * 1024 + r.x;
+    y = (eye[1] / 2 + p.room_y) * 1024;
+    z = (p.room_z - eye[2] / 2) * 1024 + r.z;
+  } else {
+    return {};
   }
-
-  QString MainView::cameraText() const {
-    if (!session_.HasLevel()) return {};
-    double eye[3], yaw = 0, pitch = 0;
-    EyeOf(viewport().Matrices(), eye, yaw, pitch);
-    double x = 0, y = 0, z = 0;
-    if (viewport().look_on()) {
-      viewport().look().World(x, y, z);
-    } else if (scene_.placement && session_.document().IsRoom(session_.selection().room())) {
-      // The room camera works around the room drawn in the middle: back to the level's units.
-      const int room = FlippedRoom(session_.level(), session_.selection().room(),
-                                   actions_.flippedRooms->isChecked());
-      const troom& r = session_.level().rooms[static_cast<size_t>(room)];
-      const RoomPlacement& p = *scene_.placement;
-      x = (eye[0] / 2 - p.room_x) * 1024 + r.x;
-      y = (eye[1] / 2 + p.room_y) * 1024;
-      z = (p.room_z - eye[2] / 2) * 1024 + r.z;
-    } else {
-      return {};
-    }
-    return QString("Camera %1, %2, %3  heading %4\u00B0")
-        .arg(std::lround(x))
-        .arg(std::lround(y))
-        .arg(std::lround(z))
-        .arg(std::lround(yaw) % 360);
-  }
+  return QString("Camera %1, %2, %3  heading %4\u00B0")
+      .arg(std::lround(x))
+      .arg(std::lround(y))
+      .arg(std::lround(z))
+      .arg(std::lround(yaw) % 360);
+}
 
 }  // namespace qavel
