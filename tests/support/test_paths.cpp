@@ -51,6 +51,14 @@ std::string ScratchDir(const std::string& name) {
   return dir.string();
 }
 
+const char* LevelsDir() {
+  return QAVEL_LEVELS_DIR;
+}
+
+const char* ObjectIdsDir() {
+  return QAVEL_OBJECT_IDS_DIR;
+}
+
 Ttrlevel ReadLevelOrFail(const std::string& path) {
   auto level = ReadLevel(path);
   if (!level) {

@@ -24,8 +24,19 @@ std::string DataPath(const std::string& name);
 std::string ScratchDir(const std::string& name);
 // The level of a file; a failure of the test (and an empty level) when it cannot be read.
 Ttrlevel ReadLevelOrFail(const std::string& path);
+// The folders of the real levels and of the object-id tables, for messages.
+const char* LevelsDir();
+const char* ObjectIdsDir();
 
 }  // namespace qavel::test
+
+// Only the support library is compiled with the configured folders; tests name them through it.
+#ifndef QAVEL_LEVELS_DIR
+#define QAVEL_LEVELS_DIR ::qavel::test::LevelsDir()
+#endif
+#ifndef QAVEL_OBJECT_IDS_DIR
+#define QAVEL_OBJECT_IDS_DIR ::qavel::test::ObjectIdsDir()
+#endif
 
 // Skips the test, saying so, when the real level is absent.
 #define QAVEL_REAL_LEVEL_OR_SKIP(var, generation)                                         \
