@@ -20,9 +20,7 @@ bool FileTask::Run(std::function<void(FileTaskState&)> work, std::function<void(
   shown_step_ = shown_percent_ = -1;
   worker_ = std::make_unique<std::thread>([this, state = state_, work = std::move(work)] {
     work(*state);
-    // Queued to this object: a task destroyed meanwhile takes the call with it. Qt owns the slot
-    // object it allocates for the call, which the analyzer cannot see.
-    // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
+    // Queued to this object: a task destroyed meanwhile takes the call with it.
     QMetaObject::invokeMethod(this, &FileTask::Finish, Qt::QueuedConnection);
   });
   poll_.start();
