@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "check/check_level.h"
-#include "fixtures/demo_level.h"
+#include "demo/demo_level.h"
 #include "fixtures/tiny_level.h"
 #include "test_paths.h"
 

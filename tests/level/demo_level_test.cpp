@@ -2,7 +2,7 @@
 // records agree where no reader or check looks. That it refers only to what it has is the level
 // check's work (tests/check); its resave and edits, the real-level sweep's.
 
-#include "fixtures/demo_level.h"
+#include "demo/demo_level.h"
 
 #include <gtest/gtest.h>
 

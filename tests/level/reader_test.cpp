@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "fixtures/demo_level.h"
+#include "demo/demo_level.h"
 #include "fixtures/tiny_level.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
