@@ -3,8 +3,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <span>
+#include <sstream>
 
 namespace qavel {
 
@@ -202,6 +205,15 @@ void Faces(Differ& d, const std::string& room, const char* kind, const std::vect
   }
 }
 
+// A TR5 room header without the values the room holds by name and the diff names on their own
+// (its place, sector counts, alternate room and flags): one edit is one line.
+std::array<uint8_t, kTrcRoomHeaderSize> HeaderRest(const troom& room) {
+  auto h = room.trc_header_raw;
+  constexpr std::pair<size_t, size_t> kNamed[] = {{28, 4}, {36, 16}, {84, 4}};
+  for (const auto& [at, size] : kNamed) std::memset(h.data() + at, 0, size);
+  return h;
+}
+
 void Room(Differ& d, int index, const troom& a, const troom& b, int32_t gen) {
   const std::string r = "room " + Num(index);
   d.Value(r, "x", a.x, b.x);
@@ -241,7 +253,7 @@ void Room(Differ& d, int index, const troom& a, const troom& b, int32_t gen) {
     Statics(d, index, a.statics2, b.statics2);
   if (gen == kTR5) {
     // What the TR5 room block holds besides the merged geometry, as whole parts.
-    if (a.trc_header_raw != b.trc_header_raw) d.Changed(r + " header");
+    if (HeaderRest(a) != HeaderRest(b)) d.Changed(r + " header");
     d.Table(r + " layers", r + " layer", a.layers, b.layers);
     d.Table(r + " 36-byte records", r + " 36-byte record", a.trc_records36, b.trc_records36);
     d.Block(r + " trailing bytes", a.trc_trailing, b.trc_trailing);
@@ -368,6 +380,35 @@ Expected<std::vector<LevelDifference>> DiffLevels(const Ttrlevel& a, const Ttrle
   d.Block("bytes after the last table", a.level_data_end, b.level_data_end);
   d.Block("TR5 header", a.trc_header, b.trc_header);
   return out;
+}
+
+std::optional<ProblemPlace> PlaceOfDifference(const LevelDifference& difference) {
+  std::istringstream words(difference.record);
+  std::string kind, face;
+  words >> kind;
+  ProblemPlace place;
+  if (kind == "item") {
+    place.kind = PlaceKind::kItem;
+    if (words >> place.index && words.eof() && place.index >= 0) return place;
+  } else if (kind == "static") {
+    char dot = 0;
+    place.kind = PlaceKind::kStatic;
+    if (words >> place.room >> dot >> place.index && dot == '.' && words.eof() && place.room >= 0 &&
+        place.index >= 0)
+      return place;
+  } else if (kind == "room") {
+    place.kind = PlaceKind::kRoom;
+    if (!(words >> place.room) || place.room < 0) return std::nullopt;
+    if (words.eof()) return place;
+    // "room 3 rectangle 40"; the room's other records ("room 3 statics") go to the room.
+    if (!(words >> face)) return place;
+    if ((face == "rectangle" || face == "triangle") && words >> place.index && place.index >= 0)
+      place.kind = face == "rectangle" ? PlaceKind::kRectangle : PlaceKind::kTriangle;
+    else
+      place.index = -1;
+    return place;
+  }
+  return std::nullopt;
 }
 
 }  // namespace qavel

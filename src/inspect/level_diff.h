@@ -6,9 +6,11 @@
 // computes are not compared, texture pages are compared texel by texel, and opaque blocks (sound
 // samples and other bytes kept as read) by size and checksum.
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "check/check_level.h"
 #include "level/result.h"
 #include "level/ttrlevel.h"
 
@@ -28,5 +30,9 @@ struct LevelDifference {
 // generations (saying which), when one is not loaded, or when a packed texture chunk of one of
 // them is damaged.
 Expected<std::vector<LevelDifference>> DiffLevels(const Ttrlevel& a, const Ttrlevel& b);
+
+// The record a difference names, as a place a window can go to (an item-list entry, a static
+// mesh instance, a room, a face of a room); nothing for the other records.
+std::optional<ProblemPlace> PlaceOfDifference(const LevelDifference& difference);
 
 }  // namespace qavel

@@ -28,6 +28,7 @@
 #include "editor/item_commands.h"
 #include "level/zfile.h"
 #include "program/program_data.h"
+#include "ui/compare_dialog.h"
 #include "ui/create_item_dialog.h"
 #include "ui/experiments_panel.h"
 #include "ui/floor_data_panel.h"
@@ -235,27 +236,30 @@ void MainWindow::buildProblemsPanel() {
     const QSignalBlocker quiet(shown);
     shown->setChecked(!problemsDock_->isHidden());
   });
-  connect(problemsPanel_, &ProblemsPanel::pageWanted, this, [this](ProblemPage page) {
-    switch (page) {
-      case ProblemPage::kRooms:
-        return pages_->setCurrentWidget(roomsPanel_);
-      case ProblemPage::kItems:
-        return pages_->setCurrentWidget(itemsPanel_);
-      case ProblemPage::kFloorData:
-        return pages_->setCurrentWidget(floorDataPanel_);
-      case ProblemPage::kStatics:
-        return pages_->setCurrentWidget(staticsPanel_);
-      case ProblemPage::kTextures:
-        return pages_->setCurrentWidget(textureTab_);
-      case ProblemPage::kNone:
-        break;
-    }
-  });
+  connect(problemsPanel_, &ProblemsPanel::pageWanted, this, &MainWindow::showPage);
+}
+
+void MainWindow::showPage(ProblemPage page) {
+  switch (page) {
+    case ProblemPage::kRooms:
+      return pages_->setCurrentWidget(roomsPanel_);
+    case ProblemPage::kItems:
+      return pages_->setCurrentWidget(itemsPanel_);
+    case ProblemPage::kFloorData:
+      return pages_->setCurrentWidget(floorDataPanel_);
+    case ProblemPage::kStatics:
+      return pages_->setCurrentWidget(staticsPanel_);
+    case ProblemPage::kTextures:
+      return pages_->setCurrentWidget(textureTab_);
+    case ProblemPage::kNone:
+      break;
+  }
 }
 
 void MainWindow::connectActions() {
   WindowActions& a = *actions_;
   connect(a.open, &QAction::triggered, this, &MainWindow::openWithDialog);
+  connect(a.compareWith, &QAction::triggered, this, &MainWindow::compareWithDialog);
   connect(a.save, &QAction::triggered, this, &MainWindow::saveFile);
   connect(a.saveAs, &QAction::triggered, this, &MainWindow::saveAsWithDialog);
   connect(a.exit, &QAction::triggered, this, &MainWindow::close);
@@ -503,6 +507,26 @@ void MainWindow::openWithDialog() {
   if (askToSave([this] { openWithDialog(); }) != SaveAnswer::kGoOn) return;
   const QString path = fileChooser_({"Open", kFileFilter, false, lastFolder_});
   if (!path.isEmpty()) openFile(path);
+}
+
+void MainWindow::compareWithDialog() {
+  if (!session_.level().IsLoaded() || busy()) return;
+  const QString path = fileChooser_({"Compare With", kFileFilter, false, lastFolder_});
+  if (!path.isEmpty()) compareWith(path);
+}
+
+bool MainWindow::compareWith(const QString& path) {
+  if (compareDialog_ == nullptr) {
+    compareDialog_ = new CompareDialog(session_, this);
+    connect(compareDialog_, &CompareDialog::pageWanted, this, &MainWindow::showPage);
+  }
+  if (const Result r = compareDialog_->compareWith(path); !r) {
+    message(MessageKind::kError, S(r.message()));
+    return false;
+  }
+  compareDialog_->show();
+  compareDialog_->raise();
+  return true;
 }
 
 void MainWindow::saveAsWithDialog() {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "editor/editor_session.h"
+#include "editor/problem_commands.h"
 #include "textures/texture_store.h"
 #include "ui/ui_support.h"
 
@@ -27,6 +28,7 @@ class ExperimentsPanel;
 class FloorDataPanel;
 class ItemsPanel;
 class MainView;
+class CompareDialog;
 class ProblemsPanel;
 class RoomsPanel;
 class StaticsPanel;
@@ -72,6 +74,10 @@ class MainWindow : public QMainWindow {
   };
   void setQuestion(std::function<bool(const Question&)> ask) { question_ = std::move(ask); }
   QDockWidget* problemsDock() const { return problemsDock_; }
+  // "Compare With...": the differences from the open level to the file, in a dialog; false (and
+  // a message) when the file cannot be compared. The dialog is null until the first compare.
+  bool compareWith(const QString& path);
+  CompareDialog* compareDialog() const { return compareDialog_; }
 
   // How a file name is asked for; an empty answer cancels. A file dialog by default, starting
   // in folder (the last one used); tests answer directly.
@@ -132,6 +138,9 @@ class MainWindow : public QMainWindow {
   bool moveItemByKey(QObject* target, const QKeyEvent& key);
 
   void openWithDialog();
+  void compareWithDialog();
+  // Shows the page a click on a problem or a difference asked for.
+  void showPage(ProblemPage page);
   void saveAsWithDialog();
   // Before unsaved edits would be lost: go on (nothing to save, or the user lets them go),
   // wait (a save runs; then runs when it has succeeded) or stop (the user cancelled).
@@ -180,6 +189,7 @@ class MainWindow : public QMainWindow {
   CreateItemDialog* createDialog_ = nullptr;
   QDockWidget* problemsDock_ = nullptr;
   ProblemsPanel* problemsPanel_ = nullptr;
+  CompareDialog* compareDialog_ = nullptr;
   QLabel* statusHint_ = nullptr;
   QLabel* statusSector_ = nullptr;
   QLabel* statusViewNote_ = nullptr;  // what the last build of the 3D view left out

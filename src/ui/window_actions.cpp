@@ -40,6 +40,8 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
   open = Add(file, "Open1", "&Open", "Open level to inspect", QKeySequence::Open);
   save = Add(file, "Save1", "Sa&ve", "Save the level to its file", QKeySequence::Save);
   saveAs = Add(file, "SaveAs1", "&Save As...", nullptr);
+  compareWith = Add(file, "CompareWith1", "&Compare With...",
+                    "List what differs between the open level and another level file");
   file->addSeparator();
   exit = Add(file, "Exit1", "&Exit", "good bye");
 

@@ -32,6 +32,7 @@ class WindowActions : public QObject {
   QAction* open = nullptr;
   QAction* save = nullptr;
   QAction* saveAs = nullptr;
+  QAction* compareWith = nullptr;  // lists what differs from another level file
   QAction* exit = nullptr;
   // Edit.
   QAction* undo = nullptr;

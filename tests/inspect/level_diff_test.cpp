@@ -142,5 +142,32 @@ TEST(LevelDiff, WrittenAndReadBackOrItselfIsEqualAndGenerationsAreNotMixed) {
   EXPECT_FALSE(DiffLevels(Ttrlevel{}, demo));
 }
 
+TEST(LevelDiff, PlacesOfTheRecordsAWindowCanGoTo) {
+  const auto place = [](const char* record) {
+    return PlaceOfDifference(LevelDifference{record, "x", "1", "2"});
+  };
+  const struct {
+    const char* record;
+    PlaceKind kind;
+    int room;
+    int index;
+  } rows[] = {{"item 7", PlaceKind::kItem, -1, 7},
+              {"static 3.1", PlaceKind::kStatic, 3, 1},
+              {"room 2", PlaceKind::kRoom, 2, -1},
+              {"room 2 statics", PlaceKind::kRoom, 2, -1},
+              {"room 0 rectangle 40", PlaceKind::kRectangle, 0, 40},
+              {"room 5 triangle 3", PlaceKind::kTriangle, 5, 3}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.record);
+    const auto p = place(row.record);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->kind, row.kind);
+    EXPECT_EQ(p->room, row.room);
+    EXPECT_EQ(p->index, row.index);
+  }
+  for (const char* none : {"movable 4", "items", "item x", "static 3", "room -1", "texture page 2"})
+    EXPECT_FALSE(place(none)) << none;
+}
+
 }  // namespace
 }  // namespace qavel
