@@ -1,6 +1,8 @@
 // The whole-level view at the size of a real game level: 256 rooms on a 16 x 16 grid, each room
-// the faces (at least 400) and static meshes of one of the demo level's rooms, copied in layers
-// one above the other until it holds that many, joined to its neighbours by portals. Measured in
+// the faces (at least 400) of one of the demo level's rooms (with its static meshes) or of the
+// real levels' rooms where they are present (their faces only: their meshes and texture pieces
+// belong to their own level), copied in layers one above the other until it holds that many,
+// joined to its neighbours by portals. Measured in
 // one fresh process, against the largest single room of the same level in Room mode:
 //   build    the scene build (Level mode: every room at its place)
 //   upload   the first frame after the build, which fills the driver's buffers
@@ -57,20 +59,42 @@ double Median(int runs, const std::function<double()>& f) {
   return t[t.size() / 2];
 }
 
-// The demo level's rooms tiled on the grid: room (col, row) is a copy of source room
+// The rooms the grid is tiled with: the demo level's, then every room with faces of the real
+// levels present, without the static meshes of a level not their own.
+std::vector<troom> SourceRooms(const Ttrlevel& demo, int& real_levels) {
+  std::vector<troom> out = demo.rooms;
+  real_levels = 0;
+  for (const char* g : {"TR1", "TR2", "TR3", "TR4", "TR5"})
+    for (const char* name : {"TEST1.PHD", "TEST1.TR2", "TEST1.TR4", "TEST1.TRC"}) {
+      auto read = ReadLevel(std::string(QAVEL_LEVELS_DIR) + "/" + g + "/" + name);
+      if (!read) continue;
+      ++real_levels;
+      for (troom r : read->rooms) {
+        if (r.rectangles.empty() && r.triangles.empty()) continue;
+        r.statics1.clear();
+        r.statics2.clear();
+        r.vertices5.clear();  // the grid is a TR4 level
+        out.push_back(std::move(r));
+      }
+      break;
+    }
+  return out;
+}
+
+// The source rooms tiled on the grid: room (col, row) is a copy of source room
 // (col + row) mod n, its faces repeated in layers of its own height until there are enough.
-Ttrlevel ScaleLevel(const Ttrlevel& demo) {
+Ttrlevel ScaleLevel(const Ttrlevel& demo, const std::vector<troom>& sources) {
   Ttrlevel level = demo;
   level.rooms.clear();
   level.items1.clear();
   level.items2.clear();
   level.aux_items.clear();
   int cell = 1;
-  for (const troom& r : demo.rooms)
+  for (const troom& r : sources)
     cell = std::max<int>(cell, std::max(r.num_x_sectors, r.num_z_sectors));
   for (int row = 0; row < kGrid; ++row)
     for (int col = 0; col < kGrid; ++col) {
-      const troom& source = demo.rooms[size_t(col + row) % demo.rooms.size()];
+      const troom& source = sources[size_t(col * 7 + row) % sources.size()];
       troom room = source;
       room.x = col * cell * 1024;
       room.z = row * cell * 1024;
@@ -81,8 +105,13 @@ Ttrlevel ScaleLevel(const Ttrlevel& demo) {
       for (int copy = 1;
            faces > 0 && room.rectangles.size() + room.triangles.size() < kFacesPerRoom; ++copy) {
         const auto base = static_cast<uint16_t>(room.vertices2.size());
-        for (const tvertex2& v : source.vertices2)
-          AddVertex(room, v.x, static_cast<int16_t>(v.y - copy * height), v.z, 0);
+        // Appended as they are, never merged with a point of the layer below: the faces
+        // copied count on every vertex of the copy standing at base + its own index.
+        for (tvertex2 v : source.vertices2) {
+          v.y = static_cast<int16_t>(v.y - copy * height);
+          room.vertices2.push_back(v);
+          room.vertices1.push_back(VertexToTr1(v));
+        }
         for (trectangle f : source.rectangles) {
           for (uint16_t& i : f.vertices) i = static_cast<uint16_t>(i + base);
           room.rectangles.push_back(f);
@@ -155,7 +184,9 @@ int Run(int argc, char** argv) {
   static char name[] = "scale_bench";
   static char* qt_argv[] = {name, nullptr};
   QGuiApplication app(qt_argc, qt_argv);
-  const Ttrlevel level = ScaleLevel(*demo);
+  int real_levels = 0;
+  const std::vector<troom> source_rooms = SourceRooms(*demo, real_levels);
+  const Ttrlevel level = ScaleLevel(*demo, source_rooms);
   MovableCatalog catalog;
   LoadMovableCatalog(catalog, std::string(QAVEL_DATA_DIR) + "/trcatalog.xml", level.version_kind);
   EnterLevelMovables(catalog, level);
@@ -256,8 +287,10 @@ int Run(int argc, char** argv) {
   }
 
   std::printf(
-      "scale level: %d rooms, %zu faces, %zu vertices drawn; largest room %d: %zu faces%s\n",
-      level.num_rooms(), faces, vertices, largest, most, busy ? " (other core busy)" : "");
+      "scale level: %d rooms (tiled from %zu rooms of the demo and %d real levels), %zu faces, "
+      "%zu vertices drawn; largest room %d: %zu faces%s\n",
+      level.num_rooms(), source_rooms.size(), real_levels, faces, vertices, largest, most,
+      busy ? " (other core busy)" : "");
   auto line = [](const char* what, double level_s, double room_s, double goal_ms) {
     std::printf("%-34s level %8.2f ms  room %7.2f ms  ratio %7.1f  goal %s%.0f ms\n", what,
                 level_s * 1e3, room_s * 1e3, level_s / room_s, goal_ms > 0 ? "< " : "-", goal_ms);

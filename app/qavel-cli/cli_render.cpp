@@ -68,10 +68,12 @@ Result Render(const Args& in) {
   }
   view.renderer().set_options({.transparent_texels = transparent_texels});
   const FrameMatrices frame = v->viewport.Matrices();
-  // Rooms at their places: those the frame cannot see are left out, the others drawn bright
-  // (the selected room is the one the picture is about, so nothing is dimmed).
+  // Rooms at their places: those the frame cannot see are left out, and from a camera inside a
+  // room those its portals do not open onto, as in the window; the others are drawn bright (the
+  // selected room is the one the picture is about, so nothing is dimmed).
   const RoomDraw rooms = MakeRoomDraw(
-      v->rooms, frame, {.selected = v->room, .highlight = shown.mode != ViewMode::kRoom});
+      v->rooms, frame, {.selected = v->room, .highlight = shown.mode != ViewMode::kRoom},
+      &v->named.level);
   const Expected<QImage> image = view.Render(v->list, v->buffers, frame, v->viewport.ClearColour(),
                                              store, shown.Placed() ? &rooms : nullptr);
   if (!image) return Fail("the view could not be drawn: " + image.message());

@@ -14,7 +14,8 @@ namespace qavel::cli {
 
 const char* const kViewUsage =
     "[--wireframe-room] [--wireframe-objects] [--hide-items] [--hide-statics] "
-    "[--standard-room] [--item N] [--static N] [--catalog FILE] [--neighbours N | --level] "
+    "[--standard-room] [--room-lighting] [--item N] [--static N] [--catalog FILE] [--neighbours N "
+    "| --level] "
     "[--flipped] [--portals] [--camera X,Y,Z,YAW,PITCH]";
 
 namespace {
@@ -68,6 +69,7 @@ Result TakeViewOptions(Args& args, ViewOptions& options, std::string& catalog, R
   options.hide_items = TakeFlag(args, "--hide-items");
   options.hide_statics = TakeFlag(args, "--hide-statics");
   options.standard_room = TakeFlag(args, "--standard-room");
+  options.room_lighting = TakeFlag(args, "--room-lighting");
   for (auto [name, target] :
        {std::pair{"--item", &options.item_entry}, std::pair{"--static", &options.static_entry}}) {
     std::string text;

@@ -1,10 +1,12 @@
 #include "ui/gl_view.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 
 namespace qavel {
 
@@ -25,6 +27,9 @@ GlView::GlView(const TextureStore& store, LayerBuffers buffers, QWidget* parent)
   setMouseTracking(true);
   setFocusPolicy(Qt::ClickFocus);
   setMinimumSize(16, 16);
+  // About a frame apart: the camera moves smoothly while a key is held.
+  heldTicker_.setInterval(16);
+  connect(&heldTicker_, &QTimer::timeout, this, &GlView::tickHeldKeys);
 }
 
 GlView::~GlView() {
@@ -149,42 +154,103 @@ void GlView::mouseDoubleClickEvent(QMouseEvent* e) {
   e->accept();
 }
 
+namespace {
+
+bool IsFreeCameraKey(int key) {
+  switch (key) {
+    case Qt::Key_W:
+    case Qt::Key_S:
+    case Qt::Key_A:
+    case Qt::Key_D:
+    case Qt::Key_Q:
+    case Qt::Key_E:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void GlView::moveFree(double steps, Qt::KeyboardModifiers modifiers, int only_key) {
+  // Shift moves faster and Ctrl slower (Alt opens the menus).
+  double step = freeStep() * steps;
+  if (modifiers & Qt::ShiftModifier) step *= 4;
+  if (modifiers & Qt::ControlModifier) step /= 4;
+  double forward = 0, right = 0, up = 0;
+  auto add = [&](int key) {
+    switch (key) {
+      case Qt::Key_W:
+        forward += step;
+        break;
+      case Qt::Key_S:
+        forward -= step;
+        break;
+      case Qt::Key_D:
+        right += step;
+        break;
+      case Qt::Key_A:
+        right -= step;
+        break;
+      case Qt::Key_E:
+        up += step;
+        break;
+      case Qt::Key_Q:
+        up -= step;
+        break;
+      default:
+        break;
+    }
+  };
+  if (only_key)
+    add(only_key);
+  else
+    for (int key : held_) add(key);
+  if (forward == 0 && right == 0 && up == 0) return;
+  viewport_.MoveFree(forward, right, up);
+  update();
+}
+
+void GlView::tickHeldKeys() {
+  if (held_.empty() || !viewport_.look_on() || !viewport_.free()) {
+    held_.clear();
+    heldTicker_.stop();
+    return;
+  }
+  const double seconds = static_cast<double>(heldClock_.restart()) / 1000;
+  moveFree(seconds * kFreeStepsPerSecond, QGuiApplication::queryKeyboardModifiers());
+}
+
 void GlView::keyPressEvent(QKeyEvent* e) {
-  if (!viewport_.look_on() || !viewport_.free()) {
+  if (!viewport_.look_on() || !viewport_.free() || !IsFreeCameraKey(e->key())) {
     QOpenGLWidget::keyPressEvent(e);
     return;
   }
-  // Shift moves faster and Ctrl slower (Alt opens the menus).
-  double step = freeStep();
-  if (e->modifiers() & Qt::ShiftModifier) step *= 4;
-  if (e->modifiers() & Qt::ControlModifier) step /= 4;
-  double forward = 0, right = 0, up = 0;
-  switch (e->key()) {
-    case Qt::Key_W:
-      forward = step;
-      break;
-    case Qt::Key_S:
-      forward = -step;
-      break;
-    case Qt::Key_D:
-      right = step;
-      break;
-    case Qt::Key_A:
-      right = -step;
-      break;
-    case Qt::Key_E:
-      up = step;
-      break;
-    case Qt::Key_Q:
-      up = -step;
-      break;
-    default:
-      QOpenGLWidget::keyPressEvent(e);
-      return;
-  }
-  viewport_.MoveFree(forward, right, up);
-  update();
   e->accept();
+  // The repeats of a held key: the ticker already moves by the time held.
+  if (e->isAutoRepeat()) return;
+  if (std::find(held_.begin(), held_.end(), e->key()) == held_.end()) held_.push_back(e->key());
+  moveFree(1, e->modifiers(), e->key());
+  if (!heldTicker_.isActive()) {
+    heldClock_.start();
+    heldTicker_.start();
+  }
+}
+
+void GlView::keyReleaseEvent(QKeyEvent* e) {
+  if (!IsFreeCameraKey(e->key()) || e->isAutoRepeat()) {
+    QOpenGLWidget::keyReleaseEvent(e);
+    return;
+  }
+  e->accept();
+  std::erase(held_, e->key());
+  if (held_.empty()) heldTicker_.stop();
+}
+
+void GlView::focusOutEvent(QFocusEvent* e) {
+  held_.clear();
+  heldTicker_.stop();
+  QOpenGLWidget::focusOutEvent(e);
 }
 
 }  // namespace qavel

@@ -5,7 +5,10 @@
 // builder its owner gives the viewport.
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QOpenGLWidget>
+#include <QTimer>
+#include <vector>
 
 #include "render/gl_renderer.h"
 #include "textures/texture_store.h"
@@ -21,6 +24,8 @@ class GlView : public QOpenGLWidget {
   // Draws with the textures of store (which outlives the view) and the given buffer set.
   GlView(const TextureStore& store, LayerBuffers buffers, QWidget* parent);
   ~GlView() override;
+  // The free camera's steps a second while a key is held.
+  static constexpr double kFreeStepsPerSecond = 12;
 
   TGLViewport& viewport() { return viewport_; }
   const TGLViewport& viewport() const { return viewport_; }
@@ -58,7 +63,11 @@ class GlView : public QOpenGLWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  // The free camera's keys: a press moves one step at once, and while the key is held the
+  // camera keeps moving by the time that passes (key repeats add nothing).
   void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
   // For a scene of many rooms: which rooms a frame draws and their tints; false draws every
   // run of every layer.
@@ -72,6 +81,10 @@ class GlView : public QOpenGLWidget {
   // The context goes (the widget moved to another window or screen): its objects go with it,
   // and the next initializeGL makes them again from the store.
   void releaseContext();
+  // Moves the free camera by `steps` steps along every key held (or the one given).
+  void moveFree(double steps, Qt::KeyboardModifiers modifiers, int only_key = 0);
+  // A held key's movement since the last tick.
+  void tickHeldKeys();
 
   const TextureStore& store_;
   TGLViewport viewport_;
@@ -80,6 +93,9 @@ class GlView : public QOpenGLWidget {
   GlRenderer renderer_;
   QString failure_;
   bool had_context_ = false;
+  std::vector<int> held_;  // free camera keys down, in the order pressed
+  QTimer heldTicker_;
+  QElapsedTimer heldClock_;
 };
 
 // The buttons and keys of a mouse event as the viewport takes them.

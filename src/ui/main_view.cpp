@@ -56,6 +56,15 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
     rebuild();
   });
   connect(&session.selection(), &Selection::changed, this, [this](unsigned parts) {
+    const Selection& s = session_.selection();
+    if ((parts & Selection::kItem) && s.item() >= 0)
+      framed_ = Framed::kItem;
+    else if ((parts & Selection::kStatic) && s.static_instance() >= 0)
+      framed_ = Framed::kStatic;
+    else if ((parts & Selection::kSector) && s.HasSector())
+      framed_ = Framed::kSector;
+    else if (parts & Selection::kRoom)
+      framed_ = Framed::kRoom;
     // With every room of the level drawn, another room changes only the highlight.
     if (parts == Selection::kRoom && builtPlaced_ && mode() == ViewMode::kLevel) {
       update();
@@ -85,7 +94,7 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
   connect(this, &GlView::leftDoubleClicked, this, &MainView::doubleClick);
   connect(this, &GlView::cameraMoved, this, [this] { emit cameraChanged(cameraText()); });
   for (QAction* a : {actions.hideStatics, actions.hideItems, actions.wireframeRoom,
-                     actions.wireframeObjects, actions.texturedRoom})
+                     actions.wireframeObjects, actions.texturedRoom, actions.roomLighting})
     connect(a, &QAction::toggled, this, &MainView::rebuild);
   connect(this, &GlView::leftPressed, this,
           [this](const QPoint& at, const MouseState& state) { click(at, state); });
@@ -102,6 +111,7 @@ ViewOptions MainView::options() const {
   o.hide_items = actions_.hideItems->isChecked();
   o.hide_statics = actions_.hideStatics->isChecked();
   o.standard_room = !actions_.texturedRoom->isChecked();
+  o.room_lighting = actions_.roomLighting->isChecked();
   return o;
 }
 
@@ -374,32 +384,70 @@ ViewBox MainView::selectionBox() const {
   return DrawnBox(list());
 }
 
+ViewBox MainView::selectedObjectBox() const {
+  if (!session_.HasLevel()) return {};
+  const Selection& s = session_.selection();
+  const Ttrlevel& level = session_.level();
+  const int shown = FlippedRoom(level, s.room(), actions_.flippedRooms->isChecked());
+  if (!session_.document().IsRoom(shown)) return {};
+  const LevelScene* rooms = builtPlaced_ ? &rooms_ : nullptr;
+  const int slot = builtPlaced_ ? rooms_.SlotOf(shown) : -1;
+  switch (framed_) {
+    case Framed::kItem:
+      if (s.item() < 0) return {};
+      return TaggedBox(list(), {kPickItem, static_cast<uint16_t>(s.item())});
+    case Framed::kStatic:
+      if (s.static_instance() < 0 || (builtPlaced_ && slot < 0)) return {};
+      return TaggedBox(list(), {kPickStatic, static_cast<uint16_t>(s.static_instance() + 1)}, rooms,
+                       slot);
+    case Framed::kSector: {
+      if (!s.HasSector()) return {};
+      const troom& r = level.rooms[static_cast<size_t>(shown)];
+      if (builtPlaced_)
+        return slot < 0 ? ViewBox{} : SectorBox(r, PlaceRoomInLevel(r), s.column(), s.row());
+      return scene_.placement ? SectorBox(r, *scene_.placement, s.column(), s.row()) : ViewBox{};
+    }
+    case Framed::kRoom:
+      break;
+  }
+  return {};
+}
+
+void MainView::lookFromRoomCamera() {
+  double eye[3], yaw = 0, pitch = 0;
+  EyeOf(viewport().Matrices(), eye, yaw, pitch);
+  LookCamera c;
+  c.x = eye[0];
+  c.y = eye[1];
+  c.z = eye[2];
+  c.yaw = yaw;
+  c.pitch = pitch;
+  c.distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
+  viewport().SetLookCamera(c);
+}
+
 void MainView::frameSelection() {
   viewport().EnsureBuilt();
+  const ViewBox object = selectedObjectBox();
+  const bool any = object.min_x <= object.max_x;
   if (!viewport().look_on()) {
-    centreCamera();
-    return;
+    // One room: the room's own framing, or from where the room camera looks, the object.
+    if (!any) {
+      centreCamera();
+      return;
+    }
+    lookFromRoomCamera();
   }
-  viewport().FrameBox(selectionBox());
+  viewport().FrameBox(any ? object : selectionBox());
+  emit cameraMoved();
   update();
 }
 
 void MainView::setFreeCamera(bool on) {
   viewport().EnsureBuilt();
   if (on) {
-    if (!viewport().look_on()) {
-      // The free camera starts where the room camera stands, looking the same way.
-      double eye[3], yaw = 0, pitch = 0;
-      EyeOf(viewport().Matrices(), eye, yaw, pitch);
-      LookCamera c;
-      c.x = eye[0];
-      c.y = eye[1];
-      c.z = eye[2];
-      c.yaw = yaw;
-      c.pitch = pitch;
-      c.distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
-      viewport().SetLookCamera(c);
-    }
+    // The free camera starts where the room camera stands, looking the same way.
+    if (!viewport().look_on()) lookFromRoomCamera();
     viewport().set_free(true);
     setFocus();
   } else {

@@ -94,6 +94,11 @@ class MainView : public GlView {
   void outlineSector(const RoomPlacement& placement, int room, int slot);
   // The list-space box of the selected room when drawn, else of everything drawn.
   ViewBox selectionBox() const;
+  // The box of what was selected last among item, static mesh and sector, when it is drawn;
+  // empty otherwise.
+  ViewBox selectedObjectBox() const;
+  // The look camera where the room camera stands, looking the same way.
+  void lookFromRoomCamera();
 
   EditorSession& session_;
   const WindowActions& actions_;
@@ -104,6 +109,8 @@ class MainView : public GlView {
   std::function<bool()> autoCentre_;
   std::function<bool()> texturesShown_;
   bool centrePending_ = false;
+  // What Frame Selection frames first: the part of the selection changed last.
+  enum class Framed { kRoom, kItem, kStatic, kSector } framed_ = Framed::kRoom;
   std::unique_ptr<PaintStroke> stroke_;  // while a paint drag lasts
 };
 

@@ -106,10 +106,13 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
                         "Show the alternate rooms in place of the rooms that name them");
   portals = Toggle(view, "Portals1", "Portals", "Outline the portals of the rooms shown");
   waterTint = Toggle(view, "WaterRooms1", "Tint Water Rooms", "Tint the rooms under water");
+  roomLighting = Toggle(view, "RoomLighting1", "Room Lighting",
+                        "Draw the room faces in the light their vertices store");
   sectorOutline = Toggle(view, "OutlineSector1", "Outline Selected Sector",
                          "Outline the selected sector at its floor");
   frameSelection =
-      Add(view, "FrameSelection1", "Frame Selection", "Frame the selected room", Qt::Key_F);
+      Add(view, "FrameSelection1", "Frame Selection",
+          "Frame the item, static mesh or sector selected last, else the selected room", Qt::Key_F);
   freeCamera = Toggle(view, "FreeCamera1", "Free Camera",
                       "W/A/S/D move, Q/E down and up, right-drag looks around", Qt::Key_C);
   for (QAction* a : {frameSelection, freeCamera}) a->setShortcutContext(Qt::WidgetShortcut);

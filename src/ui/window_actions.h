@@ -63,6 +63,7 @@ class WindowActions : public QObject {
   QAction* flippedRooms = nullptr;
   QAction* portals = nullptr;
   QAction* waterTint = nullptr;
+  QAction* roomLighting = nullptr;  // off: room faces white
   QAction* sectorOutline = nullptr;
   QAction* frameSelection = nullptr;  // F, while the view has the focus
   QAction* freeCamera = nullptr;      // C, while the view has the focus

@@ -250,6 +250,14 @@ class DrawList {
   void PlacedTriangle(const Vec3* const corners[3], const TexCoord* uv, uint32_t colour) {
     Emit(corners, uv, colour, kTriangleOrder, 1);
   }
+  // The same primitives with a colour of each corner's own (opaque ARGB).
+  void PlacedQuadLit(const Vec3* const corners[4], const TexCoord* uv, const uint32_t* colours) {
+    EmitLit(corners, uv, colours, kQuadOrder, 2);
+  }
+  void PlacedTriangleLit(const Vec3* const corners[3], const TexCoord* uv,
+                         const uint32_t* colours) {
+    EmitLit(corners, uv, colours, kTriangleOrder, 1);
+  }
 
   // Every corner is placed at [x, -y, z, 1] . current matrix: the scene hands over y pointing
   // down and the list turns it up, in vertices and translations alike.
@@ -434,6 +442,16 @@ class DrawList {
       out[i].colour = colour;
       out[i].u = t.u;
       out[i].v = t.v;
+    }
+  }
+  void EmitLit(const Vec3* const* corners, const TexCoord* uv, const uint32_t* colours,
+               const uint8_t* order, size_t triangles) {
+    BufferVertex* out = AppendTriangles(triangles);
+    if (!out) return;
+    for (size_t i = 0; i < 3 * triangles; ++i) {
+      const Vec3& p = *corners[order[i]];
+      const TexCoord& t = uv[order[i]];
+      out[i] = {p.x, p.y, p.z, colours[order[i]], t.u, t.v};
     }
   }
   void EmptyLayer(Layer& l);

@@ -102,6 +102,46 @@ void DrawSectorOutline(DrawList& list, LayerBuffers& buffers, const troom& room,
   list.PlacedQuad(corners, kNoUv, list.colour());
 }
 
+ViewBox TaggedBox(const DrawList& list, PickTag tag, const LevelScene* rooms, int slot) {
+  ViewBox box;
+  const int room = rooms && slot >= 0 && static_cast<size_t>(slot) < rooms->rooms.size()
+                       ? rooms->rooms[static_cast<size_t>(slot)]
+                       : -1;
+  list.ForEachTriangleKept(
+      [](const ViewBounds&) { return true; },
+      [&](const BufferVertex* v, const TriangleInfo& info, size_t position) {
+        if (!(info.tag == tag) || (room >= 0 && rooms->RoomOfTriangle(position) != room)) return;
+        for (int k = 0; k < 3; ++k) {
+          box.min_x = std::min<double>(box.min_x, v[k].x);
+          box.min_y = std::min<double>(box.min_y, v[k].y);
+          box.min_z = std::min<double>(box.min_z, v[k].z);
+          box.max_x = std::max<double>(box.max_x, v[k].x);
+          box.max_y = std::max<double>(box.max_y, v[k].y);
+          box.max_z = std::max<double>(box.max_z, v[k].z);
+        }
+      });
+  return box;
+}
+
+ViewBox SectorBox(const troom& room, const RoomPlacement& p, int column, int row) {
+  ViewBox box;
+  if (column < 1 || row < 1 || column > room.num_x_sectors || row > room.num_z_sectors) return box;
+  const size_t index = size_t(column - 1) * room.num_z_sectors + size_t(row - 1);
+  if (index >= room.sectors.size()) return box;
+  // As the list places a room's points: x, -y and -z in sectors from the placement, y turned up.
+  const double floor = room.sectors[index].floor * 256.0 / 1024,
+               ceiling = room.sectors[index].ceiling * 256.0 / 1024;
+  const double y[2] = {-(-floor + p.room_y), -(-ceiling + p.room_y)};
+  const double x0 = column - 1 + p.room_x, z0 = -(row - 1) + p.room_z;
+  box.min_x = kSceneScale * x0;
+  box.max_x = kSceneScale * (x0 + 1);
+  box.min_z = kSceneScale * (z0 - 1);
+  box.max_z = kSceneScale * z0;
+  box.min_y = kSceneScale * std::min(y[0], y[1]);
+  box.max_y = kSceneScale * std::max(y[0], y[1]);
+  return box;
+}
+
 bool HasValidAlternate(const Ttrlevel& level, int room) {
   if (!IsRoom(level, room)) return false;
   const int a = level.rooms[static_cast<size_t>(room)].alternate_room;

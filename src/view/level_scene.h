@@ -85,6 +85,14 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
 void DrawSectorOutline(DrawList& list, LayerBuffers& buffers, const troom& room,
                        const RoomPlacement& placement, int column, int row);
 
+// The box (list space) of the triangles with that tag, of one drawn room's stretch when a scene
+// of many rooms and its slot are given; empty (min above max) when none is drawn.
+ViewBox TaggedBox(const DrawList& list, PickTag tag, const LevelScene* rooms = nullptr,
+                  int slot = -1);
+// The box (list space) of a sector of the room (1-based column along x, row along z) from its
+// floor to its ceiling, at the placement; empty for a sector the room lacks.
+ViewBox SectorBox(const troom& room, const RoomPlacement& placement, int column, int row);
+
 // Every room whose box may show in the frame: a room is dropped only when its whole box lies
 // beyond one plane of the view frustum.
 std::vector<uint8_t> RoomsInView(const LevelScene& scene, const FrameMatrices& frame);

@@ -67,6 +67,16 @@ int MovableOfItem(const MovableCatalog& catalog, const Ttrlevel& level, uint32_t
   return -1;
 }
 
+uint32_t RoomVertexLight(int32_t version_kind, const tvertex2& v) {
+  if (version_kind < kTR3) {
+    const int dark = std::clamp<int>(v.lighting, 0, 8191);
+    const auto g = static_cast<uint32_t>((8191 - dark) * 255 / 8191);
+    return 0xFF000000u | g << 16 | g << 8 | g;
+  }
+  auto channel = [&](int shift) { return ((v.colour >> shift) & 31u) * 255 / 31; };
+  return 0xFF000000u | channel(10) << 16 | channel(5) << 8 | channel(0);
+}
+
 std::optional<RoomPlacement> DrawRoom(const MeshContext& ctx, const ViewOptions& options) {
   if (!HasRoom(ctx.level, options.room)) return std::nullopt;
   const RoomPlacement p = PlaceRoom(ctx.level.rooms[static_cast<size_t>(options.room)]);
@@ -93,7 +103,13 @@ void DrawRoomAt(const MeshContext& ctx, const ViewOptions& options, const RoomPl
                                 static_cast<float>(-v.y / 1024.0 + p.room_y),
                                 static_cast<float>(-v.z / 1024.0 + p.room_z));
   }
+  std::vector<uint32_t>& light = sc.light;
+  light.clear();
+  if (options.room_lighting)
+    for (const tvertex2& v : room.vertices2)
+      light.push_back(RoomVertexLight(level.version_kind, v));
   const Vec3* c[4];
+  uint32_t lit[4];
   const TexCoord* uv = nullptr;
   // The corners of a face with its texture set, false when it names a vertex the room lacks.
   auto corners = [&](const uint16_t* index, int n, uint16_t texture) {
@@ -105,18 +121,27 @@ void DrawRoomAt(const MeshContext& ctx, const ViewOptions& options, const RoomPl
     for (int k = 0; k < n; ++k) {
       if (index[k] >= placed.size()) return false;
       c[k] = &placed[index[k]];
+      if (!light.empty()) lit[k] = light[index[k]];
     }
     return true;
   };
   for (size_t k = 0; k < room.rectangles.size(); ++k) {
     const trectangle& f = room.rectangles[k];
     list.SetPickTag({kPickRoomRectangle, static_cast<uint16_t>(k + 1)});
-    if (corners(f.vertices, 4, f.texture)) list.PlacedQuad(c, uv, list.colour());
+    if (!corners(f.vertices, 4, f.texture)) continue;
+    if (light.empty())
+      list.PlacedQuad(c, uv, list.colour());
+    else
+      list.PlacedQuadLit(c, uv, lit);
   }
   for (size_t k = 0; k < room.triangles.size(); ++k) {
     const ttriangle& f = room.triangles[k];
     list.SetPickTag({kPickRoomTriangle, static_cast<uint16_t>(k + 1)});
-    if (corners(f.vertices, 3, f.texture)) list.PlacedTriangle(c, uv, list.colour());
+    if (!corners(f.vertices, 3, f.texture)) continue;
+    if (light.empty())
+      list.PlacedTriangle(c, uv, list.colour());
+    else
+      list.PlacedTriangleLit(c, uv, lit);
   }
 }
 

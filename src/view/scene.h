@@ -34,7 +34,12 @@ struct ViewOptions {
   bool hide_items = false;
   bool hide_statics = false;
   bool standard_room = false;  // every room face with the standard room texture
+  bool room_lighting = false;  // room faces in their vertices' light, not white
 };
+
+// The light a room vertex stores as an opaque ARGB grey or colour: TR1 and TR2 keep an
+// intensity (0 bright to 8191 dark), later generations a 5-5-5 colour.
+uint32_t RoomVertexLight(int32_t version_kind, const tvertex2& vertex);
 
 struct ViewBox {
   double min_x = 922337203685477.6, min_y = 922337203685477.6, min_z = 922337203685477.6;

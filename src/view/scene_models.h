@@ -30,6 +30,7 @@ inline const PieceUv* FindPiece(const Tmesh_list& meshes, const Ttrlevel& level,
 // meshes of one build so that drawing does not allocate for every mesh.
 struct DrawScratch {
   std::vector<Vec3> placed;
+  std::vector<uint32_t> light;  // per room vertex, when room faces are lit
 };
 
 // What mesh and movable drawing read: the list to draw into, the mesh table, the level, and

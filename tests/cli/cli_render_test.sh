@@ -42,7 +42,7 @@ grep -q "^$scratch/room.png 800x600$" "$scratch/out" || no "what render printed:
 render 0 "$scratch/small.png" --size 320x240 > /dev/null || no "--size"
 [ "$(identify -format '%wx%h' "$scratch/small.png")" = 320x240 ] || no "size of --size 320x240"
 
-for option in --wireframe-room --wireframe-objects --hide-items --hide-statics --standard-room \
+for option in --wireframe-room --wireframe-objects --hide-items --hide-statics --standard-room --room-lighting \
               "--item 4" "--static 0" --transparent-texels; do
   # shellcheck disable=SC2086
   render 0 "$scratch/option.png" $option > /dev/null || no "render with $option: $(cat "$scratch/err")"

@@ -195,6 +195,85 @@ TEST(RoomPictureTest, EveryViewOptionFilesTheTrianglesAndChangesThePicture) {
   }
 }
 
+TEST(RoomPictureTest, RoomLightingMultipliesRoomFacesByTheLightOfTheirVertices) {
+  // The stored light, read the way each generation stores it.
+  const struct {
+    int32_t kind;
+    int16_t lighting;
+    uint16_t colour;
+    uint32_t argb;
+  } lights[] = {
+      {kTR1, 0, 0x3DEF, 0xFFFFFFFF}, {kTR1, 8191, 0x3DEF, 0xFF000000},
+      {kTR2, 4096, 0, 0xFF7F7F7F},   {kTR2, -5, 0, 0xFFFFFFFF},
+      {kTR2, 0x7FFF, 0, 0xFF000000}, {kTR4, 0, 0x7C00, 0xFFFF0000},
+      {kTR3, 0, 0x7FFF, 0xFFFFFFFF}, {kTR5, 0, 0x8000 | 31, 0xFF0000FF},
+  };
+  for (const auto& l : lights)
+    EXPECT_EQ(RoomVertexLight(l.kind, tvertex2{{}, 0, 0, 0, l.lighting, 0, l.colour}), l.argb)
+        << l.kind << " " << l.lighting << " " << l.colour;
+
+  QAVEL_VIEW_OR_SKIP(view, 200, 150);
+  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
+  // Every vertex a quarter red, half green, full blue: room faces darken by those, objects not.
+  for (tvertex2& v : room.level.rooms[0].vertices2) v.colour = 8 << 10 | 16 << 5 | 31;
+  const QImage plain = room.Draw(*view);
+  room.Build({.room = 0, .room_lighting = true});
+  const QImage lit = room.Draw(*view);
+  const FrameMatrices frame = room.viewport.Matrices();
+  const std::vector<PickTag> map = test::PickMap(room.list, frame);
+  int faces = 0, objects = 0, wrong = 0;
+  for (int y = 0; y < 150; ++y)
+    for (int x = 0; x < 200; ++x) {
+      if (!Inside(map, 200, 150, x, y) || map[size_t(y) * 200 + x].kind == 0) continue;
+      const QRgb a = plain.pixel(x, y), b = lit.pixel(x, y);
+      const PickTag tag = map[size_t(y) * 200 + x];
+      if (tag.kind == kPickRoomRectangle || tag.kind == kPickRoomTriangle) {
+        ++faces;
+        wrong += std::abs(qRed(b) - qRed(a) * 8 * 255 / 31 / 255) > 2 ||
+                 std::abs(qGreen(b) - qGreen(a) * 16 * 255 / 31 / 255) > 2 ||
+                 std::abs(qBlue(b) - qBlue(a)) > 2;
+      } else {
+        ++objects;
+        wrong += a != b;
+      }
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GT(faces, 5000);
+  EXPECT_GT(objects, 20);
+}
+
+// What the window and `render` draw from a camera inside a room: the rooms the portals open
+// onto, never one that shows, so the picture is the frustum's alone.
+TEST(RoomPictureTest, FromInsideARoomPortalCullingKeepsThePicture) {
+  QAVEL_VIEW_OR_SKIP(view, 320, 240);
+  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 320, 240);
+  const LevelScene scene =
+      BuildLevelScene(room.list, room.buffers, {room.level, room.meshes, room.catalog, {}},
+                      {.room = 0}, LevelRooms(room.level, false));
+  int culled = 0;
+  for (const int r : scene.rooms) {
+    const troom& at = room.level.rooms[size_t(r)];
+    for (const double yaw : {0, 90, 180, 270}) {
+      room.viewport.SetLookCamera(LookCamera::FromWorld(at.x + at.num_x_sectors * 512.0,
+                                                        (at.y_top + at.y_bottom) / 2.0,
+                                                        at.z + at.num_z_sectors * 512.0, yaw, 0));
+      const FrameMatrices frame = room.viewport.Matrices();
+      const RoomDraw frustum = MakeRoomDraw(scene, frame, {.selected = r});
+      const RoomDraw portals = MakeRoomDraw(scene, frame, {.selected = r}, &room.level);
+      auto shot = [&](const RoomDraw& d) {
+        const Expected<QImage> image =
+            view->Render(room.list, room.buffers, frame, test::kTealArgb, room.store, &d);
+        EXPECT_TRUE(image) << image.message();
+        return image ? *image : QImage();
+      };
+      EXPECT_EQ(shot(portals), shot(frustum)) << "room " << r << " yaw " << yaw;
+      for (size_t slot = 0; slot < scene.rooms.size(); ++slot)
+        culled += frustum.visible[slot] && !portals.visible[slot];
+    }
+  }
+  EXPECT_GT(culled, 0);
+}
+
 TEST(RoomPictureTest, BackgroundColoursRedrawWithoutUploading) {
   QAVEL_VIEW_OR_SKIP(view, 200, 150);
   RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -353,6 +354,37 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   QTest::keyClick(view, Qt::Key_F);
   EXPECT_LT(vp.look().distance, whole);
 
+  // F frames what was selected last, item or sector, in Level mode and in Room mode alike.
+  Select("ListBox1", 0);
+  Grab();
+  int item = -1;
+  for (uint16_t entry : RoomItemEntries(window.session().level(), 0))
+    if (TaggedBox(view->list(), {kPickItem, entry}).min_x < 1e9) item = entry;
+  ASSERT_GE(item, 0);
+  auto framed = [&](const ViewBox& b) {
+    QTest::keyClick(view, Qt::Key_F);
+    const Vec3 t = vp.look().Target();
+    return vp.look_on() && std::hypot(t.x - (b.min_x + b.max_x) / 2, t.y - (b.min_y + b.max_y) / 2,
+                                      t.z - (b.min_z + b.max_z) / 2) < 1e-3;
+  };
+  for (const char* mode : {"ViewModeLevel1", "ViewModeRoom1"}) {
+    Trigger(mode);
+    window.session().selection().SelectItem(item);
+    Grab();
+    view->setFocus();
+    EXPECT_TRUE(framed(TaggedBox(view->list(), {kPickItem, uint16_t(item)}))) << mode;
+    window.session().selection().SelectSector(1, 1);
+    Grab();
+    const troom& r0 = window.session().level().rooms[0];
+    const RoomPlacement at =
+        view->rooms().rooms.empty() ? *view->scene().placement : PlaceRoomInLevel(r0);
+    EXPECT_TRUE(framed(SectorBox(r0, at, 1, 1))) << mode;
+    window.session().selection().SelectItem(-1);
+    window.session().selection().SelectSector(-1, -1);
+  }
+  Trigger("ViewModeLevel1");
+  Grab();
+
   // C: the free camera; W moves forward, Shift faster; the status bar follows.
   QTest::keyClick(view, Qt::Key_C);
   EXPECT_TRUE(vp.free());
@@ -365,6 +397,22 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   QTest::keyClick(view, Qt::Key_W, Qt::ShiftModifier);
   EXPECT_NEAR(std::hypot(vp.look().x - once.x, vp.look().z - once.z, vp.look().y - once.y),
               4 * step, 1e-4);
+  // A key held moves the camera by the time it is held, and nothing after it is let go.
+  auto moved = [&](const LookCamera& from) {
+    return std::hypot(vp.look().x - from.x, vp.look().z - from.z, vp.look().y - from.y);
+  };
+  const LookCamera before_hold = vp.look();
+  QElapsedTimer held;
+  held.start();
+  QTest::keyPress(view, Qt::Key_W);
+  QTest::qWait(300);
+  QTest::keyRelease(view, Qt::Key_W);
+  const double seconds = double(held.elapsed()) / 1000;
+  EXPECT_GT(moved(before_hold), 2 * step);
+  EXPECT_LE(moved(before_hold), step * (1 + GlView::kFreeStepsPerSecond * seconds) + 1e-6);
+  const LookCamera let_go = vp.look();
+  QTest::qWait(100);
+  EXPECT_EQ(moved(let_go), 0);
   Grab();
   EXPECT_TRUE(Text("StatusCamera").startsWith("Camera ")) << Text("StatusCamera").toStdString();
   QTest::keyClick(view, Qt::Key_C);

@@ -145,6 +145,35 @@ TEST(LevelScene, PickingAcrossRoomsAndThroughPortals) {
   EXPECT_EQ(back->tag, (PickTag{kPickPortal, 1}));
   EXPECT_EQ(scene.RoomOfTriangle(back->triangle), 2);
   EXPECT_EQ(scene.RoomOfTriangle(0), 0);
+
+  // What frame selection fits: a tag's triangles of one room only, and a sector from floor to
+  // ceiling standing on its outline; a sector the room lacks gives an empty box.
+  const int slot = scene.SlotOf(2);
+  const ViewBox floor_box = TaggedBox(b.list, floor->tag, &scene, slot);
+  const ViewBounds& room2 = scene.bounds[size_t(slot)];
+  EXPECT_GE(floor_box.min_x, room2.lo[0] - 1e-4);
+  EXPECT_LE(floor_box.max_x, room2.hi[0] + 1e-4);
+  EXPECT_LT(TaggedBox(b.list, floor->tag).min_x, floor_box.min_x) << "every room's rectangle 1";
+  troom r = b.level.rooms[2];
+  for (tsector& sector : r.sectors) sector.ceiling = -4;  // a sector high
+  const RoomPlacement at = PlaceRoomInLevel(r);
+  DrawList outline;
+  LayerBuffers outline_buffers = MainViewBuffers();
+  for (const auto& [column, row] : {std::pair{1, 1}, std::pair{2, 1}}) {
+    outline.ClearLayer(-1);
+    DrawSectorOutline(outline, outline_buffers, r, at, column, row);
+    const ViewBox drawn = DrawnBox(outline), sector = SectorBox(r, at, column, row);
+    EXPECT_NEAR(sector.min_x, drawn.min_x, 1e-5) << column;
+    EXPECT_NEAR(sector.max_x, drawn.max_x, 1e-5) << column;
+    EXPECT_NEAR(sector.min_z, drawn.min_z, 1e-5) << column;
+    EXPECT_NEAR(sector.max_z, drawn.max_z, 1e-5) << column;
+    EXPECT_GT(sector.max_y - sector.min_y, 1) << column;
+    EXPECT_LE(std::min(std::abs(drawn.min_y - sector.min_y), std::abs(drawn.min_y - sector.max_y)),
+              0.02)
+        << column;
+  }
+  const ViewBox none = SectorBox(r, at, 0, 1);
+  EXPECT_GT(none.min_x, none.max_x);
 }
 
 TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
