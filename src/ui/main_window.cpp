@@ -151,7 +151,11 @@ void MainWindow::tellStartupNotes() {
   startupNotes_.clear();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The Problems dock tells of its visibility while the window's widgets close, when the session
+  // its panel reads is gone already: it goes first.
+  delete problemsDock_;
+}
 
 QString MainWindow::CheckOpenGl() {
   QSurfaceFormat format;

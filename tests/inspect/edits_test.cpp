@@ -131,10 +131,10 @@ TEST(ItemEdits, ChangeBothFormsOrTheAuxRecordAndRevertExactly) {
              return edit::PlaceItem(l, 1, {-5, 300, 7000, 0x2000});
            },
            [](const Ttrlevel& l) {
-             EXPECT_EQ(l.items1[1].x, -5);
-             EXPECT_EQ(l.items1[1].y, 300);
+             EXPECT_EQ(+l.items1[1].x, -5);
+             EXPECT_EQ(+l.items1[1].y, 300);
              EXPECT_EQ(l.items2[1].z, 7000);
-             EXPECT_EQ(l.items1[1].angle, 0x2000);
+             EXPECT_EQ(+l.items1[1].angle, 0x2000);
            }},
           {"Position",
            [](auto& l) {
@@ -149,7 +149,7 @@ TEST(ItemEdits, ChangeBothFormsOrTheAuxRecordAndRevertExactly) {
           {"Activation 3", [](auto& l) { return edit::ToggleItemFlag(l, 0, 3); },
            [](const Ttrlevel& l) {
              EXPECT_EQ(l.items2[0].item_flags, 0x3600);
-             EXPECT_EQ(l.items1[0].item_flags, 0x3600);
+             EXPECT_EQ(+l.items1[0].item_flags, 0x3600);
            }},
           {"Clear Body", [](auto& l) { return edit::ToggleItemFlag(l, 2, edit::kClearBodyFlag); },
            [](const Ttrlevel& l) { EXPECT_EQ(l.items2[2].item_flags, 0xBE00); }},
@@ -219,8 +219,8 @@ TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
            },
            [](const Ttrlevel& l) {
              EXPECT_EQ(l.rooms[0].statics2[1].x, 10);
-             EXPECT_EQ(l.rooms[0].statics1[1].z, 30);
-             EXPECT_EQ(l.rooms[0].statics1[1].rotation, 0x8000);
+             EXPECT_EQ(+l.rooms[0].statics1[1].z, 30);
+             EXPECT_EQ(+l.rooms[0].statics1[1].rotation, 0x8000);
            }},
       });
   // A flag already set, or a value already there, changes nothing.

@@ -233,16 +233,16 @@ TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(650, 300));  // the view takes the focus
   QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
   QTest::keyClick(Find<QListWidget>("ListBox1"), Qt::Key_Up, Qt::ShiftModifier);
-  EXPECT_EQ(level().items1[entry].x, x - 16);
+  EXPECT_EQ(+level().items1[entry].x, x - 16);
   EXPECT_EQ(level().items2[entry].x, x - 16);
-  EXPECT_EQ(level().items1[entry].z, z + 16);
+  EXPECT_EQ(+level().items1[entry].z, z + 16);
   EXPECT_EQ(level().items2[entry].z, z + 16);
   // Without Shift the arrows are the focused control's own, and a text field keeps Shift and
   // the arrows for selecting its text.
   QTest::keyClick(view, Qt::Key_Left);
   QTest::keyClick(Find<QSpinBox>("SpinEdit1"), Qt::Key_Left, Qt::ShiftModifier);
-  EXPECT_EQ(level().items1[entry].x, x - 16);
-  EXPECT_EQ(level().items1[entry].z, z + 16);
+  EXPECT_EQ(+level().items1[entry].x, x - 16);
+  EXPECT_EQ(+level().items1[entry].z, z + 16);
 }
 
 TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
