@@ -17,6 +17,7 @@
 
 #include "level/level_reader.h"
 #include "level/level_writer.h"
+#include "real_levels.h"
 #include "whole_process.h"
 
 namespace {
@@ -25,24 +26,6 @@ namespace fs = std::filesystem;
 using qavel::bench::BusyCore;
 using qavel::bench::Median;
 using qavel::bench::TimeProcess;
-
-// The largest file among the real levels, empty when there are none.
-std::string LargestRealLevel() {
-  std::string best;
-  uintmax_t best_size = 0;
-  std::error_code ec;
-  for (const auto& dir : fs::directory_iterator(QAVEL_LEVELS_DIR, ec)) {
-    if (!dir.is_directory()) continue;
-    for (const auto& f : fs::directory_iterator(dir.path(), ec)) {
-      if (!f.is_regular_file() || f.path().filename() == "README.md") continue;
-      if (f.file_size() > best_size) {
-        best_size = f.file_size();
-        best = f.path().string();
-      }
-    }
-  }
-  return best;
-}
 
 // The level with its rooms repeated, each copy moved east of the last, until it has `rooms`.
 // Written beside the other scratch files; the path, or empty when it cannot be made.
@@ -73,7 +56,7 @@ double Measure(const char* command, const std::string& level) {
 }
 
 void CheckVsInfo(benchmark::State& state, size_t tiled_rooms) {
-  const std::string real = LargestRealLevel();
+  const std::string real = qavel::bench::LargestRealLevel(QAVEL_LEVELS_DIR);
   if (real.empty()) return state.SkipWithError("no real levels present; skipped");
   const std::string path = tiled_rooms ? TiledLevel(real, tiled_rooms) : real;
   if (path.empty()) return state.SkipWithError("the tiled level could not be written");

@@ -15,31 +15,15 @@
 #include "inspect/item_edits.h"
 #include "inspect/level_bundle.h"
 #include "level/level_reader.h"
+#include "real_levels.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string LargestRealLevel() {
-  std::string best;
-  uintmax_t best_size = 0;
-  std::error_code ec;
-  for (const auto& dir : fs::directory_iterator(QAVEL_LEVELS_DIR, ec)) {
-    if (!dir.is_directory()) continue;
-    for (const auto& f : fs::directory_iterator(dir.path(), ec)) {
-      if (!f.is_regular_file() || f.path().filename() == "README.md") continue;
-      if (f.file_size() > best_size) {
-        best_size = f.file_size();
-        best = f.path().string();
-      }
-    }
-  }
-  return best;
-}
-
 // The level with its rooms repeated side by side until it has `rooms` (0: as it is).
 bool LoadLevel(size_t rooms, qavel::Ttrlevel& out, std::string& label) {
-  const std::string path = LargestRealLevel();
+  const std::string path = qavel::bench::LargestRealLevel(QAVEL_LEVELS_DIR);
   if (path.empty()) return false;
   auto level = qavel::ReadLevel(path);
   if (!level || level->rooms.empty()) return false;

@@ -128,6 +128,20 @@ Expected<uint16_t> AngleValue(const std::string& text) {
   return *angle;
 }
 
+// Sets one of x, y, z (world units) or angle of a placement from its text.
+Result SetPlacementField(Placement& p, const std::string& field, const std::string& value) {
+  if (field == "angle") {
+    const auto a = AngleValue(value);
+    if (!a) return a.result();
+    p.angle = *a;
+    return Result::Ok();
+  }
+  const auto v = WholeNumber(value, field, kWorldMin, kWorldMax);
+  if (!v) return v.result();
+  (field == "x" ? p.x : field == "y" ? p.y : p.z) = static_cast<int32_t>(*v);
+  return Result::Ok();
+}
+
 // The flags the Items page switches, as a set of its button names ("1+3+C") or a 0x word of the
 // entry's flags as stored; bits the page does not switch must stay as they are.
 Result SetItemFlags(Ttrlevel& level, int entry, const std::string& text) {
@@ -190,15 +204,7 @@ Result ItemField(Ttrlevel& level, int entry, const std::string& field, const std
   }
   if (field == "x" || field == "y" || field == "z" || field == "angle") {
     Placement p = *edit::ItemPlacement(level, entry);
-    if (field == "angle") {
-      const auto a = AngleValue(value);
-      if (!a) return a.result();
-      p.angle = *a;
-    } else {
-      const auto v = WholeNumber(value, field, kWorldMin, kWorldMax);
-      if (!v) return v.result();
-      (field == "x" ? p.x : field == "y" ? p.y : p.z) = static_cast<int32_t>(*v);
-    }
+    if (Result set = SetPlacementField(p, field, value); !set) return set;
     return Make(level, edit::PlaceItem(level, entry, p));
   }
   if (field == "ocb") {
@@ -303,15 +309,7 @@ Result StaticLine(Ttrlevel& level, const Words& w) {
       done = Make(level, edit::ChangeStaticId(level, r, k, static_cast<int>(*v)));
     } else if (field == "x" || field == "y" || field == "z" || field == "angle") {
       Placement p{s.x, s.y, s.z, s.rotation};
-      if (field == "angle") {
-        const auto a = AngleValue(value);
-        if (!a) return a.result();
-        p.angle = *a;
-      } else {
-        const auto v = WholeNumber(value, field, kWorldMin, kWorldMax);
-        if (!v) return v.result();
-        (field == "x" ? p.x : field == "y" ? p.y : p.z) = static_cast<int32_t>(*v);
-      }
+      if (Result set = SetPlacementField(p, field, value); !set) return set;
       done = Make(level, edit::PlaceStatic(level, r, k, p));
     } else if (field == "light1" || field == "light2") {
       const auto v = WholeNumber(value, field, 0, 65535);

@@ -57,6 +57,22 @@ class Differ {
   void Removed(const std::string& record) { out_.push_back({record, "", "removed", ""}); }
   void Changed(const std::string& record) { out_.push_back({record, "", "", ""}); }
 
+  // Records matched by index, compared field by field: name(i) names record i, added(record)
+  // says what an added one is, fields(name, before, after) tells what changed in one.
+  template <class T, class Name, class AddedText, class Fields>
+  void Records(const std::vector<T>& a, const std::vector<T>& b, Name name, AddedText added,
+               Fields fields) {
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+      const std::string r = name(i);
+      if (i >= a.size())
+        Added(r, added(b[i]));
+      else if (i >= b.size())
+        Removed(r);
+      else if (!(a[i] == b[i]))
+        fields(r, a[i], b[i]);
+    }
+  }
+
   // A table compared record by record as wholes: its count, then each record that changed, was
   // added or removed (at most kMostChangedRecords of them named, then how many more).
   template <class T>
@@ -125,17 +141,15 @@ void ItemFields(Differ& d, const std::string& r, const Item& a, const Item& b, i
 template <class Item>
 void Items(Differ& d, const std::vector<Item>& a, const std::vector<Item>& b, int32_t gen) {
   d.Count("items", a.size(), b.size());
-  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-    const std::string r = "item " + Num(i);
-    if (i >= a.size()) {
-      d.Added(r, "added: object " + Num(b[i].object_id) + " in room " + Num(b[i].room) + " at " +
-                     Num(b[i].x) + ", " + Num(b[i].y) + ", " + Num(b[i].z));
-    } else if (i >= b.size()) {
-      d.Removed(r);
-    } else if (!(a[i] == b[i])) {
-      ItemFields(d, r, a[i], b[i], gen);
-    }
-  }
+  d.Records(
+      a, b, [](size_t i) { return "item " + Num(i); },
+      [](const Item& it) {
+        return "added: object " + Num(it.object_id) + " in room " + Num(it.room) + " at " +
+               Num(it.x) + ", " + Num(it.y) + ", " + Num(it.z);
+      },
+      [&d, gen](const std::string& r, const Item& x, const Item& y) {
+        ItemFields(d, r, x, y, gen);
+      });
 }
 
 template <class Static>
@@ -157,15 +171,10 @@ template <class Static>
 void Statics(Differ& d, int room, const std::vector<Static>& a, const std::vector<Static>& b) {
   const std::string room_name = "room " + Num(room);
   d.Value(room_name, "static meshes", a.size(), b.size());
-  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-    const std::string r = "static " + Num(room) + "." + Num(i);
-    if (i >= a.size())
-      d.Added(r, "added: mesh " + Num(b[i].mesh_id));
-    else if (i >= b.size())
-      d.Removed(r);
-    else if (!(a[i] == b[i]))
-      StaticFields(d, r, a[i], b[i]);
-  }
+  d.Records(
+      a, b, [room](size_t i) { return "static " + Num(room) + "." + Num(i); },
+      [](const Static& st) { return "added: mesh " + Num(st.mesh_id); },
+      [&d](const std::string& r, const Static& x, const Static& y) { StaticFields(d, r, x, y); });
 }
 
 // The room flags a designer switches, by name; other bits by number.
@@ -187,22 +196,18 @@ template <class Face>
 void Faces(Differ& d, const std::string& room, const char* kind, const std::vector<Face>& a,
            const std::vector<Face>& b) {
   d.Value(room, (std::string(kind) + "s").c_str(), a.size(), b.size());
-  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-    const std::string r = room + " " + kind + " " + Num(i);
-    if (i >= a.size()) {
-      d.Added(r, "added: texture " + Num(b[i].texture));
-    } else if (i >= b.size()) {
-      d.Removed(r);
-    } else if (!(a[i] == b[i])) {
-      d.Value(r, "texture", a[i].texture, b[i].texture);
-      auto corners = [](const Face& f) {
-        std::string text;
-        for (uint16_t v : f.vertices) text += (text.empty() ? "" : " ") + Num(v);
-        return text;
-      };
-      d.Field(r, "vertices", corners(a[i]), corners(b[i]));
-    }
-  }
+  d.Records(
+      a, b, [&room, kind](size_t i) { return room + " " + kind + " " + Num(i); },
+      [](const Face& f) { return "added: texture " + Num(f.texture); },
+      [&d](const std::string& r, const Face& x, const Face& y) {
+        d.Value(r, "texture", x.texture, y.texture);
+        auto corners = [](const Face& f) {
+          std::string text;
+          for (uint16_t v : f.vertices) text += (text.empty() ? "" : " ") + Num(v);
+          return text;
+        };
+        d.Field(r, "vertices", corners(x), corners(y));
+      });
 }
 
 // A TR5 room header without the values the room holds by name and the diff names on their own

@@ -111,14 +111,7 @@ ViewBox TaggedBox(const DrawList& list, PickTag tag, const LevelScene* rooms, in
       [](const ViewBounds&) { return true; },
       [&](const BufferVertex* v, const TriangleInfo& info, size_t position) {
         if (!(info.tag == tag) || (room >= 0 && rooms->RoomOfTriangle(position) != room)) return;
-        for (int k = 0; k < 3; ++k) {
-          box.min_x = std::min<double>(box.min_x, v[k].x);
-          box.min_y = std::min<double>(box.min_y, v[k].y);
-          box.min_z = std::min<double>(box.min_z, v[k].z);
-          box.max_x = std::max<double>(box.max_x, v[k].x);
-          box.max_y = std::max<double>(box.max_y, v[k].y);
-          box.max_z = std::max<double>(box.max_z, v[k].z);
-        }
+        for (int k = 0; k < 3; ++k) box.Add(v[k].x, v[k].y, v[k].z);
       });
   return box;
 }
@@ -336,12 +329,8 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
 
   for (const ViewBounds& b : out.bounds) {
     if (b.lo[0] > b.hi[0]) continue;
-    out.box.min_x = std::min<double>(out.box.min_x, b.lo[0]);
-    out.box.min_y = std::min<double>(out.box.min_y, b.lo[1]);
-    out.box.min_z = std::min<double>(out.box.min_z, b.lo[2]);
-    out.box.max_x = std::max<double>(out.box.max_x, b.hi[0]);
-    out.box.max_y = std::max<double>(out.box.max_y, b.hi[1]);
-    out.box.max_z = std::max<double>(out.box.max_z, b.hi[2]);
+    out.box.Add(b.lo[0], b.lo[1], b.lo[2]);
+    out.box.Add(b.hi[0], b.hi[1], b.hi[2]);
   }
   return out;
 }

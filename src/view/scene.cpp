@@ -355,14 +355,7 @@ void BuildMovablePreview(DrawList& list, LayerBuffers& buffers, const Tmesh_list
 ViewBox DrawnBox(const DrawList& list) {
   ViewBox box;
   list.ForEachTriangle([&box](const BufferVertex* v, const TriangleInfo&) {
-    for (int k = 0; k < 3; ++k) {
-      box.min_x = std::min<double>(box.min_x, v[k].x);
-      box.min_y = std::min<double>(box.min_y, v[k].y);
-      box.min_z = std::min<double>(box.min_z, v[k].z);
-      box.max_x = std::max<double>(box.max_x, v[k].x);
-      box.max_y = std::max<double>(box.max_y, v[k].y);
-      box.max_z = std::max<double>(box.max_z, v[k].z);
-    }
+    for (int k = 0; k < 3; ++k) box.Add(v[k].x, v[k].y, v[k].z);
   });
   return box;
 }

@@ -2,6 +2,7 @@
 // The main view's scene: the selected room, its static meshes and its items drawn into a
 // DrawList with a pick tag on every triangle, and the room's placement values and box.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -45,6 +46,11 @@ struct ViewBox {
   double min_x = 922337203685477.6, min_y = 922337203685477.6, min_z = 922337203685477.6;
   double max_x = -922337203685477.6, max_y = -922337203685477.6, max_z = -922337203685477.6;
   bool operator==(const ViewBox&) const = default;
+  // Grows the box to hold the point.
+  void Add(double x, double y, double z) {
+    min_x = std::min(min_x, x), min_y = std::min(min_y, y), min_z = std::min(min_z, z);
+    max_x = std::max(max_x, x), max_y = std::max(max_y, y), max_z = std::max(max_z, z);
+  }
 };
 
 // Where a room is drawn, in view units (1 = one sector, y and z turned).
