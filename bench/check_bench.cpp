@@ -32,16 +32,7 @@ using qavel::bench::TimeProcess;
 std::string TiledLevel(const std::string& path, size_t rooms) {
   auto level = qavel::ReadLevel(path);
   if (!level || level->rooms.empty()) return {};
-  const std::vector<qavel::troom> originals = level->rooms;
-  int32_t shift = 0;
-  for (const auto& r : originals) shift = std::max(shift, r.x + r.num_x_sectors * 1024);
-  for (size_t copy = 1; level->rooms.size() < rooms; ++copy)
-    for (const auto& r : originals) {
-      if (level->rooms.size() == rooms) break;
-      qavel::troom moved = r;
-      moved.x += static_cast<int32_t>(copy) * shift;
-      level->rooms.push_back(std::move(moved));
-    }
+  qavel::bench::TileRooms(*level, rooms);
   const std::string out =
       (fs::temp_directory_path() /
        ("qavel_check_bench_" + std::to_string(getpid()) + fs::path(path).extension().string()))

@@ -29,16 +29,7 @@ bool LoadLevel(size_t rooms, qavel::Ttrlevel& out, std::string& label) {
   if (!level || level->rooms.empty()) return false;
   label = fs::path(path).filename().string();
   if (rooms > 0) {
-    const std::vector<qavel::troom> originals = level->rooms;
-    int32_t shift = 0;
-    for (const auto& r : originals) shift = std::max(shift, r.x + r.num_x_sectors * 1024);
-    for (size_t copy = 1; level->rooms.size() < rooms; ++copy)
-      for (const auto& r : originals) {
-        if (level->rooms.size() == rooms) break;
-        qavel::troom moved = r;
-        moved.x += static_cast<int32_t>(copy) * shift;
-        level->rooms.push_back(std::move(moved));
-      }
+    qavel::bench::TileRooms(*level, rooms);
     label += " tiled to " + std::to_string(rooms) + " rooms";
   }
   out = std::move(*level);
