@@ -68,14 +68,16 @@ class PieceModel : public QAbstractListModel {
     if (const QPixmap* cached = thumbnails_.object(piece)) return *cached;
     const QImage& image = GetPiecePreview(piece, table_, true);
     const int side = std::max(image.width(), image.height());
+    if (side <= 0) return {};
     // Whole steps keep every texel square and sharp; a piece larger than a thumbnail shrinks.
-    QImage shown = side <= PiecePalette::kThumbnail
-                       ? image.scaled(image.size() * (PiecePalette::kThumbnail / side))
-                       : image.scaled(PiecePalette::kThumbnail, PiecePalette::kThumbnail,
-                                      Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    auto* pixmap = new QPixmap(QPixmap::fromImage(shown));
-    thumbnails_.insert(piece, pixmap);
-    return *pixmap;
+    const int steps = PiecePalette::kThumbnail / side;
+    QImage shown = steps >= 1 ? image.scaled(image.size() * steps)
+                              : image.scaled(PiecePalette::kThumbnail, PiecePalette::kThumbnail,
+                                             Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QPixmap pixmap = QPixmap::fromImage(shown);
+    // The cache owns its copy and may drop it at any time.
+    thumbnails_.insert(piece, new QPixmap(pixmap));
+    return pixmap;
   }
 
   // The model's own copy: making a thumbnail must not replace the page's preview.
