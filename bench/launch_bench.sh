@@ -12,7 +12,7 @@ for i in $(seq "$runs"); do
     for t in $(seq 200); do grep -q "room shown" "$3" && break; sleep 0.05; done
     kill $pid; wait $pid 2> /dev/null' _ "$qavel" "$level" "$out/run$i"
 done
-median() { grep -h "^$1 " "$out"/run* | awk '{print $NF}' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+median() { grep -h "^$1 " "$out"/run* | awk '{print $3}' | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 frame=$(median "frame shown"); read=$(median "level read"); room=$(median "room shown")
 echo "$(basename "$level"): frame shown $frame ms, level read $read ms, room shown $room ms (medians of $runs)"
 awk -v r="$room" -v f="$frame" 'BEGIN { printf "room/frame %.2f\n", r / f }'
