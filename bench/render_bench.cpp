@@ -178,13 +178,7 @@ int main(int argc, char** argv) {
   // 65,535 copies of the largest movable of the first real level (else the demo's) in one room.
   if (!rooms.empty()) {
     const Room& first = rooms.size() > 1 ? *rooms[1] : *rooms[0];
-    size_t best = 0;
-    uint64_t most = 0;
-    for (size_t i = 0; i < first.level.num_items(); ++i) {
-      const int m = MovableOfItem(first.catalog, first.level, first.level.items2[i].object_id);
-      if (const uint64_t t = CheckMovable(first.meshes, first.level, m).triangles; t > most)
-        most = t, best = i;
-    }
+    const size_t best = test::LargestMovableItem(first.level, first.catalog, first.meshes);
     auto many =
         Open(first.name + "many", test::WithManyItems(first.level, first.level.items2[best], 0));
     many->options.room = 0;

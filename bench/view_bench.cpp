@@ -240,13 +240,7 @@ int main(int argc, char** argv) {
   // the placed models are for.
   if (!scenes.empty()) {
     const RoomScene& first = scenes.front();
-    size_t best = 0;
-    uint64_t most = 0;
-    for (size_t i = 0; i < first.level.num_items(); ++i) {
-      const int m = MovableOfItem(first.catalog, first.level, first.level.items2[i].object_id);
-      if (const uint64_t t = CheckMovable(first.meshes, first.level, m).triangles; t > most)
-        most = t, best = i;
-    }
+    const size_t best = test::LargestMovableItem(first.level, first.catalog, first.meshes);
     if (auto s = Open(first.generation + "many",
                       test::WithManyItems(first.level, first.level.items2[best], 0))) {
       s->options.room = 0;

@@ -251,10 +251,7 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
 
   SceneResult& result = out.scene;
   result.triangle_budget = sources.triangle_budget;
-  list.ClearLayer(-1);
-  list.SetLayer(0);
-  list.LoadIdentity();
-  list.Scale(kSceneScale, kSceneScale, kSceneScale);
+  StartScene(list);
   DrawScratch scratch;
   const MeshContext ctx{list, sources.meshes, level, &scratch};
   // After each room: the triangles of every texture group of every layer.

@@ -277,14 +277,18 @@ void DrawItems(const MeshContext& ctx, const RoomPlacement& placement, const Sce
   }
 }
 
-SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
-                       const ViewOptions& options) {
-  SceneResult result;
-  result.triangle_budget = sources.triangle_budget;
+void StartScene(DrawList& list) {
   list.ClearLayer(-1);
   list.SetLayer(0);
   list.LoadIdentity();
   list.Scale(kSceneScale, kSceneScale, kSceneScale);
+}
+
+SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,
+                       const ViewOptions& options) {
+  SceneResult result;
+  result.triangle_budget = sources.triangle_budget;
+  StartScene(list);
   DrawScratch scratch;
   const MeshContext ctx{list, sources.meshes, sources.level, &scratch};
   result.placement = DrawRoom(ctx, options);

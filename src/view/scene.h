@@ -113,6 +113,9 @@ struct SceneResult {
   bool budget_reached = false;  // objects were left out for it
 };
 
+// Empties every layer of the list for a new scene: layer 0, the scene's scale applied.
+void StartScene(DrawList& list);
+
 // Rebuilds the whole scene: clears the list, draws room, statics and items at twice their unit
 // size, and describes the buffers.
 SceneResult BuildScene(DrawList& list, LayerBuffers& buffers, const SceneSources& sources,

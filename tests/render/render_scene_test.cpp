@@ -296,13 +296,7 @@ TEST(RoomPictureTest, ARoomOfManyItemsRendersWithinAGigabyte) {
   std::string path = test::DataPath("demo.tr4");
   if (auto tr1 = test::RealLevel("TR1")) path = *tr1;
   RoomView base(test::ReadLevelOrFail(path), 0, 64, 48);
-  size_t best = 0;
-  uint64_t most = 0;
-  for (size_t i = 0; i < base.level.num_items(); ++i) {
-    const int m = MovableOfItem(base.catalog, base.level, base.level.items2[i].object_id);
-    const uint64_t triangles = CheckMovable(base.meshes, base.level, m).triangles;
-    if (triangles > most) most = triangles, best = i;
-  }
+  const size_t best = test::LargestMovableItem(base.level, base.catalog, base.meshes);
   const std::string many = test::ScratchDir("render_many_items") + "/many" +
                            std::filesystem::path(path).extension().string();
   ASSERT_TRUE(WriteLevel(test::WithManyItems(base.level, base.level.items2[best], 0), many));

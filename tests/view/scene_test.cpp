@@ -252,13 +252,11 @@ TEST(Scene, ManyCopiesOfAMovableStayWithinTheBudgetAndTheirMemory) {
   for (const auto& [name, path] : levels) {
     SCOPED_TRACE(name);
     Built base(test::ReadLevelOrFail(path));
-    size_t best = 0;
-    uint64_t most = 0;
-    for (size_t i = 0; i < base.level.num_items(); ++i) {
-      const int m = MovableOfItem(base.catalog, base.level, base.level.items2[i].object_id);
-      const uint64_t triangles = CheckMovable(base.meshes, base.level, m).triangles;
-      if (triangles > most) most = triangles, best = i;
-    }
+    const size_t best = test::LargestMovableItem(base.level, base.catalog, base.meshes);
+    const uint64_t most =
+        CheckMovable(base.meshes, base.level,
+                     MovableOfItem(base.catalog, base.level, base.level.items2[best].object_id))
+            .triangles;
     Built b(test::WithManyItems(base.level, base.level.items2[best], 0));
     // Measured first, before this process holds memory freed by another build.
     const auto items = RoomItemEntries(b.level, 0);
