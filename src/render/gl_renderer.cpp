@@ -10,7 +10,7 @@ namespace qavel {
 
 namespace {
 
-constexpr const char* kVertexShader = R"(#version 330 core
+constexpr const char* kVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 colour_bgra;  // the bytes of 0xAARRGGBB in memory order
 layout(location = 2) in vec2 uv;
@@ -24,26 +24,25 @@ void main() {
 }
 )";
 
-// mode 0: no texture, the vertex colour alone; 1: the texture times the vertex colour; 2: the
-// same, leaving out magenta texels and keeping them out of the filtering of their neighbours.
-constexpr const char* kFragmentShader = R"(#version 330 core
+// One program per way of colouring a face, chosen by MODE: 0, no texture, the vertex colour
+// alone; 1, the texture times the vertex colour; 2, the same, leaving out magenta texels and
+// keeping them out of the filtering of their neighbours. Separate programs rather than a branch
+// on a uniform: a software rasteriser runs every branch of a shader for every fragment, so the
+// plain textured faces would pay for the keyed filtering.
+constexpr const char* kFragmentShader = R"(
 in vec3 v_colour;
 in vec2 v_uv;
 uniform sampler2D page;
-uniform int mode;
 uniform vec3 tint;
 out vec4 colour;
+#if MODE == 0
+void main() { colour = vec4(v_colour * tint, 1.0); }
+#elif MODE == 1
+void main() { colour = vec4(texture(page, v_uv).rgb * v_colour * tint, 1.0); }
+#else
 bool IsKey(vec3 t) { return t.r > 0.97 && t.g < 0.01 && t.b > 0.97; }
 ivec2 Wrap(ivec2 p, ivec2 size) { return ((p % size) + size) % size; }
 void main() {
-  if (mode == 0) {
-    colour = vec4(v_colour * tint, 1.0);
-    return;
-  }
-  if (mode == 1) {
-    colour = vec4(texture(page, v_uv).rgb * v_colour * tint, 1.0);
-    return;
-  }
   ivec2 size = textureSize(page, 0);
   vec2 st = v_uv * vec2(size);
   if (IsKey(texelFetch(page, Wrap(ivec2(floor(st)), size), 0).rgb)) discard;
@@ -63,12 +62,14 @@ void main() {
   }
   colour = vec4(sum / max(weight, 1e-6) * v_colour * tint, 1.0);
 }
+#endif
 )";
 
-unsigned CompileShader(QOpenGLFunctions_3_3_Core& gl, unsigned kind, const char* source,
-                       std::string& why) {
+unsigned CompileShader(QOpenGLFunctions_3_3_Core& gl, unsigned kind, const char* head,
+                       const char* source, std::string& why) {
   const unsigned shader = gl.glCreateShader(kind);
-  gl.glShaderSource(shader, 1, &source, nullptr);
+  const char* parts[] = {head, source};
+  gl.glShaderSource(shader, 2, parts, nullptr);
   gl.glCompileShader(shader);
   int ok = 0;
   gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -127,31 +128,37 @@ Result GlRenderer::Initialize() {
   if (const auto* v = reinterpret_cast<const char*>(gl.glGetString(GL_VERSION))) version_ = v;
 
   std::string why;
-  const unsigned vs = CompileShader(gl, GL_VERTEX_SHADER, kVertexShader, why);
-  const unsigned fs = vs ? CompileShader(gl, GL_FRAGMENT_SHADER, kFragmentShader, why) : 0;
-  if (!fs) {
-    if (vs) gl.glDeleteShader(vs);
-    return fail(why);
+  for (int mode = 0; mode < kModes; ++mode) {
+    const std::string head = "#version 330 core\n#define MODE " + std::to_string(mode) + "\n";
+    const unsigned vs = CompileShader(gl, GL_VERTEX_SHADER, head.c_str(), kVertexShader, why);
+    const unsigned fs =
+        vs ? CompileShader(gl, GL_FRAGMENT_SHADER, head.c_str(), kFragmentShader, why) : 0;
+    if (!fs) {
+      if (vs) gl.glDeleteShader(vs);
+      Release();
+      return fail(why);
+    }
+    const unsigned program = gl.glCreateProgram();
+    gl.glAttachShader(program, vs);
+    gl.glAttachShader(program, fs);
+    gl.glLinkProgram(program);
+    gl.glDeleteShader(vs);
+    gl.glDeleteShader(fs);
+    int ok = 0;
+    gl.glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      char log[1024] = {};
+      gl.glGetProgramInfoLog(program, sizeof log, nullptr, log);
+      gl.glDeleteProgram(program);
+      Release();
+      return fail(std::string("the view's shader does not link: ") + log);
+    }
+    ModeProgram& p = programs_[size_t(mode)];
+    p.id = program;
+    p.transform_at = gl.glGetUniformLocation(program, "transform");
+    p.sampler_at = gl.glGetUniformLocation(program, "page");
+    p.tint_at = gl.glGetUniformLocation(program, "tint");
   }
-  const unsigned program = gl.glCreateProgram();
-  gl.glAttachShader(program, vs);
-  gl.glAttachShader(program, fs);
-  gl.glLinkProgram(program);
-  gl.glDeleteShader(vs);
-  gl.glDeleteShader(fs);
-  int ok = 0;
-  gl.glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[1024] = {};
-    gl.glGetProgramInfoLog(program, sizeof log, nullptr, log);
-    gl.glDeleteProgram(program);
-    return fail(std::string("the view's shader does not link: ") + log);
-  }
-  program_ = program;
-  transform_at_ = gl.glGetUniformLocation(program, "transform");
-  mode_at_ = gl.glGetUniformLocation(program, "mode");
-  sampler_at_ = gl.glGetUniformLocation(program, "page");
-  tint_at_ = gl.glGetUniformLocation(program, "tint");
   gl.glGenVertexArrays(1, &vertex_array_);
   textures_.Attach(gl_);
   return Result::Ok();
@@ -162,12 +169,14 @@ void GlRenderer::Release() {
     for (LayerGl& l : layers_)
       if (l.buffer) gl_->glDeleteBuffers(1, &l.buffer);
     if (vertex_array_) gl_->glDeleteVertexArrays(1, &vertex_array_);
-    if (program_) gl_->glDeleteProgram(program_);
+    for (ModeProgram& p : programs_)
+      if (p.id) gl_->glDeleteProgram(p.id);
     textures_.Release();
   }
   textures_.Forget();
   layers_.clear();
-  program_ = vertex_array_ = 0;
+  programs_ = {};
+  vertex_array_ = 0;
   gl_ = nullptr;
 }
 
@@ -264,14 +273,30 @@ Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer&
   gl.glPolygonMode(GL_FRONT_AND_BACK, buffer.fill_mode == FillMode::kWireframe ? GL_LINE : GL_FILL);
   const int keyed = options_.transparent_texels ? 2 : 1;
   for (const auto& [run, tint] : runs) {
-    gl.glUniform3f(tint_at_, tint[0], tint[1], tint[2]);
     // The run's texture, else the buffer's, else none: the vertex colour alone.
     unsigned texture = textures_.Find(run.texture);
     if (texture == 0) texture = textures_.Find(buffer.buffer_texture);
+    const ModeProgram& p = programs_[size_t(texture ? keyed : 0)];
+    if (p.id != used_program_) {
+      gl.glUseProgram(p.id);
+      used_program_ = p.id;
+    }
+    gl.glUniform3f(p.tint_at, tint[0], tint[1], tint[2]);
     gl.glBindTexture(GL_TEXTURE_2D, texture);
-    gl.glUniform1i(mode_at_, texture ? keyed : 0);
-    gl.glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first_vertex),
-                    static_cast<GLsizei>(run.vertex_count));
+    // Large runs go in pieces, the frame flushed after each batch: a software rasteriser holds
+    // every triangle it has been given until the frame is flushed, and a whole level at once
+    // would hold them all (tens of MiB); a hardware driver takes the flush as a hint.
+    for (uint32_t done = 0; done < run.vertex_count;) {
+      const uint32_t n = std::min(run.vertex_count - done, kBatchVertices - unflushed_);
+      gl.glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first_vertex + done),
+                      static_cast<GLsizei>(n));
+      done += n;
+      unflushed_ += n;
+      if (unflushed_ == kBatchVertices) {
+        gl.glFlush();
+        unflushed_ = 0;
+      }
+    }
     ++stats_.draw_calls;
   }
   return Result::Ok();
@@ -315,10 +340,14 @@ Result GlRenderer::DrawFrame(const DrawList& list, const LayerBuffers& buffers,
   gl.glClearStencil(0);
   gl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 
-  gl.glUseProgram(program_);
   const Mat4 transform = ClipTransform(frame);
-  gl.glUniformMatrix4fv(transform_at_, 1, GL_FALSE, &transform.m[0][0]);
-  gl.glUniform1i(sampler_at_, 0);
+  for (const ModeProgram& p : programs_) {
+    gl.glUseProgram(p.id);
+    gl.glUniformMatrix4fv(p.transform_at, 1, GL_FALSE, &transform.m[0][0]);
+    gl.glUniform1i(p.sampler_at, 0);
+  }
+  used_program_ = programs_.back().id;
+  unflushed_ = 0;
   gl.glActiveTexture(GL_TEXTURE0);
   gl.glBindVertexArray(vertex_array_);
   for (GLuint a = 0; a < 3; ++a) gl.glEnableVertexAttribArray(a);

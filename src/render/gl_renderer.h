@@ -2,6 +2,7 @@
 // GlRenderer: draws a view's layer buffers with OpenGL 3.3 core, one vertex buffer per layer and
 // one draw call per texture run, as the frame of a viewport describes them.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,7 +40,7 @@ class GlRenderer {
   // Needs the view's context current: resolves the 3.3 core functions and builds the shader.
   // Fails with why this context cannot draw the view.
   Result Initialize();
-  bool ready() const { return program_ != 0; }
+  bool ready() const { return programs_[0].id != 0; }
   // Deletes every GL object (context current), leaving the renderer ready to Initialize again
   // in another context; buffers and textures are then uploaded again at the next frame.
   void Release();
@@ -80,8 +81,17 @@ class GlRenderer {
                    const RoomDraw* rooms);
 
   QOpenGLFunctions_3_3_Core* gl_ = nullptr;
-  unsigned program_ = 0, vertex_array_ = 0;
-  int transform_at_ = -1, mode_at_ = -1, sampler_at_ = -1, tint_at_ = -1;
+  // The programs of the three ways of colouring a face: vertex colour, texture, keyed texture.
+  static constexpr int kModes = 3;
+  struct ModeProgram {
+    unsigned id = 0;
+    int transform_at = -1, sampler_at = -1, tint_at = -1;
+  };
+  std::array<ModeProgram, kModes> programs_{};
+  unsigned used_program_ = 0, vertex_array_ = 0;
+  // Vertices drawn since the frame was last flushed, flushed at every batch of this many.
+  static constexpr uint32_t kBatchVertices = 3 * 16384;
+  uint32_t unflushed_ = 0;
   std::vector<LayerGl> layers_;
   DeviceTextures textures_;
   RenderOptions options_;
