@@ -290,6 +290,7 @@ Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer&
       const uint32_t n = std::min(run.vertex_count - done, kBatchVertices - unflushed_);
       gl.glDrawArrays(GL_TRIANGLES, static_cast<GLint>(run.first_vertex + done),
                       static_cast<GLsizei>(n));
+      ++stats_.draw_calls;
       done += n;
       unflushed_ += n;
       if (unflushed_ == kBatchVertices) {
@@ -297,7 +298,6 @@ Result GlRenderer::DrawLayer(const DrawList& list, int layer, const LayerBuffer&
         unflushed_ = 0;
       }
     }
-    ++stats_.draw_calls;
   }
   return Result::Ok();
 }

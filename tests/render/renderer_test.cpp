@@ -75,6 +75,22 @@ TEST(RendererTest, DrawsExactlyTheFacesPickingCanHit) {
   }
 }
 
+// A run is drawn in batches, the frame flushed between them: a run of many triangles out of sight
+// before a square still draws the square whole, split on a triangle's edge.
+TEST(RendererTest, ARunLongerThanABatchIsDrawnWhole) {
+  QAVEL_VIEW_OR_SKIP(view, kSide, kSide);
+  DrawList list;
+  const DrawList::Corner a{90, 90, 0, 0, 0}, b{91, 90, 0, 0, 0}, c{90, 91, 0, 0, 0};
+  for (int k = 0; k < 40000; ++k) list.Triangle(a, b, c);
+  FrontSquare(list, 0, 255, 255, 0);
+  LayerBuffers buffers = MakeLayerBuffers(1);
+  list.BuildBuffers(buffers);
+  const uint64_t calls = view->renderer().stats().draw_calls;
+  const QImage image = test::Shot(*view, list, buffers, Frame(), test::kTealArgb, TextureStore());
+  EXPECT_EQ(Centre(image), qRgb(255, 255, 0));
+  EXPECT_GE(view->renderer().stats().draw_calls - calls, 3u) << "the run went in batches";
+}
+
 TEST(RendererTest, BindsTheRunsTextureElseTheBuffersElseNone) {
   QAVEL_VIEW_OR_SKIP(view, kSide, kSide);
   const FrameMatrices frame = Frame();
