@@ -376,10 +376,15 @@ ViewBox MainView::selectionBox() const {
   if (builtPlaced_) {
     const int shown = FlippedRoom(session_.level(), session_.selection().room(),
                                   actions_.flippedRooms->isChecked());
-    const int slot = rooms_.SlotOf(shown);
-    if (slot < 0) return rooms_.box;
-    const ViewBounds& b = rooms_.bounds[static_cast<size_t>(slot)];
-    return {b.lo[0], b.lo[1], b.lo[2], b.hi[0], b.hi[1], b.hi[2]};
+    const std::vector<int> lit = rooms_.SlotsOfSelected(&session_.level(), shown);
+    if (lit.empty()) return rooms_.box;
+    ViewBox box;
+    for (int slot : lit) {
+      const ViewBounds& b = rooms_.bounds[static_cast<size_t>(slot)];
+      box.Add(b.lo[0], b.lo[1], b.lo[2]);
+      box.Add(b.hi[0], b.hi[1], b.hi[2]);
+    }
+    return box;
   }
   return DrawnBox(list());
 }

@@ -218,6 +218,19 @@ int LevelScene::SlotOf(int room) const {
   return at != rooms.end() && *at == room ? static_cast<int>(at - rooms.begin()) : -1;
 }
 
+std::vector<int> LevelScene::SlotsOfSelected(const Ttrlevel* level, int room) const {
+  std::vector<int> out;
+  if (const int own = SlotOf(room); own >= 0 || !level) {
+    if (own >= 0) out.push_back(own);
+    return out;
+  }
+  for (size_t slot = 0; slot < rooms.size(); ++slot)
+    if (HasValidAlternate(*level, rooms[slot]) &&
+        level->rooms[static_cast<size_t>(rooms[slot])].alternate_room == room)
+      out.push_back(static_cast<int>(slot));
+  return out;
+}
+
 int LevelScene::RoomOfTriangle(size_t position) const {
   auto at = std::upper_bound(starts.begin(), starts.end(), position,
                              [](size_t p, const auto& s) { return p < s.first; });
@@ -442,8 +455,10 @@ RoomDraw MakeRoomDraw(const LevelScene& scene, const FrameMatrices& frame,
   d.scene = &scene;
   d.visible = level ? RoomsSeenThroughPortals(scene, *level, frame) : RoomsInView(scene, frame);
   d.tint.resize(scene.rooms.size());
+  std::vector<bool> bright(scene.rooms.size(), !shading.highlight);
+  for (int slot : scene.SlotsOfSelected(level, shading.selected)) bright[size_t(slot)] = true;
   for (size_t slot = 0; slot < scene.rooms.size(); ++slot) {
-    const bool dim = shading.highlight && scene.rooms[slot] != shading.selected;
+    const bool dim = !bright[slot];
     const float f = dim ? 0.5f : 1.0f;
     std::array<float, 3> t = {f, f, f};
     if (shading.water_tint && slot < scene.water.size() && scene.water[slot])

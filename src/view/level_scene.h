@@ -61,6 +61,10 @@ struct LevelScene {
   SceneResult scene;
 
   int SlotOf(int room) const;
+  // The slots a selected room is highlighted and framed by: its own where it is drawn; else,
+  // for an alternate room the normal state leaves out, those of the rooms drawn in its place
+  // (every drawn room naming it validly). Without the level, its own only.
+  std::vector<int> SlotsOfSelected(const Ttrlevel* level, int room) const;
   // The room a triangle at a position of the list's order (as Pick reports it) belongs to.
   int RoomOfTriangle(size_t position) const;
   // Triangles before each layer in list order, and where each room's stretch starts.

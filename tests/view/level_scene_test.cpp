@@ -230,6 +230,11 @@ TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
   EXPECT_EQ(draw.tint[size_t(scene.SlotOf(2))], (std::array<float, 3>{1, 1, 1}));
   EXPECT_LT(draw.tint[size_t(scene.SlotOf(3))][0], 1);
   EXPECT_LT(draw.tint[size_t(scene.SlotOf(7))][0], draw.tint[size_t(scene.SlotOf(7))][2]);
+  // An alternate room the normal state leaves out lights the rooms drawn in its place.
+  const RoomDraw alternate = MakeRoomDraw(scene, LookFrame(5120, -512, 1024, 90, 0),
+                                          {.selected = 6, .highlight = true}, &b.level);
+  for (int room : {2, 3, 0})
+    EXPECT_EQ(alternate.tint[size_t(scene.SlotOf(room))][0], room == 0 ? 0.5f : 1.0f) << room;
 }
 
 TEST(LookCamera, MovesLooksAndZoomsStoppingShortOfTheTarget) {
