@@ -90,7 +90,7 @@ class GlRenderer {
   std::array<ModeProgram, kModes> programs_{};
   unsigned used_program_ = 0, vertex_array_ = 0;
   // Vertices drawn since the frame was last flushed, flushed at every batch of this many.
-  static constexpr uint32_t kBatchVertices = 3 * 16384;
+  static constexpr uint32_t kBatchVertices = 3 * 8192;
   uint32_t unflushed_ = 0;
   std::vector<LayerGl> layers_;
   DeviceTextures textures_;
