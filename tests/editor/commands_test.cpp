@@ -87,21 +87,6 @@ TEST_F(CommandsTest, ArrowsFollowTheView) {
   }
 }
 
-// The flag buttons and the "Position..." editor: one undo step each, undone exactly.
-TEST_F(CommandsTest, FlagsAndPlacementAreOneStepEach) {
-  const Ttrlevel before = level();
-  select().SelectItem(1);
-  ASSERT_TRUE(ToggleItemFlag(session, 2));
-  ASSERT_TRUE(ToggleItemFlag(session, 2));
-  ASSERT_TRUE(PlaceItem(session, {100, -200, 300, 0x6000}));
-  Static(0)(session);
-  ASSERT_TRUE(PlaceStatic(session, {1, 2, 3, 4}));
-  EXPECT_EQ(session.undo_stack().count(), 4);
-  EXPECT_EQ(session.undo_stack().undoText(), "Position");
-  while (session.undo_stack().canUndo()) session.undo_stack().undo();
-  EXPECT_EQ(level().FirstDifference(before), "");
-}
-
 // Painting in one drag: every face passed takes the piece, and the whole drag is one step.
 TEST(FaceCommands, APaintStrokeIsOneUndoStep) {
   EditorSession session;

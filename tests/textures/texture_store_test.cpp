@@ -132,14 +132,5 @@ TEST(TextureStore, PicturesFromFilesAreStretchedToPowersOfTwo) {
   EXPECT_EQ(LoadViewTextures(view, dir + "/red.jpg", dir + "/none.bmp"), "");
 }
 
-TEST(TextureStore, ShippedPicturesLoad) {
-  TextureStore store;
-  EXPECT_EQ(LoadViewTextures(store, test::DataPath("texture1.jpg"), test::DataPath("colored.bmp")),
-            "");
-  ASSERT_NE(store.Find(kRoomTextureId), nullptr);
-  EXPECT_EQ(store.Find(kRoomTextureId)->width, 256);
-  EXPECT_NE(store.Find(kWireframeTextureId), nullptr);
-}
-
 }  // namespace
 }  // namespace qavel

