@@ -124,17 +124,13 @@ TEST(TexturePanel, HitTest) {
   panel.piece_height = 64;
   panel.columns = 4;
   panel.piece_count = 6;
-  EXPECT_EQ(HitTestPanel(10, 10, panel), 1u);
-  EXPECT_EQ(HitTestPanel(64, 10, panel), 1u);  // the gap line belongs to the left cell
-  EXPECT_EQ(HitTestPanel(65, 10, panel), 2u);
-  EXPECT_EQ(HitTestPanel(258, 64, panel), 4u);
-  EXPECT_EQ(HitTestPanel(10, 65, panel), 1u);  // the gap under the first row still counts
-  EXPECT_EQ(HitTestPanel(10, 66, panel), 5u);
-  EXPECT_EQ(HitTestPanel(70, 100, panel), 6u);
-  EXPECT_EQ(HitTestPanel(140, 100, panel), 0u);  // empty part of the last row
-  for (int x : {0, 100, 200, 258}) EXPECT_EQ(HitTestPanel(x, 0, panel), 0u) << x;
-  EXPECT_EQ(HitTestPanel(-1, 10, panel), 0u);
-
+  // (x, y, piece from 1): the gap line right of a cell and the one under the first row belong
+  // to the cell before; the top pixel row, the empty part of the last row and x < 0 hit nothing.
+  const int hits[][3] = {{10, 10, 1}, {64, 10, 1},  {65, 10, 2},   {258, 64, 4}, {10, 65, 1},
+                         {10, 66, 5}, {70, 100, 6}, {140, 100, 0}, {0, 0, 0},    {100, 0, 0},
+                         {200, 0, 0}, {258, 0, 0},  {-1, 10, 0}};
+  for (const auto& [x, y, piece] : hits)
+    EXPECT_EQ(HitTestPanel(x, y, panel), uint32_t(piece)) << x << "," << y;
   panel.piece_width = panel.piece_height = 128;
   EXPECT_EQ(HitTestPanel(129, 129, panel), 2u);
   EXPECT_EQ(HitTestPanel(129, 130, panel), 6u);
