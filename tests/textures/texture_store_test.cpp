@@ -130,6 +130,11 @@ TEST(TextureStore, PicturesFromFilesAreStretchedToPowersOfTwo) {
             "Error loading texture #1");
   EXPECT_NE(view.Find(kWireframeTextureId), nullptr);
   EXPECT_EQ(LoadViewTextures(view, dir + "/red.jpg", dir + "/none.bmp"), "");
+  // A wireframe picture that cannot be read is not said: the shipped one must load.
+  TextureStore shipped;
+  EXPECT_EQ(
+      LoadViewTextures(shipped, test::DataPath("texture1.jpg"), test::DataPath("colored.bmp")), "");
+  EXPECT_NE(shipped.Find(kWireframeTextureId), nullptr);
 }
 
 }  // namespace

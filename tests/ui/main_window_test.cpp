@@ -381,6 +381,7 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
   ASSERT_EQ(messages.size(), 2);
   EXPECT_TRUE(messages[1].contains("imported")) << messages[1].toStdString();
   EXPECT_EQ(level().rooms[0].rectangles.size(), before.rooms[1].rectangles.size());
+  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
 
   // A file that is not an MSH file is refused with its reason, as a warning.
   Trigger("ImportMSH1");

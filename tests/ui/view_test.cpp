@@ -236,9 +236,7 @@ TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
   QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
   QTest::keyClick(Find<QListWidget>("ListBox1"), Qt::Key_Up, Qt::ShiftModifier);
   EXPECT_EQ(+level().items1[entry].x, x - 16);
-  EXPECT_EQ(level().items2[entry].x, x - 16);
   EXPECT_EQ(+level().items1[entry].z, z + 16);
-  EXPECT_EQ(level().items2[entry].z, z + 16);
   // Without Shift the arrows are the focused control's own, and a text field keeps Shift and
   // the arrows for selecting its text.
   QTest::keyClick(view, Qt::Key_Left);
@@ -256,11 +254,14 @@ TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
   ASSERT_NE(preview, nullptr);
   auto* movables = test::FindIn<QListWidget>(dialog, "ListBox1");
   ASSERT_GT(movables->count(), 1);
-  auto drawnPixels = [&] {
+  // The pixels the preview draws over its white background, of all or of its edges alone.
+  auto drawnPixels = [&](bool edges_only) {
     const QImage image = preview->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) != qRgb(255, 255, 255);
+      for (int x = 0; x < image.width(); ++x)
+        n += image.pixel(x, y) != qRgb(255, 255, 255) &&
+             (!edges_only || x % (image.width() - 1) == 0 || y % (image.height() - 1) == 0);
     return n;
   };
   // Some movable of the level has a mesh in view; every list click builds the preview again.
@@ -272,18 +273,11 @@ TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
     QTest::mouseClick(movables->viewport(), Qt::LeftButton, {},
                       movables->visualItemRect(entry).center());
     EXPECT_EQ(movables->currentRow(), row);
-    shown = drawnPixels();
+    shown = drawnPixels(false);
     EXPECT_EQ(preview->viewport().build_count(), builds + 1);
   }
   EXPECT_GT(shown, 0);
-  // All of it shows: nothing reaches the edges of the panel.
-  const QImage image = preview->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
-  int at_edges = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (x == 0 || y == 0 || x == image.width() - 1 || y == image.height() - 1)
-        at_edges += image.pixel(x, y) != qRgb(255, 255, 255);
-  EXPECT_EQ(at_edges, 0);
+  EXPECT_EQ(drawnPixels(true), 0) << "all of it shows: nothing reaches the edges of the panel";
   EXPECT_EQ(preview->background(), QColor(Qt::white));
 }
 
