@@ -76,17 +76,6 @@ TEST(TexturePanel, ListsQuadsOfItsSizeInOrder) {
   EXPECT_EQ(HitTestPanel(10, 10, none), 0u);
 }
 
-TEST(TexturePanel, MirroredQuadShowsFlipped) {
-  Ttrlevel level = TwoPageLevel();
-  // Corner 0 on the right edge: drawn mirrored left to right.
-  level.object_textures = {
-      Piece(0, {{255, 63, 1, 0}, {1, 0, 1, 0}, {1, 0, 255, 63}, {255, 63, 255, 63}})};
-  const tpanel_texture panel = Panel(level, 64, 64);
-  ASSERT_EQ(panel.piece_count, 1u);
-  EXPECT_EQ(At(panel.bitmap, 63, 5), Shown(0, 0, 4));
-  EXPECT_EQ(At(panel.bitmap, 0, 5), Shown(0, 62, 4));
-}
-
 TEST(TexturePanel, StopsAtNineHundredNinetyNinePieces) {
   Ttrlevel level = TwoPageLevel();
   level.object_textures.assign(1200, Quad(0, 0, 0, 64, 16));
@@ -163,7 +152,8 @@ TEST(TexturePreview, SizeMirrorTriangleMarkAndBlank) {
   table.current_index = -1;
   EXPECT_EQ(At(GetPiecePreview(1, table, false), 1, 1), Shown(0, 0, 0));
 
-  // The preview keeps page bits up to 14, and mirrors like the mosaics.
+  // The preview keeps page bits up to 14, and mirrors as the mosaics do (one drawing for both):
+  // corner 0 on the right edge draws the piece mirrored left to right.
   const QImage flipped = GetPiecePreview(2, table, true);
   ASSERT_EQ(flipped.size(), QSize(10, 10));
   EXPECT_EQ(At(flipped, 9, 3), Shown(1, 0, 2));

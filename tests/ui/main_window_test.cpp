@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -481,12 +480,6 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
   MainWindow window;
   EXPECT_NE(window.textureStore().Find(kRoomTextureId), nullptr);
 }
-
-}  // namespace
-}  // namespace qavel
-
-namespace qavel {
-namespace {
 
 // Made as small as the window lets it be, or with the view given all the splitter can give, no
 // page cuts off a control: each lies within its page and gets the height it asks for at least.

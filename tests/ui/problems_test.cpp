@@ -3,7 +3,6 @@
 // program changed (first), and says once that a file is read-only; a changed file is offered
 // for reloading.
 
-#include <QAction>
 #include <QDockWidget>
 #include <QSpinBox>
 #include <QTabWidget>

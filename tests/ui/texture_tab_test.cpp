@@ -3,7 +3,6 @@
 #include "ui/texture_tab.h"
 
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -2,12 +2,10 @@
 // without rebuilding, follows the View menu, and turns clicks and keys into selections and
 // edits; the Create Item preview draws the chosen movable.
 
-#include <QAction>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
