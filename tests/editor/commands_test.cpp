@@ -13,19 +13,17 @@
 namespace qavel {
 namespace {
 
-using test::Do;
-using test::Item;
-using test::Static;
 using CommandsTest = test::SessionTest;
 
 TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
-  test::ExpectEachRefused(
-      session, {
-                   {"aux copy", Item(3), Do(DuplicateItem, CreateChoice{}),
-                    "Aux entries cannot be duplicated."},
-                   {"no static", Static(-1), Do(DuplicateStatic), "No static mesh is selected."},
-               });
-  Item(0)(session);
+  // A refusal says why and changes nothing, the undo stack included.
+  const Ttrlevel before = level();
+  select().SelectItem(3);
+  EXPECT_EQ(DuplicateItem(session).message(), "Aux entries cannot be duplicated.");
+  select().SelectStatic(-1);
+  EXPECT_EQ(DuplicateStatic(session).message(), "No static mesh is selected.");
+  EXPECT_EQ(level().FirstDifference(before), "");
+  select().SelectItem(0);
   ASSERT_TRUE(SetRoomFlag(session, kFlagWater, true));  // already set
   ASSERT_TRUE(SetItemPosition(session, Axis::kY, -3));  // already there
   EXPECT_EQ(session.undo_stack().count(), 0);
@@ -121,7 +119,8 @@ TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   session.undo_stack().undo();
   EXPECT_EQ(select().item(), 3);
   // Undo in another room shows that room and the static it changed.
-  Static(1)(session);
+  select().SelectRoom(0);
+  select().SelectStatic(1);
   ASSERT_TRUE(SetStaticPosition(session, Axis::kX, 2));
   select().SelectRoom(3);
   session.undo_stack().undo();
