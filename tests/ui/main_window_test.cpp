@@ -100,18 +100,25 @@ TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
   EXPECT_EQ(window.session().selection().piece(), 7);
 }
 
-TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
+// A file that cannot be read, or written, leaves the shown level and says why once: the headline
+// names the file, the reason follows, in an error box.
+TEST_F(WindowTest, AFailedOpenOrSaveKeepsTheLevelAndSaysWhyOnce) {
   Select("ListBox1", 3);
   const QString folder = QString::fromStdString(test::ScratchDir("window_open_folder"));
   const QString missing = "/nonexistent/LEVEL.TR4";
   for (const QString& path : {missing, folder}) EXPECT_FALSE(test::OpenNow(window, path));
-  ASSERT_EQ(messages.size(), 2);
-  EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
-  // An error box names the file once and carries the error icon.
-  EXPECT_EQ(messages[1], "Cannot open " + folder + ":\nit is a folder");
-  EXPECT_EQ(kinds[1], MessageKind::kError);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 6);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
+  const QString path = folder + "/no/such/level.tr4";
+  Click("Button4");
+  EXPECT_FALSE(test::SaveNow(window, path));
+  EXPECT_TRUE(window.isWindowModified());
+  ASSERT_EQ(messages.size(), 3);
+  EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
+  EXPECT_EQ(messages[1], "Cannot open " + folder + ":\nit is a folder");
+  EXPECT_TRUE(messages[2].startsWith("Cannot save " + path + ":\n")) << messages[2].toStdString();
+  EXPECT_EQ(messages[2].count(path), 1) << messages[2].toStdString();
+  EXPECT_EQ(kinds, std::vector<MessageKind>(3, MessageKind::kError));
 }
 
 // Opening reads beside the window: meanwhile nothing that would edit, save or open again takes
@@ -135,19 +142,6 @@ TEST_F(WindowTest, AnOpenRunsBesideTheWindowAndCancelLeavesTheShownLevel) {
   for (const char* control : {"ListBox1", "CheckBox11", "Button4"})
     EXPECT_TRUE(Find<QWidget>(control)->isEnabled()) << control;
   EXPECT_TRUE(Find<QAction>("Open1")->isEnabled());
-}
-
-// A save that fails says why once: the headline names the file, the reason follows.
-TEST_F(WindowTest, ASaveThatFailsSaysWhyOnce) {
-  const QString path =
-      QString::fromStdString(test::ScratchDir("window_save_fails") + "/no/such/level.tr4");
-  Click("Button4");
-  EXPECT_FALSE(test::SaveNow(window, path));
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(kinds[0], MessageKind::kError);
-  EXPECT_TRUE(messages[0].startsWith("Cannot save " + path + ":\n")) << messages[0].toStdString();
-  EXPECT_EQ(messages[0].count(path), 1) << messages[0].toStdString();
-  EXPECT_TRUE(window.isWindowModified());
 }
 
 // A level with much of its level data unread (a damaged count), or with a damaged texture chunk
