@@ -125,4 +125,13 @@ inline bool Inside(const std::vector<PickTag>& map, int w, int h, int x, int y) 
   return true;
 }
 
+// How many pixels of the picture hold(x, y, pixel) is true for.
+template <class F>
+int CountPixels(const QImage& image, F&& holds) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += holds(x, y, image.pixel(x, y)) ? 1 : 0;
+  return n;
+}
+
 }  // namespace qavel::test

@@ -63,9 +63,8 @@ TEST(RendererTest, DrawsExactlyTheFacesPickingCanHit) {
       const bool hit = Pick(list, frame, kSide / 2, kSide / 2).has_value();
       picked += hit;
       const QImage image = test::Shot(*view, list, buffers, frame, test::kTealArgb, store);
-      int drawn = 0;
-      for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x) drawn += image.pixel(x, y) == qRgb(255, 255, 0);
+      const int drawn =
+          test::CountPixels(image, [](int, int, QRgb p) { return p == qRgb(255, 255, 0); });
       EXPECT_EQ(drawn > 0, hit) << "reversed " << reversed << " fill " << int(fill);
       if (fill == FillMode::kSolid && hit) {
         EXPECT_EQ(Centre(image), qRgb(255, 255, 0));
@@ -180,15 +179,13 @@ TEST(RendererTest, LostContextMakesEverythingAgain) {
 
 TEST(RendererTest, TransparentTexelsLeaveTheBackgroundShowing) {
   QAVEL_VIEW_OR_SKIP(view, kSide, kSide);
-  const FrameMatrices frame = Frame();
   // Left half magenta, right half white, 16 texels wide.
   Bytes texels(16 * 16 * 2);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) {
-      const uint16_t w = x < 8 ? kTransparentWord : 0xFFFF;
-      texels[size_t(2 * (16 * y + x))] = uint8_t(w & 0xFF);
-      texels[size_t(2 * (16 * y + x) + 1)] = uint8_t(w >> 8);
-    }
+  for (size_t i = 0; i < 16 * 16; ++i) {
+    const uint16_t w = i % 16 < 8 ? kTransparentWord : 0xFFFF;
+    texels[2 * i] = uint8_t(w & 0xFF);
+    texels[2 * i + 1] = uint8_t(w >> 8);
+  }
   TextureStore store;
   store.AddTexture(3, 16, 16, texels, 16);
   DrawList list;
@@ -200,34 +197,25 @@ TEST(RendererTest, TransparentTexelsLeaveTheBackgroundShowing) {
   int opaque_teal = 0;
   for (bool transparent : {false, true}) {
     view->renderer().set_options({.transparent_texels = transparent});
-    const QImage image = test::Shot(*view, list, buffers, frame, test::kTealArgb, store);
-    int magenta = 0, white = 0, teal = 0;
-    for (int y = 0; y < kSide; ++y)
-      for (int x = 0; x < kSide; ++x) {
-        const QRgb p = image.pixel(x, y);
-        magenta += p == qRgb(255, 0, 255);
-        white += p == qRgb(255, 255, 255);
-        teal += p == test::Teal();
-      }
-    EXPECT_GT(white, 100) << transparent;
-    if (transparent) {
-      EXPECT_EQ(magenta, 0);
-      // Nothing of the magenta bleeds into its neighbours through the filtering.
-      for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < kSide; ++x) {
-          const QRgb p = image.pixel(x, y);
-          if (p != test::Teal()) {
-            EXPECT_TRUE(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
-          }
-        }
-    } else {
+    const QImage image = test::Shot(*view, list, buffers, Frame(), test::kTealArgb, store);
+    auto count = [&image](auto holds) {
+      return test::CountPixels(image, [&](int, int, QRgb p) { return holds(p); });
+    };
+    const int magenta = count([](QRgb p) { return p == qRgb(255, 0, 255); });
+    const int teal = count([](QRgb p) { return p == test::Teal(); });
+    EXPECT_GT(count([](QRgb p) { return p == qRgb(255, 255, 255); }), 100) << transparent;
+    if (!transparent) {
       EXPECT_GT(magenta, 100);
-    }
-    if (transparent) {
-      EXPECT_GT(teal, opaque_teal + 300) << "the magenta half shows the background";
-    } else {
       opaque_teal = teal;
+      continue;
     }
+    EXPECT_EQ(magenta, 0);
+    EXPECT_GT(teal, opaque_teal + 300) << "the magenta half shows the background";
+    // Nothing of the magenta bleeds into its neighbours through the filtering.
+    EXPECT_EQ(count([](QRgb p) {
+                return p != test::Teal() && !(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
+              }),
+              0);
   }
   view->renderer().set_options({});
 }

@@ -76,17 +76,6 @@ TEST(TexturePanel, ListsQuadsOfItsSizeInOrder) {
   EXPECT_EQ(HitTestPanel(10, 10, none), 0u);
 }
 
-TEST(TexturePanel, MirroredQuadShowsFlipped) {
-  Ttrlevel level = TwoPageLevel();
-  // Corner 0 on the right edge: drawn mirrored left to right.
-  level.object_textures = {
-      Piece(0, {{255, 63, 1, 0}, {1, 0, 1, 0}, {1, 0, 255, 63}, {255, 63, 255, 63}})};
-  const tpanel_texture panel = Panel(level, 64, 64);
-  ASSERT_EQ(panel.piece_count, 1u);
-  EXPECT_EQ(At(panel.bitmap, 63, 5), Shown(0, 0, 4));
-  EXPECT_EQ(At(panel.bitmap, 0, 5), Shown(0, 62, 4));
-}
-
 TEST(TexturePanel, StopsAtNineHundredNinetyNinePieces) {
   Ttrlevel level = TwoPageLevel();
   level.object_textures.assign(1200, Quad(0, 0, 0, 64, 16));
@@ -124,17 +113,13 @@ TEST(TexturePanel, HitTest) {
   panel.piece_height = 64;
   panel.columns = 4;
   panel.piece_count = 6;
-  EXPECT_EQ(HitTestPanel(10, 10, panel), 1u);
-  EXPECT_EQ(HitTestPanel(64, 10, panel), 1u);  // the gap line belongs to the left cell
-  EXPECT_EQ(HitTestPanel(65, 10, panel), 2u);
-  EXPECT_EQ(HitTestPanel(258, 64, panel), 4u);
-  EXPECT_EQ(HitTestPanel(10, 65, panel), 1u);  // the gap under the first row still counts
-  EXPECT_EQ(HitTestPanel(10, 66, panel), 5u);
-  EXPECT_EQ(HitTestPanel(70, 100, panel), 6u);
-  EXPECT_EQ(HitTestPanel(140, 100, panel), 0u);  // empty part of the last row
-  for (int x : {0, 100, 200, 258}) EXPECT_EQ(HitTestPanel(x, 0, panel), 0u) << x;
-  EXPECT_EQ(HitTestPanel(-1, 10, panel), 0u);
-
+  // (x, y, piece from 1): the gap line right of a cell and the one under the first row belong
+  // to the cell before; the top pixel row, the empty part of the last row and x < 0 hit nothing.
+  const int hits[][3] = {{10, 10, 1}, {64, 10, 1},  {65, 10, 2},   {258, 64, 4}, {10, 65, 1},
+                         {10, 66, 5}, {70, 100, 6}, {140, 100, 0}, {0, 0, 0},    {100, 0, 0},
+                         {200, 0, 0}, {258, 0, 0},  {-1, 10, 0}};
+  for (const auto& [x, y, piece] : hits)
+    EXPECT_EQ(HitTestPanel(x, y, panel), uint32_t(piece)) << x << "," << y;
   panel.piece_width = panel.piece_height = 128;
   EXPECT_EQ(HitTestPanel(129, 129, panel), 2u);
   EXPECT_EQ(HitTestPanel(129, 130, panel), 6u);
@@ -167,7 +152,8 @@ TEST(TexturePreview, SizeMirrorTriangleMarkAndBlank) {
   table.current_index = -1;
   EXPECT_EQ(At(GetPiecePreview(1, table, false), 1, 1), Shown(0, 0, 0));
 
-  // The preview keeps page bits up to 14, and mirrors like the mosaics.
+  // The preview keeps page bits up to 14, and mirrors as the mosaics do (one drawing for both):
+  // corner 0 on the right edge draws the piece mirrored left to right.
   const QImage flipped = GetPiecePreview(2, table, true);
   ASSERT_EQ(flipped.size(), QSize(10, 10));
   EXPECT_EQ(At(flipped, 9, 3), Shown(1, 0, 2));

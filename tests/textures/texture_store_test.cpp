@@ -130,15 +130,11 @@ TEST(TextureStore, PicturesFromFilesAreStretchedToPowersOfTwo) {
             "Error loading texture #1");
   EXPECT_NE(view.Find(kWireframeTextureId), nullptr);
   EXPECT_EQ(LoadViewTextures(view, dir + "/red.jpg", dir + "/none.bmp"), "");
-}
-
-TEST(TextureStore, ShippedPicturesLoad) {
-  TextureStore store;
-  EXPECT_EQ(LoadViewTextures(store, test::DataPath("texture1.jpg"), test::DataPath("colored.bmp")),
-            "");
-  ASSERT_NE(store.Find(kRoomTextureId), nullptr);
-  EXPECT_EQ(store.Find(kRoomTextureId)->width, 256);
-  EXPECT_NE(store.Find(kWireframeTextureId), nullptr);
+  // A wireframe picture that cannot be read is not said: the shipped one must load.
+  TextureStore shipped;
+  EXPECT_EQ(
+      LoadViewTextures(shipped, test::DataPath("texture1.jpg"), test::DataPath("colored.bmp")), "");
+  EXPECT_NE(shipped.Find(kWireframeTextureId), nullptr);
 }
 
 }  // namespace

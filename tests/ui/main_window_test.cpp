@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -101,18 +100,25 @@ TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
   EXPECT_EQ(window.session().selection().piece(), 7);
 }
 
-TEST_F(WindowTest, AFileThatCannotBeReadLeavesTheLevelShownAndSaysWhyOnce) {
+// A file that cannot be read, or written, leaves the shown level and says why once: the headline
+// names the file, the reason follows, in an error box.
+TEST_F(WindowTest, AFailedOpenOrSaveKeepsTheLevelAndSaysWhyOnce) {
   Select("ListBox1", 3);
   const QString folder = QString::fromStdString(test::ScratchDir("window_open_folder"));
   const QString missing = "/nonexistent/LEVEL.TR4";
   for (const QString& path : {missing, folder}) EXPECT_FALSE(test::OpenNow(window, path));
-  ASSERT_EQ(messages.size(), 2);
-  EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
-  // An error box names the file once and carries the error icon.
-  EXPECT_EQ(messages[1], "Cannot open " + folder + ":\nit is a folder");
-  EXPECT_EQ(kinds[1], MessageKind::kError);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 6);
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
+  const QString path = folder + "/no/such/level.tr4";
+  Click("Button4");
+  EXPECT_FALSE(test::SaveNow(window, path));
+  EXPECT_TRUE(window.isWindowModified());
+  ASSERT_EQ(messages.size(), 3);
+  EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
+  EXPECT_EQ(messages[1], "Cannot open " + folder + ":\nit is a folder");
+  EXPECT_TRUE(messages[2].startsWith("Cannot save " + path + ":\n")) << messages[2].toStdString();
+  EXPECT_EQ(messages[2].count(path), 1) << messages[2].toStdString();
+  EXPECT_EQ(kinds, std::vector<MessageKind>(3, MessageKind::kError));
 }
 
 // Opening reads beside the window: meanwhile nothing that would edit, save or open again takes
@@ -136,19 +142,6 @@ TEST_F(WindowTest, AnOpenRunsBesideTheWindowAndCancelLeavesTheShownLevel) {
   for (const char* control : {"ListBox1", "CheckBox11", "Button4"})
     EXPECT_TRUE(Find<QWidget>(control)->isEnabled()) << control;
   EXPECT_TRUE(Find<QAction>("Open1")->isEnabled());
-}
-
-// A save that fails says why once: the headline names the file, the reason follows.
-TEST_F(WindowTest, ASaveThatFailsSaysWhyOnce) {
-  const QString path =
-      QString::fromStdString(test::ScratchDir("window_save_fails") + "/no/such/level.tr4");
-  Click("Button4");
-  EXPECT_FALSE(test::SaveNow(window, path));
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(kinds[0], MessageKind::kError);
-  EXPECT_TRUE(messages[0].startsWith("Cannot save " + path + ":\n")) << messages[0].toStdString();
-  EXPECT_EQ(messages[0].count(path), 1) << messages[0].toStdString();
-  EXPECT_TRUE(window.isWindowModified());
 }
 
 // A level with much of its level data unread (a damaged count), or with a damaged texture chunk
@@ -377,11 +370,10 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
   // The dialogs start where the last file was read or written.
   EXPECT_EQ(asked.value(2),
             "Import DXF(Current Room)|DXF File (*.dxf)|open|" + QString::fromStdString(dir));
+  // What the import does is the command's test; here that it ran on the room shown.
   ASSERT_EQ(messages.size(), 2);
   EXPECT_TRUE(messages[1].contains("imported")) << messages[1].toStdString();
   EXPECT_EQ(level().rooms[0].rectangles.size(), before.rooms[1].rectangles.size());
-  EXPECT_EQ(Find<QAction>("Undo1")->text(), "&Undo Import DXF");
-  EXPECT_TRUE(window.isWindowModified());
   EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 0);
 
   // A file that is not an MSH file is refused with its reason, as a warning.
@@ -482,12 +474,6 @@ TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
   MainWindow window;
   EXPECT_NE(window.textureStore().Find(kRoomTextureId), nullptr);
 }
-
-}  // namespace
-}  // namespace qavel
-
-namespace qavel {
-namespace {
 
 // Made as small as the window lets it be, or with the view given all the splitter can give, no
 // page cuts off a control: each lies within its page and gets the height it asks for at least.

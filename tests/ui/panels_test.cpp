@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <tuple>
 
 #include "inspect/panel_texts.h"
 #include "ui/create_item_dialog.h"
@@ -216,9 +217,9 @@ TEST_F(WindowTest, ThePositionEditorTakesWorldUnitsAndDegrees) {
     auto* degrees = test::FindIn<QDoubleSpinBox>(page, "WorldAngle");
     Click(row.button);
     ASSERT_TRUE(dialog->isVisible());
-    EXPECT_EQ(world("WorldX")->value(), row.shown.x);
-    EXPECT_EQ(world("WorldY")->value(), row.shown.y);
-    EXPECT_EQ(world("WorldZ")->value(), row.shown.z);
+    EXPECT_EQ(
+        std::tuple(world("WorldX")->value(), world("WorldY")->value(), world("WorldZ")->value()),
+        std::tuple(row.shown.x, row.shown.y, row.shown.z));
     dialog->accept();  // nothing typed: no step
     EXPECT_EQ(window.session().undo_stack().count(), 0);
     Click(row.button);

@@ -3,7 +3,6 @@
 // program changed (first), and says once that a file is read-only; a changed file is offered
 // for reloading.
 
-#include <QAction>
 #include <QDockWidget>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -64,28 +63,17 @@ TEST_F(WindowTest, TheProblemsPanelGoesToWhatAProblemNames) {
   auto* list = Find<QTableView>("ProblemList");
   const Selection& sel = window.session().selection();
   const auto& problems = window.session().document().problems();
+  // (code, place, then the selection afterwards: room, static, column and row from 1, page)
   const struct {
     const char* code;
     ProblemPlace where;
-    int room, instance, column, row;  // the selection afterwards (sectors from 1)
+    int room, instance, column, row;
     const char* page;
   } rows[] = {
-      {"item-object", {.kind = PlaceKind::kItem, .index = 2}, 3, -1, -1, -1, "TabSheet2"},
-      {"static-mesh",
-       {.kind = PlaceKind::kStatic, .index = 0, .room = 2},
-       2,
-       0,
-       -1,
-       -1,
-       "TabSheet4"},
-      {"room-alternate", {.kind = PlaceKind::kRoom, .room = 4}, 4, -1, -1, -1, "TabSheet1"},
-      {"sector-box",
-       {.kind = PlaceKind::kSector, .room = 5, .column = 1, .row = 2},
-       5,
-       -1,
-       2,
-       3,
-       "TabSheet3"},
+      {"item-object", {PlaceKind::kItem, 2}, 3, -1, -1, -1, "TabSheet2"},
+      {"static-mesh", {PlaceKind::kStatic, 0, 2}, 2, 0, -1, -1, "TabSheet4"},
+      {"room-alternate", {PlaceKind::kRoom, -1, 4}, 4, -1, -1, -1, "TabSheet1"},
+      {"sector-box", {PlaceKind::kSector, -1, 5, 1, 2}, 5, -1, 2, 3, "TabSheet3"},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.code);

@@ -51,21 +51,7 @@ TEST(LevelScene, RoomsOfEachModeFollowPortalsAndAlternates) {
         << " flipped " << row.flipped;
 }
 
-struct Built {
-  Ttrlevel level;
-  MovableCatalog catalog;
-  Tmesh_list meshes;
-  DrawList list;
-  LayerBuffers buffers = MainViewBuffers();
-
-  explicit Built(Ttrlevel l) : level(std::move(l)), catalog(test::MakeViewCatalog(level)) {
-    BuildMeshTable(meshes, level);
-    list.set_standard_texture(8888);
-  }
-  SceneSources Sources(std::span<const uint16_t> items = {}) {
-    return {level, meshes, catalog, items};
-  }
-};
+using test::Built;
 
 TEST(LevelScene, LayersAreTheRoomsOwnScenesSummedAndCutByRoom) {
   Ttrlevel level = test::MakeViewLevel();

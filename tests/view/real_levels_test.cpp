@@ -26,12 +26,6 @@ struct Opened {
   }
 };
 
-std::vector<std::pair<std::string, std::string>> Levels() {
-  auto all = test::RealLevels();
-  all.emplace_back("demo", test::DataPath("demo.tr4"));
-  return all;
-}
-
 void CheckRoom(const Opened& o, int r, const ViewOptions& options) {
   const troom& room = o.level.rooms[size_t(r)];
   const auto items = RoomItemEntries(o.level, r);
@@ -94,8 +88,43 @@ void CheckRoom(const Opened& o, int r, const ViewOptions& options) {
   }
 }
 
-TEST(RealLevels, EveryRoomBuildsWithSoundTagsRunsAndPlaces) {
-  for (const auto& [generation, path] : Levels()) {
+// A pick at the pixel under a face's centre finds that face (or one nearer) in room 0.
+void CheckPicks(const Opened& o) {
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  const SceneResult res = BuildScene(list, buffers, {o.level, o.meshes, o.catalog, {}},
+                                     {.room = 0, .hide_items = true, .hide_statics = true});
+  TGLViewport vp;
+  vp.SetControlSize(800, 600);
+  vp.box = res.placement->box;
+  vp.CentreOnBox();
+  const FrameMatrices f = vp.Matrices();
+  const Mat4 to_screen = Multiply(f.view, f.projection);
+  int tried = 0, same = 0;
+  list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& t) {
+    // The pixel under the triangle's centre; its ray must meet the triangle from the front.
+    const float c[4] = {(v[0].x + v[1].x + v[2].x) / 3, (v[0].y + v[1].y + v[2].y) / 3,
+                        (v[0].z + v[1].z + v[2].z) / 3, 1};
+    float p[4] = {};
+    for (int j = 0; j < 4; ++j)
+      for (int k = 0; k < 4; ++k) p[j] += c[k] * to_screen.m[k][j];
+    const int x = int((p[0] / p[3] + 1) * 400), y = int((1 - p[1] / p[3]) * 300);
+    double own = 0;
+    if (p[3] <= 0 || x < 0 || x >= 800 || y < 0 || y >= 600 ||
+        !HitTriangle(RayThroughPixel(f, x, y), v, own))
+      return;
+    ++tried;
+    const auto pick = Pick(list, f, x, y);
+    ASSERT_TRUE(pick);
+    EXPECT_LE(pick->distance, own + 1e-9);
+    same += pick->tag == t.tag;
+  });
+  EXPECT_GT(tried, 10);
+  EXPECT_GT(same, tried / 2) << same << " of " << tried;
+}
+
+TEST(RealLevels, EveryRoomBuildsSoundAndAPickFindsTheFaceUnderIt) {
+  for (const auto& [generation, path] : test::SweptLevels()) {
     SCOPED_TRACE(generation);
     const Opened o(path);
     for (int r = 0; r < o.level.num_rooms(); ++r) {
@@ -110,44 +139,7 @@ TEST(RealLevels, EveryRoomBuildsWithSoundTagsRunsAndPlaces) {
                  .wireframe_objects = true,
                  .standard_room = true});
     }
-  }
-}
-
-TEST(RealLevels, APickAtAFacesPixelFindsThatFace) {
-  for (const auto& [generation, path] : Levels()) {
-    SCOPED_TRACE(generation);
-    const Opened o(path);
-    DrawList list;
-    LayerBuffers buffers = MainViewBuffers();
-    const SceneResult res = BuildScene(list, buffers, {o.level, o.meshes, o.catalog, {}},
-                                       {.room = 0, .hide_items = true, .hide_statics = true});
-    TGLViewport vp;
-    vp.SetControlSize(800, 600);
-    vp.box = res.placement->box;
-    vp.CentreOnBox();
-    const FrameMatrices f = vp.Matrices();
-    const Mat4 to_screen = Multiply(f.view, f.projection);
-    int tried = 0, same = 0;
-    list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& t) {
-      // The pixel under the triangle's centre; its ray must meet the triangle from the front.
-      const float c[4] = {(v[0].x + v[1].x + v[2].x) / 3, (v[0].y + v[1].y + v[2].y) / 3,
-                          (v[0].z + v[1].z + v[2].z) / 3, 1};
-      float p[4] = {};
-      for (int j = 0; j < 4; ++j)
-        for (int k = 0; k < 4; ++k) p[j] += c[k] * to_screen.m[k][j];
-      const int x = int((p[0] / p[3] + 1) * 400), y = int((1 - p[1] / p[3]) * 300);
-      double own = 0;
-      if (p[3] <= 0 || x < 0 || x >= 800 || y < 0 || y >= 600 ||
-          !HitTriangle(RayThroughPixel(f, x, y), v, own))
-        return;
-      ++tried;
-      const auto pick = Pick(list, f, x, y);
-      ASSERT_TRUE(pick);
-      EXPECT_LE(pick->distance, own + 1e-9);
-      same += pick->tag == t.tag;
-    });
-    EXPECT_GT(tried, 10);
-    EXPECT_GT(same, tried / 2) << same << " of " << tried;
+    CheckPicks(o);
   }
 }
 

@@ -8,6 +8,7 @@
 #include "exchange/catalog_movables.h"
 #include "level/ttrlevel.h"
 #include "view/draw_list.h"
+#include "view/scene.h"
 
 namespace qavel::test {
 
@@ -84,6 +85,30 @@ inline MovableCatalog MakeViewCatalog(const Ttrlevel& level) {
   EnterLevelMovables(c, level);
   return c;
 }
+
+// A level with its catalog and mesh table, and a list and buffers its scenes are built into.
+struct Built {
+  Ttrlevel level;
+  MovableCatalog catalog;
+  Tmesh_list meshes;
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  SceneResult result;
+
+  explicit Built(Ttrlevel l) : level(std::move(l)), catalog(MakeViewCatalog(level)) {
+    BuildMeshTable(meshes, level);
+    list.set_standard_texture(8888);
+  }
+  SceneSources Sources(std::span<const uint16_t> items = {}) {
+    return {level, meshes, catalog, items};
+  }
+  // Builds the scene of room o.room (room 0 when none) with its items.
+  void Build(ViewOptions o, uint64_t budget = kViewTriangleBudget) {
+    o.room = std::max(o.room, 0);
+    const auto items = RoomItemEntries(level, o.room);
+    result = BuildScene(list, buffers, {level, meshes, catalog, items, budget}, o);
+  }
+};
 
 // A layer's vertices and triangles in list order.
 inline std::vector<BufferVertex> LayerVertices(const DrawList& list, int layer) {
