@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "fixtures/editor_fixture.h"
+#include "fixtures/test_level.h"
 
 namespace qavel {
 namespace {
@@ -102,13 +102,6 @@ TEST(PanelTexts, ThirteenTrcLinesAndTheWeather) {
   EXPECT_EQ(level.trc_header[2], 2);
 }
 
-TEST(PanelUnits, TruncateTowardZeroAndScaleBack) {
-  EXPECT_EQ(ToPanelUnits(-1000, -768, 1023), (PanelPosition{-1, -3, 1}));
-  EXPECT_EQ(ToWorldUnits(Axis::kX, -3), -1536);
-  EXPECT_EQ(ToWorldUnits(Axis::kY, 4), 1024);
-  EXPECT_EQ(ToWorldUnits(Axis::kZ, kPanelLimit), 2048000000);
-}
-
 TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
   const struct {
     double degrees;
@@ -128,6 +121,8 @@ TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
   EXPECT_EQ(DegreesText(0x4000), "90");
   EXPECT_EQ(DegreesText(6144), "33.75");
   EXPECT_EQ(DegreesText(1), "0.005");
+  // Panel units truncate toward zero (the items' and rooms' positions above); the limit scales.
+  EXPECT_EQ(ToWorldUnits(Axis::kZ, kPanelLimit), 2048000000);
   // The text shown reads back as the angle it shows, for every angle.
   for (int a = 0; a < 65536; ++a) {
     const auto angle = static_cast<uint16_t>(a);
