@@ -1,5 +1,5 @@
 // MSH files between levels: what travels, what is skipped, and refusals. Every level through its
-// own MSH export is the exchange sweep (ExchangeRoundTrip, dxf_test.cpp).
+// own MSH export is in the sweep over the real levels (tests/inspect/real_levels_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -193,13 +193,7 @@ TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
   const Bytes plain = ReadWholeFile(dir + "/a.msh")->ToBytes();
   EXPECT_EQ(plain, WriteMshBytes(level));
   // The same content in a "ZLIB" container.
-  const Bytes z = *PackBlock(plain.data(), plain.size());
-  Bytes container = {'Z', 'L', 'I', 'B'};
-  const uint32_t sizes[2] = {static_cast<uint32_t>(z.size()), static_cast<uint32_t>(plain.size())};
-  container.insert(container.end(), reinterpret_cast<const uint8_t*>(sizes),
-                   reinterpret_cast<const uint8_t*>(sizes) + 8);
-  container.insert(container.end(), z.begin(), z.end());
-  ASSERT_TRUE(WriteFileAtomically(dir + "/z.msh", container));
+  ASSERT_TRUE(WriteFileAtomically(dir + "/z.msh", test::ZlibContainer(plain)));
   Ttrlevel target = MakeLevel(kTR4, 2);
   target.rooms[0].flags = 0;
   ASSERT_TRUE(ImportMsh(target, dir + "/z.msh", MshImportMode::kFull));
