@@ -73,6 +73,14 @@ struct Breakage {
 constexpr Severity kW = Severity::kWarning;
 constexpr Severity kE = Severity::kError;
 
+// A row that puts `words` in the floor-data list of sector 1,1 of room 0.
+Breakage FloorRow(const char* name, int32_t first, int32_t last, std::vector<uint16_t> words,
+                  const char* code = nullptr, Severity severity = kE) {
+  Breakage row{name, first, last, [words](Ttrlevel& L) { SetFloorList(L, words); }, code, severity};
+  if (code) row.where = "sector 1,1 of room 0";
+  return row;
+}
+
 // Each row breaks one reference of the clean level (or changes it in a way that is no fault: those
 // rows also find the clean level of each generation free of problems).
 const std::vector<Breakage>& Breakages() {
@@ -148,59 +156,33 @@ const std::vector<Breakage>& Breakages() {
        nullptr},
       {"item outside its room", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).y = -2048; },
        "item-position", kW, "item 0"},
-      // Floor data.
-      {"list without its end mark", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(2), 0}); }, "floor-data-end", kE,
-       "sector 1,1 of room 0"},
-      {"trigger cut short", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(0, 0)}); },
-       "floor-data-end", kE, "sector 1,1 of room 0"},
-      {"camera command without its second word", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(1, 0, true)}); },
-       "floor-data-end", kE, "sector 1,1 of room 0"},
-      {"portal to a missing room in the floor data", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(1, 0, true), 2}); }, "floor-portal", kE,
-       "sector 1,1 of room 0"},
-      {"function the generation does not know", kTR1, kTR1Tub,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(6, 0, true)}); }, "floor-function", kW,
-       "sector 1,1 of room 0"},
-      {"climbable walls", kTR2, kTR5, [](Ttrlevel& L) { SetFloorList(L, {Fn(6, 15, true)}); },
-       nullptr},
-      {"trigger command names a missing item", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(0, 1, true)}); },
-       "trigger-item", kE, "sector 1,1 of room 0"},
-      {"look-at names a missing item", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(6, 5, true)}); },
-       "trigger-item", kE, "sector 1,1 of room 0"},
-      {"switch names a missing item", kTR1, kTR5,
-       [](Ttrlevel& L) {
-         SetFloorList(L, {Fn(4, 2, true), 0, 1, Cmd(0, 0, true)});
-       },
-       "trigger-item", kE, "sector 1,1 of room 0"},
-      {"switch item word with high bits", kTR1, kTR5,
-       [](Ttrlevel& L) {
-         SetFloorList(L, {Fn(4, 3, true), 0, 0x0400, Cmd(0, 0, true)});
-       },
-       "trigger-item-bits", kW, "sector 1,1 of room 0"},
-      {"camera command names a missing camera", kTR1, kTR5,
-       [](Ttrlevel& L) {
-         SetFloorList(L, {Fn(4, 0, true), 0, Cmd(1, 2), kLast});
-       },
-       "trigger-camera", kE, "sector 1,1 of room 0"},
-      {"underwater current names a missing camera", kTR1, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(2, 7, true)}); },
-       "trigger-camera", kE, "sector 1,1 of room 0"},
-      {"flyby names a missing sequence", kTR4, kTR5,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(12, 1, true)}); },
-       "trigger-flyby", kE, "sector 1,1 of room 0"},
-      {"flyby command before TR4", kTR1, kTR3,
-       [](Ttrlevel& L) { SetFloorList(L, {Fn(4, 0, true), 0, Cmd(12, 1, true)}); },
-       nullptr},
-      {"trigger after a one-word function", kTR3, kTR5,
-       [](Ttrlevel& L) {
-         SetFloorList(L, {Fn(19), Fn(4, 0, true), 0, Cmd(0, 0, true)});
-       },
-       nullptr},
+      // Floor data (the list of sector 1,1 of room 0).
+      FloorRow("list without its end mark", kTR1, kTR5, {Fn(2), 0}, "floor-data-end"),
+      FloorRow("trigger cut short", kTR1, kTR5, {Fn(4, 0, true), 0, Cmd(0, 0)}, "floor-data-end"),
+      FloorRow("camera command without its second word", kTR1, kTR5,
+               {Fn(4, 0, true), 0, Cmd(1, 0, true)}, "floor-data-end"),
+      FloorRow("portal to a missing room in the floor data", kTR1, kTR5,
+               {Fn(1, 0, true), 2}, "floor-portal"),
+      FloorRow("function the generation does not know", kTR1, kTR1Tub,
+               {Fn(6, 0, true)}, "floor-function", kW),
+      FloorRow("climbable walls", kTR2, kTR5, {Fn(6, 15, true)}),
+      FloorRow("trigger command names a missing item", kTR1, kTR5,
+               {Fn(4, 0, true), 0, Cmd(0, 1, true)}, "trigger-item"),
+      FloorRow("look-at names a missing item", kTR1, kTR5,
+               {Fn(4, 0, true), 0, Cmd(6, 5, true)}, "trigger-item"),
+      FloorRow("switch names a missing item", kTR1, kTR5,
+               {Fn(4, 2, true), 0, 1, Cmd(0, 0, true)}, "trigger-item"),
+      FloorRow("switch item word with high bits", kTR1, kTR5,
+               {Fn(4, 3, true), 0, 0x0400, Cmd(0, 0, true)}, "trigger-item-bits", kW),
+      FloorRow("camera command names a missing camera", kTR1, kTR5,
+               {Fn(4, 0, true), 0, Cmd(1, 2), kLast}, "trigger-camera"),
+      FloorRow("underwater current names a missing camera", kTR1, kTR5,
+               {Fn(4, 0, true), 0, Cmd(2, 7, true)}, "trigger-camera"),
+      FloorRow("flyby names a missing sequence", kTR4, kTR5,
+               {Fn(4, 0, true), 0, Cmd(12, 1, true)}, "trigger-flyby"),
+      FloorRow("flyby command before TR4", kTR1, kTR3, {Fn(4, 0, true), 0, Cmd(12, 1, true)}),
+      FloorRow("trigger after a one-word function", kTR3, kTR5,
+               {Fn(19), Fn(4, 0, true), 0, Cmd(0, 0, true)}),
       // Meshes and movables.
       {"mesh pointer past the mesh data", kTR1, kTR5,
        [](Ttrlevel& L) { L.mesh_pointers[0] = 2 * L.num_mesh_data(); }, "mesh-pointer", kE,
