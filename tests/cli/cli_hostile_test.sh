@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # qavel-cli against inputs that are no files, or broken ones: devices and a pipe as every kind of
-# input, a link loop, a named catalog that is missing, a DXF file cut short, a full disk under
-# the pictures, a name as long as a folder allows. Each refusal is one line on stderr, a
-# non-zero exit, and nothing written. The folder has a space and a non-ASCII letter in its name.
+# input, a named catalog that is missing, a DXF file cut short, a full disk under the pictures
+# (link loops and the longest names are the file layer's tests). Each refusal is one line on
+# stderr, a non-zero exit, and nothing written. The folder has a space and a non-ASCII letter in
+# its name.
 set -u
 cli="$1"; data="$2"; scratch="$3"
 level="$data/demo.tr4"
@@ -32,17 +33,11 @@ for input in /dev/zero /dev/urandom "$dir/pipe"; do
   refuse "not a regular file" import-zqp "$level" "$input" "$out"
   refuse "not a regular file" items "$level" --catalog "$input"
 done
-ln -s loop "$dir/loop"
-refuse "Too many levels of symbolic links" info "$dir/loop"
 refuse "no such file: $dir/none.xml" items "$level" --catalog "$dir/none.xml"
 
 "$cli" export-dxf "$level" 0 "$dir/room.dxf" > /dev/null || { echo "FAILED: export-dxf"; fail=1; }
 head -c -9 "$dir/room.dxf" > "$dir/cut.dxf"  # its last group, " 0" and "EOF", cut off
 refuse "it is cut short" import-dxf "$level" 0 "$dir/cut.dxf" "$out"
-
-# A name of 255 bytes, the most a folder holds: the save's temporary file must fit too.
-long="$dir/$(printf 'n%.0s' $(seq 251)).tr4"
-"$cli" resave "$level" "$long" && cmp -s "$level" "$long" || { echo "FAILED: resave to a long name"; fail=1; }
 
 # A full disk under the pictures: the old pictures stay whole and one line says why. The disk is
 # a small memory file system mounted where only this check sees it.

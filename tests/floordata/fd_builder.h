@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "fixtures/test_level.h"
 #include "level/ttrlevel.h"
 
 namespace qavel::test {
@@ -40,15 +41,6 @@ inline void AddCamera(Ttrlevel& level, uint16_t flags) {
   tcamera cam{};
   std::memcpy(cam.raw + 14, &flags, 2);
   level.cameras.push_back(cam);
-}
-
-// Word of a function: number, subfunction, last-of-list bit.
-constexpr uint16_t Fn(uint16_t f, uint16_t sub = 0, bool last = false) {
-  return static_cast<uint16_t>(f | (sub << 8) | (last ? 0x8000 : 0));
-}
-// Word of a trigger command.
-constexpr uint16_t Cmd(uint16_t command, uint16_t operand, bool last = false) {
-  return static_cast<uint16_t>((command << 10) | operand | (last ? 0x8000 : 0));
 }
 
 }  // namespace qavel::test

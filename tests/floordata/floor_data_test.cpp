@@ -1,10 +1,14 @@
-#include "floordata/floor_data.h"
+// Floor data: parsing the stream into groups, the texts of a sector and of its triggers, and the
+// searches for triggers.
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "fd_builder.h"
+#include "floordata/floor_data.h"
+#include "floordata/searches.h"
+#include "floordata/trigger_text.h"
 
 namespace qavel {
 namespace {
@@ -197,6 +201,192 @@ TEST(DecodeSector, SectorsWithoutAGroupShowGroupZeroAndPlacesOutsideNothing) {
   EXPECT_FALSE(DecodeSector(level, fd, 0, 1, 3, {}));
   EXPECT_FALSE(DecodeSector(level, fd, 0, 0, 1, {}));
   EXPECT_FALSE(DecodeSector(level, fd, 1, 1, 1, {}));  // no such room
+}
+
+// Lines of the first function of group 1 of a stream, with items named by object id.
+std::vector<std::string> Describe(const Ttrlevel& level) {
+  const FloorData fd = ParseFloorData(level);
+  return DescribeTrigger(level, fd, 1, 0,
+                         [](uint32_t id) { return "Object " + std::to_string(id); });
+}
+
+TEST(DescribeTrigger, SetupWordTimerFlagsAndOneShot) {
+  Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(4, 0, true), 0x3E05, Cmd(3, 1, true)});
+  EXPECT_EQ(Describe(level),
+            (std::vector<std::string>{"DO WITH ACTIVATE", "Timer            :5",
+                                      "Flags            :11111-00", "Only once    :No",
+                                      "------- Commands -----------", "Alternate_ON-3-(1)"}));
+  level.floor_data[2] = 0x01FF;
+  const auto lines = Describe(level);
+  EXPECT_EQ(lines[1], "Timer            :-1");
+  EXPECT_EQ(lines[2], "Flags            :00000-00");
+  EXPECT_EQ(lines[3], "Only once    :Yes");
+  EXPECT_EQ(TriggerFlagsText(0xC000), "00000-11");
+  EXPECT_EQ(TriggerFlagsText(0x0200), "10000-00");
+}
+
+TEST(DescribeTrigger, TriggerItemNamesAndNone) {
+  Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(4, 2, true), 0, 3, Cmd(0, 2), Cmd(6, 9, true)});
+  for (int i = 0; i < 5; ++i) test::AddItem(level, static_cast<uint16_t>(100 + i));
+  const auto lines = Describe(level);
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "SWITCH IS ON");
+  EXPECT_EQ(lines[4], "Trigger Item(3) - Object 103");
+  EXPECT_EQ(lines[6], "Item-0-(2) - Object 102");
+  EXPECT_EQ(lines[7], "Look_at_item-6-(9) - None");
+  // Without a catalog every id is named by number.
+  EXPECT_EQ(ItemName(level, 1, {}), "101");
+  EXPECT_EQ(ItemName(level, -1, {}), "None");
+}
+
+TEST(DescribeTrigger, EveryCommandLine) {
+  std::vector<uint16_t> words = {0, Fn(4, 1, true), 0};
+  words.push_back(Cmd(1, 0));
+  words.push_back(0x1F55);  // bits 8 and 12 set in the kept part: 0x1F00
+  words.push_back(Cmd(2, 1));
+  for (uint16_t c = 3; c <= 15; ++c) words.push_back(Cmd(c, c * 10, c == 15));
+  Ttrlevel level = test::LevelWithRoom(1, 1, words);
+  test::AddCamera(level, 0xBEEF);
+  test::AddCamera(level, 0x0042);
+  const auto lines = Describe(level);
+  const std::vector<std::string> commands(lines.begin() + 5, lines.end());
+  EXPECT_EQ(commands, (std::vector<std::string>{
+                          "Switch_Camera-1-(1,0,1,1)  (raw flag:31)",
+                          "Camera Flag-1-:BEEF",
+                          "Underwater_Flow-1-(2)",
+                          "Sink-1-:0042",
+                          "Alternate_ON-3-(30)",
+                          "Alternate_Flag-4-(40)",
+                          "Alternate_OFF-5-(50)",
+                          "Look_at_item-6-(60) - None",
+                          "End Level-7-(70)",
+                          "Play_Soundtrack-8-(80)",
+                          "Effect-Clock Control-9-(90)",
+                          "Secret_Found-10-(100)",
+                          "Body_Bag-11-(110)",
+                          "Flyby_Camera-12-(120)",
+                          "CutScene-13-(130)",
+                          "Unknown command #14 With Operand 140",
+                          "Unknown command #15 With Operand 150",
+                      }));
+  EXPECT_EQ(lines[0], "LARA ON GROUND DO ACTIVATE");
+}
+
+// Cameras beyond the table show "none"; only triggers are described.
+TEST(DescribeTrigger, CamerasBeyondTheTableAndFunctionsThatAreNoTrigger) {
+  Ttrlevel camera = test::LevelWithRoom(1, 1, {0, Fn(4, 0, true), 0, Cmd(1, 5), 0x8000});
+  test::AddCamera(camera, 1);
+  EXPECT_EQ(Describe(camera).back(), "Camera Flag-1-:none");
+  camera.floor_data = {0, Fn(4, 0, true), 0, Cmd(2, 1, true)};
+  EXPECT_EQ(Describe(camera).back(), "Sink-1-:none");
+
+  EXPECT_EQ(TriggerTypeText(13), "TRC LARA X-RAY");
+  EXPECT_EQ(TriggerTypeText(14), "Unknown!!!!");
+  const Ttrlevel level = test::LevelWithRoom(1, 1, {0, Fn(2, 0, true), 0});
+  const FloorData fd = ParseFloorData(level);
+  EXPECT_TRUE(DescribeTrigger(level, fd, 1, 0, {}).empty());
+  EXPECT_TRUE(DescribeTrigger(level, fd, 5, 0, {}).empty());
+  EXPECT_TRUE(DescribeTrigger(level, fd, 1, 3, {}).empty());
+}
+
+// Two rooms. Groups: 1 names item 3 twice (Item and Look_at_item) and a second trigger for
+// it; 2 is a switch trigger used by no sector; 3 a type-9 trigger with command 14; 4 names
+// item 3 again; 5 a slant.
+Ttrlevel SearchLevel() {
+  const std::vector<std::vector<uint16_t>> groups = {
+      {Fn(4, 0), 0, Cmd(0, 3), Cmd(6, 3, true), Fn(4, 1, true), 0, Cmd(0, 3, true)},  // fd 1
+      {Fn(4, 2, true), 0, 5, Cmd(0, 1, true)},                                        // fd 8
+      {Fn(4, 9, true), 0, Cmd(14, 2, true)},                                          // fd 12
+      {Fn(4, 0, true), 0, Cmd(6, 3, true)},                                           // fd 15
+      {Fn(2, 0, true), 0}};                                                           // fd 18
+  std::vector<uint16_t> words = {0};
+  for (const auto& g : groups) words.insert(words.end(), g.begin(), g.end());
+  Ttrlevel level = test::LevelWithRoom(2, 2, words);
+  level.rooms.push_back(level.rooms[0]);
+  level.rooms[0].sectors[3] = test::Sector(1);   // room 0, column 2, row 2
+  level.rooms[1].sectors[1] = test::Sector(1);   // room 1 uses it too: never shown
+  level.rooms[1].sectors[2] = test::Sector(12);  // room 1, column 2, row 1
+  level.rooms[1].sectors[0] = test::Sector(15);  // room 1, column 1, row 1
+  return level;
+}
+
+TEST(Searches, ItemSearchVisitsEachGroupOnceThenRunsOut) {
+  const Ttrlevel level = SearchLevel();
+  const FloorData fd = ParseFloorData(level);
+  SearchCursor cursor;
+  auto hit = FindTriggerForItem(level, fd, cursor, 3);
+  ASSERT_EQ(hit.kind, SearchResult::kFound);
+  EXPECT_EQ(hit.group, 1u);
+  EXPECT_EQ(hit.place, (SectorPlace{0, 2, 2}));
+  EXPECT_EQ(hit.status, "Column:2 Row:2");
+  EXPECT_EQ(cursor.value, 1);
+  cursor.Advance();
+  hit = FindTriggerForItem(level, fd, cursor, 3);
+  ASSERT_EQ(hit.kind, SearchResult::kFound);
+  EXPECT_EQ(hit.group, 4u);
+  EXPECT_EQ(hit.place, (SectorPlace{1, 1, 1}));
+  cursor.Advance();
+  hit = FindTriggerForItem(level, fd, cursor, 3);
+  EXPECT_EQ(hit.kind, SearchResult::kNoMatch);
+  EXPECT_EQ(hit.message, "No more triggers found for this item.");
+  EXPECT_EQ(cursor.value, 5);  // no match leaves the cursor; Find Next keeps counting
+  cursor.Advance();
+  EXPECT_EQ(FindTriggerForItem(level, fd, cursor, 3).kind, SearchResult::kNoMatch);
+  EXPECT_EQ(cursor.value, 6);
+  cursor.Restart();
+  EXPECT_EQ(FindTriggerForItem(level, fd, cursor, 3).group, 1u);
+}
+
+TEST(Searches, GroupWithoutSectorReportsAndFindNextGoesOn) {
+  const Ttrlevel level = SearchLevel();
+  const FloorData fd = ParseFloorData(level);
+  SearchCursor cursor;
+  auto hit = FindTriggerForItem(level, fd, cursor, 1);
+  EXPECT_EQ(hit.kind, SearchResult::kNotApplied);
+  EXPECT_EQ(hit.group, 2u);
+  EXPECT_EQ(hit.message,
+            "One trigger found...but this one was not applied to any room...try finding next "
+            "trigger for this item.");
+  EXPECT_EQ(cursor.value, 2);
+  // The searches share the cursor: a criteria Find Next continues after the item hit.
+  cursor.Advance();
+  hit = FindTriggerByCriteria(level, fd, cursor, 0, 0);
+  EXPECT_EQ(hit.group, 3u);
+  EXPECT_EQ(hit.place, (SectorPlace{1, 2, 1}));
+  EXPECT_EQ(hit.status, "Column:2 Row:1");
+}
+
+TEST(Searches, CriteriaByTypeAndCommand) {
+  const Ttrlevel level = SearchLevel();
+  const FloorData fd = ParseFloorData(level);
+  // ANY / ANY: every trigger group once, in order.
+  std::vector<uint32_t> groups;
+  SearchCursor cursor;
+  for (auto hit = FindTriggerByCriteria(level, fd, cursor, 0, 0);
+       hit.kind != SearchResult::kNoMatch; hit = FindTriggerByCriteria(level, fd, cursor, 0, 0)) {
+    groups.push_back(hit.group);
+    cursor.Advance();
+  }
+  EXPECT_EQ(groups, (std::vector<uint32_t>{1, 2, 3, 4}));
+  // The empty last entry of the command list stands for command 14.
+  cursor.Restart();
+  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 0, 15).group, 3u);
+  // Type entry 2 is "LARA ON GROUND DO ACTIVATE" (type 1), found in group 1's second trigger.
+  cursor.Restart();
+  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 2, 1).group, 1u);
+  cursor.Restart();
+  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 2, 7).kind, SearchResult::kNoMatch);
+  cursor.Restart();
+  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 10, 0).group, 3u);  // type 9
+}
+
+TEST(Searches, FirstSectorIsByRoomThenColumnThenRow) {
+  Ttrlevel level = test::LevelWithRoom(3, 3, {0, Fn(2, 0, true), 0});
+  level.rooms[0].sectors[5] = test::Sector(1);  // column 2, row 3
+  level.rooms[0].sectors[6] = test::Sector(1);  // column 3, row 1
+  EXPECT_EQ(FirstSectorUsing(level, 1), (SectorPlace{0, 2, 3}));
+  EXPECT_FALSE(FirstSectorUsing(level, 2));
+  EXPECT_FALSE(FirstSectorUsing(Ttrlevel{}, 0));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The model's paired forms and derived values.
+// The model's derived values and shared points (the paired record forms: the round trips and
+// the edits).
 
 #include <gtest/gtest.h>
 
@@ -6,46 +7,6 @@
 
 namespace qavel {
 namespace {
-
-TEST(ItemForms, Tr1LightSplitsIntoBothBytesAndBack) {
-  titem1 a{};
-  a.object_id = 7;
-  a.x = -1000;
-  a.light = 0x1234;
-  a.item_flags = 0x3E00;
-  const titem2 b = ItemFromTr1(a);
-  EXPECT_EQ(b.light1, 0x0034);
-  EXPECT_EQ(b.light2_ocb, 0x0012);
-  EXPECT_EQ(ItemToTr1(b), a);
-
-  Ttrlevel level;
-  level.version_kind = kTR4;
-  titem2 item{};
-  item.object_id = 3;
-  item.light2_ocb = -5;  // an OCB: only its low byte reaches the TR1 form
-  const size_t i = AppendItem(level, item);
-  EXPECT_EQ(level.num_items(), 1u);
-  EXPECT_EQ(level.items1.size(), 1u);
-  EXPECT_EQ(+level.items1[i].object_id, 3);
-  EXPECT_EQ(static_cast<uint16_t>(level.items1[i].light) >> 8, 0xFB);
-}
-
-TEST(StaticForms, StoreKeepsBothFormsInStep) {
-  troom room;
-  tstatic2 s{};
-  s.x = 2048;
-  s.rotation = 0x4000;
-  s.intensity1 = 0x1111;
-  s.mesh_id = 9;
-  AppendStatic(room, s);
-  s.x = 4096;
-  StoreStatic(room, 0, s);
-  ASSERT_EQ(room.statics1.size(), 1u);
-  EXPECT_EQ(+room.statics1[0].x, 4096);
-  EXPECT_EQ(+room.statics1[0].intensity, 0x1111);
-  EXPECT_EQ(+room.statics1[0].mesh_id, 9);
-  EXPECT_EQ(StaticToTr1(StaticFromTr1(room.statics1[0])), room.statics1[0]);
-}
 
 TEST(AnimatedTextures, GroupsAreNumberedFromOne) {
   Ttrlevel level;

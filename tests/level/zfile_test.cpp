@@ -21,23 +21,17 @@
 #include <fstream>
 #include <thread>
 
+#include "fixtures/test_level.h"
 #include "peak_memory.h"
 #include "test_paths.h"
 
 namespace qavel {
 namespace {
 
+using test::ZlibContainer;
+
 void WriteRaw(const std::string& path, const Bytes& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
-}
-
-Bytes Container(const Bytes& content) {
-  const Bytes packed = *PackBlock(content.data(), content.size());
-  Bytes out = {'Z', 'L', 'I', 'B'};
-  for (uint32_t v : {static_cast<uint32_t>(packed.size()), static_cast<uint32_t>(content.size())})
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  out.insert(out.end(), packed.begin(), packed.end());
-  return out;
 }
 
 Bytes Noise(size_t n) {
@@ -100,8 +94,9 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
   const std::string dir = test::ScratchDir("tzfile");
   const Bytes content = {'h', 'e', 'l', 'l', 'o', ' ', 'l', 'e', 'v', 'e', 'l'};
   const Bytes twelve = {'Z', 'L', 'I', 'B', 1, 0, 0, 0, 1, 0, 0, 0};
-  Bytes overlong = Container(content), damaged = Container(content), longer = Container(content);
-  Bytes huge = Container(content);
+  Bytes overlong = ZlibContainer(content), damaged = ZlibContainer(content),
+        longer = ZlibContainer(content);
+  Bytes huge = ZlibContainer(content);
   overlong[4] = 0xFF;
   damaged[14] ^= 0xFF;
   longer[8] = 5;    // the content is longer than the header says
@@ -114,7 +109,7 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
     Bytes content;  // empty for a refusal
   };
   for (const Case& c : std::vector<Case>{{"plain", content, false, content},
-                                         {"packed", Container(content), true, content},
+                                         {"packed", ZlibContainer(content), true, content},
                                          // Exactly 12 bytes starting with ZLIB are plain bytes.
                                          {"twelve", twelve, false, twelve},
                                          {"overlong", overlong, false, {}},

@@ -1,14 +1,17 @@
-// Reading levels of every generation: round trips, generation detection, progress, and refusal
-// of files that are not what they claim to be.
+// Reading and writing levels of every generation: round trips, generation detection, progress,
+// refusal of files that are not what they claim to be; what the writer computes is returned,
+// never written into the level; unchanged parts keep their bytes; a failed save keeps the old file.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 #include "demo/demo_level.h"
-#include "fixtures/tiny_level.h"
+#include "fixtures/test_level.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
+#include "level/trc_room.h"
 #include "level/zfile.h"
 #include "peak_memory.h"
 #include "test_paths.h"
@@ -23,16 +26,28 @@ const char* NameFor(int32_t kind) {
   return names[kind];
 }
 
-Bytes Written(const Ttrlevel& level, const std::string& name) {
-  const auto written = WriteLevelBytes(level, name);
+WrittenLevel Write(const Ttrlevel& level, const std::string& name) {
+  auto written = WriteLevelBytes(level, name);
   EXPECT_TRUE(written) << written.message();
-  return written ? written->bytes : Bytes{};
+  return written ? std::move(*written) : WrittenLevel{};
 }
 
 Ttrlevel Read(const Bytes& file, const std::string& name) {
   auto level = ReadLevelBytes(file, name);
   EXPECT_TRUE(level) << level.message();
   return level ? std::move(*level) : Ttrlevel{};
+}
+
+// Writes and reads back; the level with the values the writer computed must equal what was
+// read, and writing what was read must give the same bytes.
+Ttrlevel RoundTrip(const Ttrlevel& level, const std::string& name) {
+  const WrittenLevel written = Write(level, name);
+  Ttrlevel back = Read(written.bytes, name);
+  Ttrlevel expected = level;
+  AdoptFileValues(expected, written.values);
+  EXPECT_EQ(back.FirstDifference(expected), "");
+  EXPECT_EQ(Write(back, name).bytes, written.bytes);
+  return back;
 }
 
 // The TR4 file with packed chunk `index` (0 to 3, the level data last) replaced by a stream and
@@ -65,15 +80,8 @@ class EveryGeneration : public ::testing::TestWithParam<int32_t> {};
 // writer computed.
 TEST_P(EveryGeneration, WriteReadWriteGivesTheSameBytesAndModel) {
   const int32_t kind = GetParam();
-  const Ttrlevel built = test::MakeTinyLevel(kind);
-  const auto first = WriteLevelBytes(built, NameFor(kind));
-  ASSERT_TRUE(first) << first.message();
-  const Ttrlevel read = Read(first->bytes, NameFor(kind));
+  const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kind), NameFor(kind));
   EXPECT_EQ(read.version_kind, kind);
-  Ttrlevel expected = built;
-  AdoptFileValues(expected, first->values);
-  EXPECT_EQ(read.FirstDifference(expected), "");
-  EXPECT_EQ(Written(read, NameFor(kind)), first->bytes);
   EXPECT_EQ(read.rooms[1].flags, 0x0009);
   EXPECT_EQ(+read.items1[0].room, 1);
   EXPECT_EQ(+read.object_textures[1].anim_group, 1);
@@ -95,7 +103,7 @@ Ttrlevel WithSamples(int32_t kind) {
 // inside its samples names the sample and where it ends.
 TEST_P(EveryGeneration, TruncatedFilesAreRefusedCleanly) {
   const int32_t kind = GetParam();
-  const Bytes file = Written(WithSamples(kind), NameFor(kind));
+  const Bytes file = Write(WithSamples(kind), NameFor(kind)).bytes;
   const size_t step = std::max<size_t>(1, file.size() / 400);
   for (size_t n = 4; n < file.size(); n += n + 64 < file.size() ? step : 1) {
     const auto level = ReadLevelBytes(Bytes(file.begin(), file.begin() + long(n)), NameFor(kind));
@@ -145,7 +153,7 @@ TEST(Progress, MovesFromZeroToHundredAndBackWhileReadingAndWriting) {
 }
 
 TEST(Refusals, SayWhatIsWrong) {
-  const Bytes file = Written(test::MakeTinyLevel(kTR2), "a.tr2");
+  const Bytes file = Write(test::MakeTinyLevel(kTR2), "a.tr2").bytes;
   Bytes unknown = file;
   unknown[0] = 0x21;
   Bytes encrypted = file;  // "TR4" and 0x63, as some level builders scramble their files
@@ -210,7 +218,7 @@ Bytes Noise(size_t n) {
 // zeros; an unedited save still copies the chunk as the file holds it, a save that must repack
 // it refuses, and the level equals only levels holding the same stream.
 TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
-  const Bytes file = WithPageCounts(Written(test::MakeTinyLevel(kTR4), "b.tr4"), {1, 0, 0});
+  const Bytes file = WithPageCounts(Write(test::MakeTinyLevel(kTR4), "b.tr4").bytes, {1, 0, 0});
   const Bytes zeros(64 << 20, 0);
   const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
   const Bytes texels = Noise(262144);
@@ -257,7 +265,7 @@ TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
       continue;
     }
     ASSERT_TRUE(level) << level.message();
-    EXPECT_EQ(Written(*level, "b.tr4"), c.bytes);
+    EXPECT_EQ(Write(*level, "b.tr4").bytes, c.bytes);
     EXPECT_TRUE(level->pages32.IsPacked()) << "an unedited save unpacked the pages";
     const Result use = UnpackTexturePages(*level);
     EXPECT_EQ(use.status(), Status::kDamaged);
@@ -293,7 +301,7 @@ TEST(ReadWarnings, MuchUnreadLevelDataIsReported) {
     for (size_t end : {size_t{6}, size_t{64}, size_t{65}, size_t{5000}}) {
       Ttrlevel level = test::MakeTinyLevel(kind);
       level.level_data_end = Bytes(end, 0xEE);
-      const Ttrlevel read = Read(Written(level, NameFor(kind)), NameFor(kind));
+      const Ttrlevel read = Read(Write(level, NameFor(kind)).bytes, NameFor(kind));
       EXPECT_EQ(read.level_data_end.size(), end);
       const auto& warnings = read.origin.read_warnings;
       ASSERT_EQ(warnings.size(), end > 64 ? 1u : 0u) << kind << " " << end;
@@ -340,19 +348,215 @@ TEST(Tr4, ExtendedWordTableLayoutIsReadAndWrittenFaithfully) {
   level.records8.resize(4);
   level.index_list = {0, 1, 2, 3};
   level.tail_data = SharedBlock::Of({'N', 'G', 'L', 'E', 0, 0, 0, 0});
-  const Bytes file = Written(level, "ng.tr4");
+  const Bytes file = Write(level, "ng.tr4").bytes;
   const Ttrlevel read = Read(file, "ng.tr4");
   EXPECT_EQ(read.extended_word_table, level.extended_word_table);
   EXPECT_TRUE(read.byte_list.empty());
   EXPECT_EQ(read.records8.size(), 4u);
   EXPECT_EQ(read.index_list.size(), 4u);
-  EXPECT_EQ(Written(read, "ng.tr4"), file);
+  EXPECT_EQ(Write(read, "ng.tr4").bytes, file);
+}
 
-  // The usual layout stays the usual layout.
-  const Ttrlevel plain = test::MakeTinyLevel(kTR4);
-  const Ttrlevel plain_read = Read(Written(plain, "p.tr4"), "p.tr4");
-  EXPECT_TRUE(plain_read.extended_word_table.empty());
-  EXPECT_EQ(plain_read.byte_list, plain.byte_list);
+TEST(Writer, TheOutputNameChoosesTheTr1VariantButNotTheLevelsGeneration) {
+  const Ttrlevel level = test::MakeTinyLevel(kTR1);
+  const WrittenLevel phd = Write(level, "x.phd");
+  const WrittenLevel tub = Write(level, "x.tub");
+  EXPECT_EQ(tub.values.version_kind, kTR1Tub);
+  EXPECT_EQ(phd.bytes.size(), tub.bytes.size());
+  EXPECT_NE(phd.bytes, tub.bytes);  // the palette moved
+  EXPECT_EQ(Read(tub.bytes, "x.tub").palette, level.palette);
+  // Saving as .tub through the file path leaves the shown level as it was.
+  Ttrlevel shown = test::MakeTinyLevel(kTR1);
+  const auto values = WriteLevel(shown, test::ScratchDir("writer_tub") + "/x.tub");
+  ASSERT_TRUE(values) << values.message();
+  EXPECT_EQ(values->version_kind, kTR1Tub);
+  EXPECT_EQ(shown.version_kind, kTR1);
+  // TR4 stays TR4 whatever the name.
+  EXPECT_EQ(Write(test::MakeTinyLevel(kTR4), "x.trc").values.version_kind, kTR4);
+}
+
+TEST(Writer, RoomSizeWordsFollowTheGeometry) {
+  Ttrlevel level = test::MakeTinyLevel(kTR2);
+  auto& room = level.rooms[0];
+  room.vertices2.resize(10);
+  room.vertices1.resize(10);
+  room.rectangles.resize(4);
+  room.triangles.resize(2);
+  EXPECT_EQ(Write(level, "a.tr2").values.rooms[0].num_data_words, 94u);
+  EXPECT_EQ(RoundTrip(level, "a.tr2").rooms[0].num_data_words, 94u);
+}
+
+TEST(Writer, NothingLoadedWritesNothingAndAFailedSaveKeepsTheOldFile) {
+  const std::string dir = test::ScratchDir("writer_fail");
+  EXPECT_EQ(WriteLevel(Ttrlevel{}, dir + "/out.tr4").result().status(), Status::kNothingLoaded);
+  EXPECT_FALSE(FileExists(dir + "/out.tr4"));
+
+  const Ttrlevel level = test::MakeTinyLevel(kTR3);
+  ASSERT_TRUE(WriteLevel(level, dir + "/a.tr2"));
+  const Bytes before = ReadWholeFile(dir + "/a.tr2")->ToBytes();
+  const auto failed = WriteLevel(level, dir + "/no/such/folder/a.tr2");
+  EXPECT_EQ(failed.result().status(), Status::kFailed);
+  EXPECT_NE(failed.message().find("no/such/folder"), std::string::npos) << failed.message();
+  EXPECT_EQ(ReadWholeFile(dir + "/a.tr2")->ToBytes(), before);
+}
+
+// The written file's sections follow each other without gaps or overlaps up to its end, so that
+// a difference is told in the section it lies in; TR4 level data's sections likewise in the
+// unpacked level data.
+TEST(Writer, SectionsNameEveryByteInFileOrder) {
+  for (const auto& [kind, name] :
+       {std::pair{kTR1, "a.phd"}, std::pair{kTR1Tub, "a.tub"}, std::pair{kTR2, "a.tr2"},
+        std::pair{kTR3, "a.tr2"}, std::pair{kTR4, "a.tr4"}, std::pair{kTR5, "a.trc"}}) {
+    const auto written = WriteLevelBytes(test::MakeTinyLevel(kind), name, {}, Sections::kRecord);
+    ASSERT_TRUE(written) << written.message();
+    size_t file_end = 0, data_end = 0;
+    bool room = false;
+    for (const SectionSpan& s : written->sections) {
+      size_t& end = s.name.rfind(kLevelDataSpanPrefix, 0) == 0 ? data_end : file_end;
+      EXPECT_EQ(s.begin, end) << kind << " " << s.name;
+      end = s.end;
+      room |= s.name.ends_with("room 1");
+    }
+    EXPECT_EQ(file_end, written->bytes.size()) << kind;
+    if (kind == kTR4) {
+      EXPECT_EQ(data_end, Read(written->bytes, name).origin.level_data.unpacked.size());
+    }
+    EXPECT_TRUE(room) << kind;
+  }
+}
+
+// (That edits repack the level data: the sweep's edits of the demo level.)
+TEST(Tr4, UnchangedChunksKeepTheirPackedBytes) {
+  const Bytes file = Write(test::MakeTinyLevel(kTR4), "a.tr4").bytes;
+  Ttrlevel read = Read(file, "a.tr4");
+  EXPECT_EQ(read.level_data_end, Bytes(6, 0));
+
+  // Another valid stream of the same content in a chunk: an unedited save copies it as it is.
+  Ttrlevel odd = read;
+  odd.origin.pages32.packed =
+      SharedBlock::Of(*PackBlock(odd.pages32.bytes(), odd.pages32.size(), 1));
+  const Bytes with_odd = Write(odd, "a.tr4").bytes;
+  EXPECT_NE(with_odd, file);
+  EXPECT_EQ(Write(Read(with_odd, "a.tr4"), "a.tr4").bytes, with_odd);
+}
+
+TEST(Tr5, EditedRoomsAreWrittenAsOneLayerThatReadsBackTheSame) {
+  const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
+  ASSERT_EQ(read.rooms[0].num_layers(), 1u);
+  Ttrlevel edited = read;
+  tvertex2 v = edited.rooms[0].vertices2[1];
+  v.y = -256;
+  StoreVertex(edited.rooms[0], 1, v);
+  EXPECT_EQ(+RoundTrip(edited, "a.trc").rooms[0].vertices2[1].y, -256);
+}
+
+// The room header values the Experiments page edits: those the file keeps as they are reach it;
+// the last five are where the file locates the room's layers, vertices and faces, so the writer
+// computes them on every save and an edit of them cannot reach the file.
+TEST(Tr5, HeaderValuesReachTheFileWhereTheFileKeepsThem) {
+  const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
+  Ttrlevel edited = read;
+  troom& room = edited.rooms[1];
+  for (uint32_t* field :
+       {&room.trc_unknown1, &room.trc_unknown2, &room.trc_unknown3, &room.trc_unknown4,
+        &room.trc_unknown6, &room.trc_unknown7[2], &room.trc_unknown9, &room.trc_unknown10})
+    *field = 0x12345678;
+  const Ttrlevel back_level = RoundTrip(edited, "a.trc");
+  const troom& back = back_level.rooms[1];
+  for (uint32_t value :
+       {back.trc_unknown1, back.trc_unknown2, back.trc_unknown3, back.trc_unknown4,
+        back.trc_unknown6, back.trc_unknown7[2], back.trc_unknown9, back.trc_unknown10})
+    EXPECT_EQ(value, 0x12345678u);
+
+  Ttrlevel located = read;
+  located.rooms[1].trc_unknown11 = {1, 2, 3, 4, 5};
+  EXPECT_EQ(Write(located, "a.trc").bytes, Write(read, "a.trc").bytes);
+}
+
+// A TR5 room with one layer, written from its merged lists as an edited room is, gives the
+// file's own bytes: the one-layer writer agrees with the files the game ships.
+TEST(RealLevels, Tr5OneLayerRoomsWrittenFromTheirMergedListsKeepTheirBytes) {
+  QAVEL_REAL_LEVEL_OR_SKIP(path, "TR5");
+  const auto level = ReadLevel(path);
+  ASSERT_TRUE(level) << level.message();
+  size_t checked = 0;
+  for (size_t r = 0; r < level->rooms.size(); ++r) {
+    troom room = level->rooms[r];
+    if (room.num_layers() != 1 ||
+        room.tr5_layers[0].triangles.size() + room.tr5_layers[0].rectangles.size() < 2)
+      continue;
+    ByteWriter as_read;
+    WriteTrcRoom(as_read, room);
+    // Disturb the kept layer so the room counts as edited; its merged lists are unchanged.
+    auto& block = room.tr5_layers[0];
+    if (!block.rectangles.empty())
+      block.rectangles[0].texture ^= 1;
+    else
+      block.triangles[0].texture ^= 1;
+    ASSERT_FALSE(Tr5GeometryAsRead(room));
+    ByteWriter merged;
+    WriteTrcRoom(merged, room);
+    EXPECT_TRUE(as_read.Take() == merged.Take()) << "room " << r;
+    ++checked;
+  }
+  EXPECT_GT(checked, 0u);
+}
+
+// The shipped demo level: the file is what the generator writes and reads back as built, and its
+// records agree where no reader or check looks. That it refers only to what it has is the level
+// check's work (tests/check); its resave and edits, the real-level sweep's.
+TEST(DemoLevel, TheShippedFileIsWhatTheGeneratorWritesAndReadsBackAsBuilt) {
+  Ttrlevel built = BuildDemoLevel();
+  const auto written = WriteLevelBytes(built, "demo.tr4");
+  ASSERT_TRUE(written) << written.message();
+  AdoptFileValues(built, written->values);
+  const Bytes shipped = ReadWholeFile(test::DataPath("demo.tr4"))->ToBytes();
+  EXPECT_TRUE(written->bytes == shipped) << "regenerate with: qavel-cli make-demo data/demo.tr4";
+  EXPECT_LT(shipped.size(), 400u * 1024);
+  const auto read = ReadLevel(test::DataPath("demo.tr4"));
+  ASSERT_TRUE(read) << read.message();
+  EXPECT_EQ(read->version_kind, kTR4);
+  EXPECT_EQ(read->FirstDifference(built), "");
+}
+
+// What the check does not look at: faces with distinct corners, animation frames whose rotation
+// words fill them exactly, and the two forms of the texture pages holding the same picture.
+TEST(DemoLevel, RecordsAgreeWhereNoCheckLooks) {
+  const Ttrlevel L = test::ReadLevelOrFail(test::DataPath("demo.tr4"));
+  ASSERT_EQ(L.num_rooms(), 4);
+  int flags = 0;
+  for (const troom& room : L.rooms) {
+    for (const auto& f : room.rectangles)
+      EXPECT_EQ(std::set<uint16_t>(f.vertices, f.vertices + 4).size(), 4u);
+    for (const auto& f : room.triangles)
+      EXPECT_EQ(std::set<uint16_t>(f.vertices, f.vertices + 3).size(), 3u);
+    flags |= room.flags;
+  }
+  EXPECT_EQ(flags & 0x29, 0x29) << "water, sky and outdoor rooms";
+
+  bool multi = false;
+  for (const tmovable& mv : L.movables) {
+    ASSERT_LT(mv.animation, L.num_animations());
+    const uint8_t frame_size = L.animations[mv.animation].raw[5];
+    // Two words for a rotation about three axes, one for one axis.
+    size_t f = mv.frame_offset / 2 + 9;
+    for (int n = 0; n < mv.num_meshes; ++n) f += (L.frames.at(f) & 0xC000) ? 1 : 2;
+    EXPECT_EQ(f, mv.frame_offset / 2 + frame_size) << "movable " << mv.object_id;
+    multi |= mv.num_meshes > 1;
+  }
+  EXPECT_TRUE(multi);
+
+  ASSERT_EQ(L.pages32.size(), 2u * L.pages16.size());
+  size_t transparent = 0;
+  for (size_t i = 0; i < L.pages16.size() / 2; ++i) {
+    uint16_t w = 0;
+    std::memcpy(&w, L.pages16.bytes() + i * 2, 2);
+    const uint8_t* p = L.pages32.bytes() + i * 4;
+    ASSERT_EQ(bool(w & 0x8000), p[3] >= 128) << "texel " << i;
+    ASSERT_EQ((w >> 10) & 0x1F, p[2] >> 3) << "texel " << i;
+    transparent += !(w & 0x8000);
+  }
+  EXPECT_GT(transparent, 0u);
 }
 
 }  // namespace

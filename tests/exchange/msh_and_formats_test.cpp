@@ -1,12 +1,16 @@
-// MSH files between levels: what travels, what is skipped, and refusals. Every level through its
-// own MSH export is the exchange sweep (ExchangeRoundTrip, dxf_test.cpp).
+// MSH files between levels: what travels, what is skipped, and refusals (every level through its
+// own MSH export is in the sweep over the real levels, tests/inspect/real_levels_test.cpp). The
+// table of exchange formats: the menu texts and file filters the window shows, and every export
+// reading back through the imports of its format. The ZQP project file.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "exchange/exchange_formats.h"
 #include "exchange/msh_file.h"
-#include "fixtures/exchange_fixtures.h"
+#include "exchange/zqp_file.h"
+#include "fixtures/test_level.h"
 #include "level/zfile.h"
 #include "test_paths.h"
 
@@ -15,10 +19,13 @@ namespace {
 
 using test::MakeLevel;
 
+// The two TR1 variants accept each other's files.
 TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
-  for (int32_t kind : {kTR1, kTR2, kTR3, kTR4, kTR5}) {
+  for (const auto& [from, kind] :
+       {std::pair{kTR1, kTR1Tub}, std::pair{kTR1Tub, kTR1}, std::pair{kTR2, kTR2},
+        std::pair{kTR3, kTR3}, std::pair{kTR4, kTR4}, std::pair{kTR5, kTR5}}) {
     SCOPED_TRACE(kind);
-    Ttrlevel source = MakeLevel(kind, 2);
+    Ttrlevel source = MakeLevel(from, 2);
     troom& s = source.rooms[1];
     s.ambient = {1, 2};
     s.ambient2 = 0x0003;
@@ -70,17 +77,6 @@ TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
     EXPECT_EQ(full.zones[4][2], 999);
     EXPECT_EQ(full.zones[9], before.zones[9]);  // alternate zones are not in the file
   }
-}
-
-TEST(MshImport, TheTwoTr1VariantsAcceptEachOthersFiles) {
-  Ttrlevel source = MakeLevel(kTR1, 1);
-  source.rooms[0].vertices1[0].x = 77;
-  Ttrlevel tub = MakeLevel(kTR1Tub, 1);
-  ASSERT_TRUE(ImportMshBytes(tub, WriteMshBytes(source), MshImportMode::kFull, "a.msh"));
-  EXPECT_EQ(+tub.rooms[0].vertices2[0].x, 77);
-  Ttrlevel phd = MakeLevel(kTR1, 1);
-  EXPECT_TRUE(ImportMshBytes(phd, WriteMshBytes(tub), MshImportMode::kFull, "a.msh"));
-  EXPECT_EQ(+phd.rooms[0].vertices1[0].x, 77);
 }
 
 TEST(MshImport, Tr5VerticesGetTheLevelReadersRoundedPositions) {
@@ -201,13 +197,7 @@ TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
   const Bytes plain = ReadWholeFile(dir + "/a.msh")->ToBytes();
   EXPECT_EQ(plain, WriteMshBytes(level));
   // The same content in a "ZLIB" container.
-  const Bytes z = *PackBlock(plain.data(), plain.size());
-  Bytes container = {'Z', 'L', 'I', 'B'};
-  const uint32_t sizes[2] = {static_cast<uint32_t>(z.size()), static_cast<uint32_t>(plain.size())};
-  container.insert(container.end(), reinterpret_cast<const uint8_t*>(sizes),
-                   reinterpret_cast<const uint8_t*>(sizes) + 8);
-  container.insert(container.end(), z.begin(), z.end());
-  ASSERT_TRUE(WriteFileAtomically(dir + "/z.msh", container));
+  ASSERT_TRUE(WriteFileAtomically(dir + "/z.msh", test::ZlibContainer(plain)));
   Ttrlevel target = MakeLevel(kTR4, 2);
   target.rooms[0].flags = 0;
   ASSERT_TRUE(ImportMsh(target, dir + "/z.msh", MshImportMode::kFull));
@@ -216,6 +206,88 @@ TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
             Status::kNoSuchFile);
   EXPECT_EQ(ExportMsh(level, dir + "/no/such/dir/a.msh").status(), Status::kCannotOpen);
   EXPECT_EQ(ExportMsh(Ttrlevel{}, dir + "/e.msh").status(), Status::kNothingLoaded);
+}
+
+TEST(ExchangeFormats, MenuTextsAndFiltersInMenuOrder) {
+  std::vector<std::string> imports, exports;
+  for (const ExchangeFormat& f : ExchangeFormats()) {
+    EXPECT_EQ(&GetExchangeFormat(f.id), &f);
+    EXPECT_EQ(std::string(f.file_filter), std::string(f.file_kind) + " (*." + f.extension + ")");
+    imports.push_back(std::string(f.import_action) + " " + f.import_caption);
+    if (f.export_caption) exports.push_back(std::string(f.export_action) + " " + f.export_caption);
+  }
+  EXPECT_EQ(imports, (std::vector<std::string>{"ImportDXF1 Import DXF(Current Room)",
+                                               "ImportMSH1 Import MSH_1", "ImportMSH2 Import MSH_2",
+                                               "ImportZQP1 Import ZQP"}));
+  EXPECT_EQ(exports, (std::vector<std::string>{"ExportDXF1 Export DXF(Current Room)",
+                                               "ExportMSH1 Export MSH", "ExportZQP1 Export ZQP"}));
+  EXPECT_STREQ(GetExchangeFormat(ExchangeFormatId::kDxf).file_filter, "DXF File (*.dxf)");
+}
+
+// Each format's file, written by its export (MSH_2 reads MSH_1's), imports into a level of the
+// same generation; a file of another format is refused and changes nothing.
+TEST(ExchangeFormats, ExportsImportBackAndOtherFormatsAreRefused) {
+  const std::string dir = test::ScratchDir("exchange_formats");
+  const Ttrlevel level = test::MakeLevel(kTR4, 2);
+  const ExchangeFormat& msh = GetExchangeFormat(ExchangeFormatId::kMshFull);
+  for (const ExchangeFormat& f : ExchangeFormats()) {
+    SCOPED_TRACE(f.import_caption);
+    const std::string path = dir + "/room1." + f.extension;
+    const ExchangeFormat& writer = f.export_file ? f : msh;
+    ASSERT_TRUE(writer.export_file(level, 1, path));
+    Ttrlevel target = level;
+    const Result imported = f.import_file(target, 1, path);
+    EXPECT_TRUE(imported) << imported.message();
+    EXPECT_EQ(target.rooms[1].num_rectangles(), level.rooms[1].num_rectangles());
+    for (const ExchangeFormat& other : ExchangeFormats()) {
+      if (std::string(other.extension) == f.extension) continue;
+      Ttrlevel untouched = level;
+      EXPECT_FALSE(other.import_file(untouched, 1, path)) << other.import_caption;
+      EXPECT_EQ(untouched.FirstDifference(level), "");
+    }
+  }
+}
+
+// The export is the magic, the generation and the item count in 25 bytes; an import recognises
+// or refuses a file but never changes the level.
+TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
+  Ttrlevel tr4 = test::MakeLevel(kTR4, 1);
+  tr4.ResizeItems(120);
+  const std::string path = test::ScratchDir("zqp_export") + "/p.zqp";
+  ASSERT_TRUE(ExportProject(tr4, path));
+  Bytes expected(kZqpMagic, kZqpMagic + 17);
+  for (uint8_t b : {6, 0, 0, 0, 120, 0, 0, 0}) expected.push_back(b);
+  EXPECT_EQ(ReadWholeFile(path)->ToBytes(), expected);
+
+  Ttrlevel level = test::MakeLevel(kTR3, 1);
+  level.ResizeItems(3);
+  const Ttrlevel before = level;
+  const Bytes good = WriteProjectBytes(level);
+  Bytes other = good;
+  other[17] = 6;
+  Bytes bad_magic = good;
+  bad_magic[5] = 'x';
+  const Bytes short_file(good.begin(), good.begin() + 21);
+  struct Case {
+    Bytes file;
+    Status status;
+    const char* message;
+  };
+  for (const auto& c : std::vector<Case>{
+           {good, Status::kOk,
+            "p.zqp: project of a TR3 level with 3 items; it holds no edits to apply, the level "
+            "is unchanged"},
+           {other, Status::kWrongGeneration,
+            "p.zqp belongs to a TR4 level (generation 6) but the level is TR3"},
+           {bad_magic, Status::kWrongMagic,
+            "p.zqp is not a ZQP file (it does not start with \"Kelvora ZQP file\")"},
+           {short_file, Status::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
+       }) {
+    const Result r = ImportProjectBytes(level, c.file, "p.zqp");
+    EXPECT_EQ(r.status(), c.status);
+    EXPECT_EQ(r.message(), c.message);
+    EXPECT_EQ(level.FirstDifference(before), "");
+  }
 }
 
 }  // namespace
