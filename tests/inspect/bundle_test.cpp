@@ -100,16 +100,23 @@ TEST(MovableNames, AMissingOrBrokenCatalogLeavesDefaultNamesAndANote) {
 
 TEST(LevelBundle, EditsRefreshTheTablesTheyMakeStale) {
   LevelBundle b = FixtureBundle();
-  auto apply = [&b](Expected<LevelEdit> edit) {
+  std::vector<Problem> added;
+  auto apply = [&b, &added](Expected<LevelEdit> edit) {
     ASSERT_TRUE(edit) << edit.message();
     edit->Apply(b.level);
-    RefreshAfterEdit(b, edit->target());
+    added = RefreshAfterEdit(b, edit->target());
   };
   apply(edit::ChangeItemRoom(b.level, 0, 5));
   EXPECT_EQ(b.room_items[0].count, 0);
   EXPECT_EQ(b.room_items[5].items, std::vector<uint16_t>{0});
-  apply(edit::ChangeItemId(b.level, 1, 30));
-  EXPECT_EQ(b.item_texts[1], "1.-" + b.names.NameOf(30));
+  // The problems are made when first asked for, of the level as it then is; from then on an
+  // edit tells those it brings.
+  const size_t shown = b.Problems().size();
+  apply(edit::ChangeItemId(b.level, 1, 31));  // no movable has id 31
+  EXPECT_EQ(b.item_texts[1], "1.-" + b.names.NameOf(31));
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0].code, "item-object");
+  EXPECT_EQ(b.Problems().size(), shown + 1);
   apply(edit::DuplicateItem(b.level, 2, 1, std::nullopt));
   EXPECT_EQ(b.item_texts.size(), 6u);  // the aux entries stay listed after the new item
   EXPECT_EQ(b.room_items[4].items, std::vector<uint16_t>{5});
