@@ -1,5 +1,6 @@
 #include "exchange/catalog_movables.h"
 
+#include <charconv>
 #include <utility>
 
 #include "exchange/catalog_built.h"
@@ -148,7 +149,11 @@ std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrle
 }
 
 std::string DefaultMovableName(uint32_t object_id) {
-  return "Moveable Id#" + std::to_string(object_id);
+  // Made for every id at each load: written in place rather than joined.
+  char text[24] = "Moveable Id#";
+  const size_t prefix = 12;
+  const auto end = std::to_chars(text + prefix, text + sizeof text, object_id).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
 std::string MovableName(const MovableCatalog& catalog, uint32_t object_id) {

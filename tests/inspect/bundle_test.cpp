@@ -89,13 +89,14 @@ TEST(MovableNames, AMissingOrBrokenCatalogLeavesDefaultNamesAndANote) {
   ASSERT_EQ(broken.notes.size(), 1u);
   EXPECT_NE(broken.notes[0].find("broken.xml"), std::string::npos);
   EXPECT_TRUE(broken.catalog_file.ok());  // read, but malformed: the defaults serve
-  for (const MovableNames* names : {&missing, &broken}) {
-    EXPECT_EQ(names->NameOf(5), "Moveable Id#5");
-    EXPECT_EQ(names->NameOf(700), "Moveable Id#700");
-    EXPECT_EQ(names->movable_list.size(), 4u);
-  }
   const MovableNames folder = BuildMovableNames(level, dir);
   EXPECT_EQ(folder.catalog_file.status(), Status::kCannotOpen);
+  for (const MovableNames* names : {&missing, &broken, &folder}) {
+    EXPECT_EQ(names->NameOf(5), "Moveable Id#5");
+    EXPECT_EQ(names->NameOf(700), "Moveable Id#700");
+    EXPECT_EQ(names->movable_list, (std::vector<std::string>{"Moveable Id#0", "Moveable Id#5",
+                                                             "Moveable Id#9", "Moveable Id#30"}));
+  }
 }
 
 TEST(LevelBundle, EditsRefreshTheTablesTheyMakeStale) {
