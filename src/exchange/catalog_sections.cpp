@@ -209,6 +209,7 @@ bool ReadCatalogSections(std::string_view document, const std::string& file_name
                          std::vector<CatalogSection>& sections, std::string& error) {
   // All sections in the one pass, and no part is kept: memory does not grow with the file.
   std::vector<std::unique_ptr<SectionReader>> readers;
+  readers.reserve(sections.size());
   for (auto& s : sections) readers.push_back(std::make_unique<SectionReader>(s, file_name));
   int depth = 0;
   TXmlParser scanner;
