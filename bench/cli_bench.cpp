@@ -7,7 +7,8 @@
 // Also in the rotation: open_level (the level layer's open alone, in a process without the
 // libraries the tool loads for pictures), and, when QAVEL_CLI_BEFORE names another build of
 // qavel-cli, that build (to compare two builds in one run). The /busy variants keep the other
-// core busy with a spinning process of ours while they measure.
+// core busy with a spinning process of ours while they measure. Each contender runs 21 times
+// per benchmark, or QAVEL_CLI_TURNS times (a busy machine needs more turns for steady medians).
 // Run: build/bench/cli_bench [--benchmark_filter=...].
 
 #include <benchmark/benchmark.h>
@@ -81,13 +82,19 @@ void CommandVsFloor(benchmark::State& state, const std::string& command,
   }
 }
 
+int Turns() {
+  const char* turns = std::getenv("QAVEL_CLI_TURNS");
+  const int n = turns ? std::atoi(turns) : 0;
+  return n > 0 ? n : 21;
+}
+
 #define QAVEL_COMMAND_ON(command, generation)                                      \
   BENCHMARK_CAPTURE(CommandVsFloor, command##_##generation, std::string(#command), \
                     std::string(#generation))                                      \
       ->ArgName("busy")                                                            \
       ->Arg(0)                                                                     \
       ->Arg(1)                                                                     \
-      ->Iterations(21)                                                             \
+      ->Iterations(Turns())                                                        \
       ->UseManualTime()                                                            \
       ->Unit(benchmark::kMillisecond)
 

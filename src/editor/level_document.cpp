@@ -67,7 +67,7 @@ void LevelDocument::SetFile(const std::string& path, const FileStamp& stamp) {
   file_path_ = path;
   disk_stamp_ = told_stamp_ = stamp;
   opened_errors_.clear();
-  for (const Problem& p : bundle_.problems)
+  for (const Problem& p : bundle_.Problems())
     if (p.severity == Severity::kError) opened_errors_.push_back(p);
   for (const QString& watched : watcher_.files()) watcher_.removePath(watched);
   if (stamp.exists) watcher_.addPath(QString::fromStdString(path));
@@ -99,6 +99,8 @@ bool LevelDocument::StartOpen(const std::string& path) {
           Ttrlevel& level = (*read->bundle)->level;
           if (Result pages = UnpackTexturePages(level); !pages)
             level.origin.read_warnings.push_back(pages.message() + "; its textures show black.");
+          // The problems list shows at once as well: the level is checked here too.
+          (*read->bundle)->Problems();
         }
       },
       [this, read, path] {
@@ -188,7 +190,7 @@ void LevelDocument::CheckDisk() {
 // ---- The level ----
 
 std::vector<Problem> LevelDocument::NewErrors() const {
-  return NewProblems(opened_errors_, bundle_.problems, Severity::kError);
+  return NewProblems(opened_errors_, bundle_.Problems(), Severity::kError);
 }
 
 int LevelDocument::StaticCount(int room) const {

@@ -65,7 +65,7 @@ class LevelDocument : public QObject {
   const std::vector<titems_rec>& room_items() const { return bundle_.room_items; }
   const std::vector<std::string>& item_texts() const { return bundle_.item_texts; }
   // The level's problems, current after every edit.
-  const std::vector<Problem>& problems() const { return bundle_.problems; }
+  const std::vector<Problem>& problems() const { return bundle_.Problems(); }
   // The errors the level has that it did not have when it was opened, or when it was last saved
   // (the file has held them since).
   std::vector<Problem> NewErrors() const;

@@ -1,12 +1,10 @@
 #include "exchange/catalog_movables.h"
 
-#include <cctype>
 #include <charconv>
-#include <limits>
-#include <memory>
-#include <optional>
+#include <utility>
 
-#include "exchange/xml_parser.h"
+#include "exchange/catalog_built.h"
+#include "exchange/catalog_sections.h"
 #include "level/zfile.h"
 
 namespace qavel {
@@ -32,140 +30,6 @@ std::string CatalogSectionName(int32_t version_kind) {
 
 namespace {
 
-std::string Trimmed(const std::string& s) {
-  size_t a = 0, b = s.size();
-  while (a < b && std::isspace(static_cast<unsigned char>(s[a]))) ++a;
-  while (b > a && std::isspace(static_cast<unsigned char>(s[b - 1]))) --b;
-  std::string t = s.substr(a, b - a);
-  if (t.size() > 1 && t[0] == '+' && t[1] != '-') t.erase(0, 1);
-  return t;
-}
-
-template <class T>
-std::optional<T> ParseNumber(const std::string& text) {
-  const std::string t = Trimmed(text);
-  if (t.empty()) return std::nullopt;
-  T value{};
-  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
-  if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
-  return value;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-// One movable element as read: values not given keep the reading defaults.
-struct EntryValues {
-  int64_t id = -1;
-  std::string name = "none";
-  int32_t alias = -1;
-  int32_t body = -1;
-  float x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;
-  int16_t ai = 0;
-};
-
-// Values that do not convert, told once per attribute and fault however often they occur: the
-// first one with its line, then how many there were in all.
-class WarningTally {
- public:
-  void Add(const std::string& attribute, const char* fault, std::string first_text) {
-    for (auto& w : warnings_)
-      if (w.attribute == attribute && w.fault == fault) {
-        ++w.count;
-        return;
-      }
-    warnings_.push_back({attribute, fault, std::move(first_text), 1});
-  }
-
-  std::vector<std::string> Lines() const {
-    std::vector<std::string> lines;
-    lines.reserve(warnings_.size());
-    for (const auto& w : warnings_)
-      lines.push_back(w.count == 1 ? w.text
-                                   : w.text + " (" + std::to_string(w.count) + " such " +
-                                         w.attribute + " values in all)");
-    return lines;
-  }
-
- private:
-  struct Warning {
-    std::string attribute;
-    const char* fault;
-    std::string text;  // the first one, with its line
-    size_t count;
-  };
-  std::vector<Warning> warnings_;
-};
-
-class EntryReader {
- public:
-  EntryReader(const std::string& file, WarningTally& warnings) : file_(file), warnings_(warnings) {}
-
-  EntryValues Read(const XmlPart& part) {
-    EntryValues v;
-    for (const auto& [attr_name, value] : part.attributes) {
-      const std::string key = Upper(attr_name);
-      if (key == "ID")
-        Integer(part, attr_name, value, v.id);
-      else if (key == "NAME")
-        v.name = value;
-      else if (key == "ID2")
-        Integer(part, attr_name, value, v.alias);
-      else if (key == "USE_BODY_FROM")
-        Integer(part, attr_name, value, v.body);
-      else if (key == "X_ADJUST")
-        Real(part, attr_name, value, v.x);
-      else if (key == "Y_ADJUST")
-        Real(part, attr_name, value, v.y);
-      else if (key == "Z_ADJUST")
-        Real(part, attr_name, value, v.z);
-      else if (key == "RX_ADJUST")
-        Real(part, attr_name, value, v.rx);
-      else if (key == "RY_ADJUST")
-        Real(part, attr_name, value, v.ry);
-      else if (key == "RZ_ADJUST")
-        Real(part, attr_name, value, v.rz);
-      else if (key == "AI")
-        Integer(part, attr_name, value, v.ai);
-    }
-    return v;
-  }
-
- private:
-  // Object ids are read as 32-bit values like the others; only 0..599 are used.
-  template <class T>
-  void Integer(const XmlPart& part, const std::string& attr, const std::string& value, T& out) {
-    const auto n = ParseNumber<int64_t>(value);
-    using Limits = std::numeric_limits<std::conditional_t<sizeof(T) == 8, int32_t, T>>;
-    if (!n || *n < Limits::min() || *n > Limits::max()) {
-      Warn(part, attr, value, "is not an integer in range");
-      return;
-    }
-    out = static_cast<T>(*n);
-  }
-
-  void Real(const XmlPart& part, const std::string& attr, const std::string& value, float& out) {
-    const auto n = ParseNumber<float>(value);
-    if (!n) {
-      Warn(part, attr, value, "is not a number");
-      return;
-    }
-    out = *n;
-  }
-
-  void Warn(const XmlPart& part, const std::string& attr, const std::string& value,
-            const char* fault) {
-    warnings_.Add(attr, fault,
-                  file_ + ": line " + std::to_string(part.line) + ": attribute " + attr + "=\"" +
-                      value + "\" " + fault + "; ignored");
-  }
-
-  const std::string& file_;
-  WarningTally& warnings_;
-};
-
 void ResetEntries(MovableCatalog& catalog) {
   for (size_t id = 0; id < kCatalogSize; ++id) {
     tmovable_record& e = catalog.entries[id];
@@ -177,10 +41,12 @@ void ResetEntries(MovableCatalog& catalog) {
   }
 }
 
-void Store(MovableCatalog& catalog, const EntryValues& v) {
+// Enters one row, read now or when the program was built.
+template <class Row>
+void Store(MovableCatalog& catalog, const Row& v) {
   if (v.id < 0 || v.id >= static_cast<int64_t>(kCatalogSize)) return;
   tmovable_record& e = catalog.entries[static_cast<size_t>(v.id)];
-  if (v.name != "none") e.name = v.name;
+  if (std::string_view(v.name) != "none") e.name = v.name;
   if (v.alias != -1) e.alias_id = v.alias;
   if (v.body != -1) e.body_from = v.body;
   e.x_adjust = v.x;
@@ -192,51 +58,23 @@ void Store(MovableCatalog& catalog, const EntryValues& v) {
   e.ai = v.ai;
 }
 
-// One section of the catalog, read as the parts go by: the first "moveables" element inside a
-// "game" element (a child of the root) whose first attribute names the section.
-class SectionReader {
- public:
-  SectionReader(std::string section, const MovableCatalog& start, const std::string& file_name)
-      : section_(std::move(section)), catalog_(start), reader_(file_name, warnings_) {}
-  SectionReader(const SectionReader&) = delete;
-  SectionReader& operator=(const SectionReader&) = delete;
-
-  // The next part; depth counts the elements open around it.
-  void Take(const XmlPart& part, int depth) {
-    switch (part.type) {
-      case XmlPartType::kStartTag:
-        if (depth == 1 && part.name == "game" && !part.attributes.empty() &&
-            part.attributes.front().second == section_)
-          found_ = in_game_ = true;
-        if (in_game_ && !done_ && depth == 2 && part.name == "moveables") in_moveables_ = true;
-        break;
-      case XmlPartType::kEndTag:
-        if (depth == 1) in_game_ = false;
-        if (depth == 2 && in_moveables_) {
-          in_moveables_ = false;
-          done_ = true;
-        }
-        break;
-      case XmlPartType::kEmptyTag:
-        if (in_moveables_) Store(catalog_, reader_.Read(part));
-        break;
-      default:
-        break;
-    }
+// Enters the first of the sections found in the shipped catalog, as read when the program was
+// built; false when the build did not read one of them.
+bool EnterBuiltSection(MovableCatalog& catalog, const std::vector<CatalogSection>& sections,
+                       CatalogLoadReport& report) {
+  std::vector<const BuiltCatalogSection*> built;
+  for (const CatalogSection& s : sections) {
+    built.push_back(BuiltCatalogSectionNamed(s.name));
+    if (!built.back()) return false;
   }
-
-  bool found() const { return found_; }
-  const std::string& section() const { return section_; }
-  MovableCatalog& catalog() { return catalog_; }
-  std::vector<std::string> warnings() const { return warnings_.Lines(); }
-
- private:
-  std::string section_;
-  MovableCatalog catalog_;
-  WarningTally warnings_;
-  EntryReader reader_;
-  bool found_ = false, in_game_ = false, in_moveables_ = false, done_ = false;
-};
+  for (const BuiltCatalogSection* s : built) {
+    if (!s->found) continue;
+    report.section = s->name;
+    for (size_t i = 0; i < s->count; ++i) Store(catalog, s->rows[i]);
+    break;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -246,32 +84,29 @@ CatalogLoadReport LoadMovableCatalogText(MovableCatalog& catalog, std::string_vi
   report.file_found = true;
   MovableCatalog defaults = catalog;
   ResetEntries(defaults);
-  // Other tools name the TR5 section "TR5"; it serves where a file has no "TRC" one. Both are
-  // read in the one pass, and no part is kept: memory does not grow with the file.
-  std::vector<std::unique_ptr<SectionReader>> sections;
-  if (const std::string name = CatalogSectionName(version_kind); !name.empty())
-    sections.push_back(std::make_unique<SectionReader>(name, defaults, file_name));
-  if (version_kind == kTR5)
-    sections.push_back(std::make_unique<SectionReader>("TR5", defaults, file_name));
-  int depth = 0;
-  TXmlParser scanner;
-  scanner.SetNormalize(true);
-  const bool well_formed = scanner.ScanBuffer(document, [&](const XmlPart& part) {
-    if (part.type == XmlPartType::kEndTag) --depth;
-    for (auto& s : sections) s->Take(part, depth);
-    if (part.type == XmlPartType::kStartTag) ++depth;
-  });
-  if (!well_formed) {
-    report.result = Result::Fail(Status::kDamaged, file_name + ": " + scanner.Error());
+  // Other tools name the TR5 section "TR5"; it serves where a file has no "TRC" one.
+  std::vector<CatalogSection> sections;
+  if (std::string name = CatalogSectionName(version_kind); !name.empty())
+    sections.push_back({std::move(name)});
+  if (version_kind == kTR5) sections.push_back({"TR5"});
+  // The catalog shipped with the program was read when the program was built: the same bytes
+  // need no second reading.
+  if (document == BuiltCatalogDocument() && EnterBuiltSection(defaults, sections, report)) {
     catalog = std::move(defaults);
     return report;
   }
-  for (auto& s : sections) {
-    if (!s->found()) continue;
-    report.section = s->section();
-    report.warnings = s->warnings();
-    catalog = std::move(s->catalog());
+  std::string error;
+  if (!ReadCatalogSections(document, file_name, sections, error)) {
+    report.result = Result::Fail(Status::kDamaged, file_name + ": " + error);
+    catalog = std::move(defaults);
     return report;
+  }
+  for (CatalogSection& s : sections) {
+    if (!s.found) continue;
+    report.section = s.name;
+    report.warnings = std::move(s.warnings);
+    for (const tcatalog_row& row : s.rows) Store(defaults, row);
+    break;
   }
   catalog = std::move(defaults);
   return report;
@@ -314,7 +149,11 @@ std::vector<std::string> EnterLevelMovables(MovableCatalog& catalog, const Ttrle
 }
 
 std::string DefaultMovableName(uint32_t object_id) {
-  return "Moveable Id#" + std::to_string(object_id);
+  // Made for every id at each load: written in place rather than joined.
+  char text[24] = "Moveable Id#";
+  const size_t prefix = 12;
+  const auto end = std::to_chars(text + prefix, text + sizeof text, object_id).ptr;
+  return std::string(text, static_cast<size_t>(end - text));
 }
 
 std::string MovableName(const MovableCatalog& catalog, uint32_t object_id) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/catalog_sections.h"
 #include "level/result.h"
 #include "level/ttrlevel.h"
 
@@ -25,7 +26,6 @@ struct tmovable_record {
   bool operator==(const tmovable_record&) const = default;
 };
 
-inline constexpr size_t kCatalogSize = 600;
 // Largest catalog file read: real catalogs are under half a megabyte; a file thirty times that
 // is no catalog, and reading it would only cost time.
 inline constexpr uint64_t kMaxCatalogSize = 16ull << 20;

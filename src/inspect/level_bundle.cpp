@@ -39,8 +39,12 @@ LevelBundle MakeLevelBundle(Ttrlevel level, const std::string& catalog_path,
   b.names = BuildMovableNames(b.level, catalog_path);
   b.floor_data = ParseFloorData(b.level, floor_data_progress);
   RebuildItemTables(b);
-  b.problems = CheckLevel(b.level);
   return b;
+}
+
+const std::vector<Problem>& LevelBundle::Problems() const {
+  if (!problems_) problems_ = CheckLevel(level);
+  return *problems_;
 }
 
 Result SaveLevelFile(const Ttrlevel& level, const std::string& path, const SaveProgress& progress) {
@@ -60,11 +64,12 @@ std::vector<Problem> RefreshAfterEdit(LevelBundle& b, const EditTarget& target) 
   } else if (TouchesItems(target)) {
     RebuildItemTables(b);
   }
+  if (!b.problems_) return {};
   // Any value can name another record, so the whole level is checked again (see
   // bench/problems_bench.cpp for what that costs on a level of game size).
   std::vector<Problem> now = CheckLevel(b.level);
-  std::vector<Problem> added = NewProblems(b.problems, now);
-  b.problems = std::move(now);
+  std::vector<Problem> added = NewProblems(*b.problems_, now);
+  b.problems_ = std::move(now);
   return added;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // LevelBundle: an open level with what both programs derive from it once per open: the movable
 // names, the decoded floor data, the per-room item lists, the item list's texts and the level's
-// problems. Opening builds it whole (on any thread: it holds no callbacks); an edit refreshes
-// what it made stale.
+// problems. Opening builds it (on any thread: it holds no callbacks), the problems when first
+// asked for; an edit refreshes what it made stale.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,15 @@ struct LevelBundle {
   FloorData floor_data;
   std::vector<titems_rec> room_items;
   std::vector<std::string> item_texts;
-  std::vector<Problem> problems;  // CheckLevel's, kept current through every edit
+
+  // CheckLevel's findings, made on the first ask (a command that never shows them never pays
+  // for the check), then kept current through every edit. Not to be asked from two threads at
+  // once.
+  const std::vector<Problem>& Problems() const;
+
+ private:
+  friend std::vector<Problem> RefreshAfterEdit(LevelBundle& bundle, const EditTarget& target);
+  mutable std::optional<std::vector<Problem>> problems_;
 };
 
 // The steps of an open, for a gauge that says which one runs.
@@ -57,8 +66,9 @@ struct SaveProgress {
 Result SaveLevelFile(const Ttrlevel& level, const std::string& path,
                      const SaveProgress& progress = {});
 
-// Makes again what an applied (or reverted) edit made stale, the problems included; returns the
-// problems the change brought that the level did not have before.
+// Makes again what an applied (or reverted) edit made stale, the problems included once they
+// have been asked for; returns the problems the change brought that the level did not have
+// before (none while nobody has asked for the problems: they are then made when first asked).
 std::vector<Problem> RefreshAfterEdit(LevelBundle& bundle, const EditTarget& target);
 
 // Whether the floor-data groups decoded from a serve b as well: they read the floor-data table

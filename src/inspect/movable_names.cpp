@@ -21,10 +21,11 @@ ObjectNames MovableNames::AsObjectNames() const {
 
 MovableNames BuildMovableNames(const Ttrlevel& level, const std::string& catalog_path) {
   MovableNames result;
-  // Defaults first, so that a missing or unreadable catalog still names every id.
-  LoadMovableCatalogText(result.catalog, "<catalog/>", catalog_path, level.version_kind);
   // A missing, unreadable or malformed catalog leaves default names; the level itself is fine.
   CatalogLoadReport report = LoadMovableCatalog(result.catalog, catalog_path, level.version_kind);
+  // A file that could not be read left the catalog as it was: the defaults then name every id.
+  if (!report.file_found || report.result.status() == Status::kCannotOpen)
+    LoadMovableCatalogText(result.catalog, "<catalog/>", catalog_path, level.version_kind);
   if (!report.file_found) {
     result.catalog_file = Result::Fail(Status::kNoSuchFile, "no such file: " + catalog_path);
     result.notes.push_back("No movable catalog at " + catalog_path +

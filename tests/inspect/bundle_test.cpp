@@ -89,27 +89,35 @@ TEST(MovableNames, AMissingOrBrokenCatalogLeavesDefaultNamesAndANote) {
   ASSERT_EQ(broken.notes.size(), 1u);
   EXPECT_NE(broken.notes[0].find("broken.xml"), std::string::npos);
   EXPECT_TRUE(broken.catalog_file.ok());  // read, but malformed: the defaults serve
-  for (const MovableNames* names : {&missing, &broken}) {
-    EXPECT_EQ(names->NameOf(5), "Moveable Id#5");
-    EXPECT_EQ(names->NameOf(700), "Moveable Id#700");
-    EXPECT_EQ(names->movable_list.size(), 4u);
-  }
   const MovableNames folder = BuildMovableNames(level, dir);
   EXPECT_EQ(folder.catalog_file.status(), Status::kCannotOpen);
+  for (const MovableNames* names : {&missing, &broken, &folder}) {
+    EXPECT_EQ(names->NameOf(5), "Moveable Id#5");
+    EXPECT_EQ(names->NameOf(700), "Moveable Id#700");
+    EXPECT_EQ(names->movable_list, (std::vector<std::string>{"Moveable Id#0", "Moveable Id#5",
+                                                             "Moveable Id#9", "Moveable Id#30"}));
+  }
 }
 
 TEST(LevelBundle, EditsRefreshTheTablesTheyMakeStale) {
   LevelBundle b = FixtureBundle();
-  auto apply = [&b](Expected<LevelEdit> edit) {
+  std::vector<Problem> added;
+  auto apply = [&b, &added](Expected<LevelEdit> edit) {
     ASSERT_TRUE(edit) << edit.message();
     edit->Apply(b.level);
-    RefreshAfterEdit(b, edit->target());
+    added = RefreshAfterEdit(b, edit->target());
   };
   apply(edit::ChangeItemRoom(b.level, 0, 5));
   EXPECT_EQ(b.room_items[0].count, 0);
   EXPECT_EQ(b.room_items[5].items, std::vector<uint16_t>{0});
-  apply(edit::ChangeItemId(b.level, 1, 30));
-  EXPECT_EQ(b.item_texts[1], "1.-" + b.names.NameOf(30));
+  // The problems are made when first asked for, of the level as it then is; from then on an
+  // edit tells those it brings.
+  const size_t shown = b.Problems().size();
+  apply(edit::ChangeItemId(b.level, 1, 31));  // no movable has id 31
+  EXPECT_EQ(b.item_texts[1], "1.-" + b.names.NameOf(31));
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0].code, "item-object");
+  EXPECT_EQ(b.Problems().size(), shown + 1);
   apply(edit::DuplicateItem(b.level, 2, 1, std::nullopt));
   EXPECT_EQ(b.item_texts.size(), 6u);  // the aux entries stay listed after the new item
   EXPECT_EQ(b.room_items[4].items, std::vector<uint16_t>{5});
