@@ -126,17 +126,18 @@ void CheckMeshAt(const Ttrlevel& level, size_t pointer, uint32_t offset,
   bool vertex_told = false, texture_told = false;
   MeshWords in(level.mesh_data, offset / 2);
   ReadMesh(in, level.version_kind >= kTR4, [&](const MeshFace& f, size_t vertices) {
-    const std::string face = std::string(f.group->name) + " " + std::to_string(f.number);
+    // Named only when told: most faces have nothing to tell.
+    auto face = [&f] { return std::string(f.group->name) + " " + std::to_string(f.number); };
     for (int c = 0; c < f.group->corners && !vertex_told; ++c) {
       if (f.corner[c] < vertices) continue;
       out.Error("mesh-face-vertex", at,
-                face + " names vertex " + std::to_string(f.corner[c]) + "; the mesh has " +
+                face() + " names vertex " + std::to_string(f.corner[c]) + "; the mesh has " +
                     Plural(vertices, "vertex", "vertices"));
       vertex_told = true;
     }
     if (f.group->textured && !texture_told && (f.texture & 0x7FFF) >= textures) {
       out.Error("mesh-face-texture", at,
-                face + " names texture " + std::to_string(f.texture & 0x7FFF) + "; " +
+                face() + " names texture " + std::to_string(f.texture & 0x7FFF) + "; " +
                     LevelHas(textures, "object texture", "object textures"));
       texture_told = true;
     }
@@ -181,19 +182,21 @@ void CheckAnimationCommands(const Ttrlevel& level, size_t k, const AnimationFiel
                             Findings& out) {
   const auto& words = level.anim_commands;
   const ProblemPlace at = TablePlace(PlaceKind::kAnimation, k);
-  const std::string past = "its commands run past the end of the " +
-                           Plural(words.size(), "anim command word", "anim command words");
+  auto past = [&words] {
+    return "its commands run past the end of the " +
+           Plural(words.size(), "anim command word", "anim command words");
+  };
   size_t pos = a.command_offset;
   const size_t sound_map = SoundMapSize(level);
   for (size_t c = 0; c < a.command_count; ++c) {
     if (pos >= words.size()) {
-      out.Error("animation-commands", at, past);
+      out.Error("animation-commands", at, past());
       return;
     }
     const uint16_t command = words[pos++];
     const size_t operands = CommandOperands(command);
     if (operands > words.size() - pos) {
-      out.Error("animation-commands", at, past);
+      out.Error("animation-commands", at, past());
       return;
     }
     if (command == 5) {
@@ -214,11 +217,11 @@ void CheckAnimationFrames(const Ttrlevel& level, size_t k, const AnimationFields
                           Findings& out) {
   const uint64_t words = level.frames.size();
   const uint64_t first = a.frame_offset / 2;
-  const std::string table = Plural(2 * words, "byte", "bytes") + " of frames";
+  auto table = [words] { return Plural(2 * words, "byte", "bytes") + " of frames"; };
   const ProblemPlace at = TablePlace(PlaceKind::kAnimation, k);
   if (first >= words) {
     out.Error("animation-frame", at,
-              "frame offset " + std::to_string(a.frame_offset) + " lies beyond the " + table);
+              "frame offset " + std::to_string(a.frame_offset) + " lies beyond the " + table());
     return;
   }
   if (level.version_kind < kTR2 || a.frame_size == 0 || a.frame_end < a.frame_start) return;
@@ -227,7 +230,7 @@ void CheckAnimationFrames(const Ttrlevel& level, size_t k, const AnimationFields
     out.Error("animation-frame", at,
               "its " + Plural(keys, "key frame", "key frames") + " of " +
                   Plural(a.frame_size, "word", "words") + " from frame offset " +
-                  std::to_string(a.frame_offset) + " run past the end of the " + table);
+                  std::to_string(a.frame_offset) + " run past the end of the " + table());
 }
 
 }  // namespace
