@@ -65,12 +65,17 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
       framed_ = Framed::kSector;
     else if (parts & Selection::kRoom)
       framed_ = Framed::kRoom;
-    // With every room of the level drawn, another room changes only the highlight.
+    const bool follow = !autoCentre_ || autoCentre_();
+    // With every room of the level drawn, another room changes only the highlight and, while
+    // "Automatic" is ticked, where the camera looks.
     if (parts == Selection::kRoom && builtPlaced_ && mode() == ViewMode::kLevel) {
+      if (follow && !clicking_) aimAtSelectedRoom();
       update();
       return;
     }
-    if ((parts & Selection::kRoom) && !placed()) centrePending_ = !autoCentre_ || autoCentre_();
+    // One room is framed whole; of many, the camera turns to the selected one once it is built.
+    if ((parts & Selection::kRoom) && mode() == ViewMode::kRoom) centrePending_ = follow;
+    if ((parts & Selection::kRoom) && mode() != ViewMode::kRoom) aimPending_ = follow && !clicking_;
     if (parts & (Selection::kRoom | Selection::kItem | Selection::kStatic)) rebuild();
     if ((parts & Selection::kSector) && actions_.sectorOutline->isChecked()) rebuild();
   });
@@ -83,7 +88,10 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
     });
   for (QAction* a : actions.depths)
     connect(a, &QAction::toggled, this, [this] {
-      if (mode() == ViewMode::kNeighbours) rebuild();
+      if (mode() != ViewMode::kNeighbours) return;
+      // Another depth shows other rooms: framed as a new mode is.
+      centrePending_ = true;
+      rebuild();
     });
   for (QAction* a : {actions.highlightSelected, actions.waterTint})
     connect(a, &QAction::toggled, this, qOverload<>(&QWidget::update));
@@ -152,7 +160,9 @@ void MainView::buildScene() {
                     slot);
     if ((centrePending_ || !viewport().look_on()) && !viewport().free())
       viewport().FrameFromAbove(rooms_.box);
-    centrePending_ = false;
+    else if (aimPending_)
+      aimAtSelectedRoom();
+    centrePending_ = aimPending_ = false;
     emit missingMovables(QString::fromStdString(SceneNote(scene_)));
     return;
   }
@@ -201,7 +211,10 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
   if (pick && !builtPlaced_)
     hit_room = FlippedRoom(session_.level(), room, actions_.flippedRooms->isChecked());
   if (pick && hit_room >= 0 && hit_room != room) {
+    // The camera stays: the user looks where they clicked.
+    clicking_ = true;
     session_.selection().SelectRoom(hit_room);
+    clicking_ = false;
     room = hit_room;
   }
   const PickHit hit = DispatchPick(session_.level(), room, pick);
@@ -429,6 +442,20 @@ void MainView::lookFromRoomCamera() {
   c.pitch = pitch;
   c.distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
   viewport().SetLookCamera(c);
+}
+
+void MainView::aimAtSelectedRoom() {
+  if (!viewport().look_on() || viewport().free()) return;
+  const ViewBox b = selectionBox();
+  if (b.min_x > b.max_x) return;
+  // The orbit keeps its heading and distance; its target moves to the room's middle.
+  LookCamera c = viewport().look();
+  const Vec3 f = c.Forward();
+  c.x = (b.min_x + b.max_x) / 2 - f.x * c.distance;
+  c.y = (b.min_y + b.max_y) / 2 - f.y * c.distance;
+  c.z = (b.min_z + b.max_z) / 2 - f.z * c.distance;
+  viewport().SetLookCamera(c);
+  emit cameraMoved();
 }
 
 void MainView::frameSelection() {

@@ -297,7 +297,8 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   const QImage highlighted = Grab();
   EXPECT_EQ(vp.build_count(), builds) << "another room changes only the highlight";
   EXPECT_NE(highlighted, level);
-  // A click on a face of another room selects that room.
+  // A click on a face of another room selects that room, and the camera stays.
+  const LookCamera aimed = vp.look();
   const auto floor = PixelWhere(
       [&](const PickResult& hit) {
         return hit.tag.kind == kPickRoomRectangle &&
@@ -307,6 +308,7 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   ASSERT_TRUE(floor);
   QTest::mouseClick(view, Qt::LeftButton, {}, floor->first);
   EXPECT_EQ(window.session().selection().room(), 0);
+  EXPECT_EQ(vp.look().Target().x, aimed.Target().x);
   EXPECT_TRUE(Status(1).startsWith("Column:"));
   // The sector clicked, outlined when asked.
   Trigger("OutlineSector1");
@@ -314,9 +316,39 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   EXPECT_EQ(view->list().vertex_count(kPortalLayer), 6);
   Trigger("OutlineSector1");
 
-  Trigger("ViewModeNeighbours1");
+  // The camera looks at the middle of a box (list space).
+  auto looksAt = [&](const ViewBox& b) {
+    const Vec3 t = vp.look().Target();
+    return vp.look_on() && std::hypot(t.x - (b.min_x + b.max_x) / 2, t.y - (b.min_y + b.max_y) / 2,
+                                      t.z - (b.min_z + b.max_z) / 2) < 1e-3;
+  };
+  auto roomBox = [&](int room) {
+    const ViewBounds& b = view->rooms().bounds[size_t(view->rooms().SlotOf(room))];
+    ViewBox box;
+    box.Add(b.lo[0], b.lo[1], b.lo[2]);
+    box.Add(b.hi[0], b.hi[1], b.hi[2]);
+    return box;
+  };
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
   Grab();
+  EXPECT_EQ(view->mode(), ViewMode::kNeighbours);
   EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 1, 2, 3}));
+  // Another depth frames what it shows; another room in the list turns the camera to it, a
+  // click in the view does not.
+  QWheelEvent wheel(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), {}, {0, 360},
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &wheel);
+  Trigger("NeighbourDepth2");
+  Grab();
+  EXPECT_TRUE(looksAt(view->rooms().box));
+  Trigger("NeighbourDepth1");
+  Grab();
+  Select("ListBox1", 3);
+  Grab();
+  EXPECT_TRUE(looksAt(roomBox(3)));
+  Select("ListBox1", 0);
   Trigger("FlippedRooms1");
   Grab();
   EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 2, 3}));
@@ -330,6 +362,14 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   ASSERT_TRUE(portal);
   QTest::mouseDClick(view, Qt::LeftButton, {}, portal->first);
   EXPECT_EQ(window.session().selection().room(), portal->second.tag.index);
+  // In Room mode the portals place the room in the level: another room is framed whole.
+  Trigger("ViewModeRoom1");
+  Select("ListBox1", 1);
+  Grab();
+  EXPECT_TRUE(looksAt(view->rooms().box));
+  Select("ListBox1", 3);
+  Grab();
+  EXPECT_TRUE(looksAt(view->rooms().box));
   Trigger("Portals1");
 
   // F frames the selected room: the camera comes nearer than the whole level's framing.
