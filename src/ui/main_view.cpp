@@ -369,7 +369,8 @@ bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
 }
 
 QString MainView::overlayText() const {
-  if (!session_.HasLevel() || builtPlaced_) return {};
+  // Room mode says so also where the portals place the room in the level.
+  if (!session_.HasLevel() || mode() != ViewMode::kRoom) return {};
   const int room = FlippedRoom(session_.level(), session_.selection().room(),
                                actions_.flippedRooms->isChecked());
   if (!session_.document().IsRoom(room)) return {};

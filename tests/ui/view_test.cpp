@@ -9,8 +9,10 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <fstream>
 #include <tuple>
 
+#include "editor/exchange_commands.h"
 #include "level/room_faces.h"
 #include "test_paths.h"
 #include "ui/create_item_dialog.h"
@@ -459,6 +461,22 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
     Trigger("WaterRooms1");
     break;
   }
+
+  // A room left without faces says so in Room mode, also with its portals shown.
+  const std::string empty = test::ScratchDir("view_empty_room") + "/empty.dxf";
+  std::ofstream(empty) << "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+  Select("ListBox1", 1);
+  ASSERT_TRUE(ImportFile(window.session(), ExchangeFormatId::kDxf, empty));
+  auto saysNoFaces = [&] {
+    const QImage shown = Grab();
+    int white = 0;
+    for (int x = 300; x < 500; ++x) white += shown.pixel(x, 300) == qRgb(255, 255, 255);
+    return white > 0;
+  };
+  EXPECT_TRUE(saysNoFaces());
+  Trigger("Portals1");
+  EXPECT_TRUE(saysNoFaces());
+  Trigger("Portals1");
 }
 
 }  // namespace
