@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <cmath>
 
 #include "ui/window_actions.h"
@@ -84,6 +85,14 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
                      actions.flippedRooms, actions.portals})
     connect(a, &QAction::toggled, this, [this] {
       centrePending_ = true;
+      // A room drawn alone in the middle and rooms drawn at their places in the level do not
+      // share a space: the free camera would stand somewhere else in the other, so it goes and
+      // the new picture is framed.
+      if (viewport().free() && placed() != builtPlaced_) {
+        const QSignalBlocker quiet(actions_.freeCamera);
+        actions_.freeCamera->setChecked(false);
+        viewport().set_free(false);
+      }
       rebuild();
     });
   for (QAction* a : actions.depths)

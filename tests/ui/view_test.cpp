@@ -446,8 +446,12 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   QTest::keyClick(view, Qt::Key_C);
   EXPECT_FALSE(vp.free());
 
-  // Back to Room mode: the room camera again; a room under water tinted when asked.
+  // Back to Room mode, also from the free camera: the room camera again; a room under water
+  // tinted when asked.
+  QTest::keyClick(view, Qt::Key_C);
   Trigger("ViewModeRoom1");
+  Grab();
+  EXPECT_FALSE(vp.free() || Find<QAction>("FreeCamera1")->isChecked());
   Select("ListBox1", 0);
   Click("Button1");
   EXPECT_FALSE(vp.look_on());
