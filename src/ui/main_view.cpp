@@ -213,6 +213,7 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
   if (!session_.HasLevel()) return {};
   viewport().EnsureBuilt();
   int room = session_.selection().room();
+  roomsBeforePress_ = {roomsBeforePress_[1], room};
   const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y(), kPickPortal);
   // The room hit: of many rooms, the one the triangle belongs to; of one, the room shown.
   int hit_room = room;
@@ -351,8 +352,17 @@ void MainView::doubleClick(const QPoint& at) {
   if (!session_.HasLevel()) return;
   viewport().EnsureBuilt();
   const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y());
-  if (pick && pick->tag.kind == kPickPortal && session_.document().IsRoom(pick->tag.index))
-    session_.selection().SelectRoom(pick->tag.index);
+  if (!pick || pick->tag.kind != kPickPortal) return;
+  int behind = pick->tag.index;
+  // Both rooms of a portal draw it, in one plane: where the one hit leads back to the room
+  // selected before the double click (whose presses may have selected the room they hit), the
+  // room behind is the one that drew it.
+  const int before = roomsBeforePress_[0];
+  if (builtPlaced_ &&
+      (behind == before ||
+       behind == FlippedRoom(session_.level(), before, actions_.flippedRooms->isChecked())))
+    behind = rooms_.RoomOfTriangle(pick->triangle);
+  if (session_.document().IsRoom(behind)) session_.selection().SelectRoom(behind);
 }
 
 bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
