@@ -74,7 +74,7 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
       update();
       return;
     }
-    // One room is framed whole; of many, the camera turns to the selected one once it is built.
+    // One room is framed whole; of many, the camera moves to look at the selected one once built.
     if ((parts & Selection::kRoom) && mode() == ViewMode::kRoom) centrePending_ = follow;
     if ((parts & Selection::kRoom) && mode() != ViewMode::kRoom) aimPending_ = follow && !clicking_;
     if (parts & (Selection::kRoom | Selection::kItem | Selection::kStatic)) rebuild();
