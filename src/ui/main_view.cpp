@@ -519,10 +519,11 @@ QString MainView::cameraText() const {
   double eye[3], yaw = 0, pitch = 0;
   EyeOf(viewport().Matrices(), eye, yaw, pitch);
   double x = 0, y = 0, z = 0;
-  if (viewport().look_on()) {
+  if (viewport().look_on() && builtPlaced_) {
     viewport().look().World(x, y, z);
   } else if (scene_.placement && session_.document().IsRoom(session_.selection().room())) {
-    // The room camera works around the room drawn in the middle: back to the level's units.
+    // The room camera, and a look camera in Room mode, work around the room drawn in the middle:
+    // back to the level's units.
     const int room = FlippedRoom(session_.level(), session_.selection().room(),
                                  actions_.flippedRooms->isChecked());
     const troom& r = session_.level().rooms[static_cast<size_t>(room)];

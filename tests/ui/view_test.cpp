@@ -473,6 +473,13 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   Select("ListBox1", 0);
   Click("Button1");
   EXPECT_FALSE(vp.look_on());
+  // The free camera starts where the room camera stands: the status bar says the same place.
+  Grab();
+  const QString standing = Text("StatusCamera");
+  QTest::keyClick(view, Qt::Key_C);
+  Grab();
+  EXPECT_EQ(Text("StatusCamera").toStdString(), standing.toStdString());
+  QTest::keyClick(view, Qt::Key_C);
   const Ttrlevel& file = window.session().level();
   for (int r = 0; r < file.num_rooms(); ++r) {
     if (!(file.rooms[size_t(r)].flags & kWaterRoomFlag)) continue;
