@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <cmath>
 
 #include "ui/window_actions.h"
@@ -65,12 +66,17 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
       framed_ = Framed::kSector;
     else if (parts & Selection::kRoom)
       framed_ = Framed::kRoom;
-    // With every room of the level drawn, another room changes only the highlight.
+    const bool follow = !autoCentre_ || autoCentre_();
+    // With every room of the level drawn, another room changes only the highlight and, while
+    // "Automatic" is ticked, where the camera looks.
     if (parts == Selection::kRoom && builtPlaced_ && mode() == ViewMode::kLevel) {
+      if (follow && !clicking_) aimAtSelectedRoom();
       update();
       return;
     }
-    if ((parts & Selection::kRoom) && !placed()) centrePending_ = !autoCentre_ || autoCentre_();
+    // One room is framed whole; of many, the camera moves to look at the selected one once built.
+    if ((parts & Selection::kRoom) && mode() == ViewMode::kRoom) centrePending_ = follow;
+    if ((parts & Selection::kRoom) && mode() != ViewMode::kRoom) aimPending_ = follow && !clicking_;
     if (parts & (Selection::kRoom | Selection::kItem | Selection::kStatic)) rebuild();
     if ((parts & Selection::kSector) && actions_.sectorOutline->isChecked()) rebuild();
   });
@@ -79,11 +85,22 @@ MainView::MainView(EditorSession& session, const WindowActions& actions, const T
                      actions.flippedRooms, actions.portals})
     connect(a, &QAction::toggled, this, [this] {
       centrePending_ = true;
+      // A room drawn alone in the middle and rooms drawn at their places in the level do not
+      // share a space: the free camera would stand somewhere else in the other, so it goes and
+      // the new picture is framed.
+      if (viewport().free() && placed() != builtPlaced_) {
+        const QSignalBlocker quiet(actions_.freeCamera);
+        actions_.freeCamera->setChecked(false);
+        viewport().set_free(false);
+      }
       rebuild();
     });
   for (QAction* a : actions.depths)
     connect(a, &QAction::toggled, this, [this] {
-      if (mode() == ViewMode::kNeighbours) rebuild();
+      if (mode() != ViewMode::kNeighbours) return;
+      // Another depth shows other rooms: framed as a new mode is.
+      centrePending_ = true;
+      rebuild();
     });
   for (QAction* a : {actions.highlightSelected, actions.waterTint})
     connect(a, &QAction::toggled, this, qOverload<>(&QWidget::update));
@@ -152,7 +169,9 @@ void MainView::buildScene() {
                     slot);
     if ((centrePending_ || !viewport().look_on()) && !viewport().free())
       viewport().FrameFromAbove(rooms_.box);
-    centrePending_ = false;
+    else if (aimPending_)
+      aimAtSelectedRoom();
+    centrePending_ = aimPending_ = false;
     emit missingMovables(QString::fromStdString(SceneNote(scene_)));
     return;
   }
@@ -194,6 +213,7 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
   if (!session_.HasLevel()) return {};
   viewport().EnsureBuilt();
   int room = session_.selection().room();
+  roomsBeforePress_ = {roomsBeforePress_[1], room};
   const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y(), kPickPortal);
   // The room hit: of many rooms, the one the triangle belongs to; of one, the room shown.
   int hit_room = room;
@@ -201,7 +221,10 @@ PickHit MainView::click(const QPoint& at, const MouseState& state) {
   if (pick && !builtPlaced_)
     hit_room = FlippedRoom(session_.level(), room, actions_.flippedRooms->isChecked());
   if (pick && hit_room >= 0 && hit_room != room) {
+    // The camera stays: the user looks where they clicked.
+    clicking_ = true;
     session_.selection().SelectRoom(hit_room);
+    clicking_ = false;
     room = hit_room;
   }
   const PickHit hit = DispatchPick(session_.level(), room, pick);
@@ -329,8 +352,17 @@ void MainView::doubleClick(const QPoint& at) {
   if (!session_.HasLevel()) return;
   viewport().EnsureBuilt();
   const auto pick = Pick(list(), viewport().Matrices(), at.x(), at.y());
-  if (pick && pick->tag.kind == kPickPortal && session_.document().IsRoom(pick->tag.index))
-    session_.selection().SelectRoom(pick->tag.index);
+  if (!pick || pick->tag.kind != kPickPortal) return;
+  int behind = pick->tag.index;
+  // Both rooms of a portal draw it, in one plane: where the one hit leads back to the room
+  // selected before the double click (whose presses may have selected the room they hit), the
+  // room behind is the one that drew it.
+  const int before = roomsBeforePress_[0];
+  if (builtPlaced_ &&
+      (behind == before ||
+       behind == FlippedRoom(session_.level(), before, actions_.flippedRooms->isChecked())))
+    behind = rooms_.RoomOfTriangle(pick->triangle);
+  if (session_.document().IsRoom(behind)) session_.selection().SelectRoom(behind);
 }
 
 bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
@@ -356,7 +388,8 @@ bool MainView::roomsToDraw(const FrameMatrices& frame, RoomDraw& draw) {
 }
 
 QString MainView::overlayText() const {
-  if (!session_.HasLevel() || builtPlaced_) return {};
+  // Room mode says so also where the portals place the room in the level.
+  if (!session_.HasLevel() || mode() != ViewMode::kRoom) return {};
   const int room = FlippedRoom(session_.level(), session_.selection().room(),
                                actions_.flippedRooms->isChecked());
   if (!session_.document().IsRoom(room)) return {};
@@ -431,6 +464,20 @@ void MainView::lookFromRoomCamera() {
   viewport().SetLookCamera(c);
 }
 
+void MainView::aimAtSelectedRoom() {
+  if (!viewport().look_on() || viewport().free()) return;
+  const ViewBox b = selectionBox();
+  if (b.min_x > b.max_x) return;
+  // The orbit keeps its heading and distance; its target moves to the room's middle.
+  LookCamera c = viewport().look();
+  const Vec3 f = c.Forward();
+  c.x = (b.min_x + b.max_x) / 2 - f.x * c.distance;
+  c.y = (b.min_y + b.max_y) / 2 - f.y * c.distance;
+  c.z = (b.min_z + b.max_z) / 2 - f.z * c.distance;
+  viewport().SetLookCamera(c);
+  emit cameraMoved();
+}
+
 void MainView::frameSelection() {
   viewport().EnsureBuilt();
   const ViewBox object = selectedObjectBox();
@@ -472,10 +519,11 @@ QString MainView::cameraText() const {
   double eye[3], yaw = 0, pitch = 0;
   EyeOf(viewport().Matrices(), eye, yaw, pitch);
   double x = 0, y = 0, z = 0;
-  if (viewport().look_on()) {
+  if (viewport().look_on() && builtPlaced_) {
     viewport().look().World(x, y, z);
   } else if (scene_.placement && session_.document().IsRoom(session_.selection().room())) {
-    // The room camera works around the room drawn in the middle: back to the level's units.
+    // The room camera, and a look camera in Room mode, work around the room drawn in the middle:
+    // back to the level's units.
     const int room = FlippedRoom(session_.level(), session_.selection().room(),
                                  actions_.flippedRooms->isChecked());
     const troom& r = session_.level().rooms[static_cast<size_t>(room)];

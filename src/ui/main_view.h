@@ -5,6 +5,7 @@
 // turns left clicks into the editor's selections and face commands.
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -99,6 +100,8 @@ class MainView : public GlView {
   ViewBox selectedObjectBox() const;
   // The look camera where the room camera stands, looking the same way.
   void lookFromRoomCamera();
+  // The orbit camera moved, keeping its heading and distance, to look at the selected room.
+  void aimAtSelectedRoom();
 
   EditorSession& session_;
   const WindowActions& actions_;
@@ -109,6 +112,11 @@ class MainView : public GlView {
   std::function<bool()> autoCentre_;
   std::function<bool()> texturesShown_;
   bool centrePending_ = false;
+  bool aimPending_ = false;  // the next build of many rooms aims at the selected room
+  bool clicking_ = false;    // a click in the view selects the room it hit
+  // The room selected before each of the last two presses: a double click's first press and
+  // its second.
+  std::array<int, 2> roomsBeforePress_ = {-1, -1};
   // What Frame Selection frames first: the part of the selection changed last.
   enum class Framed { kRoom, kItem, kStatic, kSector } framed_ = Framed::kRoom;
   std::unique_ptr<PaintStroke> stroke_;  // while a paint drag lasts

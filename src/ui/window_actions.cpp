@@ -82,10 +82,13 @@ void WindowActions::buildMenus(QMainWindow* window, QUndoStack& undo_stack) {
                              "Leave out the texels the texture pages show as magenta");
   view->addSeparator();
   auto* modes = new QActionGroup(this);
-  modeRoom = Toggle(view, "ViewModeRoom1", "Room", "Show the selected room");
-  modeNeighbours = Toggle(view, "ViewModeNeighbours1", "Neighbours",
-                          "Show the selected room and the rooms its portals reach");
-  modeLevel = Toggle(view, "ViewModeLevel1", "Level", "Show every room of the level");
+  modeRoom =
+      Toggle(view, "ViewModeRoom1", "Room", "Show the selected room", QKeySequence("Ctrl+1"));
+  modeNeighbours =
+      Toggle(view, "ViewModeNeighbours1", "Neighbours",
+             "Show the selected room and the rooms its portals reach", QKeySequence("Ctrl+2"));
+  modeLevel = Toggle(view, "ViewModeLevel1", "Level", "Show every room of the level",
+                     QKeySequence("Ctrl+3"));
   for (QAction* a : {modeRoom, modeNeighbours, modeLevel}) modes->addAction(a);
   modeRoom->setChecked(true);
   QMenu* depthMenu = view->addMenu("Neighbour Depth");

@@ -9,8 +9,10 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <fstream>
 #include <tuple>
 
+#include "editor/exchange_commands.h"
 #include "level/room_faces.h"
 #include "test_paths.h"
 #include "ui/create_item_dialog.h"
@@ -297,7 +299,8 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   const QImage highlighted = Grab();
   EXPECT_EQ(vp.build_count(), builds) << "another room changes only the highlight";
   EXPECT_NE(highlighted, level);
-  // A click on a face of another room selects that room.
+  // A click on a face of another room selects that room, and the camera stays.
+  const LookCamera aimed = vp.look();
   const auto floor = PixelWhere(
       [&](const PickResult& hit) {
         return hit.tag.kind == kPickRoomRectangle &&
@@ -307,6 +310,7 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   ASSERT_TRUE(floor);
   QTest::mouseClick(view, Qt::LeftButton, {}, floor->first);
   EXPECT_EQ(window.session().selection().room(), 0);
+  EXPECT_EQ(vp.look().Target().x, aimed.Target().x);
   EXPECT_TRUE(Status(1).startsWith("Column:"));
   // The sector clicked, outlined when asked.
   Trigger("OutlineSector1");
@@ -314,9 +318,39 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   EXPECT_EQ(view->list().vertex_count(kPortalLayer), 6);
   Trigger("OutlineSector1");
 
-  Trigger("ViewModeNeighbours1");
+  // The camera looks at the middle of a box (list space).
+  auto looksAt = [&](const ViewBox& b) {
+    const Vec3 t = vp.look().Target();
+    return vp.look_on() && std::hypot(t.x - (b.min_x + b.max_x) / 2, t.y - (b.min_y + b.max_y) / 2,
+                                      t.z - (b.min_z + b.max_z) / 2) < 1e-3;
+  };
+  auto roomBox = [&](int room) {
+    const ViewBounds& b = view->rooms().bounds[size_t(view->rooms().SlotOf(room))];
+    ViewBox box;
+    box.Add(b.lo[0], b.lo[1], b.lo[2]);
+    box.Add(b.hi[0], b.hi[1], b.hi[2]);
+    return box;
+  };
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
   Grab();
+  EXPECT_EQ(view->mode(), ViewMode::kNeighbours);
   EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 1, 2, 3}));
+  // Another depth frames what it shows; another room in the list turns the camera to it, a
+  // click in the view does not.
+  QWheelEvent wheel(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), {}, {0, 360},
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &wheel);
+  Trigger("NeighbourDepth2");
+  Grab();
+  EXPECT_TRUE(looksAt(view->rooms().box));
+  Trigger("NeighbourDepth1");
+  Grab();
+  Select("ListBox1", 3);
+  Grab();
+  EXPECT_TRUE(looksAt(roomBox(3)));
+  Select("ListBox1", 0);
   Trigger("FlippedRooms1");
   Grab();
   EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 2, 3}));
@@ -328,8 +362,34 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   const auto portal = PixelWhere(
       [](const PickResult& hit) { return hit.tag.kind == kPickPortal && hit.tag.index != 0; });
   ASSERT_TRUE(portal);
-  QTest::mouseDClick(view, Qt::LeftButton, {}, portal->first);
+  // A double click as the window system sends it: both presses also reach the view.
+  auto doubleClick = [&](QPoint at) {
+    QTest::mouseClick(view, Qt::LeftButton, {}, at);
+    QTest::mousePress(view, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, at);
+  };
+  doubleClick(portal->first);
   EXPECT_EQ(window.session().selection().room(), portal->second.tag.index);
+  // Also where the portal hit is the one the room behind draws, leading back.
+  Grab();
+  const int from = window.session().selection().room();
+  const auto back = PixelWhere([&](const PickResult& hit) {
+    return hit.tag.kind == kPickPortal && hit.tag.index == from &&
+           view->rooms().RoomOfTriangle(hit.triangle) != from;
+  });
+  ASSERT_TRUE(back);
+  doubleClick(back->first);
+  EXPECT_EQ(window.session().selection().room(),
+            view->rooms().RoomOfTriangle(back->second.triangle));
+  // In Room mode the portals place the room in the level: another room is framed whole.
+  Trigger("ViewModeRoom1");
+  Select("ListBox1", 1);
+  Grab();
+  EXPECT_TRUE(looksAt(view->rooms().box));
+  Select("ListBox1", 3);
+  Grab();
+  EXPECT_TRUE(looksAt(view->rooms().box));
   Trigger("Portals1");
 
   // F frames the selected room: the camera comes nearer than the whole level's framing.
@@ -404,11 +464,22 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   QTest::keyClick(view, Qt::Key_C);
   EXPECT_FALSE(vp.free());
 
-  // Back to Room mode: the room camera again; a room under water tinted when asked.
+  // Back to Room mode, also from the free camera: the room camera again; a room under water
+  // tinted when asked.
+  QTest::keyClick(view, Qt::Key_C);
   Trigger("ViewModeRoom1");
+  Grab();
+  EXPECT_FALSE(vp.free() || Find<QAction>("FreeCamera1")->isChecked());
   Select("ListBox1", 0);
   Click("Button1");
   EXPECT_FALSE(vp.look_on());
+  // The free camera starts where the room camera stands: the status bar says the same place.
+  Grab();
+  const QString standing = Text("StatusCamera");
+  QTest::keyClick(view, Qt::Key_C);
+  Grab();
+  EXPECT_EQ(Text("StatusCamera").toStdString(), standing.toStdString());
+  QTest::keyClick(view, Qt::Key_C);
   const Ttrlevel& file = window.session().level();
   for (int r = 0; r < file.num_rooms(); ++r) {
     if (!(file.rooms[size_t(r)].flags & kWaterRoomFlag)) continue;
@@ -419,6 +490,22 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
     Trigger("WaterRooms1");
     break;
   }
+
+  // A room left without faces says so in Room mode, also with its portals shown.
+  const std::string empty = test::ScratchDir("view_empty_room") + "/empty.dxf";
+  std::ofstream(empty) << "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n";
+  Select("ListBox1", 1);
+  ASSERT_TRUE(ImportFile(window.session(), ExchangeFormatId::kDxf, empty));
+  auto saysNoFaces = [&] {
+    const QImage shown = Grab();
+    int white = 0;
+    for (int x = 300; x < 500; ++x) white += shown.pixel(x, 300) == qRgb(255, 255, 255);
+    return white > 0;
+  };
+  EXPECT_TRUE(saysNoFaces());
+  Trigger("Portals1");
+  EXPECT_TRUE(saysNoFaces());
+  Trigger("Portals1");
 }
 
 }  // namespace
