@@ -231,7 +231,7 @@ int Run(int argc, char** argv) {
   double first_build = Seconds(
       [&] { whole->scene = BuildLevelScene(whole->list, whole->buffers, sources, options, all); });
   const long built = PeakKiB();
-  whole->viewport.FrameFromAbove(whole->scene.box);
+  whole->viewport.FrameFromAbove(whole->scene.frame_box);
   auto draw = [&](Shown& s, bool rooms) {
     const FrameMatrices frame = s.viewport.Matrices();
     const RoomDraw d = MakeRoomDraw(s.scene, frame, {.selected = middle}, &level);
@@ -271,7 +271,7 @@ int Run(int argc, char** argv) {
     return Seconds([&] { draw(*room, false); });
   });
   const double room_frame = Median(kRuns, [&] { return Seconds([&] { draw(*room, false); }); });
-  whole->viewport.FrameFromAbove(whole->scene.box);
+  whole->viewport.FrameFromAbove(whole->scene.frame_box);
   const double above = Median(kRuns, [&] { return Seconds([&] { draw(*whole, true); }); });
   // The middle of the middle room, at half its height, looking east along its row.
   const troom& m = level.rooms[size_t(middle)];

@@ -139,7 +139,7 @@ Result BuildViewedRoom(ViewedRoom& v, const std::string& level_path, const std::
       v.viewport.SetLookCamera(*shown.camera);
       v.viewport.set_free(true);
     } else {
-      v.viewport.FrameFromAbove(v.rooms.box);
+      v.viewport.FrameFromAbove(v.rooms.frame_box);
     }
     return Result::Ok();
   }

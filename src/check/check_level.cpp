@@ -159,8 +159,9 @@ std::string PlaceText(const ProblemPlace& where) {
     case PlaceKind::kRoom:
       return "room " + room;
     case PlaceKind::kSector:
-      return "sector " + std::to_string(where.column) + "," + std::to_string(where.row) +
-             " of room " + room;
+      // Counted from 1, as the sector commands and the window count them.
+      return "column " + std::to_string(where.column + 1) + ", row " +
+             std::to_string(where.row + 1) + " of room " + room;
     case PlaceKind::kPortal:
     case PlaceKind::kRectangle:
     case PlaceKind::kTriangle:

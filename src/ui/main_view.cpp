@@ -168,7 +168,7 @@ void MainView::buildScene() {
       outlineSector(PlaceRoomInLevel(level.rooms[static_cast<size_t>(shown_room)]), shown_room,
                     slot);
     if ((centrePending_ || !viewport().look_on()) && !viewport().free())
-      viewport().FrameFromAbove(rooms_.box);
+      viewport().FrameFromAbove(rooms_.frame_box);
     else if (aimPending_)
       aimAtSelectedRoom();
     centrePending_ = aimPending_ = false;
@@ -199,7 +199,7 @@ void MainView::buildScene() {
 void MainView::centreCamera() {
   viewport().EnsureBuilt();
   if (builtPlaced_) {
-    viewport().FrameFromAbove(rooms_.box);
+    viewport().FrameFromAbove(rooms_.frame_box);
     update();
     return;
   }
@@ -399,7 +399,7 @@ QString MainView::overlayText() const {
 }
 
 double MainView::freeStep() const {
-  const ViewBox b = builtPlaced_ ? rooms_.box : DrawnBox(list());
+  const ViewBox b = builtPlaced_ ? rooms_.frame_box : DrawnBox(list());
   if (b.min_x > b.max_x) return 0.5;
   const double size = std::max({b.max_x - b.min_x, b.max_y - b.min_y, b.max_z - b.min_z});
   return std::clamp(size / 50, 0.05, 20.0);
@@ -410,10 +410,10 @@ ViewBox MainView::selectionBox() const {
     const int shown = FlippedRoom(session_.level(), session_.selection().room(),
                                   actions_.flippedRooms->isChecked());
     const std::vector<int> lit = rooms_.SlotsOfSelected(&session_.level(), shown);
-    if (lit.empty()) return rooms_.box;
+    if (lit.empty()) return rooms_.frame_box;
     ViewBox box;
     for (int slot : lit) {
-      const ViewBounds& b = rooms_.bounds[static_cast<size_t>(slot)];
+      const ViewBounds& b = rooms_.frame_bounds[static_cast<size_t>(slot)];
       box.Add(b.lo[0], b.lo[1], b.lo[2]);
       box.Add(b.hi[0], b.hi[1], b.hi[2]);
     }

@@ -354,9 +354,14 @@ void DrawList::GroupTriangles(int layer, std::vector<TextureRun>& out) const {
     out.push_back({l.groups[g].texture, static_cast<int32_t>(l.groups[g].triangles)});
 }
 
-void DrawList::GrowByPlacements(size_t first, size_t last, ViewBounds& box) const {
+void DrawList::GrowByPlacements(size_t first, size_t last, ViewBounds& box,
+                                const ViewBounds* near) const {
   for (size_t i = first; i < last && i < placements_.size(); ++i) {
     const ViewBounds b = PlacedBounds(placements_[i]);
+    bool meets = true;
+    for (int k = 0; near && k < 3; ++k)
+      meets = meets && b.lo[k] <= near->hi[k] && b.hi[k] >= near->lo[k];
+    if (!meets) continue;
     for (int k = 0; k < 3; ++k) {
       box.lo[k] = std::min(box.lo[k], b.lo[k]);
       box.hi[k] = std::max(box.hi[k], b.hi[k]);

@@ -271,6 +271,7 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
   std::vector<std::vector<std::vector<TextureRun>>> after(
       static_cast<size_t>(layers), std::vector<std::vector<TextureRun>>(out.rooms.size()));
   out.bounds.assign(out.rooms.size(), EmptyBounds());
+  out.frame_bounds.assign(out.rooms.size(), EmptyBounds());
   for (size_t slot = 0; slot < out.rooms.size(); ++slot) {
     const int r = out.rooms[slot];
     const troom& room = level.rooms[static_cast<size_t>(r)];
@@ -298,6 +299,18 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
         DrawPortal(list, portal, p);
       }
     }
+    ViewBounds& framed = out.frame_bounds[slot];
+    framed = b;
+    const ViewBox& grid = p.box;
+    Grow(framed, {float(grid.min_x), float(grid.min_y), float(grid.min_z)});
+    Grow(framed, {float(grid.max_x), float(grid.max_y), float(grid.max_z)});
+    constexpr float kNear = 4;  // sectors
+    ViewBounds near = framed;
+    for (int k = 0; k < 3; ++k) {
+      near.lo[k] -= kNear;
+      near.hi[k] += kNear;
+    }
+    list.GrowByPlacements(placements, list.placement_count(), framed, &near);
     list.GrowByPlacements(placements, list.placement_count(), b);
     out.water.push_back((room.flags & kWaterRoomFlag) != 0);
     for (int l = 0; l < layers; ++l) list.GroupTriangles(l, after[size_t(l)][slot]);
@@ -341,6 +354,10 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
     if (b.lo[0] > b.hi[0]) continue;
     out.box.Add(b.lo[0], b.lo[1], b.lo[2]);
     out.box.Add(b.hi[0], b.hi[1], b.hi[2]);
+  }
+  for (const ViewBounds& b : out.frame_bounds) {
+    out.frame_box.Add(b.lo[0], b.lo[1], b.lo[2]);
+    out.frame_box.Add(b.hi[0], b.hi[1], b.hi[2]);
   }
   return out;
 }

@@ -58,6 +58,11 @@ struct LevelScene {
   // Per layer, in buffer order: the runs cut by room, so that a frame can draw a room or not.
   std::vector<std::vector<RoomSpan>> spans;
   ViewBox box;  // of everything drawn, list space
+  // What the cameras frame (list space): each room's sector grid and faces, and the objects
+  // standing within a few sectors of their room. The level may keep an object far outside its
+  // room (a placeholder the game moves itself); framing it would leave the rooms a speck.
+  std::vector<ViewBounds> frame_bounds;  // per drawn room
+  ViewBox frame_box;
   SceneResult scene;
 
   int SlotOf(int room) const;

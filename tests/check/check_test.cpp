@@ -73,11 +73,11 @@ struct Breakage {
 constexpr Severity kW = Severity::kWarning;
 constexpr Severity kE = Severity::kError;
 
-// A row that puts `words` in the floor-data list of sector 1,1 of room 0.
+// A row that puts `words` in the floor-data list of column 2, row 2 of room 0.
 Breakage FloorRow(const char* name, int32_t first, int32_t last, std::vector<uint16_t> words,
                   const char* code = nullptr, Severity severity = kE) {
   Breakage row{name, first, last, [words](Ttrlevel& L) { SetFloorList(L, words); }, code, severity};
-  if (code) row.where = "sector 1,1 of room 0";
+  if (code) row.where = "column 2, row 2 of room 0";
   return row;
 }
 
@@ -101,21 +101,21 @@ const std::vector<Breakage>& Breakages() {
        "room-alternate-negative", kW, "room 1"},
       {"sector box, whole word", kTR1, kTR2Trg,
        [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2; }, "sector-box", kE,
-       "sector 0,2 of room 0"},
+       "column 1, row 3 of room 0"},
       {"sector box, bits 4 to 14", kTR3, kTR5,
        [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2 << 4 | 6; }, "sector-box", kE,
-       "sector 0,2 of room 0"},
+       "column 1, row 3 of room 0"},
       {"sector without a box, bits 4 to 14", kTR3, kTR5,
        [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 0x7FF6; }, nullptr},
       {"sector with a box and material bits", kTR3, kTR5,
        [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 0x8016; }, nullptr},
       {"sector room below", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].sectors[5].room_below = 2; },
-       "sector-room-below", kE, "sector 1,2 of room 1"},
+       "sector-room-below", kE, "column 2, row 3 of room 1"},
       {"sector room above", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].sectors[0].room_above = 9; },
-       "sector-room-above", kE, "sector 0,0 of room 1"},
+       "sector-room-above", kE, "column 1, row 1 of room 1"},
       {"sector floor-data index", kTR1, kTR5,
        [](Ttrlevel& L) { L.rooms[0].sectors[1].fd_index = 4; }, "sector-floor-data", kE,
-       "sector 0,1 of room 0"},
+       "column 1, row 2 of room 0"},
       {"static mesh id", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].statics2[0].mesh_id = 4; },
        "static-mesh", kE, "static 0 of room 1"},
       {"rectangle vertex", kTR1, kTR5,
@@ -156,7 +156,7 @@ const std::vector<Breakage>& Breakages() {
        nullptr},
       {"item outside its room", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).y = -2048; },
        "item-position", kW, "item 0"},
-      // Floor data (the list of sector 1,1 of room 0).
+      // Floor data (the list of column 2, row 2 of room 0).
       FloorRow("list without its end mark", kTR1, kTR5, {Fn(2), 0}, "floor-data-end"),
       FloorRow("trigger cut short", kTR1, kTR5, {Fn(4, 0, true), 0, Cmd(0, 0)}, "floor-data-end"),
       FloorRow("camera command without its second word", kTR1, kTR5,
@@ -397,7 +397,7 @@ TEST(CheckLevel, SentencesNameTheRecordAndWhatTheLevelHas) {
   const auto problems = CheckLevel(L);
   ASSERT_EQ(problems.size(), 3u) << Describe(problems);
   EXPECT_EQ(problems[0].message,
-            "sector 1,2 of room 1: box 5 does not exist; the level has 2 boxes");
+            "column 2, row 3 of room 1: box 5 does not exist; the level has 2 boxes");
   EXPECT_EQ(problems[1].message, "item 0: room 77 does not exist; the level has 2 rooms");
   EXPECT_EQ(problems[2].message,
             "movable 0 (object ID 0): animation 9 does not exist; the level has 2 animations");

@@ -282,8 +282,8 @@ TEST_P(LevelSweep, CheckFindsOnlyTheKnownWarnings) {
       // Two AI objects, which have no movable; and three floor-data functions no game knows,
       // put there to show how the Floor Data tab lists them.
       {"demo",
-       {"item-object item 11", "item-object item 12", "floor-function sector 1,1 of room 0",
-        "floor-function sector 2,3 of room 0", "floor-function sector 3,3 of room 2"}},
+       {"item-object item 11", "item-object item 12", "floor-function column 2, row 2 of room 0",
+        "floor-function column 3, row 4 of room 0", "floor-function column 4, row 4 of room 2"}},
   };
   std::vector<std::string> found;
   std::string all;

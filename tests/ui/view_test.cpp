@@ -325,7 +325,7 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
                                       t.z - (b.min_z + b.max_z) / 2) < 1e-3;
   };
   auto roomBox = [&](int room) {
-    const ViewBounds& b = view->rooms().bounds[size_t(view->rooms().SlotOf(room))];
+    const ViewBounds& b = view->rooms().frame_bounds[size_t(view->rooms().SlotOf(room))];
     ViewBox box;
     box.Add(b.lo[0], b.lo[1], b.lo[2]);
     box.Add(b.hi[0], b.hi[1], b.hi[2]);
@@ -344,7 +344,7 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   QApplication::sendEvent(view, &wheel);
   Trigger("NeighbourDepth2");
   Grab();
-  EXPECT_TRUE(looksAt(view->rooms().box));
+  EXPECT_TRUE(looksAt(view->rooms().frame_box));
   Trigger("NeighbourDepth1");
   Grab();
   Select("ListBox1", 3);
@@ -386,10 +386,10 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   Trigger("ViewModeRoom1");
   Select("ListBox1", 1);
   Grab();
-  EXPECT_TRUE(looksAt(view->rooms().box));
+  EXPECT_TRUE(looksAt(view->rooms().frame_box));
   Select("ListBox1", 3);
   Grab();
-  EXPECT_TRUE(looksAt(view->rooms().box));
+  EXPECT_TRUE(looksAt(view->rooms().frame_box));
   Trigger("Portals1");
 
   // F frames the selected room: the camera comes nearer than the whole level's framing.

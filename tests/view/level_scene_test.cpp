@@ -98,6 +98,14 @@ TEST(LevelScene, LayersAreTheRoomsOwnScenesSummedAndCutByRoom) {
     }
     EXPECT_EQ(summed, own);
   }
+  // An item the level keeps far outside its room is in the box of what is drawn, but the
+  // cameras frame the rooms.
+  Ttrlevel far = test::MakeViewLevel();
+  far.items1[0].x = far.items2[0].x = 524288;
+  Built f(std::move(far));
+  const LevelScene scene = BuildLevelScene(f.list, f.buffers, f.Sources(), {}, std::vector{0});
+  EXPECT_GT(scene.box.max_x, 500);
+  EXPECT_LT(scene.frame_box.max_x, 100);
 }
 
 // A frame of a look camera at a world place, heading and pitch.
