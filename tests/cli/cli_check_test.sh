@@ -1,21 +1,13 @@
 #!/usr/bin/env bash
-# qavel-cli check as a user runs it: the demo level passes (exit 0); with one item in a room that
-# does not exist it fails (exit 1) with one line naming it, in text and JSON; a file that is no
-# level, or a wrong command line, exits 2 with nothing on stdout. Which levels pass is the check's
-# unit tests' work.
-set -u
-cli="$1"; data="$2"; scratch="$3"
-mkdir -p "$scratch"
-demo="$data/demo.tr4"
-[ -f "$demo" ] || { echo "no demo level in $data; skipped"; exit 77; }
-fail=0
-expect() {  # expect NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAILED: $1"; diff <(echo "$2") <(echo "$3"); fail=1; fi
-}
+# qavel-cli check and diff as a user runs them: the demo level passes (exit 0); with one item in a
+# room that does not exist it fails (exit 1) with one line naming it, in text and JSON, and diff
+# names that one change; a file that is no level, or a wrong command line, exits 2 with one
+# message. Which levels pass is the check's unit tests' work.
+source "$(dirname "$0")/cli_lib.sh"
 
-"$cli" check "$demo" > "$scratch/out.txt"
+"$cli" check "$demo" > "$scratch/.io/check"
 expect "exit code of a level without errors" 0 $?
-expect "summary without errors" "0 errors, 5 warnings" "$(tail -n 1 "$scratch/out.txt")"
+expect "summary without errors" "0 errors, 5 warnings" "$(tail -n 1 "$scratch/.io/check")"
 
 # The demo level with item 0 moved into room 77 (then -5): its packed level data is unpacked,
 # the item record found and changed, and the data packed again.
@@ -38,21 +30,21 @@ out = data[:pos] + struct.pack("<II", len(level), len(repacked)) + repacked + da
 open(sys.argv[3], "wb").write(out)
 PY
 }
-break_item_room 77 "$scratch/room77.tr4" || { echo "FAILED: could not build the broken level"; exit 1; }
-"$cli" check "$scratch/room77.tr4" > "$scratch/out.txt"
+room77="$scratch/room77.tr4"
+break_item_room 77 "$room77" || { no "could not build the broken level"; exit 1; }
+"$cli" check "$room77" > "$scratch/.io/check"
 expect "exit code with an error" 1 $?
 expect "error line" "error item-room item 0: room 77 does not exist; the level has 4 rooms" \
-  "$(grep '^error' "$scratch/out.txt")"
-expect "summary" "1 errors, 5 warnings" "$(tail -n 1 "$scratch/out.txt")"
-expect "warning lines" 5 "$(grep -c '^warning [a-z-]* ' "$scratch/out.txt")"
-
+  "$(grep '^error' "$scratch/.io/check")"
+expect "summary" "1 errors, 5 warnings" "$(tail -n 1 "$scratch/.io/check")"
+expect "warning lines" 5 "$(grep -c '^warning [a-z-]* ' "$scratch/.io/check")"
 break_item_room 65531 "$scratch/room-5.tr4"
 "$cli" check "$scratch/room-5.tr4" | grep -q "^error item-room item 0: room 65531 does not exist" ||
-  { echo "FAILED: room -5"; fail=1; }
+  no "room -5"
 
-"$cli" check "$scratch/room77.tr4" --json > "$scratch/out.json"
+"$cli" check "$room77" --json > "$scratch/.io/check.json"
 expect "exit code with --json" 1 $?
-python3 - "$scratch/out.json" <<'PY' || { echo "FAILED: JSON"; cat "$scratch/out.json"; fail=1; }
+python3 - "$scratch/.io/check.json" <<'PY' || { no "JSON"; cat "$scratch/.io/check.json"; }
 import json, sys
 d = json.load(open(sys.argv[1]))
 assert d["errors"] == 1 and d["warnings"] == 5, d
@@ -64,27 +56,20 @@ sectors = [p["where"] for p in d["problems"] if p["where"]["kind"] == "sector"]
 assert {"kind": "sector", "room": 0, "column": 1, "row": 1} in sectors, sectors
 PY
 
-# Unreadable files and wrong command lines: exit 2, one message on stderr, nothing on stdout.
-printf 'not a level at all' > "$scratch/garbage.tr4"
-for args in "$scratch/garbage.tr4" "$scratch/missing.tr4" "" "$demo $demo" "$demo --jsn"; do
-  # shellcheck disable=SC2086
-  "$cli" check $args > "$scratch/out.txt" 2> "$scratch/err.txt"
-  expect "exit code of check $args" 2 $?
-  [ -s "$scratch/out.txt" ] && { echo "FAILED: output on stdout for check $args"; fail=1; }
-  expect "one message for check $args" 1 "$(wc -l < "$scratch/err.txt")"
-done
-"$cli" check "$scratch/missing.tr4" 2>&1 | grep -q "missing.tr4" || { echo "FAILED: file not named"; fail=1; }
-
-# diff names the one edit and exits 1; a level against itself prints nothing and exits 0; levels
-# that cannot be compared (a file that is no level) exit 2 with one message.
-"$cli" diff "$demo" "$scratch/room77.tr4" > "$scratch/out.txt"
-expect "exit code of diff with an edit" 1 $?
-expect "diff line" "item 0 room: 0 -> 77" "$(cat "$scratch/out.txt")"
+# diff names the one edit and exits 1; a level against itself prints nothing and exits 0.
+expect "diff line and exit code" "item 0 room: 0 -> 77
+1" "$("$cli" diff "$demo" "$room77"; echo $?)"
 expect "diff --json" '[
   {"record": "item 0", "field": "room", "before": "0", "after": "77"}
-]' "$("$cli" diff "$demo" "$scratch/room77.tr4" --json)"
+]' "$("$cli" diff "$demo" "$room77" --json)"
 expect "diff of a level with itself: no output, exit 0" 0 "$("$cli" diff "$demo" "$demo"; echo $?)"
-"$cli" diff "$demo" "$scratch/garbage.tr4" > "$scratch/out.txt" 2> "$scratch/err.txt"
-expect "exit code of diff with a file that is no level" 2 $?
-expect "one message for diff with a file that is no level" 1 "$(wc -l < "$scratch/err.txt")"
-exit $fail
+
+printf 'not a level at all' > "$scratch/garbage.tr4"
+refused -2 "garbage.tr4 is not a level file" check "$scratch/garbage.tr4"
+refused -2 "no such file: $scratch/missing.tr4" check "$scratch/missing.tr4"
+for args in "" "$demo $demo" "$demo --jsn"; do
+  # shellcheck disable=SC2086
+  refused -2 "usage: qavel-cli check LEVEL [--json]" check $args
+done
+refused -2 "garbage.tr4 is not a level file" diff "$demo" "$scratch/garbage.tr4"
+finish

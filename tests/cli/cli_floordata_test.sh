@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # qavel-cli's floor-data commands as a user runs them on the demo level: sector texts, the
 # trigger list, the map picture, the item list, other catalogs and the errors a user sees.
-set -u
-cli="$1"; data="$2"; scratch="$3"
-mkdir -p "$scratch"
-demo="$data/demo.tr4"
-[ -f "$demo" ] || { echo "no demo level in $data; skipped"; exit 77; }
-fail=0
-expect() {  # expect NAME EXPECTED ACTUAL
-  if [ "$2" != "$3" ]; then echo "FAILED: $1"; diff <(echo "$2") <(echo "$3"); fail=1; fi
-}
+source "$(dirname "$0")/cli_lib.sh"
 
 out=$("$cli" sector "$demo" 2 4 4 --catalog "$data/trcatalog.xml")
 expect "sector text" "Raw floor data
@@ -37,7 +29,7 @@ cat > "$scratch/other.xml" <<'XML'
 XML
 out=$("$cli" items "$demo" --catalog "$scratch/other.xml" 2>"$scratch/err.txt" | sed -n 2p)
 expect "items with another catalog" "0.-Heroine	0	1536	0	1536	16384	0	00000000" "$out"
-grep -q "line 2: attribute ai=\"true\"" "$scratch/err.txt" || { echo "FAILED: bad value not reported"; fail=1; }
+grep -q "line 2: attribute ai=\"true\"" "$scratch/err.txt" || no "bad value not reported"
 # Names holding control characters (and the backslash) stay one field of one row.
 cat > "$scratch/odd.xml" <<'XML'
 <catalog><game id="TR4"><moveables><moveable id="0" name="A&#10;B&#9;C&#127;D&#92;E"/></moveables></game></catalog>
@@ -47,7 +39,7 @@ expect "items escape control characters" '0.-A\nB\tC\x7FD\\E	0	1536	0	1536	16384
 echo "<catalog><game" > "$scratch/broken.xml"
 out=$("$cli" items "$demo" --catalog "$scratch/broken.xml" 2>"$scratch/err.txt" | sed -n 2p)
 expect "broken catalog keeps defaults" "0.-Moveable Id#0	0	1536	0	1536	16384	0	00000000" "$out"
-grep -q "broken.xml: line 1, column 10: unclosed token" "$scratch/err.txt" || { echo "FAILED: no line and column"; cat "$scratch/err.txt"; fail=1; }
+grep -q "broken.xml: line 1, column 10: unclosed token" "$scratch/err.txt" || no "no line and column"
 
 out=$("$cli" triggers "$demo" --item 2)
 expect "triggers --item" "group 5 (fd 9): room 0, column 2, row 2
@@ -57,18 +49,17 @@ expect "triggers count" 17 "$("$cli" triggers "$demo" | wc -l)"
 expect "triggers --type --command" "group 22 (fd 93): room 2, column 2, row 4" \
   "$("$cli" triggers "$demo" --type "ITEM AT SECTOR DO DEACTIVATE" --command 14)"
 
-rm -f "$scratch/map.png"
-"$cli" map "$demo" 2 "$scratch/map.png" --column 2 --row 3 >/dev/null || { echo "FAILED: map"; fail=1; }
-expect "map signature" "89504e470d0a1a0a" "$(head -c 8 "$scratch/map.png" | od -An -tx1 | tr -d ' \n')"
-if command -v identify >/dev/null; then
-  expect "map size" "61x61" "$(identify -format '%wx%h' "$scratch/map.png")"
-fi
+check "$cli" map "$demo" 2 "$scratch/map.png" --column 2 --row 3
+expect "map picture" "PNG 61x61" "$(identify -format '%m %wx%h' "$scratch/map.png")"
 
-# Errors: one line on stderr, a non-zero exit, nothing on stdout.
-for args in "sector $demo 0 7 1" "sector $demo 9 1 1" "sector $demo 0 x 1" "map $demo 0" \
-            "triggers $demo --command 16" "triggers $demo --item 11" "triggers $demo --item -1" \
-            "items /nonexistent.tr4" "sector $demo 0 1 1 --catalog"; do
-  if out=$("$cli" $args 2>"$scratch/err.txt"); then echo "FAILED: '$args' succeeded"; fail=1; fi
-  [ -z "$out" ] && [ "$(wc -l < "$scratch/err.txt")" = 1 ] || { echo "FAILED: '$args' output"; cat "$scratch/err.txt"; fail=1; }
-done
-exit $fail
+d="$demo"
+refused "column 7, row 1 lies outside room 0 (6 columns, 5 rows)" sector "$d" 0 7 1
+refused "room 9 does not exist (the level has 4 rooms)" sector "$d" 9 1 1
+refused "COLUMN must be a whole number, not 'x'" sector "$d" 0 x 1
+refused "usage: qavel-cli map LEVEL ROOM OUT.png [--column C --row R]" map "$d" 0
+refused "--command must lie in 0..15" triggers "$d" --command 16
+refused "item 11 does not exist (the level has 11 items)" triggers "$d" --item 11
+refused "item -1 does not exist (the level has 11 items)" triggers "$d" --item -1
+refused "no such file: /nonexistent.tr4" items /nonexistent.tr4
+refused "--catalog needs a value" sector "$d" 0 1 1 --catalog
+finish

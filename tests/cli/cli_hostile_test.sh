@@ -4,40 +4,25 @@
 # (link loops and the longest names are the file layer's tests). Each refusal is one line on
 # stderr, a non-zero exit, and nothing written. The folder has a space and a non-ASCII letter in
 # its name.
-set -u
-cli="$1"; data="$2"; scratch="$3"
-level="$data/demo.tr4"
-[ -f "$level" ] || { echo "demo level $level absent; skipped"; exit 77; }
-rm -rf "$scratch"; dir="$scratch/hostile é"; mkdir -p "$dir"
-fail=0
+source "$(dirname "$0")/cli_lib.sh"
+dir="$scratch/hostile é"; mkdir -p "$dir"
 out="$dir/out.tr4"
-
-# refuse REASON ARGS...: exits non-zero without hanging, says REASON in one line, writes no $out.
-refuse() {
-  local reason="$1"; shift
-  timeout 20 "$cli" "$@" > /dev/null 2> "$dir/err"
-  local rc=$?
-  if [ $rc -eq 0 ] || [ $rc -eq 124 ]; then echo "FAILED (exit $rc): $*"; fail=1; fi
-  if [ "$(wc -l < "$dir/err")" -ne 1 ] || ! grep -q -- "$reason" "$dir/err"; then
-    echo "FAILED: the message of $* is not one line saying \"$reason\":"; cat "$dir/err"; fail=1
-  fi
-  if [ -e "$out" ]; then echo "FAILED: $* wrote $out"; fail=1; rm -f "$out"; fi
-}
+level="$demo"
 
 mkfifo "$dir/pipe"
 for input in /dev/zero /dev/urandom "$dir/pipe"; do
   [ -e "$input" ] || continue
-  refuse "not a regular file" info "$input"
-  refuse "not a regular file" import-dxf "$level" 0 "$input" "$out"
-  refuse "not a regular file" import-msh "$level" "$input" "$out"
-  refuse "not a regular file" import-zqp "$level" "$input" "$out"
-  refuse "not a regular file" items "$level" --catalog "$input"
+  refused "not a regular file" info "$input"
+  refused "not a regular file" import-dxf "$level" 0 "$input" "$out"
+  refused "not a regular file" import-msh "$level" "$input" "$out"
+  refused "not a regular file" import-zqp "$level" "$input" "$out"
+  refused "not a regular file" items "$level" --catalog "$input"
 done
-refuse "no such file: $dir/none.xml" items "$level" --catalog "$dir/none.xml"
+refused "no such file: $dir/none.xml" items "$level" --catalog "$dir/none.xml"
 
-"$cli" export-dxf "$level" 0 "$dir/room.dxf" > /dev/null || { echo "FAILED: export-dxf"; fail=1; }
+check "$cli" export-dxf "$level" 0 "$dir/room.dxf"
 head -c -9 "$dir/room.dxf" > "$dir/cut.dxf"  # its last group, " 0" and "EOF", cut off
-refuse "it is cut short" import-dxf "$level" 0 "$dir/cut.dxf" "$out"
+refused "it is cut short" import-dxf "$level" 0 "$dir/cut.dxf" "$out"
 
 # A full disk under the pictures: the old pictures stay whole and one line says why. The disk is
 # a small memory file system mounted where only this check sees it.
@@ -54,16 +39,13 @@ if unshare -m --propagation private true 2> /dev/null; then
     [ "$(ls -A "$full" | grep -c qavel)" -eq 0 ] || exit 4
     exit 0' _ "$cli" "$level" "$full" "$dir"
   case $? in
-    0) if [ "$(wc -l < "$dir/full.err")" -ne 1 ] || ! grep -q "No space left on device" "$dir/full.err"; then
-         echo "FAILED: a full disk is not one line with the system's reason:"; cat "$dir/full.err"; fail=1
-       fi ;;
+    0) [ "$(wc -l < "$dir/full.err")" -eq 1 ] && grep -q "No space left on device" "$dir/full.err" ||
+         { no "a full disk is not one line with the system's reason:"; cat "$dir/full.err"; } ;;
     77) echo "cannot mount a small file system here; the full-disk check is skipped" ;;
-    *) echo "FAILED: pictures on a full disk (an old picture was damaged or a temporary file left)"
-       fail=1 ;;
+    *) no "pictures on a full disk (an old picture was damaged or a temporary file left)" ;;
   esac
 else
   echo "no mount namespace for us here; the full-disk check is skipped"
 fi
 
-[ $fail -eq 0 ] && echo "cli hostile inputs: all checks passed"
-exit $fail
+finish
