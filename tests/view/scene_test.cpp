@@ -1,12 +1,17 @@
-// The scene: room placement, angles, layers and colours of selected objects, skipped items,
-// animation lookups, and drawing that never reads past a table.
+// The scene: the mesh table per generation, room placement, angles, layers and colours of
+// selected objects, skipped items, animation lookups, drawing that never reads past a table, and
+// every room of the real levels (and the demo level) built sound.
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "fixtures/many_items.h"
+#include "level/level_reader.h"
 #include "peak_memory.h"
 #include "pieces/texture_pages.h"
 #include "test_paths.h"
+#include "view/mesh_table.h"
 #include "view/picking.h"
 #include "view/scene.h"
 #include "view_fixtures.h"
@@ -256,6 +261,206 @@ TEST(Scene, ManyCopiesOfAMovableStayWithinTheBudgetAndTheirMemory) {
                 "Object ID" + std::to_string(base.level.items2[best].object_id) +
                     " is left out: the view draws at most 4000000 triangles.");
       EXPECT_LT(SceneNote(b.result).size(), 400u) << "a status line, not a page";
+    }
+  }
+}
+
+// Appends one mesh (and its pad to a 4-byte boundary) to a word block: vertices, normal count
+// (normals or lights follow), and faces per kind; TR4 faces carry an effects word.
+void PutMesh(std::vector<uint16_t>& w, bool tr4, int vertices, int normals, int rects, int tris,
+             int crects = 0, int ctris = 0) {
+  const size_t start = w.size();
+  auto put = [&](std::initializer_list<int> words) {
+    for (int x : words) w.push_back(uint16_t(x));
+  };
+  put({1, 2, 3, 100, 0, vertices});
+  for (int v = 0; v < vertices; ++v) put({v, -v, 2 * v});
+  put({normals});
+  w.resize(w.size() + size_t(normals > 0 ? 3 * normals : -normals));
+  put({rects});
+  for (int k = 0; k < rects; ++k) tr4 ? put({0, 1, 2, 3, 7, 0}) : put({0, 1, 2, 3, 7});
+  put({tris});
+  for (int k = 0; k < tris; ++k) tr4 ? put({0, 1, 2, 9, 0}) : put({0, 1, 2, 9});
+  if (!tr4) {
+    put({crects});
+    for (int k = 0; k < crects; ++k) put({0, 1, 2, 3, 0x1234});
+    put({ctris});
+    for (int k = 0; k < ctris; ++k) put({0, 1, 2, 0x4321});
+  }
+  if ((w.size() - start) % 2) put({0});
+}
+
+TEST(MeshTable, MeshSizesThePadAndPointers) {
+  struct Case {
+    int32_t kind;
+    int normals, rects, tris;
+    int next;  // where the following mesh starts
+  } cases[] = {
+      {kTR4, 0, 1, 1, 76},  {kTR2, 0, 1, 1, 76},  {kTR2, 0, 1, 2, 84},
+      {kTR2, 0, 1, 0, 68},  {kTR2, -1, 1, 0, 72},  // 70 bytes and the pad
+      {kTR1, -5, 0, 0, 68},                        // five lights: 10 bytes
+  };
+  for (const Case& c : cases) {
+    Ttrlevel level;
+    level.version_kind = c.kind;
+    PutMesh(level.mesh_data, c.kind >= kTR4, 6, c.normals, c.rects, c.tris);
+    PutMesh(level.mesh_data, c.kind >= kTR4, 3, 0, 0, 1);
+    level.mesh_pointers = {0, uint32_t(c.next), 3, 100000};
+    Tmesh_list table;
+    BuildMeshTable(table, level);
+    ASSERT_EQ(table.count(), 2) << "kind " << c.kind << " next " << c.next;
+    EXPECT_EQ(table.meshes[1].offset, c.next);
+    EXPECT_EQ(table.pointer_map, (std::vector<int32_t>{0, 1, 0, 0}));
+    EXPECT_EQ(table.Vertices(table.meshes[0])[2].z, 4);
+    EXPECT_EQ(table.TexturedTriangles(table.meshes[0]).size(), size_t(c.tris));
+    EXPECT_EQ(table.TexturedTriangles(table.meshes[1])[0].texture, 9);
+  }
+}
+
+TEST(MeshTable, WholeMeshesAndBlocksThatEndInsideOne) {
+  Ttrlevel level;
+  level.version_kind = kTR3;
+  PutMesh(level.mesh_data, false, 600, 600, 700, 400, 350, 320);  // far beyond 501 and 301
+  Tmesh_list table;
+  BuildMeshTable(table, level);
+  ASSERT_EQ(table.count(), 1);
+  EXPECT_EQ(table.meshes[0].vertex_count, 600u);
+  EXPECT_EQ(table.TexturedRectangles(table.meshes[0]).size(), 700u);
+  EXPECT_EQ(table.ColouredRectangles(table.meshes[0]).back().texture, 0x1234);
+  EXPECT_EQ(table.ColouredTriangles(table.meshes[0]).size(), 320u);
+  EXPECT_EQ(table.meshes[0].triangles, 2u * 700 + 400 + 2 * 350 + 320);
+  EXPECT_FALSE(table.meshes[0].cut);
+  // A cut block keeps the whole faces that fit and reads no further; so do garbage counts.
+  level.mesh_data.resize(level.mesh_data.size() - 1000);
+  BuildMeshTable(table, level);
+  ASSERT_EQ(table.count(), 1);
+  EXPECT_EQ(table.meshes[0].coloured_rectangles, 350u);
+  EXPECT_EQ(table.meshes[0].coloured_triangles, 70u);  // (1280 words - 1000) / 4
+  EXPECT_TRUE(table.meshes[0].cut);
+  level.mesh_data = {0, 0, 0, 0, 0, 0x7FFF, 1, 2, 3, 4};
+  BuildMeshTable(table, level);
+  EXPECT_EQ(table.count(), 1);
+  EXPECT_EQ(table.meshes[0].vertex_count, 1u);
+  // Faces naming a vertex the mesh lacks are counted, not drawn: a rectangle over 3 vertices.
+  level.mesh_data.clear();
+  PutMesh(level.mesh_data, false, 3, 0, 1, 1);
+  BuildMeshTable(table, level);
+  EXPECT_EQ(table.meshes[0].broken_faces, 1u);
+  EXPECT_EQ(table.meshes[0].triangles, 1u);
+}
+
+TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {
+  struct Case {
+    int32_t kind;
+    uint32_t skin_id;
+    int kept_movable, kept_mesh;
+  } cases[] = {
+      {kTR1, 0, 0, 1}, {kTR2, 0, 0, 1}, {kTR3, 315, 1, 2}, {kTR4, 8, 1, 11}, {kTR5, 8, 1, 11}};
+  for (const Case& c : cases) {
+    Ttrlevel level;
+    level.version_kind = c.kind;
+    level.movables = {tmovable{{}, 5, 1, 1, 0, 0, 0, 0}, tmovable{{}, c.skin_id, 1, 7, 0, 0, 0, 0},
+                      tmovable{{}, c.skin_id, 1, 9, 0, 0, 0, 0}};
+    Tmesh_list table;
+    BuildMeshTable(table, level);
+    EXPECT_EQ(table.skin_start_mesh, 7) << c.kind;
+    EXPECT_EQ(table.kept_movable, c.kept_movable);
+    EXPECT_EQ(table.kept_mesh, c.kept_mesh);
+    level.movables.resize(1);
+    BuildMeshTable(table, level);
+    EXPECT_EQ(table.skin_start_mesh, 0);
+  }
+}
+
+struct Opened {
+  Ttrlevel level;
+  MovableCatalog catalog;
+  Tmesh_list meshes;
+  explicit Opened(const std::string& path) {
+    level = test::ReadLevelOrFail(path);
+    LoadMovableCatalog(catalog, test::DataPath("trcatalog.xml"), level.version_kind);
+    EnterLevelMovables(catalog, level);
+    BuildMeshTable(meshes, level);
+  }
+};
+
+void CheckRoom(const Opened& o, int r, const ViewOptions& options) {
+  const troom& room = o.level.rooms[size_t(r)];
+  const auto items = RoomItemEntries(o.level, r);
+  DrawList list;
+  LayerBuffers buffers = MainViewBuffers();
+  const SceneResult scene =
+      BuildScene(list, buffers, {o.level, o.meshes, o.catalog, items}, options);
+  ASSERT_TRUE(scene.placement);
+  // Real levels are drawn whole: only items whose movable the level lacks are named.
+  EXPECT_TRUE(scene.skipped_statics.empty()) << scene.skipped_statics[0].message;
+  for (const SkippedItem& s : scene.skipped_items)
+    EXPECT_NE(s.message.find(" is missing."), std::string::npos) << s.message;
+  for (size_t l = 0; l < buffers.size(); ++l) {
+    int run_triangles = 0;
+    for (const TextureRun& run : buffers[l].runs) run_triangles += run.triangles;
+    EXPECT_EQ(3 * run_triangles, list.vertex_count(int(l)));
+    // What a renderer uploads is what picking reads.
+    std::vector<BufferVertex> written(size_t(list.vertex_count(int(l))));
+    list.WriteLayer(int(l), written.data());
+    EXPECT_TRUE(written == test::LayerVertices(list, int(l))) << "layer " << l;
+  }
+  // Tags name real faces, this room's entries and instances; objects the file places inside
+  // the room's walls are drawn within a sector (2 units at double scale) of its faces.
+  std::map<std::pair<int, int>, std::pair<Vec3, int>> centres;
+  float lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
+  int faces = 0;
+  list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& t) {
+    const int i = t.tag.index, kind = t.tag.kind;
+    if (kind == kPickRoomRectangle || kind == kPickRoomTriangle) {
+      EXPECT_TRUE(i >= 1 &&
+                  size_t(i) <= (kind == 1 ? room.num_rectangles() : room.num_triangles()));
+      ++faces;
+      for (int c = 0; c < 9; ++c) {
+        lo[c % 3] = std::min(lo[c % 3], (&v[c / 3].x)[c % 3]);
+        hi[c % 3] = std::max(hi[c % 3], (&v[c / 3].x)[c % 3]);
+      }
+      return;
+    }
+    if (kind == kPickItem)
+      EXPECT_NE(std::find(items.begin(), items.end(), i), items.end()) << "entry " << i;
+    else
+      EXPECT_TRUE(kind == kPickStatic && i >= 1 && size_t(i) <= room.num_static_instances());
+    auto& [sum, n] = centres[{kind, i}];
+    sum = {sum.x + v[0].x, sum.y + v[0].y, sum.z + v[0].z};
+    ++n;
+  });
+  EXPECT_EQ(faces, int(2 * room.num_rectangles() + room.num_triangles()));
+  for (const auto& [tag, c] : centres) {
+    const auto [kind, i] = tag;
+    const int32_t* at = kind == kPickStatic ? &room.statics2[size_t(i - 1)].x
+                        : size_t(i) < o.level.num_items()
+                            ? &o.level.items2[size_t(i)].x
+                            : &o.level.aux_items[size_t(i) - o.level.num_items()].x;
+    if (at[0] < room.x || at[0] > room.x + 1024 * room.num_x_sectors || at[2] < room.z ||
+        at[2] > room.z + 1024 * room.num_z_sectors || at[1] < room.y_top || at[1] > room.y_bottom)
+      continue;  // parked outside its room by the level
+    const float p[3] = {c.first.x / c.second, c.first.y / c.second, c.first.z / c.second};
+    for (int k = 0; k < 3; ++k)
+      EXPECT_TRUE(p[k] >= lo[k] - 2 && p[k] <= hi[k] + 2) << "kind " << kind << " index " << i;
+  }
+}
+
+TEST(RealLevels, EveryRoomBuildsSound) {
+  for (const auto& [generation, path] : test::SweptLevels()) {
+    SCOPED_TRACE(generation);
+    const Opened o(path);
+    for (int r = 0; r < o.level.num_rooms(); ++r) {
+      SCOPED_TRACE("room " + std::to_string(r));
+      CheckRoom(o, r, {.room = r});
+      const auto items = RoomItemEntries(o.level, r);
+      CheckRoom(o, r,
+                {.room = r,
+                 .item_entry = items.empty() ? -1 : items[0],
+                 .static_entry = 0,
+                 .wireframe_room = true,
+                 .wireframe_objects = true,
+                 .standard_room = true});
     }
   }
 }
