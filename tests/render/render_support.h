@@ -125,6 +125,17 @@ inline bool Inside(const std::vector<PickTag>& map, int w, int h, int x, int y) 
   return true;
 }
 
+// Calls fn(x, y, tag, pixel) for every pixel of a picture of the frame that lies inside one tag's
+// area of picking's map (away from edges, where rasteriser and picking may round apart).
+template <class F>
+void ForEachInside(const QImage& image, const DrawList& list, const FrameMatrices& f, F&& fn) {
+  const std::vector<PickTag> map = PickMap(list, f);
+  for (int y = 0; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x)
+      if (Inside(map, f.width, f.height, x, y))
+        fn(x, y, map[size_t(y) * f.width + x], image.pixel(x, y));
+}
+
 // How many pixels of the picture hold(x, y, pixel) is true for.
 template <class F>
 int CountPixels(const QImage& image, F&& holds) {
