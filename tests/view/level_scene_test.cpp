@@ -124,32 +124,32 @@ TEST(LevelScene, PickingAcrossRoomsAndThroughPortals) {
   const std::vector<int> rooms = LevelRooms(b.level, false);
   const LevelScene scene =
       BuildLevelScene(b.list, b.buffers, b.Sources(), {}, rooms, {.portals = true});
-  // Straight down onto the middle of room 2's floor (x 4096..6144).
-  const FrameMatrices down = LookFrame(5120, -3000, 1024, 0, -89.9);
-  const auto floor = Pick(b.list, down, 160, 120);
-  ASSERT_TRUE(floor);
-  EXPECT_EQ(floor->tag, (PickTag{kPickRoomRectangle, 1}));
-  EXPECT_EQ(scene.RoomOfTriangle(floor->triangle), 2);
-  // From inside room 1 toward +x: the portal to room 2 is what lies nearest; from room 2
-  // toward -x its own portal back to room 1.
-  const auto ahead = Pick(b.list, LookFrame(2560, -512, 1024, 90, 0), 160, 120);
-  ASSERT_TRUE(ahead);
-  EXPECT_EQ(ahead->tag, (PickTag{kPickPortal, 2}));
-  EXPECT_EQ(scene.RoomOfTriangle(ahead->triangle), 1);
-  const auto back = Pick(b.list, LookFrame(5120, -512, 1024, 270, 0), 160, 120);
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->tag, (PickTag{kPickPortal, 1}));
-  EXPECT_EQ(scene.RoomOfTriangle(back->triangle), 2);
+  // Straight down onto the middle of room 2's floor (x 4096..6144); from inside room 1 toward
+  // +x the portal to room 2 is what lies nearest; from room 2 toward -x its own portal back.
+  const PickTag floor{kPickRoomRectangle, 1};
+  const struct {
+    FrameMatrices frame;
+    PickTag tag;
+    int room;
+  } picks[] = {{LookFrame(5120, -3000, 1024, 0, -89.9), floor, 2},
+               {LookFrame(2560, -512, 1024, 90, 0), {kPickPortal, 2}, 1},
+               {LookFrame(5120, -512, 1024, 270, 0), {kPickPortal, 1}, 2}};
+  for (const auto& p : picks) {
+    const auto hit = Pick(b.list, p.frame, 160, 120);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->tag, p.tag);
+    EXPECT_EQ(scene.RoomOfTriangle(hit->triangle), p.room);
+  }
   EXPECT_EQ(scene.RoomOfTriangle(0), 0);
 
   // What frame selection fits: a tag's triangles of one room only, and a sector from floor to
   // ceiling standing on its outline; a sector the room lacks gives an empty box.
   const int slot = scene.SlotOf(2);
-  const ViewBox floor_box = TaggedBox(b.list, floor->tag, &scene, slot);
+  const ViewBox floor_box = TaggedBox(b.list, floor, &scene, slot);
   const ViewBounds& room2 = scene.bounds[size_t(slot)];
   EXPECT_GE(floor_box.min_x, room2.lo[0] - 1e-4);
   EXPECT_LE(floor_box.max_x, room2.hi[0] + 1e-4);
-  EXPECT_LT(TaggedBox(b.list, floor->tag).min_x, floor_box.min_x) << "every room's rectangle 1";
+  EXPECT_LT(TaggedBox(b.list, floor).min_x, floor_box.min_x) << "every room's rectangle 1";
   troom r = b.level.rooms[2];
   for (tsector& sector : r.sectors) sector.ceiling = -4;  // a sector high
   const RoomPlacement at = PlaceRoomInLevel(r);
@@ -159,10 +159,8 @@ TEST(LevelScene, PickingAcrossRoomsAndThroughPortals) {
     outline.ClearLayer(-1);
     DrawSectorOutline(outline, outline_buffers, r, at, column, row);
     const ViewBox drawn = DrawnBox(outline), sector = SectorBox(r, at, column, row);
-    EXPECT_NEAR(sector.min_x, drawn.min_x, 1e-5) << column;
-    EXPECT_NEAR(sector.max_x, drawn.max_x, 1e-5) << column;
-    EXPECT_NEAR(sector.min_z, drawn.min_z, 1e-5) << column;
-    EXPECT_NEAR(sector.max_z, drawn.max_z, 1e-5) << column;
+    for (auto side : {&ViewBox::min_x, &ViewBox::max_x, &ViewBox::min_z, &ViewBox::max_z})
+      EXPECT_NEAR(sector.*side, drawn.*side, 1e-5) << column;
     EXPECT_GT(sector.max_y - sector.min_y, 1) << column;
     EXPECT_LE(std::min(std::abs(drawn.min_y - sector.min_y), std::abs(drawn.min_y - sector.max_y)),
               0.02)
@@ -351,15 +349,10 @@ TEST(Picking, ARotatedWorldPicksWhatItShows) {
 TEST(Picking, FaceSectorsAndWhatTagsSelect) {
   Ttrlevel level;
   troom room;
-  for (auto [x, y, z] : {std::tuple{1024, 0, 3072},
-                         {2048, 0, 3072},
-                         {2048, 0, 4096},
-                         {1024, 0, 4096},
-                         {2048, 0, 1024},
-                         {2048, 0, 2048},
-                         {2048, -1024, 2048},
-                         {2048, -1024, 1024}})
-    AddVertex(room, int16_t(x), int16_t(y), int16_t(z), 0);
+  const int16_t corners[][3] = {{1024, 0, 3072},     {2048, 0, 3072},    {2048, 0, 4096},
+                                {1024, 0, 4096},     {2048, 0, 1024},    {2048, 0, 2048},
+                                {2048, -1024, 2048}, {2048, -1024, 1024}};
+  for (auto [x, y, z] : corners) AddVertex(room, x, y, z, 0);
   room.rectangles = {trectangle{{}, {0, 1, 2, 3}, 0}, trectangle{{}, {4, 5, 6, 7}, 0},
                      trectangle{{}, {5, 4, 7, 6}, 0}};
   room.triangles = {ttriangle{{}, {0, 1, 2}, 0}, ttriangle{{}, {0, 1, 9}, 0}};

@@ -142,13 +142,9 @@ inline Ttrlevel MakePortalLevel() {
     room.num_x_sectors = 2;
     room.num_z_sectors = 2;
     room.sectors.assign(4, tsector{});
-    for (auto [x, y, z] : {std::tuple{0, 0, 0},
-                           {2048, 0, 0},
-                           {2048, 0, 2048},
-                           {0, 0, 2048},
-                           {0, -1024, 2048},
-                           {2048, -1024, 2048}})
-      AddVertex(room, int16_t(x), int16_t(y), int16_t(z), 0);
+    const int16_t corners[][3] = {{0, 0, 0},    {2048, 0, 0},     {2048, 0, 2048},
+                                  {0, 0, 2048}, {0, -1024, 2048}, {2048, -1024, 2048}};
+    for (auto [x, y, z] : corners) AddVertex(room, x, y, z, 0);
     room.rectangles = {trectangle{{}, {3, 2, 1, 0}, 0}, trectangle{{}, {3, 2, 5, 4}, 0}};
     room.alternate_room = alternates[r];
     if (r == 7) room.flags = 1;  // under water
