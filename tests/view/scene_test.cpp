@@ -115,58 +115,51 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
   // The view level draws 10 triangles: room 3, static meshes 1 + 2, items 3 + 1; item 1 and
   // static mesh 2 (id 99) name what the level lacks, in every row below unless it says other.
   const struct {
-    const char* name;
     void (*damage)(Ttrlevel&);
     uint64_t triangles;
     std::vector<std::string> messages;  // besides the two missing objects
     uint64_t budget = kViewTriangleBudget;
   } cases[] = {
-      {"whole", [](Ttrlevel&) {}, 10, {}},
-      {"a mesh pointer beyond the table",
-       [](Ttrlevel& l) { l.movables[0].start_mesh = 60000; },
+      {[](Ttrlevel&) {}, 10, {}},  // whole
+      {[](Ttrlevel& l) { l.movables[0].start_mesh = 60000; },
        7,
        {"item 0 5: Object ID5 is not drawn: mesh pointer 60000 lies outside the 3 mesh pointers."}},
-      {"a mesh tree shorter than the meshes",
-       [](Ttrlevel& l) { l.movables[0].mesh_tree = 1; },
+      {[](Ttrlevel& l) { l.movables[0].mesh_tree = 1; },
        9,
        {"item 0 5: Object ID5 is drawn in part: the mesh tree has no place for mesh 2 of 2."}},
-      {"a pointer that starts no mesh",
-       [](Ttrlevel& l) { l.static_meshes[0].mesh = 2; },
+      {[](Ttrlevel& l) { l.static_meshes[0].mesh = 2; },
        11,
        {"static 0 20: Static mesh ID20 is drawn in part: mesh pointer 2 (byte 6 of the mesh "
         "data) starts no mesh."}},
-      {"a static mesh pointer beyond the table",
-       [](Ttrlevel& l) { l.static_meshes[0].mesh = 5000; },
+      {[](Ttrlevel& l) { l.static_meshes[0].mesh = 5000; },
        9,
        {"static 0 20: Static mesh ID20 is not drawn: mesh pointer 5000 lies outside the 3 mesh "
         "pointers."}},
-      {"a face naming a vertex the mesh lacks",
-       [](Ttrlevel& l) { l.mesh_data[22] = 9; },
+      {[](Ttrlevel& l) { l.mesh_data[22] = 9; },
        6,
        {"item 0 5: Object ID5 is drawn in part: mesh 0 names vertices it lacks in 1 faces."}},
-      {"a room face naming a vertex the room lacks; frames cut short",
-       [](Ttrlevel& l) {
+      // A room face naming a vertex the room lacks; frames cut short.
+      {[](Ttrlevel& l) {
          l.rooms[0].rectangles[0].vertices[2] = 400;
          l.frames.resize(7);
        },
        8,
        {}},
-      {"a mesh cut short by the end of the block",
-       [](Ttrlevel& l) { l.mesh_data.resize(l.mesh_data.size() - 6); },
+      {[](Ttrlevel& l) { l.mesh_data.resize(l.mesh_data.size() - 6); },
        7,
        {"item 0 5: Object ID5 is drawn in part: mesh 1 is cut short by the end of the mesh data.",
         "item 2 6: Object ID6 is not drawn: mesh 1 is cut short by the end of the mesh data.",
         "static 0 20: Static mesh ID20 is not drawn: mesh 1 is cut short by the end of the mesh "
         "data."}},
-      // Beyond the budget whole objects are left out from the first that does not fit on.
-      {"a budget reached by item 0",
-       [](Ttrlevel&) {},
+      // Beyond the budget whole objects are left out from the first that does not fit on: a
+      // budget reached by item 0.
+      {[](Ttrlevel&) {},
        6,
        {"item 0 5: Object ID5 is left out: the view draws at most 7 triangles.",
         "item 2 6: Object ID6 is left out: the view draws at most 7 triangles."},
        7},
-      {"a budget reached by the room (static mesh 99 left out, not missing)",
-       [](Ttrlevel&) {},
+      // A budget reached by the room: static mesh 99 left out, not missing.
+      {[](Ttrlevel&) {},
        3,
        {"item 0 5: Object ID5 is left out: the view draws at most 2 triangles.",
         "item 2 6: Object ID6 is left out: the view draws at most 2 triangles.",
@@ -175,6 +168,7 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
        2},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     Ttrlevel level = test::MakeViewLevel(kTR2);
     level.mesh_pointers.push_back(6);  // pointer 2: inside mesh 0
     c.damage(level);
@@ -187,9 +181,9 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
     std::vector<std::string> got = Messages(b.result);
     std::sort(want.begin(), want.end());
     std::sort(got.begin(), got.end());
-    EXPECT_EQ(got, want) << c.name;
-    EXPECT_EQ(b.result.triangles, c.triangles) << c.name;
-    EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles) << c.name;
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(b.result.triangles, c.triangles);
+    EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles);
   }
   // The window's status line: what the budget left out in a word, the other messages once
   // each with how often, up to three and how many more.
