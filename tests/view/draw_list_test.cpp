@@ -162,7 +162,8 @@ TEST(DrawList, PlacedModelsAreTheTrianglesDrawnDirectly) {
   want[0].insert(want[0].end(), want[1].begin(), want[1].end());
   EXPECT_EQ(test::LayerVertices(list, 0), want[0]);
   std::vector<uint16_t> tags;
-  for (const TriangleInfo& t : test::LayerTriangles(list, 0)) tags.push_back(t.tag.index);
+  list.ForEachTriangle(
+      [&](const BufferVertex*, const TriangleInfo& t) { tags.push_back(t.tag.index); });
   EXPECT_EQ(tags, (std::vector<uint16_t>{0, 1, 0, 0, 1}));
   std::vector<BufferVertex> written(list.total_vertices());
   list.WriteLayer(0, written.data());

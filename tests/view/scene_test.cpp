@@ -355,21 +355,20 @@ TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {
   }
 }
 
-void CheckRoom(const Built& o, int r, const ViewOptions& options) {
-  const troom& room = o.level.rooms[size_t(r)];
-  const auto items = RoomItemEntries(o.level, r);
-  DrawList list;
-  LayerBuffers buffers = MainViewBuffers();
-  const SceneResult scene =
-      BuildScene(list, buffers, {o.level, o.meshes, o.catalog, items}, options);
+void CheckRoom(Built& o, const ViewOptions& options) {
+  const troom& room = o.level.rooms[size_t(options.room)];
+  const auto items = RoomItemEntries(o.level, options.room);
+  o.Build(options);
+  const SceneResult& scene = o.result;
+  const DrawList& list = o.list;
   ASSERT_TRUE(scene.placement);
   // Real levels are drawn whole: only items whose movable the level lacks are named.
   EXPECT_TRUE(scene.skipped_statics.empty()) << scene.skipped_statics[0].message;
   for (const SkippedItem& s : scene.skipped_items)
     EXPECT_NE(s.message.find(" is missing."), std::string::npos) << s.message;
-  for (size_t l = 0; l < buffers.size(); ++l) {
+  for (size_t l = 0; l < o.buffers.size(); ++l) {
     int run_triangles = 0;
-    for (const TextureRun& run : buffers[l].runs) run_triangles += run.triangles;
+    for (const TextureRun& run : o.buffers[l].runs) run_triangles += run.triangles;
     EXPECT_EQ(3 * run_triangles, list.vertex_count(int(l)));
     // What a renderer uploads is what picking reads.
     std::vector<BufferVertex> written(size_t(list.vertex_count(int(l))));
@@ -379,7 +378,7 @@ void CheckRoom(const Built& o, int r, const ViewOptions& options) {
   // Tags name real faces, this room's entries and instances; objects the file places inside
   // the room's walls are drawn within a sector (2 units at double scale) of its faces.
   std::map<std::pair<int, int>, std::pair<Vec3, int>> centres;
-  float lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
+  ViewBox box;  // of the room's faces
   int faces = 0;
   list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& t) {
     const int i = t.tag.index, kind = t.tag.kind;
@@ -387,10 +386,7 @@ void CheckRoom(const Built& o, int r, const ViewOptions& options) {
       EXPECT_TRUE(i >= 1 &&
                   size_t(i) <= (kind == 1 ? room.num_rectangles() : room.num_triangles()));
       ++faces;
-      for (int c = 0; c < 9; ++c) {
-        lo[c % 3] = std::min(lo[c % 3], (&v[c / 3].x)[c % 3]);
-        hi[c % 3] = std::max(hi[c % 3], (&v[c / 3].x)[c % 3]);
-      }
+      for (int c = 0; c < 3; ++c) box.Add(v[c].x, v[c].y, v[c].z);
       return;
     }
     if (kind == kPickItem)
@@ -411,9 +407,10 @@ void CheckRoom(const Built& o, int r, const ViewOptions& options) {
     if (at[0] < room.x || at[0] > room.x + 1024 * room.num_x_sectors || at[2] < room.z ||
         at[2] > room.z + 1024 * room.num_z_sectors || at[1] < room.y_top || at[1] > room.y_bottom)
       continue;  // parked outside its room by the level
-    const float p[3] = {c.first.x / c.second, c.first.y / c.second, c.first.z / c.second};
-    for (int k = 0; k < 3; ++k)
-      EXPECT_TRUE(p[k] >= lo[k] - 2 && p[k] <= hi[k] + 2) << "kind " << kind << " index " << i;
+    const double x = c.first.x / c.second, y = c.first.y / c.second, z = c.first.z / c.second;
+    EXPECT_TRUE(x >= box.min_x - 2 && x <= box.max_x + 2 && y >= box.min_y - 2 &&
+                y <= box.max_y + 2 && z >= box.min_z - 2 && z <= box.max_z + 2)
+        << "kind " << kind << " index " << i;
   }
 }
 
@@ -426,15 +423,14 @@ TEST(RealLevels, EveryRoomBuildsSound) {
     EnterLevelMovables(o.catalog, o.level);
     for (int r = 0; r < o.level.num_rooms(); ++r) {
       SCOPED_TRACE("room " + std::to_string(r));
-      CheckRoom(o, r, {.room = r});
+      CheckRoom(o, {.room = r});
       const auto items = RoomItemEntries(o.level, r);
-      CheckRoom(o, r,
-                {.room = r,
-                 .item_entry = items.empty() ? -1 : items[0],
-                 .static_entry = 0,
-                 .wireframe_room = true,
-                 .wireframe_objects = true,
-                 .standard_room = true});
+      CheckRoom(o, {.room = r,
+                    .item_entry = items.empty() ? -1 : items[0],
+                    .static_entry = 0,
+                    .wireframe_room = true,
+                    .wireframe_objects = true,
+                    .standard_room = true});
     }
   }
 }

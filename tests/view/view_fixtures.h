@@ -75,18 +75,8 @@ inline Ttrlevel MakeViewLevel(int32_t kind = kTR4) {
   return L;
 }
 
-// The catalog as an open leaves it: defaults, then the level's movables entered.
-inline MovableCatalog MakeViewCatalog(const Ttrlevel& level) {
-  MovableCatalog c;
-  for (tmovable_record& e : c.entries) {
-    e.alias_id = -1;
-    e.movable_index = 1;
-  }
-  EnterLevelMovables(c, level);
-  return c;
-}
-
-// A level with its catalog and mesh table, and a list and buffers its scenes are built into.
+// A level with its catalog (defaults, then the level's movables entered, as an open leaves it)
+// and mesh table, and a list and buffers its scenes are built into.
 struct Built {
   Ttrlevel level;
   MovableCatalog catalog;
@@ -95,7 +85,12 @@ struct Built {
   LayerBuffers buffers = MainViewBuffers();
   SceneResult result;
 
-  explicit Built(Ttrlevel l) : level(std::move(l)), catalog(MakeViewCatalog(level)) {
+  explicit Built(Ttrlevel l) : level(std::move(l)) {
+    for (tmovable_record& e : catalog.entries) {
+      e.alias_id = -1;
+      e.movable_index = 1;
+    }
+    EnterLevelMovables(catalog, level);
     BuildMeshTable(meshes, level);
     list.set_standard_texture(8888);
   }
@@ -110,17 +105,11 @@ struct Built {
   }
 };
 
-// A layer's vertices and triangles in list order.
+// A layer's vertices in list order.
 inline std::vector<BufferVertex> LayerVertices(const DrawList& list, int layer) {
   std::vector<BufferVertex> out;
   list.ForEachTriangleOfLayer(
       layer, [&](const BufferVertex* v, const TriangleInfo&) { out.insert(out.end(), v, v + 3); });
-  return out;
-}
-inline std::vector<TriangleInfo> LayerTriangles(const DrawList& list, int layer) {
-  std::vector<TriangleInfo> out;
-  list.ForEachTriangleOfLayer(
-      layer, [&](const BufferVertex*, const TriangleInfo& t) { out.push_back(t); });
   return out;
 }
 
