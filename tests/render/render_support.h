@@ -38,10 +38,12 @@ inline std::unique_ptr<OffscreenView> MakeView(int w, int h, std::string& why) {
   return view;
 }
 
-// A frame drawn and read back; a frame that fails fails the test and gives a null image.
+// A frame drawn (of the given rooms only where a room draw is given) and read back; a frame that
+// fails fails the test and gives a null image.
 inline QImage Shot(OffscreenView& view, const DrawList& list, const LayerBuffers& buffers,
-                   const FrameMatrices& frame, uint32_t clear_argb, const TextureStore& store) {
-  const Expected<QImage> image = view.Render(list, buffers, frame, clear_argb, store);
+                   const FrameMatrices& frame, uint32_t clear_argb, const TextureStore& store,
+                   const RoomDraw* rooms = nullptr) {
+  const Expected<QImage> image = view.Render(list, buffers, frame, clear_argb, store, rooms);
   EXPECT_TRUE(image) << image.message();
   return image ? *image : QImage();
 }

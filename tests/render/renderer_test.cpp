@@ -153,7 +153,7 @@ TEST(RendererTest, UploadsOnlyWhatChanged) {
   EXPECT_EQ(r.textures().uploads(), uploads + 1);
 }
 
-TEST(RendererTest, LostContextMakesEverythingAgain) {
+TEST(RendererTest, LostContextMakesEverythingAgainAndBackgroundsRedrawWithoutUploading) {
   QAVEL_VIEW_OR_SKIP(view, 200, 150);
   test::RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
   const QImage before = room.Draw(*view);
@@ -174,6 +174,17 @@ TEST(RendererTest, LostContextMakesEverythingAgain) {
   EXPECT_FALSE(textures.RestoreTextures(room.store, int(room.store.records().size())));
   EXPECT_FALSE(textures.RestoreTextures(TextureStore(), -1));
   EXPECT_EQ(room.Draw(*view), before);
+
+  EXPECT_EQ(before.pixel(0, 0), test::Teal());
+  const GlRenderer::Stats stats = view->renderer().stats();
+  for (auto [window_colour, shown] : {std::pair{0xFFFFFFu, qRgb(255, 255, 255)},
+                                      {0x000000u, qRgb(0, 0, 0)},
+                                      {0xFF0000u, qRgb(0, 0, 255)}}) {
+    room.viewport.SetBackgroundColor(window_colour);
+    EXPECT_EQ(room.Draw(*view).pixel(0, 0), shown);
+  }
+  EXPECT_EQ(view->renderer().stats().buffer_creations, stats.buffer_creations);
+  EXPECT_EQ(view->renderer().stats().buffer_fills, stats.buffer_fills);
 }
 
 TEST(RendererTest, TransparentTexelsLeaveTheBackgroundShowing) {
@@ -433,33 +444,15 @@ TEST(RoomPictureTest, FromInsideARoomPortalCullingKeepsThePicture) {
       const FrameMatrices frame = room.viewport.Matrices();
       const RoomDraw frustum = MakeRoomDraw(scene, frame, {.selected = r});
       const RoomDraw portals = MakeRoomDraw(scene, frame, {.selected = r}, &room.level);
-      auto shot = [&](const RoomDraw& d) {
-        const Expected<QImage> image =
-            view->Render(room.list, room.buffers, frame, test::kTealArgb, room.store, &d);
-        EXPECT_TRUE(image) << image.message();
-        return image ? *image : QImage();
-      };
-      EXPECT_EQ(shot(portals), shot(frustum)) << "room " << r << " yaw " << yaw;
+      EXPECT_EQ(
+          test::Shot(*view, room.list, room.buffers, frame, test::kTealArgb, room.store, &portals),
+          test::Shot(*view, room.list, room.buffers, frame, test::kTealArgb, room.store, &frustum))
+          << "room " << r << " yaw " << yaw;
       for (size_t slot = 0; slot < scene.rooms.size(); ++slot)
         culled += frustum.visible[slot] && !portals.visible[slot];
     }
   }
   EXPECT_GT(culled, 0);
-}
-
-TEST(RoomPictureTest, BackgroundColoursRedrawWithoutUploading) {
-  QAVEL_VIEW_OR_SKIP(view, 200, 150);
-  RoomView room(test::ReadLevelOrFail(test::DataPath("demo.tr4")), 0, 200, 150);
-  EXPECT_EQ(room.Draw(*view).pixel(0, 0), test::Teal());
-  const GlRenderer::Stats before = view->renderer().stats();
-  for (auto [window_colour, shown] : {std::pair{0xFFFFFFu, qRgb(255, 255, 255)},
-                                      {0x000000u, qRgb(0, 0, 0)},
-                                      {0xFF0000u, qRgb(0, 0, 255)}}) {
-    room.viewport.SetBackgroundColor(window_colour);
-    EXPECT_EQ(room.Draw(*view).pixel(0, 0), shown);
-  }
-  EXPECT_EQ(view->renderer().stats().buffer_creations, before.buffer_creations);
-  EXPECT_EQ(view->renderer().stats().buffer_fills, before.buffer_fills);
 }
 
 // The render command on a room of 65,535 copies of the largest movable of the real TR1 level (or
