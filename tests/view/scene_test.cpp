@@ -21,7 +21,7 @@ namespace {
 
 using test::Built;
 
-TEST(Scene, PlacementOfAFourBySixRoomAndEighthTurns) {
+TEST(Scene, PlacementEighthTurnsSelectedItemRedStandardRoomAndNoRoom) {
   Built b(test::MakeViewLevel());
   const RoomPlacement p = PlaceRoom(b.level.rooms[0]);
   EXPECT_EQ(p.box, (ViewBox{-2, -1, 3, 2, 1, 9}));
@@ -34,12 +34,8 @@ TEST(Scene, PlacementOfAFourBySixRoomAndEighthTurns) {
   const std::pair<uint16_t, float> turns[] = {{0, 0},        {0x1FFF, 0},  {0x2000, 315},
                                               {0x4000, 270}, {0xC000, 90}, {0xFFFF, 45}};
   for (auto [angle, degrees] : turns) EXPECT_EQ(EighthTurnDegrees(angle), degrees) << angle;
-}
-
-// Where each View option files the triangles is checked with the pictures (render tests);
-// here what the scene makes of them: colours, the standard picture, a room the level lacks.
-TEST(Scene, SelectedItemRedStandardRoomWholePictureAndNoRoom) {
-  Built b(test::MakeViewLevel());
+  // Where each View option files the triangles is checked with the pictures (render tests);
+  // here what the scene makes of them: colours, the standard picture, a room the level lacks.
   b.Build({.item_entry = 0});
   EXPECT_EQ(test::LayerVertices(b.list, 2)[0].colour, 0xFFFF0000u);
   EXPECT_EQ(test::LayerVertices(b.list, 0).back().colour, 0xFFFFFFFFu);
