@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
 #include "fixtures/texture_fixtures.h"
@@ -399,9 +400,8 @@ TEST(TextureStore, PicturesFromFilesAreStretchedToPowersOfTwo) {
   for (int32_t id : {8888, 8889}) {
     const auto* r = store.Find(id);
     ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->width, 128);
-    EXPECT_EQ(r->height, 64);
-    EXPECT_EQ(r->format, TexelFormat::kR5G6B5);
+    EXPECT_EQ(std::tuple(r->width, r->height, r->format),
+              std::tuple(128, 64, TexelFormat::kR5G6B5));
     ASSERT_EQ(r->pixels->size(), 128u * 64 * 2);
     const uint16_t mid =
         uint16_t((*r->pixels)[64 * 256 / 2 + 64] | (*r->pixels)[64 * 256 / 2 + 65] << 8);
@@ -410,9 +410,7 @@ TEST(TextureStore, PicturesFromFilesAreStretchedToPowersOfTwo) {
   }
 
   // A missing file and a file that is no picture are refused; the store keeps what it had.
-  std::FILE* junk = std::fopen((dir + "/junk.jpg").c_str(), "wb");
-  std::fputs("not a picture", junk);
-  std::fclose(junk);
+  std::ofstream(dir + "/junk.jpg") << "not a picture";
   EXPECT_FALSE(store.AddTextureFromFile(8888, dir + "/none.jpg"));
   EXPECT_FALSE(store.AddTextureFromFile(8888, dir + "/junk.jpg"));
   EXPECT_EQ(store.Find(8888)->width, 128);

@@ -54,14 +54,9 @@ TEST(DrawList, MatricesTurnYAndScaleReplaces) {
 
 TEST(DrawList, OrderIsLayerTextureCreationAndRunsFollowIt) {
   DrawList list;
-  for (auto [layer, texture, index] : {std::tuple{1, 7, 1},
-                                       {0, 12, 2},
-                                       {0, 3, 3},
-                                       {0, 12, 4},
-                                       {0, 8888, 5},
-                                       {16, 1, 6},
-                                       {0, 3, 7},
-                                       {0, -1, 8}}) {
+  const int triangles[][3] = {{1, 7, 1},    {0, 12, 2}, {0, 3, 3}, {0, 12, 4},
+                              {0, 8888, 5}, {16, 1, 6}, {0, 3, 7}, {0, -1, 8}};
+  for (auto [layer, texture, index] : triangles) {
     list.SetLayer(uint16_t(layer));  // 16 and beyond: dropped
     list.SetTextureNumber(texture);
     list.SetPickTag({1, uint16_t(index)});
