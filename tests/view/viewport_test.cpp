@@ -113,8 +113,6 @@ TEST(Viewport, OnlyRebuildRequestsRunTheSceneBuilder) {
   EXPECT_EQ(vp.build_count(), 2u);
   EXPECT_EQ(vp.frame_count(), 8u);
   EXPECT_NEAR(vp.Matrices().projection.m[0][0] * 800, vp.Matrices().projection.m[1][1], 1e-3);
-  vp.SetBackgroundColor(0x808000);  // teal as a window colour
-  EXPECT_EQ(vp.ClearColour(), 0xFF008080u);
 }
 
 void ExpectNear(const Mat4& a, std::initializer_list<float> rows, float eps = 1e-6f) {
