@@ -54,9 +54,7 @@ inline QImage Shot(OffscreenView& view, const DrawList& list, const LayerBuffers
   if (!var) GTEST_SKIP() << "no OpenGL 3.3 to draw with (" << var##_why << "); skipped"
 
 inline constexpr uint32_t kTealArgb = 0xFF008080;
-inline QRgb Teal() {
-  return qRgb(0, 128, 128);
-}
+inline constexpr QRgb kTeal = qRgb(0, 128, 128);
 
 // A room of a level as the window shows it after selecting it, with its textures.
 struct RoomView {
@@ -107,35 +105,24 @@ inline PickRay CentreRay(const FrameMatrices& f, int x, int y) {
   return r;
 }
 
-// What picking finds under every pixel centre: the tag of the nearest front face, kind 0 for
-// none. Row-major, width x height.
-inline std::vector<PickTag> PickMap(const DrawList& list, const FrameMatrices& f) {
-  std::vector<PickTag> out(size_t(f.width) * f.height);
-  for (int y = 0; y < f.height; ++y)
-    for (int x = 0; x < f.width; ++x)
-      if (auto hit = Pick(list, CentreRay(f, x, y))) out[size_t(y) * f.width + x] = hit->tag;
-  return out;
-}
-
-// Whether the pixel and its eight neighbours all have the same tag (so the pixel is no edge).
-inline bool Inside(const std::vector<PickTag>& map, int w, int h, int x, int y) {
-  if (x < 1 || y < 1 || x >= w - 1 || y >= h - 1) return false;
-  const PickTag t = map[size_t(y) * w + x];
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx)
-      if (!(map[size_t(y + dy) * w + x + dx] == t)) return false;
-  return true;
-}
-
-// Calls fn(x, y, tag, pixel) for every pixel of a picture of the frame that lies inside one tag's
-// area of picking's map (away from edges, where rasteriser and picking may round apart).
+// Calls fn(x, y, tag, pixel) for every pixel of a picture of the frame where picking through the
+// pixel's centre (where the rasteriser samples) finds the tag (kind 0 for none) it finds at the
+// eight pixels around it: away from edges, where rasteriser and picking may round apart.
 template <class F>
 void ForEachInside(const QImage& image, const DrawList& list, const FrameMatrices& f, F&& fn) {
-  const std::vector<PickTag> map = PickMap(list, f);
-  for (int y = 0; y < f.height; ++y)
-    for (int x = 0; x < f.width; ++x)
-      if (Inside(map, f.width, f.height, x, y))
-        fn(x, y, map[size_t(y) * f.width + x], image.pixel(x, y));
+  const int w = f.width, h = f.height;
+  std::vector<PickTag> map(size_t(w) * size_t(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (auto hit = Pick(list, CentreRay(f, x, y))) map[size_t(y) * w + x] = hit->tag;
+  for (int y = 1; y < h - 1; ++y)
+    for (int x = 1; x < w - 1; ++x) {
+      const PickTag t = map[size_t(y) * w + x];
+      bool inside = true;
+      for (int n = 0; n < 9; ++n)
+        inside = inside && map[size_t(y + n / 3 - 1) * w + x + n % 3 - 1] == t;
+      if (inside) fn(x, y, t, image.pixel(x, y));
+    }
 }
 
 // How many pixels of the picture hold(x, y, pixel) is true for.

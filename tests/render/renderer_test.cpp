@@ -175,7 +175,7 @@ TEST(RendererTest, LostContextMakesEverythingAgainAndBackgroundsRedrawWithoutUpl
   EXPECT_FALSE(textures.RestoreTextures(TextureStore(), -1));
   EXPECT_EQ(room.Draw(*view), before);
 
-  EXPECT_EQ(before.pixel(0, 0), test::Teal());
+  EXPECT_EQ(before.pixel(0, 0), test::kTeal);
   const GlRenderer::Stats stats = view->renderer().stats();
   for (auto [window_colour, shown] : {std::pair{0xFFFFFFu, qRgb(255, 255, 255)},
                                       {0x000000u, qRgb(0, 0, 0)},
@@ -199,12 +199,11 @@ TEST(RendererTest, TransparentTexelsLeaveTheBackgroundShowing) {
   for (bool transparent : {false, true}) {
     view->renderer().set_options({.transparent_texels = transparent});
     test::CountPixels(d.Shot(*view, store), [&](int, int, QRgb p) {
-      teal[transparent] += p == test::Teal();
+      teal[transparent] += p == test::kTeal;
       magenta[transparent] += p == qRgb(255, 0, 255);
       white[transparent] += p == qRgb(255, 255, 255);
       // Nothing of the magenta bleeds into its neighbours through the filtering.
-      tinted +=
-          transparent && p != test::Teal() && !(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
+      tinted += transparent && p != test::kTeal && !(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p));
       return false;
     });
   }
@@ -304,10 +303,10 @@ TEST(RoomPictureTest, LargestRoomOfEveryLevelAgreesWithPickingStraightAndTurned)
       std::set<QRgb> colours;
       test::ForEachInside(image, room.list, room.viewport.Matrices(),
                           [&](int, int, PickTag tag, QRgb pixel) {
-                            const bool teal = (pixel & 0xFFFFFF) == (test::Teal() & 0xFFFFFF);
+                            const bool teal = pixel == test::kTeal;
                             (tag.kind ? covered : background) += 1;
                             wrong += tag.kind ? teal : !teal;
-                            if (tag.kind) colours.insert(pixel & 0xFFFFFF);
+                            if (tag.kind) colours.insert(pixel);
                           });
       EXPECT_EQ(wrong, 0);
       EXPECT_GT(covered, 1000);
