@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "../view/view_fixtures.h"
 #include "render/offscreen_view.h"
 #include "test_paths.h"
 #include "textures/atlas.h"
@@ -57,35 +58,19 @@ inline constexpr uint32_t kTealArgb = 0xFF008080;
 inline constexpr QRgb kTeal = qRgb(0, 128, 128);
 
 // A room of a level as the window shows it after selecting it, with its textures.
-struct RoomView {
-  Ttrlevel level;
-  MovableCatalog catalog;
-  Tmesh_list meshes;
-  std::vector<uint16_t> items;
+struct RoomView : Built {
   TextureStore store;
-  DrawList list;
-  LayerBuffers buffers = MainViewBuffers();
   TGLViewport viewport;
-  SceneResult scene;
 
-  RoomView(Ttrlevel lvl, int room, int width, int height) : level(std::move(lvl)) {
-    LoadMovableCatalog(catalog, DataPath("trcatalog.xml"), level.version_kind);
-    EnterLevelMovables(catalog, level);
-    BuildMeshTable(meshes, level);
-    list.set_standard_texture(kRoomTextureId);
-    items = RoomItemEntries(level, room);
+  RoomView(Ttrlevel lvl, int room, int width, int height) : Built(std::move(lvl)) {
+    UseShippedCatalog();
     LoadViewTextures(store, DataPath("texture1.jpg"), DataPath("colored.bmp"));
     AddLevelPages(store, BuildAtlas(level), 0);
     viewport.SetControlSize(width, height);
     viewport.SetBackgroundColor(0x808000);
-    ViewOptions options;
-    options.room = room;
-    Build(options);
-    viewport.box = scene.placement->box;
+    Build({.room = room});
+    viewport.box = result.placement->box;
     viewport.CentreOnBox();
-  }
-  void Build(const ViewOptions& options) {
-    scene = BuildScene(list, buffers, {level, meshes, catalog, items}, options);
   }
   QImage Draw(OffscreenView& view) {
     return Shot(view, list, buffers, viewport.Matrices(), viewport.ClearColour(), store);

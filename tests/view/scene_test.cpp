@@ -413,9 +413,7 @@ TEST(RealLevels, EveryRoomBuildsSound) {
   for (const auto& [generation, path] : test::SweptLevels()) {
     SCOPED_TRACE(generation);
     Built o(test::ReadLevelOrFail(path));
-    o.catalog = MovableCatalog();  // the shipped catalog, as an open reads it
-    LoadMovableCatalog(o.catalog, test::DataPath("trcatalog.xml"), o.level.version_kind);
-    EnterLevelMovables(o.catalog, o.level);
+    o.UseShippedCatalog();
     for (int r = 0; r < o.level.num_rooms(); ++r) {
       SCOPED_TRACE("room " + std::to_string(r));
       CheckRoom(o, {.room = r});

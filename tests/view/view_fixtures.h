@@ -7,6 +7,8 @@
 
 #include "exchange/catalog_movables.h"
 #include "level/ttrlevel.h"
+#include "pieces/texture_pages.h"
+#include "test_paths.h"
 #include "view/draw_list.h"
 #include "view/scene.h"
 
@@ -92,7 +94,13 @@ struct Built {
     }
     EnterLevelMovables(catalog, level);
     BuildMeshTable(meshes, level);
-    list.set_standard_texture(8888);
+    list.set_standard_texture(kRoomTextureId);
+  }
+  // The shipped catalog in place of the defaults, as an open of a real level reads it.
+  void UseShippedCatalog() {
+    catalog = MovableCatalog();
+    LoadMovableCatalog(catalog, DataPath("trcatalog.xml"), level.version_kind);
+    EnterLevelMovables(catalog, level);
   }
   SceneSources Sources(std::span<const uint16_t> items = {}) {
     return {level, meshes, catalog, items};
