@@ -302,19 +302,18 @@ TEST(MeshTable, WholeMeshesAndBlocksThatEndInsideOne) {
   Tmesh_list table;
   BuildMeshTable(table, level);
   ASSERT_EQ(table.count(), 1);
-  EXPECT_EQ(table.meshes[0].vertex_count, 600u);
-  EXPECT_EQ(table.TexturedRectangles(table.meshes[0]).size(), 700u);
-  EXPECT_EQ(table.ColouredRectangles(table.meshes[0]).back().texture, 0x1234);
-  EXPECT_EQ(table.ColouredTriangles(table.meshes[0]).size(), 320u);
-  EXPECT_EQ(table.meshes[0].triangles, 2u * 700 + 400 + 2 * 350 + 320);
-  EXPECT_FALSE(table.meshes[0].cut);
+  const tmesh_record& mesh = table.meshes[0];
+  EXPECT_EQ(std::tuple(mesh.vertex_count, table.TexturedRectangles(mesh).size(),
+                       table.ColouredRectangles(mesh).back().texture,
+                       table.ColouredTriangles(mesh).size(), mesh.triangles, mesh.cut),
+            std::tuple(600u, 700u, 0x1234, 320u, 2u * 700 + 400 + 2 * 350 + 320, false));
   // A cut block keeps the whole faces that fit and reads no further; so do garbage counts.
   level.mesh_data.resize(level.mesh_data.size() - 1000);
   BuildMeshTable(table, level);
-  ASSERT_EQ(table.count(), 1);
-  EXPECT_EQ(table.meshes[0].coloured_rectangles, 350u);
-  EXPECT_EQ(table.meshes[0].coloured_triangles, 70u);  // (1280 words - 1000) / 4
-  EXPECT_TRUE(table.meshes[0].cut);
+  ASSERT_EQ(table.count(), 1);  // 70 of 320 coloured triangles: (1280 words - 1000) / 4
+  EXPECT_EQ(std::tuple(table.meshes[0].coloured_rectangles, table.meshes[0].coloured_triangles,
+                       table.meshes[0].cut),
+            std::tuple(350u, 70u, true));
   level.mesh_data = {0, 0, 0, 0, 0, 0x7FFF, 1, 2, 3, 4};
   BuildMeshTable(table, level);
   EXPECT_EQ(table.count(), 1);
@@ -323,8 +322,8 @@ TEST(MeshTable, WholeMeshesAndBlocksThatEndInsideOne) {
   level.mesh_data.clear();
   PutMesh(level.mesh_data, false, 3, 0, 1, 1);
   BuildMeshTable(table, level);
-  EXPECT_EQ(table.meshes[0].broken_faces, 1u);
-  EXPECT_EQ(table.meshes[0].triangles, 1u);
+  EXPECT_EQ(std::tuple(table.meshes[0].broken_faces, table.meshes[0].triangles),
+            std::tuple(1u, 1u));
 }
 
 TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {
@@ -341,9 +340,9 @@ TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {
                       tmovable{{}, c.skin_id, 1, 9, 0, 0, 0, 0}};
     Tmesh_list table;
     BuildMeshTable(table, level);
-    EXPECT_EQ(table.skin_start_mesh, 7) << c.kind;
-    EXPECT_EQ(table.kept_movable, c.kept_movable);
-    EXPECT_EQ(table.kept_mesh, c.kept_mesh);
+    EXPECT_EQ(std::tuple(table.skin_start_mesh, table.kept_movable, table.kept_mesh),
+              std::tuple(7, c.kept_movable, c.kept_mesh))
+        << c.kind;
     level.movables.resize(1);
     BuildMeshTable(table, level);
     EXPECT_EQ(table.skin_start_mesh, 0);

@@ -78,8 +78,7 @@ TEST(Viewport, DragsRotatePanAndZoom) {
     EXPECT_NEAR(vp.Matrices().world.m[i / 4][i % 4], world.m[i / 4][i % 4], 1e-6);
   // Panning continues from the last mouse-up, not from this mouse-down, and never rotates.
   Drag(vp, Right(true), 100, 100, {150, 75});
-  EXPECT_EQ(vp.camera().x, -1);
-  EXPECT_EQ(vp.camera().y, -0.5);
+  EXPECT_EQ(std::pair(vp.camera().x, vp.camera().y), std::pair(-1.0f, -0.5f));
   Drag(vp, Right(true), 0, 0, {50, 0});
   EXPECT_EQ(vp.camera().x, -2);
   EXPECT_EQ(vp.yaw(), 100);
