@@ -9,12 +9,12 @@
 #include <memory>
 #include <optional>
 
-#include "../view/view_fixtures.h"
 #include "render/offscreen_view.h"
 #include "test_paths.h"
 #include "textures/atlas.h"
 #include "view/picking.h"
 #include "view/scene.h"
+#include "view_fixtures.h"
 
 namespace qavel::test {
 
