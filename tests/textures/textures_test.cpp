@@ -133,7 +133,6 @@ TEST(TexturePanel, ListsQuadsOfItsSizeInOrderUpToNineHundredNinetyNine) {
       Quad(0, 0, 128, 64, 64),  // 6: fifth piece, second row
   };
   const tpanel_texture panel = Panel(level, 64, 64);
-  EXPECT_EQ(panel.valid_mark, "Valido");
   EXPECT_EQ(panel.pieces, (std::vector<uint32_t>{0, 2, 4, 5, 6}));
   EXPECT_EQ(panel.rows, 2);
   ASSERT_EQ(panel.bitmap.size(), QSize(4 * 64 + 3, 2 * 64 + 1));
