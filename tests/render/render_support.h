@@ -14,6 +14,7 @@
 #include "textures/atlas.h"
 #include "view/picking.h"
 #include "view/scene.h"
+#include "view_fixtures.h"
 
 namespace qavel::test {
 
@@ -38,10 +39,12 @@ inline std::unique_ptr<OffscreenView> MakeView(int w, int h, std::string& why) {
   return view;
 }
 
-// A frame drawn and read back; a frame that fails fails the test and gives a null image.
+// A frame drawn (of the given rooms only where a room draw is given) and read back; a frame that
+// fails fails the test and gives a null image.
 inline QImage Shot(OffscreenView& view, const DrawList& list, const LayerBuffers& buffers,
-                   const FrameMatrices& frame, uint32_t clear_argb, const TextureStore& store) {
-  const Expected<QImage> image = view.Render(list, buffers, frame, clear_argb, store);
+                   const FrameMatrices& frame, uint32_t clear_argb, const TextureStore& store,
+                   const RoomDraw* rooms = nullptr) {
+  const Expected<QImage> image = view.Render(list, buffers, frame, clear_argb, store, rooms);
   EXPECT_TRUE(image) << image.message();
   return image ? *image : QImage();
 }
@@ -52,40 +55,22 @@ inline QImage Shot(OffscreenView& view, const DrawList& list, const LayerBuffers
   if (!var) GTEST_SKIP() << "no OpenGL 3.3 to draw with (" << var##_why << "); skipped"
 
 inline constexpr uint32_t kTealArgb = 0xFF008080;
-inline QRgb Teal() {
-  return qRgb(0, 128, 128);
-}
+inline constexpr QRgb kTeal = qRgb(0, 128, 128);
 
 // A room of a level as the window shows it after selecting it, with its textures.
-struct RoomView {
-  Ttrlevel level;
-  MovableCatalog catalog;
-  Tmesh_list meshes;
-  std::vector<uint16_t> items;
+struct RoomView : Built {
   TextureStore store;
-  DrawList list;
-  LayerBuffers buffers = MainViewBuffers();
   TGLViewport viewport;
-  SceneResult scene;
 
-  RoomView(Ttrlevel lvl, int room, int width, int height) : level(std::move(lvl)) {
-    LoadMovableCatalog(catalog, DataPath("trcatalog.xml"), level.version_kind);
-    EnterLevelMovables(catalog, level);
-    BuildMeshTable(meshes, level);
-    list.set_standard_texture(kRoomTextureId);
-    items = RoomItemEntries(level, room);
+  RoomView(Ttrlevel lvl, int room, int width, int height) : Built(std::move(lvl)) {
+    UseShippedCatalog();
     LoadViewTextures(store, DataPath("texture1.jpg"), DataPath("colored.bmp"));
     AddLevelPages(store, BuildAtlas(level), 0);
     viewport.SetControlSize(width, height);
     viewport.SetBackgroundColor(0x808000);
-    ViewOptions options;
-    options.room = room;
-    Build(options);
-    viewport.box = scene.placement->box;
+    Build({.room = room});
+    viewport.box = result.placement->box;
     viewport.CentreOnBox();
-  }
-  void Build(const ViewOptions& options) {
-    scene = BuildScene(list, buffers, {level, meshes, catalog, items}, options);
   }
   QImage Draw(OffscreenView& view) {
     return Shot(view, list, buffers, viewport.Matrices(), viewport.ClearColour(), store);
@@ -105,24 +90,24 @@ inline PickRay CentreRay(const FrameMatrices& f, int x, int y) {
   return r;
 }
 
-// What picking finds under every pixel centre: the tag of the nearest front face, kind 0 for
-// none. Row-major, width x height.
-inline std::vector<PickTag> PickMap(const DrawList& list, const FrameMatrices& f) {
-  std::vector<PickTag> out(size_t(f.width) * f.height);
-  for (int y = 0; y < f.height; ++y)
-    for (int x = 0; x < f.width; ++x)
-      if (auto hit = Pick(list, CentreRay(f, x, y))) out[size_t(y) * f.width + x] = hit->tag;
-  return out;
-}
-
-// Whether the pixel and its eight neighbours all have the same tag (so the pixel is no edge).
-inline bool Inside(const std::vector<PickTag>& map, int w, int h, int x, int y) {
-  if (x < 1 || y < 1 || x >= w - 1 || y >= h - 1) return false;
-  const PickTag t = map[size_t(y) * w + x];
-  for (int dy = -1; dy <= 1; ++dy)
-    for (int dx = -1; dx <= 1; ++dx)
-      if (!(map[size_t(y + dy) * w + x + dx] == t)) return false;
-  return true;
+// Calls fn(x, y, tag, pixel) for every pixel of a picture of the frame where picking through the
+// pixel's centre (where the rasteriser samples) finds the tag (kind 0 for none) it finds at the
+// eight pixels around it: away from edges, where rasteriser and picking may round apart.
+template <class F>
+void ForEachInside(const QImage& image, const DrawList& list, const FrameMatrices& f, F&& fn) {
+  const int w = f.width, h = f.height;
+  std::vector<PickTag> map(size_t(w) * size_t(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (auto hit = Pick(list, CentreRay(f, x, y))) map[size_t(y) * w + x] = hit->tag;
+  for (int y = 1; y < h - 1; ++y)
+    for (int x = 1; x < w - 1; ++x) {
+      const PickTag t = map[size_t(y) * w + x];
+      bool inside = true;
+      for (int n = 0; n < 9; ++n)
+        inside = inside && map[size_t(y + n / 3 - 1) * w + x + n % 3 - 1] == t;
+      if (inside) fn(x, y, t, image.pixel(x, y));
+    }
 }
 
 // How many pixels of the picture hold(x, y, pixel) is true for.

@@ -54,14 +54,9 @@ TEST(DrawList, MatricesTurnYAndScaleReplaces) {
 
 TEST(DrawList, OrderIsLayerTextureCreationAndRunsFollowIt) {
   DrawList list;
-  for (auto [layer, texture, index] : {std::tuple{1, 7, 1},
-                                       {0, 12, 2},
-                                       {0, 3, 3},
-                                       {0, 12, 4},
-                                       {0, 8888, 5},
-                                       {16, 1, 6},
-                                       {0, 3, 7},
-                                       {0, -1, 8}}) {
+  const int triangles[][3] = {{1, 7, 1},    {0, 12, 2}, {0, 3, 3}, {0, 12, 4},
+                              {0, 8888, 5}, {16, 1, 6}, {0, 3, 7}, {0, -1, 8}};
+  for (auto [layer, texture, index] : triangles) {
     list.SetLayer(uint16_t(layer));  // 16 and beyond: dropped
     list.SetTextureNumber(texture);
     list.SetPickTag({1, uint16_t(index)});
@@ -118,15 +113,14 @@ TEST(DrawList, BuffersAreMadeAnewOnlyWhenTheCountChanges) {
   EXPECT_EQ(list.BuildLayerBuffer(3, buffers).message(), "exiting prematuraly from vertex#3");
 }
 
-// A model placed through a matrix gives the very triangles (to the bit) that drawing its corners
+// A model placed through a matrix gives the very triangles (to the bit) that placing its points
 // through the same matrix gives, filed into the groups of its textures in creation order, and
 // written into a layer buffer as picking reads them.
 TEST(DrawList, PlacedModelsAreTheTrianglesDrawnDirectly) {
-  const Vec3 points[4] = {
+  MeshModel model;
+  model.points = {
       {-1.3f, 0.7f, 2.1f}, {1.1f, 0.3f, 2.2f}, {0.9f, -1.7f, 1.9f}, {-0.2f, -0.9f, 2.3f}};
   const TexCoord uv[4] = {{0.1f, 0.2f}, {0.9f, 0.2f}, {0.9f, 0.8f}, {0.1f, 0.8f}};
-  MeshModel model;
-  model.points.assign(points, points + 4);
   for (int t = 0; t < 2; ++t) {
     MeshModel::Triangle tri;
     for (int c = 0; c < 3; ++c) {
@@ -137,57 +131,46 @@ TEST(DrawList, PlacedModelsAreTheTrianglesDrawnDirectly) {
   }
   model.triangles[1].colour = 0xFF102030;  // a colour of its own
   model.textures = {{4, 0, 1}, {9, 1, 1}};
-  DrawList placed, direct;
-  const uint32_t index = placed.AddModel({7, 1}, model);
-  EXPECT_EQ(placed.FindModel({7, 1}), index);
-  EXPECT_EQ(placed.FindModel({7, 2}), -1);
-  for (DrawList* list : {&placed, &direct}) {
-    list->Scale(2, 2, 2);
-    list->SetTextureNumber(9);
-    list->Triangle({}, {1}, {0, 1});  // a triangle of the list's own first
-  }
+  DrawList list;
+  const uint32_t index = list.AddModel({7, 1}, model);
+  EXPECT_EQ(list.FindModel({7, 1}), index);
+  EXPECT_EQ(list.FindModel({7, 2}), -1);
+  list.Scale(2, 2, 2);
+  list.SetTextureNumber(9);
+  list.Triangle({}, {1}, {0, 1});  // a triangle of the list's own first
+  std::vector<BufferVertex> want[2] = {{}, test::LayerVertices(list, 0)};  // textures 4 and 9
   for (int k = 0; k < 2; ++k) {
-    for (DrawList* list : {&placed, &direct}) {
-      list->PushMatrix();
-      list->Translate(0.37f * k, -1.9f, 5.3f);
-      list->Rotate(false, 13.0f * k, 271.0f, -7.0f);
-      list->SetPickTag({3, uint16_t(k)});
-    }
-    placed.PlaceModel(index, 0xFFFF0000u);
-    Vec3 at[4];
-    for (int c = 0; c < 4; ++c)
-      at[c] = TransformPoint(direct.matrix(), points[c].x, points[c].y, points[c].z);
-    const Vec3* corners[4] = {&at[0], &at[1], &at[2], &at[3]};
-    direct.SetTextureNumber(4);
-    direct.PlacedTriangle(corners, uv, 0xFFFF0000u);  // the quad's first triangle: 1, 2, 0
-    const Vec3* second[3] = {&at[3], &at[0], &at[2]};
-    const TexCoord uv2[3] = {uv[3], uv[0], uv[2]};
-    direct.SetTextureNumber(9);
-    direct.PlacedTriangle(second, uv2, 0xFF102030u);
-    for (DrawList* list : {&placed, &direct}) list->PopMatrix();
+    list.PushMatrix();
+    list.Translate(0.37f * k, -1.9f, 5.3f);
+    list.Rotate(false, 13.0f * k, 271.0f, -7.0f);
+    list.SetPickTag({3, uint16_t(k)});
+    list.PlaceModel(index, 0xFFFF0000u);
+    for (int t = 0; t < 2; ++t)
+      for (int c = 0; c < 3; ++c) {
+        const Vec3& q = model.points[model.triangles[t].corner[c]];
+        const Vec3 p = TransformPoint(list.matrix(), q.x, q.y, q.z);
+        const TexCoord at = model.triangles[t].uv[c];
+        want[t].push_back({p.x, p.y, p.z, t ? 0xFF102030u : 0xFFFF0000u, at.u, at.v});
+      }
+    list.PopMatrix();
   }
-  // The direct list made its first triangle from corners 0, 1, 2: reorder as the quad does.
-  std::vector<BufferVertex> want = test::LayerVertices(direct, 0);
-  for (size_t t = 0; t < want.size() / 3; ++t) {
-    if (test::LayerTriangles(direct, 0)[t].texture != 4) continue;
-    std::rotate(want.begin() + 3 * t, want.begin() + 3 * t + 1, want.begin() + 3 * t + 3);
-  }
-  EXPECT_EQ(test::LayerVertices(placed, 0), want);
+  want[0].insert(want[0].end(), want[1].begin(), want[1].end());
+  EXPECT_EQ(test::LayerVertices(list, 0), want[0]);
   std::vector<uint16_t> tags;
-  placed.ForEachTriangle(
+  list.ForEachTriangle(
       [&](const BufferVertex*, const TriangleInfo& t) { tags.push_back(t.tag.index); });
   EXPECT_EQ(tags, (std::vector<uint16_t>{0, 1, 0, 0, 1}));
-  std::vector<BufferVertex> written(placed.total_vertices());
-  placed.WriteLayer(0, written.data());
-  EXPECT_EQ(written, want);
+  std::vector<BufferVertex> written(list.total_vertices());
+  list.WriteLayer(0, written.data());
+  EXPECT_EQ(written, want[0]);
   LayerBuffers buffers = MakeLayerBuffers(1);
-  placed.BuildBuffers(buffers);
+  list.BuildBuffers(buffers);
   EXPECT_EQ(buffers[0].runs, (std::vector<TextureRun>{{4, 2}, {9, 3}}));
   // A rebuild finds the models its scene placed; a scene that placed none drops them.
-  placed.ClearLayer(-1);
-  EXPECT_EQ(placed.FindModel({7, 1}), index);
-  placed.ClearLayer(-1);
-  EXPECT_EQ(placed.FindModel({7, 1}), -1);
+  list.ClearLayer(-1);
+  EXPECT_EQ(list.FindModel({7, 1}), index);
+  list.ClearLayer(-1);
+  EXPECT_EQ(list.FindModel({7, 1}), -1);
 }
 
 }  // namespace

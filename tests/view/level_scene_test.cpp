@@ -1,13 +1,16 @@
-// Many rooms at once: the rooms each mode and state shows, the scene of many rooms as the sum of
-// the rooms' own, its per-room draw ranges, picking across rooms and portals, culling, and the
-// look camera's moves.
+// Picking (nearest front face, ties, rotated views, a face's sector, what a tag selects) and many
+// rooms at once: the rooms each mode and state shows, the scene of many rooms as the sum of the
+// rooms' own, its per-room draw ranges, picking across rooms and portals, culling, and the look
+// camera's moves.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 #include "view/level_scene.h"
 #include "view/picking.h"
+#include "view/scene.h"
 #include "view_fixtures.h"
 
 namespace qavel {
@@ -62,17 +65,14 @@ TEST(LevelScene, LayersAreTheRoomsOwnScenesSummedAndCutByRoom) {
     // Each room's own scene, per layer and texture.
     std::map<std::pair<int, int32_t>, int64_t> own;
     std::vector<int64_t> own_layers(3, 0);
+    Built single(b.level);
     for (int r = 0; r < 2; ++r) {
-      DrawList single;
-      single.set_standard_texture(8888);
-      LayerBuffers buffers = MainViewBuffers();
       ViewOptions o = options;
       o.room = r;
-      const auto items = RoomItemEntries(b.level, r);
-      BuildScene(single, buffers, b.Sources(items), o);
+      single.Build(o);
       for (int l = 0; l < 3; ++l) {
-        own_layers[size_t(l)] += single.vertex_count(l);
-        for (const TextureRun& run : buffers[size_t(l)].runs)
+        own_layers[size_t(l)] += single.list.vertex_count(l);
+        for (const TextureRun& run : single.buffers[size_t(l)].runs)
           own[{l, run.texture}] += run.triangles;
       }
     }
@@ -122,32 +122,32 @@ TEST(LevelScene, PickingAcrossRoomsAndThroughPortals) {
   const std::vector<int> rooms = LevelRooms(b.level, false);
   const LevelScene scene =
       BuildLevelScene(b.list, b.buffers, b.Sources(), {}, rooms, {.portals = true});
-  // Straight down onto the middle of room 2's floor (x 4096..6144).
-  const FrameMatrices down = LookFrame(5120, -3000, 1024, 0, -89.9);
-  const auto floor = Pick(b.list, down, 160, 120);
-  ASSERT_TRUE(floor);
-  EXPECT_EQ(floor->tag, (PickTag{kPickRoomRectangle, 1}));
-  EXPECT_EQ(scene.RoomOfTriangle(floor->triangle), 2);
-  // From inside room 1 toward +x: the portal to room 2 is what lies nearest; from room 2
-  // toward -x its own portal back to room 1.
-  const auto ahead = Pick(b.list, LookFrame(2560, -512, 1024, 90, 0), 160, 120);
-  ASSERT_TRUE(ahead);
-  EXPECT_EQ(ahead->tag, (PickTag{kPickPortal, 2}));
-  EXPECT_EQ(scene.RoomOfTriangle(ahead->triangle), 1);
-  const auto back = Pick(b.list, LookFrame(5120, -512, 1024, 270, 0), 160, 120);
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->tag, (PickTag{kPickPortal, 1}));
-  EXPECT_EQ(scene.RoomOfTriangle(back->triangle), 2);
+  // Straight down onto the middle of room 2's floor (x 4096..6144); from inside room 1 toward
+  // +x the portal to room 2 is what lies nearest; from room 2 toward -x its own portal back.
+  const PickTag floor{kPickRoomRectangle, 1};
+  const struct {
+    FrameMatrices frame;
+    PickTag tag;
+    int room;
+  } picks[] = {{LookFrame(5120, -3000, 1024, 0, -89.9), floor, 2},
+               {LookFrame(2560, -512, 1024, 90, 0), {kPickPortal, 2}, 1},
+               {LookFrame(5120, -512, 1024, 270, 0), {kPickPortal, 1}, 2}};
+  for (const auto& p : picks) {
+    const auto hit = Pick(b.list, p.frame, 160, 120);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->tag, p.tag);
+    EXPECT_EQ(scene.RoomOfTriangle(hit->triangle), p.room);
+  }
   EXPECT_EQ(scene.RoomOfTriangle(0), 0);
 
   // What frame selection fits: a tag's triangles of one room only, and a sector from floor to
   // ceiling standing on its outline; a sector the room lacks gives an empty box.
   const int slot = scene.SlotOf(2);
-  const ViewBox floor_box = TaggedBox(b.list, floor->tag, &scene, slot);
+  const ViewBox floor_box = TaggedBox(b.list, floor, &scene, slot);
   const ViewBounds& room2 = scene.bounds[size_t(slot)];
   EXPECT_GE(floor_box.min_x, room2.lo[0] - 1e-4);
   EXPECT_LE(floor_box.max_x, room2.hi[0] + 1e-4);
-  EXPECT_LT(TaggedBox(b.list, floor->tag).min_x, floor_box.min_x) << "every room's rectangle 1";
+  EXPECT_LT(TaggedBox(b.list, floor).min_x, floor_box.min_x) << "every room's rectangle 1";
   troom r = b.level.rooms[2];
   for (tsector& sector : r.sectors) sector.ceiling = -4;  // a sector high
   const RoomPlacement at = PlaceRoomInLevel(r);
@@ -157,10 +157,8 @@ TEST(LevelScene, PickingAcrossRoomsAndThroughPortals) {
     outline.ClearLayer(-1);
     DrawSectorOutline(outline, outline_buffers, r, at, column, row);
     const ViewBox drawn = DrawnBox(outline), sector = SectorBox(r, at, column, row);
-    EXPECT_NEAR(sector.min_x, drawn.min_x, 1e-5) << column;
-    EXPECT_NEAR(sector.max_x, drawn.max_x, 1e-5) << column;
-    EXPECT_NEAR(sector.min_z, drawn.min_z, 1e-5) << column;
-    EXPECT_NEAR(sector.max_z, drawn.max_z, 1e-5) << column;
+    for (auto side : {&ViewBox::min_x, &ViewBox::max_x, &ViewBox::min_z, &ViewBox::max_z})
+      EXPECT_NEAR(sector.*side, drawn.*side, 1e-5) << column;
     EXPECT_GT(sector.max_y - sector.min_y, 1) << column;
     EXPECT_LE(std::min(std::abs(drawn.min_y - sector.min_y), std::abs(drawn.min_y - sector.max_y)),
               0.02)
@@ -183,24 +181,21 @@ TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
     const std::vector<uint8_t> visible = RoomsInView(scene, frame);
     const Mat4 m = Multiply(Multiply(frame.world, frame.view), frame.projection);
     for (size_t slot = 0; slot < scene.rooms.size(); ++slot) {
-      // A room the test finds a point of inside the frustum is never dropped.
+      // A room the test finds a point of inside the frustum (of 9 x 9 x 9 points of its box) is
+      // never dropped.
       const ViewBounds& box = scene.bounds[slot];
       bool seen = false;
-      for (int i = 0; i <= 8 && !seen; ++i)
-        for (int j = 0; j <= 8 && !seen; ++j)
-          for (int k = 0; k <= 8 && !seen; ++k) {
-            const double p[3] = {box.lo[0] + (box.hi[0] - box.lo[0]) * i / 8,
-                                 box.lo[1] + (box.hi[1] - box.lo[1]) * j / 8,
-                                 box.lo[2] + (box.hi[2] - box.lo[2]) * k / 8};
-            double c[4];
-            for (int a = 0; a < 4; ++a)
-              c[a] = p[0] * m.m[0][a] + p[1] * m.m[1][a] + p[2] * m.m[2][a] + m.m[3][a];
-            seen = c[3] > 0 && std::abs(c[0]) <= c[3] && std::abs(c[1]) <= c[3] && c[2] >= 0 &&
-                   c[2] <= c[3];
-          }
-      if (seen) {
-        EXPECT_TRUE(visible[slot]) << "room " << scene.rooms[slot] << " at " << row.x;
+      for (int n = 0; n < 729 && !seen; ++n) {
+        double c[4];
+        for (int a = 0; a < 4; ++a) {
+          c[a] = m.m[3][a];
+          for (int k = 0, d = n; k < 3; ++k, d /= 9)
+            c[a] += std::lerp(box.lo[k], box.hi[k], d % 9 / 8.0) * m.m[k][a];
+        }
+        seen = c[3] > 0 && std::abs(c[0]) <= c[3] && std::abs(c[1]) <= c[3] && c[2] >= 0 &&
+               c[2] <= c[3];
       }
+      EXPECT_TRUE(!seen || visible[slot]) << "room " << scene.rooms[slot] << " at " << row.x;
     }
     // Looking along the row, what lies behind the camera is dropped.
     if (row.x == 5120 && row.yaw == 90) {
@@ -278,6 +273,113 @@ TEST(LookCamera, MovesLooksAndZoomsStoppingShortOfTheTarget) {
   room.CentreOnBox();
   for (int k = 0; k < 100; ++k) room.WheelZoom(1, 10, 10);
   EXPECT_GE(room.camera().z - room.camera().zoom, 0.99);
+}
+
+using C = DrawList::Corner;
+
+// A triangle around (0, cy) at depth z, facing the default camera (or away from it).
+void Tri(DrawList& list, uint16_t index, float z, bool facing = true, float cy = 0,
+         int32_t texture = 0, float cx = 0) {
+  list.SetPickTag({1, index});
+  list.SetTextureNumber(texture);
+  const C a{cx - 1, 1 - cy, z}, b{cx + 1, 1 - cy, z}, c{cx, -1 - cy, z};
+  facing ? list.Triangle(a, b, c) : list.Triangle(a, c, b);
+}
+
+TEST(Picking, NearestFrontFaceTiesAndScreenUp) {
+  TGLViewport vp;
+  vp.SetControlSize(800, 600);
+  const FrameMatrices f = vp.Matrices();  // eye (0, 0, 5) looking down -z
+  DrawList list;
+  EXPECT_FALSE(Pick(list, f, 400, 300));
+  Tri(list, 1, 0);
+  Tri(list, 2, 2, false);  // nearer but seen from behind: never hit
+  EXPECT_EQ(Pick(list, f, 400, 300)->tag.index, 1);
+  EXPECT_NEAR(Pick(list, f, 400, 300)->distance, 5, 1e-6);
+  Tri(list, 3, 1, true, 0, 9);
+  Tri(list, 4, 1, true, 0, 2);  // as near, lower texture: earlier in list order
+  EXPECT_EQ(Pick(list, f, 400, 300)->tag.index, 4);
+  EXPECT_FALSE(Pick(list, f, 10, 10));
+  // Screen up is the list's -y: a triangle moved to y -2 is found above the centre.
+  list.ClearLayer(-1);
+  Tri(list, 7, 0, true, -2);
+  EXPECT_FALSE(Pick(list, f, 400, 300));
+  EXPECT_EQ(Pick(list, f, 400, 100)->tag.index, 7);
+  // Off the centre, the pixel a point is drawn at picks the triangle around it.
+  for (auto [cx, cy] : {std::pair{2.5f, 0.5f}, {-3.0f, 1.5f}, {1.0f, -2.0f}}) {
+    list.ClearLayer(-1);
+    Tri(list, 8, 0, true, cy, 0, cx);
+    const Vec3 e = TransformPoint(f.view, cx, cy, 0);
+    const int x = int((1 + e.x * f.projection.m[0][0] / e.z) * 400);
+    EXPECT_EQ(Pick(list, f, x, int((1 - e.y * f.projection.m[1][1] / e.z) * 300)).value().tag.index,
+              8);
+  }
+}
+
+TEST(Picking, ARotatedWorldPicksWhatItShows) {
+  // Triangles seen through a turned world matrix, or turned in the list: the same picks.
+  TGLViewport vp;
+  vp.SetControlSize(640, 480);
+  vp.MouseDown({.right = true}, 0, 0);
+  vp.MouseMove({.right = true}, 40, -15);
+  const FrameMatrices turned = vp.Matrices();
+  FrameMatrices straight = turned;
+  straight.world = Identity();
+  DrawList plain, pre;
+  pre.LoadMatrix(turned.world);
+  for (int k = 0; k < 6; ++k) {
+    Tri(plain, uint16_t(k + 1), -k * 0.5f, true, float(k) - 2.5f);
+    Tri(pre, uint16_t(k + 1), -k * 0.5f, true, float(k) - 2.5f);
+  }
+  int hits = 0;
+  for (int y = 0; y < 480; y += 16)
+    for (int x = 0; x < 640; x += 16) {
+      const auto a = Pick(plain, turned, x, y), b = Pick(pre, straight, x, y);
+      ASSERT_EQ(bool(a), bool(b)) << x << "," << y;
+      hits += a && a->tag == b->tag;
+    }
+  EXPECT_GT(hits, 20);
+}
+
+TEST(Picking, FaceSectorsAndWhatTagsSelect) {
+  Ttrlevel level;
+  troom room;
+  const int16_t corners[][3] = {{1024, 0, 3072},     {2048, 0, 3072},    {2048, 0, 4096},
+                                {1024, 0, 4096},     {2048, 0, 1024},    {2048, 0, 2048},
+                                {2048, -1024, 2048}, {2048, -1024, 1024}};
+  for (auto [x, y, z] : corners) AddVertex(room, x, y, z, 0);
+  room.rectangles = {trectangle{{}, {0, 1, 2, 3}, 0}, trectangle{{}, {4, 5, 6, 7}, 0},
+                     trectangle{{}, {5, 4, 7, 6}, 0}};
+  room.triangles = {ttriangle{{}, {0, 1, 2}, 0}, ttriangle{{}, {0, 1, 9}, 0}};
+  level.rooms = {room};
+  const std::tuple<int, int, SectorCell> cases[] = {
+      {1, 1, {2, 4}},  // floor x 1024..2048, z 3072..4096
+      {1, 2, {2, 2}},  // wall on x = 2048 facing lower x: the sector before it
+      {1, 3, {3, 2}},  // the same wall facing higher x: the sector from 2048
+      {2, 1, {2, 4}},  // triangle: its third corner counts twice
+      {2, 2, {}},      // a corner the room does not have
+      {1, 4, {}},      // no such face
+      {3, 1, {}},      // not a room face
+  };
+  for (auto [kind, face, cell] : cases)
+    EXPECT_EQ(FindFaceSector(room, kind, face), cell) << kind << " " << face;
+  EXPECT_EQ(FacingX(1, 2, 2, 1), -1);
+  EXPECT_EQ(FacingX(5, 5, 5, 5), 1);
+  EXPECT_EQ(FacingZ(1, 2, 2, 1), 1);
+
+  auto hit = [&](uint8_t kind, uint16_t index) {
+    return DispatchPick(level, 0, PickResult{{kind, index}, 1, 0});
+  };
+  EXPECT_EQ(hit(kPickRoomRectangle, 3).target, PickTarget::kRoomRectangle);
+  EXPECT_EQ(hit(kPickRoomRectangle, 3).face, 2);
+  EXPECT_EQ(hit(kPickRoomTriangle, 1).sector, (SectorCell{2, 4}));
+  EXPECT_EQ(hit(kPickItem, 12).item_entry, 12);
+  EXPECT_EQ(hit(kPickStatic, 3).static_entry, 2);
+  EXPECT_EQ(hit(9, 1).target, PickTarget::kOther);
+  EXPECT_EQ(DispatchPick(level, 0, std::nullopt).target, PickTarget::kNothing);
+  EXPECT_EQ(PickStatusText({1, 5}), "Object type:1, Index:=5");
+  EXPECT_EQ(SectorStatusText({2, 4}), "Column:2 Row:4");
+  EXPECT_EQ(StaticStatusText(3), "STATIC MESH #3");
 }
 
 }  // namespace

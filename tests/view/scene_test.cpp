@@ -1,12 +1,17 @@
-// The scene: room placement, angles, layers and colours of selected objects, skipped items,
-// animation lookups, and drawing that never reads past a table.
+// The scene: the mesh table per generation, room placement, angles, layers and colours of
+// selected objects, skipped items, animation lookups, drawing that never reads past a table, and
+// every room of the real levels (and the demo level) built sound.
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "fixtures/many_items.h"
+#include "level/level_reader.h"
 #include "peak_memory.h"
 #include "pieces/texture_pages.h"
 #include "test_paths.h"
+#include "view/mesh_table.h"
 #include "view/picking.h"
 #include "view/scene.h"
 #include "view_fixtures.h"
@@ -16,7 +21,7 @@ namespace {
 
 using test::Built;
 
-TEST(Scene, PlacementOfAFourBySixRoomAndEighthTurns) {
+TEST(Scene, PlacementEighthTurnsSelectedItemRedStandardRoomAndNoRoom) {
   Built b(test::MakeViewLevel());
   const RoomPlacement p = PlaceRoom(b.level.rooms[0]);
   EXPECT_EQ(p.box, (ViewBox{-2, -1, 3, 2, 1, 9}));
@@ -25,29 +30,13 @@ TEST(Scene, PlacementOfAFourBySixRoomAndEighthTurns) {
   // The room's corners span x -2..2 and z -3..3, doubled by the scene scale; the floor (y 0)
   // lies at -1 turned and doubled, the wall's top (y -1024) at 0.
   b.Build({.hide_items = true, .hide_statics = true});
-  float lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
-  for (const BufferVertex& v : test::LayerVertices(b.list, 0))
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = std::min(lo[k], (&v.x)[k]);
-      hi[k] = std::max(hi[k], (&v.x)[k]);
-    }
-  EXPECT_EQ((std::vector<float>{lo[0], hi[0], lo[1], hi[1], lo[2], hi[2]}),
-            (std::vector<float>{-4, 4, 0, 2, -6, 6}));
-  for (auto [angle, degrees] : {std::pair<uint16_t, float>{0, 0},
-                                {0x1FFF, 0},
-                                {0x2000, 315},
-                                {0x4000, 270},
-                                {0xC000, 90},
-                                {0xFFFF, 45}})
-    EXPECT_EQ(EighthTurnDegrees(angle), degrees) << angle;
-}
-
-// Where each View option files the triangles is checked with the pictures (render tests);
-// here what the scene makes of them: colours, the standard picture, a room the level lacks.
-TEST(Scene, SelectedItemRedStandardRoomWholePictureAndNoRoom) {
-  Built b(test::MakeViewLevel());
-  b.Build({.item_entry = 0});
-  EXPECT_EQ(test::LayerVertices(b.list, 2)[0].colour, 0xFFFF0000u);
+  EXPECT_EQ(DrawnBox(b.list), (ViewBox{-4, 0, -6, 4, 2, 6}));
+  const std::pair<uint16_t, float> turns[] = {{0, 0},        {0x1FFF, 0},  {0x2000, 315},
+                                              {0x4000, 270}, {0xC000, 90}, {0xFFFF, 45}};
+  for (auto [angle, degrees] : turns) EXPECT_EQ(EighthTurnDegrees(angle), degrees) << angle;
+  // Where each View option files the triangles is checked with the pictures (render tests);
+  // here what the scene makes of them: colours, the standard picture, a room the level lacks.
+  b.Build({.item_entry = 0});  // the selected item red (see the pictures), the others white
   EXPECT_EQ(test::LayerVertices(b.list, 0).back().colour, 0xFFFFFFFFu);
   b.Build({.wireframe_room = true, .standard_room = true});
   EXPECT_EQ(test::LayerVertices(b.list, 1)[0].u, 1);  // Quad's first triangle starts at V2
@@ -121,58 +110,51 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
   // The view level draws 10 triangles: room 3, static meshes 1 + 2, items 3 + 1; item 1 and
   // static mesh 2 (id 99) name what the level lacks, in every row below unless it says other.
   const struct {
-    const char* name;
     void (*damage)(Ttrlevel&);
     uint64_t triangles;
     std::vector<std::string> messages;  // besides the two missing objects
     uint64_t budget = kViewTriangleBudget;
   } cases[] = {
-      {"whole", [](Ttrlevel&) {}, 10, {}},
-      {"a mesh pointer beyond the table",
-       [](Ttrlevel& l) { l.movables[0].start_mesh = 60000; },
+      {[](Ttrlevel&) {}, 10, {}},  // whole
+      {[](Ttrlevel& l) { l.movables[0].start_mesh = 60000; },
        7,
        {"item 0 5: Object ID5 is not drawn: mesh pointer 60000 lies outside the 3 mesh pointers."}},
-      {"a mesh tree shorter than the meshes",
-       [](Ttrlevel& l) { l.movables[0].mesh_tree = 1; },
+      {[](Ttrlevel& l) { l.movables[0].mesh_tree = 1; },
        9,
        {"item 0 5: Object ID5 is drawn in part: the mesh tree has no place for mesh 2 of 2."}},
-      {"a pointer that starts no mesh",
-       [](Ttrlevel& l) { l.static_meshes[0].mesh = 2; },
+      {[](Ttrlevel& l) { l.static_meshes[0].mesh = 2; },
        11,
        {"static 0 20: Static mesh ID20 is drawn in part: mesh pointer 2 (byte 6 of the mesh "
         "data) starts no mesh."}},
-      {"a static mesh pointer beyond the table",
-       [](Ttrlevel& l) { l.static_meshes[0].mesh = 5000; },
+      {[](Ttrlevel& l) { l.static_meshes[0].mesh = 5000; },
        9,
        {"static 0 20: Static mesh ID20 is not drawn: mesh pointer 5000 lies outside the 3 mesh "
         "pointers."}},
-      {"a face naming a vertex the mesh lacks",
-       [](Ttrlevel& l) { l.mesh_data[22] = 9; },
+      {[](Ttrlevel& l) { l.mesh_data[22] = 9; },
        6,
        {"item 0 5: Object ID5 is drawn in part: mesh 0 names vertices it lacks in 1 faces."}},
-      {"a room face naming a vertex the room lacks; frames cut short",
-       [](Ttrlevel& l) {
+      // A room face naming a vertex the room lacks; frames cut short.
+      {[](Ttrlevel& l) {
          l.rooms[0].rectangles[0].vertices[2] = 400;
          l.frames.resize(7);
        },
        8,
        {}},
-      {"a mesh cut short by the end of the block",
-       [](Ttrlevel& l) { l.mesh_data.resize(l.mesh_data.size() - 6); },
+      {[](Ttrlevel& l) { l.mesh_data.resize(l.mesh_data.size() - 6); },
        7,
        {"item 0 5: Object ID5 is drawn in part: mesh 1 is cut short by the end of the mesh data.",
         "item 2 6: Object ID6 is not drawn: mesh 1 is cut short by the end of the mesh data.",
         "static 0 20: Static mesh ID20 is not drawn: mesh 1 is cut short by the end of the mesh "
         "data."}},
-      // Beyond the budget whole objects are left out from the first that does not fit on.
-      {"a budget reached by item 0",
-       [](Ttrlevel&) {},
+      // Beyond the budget whole objects are left out from the first that does not fit on: a
+      // budget reached by item 0.
+      {[](Ttrlevel&) {},
        6,
        {"item 0 5: Object ID5 is left out: the view draws at most 7 triangles.",
         "item 2 6: Object ID6 is left out: the view draws at most 7 triangles."},
        7},
-      {"a budget reached by the room (static mesh 99 left out, not missing)",
-       [](Ttrlevel&) {},
+      // A budget reached by the room: static mesh 99 left out, not missing.
+      {[](Ttrlevel&) {},
        3,
        {"item 0 5: Object ID5 is left out: the view draws at most 2 triangles.",
         "item 2 6: Object ID6 is left out: the view draws at most 2 triangles.",
@@ -181,6 +163,7 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
        2},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(&c - cases));
     Ttrlevel level = test::MakeViewLevel(kTR2);
     level.mesh_pointers.push_back(6);  // pointer 2: inside mesh 0
     c.damage(level);
@@ -193,9 +176,9 @@ TEST(Scene, ObjectsNotDrawnWholeAreNamedWithWhy) {
     std::vector<std::string> got = Messages(b.result);
     std::sort(want.begin(), want.end());
     std::sort(got.begin(), got.end());
-    EXPECT_EQ(got, want) << c.name;
-    EXPECT_EQ(b.result.triangles, c.triangles) << c.name;
-    EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles) << c.name;
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(b.result.triangles, c.triangles);
+    EXPECT_EQ(b.list.total_vertices(), 3 * c.triangles);
   }
   // The window's status line: what the budget left out in a word, the other messages once
   // each with how often, up to three and how many more.
@@ -256,6 +239,190 @@ TEST(Scene, ManyCopiesOfAMovableStayWithinTheBudgetAndTheirMemory) {
                 "Object ID" + std::to_string(base.level.items2[best].object_id) +
                     " is left out: the view draws at most 4000000 triangles.");
       EXPECT_LT(SceneNote(b.result).size(), 400u) << "a status line, not a page";
+    }
+  }
+}
+
+// Appends one mesh (and its pad to a 4-byte boundary) to a word block: vertices, normal count
+// (normals or lights follow), and faces per kind; TR4 faces carry an effects word.
+void PutMesh(std::vector<uint16_t>& w, bool tr4, int vertices, int normals, int rects, int tris,
+             int crects = 0, int ctris = 0) {
+  const size_t start = w.size();
+  auto put = [&](std::initializer_list<int> words) {
+    for (int x : words) w.push_back(uint16_t(x));
+  };
+  put({1, 2, 3, 100, 0, vertices});
+  for (int v = 0; v < vertices; ++v) put({v, -v, 2 * v});
+  put({normals});
+  w.resize(w.size() + size_t(normals > 0 ? 3 * normals : -normals));
+  put({rects});
+  for (int k = 0; k < rects; ++k) tr4 ? put({0, 1, 2, 3, 7, 0}) : put({0, 1, 2, 3, 7});
+  put({tris});
+  for (int k = 0; k < tris; ++k) tr4 ? put({0, 1, 2, 9, 0}) : put({0, 1, 2, 9});
+  if (!tr4) {
+    put({crects});
+    for (int k = 0; k < crects; ++k) put({0, 1, 2, 3, 0x1234});
+    put({ctris});
+    for (int k = 0; k < ctris; ++k) put({0, 1, 2, 0x4321});
+  }
+  if ((w.size() - start) % 2) put({0});
+}
+
+TEST(MeshTable, MeshSizesThePadAndPointers) {
+  struct Case {
+    int32_t kind;
+    int normals, rects, tris;
+    int next;  // where the following mesh starts
+  } cases[] = {
+      {kTR4, 0, 1, 1, 76},  {kTR2, 0, 1, 1, 76},  {kTR2, 0, 1, 2, 84},
+      {kTR2, 0, 1, 0, 68},  {kTR2, -1, 1, 0, 72},  // 70 bytes and the pad
+      {kTR1, -5, 0, 0, 68},                        // five lights: 10 bytes
+  };
+  for (const Case& c : cases) {
+    Ttrlevel level;
+    level.version_kind = c.kind;
+    PutMesh(level.mesh_data, c.kind >= kTR4, 6, c.normals, c.rects, c.tris);
+    PutMesh(level.mesh_data, c.kind >= kTR4, 3, 0, 0, 1);
+    level.mesh_pointers = {0, uint32_t(c.next), 3, 100000};
+    Tmesh_list table;
+    BuildMeshTable(table, level);
+    ASSERT_EQ(table.count(), 2) << "kind " << c.kind << " next " << c.next;
+    EXPECT_EQ(table.meshes[1].offset, c.next);
+    EXPECT_EQ(table.pointer_map, (std::vector<int32_t>{0, 1, 0, 0}));
+    EXPECT_EQ(table.Vertices(table.meshes[0])[2].z, 4);
+    EXPECT_EQ(table.TexturedTriangles(table.meshes[0]).size(), size_t(c.tris));
+    EXPECT_EQ(table.TexturedTriangles(table.meshes[1])[0].texture, 9);
+  }
+}
+
+TEST(MeshTable, WholeMeshesAndBlocksThatEndInsideOne) {
+  Ttrlevel level;
+  level.version_kind = kTR3;
+  PutMesh(level.mesh_data, false, 600, 600, 700, 400, 350, 320);  // far beyond 501 and 301
+  Tmesh_list table;
+  BuildMeshTable(table, level);
+  ASSERT_EQ(table.count(), 1);
+  const tmesh_record& mesh = table.meshes[0];
+  EXPECT_EQ(std::tuple(mesh.vertex_count, table.TexturedRectangles(mesh).size(),
+                       table.ColouredRectangles(mesh).back().texture,
+                       table.ColouredTriangles(mesh).size(), mesh.triangles, mesh.cut),
+            std::tuple(600u, 700u, 0x1234, 320u, 2u * 700 + 400 + 2 * 350 + 320, false));
+  // A cut block keeps the whole faces that fit and reads no further; so do garbage counts.
+  level.mesh_data.resize(level.mesh_data.size() - 1000);
+  BuildMeshTable(table, level);
+  ASSERT_EQ(table.count(), 1);  // 70 of 320 coloured triangles: (1280 words - 1000) / 4
+  EXPECT_EQ(std::tuple(table.meshes[0].coloured_rectangles, table.meshes[0].coloured_triangles,
+                       table.meshes[0].cut),
+            std::tuple(350u, 70u, true));
+  level.mesh_data = {0, 0, 0, 0, 0, 0x7FFF, 1, 2, 3, 4};
+  BuildMeshTable(table, level);
+  EXPECT_EQ(table.count(), 1);
+  EXPECT_EQ(table.meshes[0].vertex_count, 1u);
+  // Faces naming a vertex the mesh lacks are counted, not drawn: a rectangle over 3 vertices.
+  level.mesh_data.clear();
+  PutMesh(level.mesh_data, false, 3, 0, 1, 1);
+  BuildMeshTable(table, level);
+  EXPECT_EQ(std::tuple(table.meshes[0].broken_faces, table.meshes[0].triangles),
+            std::tuple(1u, 1u));
+}
+
+TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {
+  struct Case {
+    int32_t kind;
+    uint32_t skin_id;
+    int kept_movable, kept_mesh;
+  } cases[] = {
+      {kTR1, 0, 0, 1}, {kTR2, 0, 0, 1}, {kTR3, 315, 1, 2}, {kTR4, 8, 1, 11}, {kTR5, 8, 1, 11}};
+  for (const Case& c : cases) {
+    Ttrlevel level;
+    level.version_kind = c.kind;
+    level.movables = {tmovable{{}, 5, 1, 1, 0, 0, 0, 0}, tmovable{{}, c.skin_id, 1, 7, 0, 0, 0, 0},
+                      tmovable{{}, c.skin_id, 1, 9, 0, 0, 0, 0}};
+    Tmesh_list table;
+    BuildMeshTable(table, level);
+    EXPECT_EQ(std::tuple(table.skin_start_mesh, table.kept_movable, table.kept_mesh),
+              std::tuple(7, c.kept_movable, c.kept_mesh))
+        << c.kind;
+    level.movables.resize(1);
+    BuildMeshTable(table, level);
+    EXPECT_EQ(table.skin_start_mesh, 0);
+  }
+}
+
+void CheckRoom(Built& o, const ViewOptions& options) {
+  const troom& room = o.level.rooms[size_t(options.room)];
+  const auto items = RoomItemEntries(o.level, options.room);
+  o.Build(options);
+  const SceneResult& scene = o.result;
+  const DrawList& list = o.list;
+  ASSERT_TRUE(scene.placement);
+  // Real levels are drawn whole: only items whose movable the level lacks are named.
+  EXPECT_TRUE(scene.skipped_statics.empty()) << scene.skipped_statics[0].message;
+  for (const SkippedItem& s : scene.skipped_items)
+    EXPECT_NE(s.message.find(" is missing."), std::string::npos) << s.message;
+  for (size_t l = 0; l < o.buffers.size(); ++l) {
+    int run_triangles = 0;
+    for (const TextureRun& run : o.buffers[l].runs) run_triangles += run.triangles;
+    EXPECT_EQ(3 * run_triangles, list.vertex_count(int(l)));
+    // What a renderer uploads is what picking reads.
+    std::vector<BufferVertex> written(size_t(list.vertex_count(int(l))));
+    list.WriteLayer(int(l), written.data());
+    EXPECT_TRUE(written == test::LayerVertices(list, int(l))) << "layer " << l;
+  }
+  // Tags name real faces, this room's entries and instances; objects the file places inside
+  // the room's walls are drawn within a sector (2 units at double scale) of its faces.
+  std::map<std::pair<int, int>, std::pair<Vec3, int>> centres;
+  ViewBox box;  // of the room's faces
+  int faces = 0;
+  list.ForEachTriangle([&](const BufferVertex* v, const TriangleInfo& t) {
+    const int i = t.tag.index, kind = t.tag.kind;
+    if (kind == kPickRoomRectangle || kind == kPickRoomTriangle) {
+      EXPECT_TRUE(i >= 1 &&
+                  size_t(i) <= (kind == 1 ? room.num_rectangles() : room.num_triangles()));
+      ++faces;
+      for (int c = 0; c < 3; ++c) box.Add(v[c].x, v[c].y, v[c].z);
+      return;
+    }
+    if (kind == kPickItem)
+      EXPECT_NE(std::find(items.begin(), items.end(), i), items.end()) << "entry " << i;
+    else
+      EXPECT_TRUE(kind == kPickStatic && i >= 1 && size_t(i) <= room.num_static_instances());
+    auto& [sum, n] = centres[{kind, i}];
+    sum = {sum.x + v[0].x, sum.y + v[0].y, sum.z + v[0].z};
+    ++n;
+  });
+  EXPECT_EQ(faces, int(2 * room.num_rectangles() + room.num_triangles()));
+  for (const auto& [tag, c] : centres) {
+    const auto [kind, i] = tag;
+    const int32_t* at = kind == kPickStatic ? &room.statics2[size_t(i - 1)].x
+                        : size_t(i) < o.level.num_items()
+                            ? &o.level.items2[size_t(i)].x
+                            : &o.level.aux_items[size_t(i) - o.level.num_items()].x;
+    if (at[0] < room.x || at[0] > room.x + 1024 * room.num_x_sectors || at[2] < room.z ||
+        at[2] > room.z + 1024 * room.num_z_sectors || at[1] < room.y_top || at[1] > room.y_bottom)
+      continue;  // parked outside its room by the level
+    const double x = c.first.x / c.second, y = c.first.y / c.second, z = c.first.z / c.second;
+    EXPECT_TRUE(x >= box.min_x - 2 && x <= box.max_x + 2 && y >= box.min_y - 2 &&
+                y <= box.max_y + 2 && z >= box.min_z - 2 && z <= box.max_z + 2)
+        << "kind " << kind << " index " << i;
+  }
+}
+
+TEST(RealLevels, EveryRoomBuildsSound) {
+  for (const auto& [generation, path] : test::SweptLevels()) {
+    SCOPED_TRACE(generation);
+    Built o(test::ReadLevelOrFail(path));
+    o.UseShippedCatalog();
+    for (int r = 0; r < o.level.num_rooms(); ++r) {
+      SCOPED_TRACE("room " + std::to_string(r));
+      CheckRoom(o, {.room = r});
+      const auto items = RoomItemEntries(o.level, r);
+      CheckRoom(o, {.room = r,
+                    .item_entry = items.empty() ? -1 : items[0],
+                    .static_entry = 0,
+                    .wireframe_room = true,
+                    .wireframe_objects = true,
+                    .standard_room = true});
     }
   }
 }

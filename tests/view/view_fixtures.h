@@ -7,6 +7,8 @@
 
 #include "exchange/catalog_movables.h"
 #include "level/ttrlevel.h"
+#include "pieces/texture_pages.h"
+#include "test_paths.h"
 #include "view/draw_list.h"
 #include "view/scene.h"
 
@@ -75,18 +77,8 @@ inline Ttrlevel MakeViewLevel(int32_t kind = kTR4) {
   return L;
 }
 
-// The catalog as an open leaves it: defaults, then the level's movables entered.
-inline MovableCatalog MakeViewCatalog(const Ttrlevel& level) {
-  MovableCatalog c;
-  for (tmovable_record& e : c.entries) {
-    e.alias_id = -1;
-    e.movable_index = 1;
-  }
-  EnterLevelMovables(c, level);
-  return c;
-}
-
-// A level with its catalog and mesh table, and a list and buffers its scenes are built into.
+// A level with its catalog (defaults, then the level's movables entered, as an open leaves it)
+// and mesh table, and a list and buffers its scenes are built into.
 struct Built {
   Ttrlevel level;
   MovableCatalog catalog;
@@ -95,9 +87,20 @@ struct Built {
   LayerBuffers buffers = MainViewBuffers();
   SceneResult result;
 
-  explicit Built(Ttrlevel l) : level(std::move(l)), catalog(MakeViewCatalog(level)) {
+  explicit Built(Ttrlevel l) : level(std::move(l)) {
+    for (tmovable_record& e : catalog.entries) {
+      e.alias_id = -1;
+      e.movable_index = 1;
+    }
+    EnterLevelMovables(catalog, level);
     BuildMeshTable(meshes, level);
-    list.set_standard_texture(8888);
+    list.set_standard_texture(kRoomTextureId);
+  }
+  // The shipped catalog in place of the defaults, as an open of a real level reads it.
+  void UseShippedCatalog() {
+    catalog = MovableCatalog();
+    LoadMovableCatalog(catalog, DataPath("trcatalog.xml"), level.version_kind);
+    EnterLevelMovables(catalog, level);
   }
   SceneSources Sources(std::span<const uint16_t> items = {}) {
     return {level, meshes, catalog, items};
@@ -110,17 +113,11 @@ struct Built {
   }
 };
 
-// A layer's vertices and triangles in list order.
+// A layer's vertices in list order.
 inline std::vector<BufferVertex> LayerVertices(const DrawList& list, int layer) {
   std::vector<BufferVertex> out;
   list.ForEachTriangleOfLayer(
       layer, [&](const BufferVertex* v, const TriangleInfo&) { out.insert(out.end(), v, v + 3); });
-  return out;
-}
-inline std::vector<TriangleInfo> LayerTriangles(const DrawList& list, int layer) {
-  std::vector<TriangleInfo> out;
-  list.ForEachTriangleOfLayer(
-      layer, [&](const BufferVertex*, const TriangleInfo& t) { out.push_back(t); });
   return out;
 }
 
@@ -142,13 +139,9 @@ inline Ttrlevel MakePortalLevel() {
     room.num_x_sectors = 2;
     room.num_z_sectors = 2;
     room.sectors.assign(4, tsector{});
-    for (auto [x, y, z] : {std::tuple{0, 0, 0},
-                           {2048, 0, 0},
-                           {2048, 0, 2048},
-                           {0, 0, 2048},
-                           {0, -1024, 2048},
-                           {2048, -1024, 2048}})
-      AddVertex(room, int16_t(x), int16_t(y), int16_t(z), 0);
+    const int16_t corners[][3] = {{0, 0, 0},    {2048, 0, 0},     {2048, 0, 2048},
+                                  {0, 0, 2048}, {0, -1024, 2048}, {2048, -1024, 2048}};
+    for (auto [x, y, z] : corners) AddVertex(room, x, y, z, 0);
     room.rectangles = {trectangle{{}, {3, 2, 1, 0}, 0}, trectangle{{}, {3, 2, 5, 4}, 0}};
     room.alternate_room = alternates[r];
     if (r == 7) room.flags = 1;  // under water
