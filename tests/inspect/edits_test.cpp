@@ -1,39 +1,57 @@
-// Every edit of the panels without a window: what it changes (both record forms in step), that
-// reverting it gives the level back exactly, its refusals, and how consecutive edits fold; and
-// the texts the panels show.
+// The inspect layer without a window: every edit of the panels (what it changes, both record
+// forms in step, exact reverts, refusals, how consecutive edits fold) and the texts the panels
+// show; edit scripts, which make the window's edits byte for byte, and the difference of two
+// levels, which names exactly the edits made; the open level's bundle (item list, catalog
+// names, placement search, what an edit refreshes) and opening and saving with progress and a
+// stop.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <string>
 
 #include "demo/demo_level.h"
+#include "edit_helpers.h"
 #include "exchange/dxf_file.h"
 #include "exchange/msh_file.h"
+#include "fixtures/editor_fixture.h"
 #include "fixtures/test_level.h"
+#include "inspect/edit_script.h"
 #include "inspect/exchange_edits.h"
 #include "inspect/face_edits.h"
 #include "inspect/item_edits.h"
+#include "inspect/level_bundle.h"
+#include "inspect/level_diff.h"
 #include "inspect/panel_texts.h"
 #include "inspect/room_edits.h"
 #include "inspect/static_edits.h"
+#include "level/level_reader.h"
+#include "level/level_writer.h"
 #include "level/zfile.h"
 #include "test_paths.h"
 
 namespace qavel {
 namespace {
 
+using test::Changed;
+using test::Do;
+using test::FileOf;
+
 using test::MakeEditorLevel;
 using test::MakeItem;
 using Make = std::function<Expected<LevelEdit>(const Ttrlevel&)>;
 
-// An edit of the fixture level (six rooms; items 0-2, aux entries 3-4; two statics in room 0).
+// An edit of the fixture level (six rooms; items 0-2, aux entries 3-4; two statics in room 0):
+// the difference it makes (its lines joined by "; "), and what that does not name.
 struct EditRow {
   const char* name;  // the undo step's name
   Make make;
-  std::function<void(const Ttrlevel& after)> check;
+  const char* diff;  // nullptr where the difference names no field of it
+  std::function<void(const Ttrlevel& after)> check = [](const Ttrlevel&) {};
 };
 
 void ExpectEachAppliesAndRevertsExactly(const Ttrlevel& level, const std::vector<EditRow>& rows) {
@@ -45,6 +63,18 @@ void ExpectEachAppliesAndRevertsExactly(const Ttrlevel& level, const std::vector
     EXPECT_FALSE(edit->ChangesNothing());
     Ttrlevel changed = level;
     edit->Apply(changed);
+    std::string made;
+    for (const std::string& line : Changed(level, changed, true))
+      made += (made.empty() ? "" : "; ") + line;
+    if (row.diff) {
+      EXPECT_EQ(made, row.diff);
+    }
+    // Both record forms in step (the first is what a TR1 file holds).
+    for (size_t i = 0; i < changed.num_items(); ++i)
+      EXPECT_EQ(changed.items1[i], ItemToTr1(changed.items2[i])) << "item " << i;
+    for (const troom& room : changed.rooms)
+      for (size_t i = 0; i < room.statics2.size(); ++i)
+        EXPECT_EQ(room.statics1[i], StaticToTr1(room.statics2[i])) << "static " << i;
     row.check(changed);
     edit->Revert(changed);
     EXPECT_EQ(changed.FirstDifference(level), "");
@@ -53,109 +83,73 @@ void ExpectEachAppliesAndRevertsExactly(const Ttrlevel& level, const std::vector
 
 TEST(ItemEdits, ChangeBothFormsOrTheAuxRecordAndRevertExactly) {
   const Ttrlevel level = MakeEditorLevel();
-  const auto items_unchanged = [&level](const Ttrlevel& l) { EXPECT_EQ(l.items2, level.items2); };
+  const char* aux0 = "AI item 0 changed";
+  const char* aux1 = "AI item 1 changed";
   ExpectEachAppliesAndRevertsExactly(
       level,
       {
           {"Change ID", [](auto& l) { return edit::ChangeItemId(l, 1, 30); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items1[1].object_id, 30);
-             EXPECT_EQ(+l.items2[1].object_id, 30);
-           }},
-          {"Change ID", [](auto& l) { return edit::ChangeItemId(l, 3, 9); },
+           "item 1 object: 9 -> 30"},
+          {"Change ID", [](auto& l) { return edit::ChangeItemId(l, 3, 9); }, aux0,
            [](const Ttrlevel& l) { EXPECT_EQ(+l.aux_items[0].object_id, 9); }},
           {"Change OCB", [](auto& l) { return edit::ChangeItemOcb(l, 0, -1); },
-           [](const Ttrlevel& l) { EXPECT_EQ(+l.items2[0].light2_ocb, -1); }},
-          {"Change OCB", [](auto& l) { return edit::ChangeItemOcb(l, 4, 12); },
+           "item 0 ocb: 7 -> -1"},
+          {"Change OCB", [](auto& l) { return edit::ChangeItemOcb(l, 4, 12); }, aux1,
            [](const Ttrlevel& l) { EXPECT_EQ(+l.aux_items[1].ocb, 12); }},
           {"Rotate", [](auto& l) { return edit::RotateItem(l, 2); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items1[2].angle, 0x6000);
-             EXPECT_EQ(+l.items2[2].angle, 0x6000);
-           }},
+           "item 2 angle: 16384 -> 24576"},
           // -3 panel units store -1536; y counts 256.
           {"Change -X-", [](auto& l) { return edit::SetItemPosition(l, 1, Axis::kX, -3); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items1[1].x, -1536);
-             EXPECT_EQ(+l.items2[1].x, -1536);
-           }},
-          {"Change -Y-", [](auto& l) { return edit::SetItemPosition(l, 3, Axis::kY, -4); },
-           [&](const Ttrlevel& l) {
-             EXPECT_EQ(+l.aux_items[0].y, -1024);
-             items_unchanged(l);
-           }},
+           "item 1 x: 512 -> -1536"},
+          {"Change -Y-", [](auto& l) { return edit::SetItemPosition(l, 3, Axis::kY, -4); }, aux0,
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.aux_items[0].y, -1024); }},
           {"Change -Z-", [](auto& l) { return edit::SetItemPosition(l, 0, Axis::kZ, 7); },
-           [](const Ttrlevel& l) { EXPECT_EQ(+l.items1[0].z, 7 * 512); }},
+           "item 0 z: 1536 -> 3584"},
           {"Change -R-", [](auto& l) { return edit::ChangeItemRoom(l, 0, 5); },
-           [](const Ttrlevel& l) { EXPECT_EQ(+l.items1[0].room, 5); }},
+           "item 0 room: 0 -> 5"},
           // -1 goes into both words of the second form, its low byte twice into the first.
           {"Change -W-", [](auto& l) { return edit::ChangeItemLight(l, 1, -1); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items2[1].light1, -1);
-             EXPECT_EQ(+l.items2[1].light2_ocb, -1);
-             EXPECT_EQ(static_cast<uint16_t>(l.items1[1].light), 0xFFFF);
-           }},
+           "item 1 light: 4660 -> -1; item 1 ocb: 7 -> -1"},
           {"Change -W-", [](auto& l) { return edit::ChangeItemLight(l, 1, 0x1234); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items2[1].light2_ocb, 0x1234);
-             EXPECT_EQ(static_cast<uint16_t>(l.items1[1].light), 0x3434);
-           }},
+           "item 1 ocb: 7 -> 4660",
+           [](const Ttrlevel& l) { EXPECT_EQ(uint16_t(l.items1[1].light), 0x3434); }},
           // x = -700 moved by -16 in both forms; an aux entry moves its own record only.
-          {"Move", [](auto& l) { return edit::MoveItem(l, 0, -16, 0); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items1[0].x, -716);
-             EXPECT_EQ(+l.items2[0].x, -716);
-           }},
-          {"Move", [](auto& l) { return edit::MoveItem(l, 4, 0, 16); },
-           [&](const Ttrlevel& l) {
-             EXPECT_EQ(+l.aux_items[1].z, 1024 + 16);
-             items_unchanged(l);
-           }},
+          {"Move", [](auto& l) { return edit::MoveItem(l, 0, -16, 0); }, "item 0 x: -700 -> -716"},
+          {"Move", [](auto& l) { return edit::MoveItem(l, 4, 0, 16); }, aux1,
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.aux_items[1].z, 1024 + 16); }},
           // The copy of an item in room 3 goes to the room shown (5), OCB and all.
           {"Duplicate", [](auto& l) { return edit::DuplicateItem(l, 2, 5, std::nullopt); },
-           [](const Ttrlevel& l) {
-             ASSERT_EQ(l.num_items(), 4u);
-             EXPECT_EQ(l.items2[3], MakeItem(5, 5, 1024, 256, 2048));
-             EXPECT_EQ(+l.items1[3].room, 5);
-           }},
+           "items count: 3 -> 4; item 3 added: object 5 in room 5 at 1024, 256, 2048",
+           [](const Ttrlevel& l) { EXPECT_EQ(l.items2.at(3), MakeItem(5, 5, 1024, 256, 2048)); }},
           // Create: movable 3 (id 30) at the dialog's panel position; the selected item gives
           // angle, light and flags.
           {"Create Item",
            [](auto& l) {
              return edit::DuplicateItem(l, 1, 5, edit::CreateChoice{3, {2, -3, -1}});
            },
-           [](const Ttrlevel& l) { EXPECT_EQ(l.items2[3], MakeItem(30, 5, 1024, -768, -512)); }},
+           "items count: 3 -> 4; item 3 added: object 30 in room 5 at 1024, -768, -512",
+           [](const Ttrlevel& l) { EXPECT_EQ(l.items2.at(3), MakeItem(30, 5, 1024, -768, -512)); }},
           // The "Position..." editor: world units and the angle in one step; an aux record
           // takes the place only.
           {"Position",
            [](auto& l) {
              return edit::PlaceItem(l, 1, {-5, 300, 7000, 0x2000});
            },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.items1[1].x, -5);
-             EXPECT_EQ(+l.items1[1].y, 300);
-             EXPECT_EQ(l.items2[1].z, 7000);
-             EXPECT_EQ(+l.items1[1].angle, 0x2000);
-           }},
+           "item 1 x: 512 -> -5; item 1 y: 0 -> 300; item 1 z: 512 -> 7000; item 1 angle: 16384 -> "
+           "8192"},
           {"Position",
            [](auto& l) {
              return edit::PlaceItem(l, 3, {1, 2, 3, 0});
            },
-           [&](const Ttrlevel& l) {
-             EXPECT_EQ(l.aux_items[0].z, 3);
-             items_unchanged(l);
-           }},
+           aux0, [](const Ttrlevel& l) { EXPECT_EQ(l.aux_items[0].z, 3); }},
           // Flag buttons switch one bit: an item's in the high byte (0x3E00 holds 1-5), an aux
           // record's in its own low byte (0x41: invisible and bit 6).
           {"Activation 3", [](auto& l) { return edit::ToggleItemFlag(l, 0, 3); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(l.items2[0].item_flags, 0x3600);
-             EXPECT_EQ(+l.items1[0].item_flags, 0x3600);
-           }},
+           "item 0 flags: 0x3E00 -> 0x3600"},
           {"Clear Body", [](auto& l) { return edit::ToggleItemFlag(l, 2, edit::kClearBodyFlag); },
-           [](const Ttrlevel& l) { EXPECT_EQ(l.items2[2].item_flags, 0xBE00); }},
+           "item 2 flags: 0x3E00 -> 0xBE00"},
           {"Invisible", [](auto& l) { return edit::ToggleItemFlag(l, 3, edit::kInvisibleFlag); },
-           [](const Ttrlevel& l) { EXPECT_EQ(l.aux_items[0].item_flags, 0x0040); }},
+           aux0, [](const Ttrlevel& l) { EXPECT_EQ(l.aux_items[0].item_flags, 0x0040); }},
       });
   // A TR1 item has one 16-bit light: the value typed is the value stored.
   const Ttrlevel tr1 = MakeEditorLevel(kTR1);
@@ -179,50 +173,39 @@ TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
       level,
       {
           {"Change ID", [](auto& l) { return edit::ChangeStaticId(l, 0, 0, 8); },
-           [](const Ttrlevel& l) { EXPECT_EQ(+l.rooms[0].statics2[0].mesh_id, 8); }},
-          // The first form (what a TR1 file holds) changes too.
+           "static 0.0 mesh: 3 -> 8"},
           {"Change -Y-", [](auto& l) { return edit::SetStaticPosition(l, 0, 1, Axis::kY, 4); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.rooms[0].statics2[1].y, 1024);
-             EXPECT_EQ(+l.rooms[0].statics1[1].y, 1024);
-           }},
+           "static 0.1 y: 0 -> 1024"},
           {"Rotate", [](auto& l) { return edit::RotateStatic(l, 0, 0); },
-           [](const Ttrlevel& l) { EXPECT_EQ(+l.rooms[0].statics2[0].rotation, 0x3000); }},
+           "static 0.0 angle: 4096 -> 12288"},
           {"Change L1,L2", [](auto& l) { return edit::ChangeStaticLights(l, 0, 1, 100, 200); },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(+l.rooms[0].statics2[1].intensity2, 200);
-             EXPECT_EQ(+l.rooms[0].statics1[1].intensity, 100);
-           }},
+           "static 0.1 light1: 8191 -> 100; static 0.1 light2: 8192 -> 200",
+           [](const Ttrlevel& l) { EXPECT_EQ(+l.rooms[0].statics1[1].intensity, 100); }},
           {"Duplicate", [](auto& l) { return edit::DuplicateStatic(l, 0, 1); },
-           [](const Ttrlevel& l) {
-             ASSERT_EQ(l.rooms[0].statics1.size(), 3u);
-             EXPECT_EQ(l.rooms[0].statics2[2], l.rooms[0].statics2[1]);
-           }},
+           "room 0 static meshes: 2 -> 3; static 0.2 added: mesh 4",
+           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].statics2.at(2), l.rooms[0].statics2[1]); }},
           {"Sky Enabled", [](auto& l) { return edit::SetRoomFlag(l, 0, kFlagSky, true); },
-           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].flags, 0x8009); }},
+           "room 0 flags: sky off -> sky on"},
           {"Water Enabled", [](auto& l) { return edit::SetRoomFlag(l, 0, kFlagWater, false); },
-           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].flags, 0x8000); }},
-          {"TRC Weather", [](auto& l) { return edit::SetWeatherValue(l, 2); },
+           "room 0 flags: water on -> water off"},
+          {"TRC Weather", [](auto& l) { return edit::SetWeatherValue(l, 2); }, nullptr,
            [](const Ttrlevel& l) { EXPECT_EQ(Weather(l), 2); }},
           // Line 5 of the Experiments list is the third Unknown7.
-          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 5, 99); },
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 5, 99); }, nullptr,
            [](const Ttrlevel& l) {
              EXPECT_EQ(l.rooms[0].trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
            }},
           // Unknown9 is a float: 7 stores 7.0f, not the whole number 7 (a denormal).
-          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 6, 7); },
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 6, 7); }, nullptr,
            [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].trc_unknown9, 0x40E00000u); }},
-          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 7, -3072.0); },
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 7, -3072.0); }, nullptr,
            [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].trc_unknown10, 0xC5400000u); }},
           {"Position",
            [](auto& l) {
              return edit::PlaceStatic(l, 0, 1, {10, -20, 30, 0x8000});
            },
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(l.rooms[0].statics2[1].x, 10);
-             EXPECT_EQ(+l.rooms[0].statics1[1].z, 30);
-             EXPECT_EQ(+l.rooms[0].statics1[1].rotation, 0x8000);
-           }},
+           "static 0.1 x: -700 -> 10; static 0.1 y: 0 -> -20; static 0.1 z: 512 -> 30; static 0.1 "
+           "angle: 0 -> 32768"},
       });
   // A flag already set, or a value already there, changes nothing.
   EXPECT_TRUE(edit::SetRoomFlag(level, 0, kFlagWater, true)->ChangesNothing());
@@ -230,15 +213,11 @@ TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
 
   const Ttrlevel demo = BuildDemoLevel();
   const FaceRef rect0{FaceKind::kRectangle, 0};
-  const int other = (demo.rooms[0].rectangles[0].texture + 1) % 45;
   ExpectEachAppliesAndRevertsExactly(
-      demo, {{"Paint Texture", [&](auto& l) { return edit::PaintFace(l, 0, rect0, other); },
-              [&](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].rectangles[0].texture, other); }},
+      demo, {{"Paint Texture", [&](auto& l) { return edit::PaintFace(l, 0, rect0, 1); },
+              "room 0 rectangle 0 texture: 0 -> 1"},
              {"Turn Texture", [&](auto& l) { return edit::TurnFace(l, 0, rect0); },
-              [&](const Ttrlevel& l) {
-                EXPECT_EQ(+l.rooms[0].rectangles[0].vertices[0],
-                          +demo.rooms[0].rectangles[0].vertices[3]);
-              }}});
+              "room 0 rectangle 0 vertices: 0 1 2 3 -> 3 0 1 2"}});
   // Four turns of a rectangle, three of a triangle, give the first corner order back.
   Ttrlevel turned = demo;
   int tri_room = 0;
@@ -479,7 +458,7 @@ TEST(Edits, OneValueOfOneTargetFoldsAndComesBackToNothing) {
 }
 
 // The texts of the room, item, static and Experiments panels, against the documented examples.
-TEST(PanelTexts, RoomInfoInPanelUnits) {
+TEST(PanelTexts, RoomItemAuxAndStaticEntriesInPanelUnits) {
   const Ttrlevel level = MakeEditorLevel();
   // -1500 div 1024 truncates toward zero.
   EXPECT_EQ(ShowRoomInfo(level.rooms[0]),
@@ -487,44 +466,17 @@ TEST(PanelTexts, RoomInfoInPanelUnits) {
                            "Flag: 1000-0000-0000-0001", "Alternate Room: -1", "Water Scheme: 012A",
                            20, 15}));
   EXPECT_EQ(FlagDigits(0x0048), "0000-0000-0100-1000");
-}
-
-TEST(PanelTexts, ItemAndAuxEntries) {
-  const Ttrlevel level = MakeEditorLevel();
   // Flags 0x3E: bits 1..5 set; -700 div 512 is -1.
-  EXPECT_EQ(ShowItemInfo(level, 0), (ItemInfo{5,
-                                              7,
-                                              0,
-                                              {-1, -3, 3},
-                                              "Angle:64",
-                                              "Angle2:64",
-                                              "OCB:7",
-                                              "Flag :11111-00",
-                                              "Light_1: 4660",
-                                              "Angle: 64",
-                                              {true, true, true, true, true},
-                                              false,
-                                              false,
-                                              {-700, -768, 1536, 0x4000},
-                                              "90",
-                                              "0000-0000-0000-0111"}));
+  using Bits = std::array<bool, 5>;
+  EXPECT_EQ(ShowItemInfo(level, 0),
+            (ItemInfo{5, 7, 0, PanelPosition{-1, -3, 3}, "Angle:64", "Angle2:64", "OCB:7",
+                      "Flag :11111-00", "Light_1: 4660", "Angle: 64", Bits{1, 1, 1, 1, 1}, false,
+                      false, Placement{-700, -768, 1536, 0x4000}, "90", "0000-0000-0000-0111"}));
   // Aux record 0: its own position, the whole flag word (bit 0 invisible, bit 6 the note).
-  EXPECT_EQ(ShowItemInfo(level, 3), (ItemInfo{30,
-                                              -2,
-                                              2,
-                                              {6, -2, 2},
-                                              "Angle:0",
-                                              "Angle2:0",
-                                              "OCB:-2",
-                                              "Flag :00000-01-Bit 7 Enabled!",
-                                              "Light_1: 0",
-                                              "Angle: 0",
-                                              {},
-                                              false,
-                                              true,
-                                              {3072, -512, 1024, 0},
-                                              "",
-                                              "1111-1111-1111-1110"}));
+  EXPECT_EQ(ShowItemInfo(level, 3),
+            (ItemInfo{30, -2, 2, PanelPosition{6, -2, 2}, "Angle:0", "Angle2:0", "OCB:-2",
+                      "Flag :00000-01-Bit 7 Enabled!", "Light_1: 0", "Angle: 0", Bits{}, false,
+                      true, Placement{3072, -512, 1024, 0}, "", "1111-1111-1111-1110"}));
   EXPECT_FALSE(ShowItemInfo(level, -1));
   EXPECT_FALSE(ShowItemInfo(level, 5));
   const Ttrlevel tr3 = MakeEditorLevel(kTR3);
@@ -535,10 +487,7 @@ TEST(PanelTexts, ItemAndAuxEntries) {
   EXPECT_EQ(ShowItemInfo(MakeEditorLevel(kTR1), 0)->light_text, "Light_1: 1844");
   EXPECT_EQ(ItemFlagsText(0x80), "00000-10");
   EXPECT_EQ(OcbStoredText(level, 3), "OCB:65534");  // read back unsigned
-}
-
-TEST(PanelTexts, StaticShowsTheSecondFormAndTheList) {
-  const Ttrlevel level = MakeEditorLevel();
+  // A static shows its second form.
   const troom& room = level.rooms[0];
   EXPECT_EQ(ShowStaticInfo(room, 1),
             (StaticInfo{4, 0x1FFF, 0x2000, {-1, 0, 1}, "Angle:0", {-700, 0, 512, 0}, "0"}));
@@ -595,6 +544,423 @@ TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
     const auto angle = static_cast<uint16_t>(a);
     ASSERT_EQ(AngleFromDegrees(std::stod(DegreesText(angle))), angle) << DegreesText(angle);
   }
+}
+
+// The window's path: each command's edit made on the level in turn, as its buttons would.
+using WindowEdits = std::function<void(Ttrlevel&)>;
+
+struct Row {
+  std::string line;
+  WindowEdits window;
+  std::vector<std::string> changed;  // what the difference names ("" rows are dropped)
+};
+
+Result RunLine(Ttrlevel& level, const std::string& line) {
+  return ApplyEditScript(level, {{"line 1", line}});
+}
+
+TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
+  const Ttrlevel demo = BuildDemoLevel();
+  const titem2 item1 = demo.items2[1];
+  const tstatic2 s0 = demo.rooms[0].statics2[0];
+  const int n = static_cast<int>(demo.items2.size());
+  const std::string items = std::to_string(n);
+  const std::string statics = std::to_string(demo.rooms[0].statics2.size());
+  const uint16_t movable = static_cast<uint16_t>(demo.movables[0].object_id);
+  const bool water1 = demo.rooms[1].flags & kFlagWater;
+  const int other_piece = demo.rooms[0].rectangles[0].texture == 1 ? 2 : 1;
+  const std::vector<Row> rows = {
+      {"item 1 x=1040 angle=90",
+       [&](Ttrlevel& l) {
+         Do(l, edit::PlaceItem(l, 1, {1040, item1.y, item1.z, 0x4000}));
+       },
+       {"item 1 x", item1.angle == 0x4000 ? "" : "item 1 angle"}},
+      {"item 1 angle=0x2000 y=-300 z=77",
+       [&](Ttrlevel& l) {
+         Do(l, edit::PlaceItem(l, 1, {item1.x, -300, 77, 0x2000}));
+       },
+       {"item 1 y", "item 1 z", item1.angle == 0x2000 ? "" : "item 1 angle"}},
+      {"item 1 object=" + std::to_string(movable) + " ocb=-5 light=300 room=0",
+       [&](Ttrlevel& l) {
+         Do(l, edit::ChangeItemId(l, 1, movable));
+         Do(l, edit::ChangeItemOcb(l, 1, -5));
+         Do(l, edit::ChangeItemLight(l, 1, 300));
+         Do(l, edit::ChangeItemRoom(l, 1, 0));
+       },
+       {item1.object_id == movable ? "" : "item 1 object", item1.room == 0 ? "" : "item 1 room",
+        "item 1 light", "item 1 ocb"}},
+      {"item 1 flags=1+3+C",
+       [&](Ttrlevel& l) {
+         for (int f : {0, 1, 2, 3, 4, 5, 7}) {
+           const bool want = f == 1 || f == 3 || f == 7;
+           if (((l.items2[1].item_flags & edit::ItemFlagMask(l, 1, f)) != 0) != want)
+             Do(l, edit::ToggleItemFlag(l, 1, f));
+         }
+       },
+       {"item 1 flags"}},
+      {"item 1 duplicate room=1",
+       [](Ttrlevel& l) { Do(l, edit::DuplicateItem(l, 1, 1, std::nullopt)); },
+       {"items count", "item " + items}},
+      {"create " + std::to_string(movable) + " 1 1100 -256 2050",
+       [&](Ttrlevel& l) {
+         Do(l, edit::DuplicateItem(l, -1, 1, edit::CreateChoice{0, {2, -1, 4}}));
+         Do(l, edit::PlaceItem(l, n, {1100, -256, 2050, 0}));
+       },
+       {"items count", "item " + items}},
+      {"static 0.0 x=2000 angle=180 light2=77",
+       [&](Ttrlevel& l) {
+         Do(l, edit::PlaceStatic(l, 0, 0, {2000, s0.y, s0.z, s0.rotation}));
+         Do(l, edit::PlaceStatic(l, 0, 0, {2000, s0.y, s0.z, 0x8000}));
+         Do(l, edit::ChangeStaticLights(l, 0, 0, s0.intensity1, 77));
+       },
+       {"static 0.0 x", s0.rotation == 0x8000 ? "" : "static 0.0 angle",
+        s0.intensity2 == 77 ? "" : "static 0.0 light2"}},
+      {"static 0.0 duplicate",
+       [](Ttrlevel& l) { Do(l, edit::DuplicateStatic(l, 0, 0)); },
+       {"room 0 static meshes", "static 0." + statics}},
+      {std::string("room 1 water_enabled=") + (water1 ? "off" : "on"),
+       [&](Ttrlevel& l) { Do(l, edit::SetRoomFlag(l, 1, kFlagWater, !water1)); },
+       {"room 1 flags"}},
+      {"face 0 r0 texture=" + std::to_string(other_piece) + " turn=1",
+       [&](Ttrlevel& l) {
+         Do(l, edit::PaintFace(l, 0, {FaceKind::kRectangle, 0}, other_piece));
+         Do(l, edit::TurnFace(l, 0, {FaceKind::kRectangle, 0}));
+       },
+       {"room 0 rectangle 0 texture", "room 0 rectangle 0 vertices"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    Ttrlevel by_script = demo;
+    const Result r = RunLine(by_script, row.line);
+    ASSERT_TRUE(r) << r.message();
+    Ttrlevel by_window = demo;
+    row.window(by_window);
+    EXPECT_EQ(FileOf(by_script, "s.tr4"), FileOf(by_window, "w.tr4"));
+    std::vector<std::string> expected;
+    for (const std::string& c : row.changed)
+      if (!c.empty()) expected.push_back(c);
+    EXPECT_EQ(Changed(demo, by_script), expected);
+  }
+}
+
+TEST(EditScript, RefusesTheFirstBadLineNamingItAndChangesNothing) {
+  const Ttrlevel demo = BuildDemoLevel();
+  const struct {
+    const char* line;
+    const char* why;
+  } rows[] = {
+      {"item 999 x=0", "item 999 does not exist"},
+      {"item 1 x=99999999999", "x must lie in"},
+      {"item 1 ocb=70000", "ocb must lie in -32768..65535"},
+      {"item 1 colour=3", "no field \"colour\""},
+      {"item 1 x", "\"x\" is not FIELD=VALUE"},
+      {"item 1 angle=north", "angle must be a number"},
+      {"item 1 flags=1+9", "flags must be a 0x word"},
+      {"item 1 duplicate room=77", "room 77 does not exist"},
+      {"room 99 water_enabled=on", "room 99 does not exist"},
+      {"room 0 water_enabled=maybe", "must be on or off"},
+      {"room 0 unknown1=5", "Only TR5 rooms"},
+      {"static 0.99 x=0", "has no static mesh 99"},
+      {"static 0 x=0", "ROOM.N"},
+      {"face 0 r99999 texture=1", "has no such face"},
+      {"face 0 r0 texture=60000", "Texture piece 60000 does not exist"},
+      {"face 0 q0 texture=1", "rN (rectangle) or tN"},
+      {"create 65000 0 0 0 0", "no movable of object id 65000"},
+      {"import-msh /nonexistent/file.msh", ""},
+      {"teleport 3", "unknown edit \"teleport\""},
+      {"import-dxf 0 \"open", "quote is not closed"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    const std::string script = "item 1 x=512\n# a comment\n  " + std::string(row.line) + "\n";
+    Ttrlevel level = demo;
+    const Result r = ApplyEditScript(level, ScriptLines(script));
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.message().rfind("line 3: " + std::string(row.line) + ": ", 0), 0u) << r.message();
+    EXPECT_NE(r.message().find(row.why), std::string::npos) << r.message();
+    EXPECT_EQ(level.FirstDifference(demo), "");
+  }
+}
+
+struct DiffRow {
+  const char* name;
+  std::function<void(Ttrlevel&)> edit;
+  std::vector<std::string> expected;
+};
+
+TEST(LevelDiff, NamesExactlyTheEditsMade) {
+  const Ttrlevel demo = BuildDemoLevel();
+  const titem2 item1 = demo.items2[1];
+  const int texture20 = demo.rooms[0].rectangles[20].texture;
+  const tstatic2 static0 = demo.rooms[0].statics2[0];
+  const bool water = demo.rooms[1].flags & 1;
+  const std::string on = water ? "water on" : "water off", off = water ? "water off" : "water on";
+  const size_t items = demo.items2.size();
+
+  const std::vector<DiffRow> rows = {
+      {"item moved and turned",
+       [&](Ttrlevel& l) {
+         titem2 it = l.items2[1];
+         it.x += 16;
+         it.angle = 0x4000;
+         StoreItem(l, 1, it);
+       },
+       {"item 1 x: " + std::to_string(item1.x) + " -> " + std::to_string(item1.x + 16),
+        item1.angle == 0x4000 ? "" : "item 1 angle: " + std::to_string(item1.angle) + " -> 16384"}},
+      {"item added",
+       [&](Ttrlevel& l) {
+         l.ResizeItems(items + 1);
+         titem2 it = item1;
+         it.object_id = 12;
+         it.room = 1;
+         it.x = 1024, it.y = -256, it.z = 2048;
+         StoreItem(l, items, it);
+       },
+       {"items count: " + std::to_string(items) + " -> " + std::to_string(items + 1),
+        "item " + std::to_string(items) + " added: object 12 in room 1 at 1024, -256, 2048"}},
+      {"item removed",
+       [&](Ttrlevel& l) { l.ResizeItems(items - 1); },
+       {"items count: " + std::to_string(items) + " -> " + std::to_string(items - 1),
+        "item " + std::to_string(items - 1) + " removed"}},
+      {"room flag",
+       [](Ttrlevel& l) { l.rooms[1].flags ^= 1; },
+       {"room 1 flags: " + on + " -> " + off}},
+      {"face painted",
+       [](Ttrlevel& l) { l.rooms[0].rectangles[20].texture ^= 1; },
+       {"room 0 rectangle 20 texture: " + std::to_string(texture20) + " -> " +
+        std::to_string(texture20 ^ 1)}},
+      {"static moved",
+       [](Ttrlevel& l) {
+         tstatic2 s = l.rooms[0].statics2[0];
+         s.z -= 512;
+         StoreStatic(l.rooms[0], 0, s);
+       },
+       {"static 0.0 z: " + std::to_string(static0.z) + " -> " + std::to_string(static0.z - 512)}},
+      {"movable changed whole",
+       [](Ttrlevel& l) { l.movables[0].animation ^= 1; },
+       {"movable 0 changed"}},
+      {"texels painted",
+       [](Ttrlevel& l) {
+         Bytes pages = l.pages16.ToBytes();
+         pages[2 * 256 * 256 + 10] ^= 0xFF;  // page 1, texel 5
+         pages[2 * 256 * 256 + 12] ^= 0xFF;  // page 1, texel 6
+         l.pages16 = SharedBlock::Of(std::move(pages));
+       },
+       {"16-bit texture page 1 texels changed: 2"}},
+  };
+  for (const DiffRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    Ttrlevel edited = demo;
+    row.edit(edited);
+    std::vector<std::string> expected;
+    for (const std::string& line : row.expected)
+      if (!line.empty()) expected.push_back(line);
+    EXPECT_EQ(Changed(demo, edited, true), expected);
+  }
+}
+
+TEST(LevelDiff, OpaqueBlocksBySizeAndChecksumAndLongListsCut) {
+  const Ttrlevel demo = BuildDemoLevel();
+  Ttrlevel edited = demo;
+  edited.tail_data = SharedBlock::Of(Bytes{1, 2, 3});
+  edited.floor_data.assign(demo.floor_data.size() + 30, 0xBEEF);
+  const std::vector<std::string> lines = Changed(demo, edited, true);
+  // Every floor-data word changed or was added: twenty named, then how many more.
+  const size_t more = demo.floor_data.size() + 30 - 20;
+  ASSERT_EQ(lines.size(), 1u + 20 + 1 + 1) << ::testing::PrintToString(lines);
+  EXPECT_EQ(lines[0], "floor data count: " + std::to_string(demo.floor_data.size()) + " -> " +
+                          std::to_string(demo.floor_data.size() + 30));
+  EXPECT_EQ(lines[21], "floor data and " + std::to_string(more) + " more changed");
+  EXPECT_EQ(lines[22].substr(0, 9), "samples: ");
+  EXPECT_NE(lines[22].find(" -> 3 bytes, crc32 0x55BC801D"), std::string::npos) << lines[22];
+}
+
+TEST(LevelDiff, WrittenAndReadBackOrItselfIsEqualAndGenerationsAreNotMixed) {
+  const Ttrlevel demo = BuildDemoLevel();
+  const Expected<WrittenLevel> written = WriteLevelBytes(demo, "demo.tr4");
+  ASSERT_TRUE(written) << written.message();
+  const Expected<Ttrlevel> read = ReadLevelBytes(written->bytes, "demo.tr4");
+  ASSERT_TRUE(read) << read.message();
+  EXPECT_TRUE(Changed(demo, *read, true).empty());
+
+  EXPECT_FALSE(DiffLevels(Ttrlevel{}, demo));
+}
+
+TEST(LevelDiff, PlacesOfTheRecordsAWindowCanGoTo) {
+  const auto place = [](const char* record) {
+    return PlaceOfDifference(LevelDifference{record, "x", "1", "2"});
+  };
+  const struct {
+    const char* record;
+    PlaceKind kind;
+    int room;
+    int index;
+  } rows[] = {{"item 7", PlaceKind::kItem, -1, 7},
+              {"static 3.1", PlaceKind::kStatic, 3, 1},
+              {"room 2", PlaceKind::kRoom, 2, -1},
+              {"room 2 statics", PlaceKind::kRoom, 2, -1},
+              {"room 0 rectangle 40", PlaceKind::kRectangle, 0, 40},
+              {"room 5 triangle 3", PlaceKind::kTriangle, 5, 3}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.record);
+    const auto p = place(row.record);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->kind, row.kind);
+    EXPECT_EQ(p->room, row.room);
+    EXPECT_EQ(p->index, row.index);
+  }
+  for (const char* none : {"movable 4", "items", "item x", "static 3", "room -1", "texture page 2"})
+    EXPECT_FALSE(place(none)) << none;
+}
+
+LevelBundle FixtureBundle(int32_t kind = kTR4) {
+  return MakeLevelBundle(test::MakeEditorLevel(kind), test::DataPath("trcatalog.xml"));
+}
+
+TEST(ItemList, ItemsThenAuxEntriesWithTheirNamesRoomsAndOcb) {
+  const LevelBundle b = FixtureBundle();
+  const Ttrlevel& level = b.level;
+  auto text = [&b](int n, uint32_t id) { return std::to_string(n) + ".-" + b.names.NameOf(id); };
+  EXPECT_EQ(b.item_texts, (std::vector<std::string>{text(0, 5), text(1, 9), text(2, 5), text(3, 30),
+                                                    text(4, 5)}));
+  EXPECT_EQ(b.room_items[0].items, std::vector<uint16_t>{0});
+  EXPECT_EQ(b.room_items[4].items, std::vector<uint16_t>{4});
+  EXPECT_EQ(b.room_items[5].count, 0);
+  // (entry, room, object, OCB): items first, then the aux records; -1 beyond the list.
+  const int rows[][4] = {
+      {0, 0, 5, 7}, {3, 2, 30, -2}, {4, 4, 5, -2}, {5, -1, -1, 0}, {-1, -1, -1, 0}};
+  for (const auto& [entry, room, object, ocb] : rows) {
+    SCOPED_TRACE(entry);
+    EXPECT_EQ(RoomOfEntry(level, entry), room);
+    EXPECT_EQ(ObjectOfEntry(level, entry), object);
+    EXPECT_EQ(OcbOfEntry(level, entry), ocb);
+  }
+  // Before TR4 there are no aux entries and no OCB.
+  const LevelBundle tr3 = FixtureBundle(kTR3);
+  EXPECT_EQ(tr3.item_texts.size(), 3u);
+  EXPECT_EQ(OcbOfEntry(tr3.level, 0), 0);
+  EXPECT_EQ(RoomListTexts(level).back(), "Room #5");
+}
+
+TEST(ItemList, PlacementSearchWalksItemsThenAuxRecordsAndFollowsAliases) {
+  LevelBundle b = FixtureBundle();
+  // Movable 1 has object id 5: items 0 and 2, then aux record 1 (entry 4).
+  int after = -1;
+  for (int entry : {0, 2, 4}) {
+    const Expected<int> found = FindNextPlacement(b.level, b.names, 1, after);
+    ASSERT_TRUE(found) << found.message();
+    EXPECT_EQ(*found, entry);
+    EXPECT_EQ(MovableOfEntry(b.level, b.names, entry), 1);
+    after = entry;
+  }
+  EXPECT_EQ(FindNextPlacement(b.level, b.names, 1, 4).message(), "No more Items found");
+  EXPECT_EQ(FindNextPlacement(b.level, b.names, 9, -1).message(), "Choose a movable first.");
+  // A movable whose entry has an alias finds the items placed under the alias.
+  b.names.catalog.entries[9].alias_id = 5;
+  EXPECT_EQ(*FindNextPlacement(b.level, b.names, 2, -1), 0);
+}
+
+TEST(ItemList, CreateItemPositionsInPanelUnits) {
+  const Ttrlevel level = test::MakeEditorLevel();
+  using enum edit::PositionSource;
+  EXPECT_EQ(edit::PositionFrom(level, kRoom, 0, -1, -1), (PanelPosition{-2, -3, 9}));
+  EXPECT_EQ(edit::PositionFrom(level, kItem, 0, 1, -1), (PanelPosition{1, 0, 1}));
+  EXPECT_EQ(edit::PositionFrom(level, kItem, 0, 3, -1), (PanelPosition{6, -2, 2}));
+  EXPECT_EQ(edit::PositionFrom(level, kStatic, 0, -1, 0), (PanelPosition{2, -2, 4}));
+  EXPECT_FALSE(edit::PositionFrom(level, kStatic, 0, -1, -1));
+  EXPECT_FALSE(edit::PositionFrom(level, kItem, 0, -1, -1));
+  EXPECT_FALSE(edit::PositionFrom(Ttrlevel(), kRoom, 0, -1, -1));
+}
+
+TEST(MovableNames, AMissingOrBrokenCatalogLeavesDefaultNamesAndANote) {
+  const std::string dir = test::ScratchDir("inspect_catalogs");
+  std::ofstream(dir + "/broken.xml") << "<catalog><TR4><movable id=";
+  const Ttrlevel level = test::MakeEditorLevel();
+  const MovableNames missing = BuildMovableNames(level, dir + "/none.xml");
+  EXPECT_EQ(missing.notes,
+            std::vector<std::string>{"No movable catalog at " + dir +
+                                     "/none.xml; movables keep their ids as names."});
+  EXPECT_EQ(missing.catalog_file.message(), "no such file: " + dir + "/none.xml");
+  const MovableNames broken = BuildMovableNames(level, dir + "/broken.xml");
+  ASSERT_EQ(broken.notes.size(), 1u);
+  EXPECT_NE(broken.notes[0].find("broken.xml"), std::string::npos);
+  EXPECT_TRUE(broken.catalog_file.ok());  // read, but malformed: the defaults serve
+  const MovableNames folder = BuildMovableNames(level, dir);
+  EXPECT_EQ(folder.catalog_file.status(), Status::kCannotOpen);
+  for (const MovableNames* names : {&missing, &broken, &folder}) {
+    EXPECT_EQ(names->NameOf(5), "Moveable Id#5");
+    EXPECT_EQ(names->NameOf(700), "Moveable Id#700");
+    EXPECT_EQ(names->movable_list, (std::vector<std::string>{"Moveable Id#0", "Moveable Id#5",
+                                                             "Moveable Id#9", "Moveable Id#30"}));
+  }
+}
+
+TEST(LevelBundle, EditsRefreshTheTablesTheyMakeStale) {
+  LevelBundle b = FixtureBundle();
+  std::vector<Problem> added;
+  auto apply = [&b, &added](Expected<LevelEdit> edit) {
+    ASSERT_TRUE(edit) << edit.message();
+    edit->Apply(b.level);
+    added = RefreshAfterEdit(b, edit->target());
+  };
+  apply(edit::ChangeItemRoom(b.level, 0, 5));
+  EXPECT_EQ(b.room_items[0].count, 0);
+  EXPECT_EQ(b.room_items[5].items, std::vector<uint16_t>{0});
+  // The problems are made when first asked for, of the level as it then is; from then on an
+  // edit tells those it brings.
+  const size_t shown = b.Problems().size();
+  apply(edit::ChangeItemId(b.level, 1, 31));  // no movable has id 31
+  EXPECT_EQ(b.item_texts[1], "1.-" + b.names.NameOf(31));
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_EQ(added[0].code, "item-object");
+  EXPECT_EQ(b.Problems().size(), shown + 1);
+  apply(edit::DuplicateItem(b.level, 2, 1, std::nullopt));
+  EXPECT_EQ(b.item_texts.size(), 6u);  // the aux entries stay listed after the new item
+  EXPECT_EQ(b.room_items[4].items, std::vector<uint16_t>{5});
+  // Replaced tables: the floor data is decoded again only when it can differ.
+  Ttrlevel other = b.level;
+  other.floor_data = {0, 0x8001, 0};
+  const LevelEdit replace = ReplaceLevelEdit("Import", b.level, other);
+  EXPECT_EQ(replace.target(), EditTarget(LevelTarget{true, false}));
+  replace.Apply(b.level);
+  RefreshAfterEdit(b, replace.target());
+  EXPECT_EQ(b.floor_data.GroupOfFdIndex.size(), 3u);
+  EXPECT_EQ(ReplaceLevelEdit("Import", other, other).target(), EditTarget(LevelTarget{}));
+}
+
+TEST(LevelFiles, OpenReportsItsStepsAndStopsBetweenThem) {
+  const std::string demo = test::DataPath("demo.tr4");
+  std::vector<OpenStep> steps;
+  OpenProgress progress;
+  progress.report = [&steps](OpenStep step, int) {
+    if (steps.empty() || steps.back() != step) steps.push_back(step);
+  };
+  Expected<LevelBundle> opened = OpenLevelBundle(demo, test::DataPath("trcatalog.xml"), progress);
+  ASSERT_TRUE(opened) << opened.message();
+  EXPECT_EQ(steps, (std::vector<OpenStep>{OpenStep::kReading, OpenStep::kFloorData}));
+  EXPECT_GT(opened->floor_data.num_groups(), 1u);
+  progress.cancelled = [] { return true; };
+  EXPECT_EQ(OpenLevelBundle(demo, "", progress).result().status(), Status::kRefused);
+}
+
+TEST(LevelFiles, ASaveStoppedOrFailedLeavesTheFileAndSaysWhyOnce) {
+  const std::string dir = test::ScratchDir("inspect_save");
+  const std::string path = dir + "/level.tr4";
+  std::ofstream(path) << "the old file";
+  const Ttrlevel level = test::MakeEditorLevel();
+  SaveProgress stop;
+  bool writing = false;
+  stop.cancelled = [] { return true; };
+  stop.writing = [&writing] { writing = true; };
+  EXPECT_EQ(SaveLevelFile(level, path, stop).status(), Status::kRefused);
+  EXPECT_FALSE(writing);
+  EXPECT_EQ(ReadWholeFile(path)->size(), 12u);
+  const Result failed = SaveLevelFile(level, dir + "/no/such/folder/level.tr4");
+  ASSERT_FALSE(failed.ok());
+  EXPECT_EQ(failed.message().find("cannot save"), failed.message().rfind("cannot save"))
+      << failed.message();
+  ASSERT_TRUE(SaveLevelFile(level, path));
+  EXPECT_GT(ReadWholeFile(path)->size(), 12u);
 }
 
 }  // namespace
