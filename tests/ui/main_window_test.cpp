@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "editor/edit_command.h"
 #include "editor/face_commands.h"
@@ -589,26 +590,22 @@ TEST_F(WindowTest, CompareWithListsTheDifferencesAndAClickGoesToThem) {
   QStringList lines;
   for (int row = 0; row < list->count(); ++row) lines << list->item(row)->text();
   ASSERT_EQ(lines.size(), 3) << lines.join("\n").toStdString();
-  const auto row_of = [&lines](const char* start) {
-    for (int row = 0; row < lines.size(); ++row)
-      if (lines[row].startsWith(start)) return row;
-    ADD_FAILURE() << "no line starts with " << start;
-    return 0;
-  };
   // Each click selects what the line names and shows the page of it.
-  const auto click = [list](int row) {
+  const auto click = [&](const char* start) {
+    const auto row =
+        std::find_if(lines.begin(), lines.end(), [&](auto& l) { return l.startsWith(start); });
+    ASSERT_NE(row, lines.end()) << "no line starts with " << start;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
+                      list->visualItemRect(list->item(int(row - lines.begin()))).center());
   };
   const Selection& sel = window.session().selection();
-  click(row_of("item 1 x: "));
+  click("item 1 x: ");
   EXPECT_EQ(sel.item(), 1);
   EXPECT_EQ(window.pages()->currentWidget()->objectName(), "TabSheet2");
-  click(row_of("static 0.0 z: "));
-  EXPECT_EQ(sel.room(), 0);
-  EXPECT_EQ(sel.static_instance(), 0);
+  click("static 0.0 z: ");
+  EXPECT_EQ(std::pair(sel.room(), sel.static_instance()), std::pair(0, 0));
   EXPECT_EQ(window.pages()->currentWidget()->objectName(), "TabSheet4");
-  click(row_of("room 1 flags: water "));
+  click("room 1 flags: water ");
   EXPECT_EQ(sel.room(), 1);
 
   // The level with itself: nothing differs. A file that is no level: one message, list kept.
@@ -680,11 +677,8 @@ TEST_F(WindowTest, TheProblemsPanelGoesToWhatAProblemNames) {
     EXPECT_EQ(index.data().toString().toStdString(), found->message);
     list->scrollTo(index);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-    EXPECT_EQ(sel.item(), 2);
-    EXPECT_EQ(sel.room(), r.room);
-    EXPECT_EQ(sel.static_instance(), r.instance);
-    EXPECT_EQ(sel.column(), r.column);
-    EXPECT_EQ(sel.row(), r.row);
+    EXPECT_EQ(std::tuple(sel.item(), sel.room(), sel.static_instance(), sel.column(), sel.row()),
+              std::tuple(2, r.room, r.instance, r.column, r.row));
     EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentWidget()->objectName(), r.page);
   }
 
