@@ -759,7 +759,7 @@ TEST(LevelDiff, NamesExactlyTheEditsMade) {
   }
 }
 
-TEST(LevelDiff, OpaqueBlocksBySizeAndChecksumAndLongListsCut) {
+TEST(LevelDiff, OpaqueBlocksLongListsCutOneGenerationAndNothingAfterARoundTrip) {
   const Ttrlevel demo = BuildDemoLevel();
   Ttrlevel edited = demo;
   edited.tail_data = SharedBlock::Of(Bytes{1, 2, 3});
@@ -773,17 +773,9 @@ TEST(LevelDiff, OpaqueBlocksBySizeAndChecksumAndLongListsCut) {
   EXPECT_EQ(lines[21], "floor data and " + std::to_string(more) + " more changed");
   EXPECT_EQ(lines[22].substr(0, 9), "samples: ");
   EXPECT_NE(lines[22].find(" -> 3 bytes, crc32 0x55BC801D"), std::string::npos) << lines[22];
-}
-
-TEST(LevelDiff, WrittenAndReadBackOrItselfIsEqualAndGenerationsAreNotMixed) {
-  const Ttrlevel demo = BuildDemoLevel();
-  const Expected<WrittenLevel> written = WriteLevelBytes(demo, "demo.tr4");
-  ASSERT_TRUE(written) << written.message();
-  const Expected<Ttrlevel> read = ReadLevelBytes(written->bytes, "demo.tr4");
-  ASSERT_TRUE(read) << read.message();
-  EXPECT_TRUE(Changed(demo, *read, true).empty());
-
-  EXPECT_FALSE(DiffLevels(Ttrlevel{}, demo));
+  EXPECT_FALSE(DiffLevels(Ttrlevel{}, demo)) << "levels of two generations";
+  const Expected<Ttrlevel> back = ReadLevelBytes(FileOf(demo, "demo.tr4"), "demo.tr4");
+  EXPECT_TRUE(back && Changed(demo, *back).empty()) << "written and read back";
 }
 
 TEST(LevelDiff, PlacesOfTheRecordsAWindowCanGoTo) {
@@ -817,8 +809,8 @@ LevelBundle FixtureBundle(int32_t kind = kTR4) {
   return MakeLevelBundle(test::MakeEditorLevel(kind), test::DataPath("trcatalog.xml"));
 }
 
-TEST(ItemList, ItemsThenAuxEntriesWithTheirNamesRoomsAndOcb) {
-  const LevelBundle b = FixtureBundle();
+TEST(ItemList, EntriesPlacementSearchAndCreatePositions) {
+  LevelBundle b = FixtureBundle();
   const Ttrlevel& level = b.level;
   auto text = [&b](int n, uint32_t id) { return std::to_string(n) + ".-" + b.names.NameOf(id); };
   EXPECT_EQ(b.item_texts, (std::vector<std::string>{text(0, 5), text(1, 9), text(2, 5), text(3, 30),
@@ -840,11 +832,7 @@ TEST(ItemList, ItemsThenAuxEntriesWithTheirNamesRoomsAndOcb) {
   EXPECT_EQ(tr3.item_texts.size(), 3u);
   EXPECT_EQ(OcbOfEntry(tr3.level, 0), 0);
   EXPECT_EQ(RoomListTexts(level).back(), "Room #5");
-}
-
-TEST(ItemList, PlacementSearchWalksItemsThenAuxRecordsAndFollowsAliases) {
-  LevelBundle b = FixtureBundle();
-  // Movable 1 has object id 5: items 0 and 2, then aux record 1 (entry 4).
+  // The placement search: movable 1 has object id 5: items 0 and 2, then aux record 1 (entry 4).
   int after = -1;
   for (int entry : {0, 2, 4}) {
     const Expected<int> found = FindNextPlacement(b.level, b.names, 1, after);
@@ -858,10 +846,7 @@ TEST(ItemList, PlacementSearchWalksItemsThenAuxRecordsAndFollowsAliases) {
   // A movable whose entry has an alias finds the items placed under the alias.
   b.names.catalog.entries[9].alias_id = 5;
   EXPECT_EQ(*FindNextPlacement(b.level, b.names, 2, -1), 0);
-}
-
-TEST(ItemList, CreateItemPositionsInPanelUnits) {
-  const Ttrlevel level = test::MakeEditorLevel();
+  // The positions the Create Item dialog takes, in panel units.
   using enum edit::PositionSource;
   EXPECT_EQ(edit::PositionFrom(level, kRoom, 0, -1, -1), (PanelPosition{-2, -3, 9}));
   EXPECT_EQ(edit::PositionFrom(level, kItem, 0, 1, -1), (PanelPosition{1, 0, 1}));
@@ -928,7 +913,7 @@ TEST(LevelBundle, EditsRefreshTheTablesTheyMakeStale) {
   EXPECT_EQ(ReplaceLevelEdit("Import", other, other).target(), EditTarget(LevelTarget{}));
 }
 
-TEST(LevelFiles, OpenReportsItsStepsAndStopsBetweenThem) {
+TEST(LevelFiles, OpenAndSaveReportStepsAndStopBetweenThem) {
   const std::string demo = test::DataPath("demo.tr4");
   std::vector<OpenStep> steps;
   OpenProgress progress;
@@ -941,9 +926,7 @@ TEST(LevelFiles, OpenReportsItsStepsAndStopsBetweenThem) {
   EXPECT_GT(opened->floor_data.num_groups(), 1u);
   progress.cancelled = [] { return true; };
   EXPECT_EQ(OpenLevelBundle(demo, "", progress).result().status(), Status::kRefused);
-}
-
-TEST(LevelFiles, ASaveStoppedOrFailedLeavesTheFileAndSaysWhyOnce) {
+  // A save stopped or failed leaves the file and says why once.
   const std::string dir = test::ScratchDir("inspect_save");
   const std::string path = dir + "/level.tr4";
   std::ofstream(path) << "the old file";

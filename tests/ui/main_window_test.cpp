@@ -452,7 +452,7 @@ TEST_F(WindowTest, OpenStartsInTheLastFolderUsedEvenInTheNextRun) {
   EXPECT_EQ(folder, QFileInfo(Demo()).absolutePath());
 }
 
-TEST(WindowStartTest, WithoutALevelNothingLooksUsable) {
+TEST(WindowStartTest, WithoutALevelNothingLooksUsableAndTheAboutBoxFits) {
   MainWindow window;
   auto* map = test::FindIn<QLabel>(&window, "Image1");
   EXPECT_TRUE(map->pixmap().isNull());
@@ -482,10 +482,7 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsable) {
   EXPECT_FALSE(gauge->isVisible());
   EXPECT_FALSE(begin_shown());
   EXPECT_TRUE(test::FindIn<QWidget>(&window, "Button2")->isEnabled());
-}
-
-TEST(WindowStartTest, AboutBoxIsWideEnoughForItsTitle) {
-  MainWindow window;
+  // The About box is wide enough for its title.
   auto box = window.makeAboutBox();
   box->show();
   const QFontMetrics metrics(box->font());

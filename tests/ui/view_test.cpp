@@ -147,7 +147,7 @@ TEST_F(ViewTest, EveryViewSwitchSetsItsOptionAndRebuildsOnce) {
   }
 }
 
-TEST_F(ViewTest, ClicksSelectSectorsItemsAndStatics) {
+TEST_F(ViewTest, ClicksSelectSectorsItemsAndStaticsAndShiftArrowsMoveTheItem) {
   QAVEL_DEMO_OR_SKIP();
   const Selection& s = window.session().selection();
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(400, 500));
@@ -183,6 +183,21 @@ TEST_F(ViewTest, ClicksSelectSectorsItemsAndStatics) {
   const QString before = Status(0);
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(650, 300));
   EXPECT_EQ(Status(0), before);
+  // The view has the focus: Shift and the arrows move the selected item.
+  const int entry = s.item();
+  ASSERT_TRUE(window.session().document().IsItemEntry(entry));
+  const auto at = [&] {
+    return std::pair<int, int>(level().items1[entry].x, level().items1[entry].z);
+  };
+  const auto [x, z] = at();
+  QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(Find<QListWidget>("ListBox1"), Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(at(), std::pair(x - 16, z + 16));
+  // Without Shift the arrows are the focused control's own, and a text field keeps Shift and
+  // the arrows for selecting its text.
+  QTest::keyClick(view, Qt::Key_Left);
+  QTest::keyClick(Find<QSpinBox>("SpinEdit1"), Qt::Key_Left, Qt::ShiftModifier);
+  EXPECT_EQ(at(), std::pair(x - 16, z + 16));
 }
 
 TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
@@ -219,24 +234,6 @@ TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
   EXPECT_EQ(session.undo_stack().index(), steps + 1);
   session.undo_stack().undo();
   EXPECT_EQ(level().FirstDifference(unpainted), "");
-}
-
-TEST_F(ViewTest, ShiftArrowsMoveTheSelectedItem) {
-  QAVEL_DEMO_OR_SKIP();
-  const int entry = window.session().selection().item();
-  ASSERT_TRUE(window.session().document().IsItemEntry(entry));
-  const int x = level().items1[entry].x, z = level().items1[entry].z;
-  QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(650, 300));  // the view takes the focus
-  QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
-  QTest::keyClick(Find<QListWidget>("ListBox1"), Qt::Key_Up, Qt::ShiftModifier);
-  EXPECT_EQ(+level().items1[entry].x, x - 16);
-  EXPECT_EQ(+level().items1[entry].z, z + 16);
-  // Without Shift the arrows are the focused control's own, and a text field keeps Shift and
-  // the arrows for selecting its text.
-  QTest::keyClick(view, Qt::Key_Left);
-  QTest::keyClick(Find<QSpinBox>("SpinEdit1"), Qt::Key_Left, Qt::ShiftModifier);
-  EXPECT_EQ(+level().items1[entry].x, x - 16);
-  EXPECT_EQ(+level().items1[entry].z, z + 16);
 }
 
 TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
