@@ -47,6 +47,13 @@ using Make = std::function<Expected<LevelEdit>(const Ttrlevel&)>;
 
 // An edit of the fixture level (six rooms; items 0-2, aux entries 3-4; two statics in room 0):
 // the difference it makes (its lines joined by "; "), and what that does not name.
+// The lines of the difference from a to b, joined by "; ".
+std::string DiffText(const Ttrlevel& a, const Ttrlevel& b) {
+  std::string text;
+  for (const std::string& line : Changed(a, b, true)) text += (text.empty() ? "" : "; ") + line;
+  return text;
+}
+
 struct EditRow {
   const char* name;  // the undo step's name
   Make make;
@@ -63,11 +70,8 @@ void ExpectEachAppliesAndRevertsExactly(const Ttrlevel& level, const std::vector
     EXPECT_FALSE(edit->ChangesNothing());
     Ttrlevel changed = level;
     edit->Apply(changed);
-    std::string made;
-    for (const std::string& line : Changed(level, changed, true))
-      made += (made.empty() ? "" : "; ") + line;
     if (row.diff) {
-      EXPECT_EQ(made, row.diff);
+      EXPECT_EQ(DiffText(level, changed), row.diff);
     }
     // Both record forms in step (the first is what a TR1 file holds).
     for (size_t i = 0; i < changed.num_items(); ++i)
@@ -552,81 +556,72 @@ using WindowEdits = std::function<void(Ttrlevel&)>;
 struct Row {
   std::string line;
   WindowEdits window;
-  std::vector<std::string> changed;  // what the difference names ("" rows are dropped)
+  std::string diff;
 };
 
 Result RunLine(Ttrlevel& level, const std::string& line) {
   return ApplyEditScript(level, {{"line 1", line}});
 }
 
+// The demo level's item 1 stands at x 3584, z 5632, angle 32768 in room 2 (object 35, OCB 1);
+// its static 0.0 at x 1536, angle 16384; movable 0 has object id 0; room 1 is under water.
 TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
   const Ttrlevel demo = BuildDemoLevel();
   const titem2 item1 = demo.items2[1];
   const tstatic2 s0 = demo.rooms[0].statics2[0];
-  const int n = static_cast<int>(demo.items2.size());
-  const std::string items = std::to_string(n);
-  const std::string statics = std::to_string(demo.rooms[0].statics2.size());
-  const uint16_t movable = static_cast<uint16_t>(demo.movables[0].object_id);
-  const bool water1 = demo.rooms[1].flags & kFlagWater;
-  const int other_piece = demo.rooms[0].rectangles[0].texture == 1 ? 2 : 1;
+  const FaceRef rect0{FaceKind::kRectangle, 0};
   const std::vector<Row> rows = {
       {"item 1 x=1040 angle=90",
        [&](Ttrlevel& l) {
          Do(l, edit::PlaceItem(l, 1, {1040, item1.y, item1.z, 0x4000}));
        },
-       {"item 1 x", item1.angle == 0x4000 ? "" : "item 1 angle"}},
+       "item 1 x: 3584 -> 1040; item 1 angle: 32768 -> 16384"},
       {"item 1 angle=0x2000 y=-300 z=77",
        [&](Ttrlevel& l) {
          Do(l, edit::PlaceItem(l, 1, {item1.x, -300, 77, 0x2000}));
        },
-       {"item 1 y", "item 1 z", item1.angle == 0x2000 ? "" : "item 1 angle"}},
-      {"item 1 object=" + std::to_string(movable) + " ocb=-5 light=300 room=0",
+       "item 1 y: 0 -> -300; item 1 z: 5632 -> 77; item 1 angle: 32768 -> 8192"},
+      // The light goes into the OCB word too, as the panel's light does.
+      {"item 1 object=0 ocb=-5 light=300 room=0",
        [&](Ttrlevel& l) {
-         Do(l, edit::ChangeItemId(l, 1, movable));
+         Do(l, edit::ChangeItemId(l, 1, 0));
          Do(l, edit::ChangeItemOcb(l, 1, -5));
          Do(l, edit::ChangeItemLight(l, 1, 300));
          Do(l, edit::ChangeItemRoom(l, 1, 0));
        },
-       {item1.object_id == movable ? "" : "item 1 object", item1.room == 0 ? "" : "item 1 room",
-        "item 1 light", "item 1 ocb"}},
+       "item 1 object: 35 -> 0; item 1 room: 2 -> 0; item 1 light: -1 -> 300; item 1 ocb: 1 -> "
+       "300"},
       {"item 1 flags=1+3+C",
        [&](Ttrlevel& l) {
-         for (int f : {0, 1, 2, 3, 4, 5, 7}) {
-           const bool want = f == 1 || f == 3 || f == 7;
-           if (((l.items2[1].item_flags & edit::ItemFlagMask(l, 1, f)) != 0) != want)
-             Do(l, edit::ToggleItemFlag(l, 1, f));
-         }
+         for (int f : {1, 3, 7}) Do(l, edit::ToggleItemFlag(l, 1, f));
        },
-       {"item 1 flags"}},
+       "item 1 flags: 0x0000 -> 0x8A00"},
       {"item 1 duplicate room=1",
        [](Ttrlevel& l) { Do(l, edit::DuplicateItem(l, 1, 1, std::nullopt)); },
-       {"items count", "item " + items}},
-      {"create " + std::to_string(movable) + " 1 1100 -256 2050",
+       "items count: 11 -> 12; item 11 added: object 35 in room 1 at 3584, 0, 5632"},
+      {"create 0 1 1100 -256 2050",
        [&](Ttrlevel& l) {
          Do(l, edit::DuplicateItem(l, -1, 1, edit::CreateChoice{0, {2, -1, 4}}));
-         Do(l, edit::PlaceItem(l, n, {1100, -256, 2050, 0}));
+         Do(l, edit::PlaceItem(l, 11, {1100, -256, 2050, 0}));
        },
-       {"items count", "item " + items}},
+       "items count: 11 -> 12; item 11 added: object 0 in room 1 at 1100, -256, 2050"},
       {"static 0.0 x=2000 angle=180 light2=77",
        [&](Ttrlevel& l) {
-         Do(l, edit::PlaceStatic(l, 0, 0, {2000, s0.y, s0.z, s0.rotation}));
          Do(l, edit::PlaceStatic(l, 0, 0, {2000, s0.y, s0.z, 0x8000}));
          Do(l, edit::ChangeStaticLights(l, 0, 0, s0.intensity1, 77));
        },
-       {"static 0.0 x", s0.rotation == 0x8000 ? "" : "static 0.0 angle",
-        s0.intensity2 == 77 ? "" : "static 0.0 light2"}},
-      {"static 0.0 duplicate",
-       [](Ttrlevel& l) { Do(l, edit::DuplicateStatic(l, 0, 0)); },
-       {"room 0 static meshes", "static 0." + statics}},
-      {std::string("room 1 water_enabled=") + (water1 ? "off" : "on"),
-       [&](Ttrlevel& l) { Do(l, edit::SetRoomFlag(l, 1, kFlagWater, !water1)); },
-       {"room 1 flags"}},
-      {"face 0 r0 texture=" + std::to_string(other_piece) + " turn=1",
+       "static 0.0 x: 1536 -> 2000; static 0.0 angle: 16384 -> 32768; static 0.0 light2: 0 -> 77"},
+      {"static 0.0 duplicate", [](Ttrlevel& l) { Do(l, edit::DuplicateStatic(l, 0, 0)); },
+       "room 0 static meshes: 1 -> 2; static 0.1 added: mesh 0"},
+      {"room 1 water_enabled=off",
+       [&](Ttrlevel& l) { Do(l, edit::SetRoomFlag(l, 1, kFlagWater, false)); },
+       "room 1 flags: water on -> water off"},
+      {"face 0 r0 texture=1 turn=1",
        [&](Ttrlevel& l) {
-         Do(l, edit::PaintFace(l, 0, {FaceKind::kRectangle, 0}, other_piece));
-         Do(l, edit::TurnFace(l, 0, {FaceKind::kRectangle, 0}));
+         Do(l, edit::PaintFace(l, 0, rect0, 1));
+         Do(l, edit::TurnFace(l, 0, rect0));
        },
-       {"room 0 rectangle 0 texture", "room 0 rectangle 0 vertices"}},
+       "room 0 rectangle 0 texture: 0 -> 1; room 0 rectangle 0 vertices: 0 1 2 3 -> 3 0 1 2"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -636,10 +631,7 @@ TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
     Ttrlevel by_window = demo;
     row.window(by_window);
     EXPECT_EQ(FileOf(by_script, "s.tr4"), FileOf(by_window, "w.tr4"));
-    std::vector<std::string> expected;
-    for (const std::string& c : row.changed)
-      if (!c.empty()) expected.push_back(c);
-    EXPECT_EQ(Changed(demo, by_script), expected);
+    EXPECT_EQ(DiffText(demo, by_script), row.diff);
   }
 }
 
@@ -685,18 +677,12 @@ TEST(EditScript, RefusesTheFirstBadLineNamingItAndChangesNothing) {
 struct DiffRow {
   const char* name;
   std::function<void(Ttrlevel&)> edit;
-  std::vector<std::string> expected;
+  std::string expected;
 };
 
 TEST(LevelDiff, NamesExactlyTheEditsMade) {
   const Ttrlevel demo = BuildDemoLevel();
-  const titem2 item1 = demo.items2[1];
-  const int texture20 = demo.rooms[0].rectangles[20].texture;
-  const tstatic2 static0 = demo.rooms[0].statics2[0];
-  const bool water = demo.rooms[1].flags & 1;
-  const std::string on = water ? "water on" : "water off", off = water ? "water off" : "water on";
   const size_t items = demo.items2.size();
-
   const std::vector<DiffRow> rows = {
       {"item moved and turned",
        [&](Ttrlevel& l) {
@@ -705,40 +691,24 @@ TEST(LevelDiff, NamesExactlyTheEditsMade) {
          it.angle = 0x4000;
          StoreItem(l, 1, it);
        },
-       {"item 1 x: " + std::to_string(item1.x) + " -> " + std::to_string(item1.x + 16),
-        item1.angle == 0x4000 ? "" : "item 1 angle: " + std::to_string(item1.angle) + " -> 16384"}},
-      {"item added",
-       [&](Ttrlevel& l) {
-         l.ResizeItems(items + 1);
-         titem2 it = item1;
-         it.object_id = 12;
-         it.room = 1;
-         it.x = 1024, it.y = -256, it.z = 2048;
-         StoreItem(l, items, it);
-       },
-       {"items count: " + std::to_string(items) + " -> " + std::to_string(items + 1),
-        "item " + std::to_string(items) + " added: object 12 in room 1 at 1024, -256, 2048"}},
-      {"item removed",
-       [&](Ttrlevel& l) { l.ResizeItems(items - 1); },
-       {"items count: " + std::to_string(items) + " -> " + std::to_string(items - 1),
-        "item " + std::to_string(items - 1) + " removed"}},
-      {"room flag",
-       [](Ttrlevel& l) { l.rooms[1].flags ^= 1; },
-       {"room 1 flags: " + on + " -> " + off}},
-      {"face painted",
-       [](Ttrlevel& l) { l.rooms[0].rectangles[20].texture ^= 1; },
-       {"room 0 rectangle 20 texture: " + std::to_string(texture20) + " -> " +
-        std::to_string(texture20 ^ 1)}},
+       "item 1 x: 3584 -> 3600; item 1 angle: 32768 -> 16384"},
+      {"item added", [](Ttrlevel& l) { AppendItem(l, MakeItem(12, 1, 1024, -256, 2048)); },
+       "items count: 11 -> 12; item 11 added: object 12 in room 1 at 1024, -256, 2048"},
+      {"item removed", [&](Ttrlevel& l) { l.ResizeItems(items - 1); },
+       "items count: 11 -> 10; item 10 removed"},
+      {"room flag", [](Ttrlevel& l) { l.rooms[1].flags ^= 1; },
+       "room 1 flags: water on -> water off"},
+      {"face painted", [](Ttrlevel& l) { l.rooms[0].rectangles[20].texture ^= 1; },
+       "room 0 rectangle 20 texture: 1 -> 0"},
       {"static moved",
        [](Ttrlevel& l) {
          tstatic2 s = l.rooms[0].statics2[0];
          s.z -= 512;
          StoreStatic(l.rooms[0], 0, s);
        },
-       {"static 0.0 z: " + std::to_string(static0.z) + " -> " + std::to_string(static0.z - 512)}},
-      {"movable changed whole",
-       [](Ttrlevel& l) { l.movables[0].animation ^= 1; },
-       {"movable 0 changed"}},
+       "static 0.0 z: 2560 -> 2048"},
+      {"movable changed whole", [](Ttrlevel& l) { l.movables[0].animation ^= 1; },
+       "movable 0 changed"},
       {"texels painted",
        [](Ttrlevel& l) {
          Bytes pages = l.pages16.ToBytes();
@@ -746,16 +716,13 @@ TEST(LevelDiff, NamesExactlyTheEditsMade) {
          pages[2 * 256 * 256 + 12] ^= 0xFF;  // page 1, texel 6
          l.pages16 = SharedBlock::Of(std::move(pages));
        },
-       {"16-bit texture page 1 texels changed: 2"}},
+       "16-bit texture page 1 texels changed: 2"},
   };
   for (const DiffRow& row : rows) {
     SCOPED_TRACE(row.name);
     Ttrlevel edited = demo;
     row.edit(edited);
-    std::vector<std::string> expected;
-    for (const std::string& line : row.expected)
-      if (!line.empty()) expected.push_back(line);
-    EXPECT_EQ(Changed(demo, edited, true), expected);
+    EXPECT_EQ(DiffText(demo, edited), row.expected);
   }
 }
 
