@@ -87,21 +87,6 @@ class QtEnvironment : public ::testing::Environment {
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace
-
-bool WaitForFile(MainWindow& window) {
-  QSignalSpy finished(&window, &MainWindow::fileTaskFinished);
-  if (!window.busy() || !finished.wait(60000)) return false;
-  return finished.takeFirst().at(0).toBool();
-}
-
-std::string CatalogPath() {
-  return DataPath("trcatalog.xml");
-}
-
-void WindowTest::Trigger(const char* action) {
-  Find<QAction>(action)->trigger();
-}
-
 }  // namespace test
 
 namespace {
