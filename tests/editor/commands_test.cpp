@@ -69,10 +69,6 @@ TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
 
 TEST_F(CommandsTest, AutomaticStepsAndArrowMovesFoldIntoOneUndoStep) {
   select().SelectItem(0);
-  for (int x = 1; x <= 5; ++x) ASSERT_TRUE(SetItemPosition(session, Axis::kX, x));
-  EXPECT_EQ(+level().items2[0].x, 5 * 512);
-  EXPECT_EQ(session.undo_stack().count(), 1);
-  session.undo_stack().undo();
   // Shift+Left on x = -700 gives -716; presses that follow are one step.
   for (Arrow a : {Arrow::kLeft, Arrow::kLeft, Arrow::kLeft, Arrow::kUp, Arrow::kUp, Arrow::kDown,
                   Arrow::kRight})
@@ -164,20 +160,6 @@ TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   EXPECT_EQ(select().item(), 4);
   EXPECT_EQ(select().room(), 4);
   EXPECT_EQ(MovableOfSelectedItem(session), 1);
-}
-
-TEST_F(CommandsTest, CreateModeMakesTheDialogsItemOnce) {
-  select().SelectRoom(5);
-  select().SelectItem(1);
-  session.SetCreateMode(true);
-  EXPECT_EQ(PositionFrom(session, PositionSource::kItem), (PanelPosition{1, 0, 1}));
-  ASSERT_TRUE(DuplicateItem(session, {3, {2, -3, -1}}));
-  EXPECT_FALSE(session.create_mode());
-  EXPECT_EQ(session.undo_stack().undoText(), "Create Item");
-  EXPECT_EQ(+level().items2[3].object_id, 30);
-  // Out of create mode, Duplicate copies the selected (new) item again.
-  ASSERT_TRUE(DuplicateItem(session, {1, {9, 9, 9}}));
-  EXPECT_EQ(level().items2[4], level().items2[3]);
 }
 
 TEST(FaceCommands, ClicksOnTheTexturesPage) {
