@@ -114,27 +114,6 @@ TEST_F(CommandsTest, ArrowsFollowTheView) {
   }
 }
 
-// Painting in one drag: every face passed takes the piece, and the whole drag is one step.
-TEST(FaceCommands, APaintStrokeIsOneUndoStep) {
-  EditorSession session;
-  session.document().Adopt(BuildDemoLevel(), "demo.tr4");
-  const Ttrlevel before = session.level();
-  session.selection().SelectPiece(3);
-  {
-    PaintStroke stroke(session);
-    for (int face : {0, 1, 2, 1}) ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, face}, {}));
-    // Ctrl picks up, it does not paint.
-    ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, 3}, {false, true, false}));
-  }
-  for (int face : {0, 1, 2})
-    EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
-  EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
-  EXPECT_EQ(session.undo_stack().count(), 1);
-  EXPECT_EQ(session.undo_stack().undoText(), "Paint Texture");
-  session.undo_stack().undo();
-  EXPECT_EQ(session.level().FirstDifference(before), "");
-}
-
 TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   // Change ID shows the item's room; Duplicate selects the copy, its undo the entry that takes
   // its place (an aux record).
@@ -162,7 +141,7 @@ TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   EXPECT_EQ(MovableOfSelectedItem(session), 1);
 }
 
-TEST(FaceCommands, ClicksOnTheTexturesPage) {
+TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
   EditorSession session;
   session.document().Adopt(BuildDemoLevel(), "demo.tr4");
   auto room = [&session](int r) -> const troom& { return session.level().rooms[r]; };
@@ -210,6 +189,21 @@ TEST(FaceCommands, ClicksOnTheTexturesPage) {
     session.selection().SelectPiece(7);
   }
   EXPECT_EQ(PickFaceTexture(session, 9, rect0).status(), Status::kRefused);
+  // Painting in one drag: every face passed takes the piece, and the whole drag is one step.
+  session.selection().SelectPiece(3);
+  {
+    PaintStroke stroke(session);
+    for (int face : {0, 1, 2, 1}) ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, face}, {}));
+    // Ctrl picks up, it does not paint.
+    ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, 3}, ctrl));
+  }
+  for (int face : {0, 1, 2})
+    EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
+  EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
+  EXPECT_EQ(session.undo_stack().count(), 1);
+  EXPECT_EQ(session.undo_stack().undoText(), "Paint Texture");
+  session.undo_stack().undo();
+  EXPECT_EQ(session.level().FirstDifference(before), "");
 }
 
 TEST_F(DocumentTest, FailedOpenKeepsTheShownLevel) {

@@ -138,19 +138,6 @@ TEST_F(WindowTest, ViewSwitchesAndGridBox) {
   EXPECT_EQ(window.viewPanel()->background(), QColor(0, 128, 128));
 }
 
-TEST_F(WindowTest, TheViewTakesPanel1UnderTheSectorMap) {
-  auto* view = new QWidget;
-  window.viewPanel()->setViewWidget(view);
-  window.show();
-  Trigger("HideRoomsGridbox1");
-  EXPECT_EQ(view->parentWidget(), Find<QWidget>("Panel1"));
-  EXPECT_TRUE(view->isVisible());
-  // The map stays on top of the view, at the panel's top left corner.
-  auto* box = Find<QGroupBox>("GroupBox3");
-  QWidget* top = window.viewPanel()->childAt(box->geometry().center());
-  EXPECT_TRUE(top == box || box->isAncestorOf(top));
-}
-
 TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
   ASSERT_TRUE(test::OpenNow(window, Demo()));
   auto* pieces = Find<QListWidget>("ListBox5");
@@ -160,10 +147,28 @@ TEST_F(WindowTest, TheTexturesPageAndTheSelectionShareOnePiece) {
   EXPECT_EQ(window.session().selection().piece(), 7);
 }
 
-// A file that cannot be read, or written, leaves the shown level and says why once: the headline
-// names the file, the reason follows, in an error box.
-TEST_F(WindowTest, AFailedOpenOrSaveKeepsTheLevelAndSaysWhyOnce) {
+// Opening reads beside the window: meanwhile nothing that would edit, save or open again takes
+// input, and Cancel leaves the shown level as it was. A file that cannot be read, or written,
+// leaves the shown level too and says why once: the headline names the file, the reason
+// follows, in an error box.
+TEST_F(WindowTest, AnOpenCancelledOrFailedOrAFailedSaveLeavesTheShownLevel) {
   Select("ListBox1", 3);
+  const QString title = window.windowTitle();
+  ASSERT_TRUE(window.openFile(Demo()));
+  EXPECT_TRUE(window.busy());
+  EXPECT_FALSE(window.openFile(Demo()));
+  for (const char* action : {"Open1", "Save1", "Undo1", "ImportDXF1"})
+    EXPECT_FALSE(Find<QAction>(action)->isEnabled()) << action;
+  for (const char* control : {"ListBox1", "CheckBox11", "Button4", "Button7", "Panel1"})
+    EXPECT_FALSE(Find<QWidget>(control)->isEnabled()) << control;
+  Click("ButtonCancelFile");
+  EXPECT_FALSE(test::WaitForFile(window));
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+  EXPECT_EQ(window.windowTitle(), title);
+  for (const char* control : {"ListBox1", "CheckBox11", "Button4"})
+    EXPECT_TRUE(Find<QWidget>(control)->isEnabled()) << control;
+  EXPECT_TRUE(Find<QAction>("Open1")->isEnabled());
+
   const QString folder = QString::fromStdString(test::ScratchDir("window_open_folder"));
   const QString missing = "/nonexistent/LEVEL.TR4";
   for (const QString& path : {missing, folder}) EXPECT_FALSE(test::OpenNow(window, path));
@@ -179,29 +184,6 @@ TEST_F(WindowTest, AFailedOpenOrSaveKeepsTheLevelAndSaysWhyOnce) {
   EXPECT_TRUE(messages[2].startsWith("Cannot save " + path + ":\n")) << messages[2].toStdString();
   EXPECT_EQ(messages[2].count(path), 1) << messages[2].toStdString();
   EXPECT_EQ(kinds, std::vector<MessageKind>(3, MessageKind::kError));
-}
-
-// Opening reads beside the window: meanwhile nothing that would edit, save or open again takes
-// input, and Cancel leaves the shown level as it was.
-TEST_F(WindowTest, AnOpenRunsBesideTheWindowAndCancelLeavesTheShownLevel) {
-  Select("ListBox1", 3);
-  const QString title = window.windowTitle();
-  ASSERT_TRUE(window.openFile(Demo()));
-  EXPECT_TRUE(window.busy());
-  EXPECT_FALSE(window.openFile(Demo()));
-  for (const char* action : {"Open1", "Save1", "Undo1", "ImportDXF1"})
-    EXPECT_FALSE(Find<QAction>(action)->isEnabled()) << action;
-  for (const char* control : {"ListBox1", "CheckBox11", "Button4", "Button7", "Panel1"})
-    EXPECT_FALSE(Find<QWidget>(control)->isEnabled()) << control;
-  Click("ButtonCancelFile");
-  EXPECT_FALSE(test::WaitForFile(window));
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
-  EXPECT_EQ(window.windowTitle(), title);
-  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 6);
-  EXPECT_EQ(Find<QListWidget>("ListBox1")->currentRow(), 3);
-  for (const char* control : {"ListBox1", "CheckBox11", "Button4"})
-    EXPECT_TRUE(Find<QWidget>(control)->isEnabled()) << control;
-  EXPECT_TRUE(Find<QAction>("Open1")->isEnabled());
 }
 
 // A level with much of its level data unread (a damaged count), or with a damaged texture chunk
@@ -346,19 +328,27 @@ TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
       Find<QPlainTextEdit>("Memo2")->toPlainText().contains("Unknown command #14 With Operand 3"));
 }
 
-TEST_F(WindowTest, SectorMapScrollsWhenTheWindowIsSmall) {
+// The view takes Panel1 under the sector map, which stays on top of it at the panel's top left
+// corner and scrolls when the window is small.
+TEST_F(WindowTest, TheSectorMapLiesOverTheViewAndScrollsInASmallWindow) {
   // A room of 40 x 30 sectors makes a map far taller than a small window's view.
   Ttrlevel big = test::MakeEditorLevel();
   big.rooms[0].num_x_sectors = 40;
   big.rooms[0].num_z_sectors = 30;
   big.rooms[0].sectors.resize(40 * 30);
   window.session().document().Adopt(big, "big.tr4");
+  auto* view = new QWidget;
+  window.viewPanel()->setViewWidget(view);
   window.resize(640, 480);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   Trigger("HideRoomsGridbox1");
   auto* box = Find<QGroupBox>("GroupBox3");
   auto* panel = Find<QWidget>("Panel1");
+  EXPECT_EQ(view->parentWidget(), panel);
+  EXPECT_TRUE(view->isVisible());
+  QWidget* top = window.viewPanel()->childAt(box->geometry().center());
+  EXPECT_TRUE(top == box || box->isAncestorOf(top));
   EXPECT_LE(box->geometry().bottom(), panel->height());
   auto* area = Find<QScrollArea>("SectorMapScroll");
   QScrollBar* bar = area->verticalScrollBar();
@@ -436,18 +426,15 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
   ASSERT_EQ(messages.size(), 3);
   EXPECT_TRUE(messages[2].contains("not an MSH file")) << messages[2].toStdString();
   EXPECT_EQ(kinds[2], MessageKind::kWarning);
-}
-
-TEST_F(WindowTest, OpenStartsInTheLastFolderUsedEvenInTheNextRun) {
-  ASSERT_TRUE(test::OpenNow(window, Demo()));
+  // Open starts in the last folder used, even in the next run.
   MainWindow next;
-  QString folder;
+  QString starts;
   next.setFileChooser([&](const MainWindow::FileRequest& r) {
-    folder = r.folder;
+    starts = r.folder;
     return QString();
   });
   test::FindIn<QAction>(&next, "Open1")->trigger();
-  EXPECT_EQ(folder, QFileInfo(Demo()).absolutePath());
+  EXPECT_EQ(starts, QString::fromStdString(dir));
 }
 
 TEST(WindowStartTest, WithoutALevelNothingLooksUsableAndTheAboutBoxFits) {
@@ -488,32 +475,25 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsableAndTheAboutBoxFits) {
   EXPECT_GE(box->width(), metrics.horizontalAdvance(box->informativeText()) / 2);
 }
 
-TEST(WindowStartTest, CatalogProblemsAreToldOnce) {
-  // What a missing or a broken catalog says is the names' test; here that it is told once.
-  MainWindow window;
-  QStringList messages;
-  window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
-  window.session().document().SetCatalogPath(test::ScratchDir("window_catalog") + "/none.xml");
-  ASSERT_TRUE(test::OpenNow(window, Demo()));
-  ASSERT_TRUE(test::OpenNow(window, Demo()));
-  ASSERT_EQ(messages.size(), 1) << messages.join("\n").toStdString();
-  EXPECT_TRUE(messages[0].startsWith("No movable catalog at ")) << messages[0].toStdString();
-}
-
-TEST(WindowStartTest, MissingRoomPictureIsToldAndStartUpGoesOn) {
+// A missing room picture or catalog is told once (what a broken catalog says is the names'
+// test), and start-up goes on.
+TEST(WindowStartTest, AMissingRoomPictureOrCatalogIsToldOnce) {
   const QString home = QDir::currentPath();
   QDir::setCurrent(QString::fromStdString(test::ScratchDir("window_no_texture")));
   QStringList messages;
   {
     MainWindow window;
     window.setMessageSink([&](MessageKind, const QString& text) { messages << text; });
+    window.session().document().SetCatalogPath(test::ScratchDir("window_catalog") + "/none.xml");
     QCoreApplication::processEvents();
     EXPECT_EQ(window.textureStore().Find(kRoomTextureId), nullptr);
     EXPECT_TRUE(test::OpenNow(window, Demo()));
+    EXPECT_TRUE(test::OpenNow(window, Demo()));
   }
   QDir::setCurrent(home);
-  ASSERT_FALSE(messages.isEmpty());
+  ASSERT_EQ(messages.size(), 2) << messages.join("\n").toStdString();
   EXPECT_EQ(messages[0], "Error loading texture #1");
+  EXPECT_TRUE(messages[1].startsWith("No movable catalog at ")) << messages[1].toStdString();
 
   MainWindow window;
   EXPECT_NE(window.textureStore().Find(kRoomTextureId), nullptr);
@@ -967,8 +947,9 @@ TEST_F(WindowTest, ControlsFollowTheGeneration) {
 }
 
 // "Position..." shows the place in world units and the angle in degrees, and what is typed
-// there comes back as one step; OK on what was shown changes nothing.
-TEST_F(WindowTest, ThePositionEditorTakesWorldUnitsAndDegrees) {
+// there comes back as one step; OK on what was shown changes nothing. With "-Auto-" ticked the
+// spins store as they change.
+TEST_F(WindowTest, ThePositionEditorAndAutoTakeWhatIsTyped) {
   const Ttrlevel before = level();
   const struct {
     const char* page;
@@ -1009,9 +990,7 @@ TEST_F(WindowTest, ThePositionEditorTakesWorldUnitsAndDegrees) {
   EXPECT_EQ(level().items2[0].angle, 8283);
   EXPECT_EQ(level().rooms[0].statics2[1].x, 1000);
   EXPECT_EQ(level().items2[1], before.items2[1]);
-}
-
-TEST_F(WindowTest, AutoPositionFollowsTheSpinsUntilAnotherRoomIsChosen) {
+  // "-Auto-": the spins store as they change (one step), until another room is chosen.
   Select("ListBox2", 0);
   Click("CheckBox2");
   Find<QSpinBox>("SpinEdit4")->setValue(4);
