@@ -61,7 +61,7 @@ class ViewTest : public test::WindowTest {
 #define QAVEL_DEMO_OR_SKIP() \
   if (!OpenDemo()) GTEST_SKIP() << "no OpenGL 3.3 for the 3D view; skipped"
 
-TEST_F(ViewTest, ShowsTheRoomAsTheCommandLineDrawsItAndRedrawsWithoutRebuilding) {
+TEST_F(ViewTest, ShowsTheRoomAsTheCommandLineDrawsItRedrawsAndFollowsTheViewMenu) {
   QAVEL_DEMO_OR_SKIP();
   const QImage shown = Grab();
   // Background beside the room, the room where a click finds its floor.
@@ -112,12 +112,8 @@ TEST_F(ViewTest, ShowsTheRoomAsTheCommandLineDrawsItAndRedrawsWithoutRebuilding)
   EXPECT_EQ(vp.camera().x, x);
   EXPECT_EQ(vp.camera().z, z);
   EXPECT_GT(vp.build_count(), builds);
-}
-
-// Each switch of the View menu sets its own option of the scene and builds it once; what the
-// options draw is the renderer's to test.
-TEST_F(ViewTest, EveryViewSwitchSetsItsOptionAndRebuildsOnce) {
-  QAVEL_DEMO_OR_SKIP();
+  // Each switch of the View menu sets its own option of the scene and builds it once; what the
+  // options draw is the renderer's to test.
   const struct {
     const char* action;
     bool ViewOptions::*option;
@@ -145,7 +141,7 @@ TEST_F(ViewTest, EveryViewSwitchSetsItsOptionAndRebuildsOnce) {
   }
 }
 
-TEST_F(ViewTest, ClicksSelectSectorsItemsAndStaticsAndShiftArrowsMoveTheItem) {
+TEST_F(ViewTest, ClicksSelectPaintAndShiftArrowsMove) {
   QAVEL_DEMO_OR_SKIP();
   const Selection& s = window.session().selection();
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(400, 500));
@@ -196,18 +192,16 @@ TEST_F(ViewTest, ClicksSelectSectorsItemsAndStaticsAndShiftArrowsMoveTheItem) {
   QTest::keyClick(view, Qt::Key_Left);
   QTest::keyClick(Find<QSpinBox>("SpinEdit1"), Qt::Key_Left, Qt::ShiftModifier);
   EXPECT_EQ(at(), std::pair(x - 16, z + 16));
-}
-
-TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
-  QAVEL_DEMO_OR_SKIP();
+  // On the Textures page a click paints the face under it, a drag every face it passes, as one
+  // step.
   EditorSession& session = window.session();
   const troom& room = level().rooms[0];
   const auto hit =
       DispatchPick(level(), 0, Pick(view->list(), view->viewport().Matrices(), 400, 500));
   ASSERT_EQ(hit.target, PickTarget::kRoomRectangle);
   const auto k = static_cast<size_t>(hit.face);
-  const uint16_t before = FaceTexture(room, FaceKind::kRectangle, k);
-  const int piece = before == 1 ? 2 : 1;
+  const uint16_t old_piece = FaceTexture(room, FaceKind::kRectangle, k);
+  const int piece = old_piece == 1 ? 2 : 1;
   Find<QTabWidget>("PageControl1")->setCurrentWidget(Find<QWidget>("TabSheet11"));
   session.selection().SelectPiece(piece);
   const uint64_t builds = view->viewport().build_count();
@@ -216,14 +210,14 @@ TEST_F(ViewTest, PaintingAFaceOnTheTexturesPageAndUndo) {
   Grab();
   EXPECT_GT(view->viewport().build_count(), builds);
   session.undo_stack().undo();
-  EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), before);
+  EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), old_piece);
   EXPECT_EQ(Page(), Find<QWidget>("TabSheet11"));
 
   // A drag across the floor paints every face it passes, as one step.
   const Ttrlevel unpainted = level();
   const int steps = session.undo_stack().index();
   QTest::mousePress(view, Qt::LeftButton, {}, QPoint(250, 500));
-  for (int x = 260; x <= 550; x += 10) QTest::mouseMove(view, QPoint(x, 500));
+  for (int at_x = 260; at_x <= 550; at_x += 10) QTest::mouseMove(view, QPoint(at_x, 500));
   QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(550, 500));
   int painted = 0;
   for (size_t f = 0; f < room.rectangles.size(); ++f)
