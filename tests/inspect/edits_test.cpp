@@ -466,7 +466,7 @@ TEST(Edits, OneValueOfOneTargetFoldsAndComesBackToNothing) {
 }
 
 // The texts of the room, item, static and Experiments panels, against the documented examples.
-TEST(PanelTexts, RoomItemAuxAndStaticEntriesInPanelUnits) {
+TEST(PanelTexts, EntriesInPanelUnitsTrcLinesAndTheWeather) {
   const Ttrlevel level = MakeEditorLevel();
   // -1500 div 1024 truncates toward zero.
   EXPECT_EQ(ShowRoomInfo(level.rooms[0]),
@@ -504,26 +504,23 @@ TEST(PanelTexts, RoomItemAuxAndStaticEntriesInPanelUnits) {
   EXPECT_FALSE(ShowStaticInfo(room, 2));
   EXPECT_FALSE(ShowStaticInfo(room, -1));
   EXPECT_EQ(StaticListTexts(room), (std::vector<std::string>{"Static Mesh#1", "Static Mesh#2"}));
-}
-
-TEST(PanelTexts, ThirteenTrcLinesAndTheWeather) {
-  Ttrlevel level = MakeEditorLevel(kTR5);
-  troom& room = level.rooms[0];
-  room.trc_unknown1 = 0xFFFFFFFF;
-  room.trc_unknown15() = 15;
-  room.trc_unknown9 = 0xC5400000;   // the float -3072
-  room.trc_unknown10 = 0x3DCCCCCD;  // the float nearest to 0.1
-  const auto lines = TrcValueLines(room);
+  // Thirteen TR5 room values and the weather.
+  Ttrlevel tr5 = MakeEditorLevel(kTR5);
+  troom& trc = tr5.rooms[0];
+  trc.trc_unknown1 = 0xFFFFFFFF;
+  trc.trc_unknown15() = 15;
+  trc.trc_unknown9 = 0xC5400000;   // the float -3072
+  trc.trc_unknown10 = 0x3DCCCCCD;  // the float nearest to 0.1
+  const auto lines = TrcValueLines(trc);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[0], "Unknown1: -1");
   EXPECT_EQ(lines[5], "Unknown7: 3");
   EXPECT_EQ(lines[6], "Unknown9: -3072.0");
   EXPECT_EQ(lines[7], "Unknown10: 0.1");
   EXPECT_EQ(lines[12], "Unknown15: 15");
-  EXPECT_THROW(TrcValueField(room, 13), std::out_of_range);
-  SetWeather(level, 2);
-  EXPECT_EQ(Weather(level), 2);
-  EXPECT_EQ(level.trc_header[2], 2);
+  EXPECT_THROW(TrcValueField(trc, 13), std::out_of_range);
+  SetWeather(tr5, 2);
+  EXPECT_EQ(tr5.trc_header[2], 2);
 }
 
 TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
@@ -730,7 +727,7 @@ TEST(LevelDiff, NamesExactlyTheEditsMade) {
   }
 }
 
-TEST(LevelDiff, OpaqueBlocksLongListsCutOneGenerationAndNothingAfterARoundTrip) {
+TEST(LevelDiff, OpaqueBlocksLongListsOneGenerationRoundTripsAndPlaces) {
   const Ttrlevel demo = BuildDemoLevel();
   Ttrlevel edited = demo;
   edited.tail_data = SharedBlock::Of(Bytes{1, 2, 3});
@@ -747,9 +744,7 @@ TEST(LevelDiff, OpaqueBlocksLongListsCutOneGenerationAndNothingAfterARoundTrip) 
   EXPECT_FALSE(DiffLevels(Ttrlevel{}, demo)) << "levels of two generations";
   const Expected<Ttrlevel> back = ReadLevelBytes(FileOf(demo, "demo.tr4"), "demo.tr4");
   EXPECT_TRUE(back && Changed(demo, *back).empty()) << "written and read back";
-}
-
-TEST(LevelDiff, PlacesOfTheRecordsAWindowCanGoTo) {
+  // The places of the records a window can go to.
   const auto place = [](const char* record) {
     return PlaceOfDifference(LevelDifference{record, "x", "1", "2"});
   };
