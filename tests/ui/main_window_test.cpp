@@ -1071,7 +1071,7 @@ class TextureTabTest : public ::testing::Test {
   TextureTab tab;
 };
 
-TEST_F(TextureTabTest, ListShowsPreviewAndAttribute) {
+TEST_F(TextureTabTest, ListPreviewAttributeAndMosaicClicks) {
   const char* areas[] = {"ScrollBox2", "ScrollBox1", "ScrollBox3", "ScrollBox4", "ScrollBox5"};
   const int steps[] = {96, 88, 80, 72, 128};  // the scroll steps follow the piece sizes
   for (int k = 0; k < 5; ++k)
@@ -1111,13 +1111,10 @@ TEST_F(TextureTabTest, ListShowsPreviewAndAttribute) {
   EXPECT_EQ(list->count(), 0);
   EXPECT_EQ(Preview().size(), QSize(4, 4) * tab.previewScale());
   EXPECT_TRUE(Find<QLabel>("Image2")->pixmap().isNull());
-}
-
-TEST_F(TextureTabTest, MosaicClicksSelectPieces) {
+  // The mosaics: clicks select pieces.
   tab.show();
   const Ttrlevel level = Level();
   tab.ShowLevel(level, BuildAtlas(level));
-  auto* list = Find<QListWidget>("ListBox5");
   // The 64 x 64 mosaic lists pieces 0, 2, 4, 5 (where a click lands is the panel's hit test).
   EXPECT_EQ(Find<QLabel>("Image2")->pixmap().size(), QSize(259, 64));
   ClickImage("Image2", {140, 10});
