@@ -10,7 +10,6 @@
 #include <QEventLoop>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "demo/demo_level.h"
 #include "editor/editor_session.h"
@@ -24,6 +23,7 @@
 #include "inspect/panel_texts.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"
+#include "level/zfile.h"
 #include "test_paths.h"
 
 namespace qavel {
@@ -42,11 +42,6 @@ class SessionTest : public ::testing::Test {
 };
 using CommandsTest = SessionTest;
 using DocumentTest = SessionTest;
-
-std::vector<char> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
   // A refusal says why and changes nothing, the undo stack included.
@@ -355,7 +350,7 @@ TEST(DocumentLevels, EditsReachTheFileAndUndoneGiveItBack) {
 
     while (session.undo_stack().canUndo()) session.undo_stack().undo();
     ASSERT_TRUE(session.document().SaveAs(dir + "/undone" + ext));
-    EXPECT_TRUE(FileBytes(dir + "/undone" + ext) == FileBytes(path));
+    EXPECT_TRUE(*ReadWholeFile(dir + "/undone" + ext) == *ReadWholeFile(path));
   }
 }
 
