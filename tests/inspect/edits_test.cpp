@@ -775,7 +775,7 @@ LevelBundle FixtureBundle(int32_t kind = kTR4) {
   return MakeLevelBundle(test::MakeEditorLevel(kind), test::DataPath("trcatalog.xml"));
 }
 
-TEST(ItemList, EntriesPlacementSearchAndCreatePositions) {
+TEST(ItemList, EntriesPlacementSearchCreatePositionsAndNamesWithoutACatalog) {
   LevelBundle b = FixtureBundle();
   const Ttrlevel& level = b.level;
   auto text = [&b](int n, uint32_t id) { return std::to_string(n) + ".-" + b.names.NameOf(id); };
@@ -821,12 +821,9 @@ TEST(ItemList, EntriesPlacementSearchAndCreatePositions) {
   EXPECT_FALSE(edit::PositionFrom(level, kStatic, 0, -1, -1));
   EXPECT_FALSE(edit::PositionFrom(level, kItem, 0, -1, -1));
   EXPECT_FALSE(edit::PositionFrom(Ttrlevel(), kRoom, 0, -1, -1));
-}
-
-TEST(MovableNames, AMissingOrBrokenCatalogLeavesDefaultNamesAndANote) {
+  // A missing or broken catalog leaves default names and a note.
   const std::string dir = test::ScratchDir("inspect_catalogs");
   std::ofstream(dir + "/broken.xml") << "<catalog><TR4><movable id=";
-  const Ttrlevel level = test::MakeEditorLevel();
   const MovableNames missing = BuildMovableNames(level, dir + "/none.xml");
   EXPECT_EQ(missing.notes,
             std::vector<std::string>{"No movable catalog at " + dir +
