@@ -1,19 +1,47 @@
-// The commands of the panels on the session: the selection goes with the edit, a refusal or an
-// edit that changes nothing adds no step, steps that follow each other fold, and the face clicks
-// of the Textures page. What each edit changes is tested with the edits (tests/inspect); that
-// every control makes its one named step, through the window (tests/ui).
+// The editor layer on a session: the document (open and save, on a worker with a stop, the
+// signals panels rebuild on), the selection that goes with each edit, refusals and edits that
+// change nothing adding no step, steps that fold, the face clicks of the Textures page, the
+// Import and Export commands (one exact undo step, refused files changing nothing), and a full
+// session of edits on every real level undone to a byte-identical file. What each edit changes
+// is tested with the edits (tests/inspect); that every control makes its one named step, through
+// the window (tests/ui).
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <filesystem>
+#include <fstream>
 
 #include "demo/demo_level.h"
+#include "editor/editor_session.h"
+#include "editor/exchange_commands.h"
 #include "editor/face_commands.h"
 #include "editor/item_commands.h"
+#include "editor/level_document.h"
 #include "editor/room_commands.h"
 #include "editor/static_commands.h"
-#include "session_cases.h"
+#include "fixtures/editor_fixture.h"
+#include "inspect/panel_texts.h"
+#include "level/level_reader.h"
+#include "level/level_writer.h"
+#include "level/zfile.h"
+#include "test_paths.h"
 
 namespace qavel {
 namespace {
 
-using CommandsTest = test::SessionTest;
+namespace fs = std::filesystem;
+using enum ExchangeFormatId;
+
+// A session on the fixture level (six rooms, three items, two aux records, two statics).
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { session.document().Adopt(test::MakeEditorLevel(), "memory.tr4"); }
+  const Ttrlevel& level() const { return session.level(); }
+  Selection& select() { return session.selection(); }
+  EditorSession session;
+};
+using CommandsTest = SessionTest;
+using DocumentTest = SessionTest;
 
 TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
   // A refusal says why and changes nothing, the undo stack included.
@@ -36,10 +64,6 @@ TEST_F(CommandsTest, RefusalsAndEditsThatChangeNothingAddNoStep) {
 
 TEST_F(CommandsTest, AutomaticStepsAndArrowMovesFoldIntoOneUndoStep) {
   select().SelectItem(0);
-  for (int x = 1; x <= 5; ++x) ASSERT_TRUE(SetItemPosition(session, Axis::kX, x));
-  EXPECT_EQ(+level().items2[0].x, 5 * 512);
-  EXPECT_EQ(session.undo_stack().count(), 1);
-  session.undo_stack().undo();
   // Shift+Left on x = -700 gives -716; presses that follow are one step.
   for (Arrow a : {Arrow::kLeft, Arrow::kLeft, Arrow::kLeft, Arrow::kUp, Arrow::kUp, Arrow::kDown,
                   Arrow::kRight})
@@ -85,27 +109,6 @@ TEST_F(CommandsTest, ArrowsFollowTheView) {
   }
 }
 
-// Painting in one drag: every face passed takes the piece, and the whole drag is one step.
-TEST(FaceCommands, APaintStrokeIsOneUndoStep) {
-  EditorSession session;
-  session.document().Adopt(BuildDemoLevel(), "demo.tr4");
-  const Ttrlevel before = session.level();
-  session.selection().SelectPiece(3);
-  {
-    PaintStroke stroke(session);
-    for (int face : {0, 1, 2, 1}) ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, face}, {}));
-    // Ctrl picks up, it does not paint.
-    ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, 3}, {false, true, false}));
-  }
-  for (int face : {0, 1, 2})
-    EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
-  EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
-  EXPECT_EQ(session.undo_stack().count(), 1);
-  EXPECT_EQ(session.undo_stack().undoText(), "Paint Texture");
-  session.undo_stack().undo();
-  EXPECT_EQ(session.level().FirstDifference(before), "");
-}
-
 TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   // Change ID shows the item's room; Duplicate selects the copy, its undo the entry that takes
   // its place (an aux record).
@@ -133,21 +136,7 @@ TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   EXPECT_EQ(MovableOfSelectedItem(session), 1);
 }
 
-TEST_F(CommandsTest, CreateModeMakesTheDialogsItemOnce) {
-  select().SelectRoom(5);
-  select().SelectItem(1);
-  session.SetCreateMode(true);
-  EXPECT_EQ(PositionFrom(session, PositionSource::kItem), (PanelPosition{1, 0, 1}));
-  ASSERT_TRUE(DuplicateItem(session, {3, {2, -3, -1}}));
-  EXPECT_FALSE(session.create_mode());
-  EXPECT_EQ(session.undo_stack().undoText(), "Create Item");
-  EXPECT_EQ(+level().items2[3].object_id, 30);
-  // Out of create mode, Duplicate copies the selected (new) item again.
-  ASSERT_TRUE(DuplicateItem(session, {1, {9, 9, 9}}));
-  EXPECT_EQ(level().items2[4], level().items2[3]);
-}
-
-TEST(FaceCommands, ClicksOnTheTexturesPage) {
+TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
   EditorSession session;
   session.document().Adopt(BuildDemoLevel(), "demo.tr4");
   auto room = [&session](int r) -> const troom& { return session.level().rooms[r]; };
@@ -195,6 +184,271 @@ TEST(FaceCommands, ClicksOnTheTexturesPage) {
     session.selection().SelectPiece(7);
   }
   EXPECT_EQ(PickFaceTexture(session, 9, rect0).status(), Status::kRefused);
+  // Painting in one drag: every face passed takes the piece, and the whole drag is one step.
+  session.selection().SelectPiece(3);
+  {
+    PaintStroke stroke(session);
+    for (int face : {0, 1, 2, 1}) ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, face}, {}));
+    // Ctrl picks up, it does not paint.
+    ASSERT_TRUE(stroke.Paint(0, {FaceKind::kRectangle, 3}, ctrl));
+  }
+  for (int face : {0, 1, 2})
+    EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
+  EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
+  EXPECT_EQ(session.undo_stack().count(), 1);
+  EXPECT_EQ(session.undo_stack().undoText(), "Paint Texture");
+  session.undo_stack().undo();
+  EXPECT_EQ(session.level().FirstDifference(before), "");
+}
+
+// Runs the event loop until the document's file task is over and gives its outcome.
+FileOutcome WaitForTask(LevelDocument& document) {
+  FileOutcome outcome;
+  QEventLoop loop;
+  QObject::connect(&document, &LevelDocument::fileTaskDone, &loop, [&](const FileOutcome& o) {
+    outcome = o;
+    loop.quit();
+  });
+  if (document.busy()) loop.exec();
+  return outcome;
+}
+
+// A stopped or failed open leaves the shown level, its file and its selection. The window's
+// tests drive the worker through the menus; here what they cannot reach, since the window asks
+// busy() first: one task at a time.
+TEST_F(DocumentTest, AStoppedOrFailedOpenKeepsTheShownLevel) {
+  static int argc = 1;
+  static char name[] = "editor_tests";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication app(argc, argv);
+  const Ttrlevel before = level();
+  select().SelectItem(2);
+  ASSERT_TRUE(session.document().StartOpen(test::DataPath("demo.tr4")));
+  EXPECT_FALSE(session.document().StartOpen(test::DataPath("demo.tr4")));
+  EXPECT_TRUE(session.document().CancelFileTask());
+  EXPECT_TRUE(WaitForTask(session.document()).cancelled);
+  const std::string dir = test::ScratchDir("editor_bad_open");
+  std::ofstream(dir + "/bad.tr4") << "not a level";
+  const struct {
+    std::string path;
+    Status status;
+  } cases[] = {{"/nonexistent/level.tr4", Status::kNoSuchFile},
+               {dir + "/bad.tr4", Status::kUnknownVersion},
+               {dir, Status::kCannotOpen}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const Result r = session.document().Open(c.path);
+    EXPECT_EQ(r.status(), c.status);
+    EXPECT_FALSE(r.message().empty());
+    EXPECT_TRUE(level() == before);
+    EXPECT_EQ(select().item(), 2);
+    EXPECT_EQ(session.document().file_path(), "memory.tr4");
+  }
+  EditorSession empty;
+  EXPECT_EQ(empty.document().Save().status(), Status::kNothingLoaded);
+}
+
+TEST_F(DocumentTest, SelectionFollowsOpensAndEditsAndSaysWhatChanged) {
+  std::vector<unsigned> seen;
+  QObject::connect(&select(), &Selection::changed, [&](unsigned parts) { seen.push_back(parts); });
+  select().SelectRoom(0);  // the same room, no static or sector: nothing changes
+  EXPECT_TRUE(seen.empty());
+  select().SelectStatic(1);
+  select().SelectSector(2, 3);
+  select().SelectRoom(2);  // forgets the static and the sector
+  EXPECT_EQ(seen.back(), Selection::kRoom | Selection::kStatic | Selection::kSector);
+  select().SelectRoom(6);    // no such room
+  select().SelectStatic(0);  // room 2 has none
+  EXPECT_EQ(select().room(), 2);
+  EXPECT_EQ(select().static_instance(), -1);
+
+  // A reopened level starts on its first room and entry, the search from the first group.
+  session.set_search_cursor(7);
+  select().SelectItem(4);
+  session.document().Adopt(test::MakeEditorLevel(), "again.tr4");
+  EXPECT_EQ(select().room(), 0);
+  EXPECT_EQ(select().item(), 0);
+  EXPECT_EQ(session.search_cursor(), 1);
+
+  // The document tells what changed after the selection has followed.
+  int announced_item = -2;
+  QObject::connect(&session.document(), &LevelDocument::changed, [&](const EditTarget& target) {
+    if (std::holds_alternative<ItemListTarget>(target)) announced_item = select().item();
+  });
+  select().SelectItem(1);
+  ASSERT_TRUE(DuplicateItem(session));
+  EXPECT_EQ(announced_item, 3);
+}
+
+// A session of edits of every topic on the demo level and every real level: the edits reach the
+// file, and undone they give the original file back, byte for byte.
+TEST(DocumentLevels, EditsReachTheFileAndUndoneGiveItBack) {
+  for (const auto& [generation, path] : test::SweptLevels()) {
+    SCOPED_TRACE(generation);
+    EditorSession session;
+    ASSERT_TRUE(session.document().Open(path));
+    const Ttrlevel& level = session.level();
+    const std::string dir = test::ScratchDir("editor_session_" + generation);
+    const std::string ext = std::filesystem::path(path).extension().string();
+    session.selection().SelectItem(0);
+    const titem2 item = level.items2[0];
+    ASSERT_TRUE(RotateItem(session));
+    ASSERT_TRUE(MoveItem(session, kItemKeyStep, -kItemKeyStep));
+    ASSERT_TRUE(ChangeItemLight(session, -1));
+    ASSERT_TRUE(DuplicateItem(session));
+    for (int r = 0; r < level.num_rooms(); ++r) {
+      if (level.rooms[r].num_static_instances() == 0) continue;
+      session.selection().SelectRoom(r);
+      session.selection().SelectStatic(0);
+      ASSERT_TRUE(SetStaticPosition(session, Axis::kZ, 2));
+      ASSERT_TRUE(ChangeStaticLights(session, 321, 321));  // TR1 files hold one light
+      ASSERT_TRUE(DuplicateStatic(session));
+      break;
+    }
+    session.selection().SelectRoom(0);
+    ASSERT_TRUE(SetRoomFlag(session, kFlagWater, !(level.rooms[0].flags & kFlagWater)));
+    // Every TR5 header value that can be edited reaches the file.
+    for (int line = 0; level.version_kind == kTR5 && line < kTrcValueLines; ++line) {
+      if (!TrcValueLockedReason(line).empty()) continue;
+      ASSERT_TRUE(SetTrcValue(session, line, 1000 + line));
+    }
+    // Faces: room 0's first rectangle painted and turned, the first triangle turned (TR5
+    // rooms keep their layers).
+    const trectangle rect = level.rooms[0].rectangles[0];
+    const int piece = ((rect.texture & 0x0FFF) + 1) % static_cast<int>(level.num_object_textures());
+    const FaceRef first{FaceKind::kRectangle, 0};
+    ASSERT_TRUE(PaintFace(session, 0, first, piece));
+    ASSERT_TRUE(TurnFace(session, 0, first));
+    for (int r = 0; r < level.num_rooms(); ++r) {
+      if (level.rooms[r].triangles.empty()) continue;
+      ASSERT_TRUE(TurnFace(session, r, {FaceKind::kTriangle, 0}));
+      break;
+    }
+    ASSERT_TRUE(session.document().SaveAs(dir + "/edited" + ext));
+    Expected<Ttrlevel> read = ReadLevel(dir + "/edited" + ext);
+    ASSERT_TRUE(read) << read.message();
+    const Ttrlevel& back = *read;
+    EXPECT_EQ(back.items2[0].x, item.x + kItemKeyStep);
+    EXPECT_EQ(back.items2[0].z, item.z - kItemKeyStep);
+    EXPECT_EQ(+back.rooms[0].rectangles[0].texture, piece);
+    EXPECT_EQ(+back.rooms[0].rectangles[0].vertices[0], +rect.vertices[3]);
+    // Every room reads back as the session holds it, with what the writer computes (sizes,
+    // TR5 headers) filled in.
+    Ttrlevel expected = level;
+    AdoptFileValues(expected, WriteLevelBytes(level, path)->values);
+    EXPECT_TRUE(back.rooms == expected.rooms);
+
+    while (session.undo_stack().canUndo()) session.undo_stack().undo();
+    ASSERT_TRUE(session.document().SaveAs(dir + "/undone" + ext));
+    EXPECT_TRUE(*ReadWholeFile(dir + "/undone" + ext) == *ReadWholeFile(path));
+  }
+}
+
+Bytes LevelBytes(const Ttrlevel& level) {
+  Expected<WrittenLevel> written = WriteLevelBytes(level, "demo.tr4");
+  EXPECT_TRUE(written) << written.message();
+  return written ? written->bytes : Bytes();
+}
+
+class ExchangeCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(session.document().Open(test::DataPath("demo.tr4")));
+    dir = test::ScratchDir(
+        "exchange_session_" +
+        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    QObject::connect(&session.document(), &LevelDocument::changed,
+                     [this](const EditTarget& target) {
+                       if (AsLevel(target)) ++level_changes;
+                     });
+  }
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+  Result Export(ExchangeFormatId f, const std::string& name) {
+    return ExportFile(session, f, Path(name));
+  }
+  Result Import(ExchangeFormatId f, const std::string& name) {
+    return ImportFile(session, f, Path(name));
+  }
+
+  EditorSession session;
+  std::string dir;
+  int level_changes = 0;
+};
+
+TEST_F(ExchangeCommandsTest, ImportsAreOneUndoStepThatGivesTheLevelsBytesBack) {
+  const Bytes original = LevelBytes(session.level());
+  session.selection().SelectRoom(1);
+  Result r = Export(kDxf, "room1.dxf");
+  ASSERT_TRUE(r) << r.message();
+  EXPECT_NE(r.message().find("room 1"), std::string::npos) << r.message();
+
+  // Room 1's faces go into room 0: the level changes in one step named after the command.
+  session.selection().SelectRoom(0);
+  const troom room0 = session.level().rooms[0];
+  const troom room1 = session.level().rooms[1];
+  ASSERT_TRUE(Import(kDxf, "room1.dxf"));
+  ASSERT_EQ(session.undo_stack().count(), 1);
+  EXPECT_EQ(session.undo_stack().undoText(), "Import DXF");
+  EXPECT_EQ(level_changes, 1);
+  EXPECT_EQ(session.level().rooms[0].num_rectangles(), room1.num_rectangles());
+  EXPECT_EQ(session.level().rooms[0].num_triangles(), room1.num_triangles());
+  EXPECT_NE(session.level().rooms[0], room0);
+  EXPECT_EQ(session.level().rooms[1], room1);
+
+  session.undo_stack().undo();
+  EXPECT_EQ(level_changes, 2);
+  EXPECT_EQ(LevelBytes(session.level()), original);
+  EXPECT_FALSE(session.document().IsModified());
+  session.undo_stack().redo();
+  const troom changed = session.level().rooms[0];
+
+  // The changed level as an MSH file: importing its geometry is one step too.
+  ASSERT_TRUE(Export(kMshFull, "changed.msh"));
+  session.undo_stack().undo();
+  ASSERT_TRUE(Import(kMshGeometry, "changed.msh"));
+  EXPECT_EQ(session.undo_stack().undoText(), "Import MSH_2");
+  EXPECT_EQ(session.level().rooms[0].rectangles, changed.rectangles);
+  session.undo_stack().undo();
+  EXPECT_EQ(LevelBytes(session.level()), original);
+}
+
+TEST_F(ExchangeCommandsTest, RefusedOrUnchangingFilesAddNoStep) {
+  ASSERT_TRUE(SetRoomFlag(session, kFlagWater, !(session.level().rooms[0].flags & kFlagWater)));
+  std::ofstream(Path("junk.dxf"), std::ios::binary) << "hello\r\n";
+  std::ofstream(Path("junk.msh"), std::ios::binary) << "not a mesh file at all";
+  std::ofstream(Path("junk.zqp"), std::ios::binary) << "nor a project";
+  const struct {
+    ExchangeFormatId format;
+    bool save;
+    const char* name;
+  } cases[] = {{kDxf, false, "junk.dxf"},         {kDxf, false, "none.dxf"},
+               {kMshGeometry, false, "junk.msh"}, {kZqp, false, "junk.zqp"},
+               {kDxf, true, "no/such/out.dxf"},   {kMshGeometry, true, "x.msh"}};
+  const Ttrlevel before = session.level();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result r = c.save ? Export(c.format, c.name) : Import(c.format, c.name);
+    EXPECT_FALSE(r.ok());
+    EXPECT_FALSE(r.message().empty());
+    EXPECT_EQ(session.level().FirstDifference(before), "");
+    EXPECT_EQ(session.undo_stack().count(), 1);
+  }
+  EXPECT_NE(Import(kZqp, "junk.zqp").message().find("junk.zqp"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Path("no")));
+  EXPECT_FALSE(fs::exists(Path("x.msh")));
+  // A file equal to the level adds no step; a project file is recognised and names its
+  // generation, and carries no edits.
+  ASSERT_TRUE(Export(kMshFull, "all.msh"));
+  ASSERT_TRUE(Export(kZqp, "p.zqp"));
+  ASSERT_TRUE(Import(kMshFull, "all.msh"));
+  const Result r = Import(kZqp, "p.zqp");
+  EXPECT_NE(r.message().find("TR4"), std::string::npos) << r.message();
+  EXPECT_TRUE(session.level() == before);
+  EXPECT_EQ(session.undo_stack().count(), 1);
+  EXPECT_EQ(level_changes, 0);
+  EditorSession empty;
+  EXPECT_EQ(ExportFile(empty, kMshFull, Path("e.msh")).message(), "No level is open.");
+  EXPECT_EQ(ImportFile(empty, kMshFull, Path("e.msh")).status(), Status::kNothingLoaded);
 }
 
 }  // namespace

@@ -17,27 +17,12 @@ echo "== install into an empty root"
 root="$scratch/root"
 DESTDIR="$root" cmake --install "$build" --prefix /usr > "$scratch/install.log" ||
   { cat "$scratch/install.log"; no "cmake --install"; exit 1; }
-expected="bin/qavel
-bin/qavel-cli
-libexec/qavel/qavel-pictures
-share/applications/qavel.desktop
-share/bash-completion/completions/qavel-cli
-share/icons/hicolor/128x128/apps/qavel.png
-share/icons/hicolor/16x16/apps/qavel.png
-share/icons/hicolor/24x24/apps/qavel.png
-share/icons/hicolor/256x256/apps/qavel.png
-share/icons/hicolor/32x32/apps/qavel.png
-share/icons/hicolor/48x48/apps/qavel.png
-share/icons/hicolor/64x64/apps/qavel.png
-share/icons/hicolor/scalable/apps/qavel.svg
-share/man/man1/qavel-cli.1.gz
-share/man/man1/qavel.1.gz
-share/metainfo/io.github.qavel.Qavel.metainfo.xml
-share/mime/packages/qavel.xml
-share/qavel/colored.bmp
-share/qavel/demo.tr4
-share/qavel/texture1.jpg
-share/qavel/trcatalog.xml"
+expected=$(printf '%s\n' bin/qavel bin/qavel-cli libexec/qavel/qavel-pictures \
+  share/applications/qavel.desktop share/bash-completion/completions/qavel-cli \
+  share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/qavel.png \
+  share/icons/hicolor/scalable/apps/qavel.svg share/man/man1/{qavel,qavel-cli}.1.gz \
+  share/metainfo/io.github.qavel.Qavel.metainfo.xml share/mime/packages/qavel.xml \
+  share/qavel/{colored.bmp,demo.tr4,texture1.jpg,trcatalog.xml} | LC_ALL=C sort)
 installed=$(cd "$root/usr" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$installed" = "$expected" ] || { no "installed files"; diff <(echo "$expected") <(echo "$installed"); }
 for size in 16 32 256; do

@@ -5,15 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStringList>
 #include <stdexcept>
 #include <string>
 
 #include "fixtures/editor_fixture.h"
+#include "test_paths.h"
 #include "ui/main_window.h"
 
 namespace qavel::test {
@@ -27,7 +30,11 @@ W* FindIn(const QObject* root, const char* name) {
 }
 
 // Waits until the window's running open or save is over; true when it succeeded.
-bool WaitForFile(MainWindow& window);
+inline bool WaitForFile(MainWindow& window) {
+  QSignalSpy finished(&window, &MainWindow::fileTaskFinished);
+  if (!window.busy() || !finished.wait(60000)) return false;
+  return finished.takeFirst().at(0).toBool();
+}
 // Opens or saves as the menu commands do and waits for the end; true when it succeeded.
 inline bool OpenNow(MainWindow& window, const QString& path) {
   return window.openFile(path) && WaitForFile(window);
@@ -35,9 +42,6 @@ inline bool OpenNow(MainWindow& window, const QString& path) {
 inline bool SaveNow(MainWindow& window, const QString& path) {
   return window.saveFileAs(path) && WaitForFile(window);
 }
-
-// The catalog shipped in data/, as the program finds it beside itself.
-std::string CatalogPath();
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -53,7 +57,7 @@ class WindowTest : public ::testing::Test {
       yes_by_default << (box->defaultButton() == box->button(QMessageBox::Yes));
       return answer;
     });
-    window.session().document().SetCatalogPath(CatalogPath());
+    window.session().document().SetCatalogPath(DataPath("trcatalog.xml"));
     window.session().document().Adopt(MakeEditorLevel(), "memory.tr4");
   }
   template <class W>
@@ -63,7 +67,7 @@ class WindowTest : public ::testing::Test {
   QString Text(const char* label) { return Find<QLabel>(label)->text(); }
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
   void Select(const char* list, int row) { Find<QListWidget>(list)->setCurrentRow(row); }
-  void Trigger(const char* action);
+  void Trigger(const char* action) { Find<QAction>(action)->trigger(); }
   const Ttrlevel& level() { return window.session().level(); }
 
   MainWindow window;
