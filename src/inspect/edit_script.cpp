@@ -1,5 +1,7 @@
 #include "inspect/edit_script.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -243,11 +245,18 @@ Result ItemLine(Ttrlevel& level, const Words& w) {
     }
     return Make(level, edit::DuplicateItem(level, entry, room, std::nullopt));
   }
+  std::vector<std::pair<std::string, std::string>> fields;
   for (size_t i = 2; i < w.size(); ++i) {
     const auto fv = FieldValue(w[i]);
     if (!fv) return fv.result();
-    if (Result r = ItemField(level, entry, fv->first, fv->second); !r) return r;
+    fields.push_back(*fv);
   }
+  // A light goes into both words of an item, the second of which holds the OCB from TR4 on: a
+  // line that gives both sets the light first, so that it keeps each value it gives.
+  std::stable_partition(fields.begin(), fields.end(),
+                        [](const auto& f) { return f.first == "light"; });
+  for (const auto& [field, value] : fields)
+    if (Result r = ItemField(level, entry, field, value); !r) return r;
   return Result::Ok();
 }
 

@@ -9,6 +9,8 @@
 #include <span>
 #include <sstream>
 
+#include "inspect/panel_texts.h"
+
 namespace qavel {
 
 namespace {
@@ -258,6 +260,15 @@ void Room(Differ& d, int index, const troom& a, const troom& b, int32_t gen) {
     Statics(d, index, a.statics2, b.statics2);
   if (gen == kTR5) {
     // What the TR5 room block holds besides the merged geometry, as whole parts.
+    // The values the Experiments page shows and edits, by their names there; the rest of the
+    // header as a whole.
+    const std::vector<std::string> lines_a = TrcValueLines(a), lines_b = TrcValueLines(b);
+    for (size_t line = 0; line < lines_a.size(); ++line) {
+      const size_t colon = lines_a[line].find(": ");
+      d.Field(r, lines_a[line].substr(0, colon).c_str(), lines_a[line].substr(colon + 2),
+              lines_b[line].substr(colon + 2));
+    }
+    d.Field(r, "colour", Hex(a.trc_colour, 8), Hex(b.trc_colour, 8));
     if (HeaderRest(a) != HeaderRest(b)) d.Changed(r + " header");
     d.Table(r + " layers", r + " layer", a.layers, b.layers);
     d.Table(r + " 36-byte records", r + " 36-byte record", a.trc_records36, b.trc_records36);
@@ -383,7 +394,11 @@ Expected<std::vector<LevelDifference>> DiffLevels(const Ttrlevel& a, const Ttrle
   d.Block("samples", a.tail_data.span(), b.tail_data.span());
   d.Table("sample indices", "sample index", a.index_list, b.index_list);
   d.Block("bytes after the last table", a.level_data_end, b.level_data_end);
-  d.Block("TR5 header", a.trc_header, b.trc_header);
+  // The weather by its value; the rest of the TR5 header as a whole.
+  if (gen == kTR5) d.Value("level", "weather", Weather(a), Weather(b));
+  auto header_a = a.trc_header, header_b = b.trc_header;
+  header_a[2] = header_a[3] = header_b[2] = header_b[3] = 0;  // where Weather reads
+  d.Block("TR5 header", header_a, header_b);
   return out;
 }
 

@@ -78,8 +78,6 @@ std::vector<std::string> Changed(const Ttrlevel& a, const Ttrlevel& b, bool text
 
 using Make = std::function<Expected<LevelEdit>(const Ttrlevel&)>;
 
-// An edit of the fixture level (six rooms; items 0-2, aux entries 3-4; two statics in room 0):
-// the difference it makes (its lines joined by "; "), and what that does not name.
 // The lines of the difference from a to b, joined by "; ".
 std::string DiffText(const Ttrlevel& a, const Ttrlevel& b) {
   std::string text;
@@ -87,10 +85,12 @@ std::string DiffText(const Ttrlevel& a, const Ttrlevel& b) {
   return text;
 }
 
+// An edit of the fixture level (six rooms; items 0-2, aux entries 3-4; two statics in room 0):
+// the difference it makes, and what that does not name.
 struct EditRow {
   const char* name;  // the undo step's name
   Make make;
-  const char* diff;  // nullptr where the difference names no field of it
+  const char* diff;
   std::function<void(const Ttrlevel& after)> check = [](const Ttrlevel&) {};
 };
 
@@ -103,9 +103,7 @@ void ExpectEachAppliesAndRevertsExactly(const Ttrlevel& level, const std::vector
     EXPECT_FALSE(edit->ChangesNothing());
     Ttrlevel changed = level;
     edit->Apply(changed);
-    if (row.diff) {
-      EXPECT_EQ(DiffText(level, changed), row.diff);
-    }
+    EXPECT_EQ(DiffText(level, changed), row.diff);
     // Both record forms in step (the first is what a TR1 file holds).
     for (size_t i = 0; i < changed.num_items(); ++i)
       EXPECT_EQ(changed.items1[i], ItemToTr1(changed.items2[i])) << "item " << i;
@@ -225,18 +223,16 @@ TEST(StaticRoomAndFaceEdits, ChangeWhatTheySayAndRevertExactly) {
            "room 0 flags: sky off -> sky on"},
           {"Water Enabled", [](auto& l) { return edit::SetRoomFlag(l, 0, kFlagWater, false); },
            "room 0 flags: water on -> water off"},
-          {"TRC Weather", [](auto& l) { return edit::SetWeatherValue(l, 2); }, nullptr,
-           [](const Ttrlevel& l) { EXPECT_EQ(Weather(l), 2); }},
-          // Line 5 of the Experiments list is the third Unknown7.
-          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 5, 99); }, nullptr,
-           [](const Ttrlevel& l) {
-             EXPECT_EQ(l.rooms[0].trc_unknown7, (std::array<uint32_t, 5>{1, 2, 99, 4, 5}));
-           }},
-          // Unknown9 is a float: 7 stores 7.0f, not the whole number 7 (a denormal).
-          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 6, 7); }, nullptr,
-           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].trc_unknown9, 0x40E00000u); }},
-          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 7, -3072.0); }, nullptr,
-           [](const Ttrlevel& l) { EXPECT_EQ(l.rooms[0].trc_unknown10, 0xC5400000u); }},
+          {"TRC Weather", [](auto& l) { return edit::SetWeatherValue(l, 2); },
+           "level weather: 0 -> 2"},
+          // Line 5 of the Experiments list is the third Unknown7; Unknown9 is a float: 7 stores
+          // 7.0f, not the whole number 7 (a denormal).
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 5, 99); },
+           "room 0 Unknown7: 3 -> 99"},
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 6, 7); },
+           "room 0 Unknown9: 0.0 -> 7.0"},
+          {"<<EDIT>>", [](auto& l) { return edit::SetTrcValue(l, 0, 7, -3072.0); },
+           "room 0 Unknown10: 0.0 -> -3072.0"},
           {"Position",
            [](auto& l) {
              return edit::PlaceStatic(l, 0, 1, {10, -20, 30, 0x8000});
@@ -582,16 +578,17 @@ TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
          Do(l, edit::PlaceItem(l, 1, {item1.x, -300, 77, 0x2000}));
        },
        "item 1 y: 0 -> -300; item 1 z: 5632 -> 77; item 1 angle: 32768 -> 8192"},
-      // The light goes into the OCB word too, as the panel's light does.
+      // The light goes into the OCB word too, as the panel's light does: a line giving both
+      // sets the light first and keeps both.
       {"item 1 object=0 ocb=-5 light=300 room=0",
        [&](Ttrlevel& l) {
+         Do(l, edit::ChangeItemLight(l, 1, 300));
          Do(l, edit::ChangeItemId(l, 1, 0));
          Do(l, edit::ChangeItemOcb(l, 1, -5));
-         Do(l, edit::ChangeItemLight(l, 1, 300));
          Do(l, edit::ChangeItemRoom(l, 1, 0));
        },
        "item 1 object: 35 -> 0; item 1 room: 2 -> 0; item 1 light: -1 -> 300; item 1 ocb: 1 -> "
-       "300"},
+       "-5"},
       {"item 1 flags=1+3+C",
        [&](Ttrlevel& l) {
          for (int f : {1, 3, 7}) Do(l, edit::ToggleItemFlag(l, 1, f));
