@@ -18,10 +18,11 @@ namespace {
 using test::FaceList;
 using test::MakeLevel;
 
-std::string Lines(std::initializer_list<const char*> lines) {
-  std::string out;
-  for (const char* l : lines) out += std::string(l) + "\r\n";
-  return out;
+// DXF lines, given with "|" between them, each ended as the export ends its lines.
+std::string Lines(std::string fields) {
+  for (size_t at = fields.find('|'); at != std::string::npos; at = fields.find('|', at))
+    fields.replace(at, 1, "\r\n");
+  return fields + "\r\n";
 }
 
 // A room small enough to spell its DXF out in full.
@@ -45,31 +46,19 @@ Ttrlevel TinyLevel() {
 TEST(DxfExport, WritesTheRoomLineByLineWithLayersInTextureOrder) {
   const auto text = WriteRoomDxfText(TinyLevel(), 0);
   ASSERT_TRUE(text) << text.message();
-  const std::string face_head = Lines({"  0", "3DFACE", "  8"});
-  const std::string expected =
-      Lines({"  0",        "SECTION", "  2", "HEADER",    "  0", "ENDSEC",  "  0",  "SECTION",
-             "  2",        "TABLES",  "  0", "TABLE",     "  2", "LAYER",   "  70", "    153",  //
-             "  0",        "LAYER",   "  2", "Texture_3", " 70", "  0",     " 62",  "     3",
-             "  6",
-             "CONTINUOUS",  //
-             "  0",        "LAYER",   "  2", "Texture_6", " 70", "  0",     " 62",  "     6",
-             "  6",
-             "CONTINUOUS",  //
-             "  0",        "ENDTAB",  "  0", "ENDSEC",    "  0", "SECTION", "  2",  "ENTITIES"}) +
+  const std::string expected = Lines(
+      "  0|SECTION|  2|HEADER|  0|ENDSEC|  0|SECTION|  2|TABLES|  0|TABLE|  2|LAYER|  70|    153|"
+      "  0|LAYER|  2|Texture_3| 70|  0| 62|     3|  6|CONTINUOUS|"
+      "  0|LAYER|  2|Texture_6| 70|  0| 62|     6|  6|CONTINUOUS|"
+      "  0|ENDTAB|  0|ENDSEC|  0|SECTION|  2|ENTITIES|"
       // The rectangle's texture word 0x8005 keeps only its index: layer Texture_6.
-      face_head +
-      Lines({"Texture_6", " 10",       "0.000000", " 20",       "0.000000", " 30",
-             "0.000000",                                                                 //
-             " 11",       "1.024000",  " 21",      "0.000000",  " 31",      "0.256000",  //
-             " 12",       "1.024000",  " 22",      "-2.048000", " 32",      "0.256000",  //
-             " 13",       "-1.500000", " 23",      "0.001000",  " 33",      "-0.007000"}) +
-      face_head +
-      Lines({"Texture_3", " 10",      "0.000000", " 20",       "0.000000", " 30",
-             "0.000000",                                                                //
-             " 11",       "1.024000", " 21",      "0.000000",  " 31",      "0.256000",  //
-             " 12",       "1.024000", " 22",      "-2.048000", " 32",      "0.256000",  //
-             " 13",       "1.024000", " 23",      "-2.048000", " 33",      "0.256000"}) +
-      Lines({" 0", "ENDSEC", " 0", "EOF"});
+      "  0|3DFACE|  8|Texture_6| 10|0.000000| 20|0.000000| 30|0.000000|"
+      " 11|1.024000| 21|0.000000| 31|0.256000| 12|1.024000| 22|-2.048000| 32|0.256000|"
+      " 13|-1.500000| 23|0.001000| 33|-0.007000|"
+      "  0|3DFACE|  8|Texture_3| 10|0.000000| 20|0.000000| 30|0.000000|"
+      " 11|1.024000| 21|0.000000| 31|0.256000| 12|1.024000| 22|-2.048000| 32|0.256000|"
+      " 13|1.024000| 23|-2.048000| 33|0.256000|"
+      " 0|ENDSEC| 0|EOF");
   EXPECT_EQ(*text, expected);
 }
 
@@ -263,9 +252,9 @@ TEST(DxfImport, Tr5RoomsKeepTheirVertexDataWherePointsStayAndGreyNewOnes) {
   // The room's faces, and one new triangle out at a new point.
   std::string text = *WriteRoomDxfText(level, 0);
   text.resize(text.find(" 0\r\nENDSEC\r\n 0\r\nEOF"));
-  text += Lines({"  0", "3DFACE", "  8", "Texture_1", " 10", "0",      " 20", "0",   " 30",
-                 "0",   " 11",    "5",   " 21",       "0",   " 31",    "0",   " 12", "5",
-                 " 22", "5",      " 32", "0",         " 0",  "ENDSEC", " 0",  "EOF"});
+  text += Lines(
+      "  0|3DFACE|  8|Texture_1| 10|0| 20|0| 30|0| 11|5| 21|0| 31|0| 12|5| 22|5| 32|0|"
+      " 0|ENDSEC| 0|EOF");
   ASSERT_TRUE(ImportRoomDxfText(level, 0, text, "r.dxf"));
   const troom& room = level.rooms[0];
   ASSERT_EQ(room.num_vertices(), 11u);
