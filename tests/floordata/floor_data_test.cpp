@@ -311,74 +311,60 @@ Ttrlevel SearchLevel() {
   return level;
 }
 
-TEST(Searches, ItemSearchVisitsEachGroupOnceThenRunsOut) {
+// Find (the cursor restarted), Find Next (advanced) and a search from where the last one left
+// the cursor, in turn: item searches name the item, criteria searches a type and a command
+// entry. A hit: what was found, its group and first sector (room:column,row), the status or
+// message, and where the cursor stands.
+TEST(Searches, ItemAndCriteriaSearchesWalkTheGroupsFromOneCursor) {
   const Ttrlevel level = SearchLevel();
   const FloorData fd = ParseFloorData(level);
+  const std::string none = "none 0 0:0,0 No more triggers found for this item.";
+  const std::string unapplied =
+      "unapplied 2 0:0,0 One trigger found...but this one was not applied to any room...try "
+      "finding next trigger for this item.";
+  struct Step {
+    char cursor;  // 'r' restart, 'n' advance, '-' as it is
+    int item;     // -1: a criteria search by type and command entry
+    int type, command;
+    std::string hit;
+  };
+  const std::vector<Step> steps = {
+      {'-', 3, 0, 0, "found 1 0:2,2 Column:2 Row:2 at 1"},
+      {'n', 3, 0, 0, "found 4 1:1,1 Column:1 Row:1 at 4"},
+      {'n', 3, 0, 0, none + " at 5"},  // no match leaves the cursor; Find Next keeps counting
+      {'n', 3, 0, 0, none + " at 6"},
+      {'r', 3, 0, 0, "found 1 0:2,2 Column:2 Row:2 at 1"},
+      {'r', 1, 0, 0, unapplied + " at 2"},
+      {'n', -1, 0, 0, "found 3 1:2,1 Column:2 Row:1 at 3"},  // continues after the item hit
+      // ANY / ANY: every trigger group once, in order.
+      {'r', -1, 0, 0, "found 1 0:2,2 Column:2 Row:2 at 1"},
+      {'n', -1, 0, 0, unapplied + " at 2"},
+      {'n', -1, 0, 0, "found 3 1:2,1 Column:2 Row:1 at 3"},
+      {'n', -1, 0, 0, "found 4 1:1,1 Column:1 Row:1 at 4"},
+      {'n', -1, 0, 0, none + " at 5"},
+      // The empty last entry of the command list stands for command 14.
+      {'r', -1, 0, 15, "found 3 1:2,1 Column:2 Row:1 at 3"},
+      // Type entry 2 is "LARA ON GROUND DO ACTIVATE" (type 1), found in group 1's second trigger.
+      {'r', -1, 2, 1, "found 1 0:2,2 Column:2 Row:2 at 1"},
+      {'r', -1, 2, 7, none + " at 1"},
+      {'r', -1, 10, 0, "found 3 1:2,1 Column:2 Row:1 at 3"},  // type 9
+  };
   SearchCursor cursor;
-  auto hit = FindTriggerForItem(level, fd, cursor, 3);
-  ASSERT_EQ(hit.kind, SearchResult::kFound);
-  EXPECT_EQ(hit.group, 1u);
-  EXPECT_EQ(hit.place, (SectorPlace{0, 2, 2}));
-  EXPECT_EQ(hit.status, "Column:2 Row:2");
-  EXPECT_EQ(cursor.value, 1);
-  cursor.Advance();
-  hit = FindTriggerForItem(level, fd, cursor, 3);
-  ASSERT_EQ(hit.kind, SearchResult::kFound);
-  EXPECT_EQ(hit.group, 4u);
-  EXPECT_EQ(hit.place, (SectorPlace{1, 1, 1}));
-  cursor.Advance();
-  hit = FindTriggerForItem(level, fd, cursor, 3);
-  EXPECT_EQ(hit.kind, SearchResult::kNoMatch);
-  EXPECT_EQ(hit.message, "No more triggers found for this item.");
-  EXPECT_EQ(cursor.value, 5);  // no match leaves the cursor; Find Next keeps counting
-  cursor.Advance();
-  EXPECT_EQ(FindTriggerForItem(level, fd, cursor, 3).kind, SearchResult::kNoMatch);
-  EXPECT_EQ(cursor.value, 6);
-  cursor.Restart();
-  EXPECT_EQ(FindTriggerForItem(level, fd, cursor, 3).group, 1u);
-}
-
-TEST(Searches, GroupWithoutSectorReportsAndFindNextGoesOn) {
-  const Ttrlevel level = SearchLevel();
-  const FloorData fd = ParseFloorData(level);
-  SearchCursor cursor;
-  auto hit = FindTriggerForItem(level, fd, cursor, 1);
-  EXPECT_EQ(hit.kind, SearchResult::kNotApplied);
-  EXPECT_EQ(hit.group, 2u);
-  EXPECT_EQ(hit.message,
-            "One trigger found...but this one was not applied to any room...try finding next "
-            "trigger for this item.");
-  EXPECT_EQ(cursor.value, 2);
-  // The searches share the cursor: a criteria Find Next continues after the item hit.
-  cursor.Advance();
-  hit = FindTriggerByCriteria(level, fd, cursor, 0, 0);
-  EXPECT_EQ(hit.group, 3u);
-  EXPECT_EQ(hit.place, (SectorPlace{1, 2, 1}));
-  EXPECT_EQ(hit.status, "Column:2 Row:1");
-}
-
-TEST(Searches, CriteriaByTypeAndCommand) {
-  const Ttrlevel level = SearchLevel();
-  const FloorData fd = ParseFloorData(level);
-  // ANY / ANY: every trigger group once, in order.
-  std::vector<uint32_t> groups;
-  SearchCursor cursor;
-  for (auto hit = FindTriggerByCriteria(level, fd, cursor, 0, 0);
-       hit.kind != SearchResult::kNoMatch; hit = FindTriggerByCriteria(level, fd, cursor, 0, 0)) {
-    groups.push_back(hit.group);
-    cursor.Advance();
+  for (const Step& step : steps) {
+    if (step.cursor == 'r') cursor.Restart();
+    if (step.cursor == 'n') cursor.Advance();
+    const SearchResult r = step.item >= 0
+                               ? FindTriggerForItem(level, fd, cursor, step.item)
+                               : FindTriggerByCriteria(level, fd, cursor, step.type, step.command);
+    const char* kinds[] = {"none", "unapplied", "found"};
+    const SectorPlace& p = r.place;
+    std::string hit = std::string(kinds[r.kind]) + " " + std::to_string(r.group) + " " +
+                      std::to_string(p.room) + ":" + std::to_string(p.column) + "," +
+                      std::to_string(p.row);
+    for (const std::string& text : {r.status, r.message})
+      if (!text.empty()) hit += " " + text;
+    EXPECT_EQ(hit + " at " + std::to_string(cursor.value), step.hit);
   }
-  EXPECT_EQ(groups, (std::vector<uint32_t>{1, 2, 3, 4}));
-  // The empty last entry of the command list stands for command 14.
-  cursor.Restart();
-  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 0, 15).group, 3u);
-  // Type entry 2 is "LARA ON GROUND DO ACTIVATE" (type 1), found in group 1's second trigger.
-  cursor.Restart();
-  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 2, 1).group, 1u);
-  cursor.Restart();
-  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 2, 7).kind, SearchResult::kNoMatch);
-  cursor.Restart();
-  EXPECT_EQ(FindTriggerByCriteria(level, fd, cursor, 10, 0).group, 3u);  // type 9
 }
 
 TEST(Searches, FirstSectorIsByRoomThenColumnThenRow) {
