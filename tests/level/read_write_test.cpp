@@ -417,21 +417,6 @@ TEST(Writer, NothingLoadedWritesNothingAndAFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(ReadWholeFile(dir + "/a.tr2")->ToBytes(), before);
 }
 
-// (That edits repack the level data: the sweep's edits of the demo level.)
-TEST(Tr4, UnchangedChunksKeepTheirPackedBytes) {
-  const Bytes file = Write(test::MakeTinyLevel(kTR4), "a.tr4").bytes;
-  Ttrlevel read = Read(file, "a.tr4");
-  EXPECT_EQ(read.level_data_end, Bytes(6, 0));
-
-  // Another valid stream of the same content in a chunk: an unedited save copies it as it is.
-  Ttrlevel odd = read;
-  odd.origin.pages32.packed =
-      SharedBlock::Of(*PackBlock(odd.pages32.bytes(), odd.pages32.size(), 1));
-  const Bytes with_odd = Write(odd, "a.tr4").bytes;
-  EXPECT_NE(with_odd, file);
-  EXPECT_EQ(Write(Read(with_odd, "a.tr4"), "a.tr4").bytes, with_odd);
-}
-
 TEST(Tr5, EditedRoomsAreWrittenAsOneLayerThatReadsBackTheSame) {
   const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
   ASSERT_EQ(read.rooms[0].num_layers(), 1u);
