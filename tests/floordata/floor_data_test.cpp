@@ -204,24 +204,29 @@ TEST(DecodeSector, SectorsWithoutAGroupShowGroupZeroAndPlacesOutsideNothing) {
   EXPECT_FALSE(DecodeSector(level, fd, 1, 1, 1, {}));  // no such room
 }
 
-// Lines of the first function of group 1 of a stream, with items named by object id.
-std::vector<std::string> Describe(const Ttrlevel& level) {
-  const FloorData fd = ParseFloorData(level);
-  return DescribeTrigger(level, fd, 1, 0,
-                         [](uint32_t id) { return "Object " + std::to_string(id); });
+// Lines of the first function of group 1 of a stream, with items named by object id, " | "
+// between them.
+std::string Describe(const Ttrlevel& level) {
+  std::string text;
+  for (const std::string& line :
+       DescribeTrigger(level, ParseFloorData(level), 1, 0,
+                       [](uint32_t id) { return "Object " + std::to_string(id); }))
+    text += (text.empty() ? "" : " | ") + line;
+  return text;
 }
 
 TEST(DescribeTrigger, SetupWordTimerFlagsAndOneShot) {
   Ttrlevel level = LevelWithRoom(1, 1, {0, Fn(4, 0, true), 0x3E05, Cmd(3, 1, true)});
-  EXPECT_EQ(Describe(level),
-            (std::vector<std::string>{"DO WITH ACTIVATE", "Timer            :5",
-                                      "Flags            :11111-00", "Only once    :No",
-                                      "------- Commands -----------", "Alternate_ON-3-(1)"}));
+  const std::string commands = " | ------- Commands ----------- | Alternate_ON-3-(1)";
+  EXPECT_EQ(
+      Describe(level),
+      "DO WITH ACTIVATE | Timer            :5 | Flags            :11111-00 | Only once    :No" +
+          commands);
   level.floor_data[2] = 0x01FF;
-  const auto lines = Describe(level);
-  EXPECT_EQ(lines[1], "Timer            :-1");
-  EXPECT_EQ(lines[2], "Flags            :00000-00");
-  EXPECT_EQ(lines[3], "Only once    :Yes");
+  EXPECT_EQ(Describe(level),
+            "DO WITH ACTIVATE | Timer            :-1 | Flags            :00000-00 | "
+            "Only once    :Yes" +
+                commands);
   EXPECT_EQ(TriggerFlagsText(0xC000), "00000-11");
   EXPECT_EQ(TriggerFlagsText(0x0200), "10000-00");
 }
@@ -229,12 +234,10 @@ TEST(DescribeTrigger, SetupWordTimerFlagsAndOneShot) {
 TEST(DescribeTrigger, TriggerItemNamesAndNone) {
   Ttrlevel level = LevelWithRoom(1, 1, {0, Fn(4, 2, true), 0, 3, Cmd(0, 2), Cmd(6, 9, true)});
   for (uint16_t i = 0; i < 5; ++i) AppendItem(level, test::MakeItem(100 + i, 0, 0, 0, 0));
-  const auto lines = Describe(level);
-  ASSERT_EQ(lines.size(), 8u);
-  EXPECT_EQ(lines[0], "SWITCH IS ON");
-  EXPECT_EQ(lines[4], "Trigger Item(3) - Object 103");
-  EXPECT_EQ(lines[6], "Item-0-(2) - Object 102");
-  EXPECT_EQ(lines[7], "Look_at_item-6-(9) - None");
+  EXPECT_EQ(Describe(level),
+            "SWITCH IS ON | Timer            :0 | Flags            :00000-00 | Only once    :No | "
+            "Trigger Item(3) - Object 103 | ------- Commands ----------- | "
+            "Item-0-(2) - Object 102 | Look_at_item-6-(9) - None");
   // Without a catalog every id is named by number.
   EXPECT_EQ(ItemName(level, 1, {}), "101");
   EXPECT_EQ(ItemName(level, -1, {}), "None");
@@ -249,37 +252,24 @@ TEST(DescribeTrigger, EveryCommandLine) {
   Ttrlevel level = LevelWithRoom(1, 1, words);
   AddCamera(level, 0xBEEF);
   AddCamera(level, 0x0042);
-  const auto lines = Describe(level);
-  const std::vector<std::string> commands(lines.begin() + 5, lines.end());
-  EXPECT_EQ(commands, (std::vector<std::string>{
-                          "Switch_Camera-1-(1,0,1,1)  (raw flag:31)",
-                          "Camera Flag-1-:BEEF",
-                          "Underwater_Flow-1-(2)",
-                          "Sink-1-:0042",
-                          "Alternate_ON-3-(30)",
-                          "Alternate_Flag-4-(40)",
-                          "Alternate_OFF-5-(50)",
-                          "Look_at_item-6-(60) - None",
-                          "End Level-7-(70)",
-                          "Play_Soundtrack-8-(80)",
-                          "Effect-Clock Control-9-(90)",
-                          "Secret_Found-10-(100)",
-                          "Body_Bag-11-(110)",
-                          "Flyby_Camera-12-(120)",
-                          "CutScene-13-(130)",
-                          "Unknown command #14 With Operand 140",
-                          "Unknown command #15 With Operand 150",
-                      }));
-  EXPECT_EQ(lines[0], "LARA ON GROUND DO ACTIVATE");
+  EXPECT_EQ(Describe(level),
+            "LARA ON GROUND DO ACTIVATE | Timer            :0 | Flags            :00000-00 | "
+            "Only once    :No | ------- Commands ----------- | "
+            "Switch_Camera-1-(1,0,1,1)  (raw flag:31) | Camera Flag-1-:BEEF | "
+            "Underwater_Flow-1-(2) | Sink-1-:0042 | Alternate_ON-3-(30) | Alternate_Flag-4-(40) | "
+            "Alternate_OFF-5-(50) | Look_at_item-6-(60) - None | End Level-7-(70) | "
+            "Play_Soundtrack-8-(80) | Effect-Clock Control-9-(90) | Secret_Found-10-(100) | "
+            "Body_Bag-11-(110) | Flyby_Camera-12-(120) | CutScene-13-(130) | "
+            "Unknown command #14 With Operand 140 | Unknown command #15 With Operand 150");
 }
 
 // Cameras beyond the table show "none"; only triggers are described.
 TEST(DescribeTrigger, CamerasBeyondTheTableAndFunctionsThatAreNoTrigger) {
   Ttrlevel camera = LevelWithRoom(1, 1, {0, Fn(4, 0, true), 0, Cmd(1, 5), 0x8000});
   AddCamera(camera, 1);
-  EXPECT_EQ(Describe(camera).back(), "Camera Flag-1-:none");
+  EXPECT_TRUE(Describe(camera).ends_with(" | Camera Flag-1-:none")) << Describe(camera);
   camera.floor_data = {0, Fn(4, 0, true), 0, Cmd(2, 1, true)};
-  EXPECT_EQ(Describe(camera).back(), "Sink-1-:none");
+  EXPECT_TRUE(Describe(camera).ends_with(" | Sink-1-:none")) << Describe(camera);
 
   EXPECT_EQ(TriggerTypeText(13), "TRC LARA X-RAY");
   EXPECT_EQ(TriggerTypeText(14), "Unknown!!!!");
@@ -445,31 +435,26 @@ TEST(SectorMap, PictureCellsSelectionFramesAndClicks) {
   const Image24 image = PaintSectorMap(map);
   ASSERT_EQ(image.width(), 37);
   ASSERT_EQ(image.height(), 25);
-  // Row 2 is the top row; cells are 11 pixels with black between them.
-  EXPECT_EQ(image.Pixel(0, 0), kBlack);
-  EXPECT_EQ(image.Pixel(1, 1), kGrey);
-  EXPECT_EQ(image.Pixel(11, 11), kGrey);
-  EXPECT_EQ(image.Pixel(12, 1), kBlack);
-  // Selected (2, 1): cell at x 13..23, y 13..23, framed at 12..24 and 13..23.
-  EXPECT_EQ(image.Pixel(12, 12), kYellow);
-  EXPECT_EQ(image.Pixel(24, 24), kYellow);
-  EXPECT_EQ(image.Pixel(13, 18), kYellow);
-  EXPECT_EQ(image.Pixel(14, 14), kGrey);
-  EXPECT_EQ(image.Pixel(36, 24), kBlack);
+  // Row 2 is the top row; cells are 11 pixels with black between them. Selected (2, 1): cell
+  // at x 13..23, y 13..23, framed at 12..24 and 13..23.
+  const std::tuple<int, int, WindowColour> pixels[] = {
+      {0, 0, kBlack},    {1, 1, kGrey},     {11, 11, kGrey}, {12, 1, kBlack}, {12, 12, kYellow},
+      {24, 24, kYellow}, {13, 18, kYellow}, {14, 14, kGrey}, {36, 24, kBlack}};
+  for (const auto& [x, y, colour] : pixels) EXPECT_EQ(image.Pixel(x, y), colour) << x << ", " << y;
   // Red is the low byte of a window colour: the first byte of a pixel.
   Image24 red(1, 1);
   red.SetPixel(0, 0, kRed);
   EXPECT_EQ(red.pixels(), (std::vector<uint8_t>{255, 0, 0}));
 
-  EXPECT_EQ(SectorMapCellAt(map, 0, 24), std::make_pair(1, 1));
-  EXPECT_EQ(SectorMapCellAt(map, 0, 14), std::make_pair(1, 1));
-  EXPECT_EQ(SectorMapCellAt(map, 0, 12), std::make_pair(1, 2));
-  EXPECT_EQ(SectorMapCellAt(map, 35, 2), std::make_pair(3, 2));
-  EXPECT_FALSE(SectorMapCellAt(map, 0, 0));  // top two pixel rows: row 3
-  EXPECT_FALSE(SectorMapCellAt(map, 5, 1));
-  EXPECT_FALSE(SectorMapCellAt(map, 36, 5));  // last pixel column: column 4
-  EXPECT_FALSE(SectorMapCellAt(map, -1, 5));
-  EXPECT_FALSE(SectorMapCellAt(map, 5, 25));
+  // The top two pixel rows are row 3, the last pixel column is column 4: no cells.
+  const std::tuple<int, int, const char*> cells[] = {
+      {0, 24, "1,1"}, {0, 14, "1,1"},  {0, 12, "1,2"},  {35, 2, "3,2"}, {0, 0, "none"},
+      {5, 1, "none"}, {36, 5, "none"}, {-1, 5, "none"}, {5, 25, "none"}};
+  for (const auto& [x, y, cell] : cells) {
+    const auto at = SectorMapCellAt(map, x, y);
+    EXPECT_EQ(at ? std::to_string(at->first) + "," + std::to_string(at->second) : "none", cell)
+        << x << ", " << y;
+  }
   // A selection outside the room frames nothing; an unknown room is an empty map.
   EXPECT_FALSE(BuildSectorMap(level, fd, 0, 4, 1).selected);
   EXPECT_EQ(BuildSectorMap(level, fd, 3).width, 0);
