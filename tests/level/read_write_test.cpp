@@ -432,18 +432,14 @@ TEST(Tr5, EditedRoomsAreWrittenAsOneLayerThatReadsBackTheSame) {
 // computes them on every save and an edit of them cannot reach the file.
 TEST(Tr5, HeaderValuesReachTheFileWhereTheFileKeepsThem) {
   const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
+  const auto kept = [](troom& r) {
+    return std::array{&r.trc_unknown1, &r.trc_unknown2,    &r.trc_unknown3, &r.trc_unknown4,
+                      &r.trc_unknown6, &r.trc_unknown7[2], &r.trc_unknown9, &r.trc_unknown10};
+  };
   Ttrlevel edited = read;
-  troom& room = edited.rooms[1];
-  for (uint32_t* field :
-       {&room.trc_unknown1, &room.trc_unknown2, &room.trc_unknown3, &room.trc_unknown4,
-        &room.trc_unknown6, &room.trc_unknown7[2], &room.trc_unknown9, &room.trc_unknown10})
-    *field = 0x12345678;
-  const Ttrlevel back_level = RoundTrip(edited, "a.trc");
-  const troom& back = back_level.rooms[1];
-  for (uint32_t value :
-       {back.trc_unknown1, back.trc_unknown2, back.trc_unknown3, back.trc_unknown4,
-        back.trc_unknown6, back.trc_unknown7[2], back.trc_unknown9, back.trc_unknown10})
-    EXPECT_EQ(value, 0x12345678u);
+  for (uint32_t* field : kept(edited.rooms[1])) *field = 0x12345678;
+  Ttrlevel back = RoundTrip(edited, "a.trc");
+  for (uint32_t* field : kept(back.rooms[1])) EXPECT_EQ(*field, 0x12345678u);
 
   Ttrlevel located = read;
   located.rooms[1].trc_unknown11 = {1, 2, 3, 4, 5};
