@@ -37,9 +37,6 @@ void SetFloorList(Ttrlevel& L, std::vector<uint16_t> words) {
 titem2& Item(Ttrlevel& L, size_t i) {
   return L.items2[i];
 }
-void Keep(Ttrlevel& L) {  // the TR1 form follows the edited TR2 form
-  for (size_t i = 0; i < L.items2.size(); ++i) StoreItem(L, i, L.items2[i]);
-}
 
 template <class T>
 void Put(uint8_t* raw, size_t at, T value) {
@@ -54,8 +51,8 @@ Ttrlevel CleanLevel(int32_t kind) {
   L.static_meshes[0].object_id = 3;  // what the rooms' instances name
   for (auto& room : L.rooms)
     for (auto& s : room.sprites) s = tsprite{{}, {1, 0, 0, 0}};
-  Item(L, 0).x = 4096 + 1536;  // inside room 1
-  Keep(L);
+  Item(L, 0).x = 4096 + 1536;    // inside room 1
+  StoreItem(L, 0, L.items2[0]);  // the TR1 form follows the edited TR2 form
   SetFloorList(L, {Fn(4, 0, true), 0x0100, Cmd(0, 0, true)});
   L.word_table.fill(0);
   return L;
@@ -336,12 +333,11 @@ TEST(CheckLevel, SentencesNameTheRecordAndWhatTheLevelHas) {
   L.movables[0].animation = 9;
   L.rooms[1].sectors[5].box_index = 5 << 4;
   const auto problems = CheckLevel(L);
-  ASSERT_EQ(problems.size(), 3u) << Describe(problems);
-  EXPECT_EQ(problems[0].message,
-            "column 2, row 3 of room 1: box 5 does not exist; the level has 2 boxes");
-  EXPECT_EQ(problems[1].message, "item 0: room 77 does not exist; the level has 2 rooms");
-  EXPECT_EQ(problems[2].message,
-            "movable 0 (object ID 0): animation 9 does not exist; the level has 2 animations");
+  EXPECT_EQ(Describe(problems),
+            "\n  sector-box column 2, row 3 of room 1: box 5 does not exist; the level has 2 boxes"
+            "\n  item-room item 0: room 77 does not exist; the level has 2 rooms"
+            "\n  movable-animation movable 0 (object ID 0): animation 9 does not exist; the level "
+            "has 2 animations");
   EXPECT_EQ(problems[0].where, (ProblemPlace{PlaceKind::kSector, -1, 1, 1, 2, -1}));
   EXPECT_EQ(CountProblems(problems, Severity::kError), 3u);
 }
