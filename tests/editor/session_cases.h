@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "editor/editor_session.h"
-#include "fixtures/editor_fixture.h"
+#include "fixtures/test_level.h"
 
 namespace qavel::test {
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "fixtures/editor_fixture.h"
+#include "fixtures/test_level.h"
 #include "inspect/item_edits.h"
 #include "inspect/level_bundle.h"
 #include "level/zfile.h"

@@ -25,7 +25,7 @@
 #include <fstream>
 
 #include "editor/face_commands.h"
-#include "fixtures/tiny_level.h"
+#include "fixtures/test_level.h"
 #include "level/level_writer.h"
 #include "test_paths.h"
 #include "ui/create_item_dialog.h"

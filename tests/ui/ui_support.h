@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "fixtures/editor_fixture.h"
+#include "fixtures/test_level.h"
 #include "ui/main_window.h"
 
 namespace qavel::test {
