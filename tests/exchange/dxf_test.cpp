@@ -135,11 +135,8 @@ TEST(DxfImport, RefusesBadFilesWithOneMessageAndLeavesTheLevelAlone) {
                                             std::to_string(i + 1) + "e-3\n32\n0\n");
   for (int i = 0; i < 501; ++i) {
     const std::string x = std::to_string(i) + "e-3\n";
-    std::string corners = "10\n" + x;
-    corners += "20\n0\n30\n0\n11\n" + x;
-    corners += "21\n1\n31\n0\n12\n" + x;
-    corners += "22\n2\n32\n0\n";
-    many_points += Face("Texture_1", corners);
+    many_points += Face("Texture_1", "10\n" + x + "20\n0\n30\n0\n11\n" + x + "21\n1\n31\n0\n12\n" +
+                                         x + "22\n2\n32\n0\n");
   }
   const std::vector<BadDxf> cases = {
       {"not a dxf", "hello\nworld\n", Status::kDamaged,

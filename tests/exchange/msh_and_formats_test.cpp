@@ -19,6 +19,7 @@ namespace qavel {
 namespace {
 
 using test::MakeLevel;
+using test::Patched;
 
 // The two TR1 variants accept each other's files.
 TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
@@ -121,13 +122,6 @@ TEST(MshImport, SurplusRoomsAndZoneEntriesAreSkippedSoWhatFollowsIsReadRight) {
   ASSERT_TRUE(r) << r.message();
   EXPECT_EQ(level.zones[0], (std::vector<uint16_t>{500, 501, 2}));
   EXPECT_EQ(level.rooms[2], before.rooms[2]);
-}
-
-// Puts a value into an MSH image at a byte offset.
-template <class T>
-Bytes Patched(Bytes b, size_t at, T v) {
-  std::memcpy(b.data() + at, &v, sizeof v);
-  return b;
 }
 
 TEST(MshImport, RefusesBadFilesWithOneMessageAndChangesNothing) {

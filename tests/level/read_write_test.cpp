@@ -171,29 +171,27 @@ TEST(Progress, MovesFromZeroToHundredAndBackWhileReadingAndWriting) {
 
 TEST(Refusals, SayWhatIsWrong) {
   const Bytes file = Write(test::MakeTinyLevel(kTR2), "a.tr2").bytes;
-  Bytes unknown = file;
-  unknown[0] = 0x21;
-  Bytes encrypted = file;  // "TR4" and 0x63, as some level builders scramble their files
-  std::memcpy(encrypted.data(), "TR4c", 4);
-  Bytes pages = file;  // an impossible page count
-  const uint32_t huge = 0xFFFFFFF0;
-  std::memcpy(pages.data() + 4 + 768 + 1024, &huge, 4);
-  Bytes many = file;  // a room vertex count beyond the model's capacity
-  const uint16_t vertices = 1501;
-  std::memcpy(many.data() + 4 + 768 + 1024 + 4 + 65536 + 131072 + 4 + 2 + 20, &vertices, 2);
+  // Where the page count and room 0's vertex count stand in a TR2 file.
+  const size_t pages = 4 + 768 + 1024, vertices = pages + 4 + 65536 + 131072 + 4 + 2 + 20;
   struct Case {
     Bytes bytes;
     Status status;
     std::vector<std::string> says;
   };
   for (const Case& c : std::vector<Case>{
-           {unknown, Status::kUnknownVersion, {"a.tr2 is not a level file (version word 33)"}},
+           {test::Patched(file, 0, uint8_t{0x21}),
+            Status::kUnknownVersion,
+            {"a.tr2 is not a level file (version word 33)"}},
            {Bytes{1, 2}, Status::kUnknownVersion, {"version word missing"}},
-           {encrypted,
+           // "TR4" and 0x63, as some level builders scramble their files.
+           {test::Patched(file, 0, uint32_t{0x63345254}),
             Status::kUnknownVersion,
             {"a.tr2 is an encrypted level; Qavel cannot read it"}},
-           {pages, Status::kDamaged, {"texture pages", "4294967280"}},
-           {many, Status::kDamaged, {"room 0", "1501"}}}) {
+           {test::Patched(file, pages, uint32_t{0xFFFFFFF0}),
+            Status::kDamaged,
+            {"texture pages", "4294967280"}},
+           // A vertex count beyond the model's capacity.
+           {test::Patched(file, vertices, uint16_t{1501}), Status::kDamaged, {"room 0", "1501"}}}) {
     const auto level = ReadLevelBytes(c.bytes, "a.tr2");
     ASSERT_FALSE(level);
     EXPECT_EQ(level.result().status(), c.status);
@@ -555,13 +553,8 @@ TEST(Vertices, FindAddSharesPointsAndStopsAtCapacity) {
 TEST(Tr5Merge, SharedCornersBecomeOneVertex) {
   troom room;
   ttr5_layer_block a, b;
-  auto v = [](float x, float y, float z) {
-    tvertex5 r{};
-    r.x = x;
-    r.y = y;
-    r.z = z;
-    r.rest[12] = 0xF8;  // blue byte of the colour
-    return r;
+  auto v = [](float x, float y, float z) {  // blue: byte 12 of the rest
+    return tvertex5{{}, x, y, z, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF8}};
   };
   a.vertices = {v(0, 0, 0), v(1024, 0, 0), v(1024, 0, 1024)};
   a.triangles = {ttriangle5{{}, {0, 1, 2}, 5, 0}};

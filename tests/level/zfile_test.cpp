@@ -23,6 +23,7 @@
 namespace qavel {
 namespace {
 
+using test::Patched;
 using test::ZlibContainer;
 
 void WriteRaw(const std::string& path, const Bytes& b) {
@@ -89,28 +90,24 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
   const std::string dir = test::ScratchDir("tzfile");
   const Bytes content = {'h', 'e', 'l', 'l', 'o', ' ', 'l', 'e', 'v', 'e', 'l'};
   const Bytes twelve = {'Z', 'L', 'I', 'B', 1, 0, 0, 0, 1, 0, 0, 0};
-  Bytes overlong = ZlibContainer(content), damaged = ZlibContainer(content),
-        longer = ZlibContainer(content);
-  Bytes huge = ZlibContainer(content);
-  overlong[4] = 0xFF;
-  damaged[14] ^= 0xFF;
-  longer[8] = 5;    // the content is longer than the header says
-  huge[11] = 0x10;  // the header says 256 MiB
-
+  const Bytes packed = ZlibContainer(content);
   struct Case {
     const char* name;
     Bytes bytes;
     bool packed;
     Bytes content;  // empty for a refusal
   };
-  for (const Case& c : std::vector<Case>{{"plain", content, false, content},
-                                         {"packed", ZlibContainer(content), true, content},
-                                         // Exactly 12 bytes starting with ZLIB are plain bytes.
-                                         {"twelve", twelve, false, twelve},
-                                         {"overlong", overlong, false, {}},
-                                         {"damaged", damaged, false, {}},
-                                         {"longer", longer, false, {}},
-                                         {"huge", huge, false, {}}}) {
+  for (const Case& c :
+       std::vector<Case>{{"plain", content, false, content},
+                         {"packed", packed, true, content},
+                         // Exactly 12 bytes starting with ZLIB are plain bytes.
+                         {"twelve", twelve, false, twelve},
+                         {"overlong", Patched(packed, 4, uint8_t{0xFF}), false, {}},
+                         {"damaged", Patched(packed, 14, uint8_t(~packed[14])), false, {}},
+                         // The content is longer than the header says.
+                         {"longer", Patched(packed, 8, uint8_t{5}), false, {}},
+                         // The header says 256 MiB.
+                         {"huge", Patched(packed, 11, uint8_t{0x10}), false, {}}}) {
     SCOPED_TRACE(c.name);
     const std::string path = dir + "/" + c.name + ".bin";
     WriteRaw(path, c.bytes);
@@ -170,9 +167,8 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
   chmod((dir + "/plain.tr2").c_str(), 0640);
   ASSERT_TRUE(WriteFileAtomically(dir + "/plain.tr2", {Bytes{9, 9}, Bytes{8}}));
   EXPECT_EQ(ReadWholeFile(dir + "/plain.tr2")->ToBytes(), (Bytes{9, 9, 8}));
-  struct stat plain {};
-  ASSERT_EQ(stat((dir + "/plain.tr2").c_str(), &plain), 0);
-  EXPECT_EQ(plain.st_mode & 0777, 0640u);
+  EXPECT_EQ(std::filesystem::status(dir + "/plain.tr2").permissions(),
+            std::filesystem::perms(0640));
   const std::string longest = dir + "/" + std::string(251, 'n') + ".tr4";  // 255 bytes
   WriteRaw(dir + "/real.tr4", {1});
   std::filesystem::create_symlink("real.tr4", dir + "/link.tr4");
@@ -184,8 +180,8 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
   WriteRaw(dir + "/read_only.tr4", {1});
   chmod((dir + "/read_only.tr4").c_str(), 0444);
   std::filesystem::create_symlink("read_only.tr4", dir + "/to_read_only.tr4");
-  auto cannot = [](const std::string& path, const std::string& why) {
-    return "cannot save " + path + ": " + why;
+  auto cannot = [&dir](const std::string& name, const std::string& why) {
+    return "cannot save " + dir + name + ": " + why;
   };
   struct Case {
     std::string path;
@@ -196,13 +192,11 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
            {longest, longest, ""},
            {dir + "/link.tr4", dir + "/real.tr4", ""},
            {dir + "/dangling.tr4", dir + "/sub/made.tr4", ""},
-           {dir + "/loop", "", cannot(dir + "/loop", std::strerror(ELOOP))},
-           {dir + "/null", "",
-            cannot(dir + "/null", "it is a character device, not a regular file")},
-           {dir + "/pipe", "", cannot(dir + "/pipe", "it is a pipe, not a regular file")},
-           {dir + "/sub", "", cannot(dir + "/sub", "it is a folder")},
-           {dir + "/missing/level.tr4", "",
-            cannot(dir + "/missing/level.tr4", std::strerror(ENOENT))},
+           {dir + "/loop", "", cannot("/loop", std::strerror(ELOOP))},
+           {dir + "/null", "", cannot("/null", "it is a character device, not a regular file")},
+           {dir + "/pipe", "", cannot("/pipe", "it is a pipe, not a regular file")},
+           {dir + "/sub", "", cannot("/sub", "it is a folder")},
+           {dir + "/missing/level.tr4", "", cannot("/missing/level.tr4", std::strerror(ENOENT))},
            {dir + "/read_only.tr4", "", dir + "/read_only.tr4 is read-only"},
            {dir + "/to_read_only.tr4", "", dir + "/to_read_only.tr4 is read-only"},
        }) {
@@ -319,20 +313,13 @@ TEST(WriteFileAtomically, StaleTemporariesOfTheTargetAreRemovedByTheNextSave) {
   waitpid(holder, nullptr, 0);
 }
 
-TEST(SharedBlock, SlicesShareStorageAndCompareByContent) {
-  const SharedBlock block = SharedBlock::Of({1, 2, 3, 4, 5});
-  const SharedBlock middle = block.Slice(1, 3);
-  EXPECT_EQ(middle.ToBytes(), (Bytes{2, 3, 4}));
-  EXPECT_TRUE(middle.SharesStorageWith(block.Slice(1, 3)));
-  EXPECT_FALSE(middle.SharesStorageWith(SharedBlock::Of({2, 3, 4})));
-  EXPECT_EQ(middle, SharedBlock::Of({2, 3, 4}));
-  EXPECT_NE(middle, block.Slice(0, 3));
-  EXPECT_EQ(block.Slice(5, 0), SharedBlock());
-}
-
-// Packed blocks compare by content, unpacking only where contents must be compared: blocks of
-// equal streams are equal as they are.
-TEST(SharedBlock, PackedBlocksCompareByContentUnpackingOnlyWhereTheyMust) {
+// Blocks compare by content, packed ones unpacking only where contents must be compared: blocks
+// of equal streams are equal as they are. Slices share their block's storage.
+TEST(SharedBlock, BlocksCompareByContentUnpackingOnlyWhereTheyMust) {
+  const SharedBlock plain = SharedBlock::Of({1, 2, 3, 4, 5});
+  EXPECT_EQ(plain.Slice(1, 3).ToBytes(), (Bytes{2, 3, 4}));
+  EXPECT_TRUE(plain.Slice(1, 3).SharesStorageWith(plain.Slice(1, 3)));
+  EXPECT_FALSE(plain.Slice(1, 3).SharesStorageWith(SharedBlock::Of({2, 3, 4})));
   const Bytes data = Noise(300000);
   Bytes changed = data;
   changed[123456] ^= 1;
@@ -345,6 +332,9 @@ TEST(SharedBlock, PackedBlocksCompareByContentUnpackingOnlyWhereTheyMust) {
     bool equal, unpacks;
   };
   for (Case& c : std::vector<Case>{
+           {"a slice and its bytes", plain.Slice(1, 3), SharedBlock::Of({2, 3, 4}), true, true},
+           {"slices at other places", plain.Slice(1, 3), plain.Slice(0, 3), false, true},
+           {"an empty slice", plain.Slice(5, 0), SharedBlock(), true, true},
            {"the same stream read twice", packed(stream), packed(stream), true, false},
            {"slices of the same stream", packed(stream).Slice(9, 99), packed(stream).Slice(9, 99),
             true, false},
