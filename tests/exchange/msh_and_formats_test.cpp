@@ -254,10 +254,6 @@ TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
   level.ResizeItems(3);
   const Ttrlevel before = level;
   const Bytes good = WriteProjectBytes(level);
-  Bytes other = good;
-  other[17] = 6;
-  Bytes bad_magic = good;
-  bad_magic[5] = 'x';
   const Bytes short_file(good.begin(), good.begin() + 21);
   struct Case {
     Bytes file;
@@ -268,9 +264,9 @@ TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
            {good, Status::kOk,
             "p.zqp: project of a TR3 level with 3 items; it holds no edits to apply, the level "
             "is unchanged"},
-           {other, Status::kWrongGeneration,
+           {Patched(good, 17, uint8_t{6}), Status::kWrongGeneration,
             "p.zqp belongs to a TR4 level (generation 6) but the level is TR3"},
-           {bad_magic, Status::kWrongMagic,
+           {Patched(good, 5, 'x'), Status::kWrongMagic,
             "p.zqp is not a ZQP file (it does not start with \"Kelvora ZQP file\")"},
            {short_file, Status::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
        }) {

@@ -21,12 +21,7 @@ using test::Fn;
 using namespace map_colour;
 
 tsector Sector(uint16_t fd_index, uint8_t below = 255, uint8_t above = 255, int8_t floor = 0) {
-  tsector s{};
-  s.fd_index = fd_index;
-  s.room_below = below;
-  s.room_above = above;
-  s.floor = floor;
-  return s;
+  return tsector{{}, fd_index, 0, below, floor, above, 0};
 }
 
 // A TR4 level with one nx x nz room of sectors without floor data and the given stream.
