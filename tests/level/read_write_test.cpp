@@ -208,20 +208,10 @@ TEST(Refusals, SayWhatIsWrong) {
 TEST(Refusals, GarbageAfterAGoodVersionWordIsRefused) {
   for (uint32_t version : {0x20u, 0x2Du, 0xFF180038u, 0x00345254u}) {
     for (const char* name : {"g.phd", "g.tr4", "g.trc"}) {
-      Bytes garbage(3000);
-      uint32_t x = 12345;
-      for (auto& b : garbage) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
-      std::memcpy(garbage.data(), &version, 4);
+      const Bytes garbage = test::Patched(test::Noise(3000), 0, version);
       EXPECT_EQ(ReadLevelBytes(garbage, name).result().status(), Status::kDamaged) << name;
     }
   }
-}
-
-Bytes Noise(size_t n) {
-  Bytes data(n);
-  uint32_t x = 11;
-  for (auto& b : data) b = static_cast<uint8_t>((x = x * 1664525 + 1013904223) >> 24);
-  return data;
 }
 
 // What packed chunks may unpack to is fixed by the file's own header: the page counts bound the
@@ -236,7 +226,7 @@ TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
   const Bytes file = WithPageCounts(Write(test::MakeTinyLevel(kTR4), "b.tr4").bytes, {1, 0, 0});
   const Bytes zeros(64 << 20, 0);
   const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
-  const Bytes texels = Noise(262144);
+  const Bytes texels = test::Noise(262144);
   const Bytes stream = *PackBlock(texels.data(), texels.size());
   Bytes header = stream, hurt = stream;
   header[1] ^= 1;

@@ -30,19 +30,12 @@ void WriteRaw(const std::string& path, const Bytes& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
-Bytes Noise(size_t n) {
-  Bytes data(n);
-  uint32_t x = 7;
-  for (auto& b : data) b = static_cast<uint8_t>((x = x * 1664525 + 1013904223) >> 29);
-  return data;
-}
-
 // Small blocks are one stream; large ones are packed as runs on threads and joined. Both must
 // be one ordinary zlib stream that unpacks to the data when the stated size allows it.
 TEST(PackBlock, SmallAndLargeBlocksAreOneStandardStream) {
   for (size_t n : {size_t{0}, size_t{100000}, size_t{3 * 1024 * 1024 + 17}}) {
     SCOPED_TRACE(n);
-    const Bytes data = Noise(n);
+    const Bytes data = test::Noise(n, 29, 7);
     const Bytes packed = *PackBlock(data.data(), data.size());
     EXPECT_EQ((packed[0] * 256 + packed[1]) % 31, 0);  // a valid zlib header
     Bytes out(n + 1);
@@ -60,7 +53,7 @@ TEST(PackBlock, SmallAndLargeBlocksAreOneStandardStream) {
 TEST(UnpackBlock, StopsAtTheStatedSizeAndRefusesDamage) {
   const Bytes zeros(64 << 20, 0);
   const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
-  const Bytes data = Noise(100000);
+  const Bytes data = test::Noise(100000, 29, 7);
   const Bytes packed = *PackBlock(data.data(), data.size());
   const Bytes garbage(64, 0x55);
   const std::string more = "packed data unpacks to more than the ";
@@ -320,7 +313,7 @@ TEST(SharedBlock, BlocksCompareByContentUnpackingOnlyWhereTheyMust) {
   EXPECT_EQ(plain.Slice(1, 3).ToBytes(), (Bytes{2, 3, 4}));
   EXPECT_TRUE(plain.Slice(1, 3).SharesStorageWith(plain.Slice(1, 3)));
   EXPECT_FALSE(plain.Slice(1, 3).SharesStorageWith(SharedBlock::Of({2, 3, 4})));
-  const Bytes data = Noise(300000);
+  const Bytes data = test::Noise(300000, 29, 7);
   Bytes changed = data;
   changed[123456] ^= 1;
   const SharedBlock stream = SharedBlock::Of(*PackBlock(data.data(), data.size()));
