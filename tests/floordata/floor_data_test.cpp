@@ -405,9 +405,7 @@ TEST(SectorMap, PortalsIntoRoomsAboveAreGreySidePortalsBlack) {
   // Group 1: portal to room 4; group 4: portal to room 9.
   Ttrlevel level = LevelWithRoom(4, 4, {0, Fn(1, 0, true), 4, Fn(1, 0, true), 9});
   auto& room = level.rooms[0];
-  tportal p{};
-  p.adjoining_room = 4;
-  room.portals.push_back(p);
+  room.portals.push_back(tportal{{}, 4});
   room.sectors[5] = Sector(1);          // (2, 2)
   room.sectors[6] = Sector(3);          // (2, 3): portal to 9, no portal of the room
   room.sectors[9] = Sector(0, 255, 9);  // (3, 2): room 9 lies above
