@@ -405,28 +405,24 @@ TEST(Writer, NothingLoadedWritesNothingAndAFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(ReadWholeFile(dir + "/a.tr2")->ToBytes(), before);
 }
 
-TEST(Tr5, EditedRoomsAreWrittenAsOneLayerThatReadsBackTheSame) {
+// Edits reach the file: a moved vertex (its room written as one layer), and the room header
+// values the Experiments page edits where the file keeps them as they are; the last five are where
+// the file locates the room's layers, vertices and faces, so the writer computes them on every
+// save and an edit of them cannot reach the file.
+TEST(Tr5, EditsReachTheFileWhereTheFileKeepsThem) {
   const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
   ASSERT_EQ(read.rooms[0].num_layers(), 1u);
-  Ttrlevel edited = read;
-  tvertex2 v = edited.rooms[0].vertices2[1];
-  v.y = -256;
-  StoreVertex(edited.rooms[0], 1, v);
-  EXPECT_EQ(+RoundTrip(edited, "a.trc").rooms[0].vertices2[1].y, -256);
-}
-
-// The room header values the Experiments page edits: those the file keeps as they are reach it;
-// the last five are where the file locates the room's layers, vertices and faces, so the writer
-// computes them on every save and an edit of them cannot reach the file.
-TEST(Tr5, HeaderValuesReachTheFileWhereTheFileKeepsThem) {
-  const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
   const auto kept = [](troom& r) {
     return std::array{&r.trc_unknown1, &r.trc_unknown2,    &r.trc_unknown3, &r.trc_unknown4,
                       &r.trc_unknown6, &r.trc_unknown7[2], &r.trc_unknown9, &r.trc_unknown10};
   };
   Ttrlevel edited = read;
+  tvertex2 v = edited.rooms[0].vertices2[1];
+  v.y = -256;
+  StoreVertex(edited.rooms[0], 1, v);
   for (uint32_t* field : kept(edited.rooms[1])) *field = 0x12345678;
   Ttrlevel back = RoundTrip(edited, "a.trc");
+  EXPECT_EQ(+back.rooms[0].vertices2[1].y, -256);
   for (uint32_t* field : kept(back.rooms[1])) EXPECT_EQ(*field, 0x12345678u);
 
   Ttrlevel located = read;
