@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "exchange/dxf_file.h"
-#include "fixtures/exchange_fixtures.h"
+#include "fixtures/test_level.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qavel;

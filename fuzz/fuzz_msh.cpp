@@ -7,7 +7,7 @@
 
 #include "exchange/msh_file.h"
 #include "exchange/zqp_file.h"
-#include "fixtures/exchange_fixtures.h"
+#include "fixtures/test_level.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qavel;

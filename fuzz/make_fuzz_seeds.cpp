@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "fixtures/tiny_level.h"
+#include "fixtures/test_level.h"
 #include "level/level_writer.h"
 #include "level/zfile.h"
 

@@ -37,9 +37,6 @@ void SetFloorList(Ttrlevel& L, std::vector<uint16_t> words) {
 titem2& Item(Ttrlevel& L, size_t i) {
   return L.items2[i];
 }
-void Keep(Ttrlevel& L) {  // the TR1 form follows the edited TR2 form
-  for (size_t i = 0; i < L.items2.size(); ++i) StoreItem(L, i, L.items2[i]);
-}
 
 template <class T>
 void Put(uint8_t* raw, size_t at, T value) {
@@ -54,8 +51,8 @@ Ttrlevel CleanLevel(int32_t kind) {
   L.static_meshes[0].object_id = 3;  // what the rooms' instances name
   for (auto& room : L.rooms)
     for (auto& s : room.sprites) s = tsprite{{}, {1, 0, 0, 0}};
-  Item(L, 0).x = 4096 + 1536;  // inside room 1
-  Keep(L);
+  Item(L, 0).x = 4096 + 1536;    // inside room 1
+  StoreItem(L, 0, L.items2[0]);  // the TR1 form follows the edited TR2 form
   SetFloorList(L, {Fn(4, 0, true), 0x0100, Cmd(0, 0, true)});
   L.word_table.fill(0);
   return L;
@@ -63,22 +60,22 @@ Ttrlevel CleanLevel(int32_t kind) {
 
 struct Breakage {
   const char* name;
-  int32_t first_kind, last_kind;  // the generations the row applies to
   std::function<void(Ttrlevel&)> breaks;
   const char* code;  // nullptr: the level stays free of problems
-  Severity severity = Severity::kError;
   const char* where = "";
+  Severity severity = Severity::kError;
+  int32_t first_kind = kTR1, last_kind = kTR5;  // the generations the row applies to
 };
 
 constexpr Severity kW = Severity::kWarning;
 constexpr Severity kE = Severity::kError;
 
 // A row that puts `words` in the floor-data list of column 2, row 2 of room 0.
-Breakage FloorRow(const char* name, int32_t first, int32_t last, std::vector<uint16_t> words,
-                  const char* code = nullptr, Severity severity = kE) {
-  Breakage row{name, first, last, [words](Ttrlevel& L) { SetFloorList(L, words); }, code, severity};
-  if (code) row.where = "column 2, row 2 of room 0";
-  return row;
+Breakage FloorRow(const char* name, std::vector<uint16_t> words, const char* code = nullptr,
+                  Severity severity = kE, int32_t first = kTR1, int32_t last = kTR5) {
+  const char* where = code ? "column 2, row 2 of room 0" : "";
+  return {name, [words](Ttrlevel& L) { SetFloorList(L, words); }, code, where, severity, first,
+          last};
 }
 
 // Each row breaks one reference of the clean level (or changes it in a way that is no fault: those
@@ -86,278 +83,219 @@ Breakage FloorRow(const char* name, int32_t first, int32_t last, std::vector<uin
 const std::vector<Breakage>& Breakages() {
   static const std::vector<Breakage> rows = {
       // Rooms.
-      {"portal to a missing room", kTR1, kTR5,
-       [](Ttrlevel& L) {
+      {"portal to a missing room", [](auto& L) {
          L.rooms[0].portals.push_back(L.rooms[0].portals[0]);  // room 1 keeps its way back
          L.rooms[0].portals[0].adjoining_room = 77;
-       },
-       "portal-room", kE,
-       "portal 0 of room 0"},
-      {"portal without its way back", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].portals.clear(); },
-       "portal-back", kW, "portal 0 of room 0"},
-      {"alternate room missing", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[0].alternate_room = 2; },
-       "room-alternate", kE, "room 0"},
-      {"alternate room negative", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].alternate_room = -5; },
-       "room-alternate-negative", kW, "room 1"},
-      {"sector box, whole word", kTR1, kTR2Trg,
-       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2; }, "sector-box", kE,
-       "column 1, row 3 of room 0"},
-      {"sector box, bits 4 to 14", kTR3, kTR5,
-       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 2 << 4 | 6; }, "sector-box", kE,
-       "column 1, row 3 of room 0"},
-      {"sector without a box, bits 4 to 14", kTR3, kTR5,
-       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 0x7FF6; }, nullptr},
-      {"sector with a box and material bits", kTR3, kTR5,
-       [](Ttrlevel& L) { L.rooms[0].sectors[2].box_index = 0x8016; }, nullptr},
-      {"sector room below", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].sectors[5].room_below = 2; },
-       "sector-room-below", kE, "column 2, row 3 of room 1"},
-      {"sector room above", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].sectors[0].room_above = 9; },
-       "sector-room-above", kE, "column 1, row 1 of room 1"},
-      {"sector floor-data index", kTR1, kTR5,
-       [](Ttrlevel& L) { L.rooms[0].sectors[1].fd_index = 4; }, "sector-floor-data", kE,
-       "column 1, row 2 of room 0"},
-      {"static mesh id", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].statics2[0].mesh_id = 4; },
-       "static-mesh", kE, "static 0 of room 1"},
-      {"rectangle vertex", kTR1, kTR5,
-       [](Ttrlevel& L) { L.rooms[0].rectangles[0].vertices[3] = 4; }, "face-vertex", kE,
+       }, "portal-room", "portal 0 of room 0"},
+      {"portal without its way back", [](auto& L) { L.rooms[1].portals.clear(); }, "portal-back",
+       "portal 0 of room 0", kW},
+      {"alternate room missing", [](auto& L) { L.rooms[0].alternate_room = 2; }, "room-alternate",
+       "room 0"},
+      {"alternate room negative", [](auto& L) { L.rooms[1].alternate_room = -5; },
+       "room-alternate-negative", "room 1", kW},
+      {"sector box, whole word", [](auto& L) { L.rooms[0].sectors[2].box_index = 2; }, "sector-box",
+       "column 1, row 3 of room 0", kE, kTR1, kTR2Trg},
+      {"sector box, bits 4 to 14", [](auto& L) { L.rooms[0].sectors[2].box_index = 2 << 4 | 6; },
+       "sector-box", "column 1, row 3 of room 0", kE, kTR3},
+      {"sector without a box, bits 4 to 14",
+       [](auto& L) { L.rooms[0].sectors[2].box_index = 0x7FF6; }, nullptr, "", kE, kTR3},
+      {"sector with a box and material bits",
+       [](auto& L) { L.rooms[0].sectors[2].box_index = 0x8016; }, nullptr, "", kE, kTR3},
+      {"sector room below", [](auto& L) { L.rooms[1].sectors[5].room_below = 2; },
+       "sector-room-below", "column 2, row 3 of room 1"},
+      {"sector room above", [](auto& L) { L.rooms[1].sectors[0].room_above = 9; },
+       "sector-room-above", "column 1, row 1 of room 1"},
+      {"sector floor-data index", [](auto& L) { L.rooms[0].sectors[1].fd_index = 4; },
+       "sector-floor-data", "column 1, row 2 of room 0"},
+      {"static mesh id", [](auto& L) { L.rooms[1].statics2[0].mesh_id = 4; }, "static-mesh",
+       "static 0 of room 1"},
+      {"rectangle vertex", [](auto& L) { L.rooms[0].rectangles[0].vertices[3] = 4; }, "face-vertex",
        "rectangle 0 of room 0"},
-      {"triangle texture", kTR1, kTR5, [](Ttrlevel& L) { L.rooms[1].triangles[0].texture = 3; },
-       "face-texture", kE, "triangle 0 of room 1"},
-      {"double-sided face", kTR1, kTR5,
-       [](Ttrlevel& L) { L.rooms[1].triangles[0].texture = 0x8002; }, nullptr},
-      {"TR5 layer face vertex hidden by the merge", kTR5, kTR5,
-       [](Ttrlevel& L) {
+      {"triangle texture", [](auto& L) { L.rooms[1].triangles[0].texture = 3; }, "face-texture",
+       "triangle 0 of room 1"},
+      {"double-sided face", [](auto& L) { L.rooms[1].triangles[0].texture = 0x8002; }, nullptr},
+      {"TR5 layer face vertex hidden by the merge", [](auto& L) {
          troom& room = L.rooms[0];
          ttr5_layer_block block{room.vertices5, room.rectangles5, room.triangles5};
          block.rectangles[0].vertices[2] = 9;
          room.tr5_layers = {block};
          room.layers.resize(1);
          MergeTr5Layers(room);
-       },
-       "face-vertex", kE, "rectangle 0 of room 0"},
-      {"room sprite vertex", kTR1, kTR4, [](Ttrlevel& L) { L.rooms[0].sprites[0].raw[0] = 4; },
-       "sprite-vertex", kE, "sprite 0 of room 0"},
-      {"room sprite texture", kTR1, kTR4, [](Ttrlevel& L) { L.rooms[0].sprites[0].raw[2] = 1; },
-       "sprite-texture", kE, "sprite 0 of room 0"},
+       }, "face-vertex", "rectangle 0 of room 0", kE, kTR5},
+      {"room sprite vertex", [](auto& L) { L.rooms[0].sprites[0].raw[0] = 4; }, "sprite-vertex",
+       "sprite 0 of room 0", kE, kTR1, kTR4},
+      {"room sprite texture", [](auto& L) { L.rooms[0].sprites[0].raw[2] = 1; }, "sprite-texture",
+       "sprite 0 of room 0", kE, kTR1, kTR4},
       // Items.
-      {"item room 77", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).room = 77; }, "item-room", kE,
-       "item 0"},
-      {"item room -5", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).room = 0xFFFB; }, "item-room",
-       kE, "item 0"},
-      {"aux item room", kTR4, kTR5, [](Ttrlevel& L) { L.aux_items[0].room = 2; }, "item-room",
-       kE, "item 1"},
-      {"item without a movable", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).object_id = 77; },
-       "item-object", kW, "item 0"},
-      {"item shown by a sprite sequence", kTR1, kTR5,
-       [](Ttrlevel& L) {
+      {"item room 77", [](auto& L) { Item(L, 0).room = 77; }, "item-room", "item 0"},
+      {"item room -5", [](auto& L) { Item(L, 0).room = 0xFFFB; }, "item-room", "item 0"},
+      {"aux item room", [](auto& L) { L.aux_items[0].room = 2; }, "item-room", "item 1", kE, kTR4},
+      {"item without a movable", [](auto& L) { Item(L, 0).object_id = 77; }, "item-object",
+       "item 0", kW},
+      {"item shown by a sprite sequence", [](auto& L) {
          Item(L, 0).object_id = 77;
          Put<int32_t>(L.sprite_sequences[0].raw, 0, 77);
-       },
-       nullptr},
-      {"item outside its room", kTR1, kTR5, [](Ttrlevel& L) { Item(L, 0).y = -2048; },
-       "item-position", kW, "item 0"},
+       }, nullptr},
+      {"item outside its room", [](auto& L) { Item(L, 0).y = -2048; }, "item-position", "item 0",
+       kW},
       // Floor data (the list of column 2, row 2 of room 0).
-      FloorRow("list without its end mark", kTR1, kTR5, {Fn(2), 0}, "floor-data-end"),
-      FloorRow("trigger cut short", kTR1, kTR5, {Fn(4, 0, true), 0, Cmd(0, 0)}, "floor-data-end"),
-      FloorRow("camera command without its second word", kTR1, kTR5,
-               {Fn(4, 0, true), 0, Cmd(1, 0, true)}, "floor-data-end"),
-      FloorRow("portal to a missing room in the floor data", kTR1, kTR5,
-               {Fn(1, 0, true), 2}, "floor-portal"),
-      FloorRow("function the generation does not know", kTR1, kTR1Tub,
-               {Fn(6, 0, true)}, "floor-function", kW),
-      FloorRow("climbable walls", kTR2, kTR5, {Fn(6, 15, true)}),
-      FloorRow("trigger command names a missing item", kTR1, kTR5,
-               {Fn(4, 0, true), 0, Cmd(0, 1, true)}, "trigger-item"),
-      FloorRow("look-at names a missing item", kTR1, kTR5,
-               {Fn(4, 0, true), 0, Cmd(6, 5, true)}, "trigger-item"),
-      FloorRow("switch names a missing item", kTR1, kTR5,
-               {Fn(4, 2, true), 0, 1, Cmd(0, 0, true)}, "trigger-item"),
-      FloorRow("switch item word with high bits", kTR1, kTR5,
-               {Fn(4, 3, true), 0, 0x0400, Cmd(0, 0, true)}, "trigger-item-bits", kW),
-      FloorRow("camera command names a missing camera", kTR1, kTR5,
-               {Fn(4, 0, true), 0, Cmd(1, 2), kLast}, "trigger-camera"),
-      FloorRow("underwater current names a missing camera", kTR1, kTR5,
-               {Fn(4, 0, true), 0, Cmd(2, 7, true)}, "trigger-camera"),
-      FloorRow("flyby names a missing sequence", kTR4, kTR5,
-               {Fn(4, 0, true), 0, Cmd(12, 1, true)}, "trigger-flyby"),
-      FloorRow("flyby command before TR4", kTR1, kTR3, {Fn(4, 0, true), 0, Cmd(12, 1, true)}),
-      FloorRow("trigger after a one-word function", kTR3, kTR5,
-               {Fn(19), Fn(4, 0, true), 0, Cmd(0, 0, true)}),
+      FloorRow("list without its end mark", {Fn(2), 0}, "floor-data-end"),
+      FloorRow("trigger cut short", {Fn(4, 0, true), 0, Cmd(0, 0)}, "floor-data-end"),
+      FloorRow("camera command without its second word", {Fn(4, 0, true), 0, Cmd(1, 0, true)},
+               "floor-data-end"),
+      FloorRow("portal to a missing room in the floor data", {Fn(1, 0, true), 2}, "floor-portal"),
+      FloorRow("function the generation does not know", {Fn(6, 0, true)}, "floor-function", kW,
+               kTR1, kTR1Tub),
+      FloorRow("climbable walls", {Fn(6, 15, true)}, nullptr, kE, kTR2),
+      FloorRow("trigger command names a missing item", {Fn(4, 0, true), 0, Cmd(0, 1, true)},
+               "trigger-item"),
+      FloorRow("look-at names a missing item", {Fn(4, 0, true), 0, Cmd(6, 5, true)},
+               "trigger-item"),
+      FloorRow("switch names a missing item", {Fn(4, 2, true), 0, 1, Cmd(0, 0, true)},
+               "trigger-item"),
+      FloorRow("switch item word with high bits", {Fn(4, 3, true), 0, 0x0400, Cmd(0, 0, true)},
+               "trigger-item-bits", kW),
+      FloorRow("camera command names a missing camera", {Fn(4, 0, true), 0, Cmd(1, 2), kLast},
+               "trigger-camera"),
+      FloorRow("underwater current names a missing camera", {Fn(4, 0, true), 0, Cmd(2, 7, true)},
+               "trigger-camera"),
+      FloorRow("flyby names a missing sequence", {Fn(4, 0, true), 0, Cmd(12, 1, true)},
+               "trigger-flyby", kE, kTR4),
+      FloorRow("flyby command before TR4", {Fn(4, 0, true), 0, Cmd(12, 1, true)}, nullptr, kE, kTR1,
+               kTR3),
+      FloorRow("trigger after a one-word function", {Fn(19), Fn(4, 0, true), 0, Cmd(0, 0, true)},
+               nullptr, kE, kTR3),
       // Meshes and movables.
-      {"mesh pointer past the mesh data", kTR1, kTR5,
-       [](Ttrlevel& L) { L.mesh_pointers[0] = 2 * L.num_mesh_data(); }, "mesh-pointer", kE,
-       "mesh 0"},
-      {"odd mesh pointer", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_pointers[0] = 1; },
-       "mesh-pointer", kE, "mesh 0"},
-      {"mesh pointer inside another mesh", kTR1, kTR5,
-       [](Ttrlevel& L) {
+      {"mesh pointer past the mesh data",
+       [](auto& L) { L.mesh_pointers[0] = 2 * L.num_mesh_data(); }, "mesh-pointer", "mesh 0"},
+      {"odd mesh pointer", [](auto& L) { L.mesh_pointers[0] = 1; }, "mesh-pointer", "mesh 0"},
+      {"mesh pointer inside another mesh", [](auto& L) {
          L.mesh_data.insert(L.mesh_data.begin(), {0, 0});
          L.mesh_pointers[0] = 4;
-       },
-       "mesh-start", kW, "mesh 0"},
-      {"mesh cut short", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_data.resize(18); }, "mesh-end",
-       kE, "mesh 0"},
-      {"mesh face vertex", kTR1, kTR5, [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 3); },
-       "mesh-face-vertex", kE, "mesh 0"},
-      {"mesh face texture", kTR1, kTR5,
-       [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 2, 3); }, "mesh-face-texture", kE,
-       "mesh 0"},
-      {"double-sided mesh face", kTR1, kTR5,
-       [](Ttrlevel& L) { L.mesh_data = MeshWords(L.version_kind, 2, 0x8002); }, nullptr},
-      {"movable meshes past the pointers", kTR1, kTR5, [](Ttrlevel& L) { L.movables[0].start_mesh = 1; },
-       "movable-meshes", kE, "movable 0 (object ID 0)"},
-      {"movable mesh tree past its table", kTR1, kTR5,
-       [](Ttrlevel& L) {
+       }, "mesh-start", "mesh 0", kW},
+      {"mesh cut short", [](auto& L) { L.mesh_data.resize(18); }, "mesh-end", "mesh 0"},
+      {"mesh face vertex", [](auto& L) { L.mesh_data = MeshWords(L.version_kind, 3); },
+       "mesh-face-vertex", "mesh 0"},
+      {"mesh face texture", [](auto& L) { L.mesh_data = MeshWords(L.version_kind, 2, 3); },
+       "mesh-face-texture", "mesh 0"},
+      {"double-sided mesh face",
+       [](auto& L) { L.mesh_data = MeshWords(L.version_kind, 2, 0x8002); }, nullptr},
+      {"movable meshes past the pointers", [](auto& L) { L.movables[0].start_mesh = 1; },
+       "movable-meshes", "movable 0 (object ID 0)"},
+      {"movable mesh tree past its table", [](auto& L) {
          L.mesh_pointers.push_back(0);
          L.movables[0].num_meshes = 2;
          L.movables[0].mesh_tree = 1;
-       },
-       "movable-mesh-tree", kE, "movable 0 (object ID 0)"},
-      {"movable animation", kTR1, kTR5, [](Ttrlevel& L) { L.movables[0].animation = 2; },
-       "movable-animation", kE, "movable 0 (object ID 0)"},
-      {"movable without animations", kTR1, kTR5,
-       [](Ttrlevel& L) {
+       }, "movable-mesh-tree", "movable 0 (object ID 0)"},
+      {"movable animation", [](auto& L) { L.movables[0].animation = 2; }, "movable-animation",
+       "movable 0 (object ID 0)"},
+      {"movable without animations", [](auto& L) {
          L.movables[0].animation = 0xFFFF;
          L.movables[0].frame_offset = 1000;
-       },
-       nullptr},
-      {"movable frame offset", kTR1, kTR5, [](Ttrlevel& L) { L.movables[0].frame_offset = 128; },
-       "movable-frame", kE, "movable 0 (object ID 0)"},
-      {"static mesh's mesh", kTR1, kTR5, [](Ttrlevel& L) { L.static_meshes[0].mesh = 1; },
-       "static-mesh-pointer", kE, "static mesh 0 (object ID 3)"},
+       }, nullptr},
+      {"movable frame offset", [](auto& L) { L.movables[0].frame_offset = 128; }, "movable-frame",
+       "movable 0 (object ID 0)"},
+      {"static mesh's mesh", [](auto& L) { L.static_meshes[0].mesh = 1; }, "static-mesh-pointer",
+       "static mesh 0 (object ID 3)"},
       // Animations.
-      {"animation frame offset", kTR1, kTR5,
-       [](Ttrlevel& L) { Put<uint32_t>(L.animations[1].raw, 0, 128); }, "animation-frame", kE,
-       "animation 1"},
-      {"animation key frames past the frames", kTR2, kTR5,
-       [](Ttrlevel& L) {
+      {"animation frame offset", [](auto& L) { Put<uint32_t>(L.animations[1].raw, 0, 128); },
+       "animation-frame", "animation 1"},
+      {"animation key frames past the frames", [](auto& L) {
          L.animations[1].raw[4] = 2;  // frame rate
          L.animations[1].raw[5] = 20;  // words a frame
          Put<uint16_t>(L.animations[1].raw, 26, 6);  // frames 0 to 6: four key frames
-       },
-       "animation-frame", kE, "animation 1"},
-      {"animation key frames that fit", kTR2, kTR5,
-       [](Ttrlevel& L) {
+       }, "animation-frame", "animation 1", kE, kTR2},
+      {"animation key frames that fit", [](auto& L) {
          L.animations[1].raw[4] = 3;
          L.animations[1].raw[5] = 20;
          Put<uint16_t>(L.animations[1].raw, 26, 6);
-       },
-       nullptr},
-      {"next animation", kTR1, kTR5, [](Ttrlevel& L) { Put<uint16_t>(L.animations[0].raw, 28, 2); },
-       "animation-next", kE, "animation 0"},
-      {"state changes past their table", kTR1, kTR5,
-       [](Ttrlevel& L) { Put<uint16_t>(L.animations[0].raw, 32, 2); }, "animation-state-changes",
-       kE, "animation 0"},
-      {"commands past their table", kTR1, kTR5,
-       [](Ttrlevel& L) { Put<uint16_t>(L.animations[0].raw, 36, 1); }, "animation-commands", kE,
-       "animation 0"},
-      {"sound command names no sound", kTR1, kTR5,
-       [](Ttrlevel& L) {
+       }, nullptr, "", kE, kTR2},
+      {"next animation", [](auto& L) { Put<uint16_t>(L.animations[0].raw, 28, 2); },
+       "animation-next", "animation 0"},
+      {"state changes past their table", [](auto& L) { Put<uint16_t>(L.animations[0].raw, 32, 2); },
+       "animation-state-changes", "animation 0"},
+      {"commands past their table", [](auto& L) { Put<uint16_t>(L.animations[0].raw, 36, 1); },
+       "animation-commands", "animation 0"},
+      {"sound command names no sound", [](auto& L) {
          L.anim_commands = {5, 0, 1000};
          Put<uint16_t>(L.animations[0].raw, 36, 1);
-       },
-       "animation-sound", kE, "animation 0"},
-      {"sound command with its environment bits", kTR1, kTR5,
-       [](Ttrlevel& L) {
+       }, "animation-sound", "animation 0"},
+      {"sound command with its environment bits", [](auto& L) {
          L.anim_commands = {5, 0, 0x8000 | 3, 3, 4};
          Put<uint16_t>(L.animations[0].raw, 36, 3);
-       },
-       nullptr},
-      {"state change dispatches", kTR1, kTR5,
-       [](Ttrlevel& L) { Put<uint16_t>(L.state_changes[0].raw, 2, 2); }, "state-change-dispatches",
-       kE, "state change 0"},
-      {"dispatch animation", kTR1, kTR5,
-       [](Ttrlevel& L) { Put<uint16_t>(L.anim_dispatches[0].raw, 4, 2); }, "dispatch-animation",
-       kE, "anim dispatch 0"},
+       }, nullptr},
+      {"state change dispatches", [](auto& L) { Put<uint16_t>(L.state_changes[0].raw, 2, 2); },
+       "state-change-dispatches", "state change 0"},
+      {"dispatch animation", [](auto& L) { Put<uint16_t>(L.anim_dispatches[0].raw, 4, 2); },
+       "dispatch-animation", "anim dispatch 0"},
       // Textures.
-      {"object texture page", kTR1, kTR5, [](Ttrlevel& L) { L.object_textures[2].tile = 1; },
-       "texture-page", kE, "texture 2"},
-      {"triangle piece flag", kTR1, kTR5, [](Ttrlevel& L) { L.object_textures[2].tile = 0x8000; },
-       nullptr},
-      {"sprite texture page", kTR1, kTR5, [](Ttrlevel& L) { L.sprite_textures[0].raw[0] = 1; },
-       "sprite-page", kE, "sprite texture 0"},
-      {"sprite sequence", kTR1, kTR5, [](Ttrlevel& L) { Put<int16_t>(L.sprite_sequences[0].raw, 4, -2); },
-       "sprite-sequence", kE, "sprite sequence 0"},
-      {"animated texture index", kTR1, kTR5, [](Ttrlevel& L) { L.animated_textures[3] = 3; },
-       "animated-texture", kE, "animated texture group 0"},
-      {"animated texture group past the list", kTR1, kTR5,
-       [](Ttrlevel& L) { L.animated_textures[0] = 2; }, "animated-texture", kE,
-       "animated texture group 1"},
+      {"object texture page", [](auto& L) { L.object_textures[2].tile = 1; }, "texture-page",
+       "texture 2"},
+      {"triangle piece flag", [](auto& L) { L.object_textures[2].tile = 0x8000; }, nullptr},
+      {"sprite texture page", [](auto& L) { L.sprite_textures[0].raw[0] = 1; }, "sprite-page",
+       "sprite texture 0"},
+      {"sprite sequence", [](auto& L) { Put<int16_t>(L.sprite_sequences[0].raw, 4, -2); },
+       "sprite-sequence", "sprite sequence 0"},
+      {"animated texture index", [](auto& L) { L.animated_textures[3] = 3; }, "animated-texture",
+       "animated texture group 0"},
+      {"animated texture group past the list", [](auto& L) { L.animated_textures[0] = 2; },
+       "animated-texture", "animated texture group 1"},
       // Boxes.
-      {"box overlap index", kTR1, kTR5,
-       [](Ttrlevel& L) {
+      {"box overlap index", [](auto& L) {
          if (L.version_kind < kTR2)
-           L.boxes1[1].raw[18] = 1;
+         L.boxes1[1].raw[18] = 1;
          else
-           L.boxes2[1].raw[6] = 1;
-       },
-       "box-overlap", kE, "box 1"},
-      {"blocked box", kTR1, kTR5,
-       [](Ttrlevel& L) {
+         L.boxes2[1].raw[6] = 1;
+       }, "box-overlap", "box 1"},
+      {"blocked box", [](auto& L) {
          if (L.version_kind < kTR2)
-           L.boxes1[1].raw[19] = 0xC0;
+         L.boxes1[1].raw[19] = 0xC0;
          else
-           L.boxes2[1].raw[7] = 0xC0;
-       },
-       nullptr},
-      {"overlap list without an end", kTR1, kTR5,
-       [](Ttrlevel& L) {
+         L.boxes2[1].raw[7] = 0xC0;
+       }, nullptr},
+      {"overlap list without an end", [](auto& L) {
          L.overlaps = {kLast | 1, 0};
          if (L.version_kind < kTR2)
-           L.boxes1[1].raw[18] = 1;
+         L.boxes1[1].raw[18] = 1;
          else
-           L.boxes2[1].raw[6] = 1;
-       },
-       "box-overlap", kE, "box 1"},
-      {"overlap names a missing box", kTR1, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 2}; },
-       "overlap-box", kE, "overlap 0"},
-      {"overlap flags", kTR1, kTR5, [](Ttrlevel& L) { L.overlaps = {kLast | 0x2801}; }, nullptr},
-      {"zone array short", kTR1, kTR5, [](Ttrlevel& L) { L.zones[9].resize(1); }, "zone-count", kE,
-       "zone array 9"},
+         L.boxes2[1].raw[6] = 1;
+       }, "box-overlap", "box 1"},
+      {"overlap names a missing box", [](auto& L) { L.overlaps = {kLast | 2}; }, "overlap-box",
+       "overlap 0"},
+      {"overlap flags", [](auto& L) { L.overlaps = {kLast | 0x2801}; }, nullptr},
+      {"zone array short", [](auto& L) { L.zones[9].resize(1); }, "zone-count", "zone array 9"},
       // Cameras.
-      {"shown camera's room", kTR1, kTR5,
-       [](Ttrlevel& L) {
+      {"shown camera's room", [](auto& L) {
          Put<int16_t>(L.cameras[1].raw, 12, 2);
          SetFloorList(L, {Fn(4, 0, true), 0, Cmd(1, 1), kLast});
-       },
-       "camera-room", kE, "camera 1"},
-      {"unused camera's room", kTR1, kTR5, [](Ttrlevel& L) { Put<int16_t>(L.cameras[1].raw, 12, 2); },
-       "camera-unused-room", kW, "camera 1"},
-      {"underwater current's strength", kTR1, kTR5,
-       [](Ttrlevel& L) {
+       }, "camera-room", "camera 1"},
+      {"unused camera's room", [](auto& L) { Put<int16_t>(L.cameras[1].raw, 12, 2); },
+       "camera-unused-room", "camera 1", kW},
+      {"underwater current's strength", [](auto& L) {
          Put<int16_t>(L.cameras[1].raw, 12, 40);
          SetFloorList(L, {Fn(4, 0, true), 0, Cmd(2, 1, true)});
-       },
-       nullptr},
-      {"flyby camera's room", kTR4, kTR5,
-       [](Ttrlevel& L) { Put<uint32_t>(L.flyby_cameras[0].raw, 36, 2); }, "flyby-room", kE,
-       "flyby camera 0"},
+       }, nullptr},
+      {"flyby camera's room", [](auto& L) { Put<uint32_t>(L.flyby_cameras[0].raw, 36, 2); },
+       "flyby-room", "flyby camera 0", kE, kTR4},
       // Sound.
-      {"sound map entry", kTR1, kTR5, [](Ttrlevel& L) { L.word_table[2] = 1; }, "sound-map", kE,
-       "sound map entry 1"},
-      {"sound map entry below -1", kTR1, kTR5,
-       [](Ttrlevel& L) { Put<int16_t>(L.word_table.data(), 4, -5); }, "sound-map", kE,
-       "sound map entry 2"},
-      {"sound map entry -1", kTR1, kTR5, [](Ttrlevel& L) { Put<int16_t>(L.word_table.data(), 4, -1); },
-       nullptr},
-      {"sound source", kTR1, kTR5,
-       [](Ttrlevel& L) {
+      {"sound map entry", [](auto& L) { L.word_table[2] = 1; }, "sound-map", "sound map entry 1"},
+      {"sound map entry below -1", [](auto& L) { Put<int16_t>(L.word_table.data(), 4, -5); },
+       "sound-map", "sound map entry 2"},
+      {"sound map entry -1", [](auto& L) { Put<int16_t>(L.word_table.data(), 4, -1); }, nullptr},
+      {"sound source", [](auto& L) {
          Put<uint16_t>(L.sound_sources[0].raw, 12, L.version_kind < kTR2 ? 256 : 450);
-       },
-       "sound-source", kE, "sound source 0"},
-      {"sound source in a TR5 sound map", kTR5, kTR5,
-       [](Ttrlevel& L) { Put<uint16_t>(L.sound_sources[0].raw, 12, 449); }, nullptr},
-      {"sound source in an extended sound map", kTR4, kTR4,
-       [](Ttrlevel& L) {
+       }, "sound-source", "sound source 0"},
+      {"sound source in a TR5 sound map",
+       [](auto& L) { Put<uint16_t>(L.sound_sources[0].raw, 12, 449); }, nullptr, "", kE, kTR5},
+      {"sound source in an extended sound map", [](auto& L) {
          L.extended_word_table.assign(1024, 0xFFFF);
          L.byte_list.clear();
          Put<uint16_t>(L.sound_sources[0].raw, 12, 1000);
-       },
-       nullptr},
-      {"sound detail sample", kTR1, kTR5, [](Ttrlevel& L) { L.records8[0].raw[0] = 1; },
-       "sound-sample", kE, "sound detail 0"},
-      {"sound detail's samples", kTR1, kTR5, [](Ttrlevel& L) { L.records8[0].raw[6] = 2 << 2; },
-       "sound-sample", kE, "sound detail 0"},
+       }, nullptr, "", kE, kTR4, kTR4},
+      {"sound detail sample", [](auto& L) { L.records8[0].raw[0] = 1; }, "sound-sample",
+       "sound detail 0"},
+      {"sound detail's samples", [](auto& L) { L.records8[0].raw[6] = 2 << 2; }, "sound-sample",
+       "sound detail 0"},
   };
   return rows;
 }
@@ -395,12 +333,11 @@ TEST(CheckLevel, SentencesNameTheRecordAndWhatTheLevelHas) {
   L.movables[0].animation = 9;
   L.rooms[1].sectors[5].box_index = 5 << 4;
   const auto problems = CheckLevel(L);
-  ASSERT_EQ(problems.size(), 3u) << Describe(problems);
-  EXPECT_EQ(problems[0].message,
-            "column 2, row 3 of room 1: box 5 does not exist; the level has 2 boxes");
-  EXPECT_EQ(problems[1].message, "item 0: room 77 does not exist; the level has 2 rooms");
-  EXPECT_EQ(problems[2].message,
-            "movable 0 (object ID 0): animation 9 does not exist; the level has 2 animations");
+  EXPECT_EQ(Describe(problems),
+            "\n  sector-box column 2, row 3 of room 1: box 5 does not exist; the level has 2 boxes"
+            "\n  item-room item 0: room 77 does not exist; the level has 2 rooms"
+            "\n  movable-animation movable 0 (object ID 0): animation 9 does not exist; the level "
+            "has 2 animations");
   EXPECT_EQ(problems[0].where, (ProblemPlace{PlaceKind::kSector, -1, 1, 1, 2, -1}));
   EXPECT_EQ(CountProblems(problems, Severity::kError), 3u);
 }

@@ -19,7 +19,7 @@
 #include "editor/level_document.h"
 #include "editor/room_commands.h"
 #include "editor/static_commands.h"
-#include "fixtures/editor_fixture.h"
+#include "fixtures/test_level.h"
 #include "inspect/panel_texts.h"
 #include "level/level_reader.h"
 #include "level/level_writer.h"

@@ -1,11 +1,20 @@
+// The movable catalog: reading catalogs as we and other tools write them, and refusing hostile
+// ones. The shipped catalog against the object-id tables, the record of what every id is: read
+// with our own reader, every entry must carry the table's name and link, and the items and
+// movables of the demo level and of the real levels must be named as the tables say.
+
 #include "exchange/catalog_movables.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
 
 #include "exchange/xml_parser.h"
+#include "level/level_reader.h"
 #include "level/zfile.h"
 #include "peak_memory.h"
 #include "test_paths.h"
@@ -44,15 +53,9 @@ TEST(MovableCatalog, ReadsTheFirstSectionOfTheGeneration) {
   EXPECT_EQ(MovableName(catalog, 0), "Lara");
   EXPECT_EQ(MovableName(catalog, 1), "Moveable Id#1");  // second moveables not read
   EXPECT_EQ(MovableName(catalog, 2), "Moveable Id#2");  // nor a second game of the section
-  const tmovable_record& e = catalog.entries[12];
   // A later element with NAME "none" keeps the name but stores its adjust values and ai.
-  EXPECT_EQ(e.name, "Rolling ball");
-  EXPECT_EQ(e.alias_id, 13);
-  EXPECT_EQ(e.body_from, 7);
-  EXPECT_EQ(e.x_adjust, 2.0f);
-  EXPECT_EQ(e.y_adjust, 0.0f);
-  EXPECT_EQ(e.ai, 0);
-  EXPECT_EQ(e.movable_index, 1);
+  // (Name, alias, body, the six adjust values from y, ai, movable index.)
+  EXPECT_EQ(catalog.entries[12], (tmovable_record{"Rolling ball", 13, 7, 0, 2, 0, 0, 0, 0, 0, 1}));
   EXPECT_EQ(MovableName(catalog, 599), "Moveable Id#599");
   EXPECT_EQ(MovableName(catalog, 600), "Moveable Id#600");
   EXPECT_EQ(MovableIndexOf(catalog, 600), -1);
@@ -136,13 +139,12 @@ TEST(MovableCatalog, HostileFilesAreReadInBoundedMemoryOrRefused) {
     Load(c, entities);
     return true;
   });
-  EXPECT_GE(entities_kib, 0);
-  // At most twice the file's size and a little.
-  EXPECT_LT(entities_kib, 3 << 10) << "KiB to read a 1 MiB catalog that declares an entity";
-  EXPECT_GE(many_kib, 0);
-  EXPECT_LT(many_kib, 8 << 10) << "KiB to read a 12 MiB catalog";
-  EXPECT_GE(deep_kib, 0);
-  EXPECT_LT(deep_kib, 8 << 10) << "KiB to refuse a deeply nested catalog";
+  // A catalog that declares an entity: at most twice the file's size and a little.
+  for (const auto& [kib, most, what] :
+       {std::tuple{entities_kib, 3 << 10, "read a 1 MiB catalog that declares an entity"},
+        {many_kib, 8 << 10, "read a 12 MiB catalog"},
+        {deep_kib, 8 << 10, "refuse a deeply nested catalog"}})
+    EXPECT_TRUE(kib >= 0 && kib < most) << kib << " KiB to " << what;
 
   // Files are read as levels are (devices and pipes refused alike), with a catalog's own limit.
   const std::string big = test::ScratchDir("catalog_hostile") + "/big.xml";
@@ -218,19 +220,15 @@ TEST(MovableCatalog, EnterLevelMovablesFollowsAliases) {
   Load(catalog, kSections);
   Ttrlevel level;
   level.version_kind = kTR4;
-  for (uint32_t id : {0u, 5u, 9u, 3u, 12u, 700u}) {
-    tmovable m{};
-    m.object_id = id;
-    level.movables.push_back(m);
-  }
+  for (uint32_t id : {0u, 5u, 9u, 3u, 12u, 700u}) level.movables.push_back(tmovable{{}, id});
   const auto names = EnterLevelMovables(catalog, level);
   EXPECT_EQ(names, (std::vector<std::string>{"Lara", "Moveable Id#5", "Moveable Id#9",
                                              "Moveable Id#3", "Rolling ball", "Moveable Id#700"}));
-  EXPECT_EQ(MovableIndexOf(catalog, 12), 4);
-  EXPECT_EQ(MovableIndexOf(catalog, 13), 4);
   EXPECT_EQ(MovableName(catalog, 13), "Rolling ball");
-  EXPECT_EQ(MovableIndexOf(catalog, 9), 2);
-  EXPECT_EQ(MovableIndexOf(catalog, 1), 1);  // not in the level: the reset value
+  // Ids 12 and its alias 13, 9, and 1, which is not in the level: the reset value.
+  std::vector<int> indices;
+  for (uint32_t id : {12, 13, 9, 1}) indices.push_back(MovableIndexOf(catalog, id));
+  EXPECT_EQ(indices, (std::vector<int>{4, 4, 2, 1}));
   // An alias beyond the catalog is not followed.
   catalog.entries[5].alias_id = 600;
   EXPECT_NO_THROW(EnterLevelMovables(catalog, level));
@@ -296,6 +294,127 @@ TEST(XmlParser, CatalogsFromOlderToolsInOtherEncodings) {
   // A declared encoding is trusted: bytes that break it are an error with its place.
   EXPECT_FALSE(scanner.LoadFromBuffer("<?xml version=\"1.0\" encoding=\"UTF-8\"?><m N=\"\xe9\"/>"));
   EXPECT_EQ(scanner.Error().rfind("line 1, column ", 0), 0u);
+}
+
+struct TableRow {
+  std::string name;
+  int32_t alias = -1;  // the first id the model's items are placed under
+  bool in_catalog = true;
+};
+using Table = std::map<uint32_t, TableRow>;
+
+// Rows that are no object of the original games stay out of the catalog: ids that only map
+// static meshes into the id space, and ids that only extended engines use.
+bool IsOriginalObject(const std::string& name) {
+  const bool scenery = name.rfind("Static mesh ", 0) == 0 && name.ends_with(" (scenery)");
+  return !scenery && name.find("extended engine") == std::string::npos;
+}
+
+// Reads "id name kind alias_of note", tab separated, after a header line.
+Table ReadTable(const std::string& path) {
+  std::ifstream in(path);
+  Table table;
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    std::vector<std::string> cells;
+    std::stringstream cols(line);
+    for (std::string cell; std::getline(cols, cell, '\t');) cells.push_back(cell);
+    if (cells.size() < 2) continue;
+    TableRow& row = table[static_cast<uint32_t>(std::stoul(cells[0]))];
+    row.name = cells[1];
+    row.in_catalog = IsOriginalObject(row.name);
+    if (cells.size() > 3 && !cells[3].empty()) row.alias = std::stoi(cells[3]);
+  }
+  return table;
+}
+
+std::string TableOf(int32_t version_kind) {
+  const std::string section = CatalogSectionName(version_kind);
+  return section == "TRC" ? "TR5" : section;
+}
+
+// The catalog's name for an id read alone: the table's, or the reader's default.
+std::string ExpectedName(const Table& table, uint32_t id) {
+  const auto row = table.find(id);
+  if (row == table.end() || !row->second.in_catalog) return "Moveable Id#" + std::to_string(id);
+  return row->second.name;
+}
+
+TEST(ShippedCatalog, EveryEntryCarriesTheTablesNameAndLink) {
+  std::ifstream file(test::DataPath("trcatalog.xml"), std::ios::binary);
+  const std::string shipped{std::istreambuf_iterator<char>(file), {}};
+  for (int32_t kind : {kTR1, kTR1Tub, kTR2, kTR2Trg, kTR3, kTR4, kTR5}) {
+    // The rows the build read from the shipped file give what reading it now gives (one more
+    // byte makes it another file, read now).
+    MovableCatalog built, read;
+    const auto from_build = LoadMovableCatalogText(built, shipped, "c.xml", kind);
+    const auto from_file = LoadMovableCatalogText(read, shipped + "\n", "c.xml", kind);
+    EXPECT_TRUE(built.entries == read.entries && from_build.section == from_file.section &&
+                from_file.result && from_file.warnings.empty())
+        << "kind " << kind;
+    QAVEL_OBJECT_ID_TABLE_OR_SKIP(path, TableOf(kind));
+    const Table table = ReadTable(path);
+    ASSERT_GT(table.size(), 200u) << path;
+    MovableCatalog catalog;
+    const auto report = LoadMovableCatalog(catalog, test::DataPath("trcatalog.xml"), kind);
+    ASSERT_TRUE(report.file_found);
+    EXPECT_TRUE(report.result) << report.result.message();
+    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_EQ(report.section, CatalogSectionName(kind));
+    std::vector<std::string> wrong;
+    for (uint32_t id = 0; id < kCatalogSize; ++id) {
+      const auto row = table.find(id);
+      const bool linked = row != table.end() && row->second.in_catalog;
+      const std::string name = ExpectedName(table, id);
+      const int32_t alias = linked ? row->second.alias : -1;
+      const tmovable_record& e = catalog.entries[id];
+      if (e.name != name || e.alias_id != alias)
+        wrong.push_back(std::to_string(id) + ": \"" + e.name + "\" ID2 " +
+                        std::to_string(e.alias_id) + ", table \"" + name + "\" ID2 " +
+                        std::to_string(alias));
+    }
+    EXPECT_TRUE(wrong.empty()) << report.section << ", " << wrong.size()
+                               << " entries differ, first " << wrong.front()
+                               << "; run scripts/make_catalog.py";
+  }
+}
+
+// The lists a designer reads: the movables box and the item list, through the path the
+// window and the command line take (read, load the catalog, enter the level's movables).
+TEST(ShippedCatalog, LevelItemsAndMovablesTakeTheTablesNames) {
+  for (const auto& [label, level_path] : test::SweptLevels()) {
+    SCOPED_TRACE(level_path);
+    const Ttrlevel level = test::ReadLevelOrFail(level_path);
+    ASSERT_TRUE(level.IsLoaded());
+    QAVEL_OBJECT_ID_TABLE_OR_SKIP(path, TableOf(level.version_kind));
+    const Table table = ReadTable(path);
+    MovableCatalog catalog;
+    LoadMovableCatalog(catalog, test::DataPath("trcatalog.xml"), level.version_kind);
+    const auto movable_names = EnterLevelMovables(catalog, level);
+
+    // Items placed under a sprite or pickup id take the name of the level's model.
+    std::map<uint32_t, std::string> placed_under;
+    for (const auto& m : level.movables) {
+      EXPECT_EQ(movable_names[&m - level.movables.data()], ExpectedName(table, m.object_id))
+          << "movable id " << m.object_id;
+      const auto row = table.find(m.object_id);
+      if (row != table.end() && row->second.alias >= 0)
+        placed_under[static_cast<uint32_t>(row->second.alias)] = row->second.name;
+    }
+    std::vector<uint32_t> ids;
+    for (const titem2& i : level.items2) ids.push_back(i.object_id);
+    if (level.version_kind >= kTR4)
+      for (const taux_item& a : level.aux_items) ids.push_back(a.object_id);
+    ASSERT_FALSE(ids.empty());
+    for (const uint32_t id : ids) {
+      const auto model = placed_under.find(id);
+      const std::string name =
+          model != placed_under.end() ? model->second : ExpectedName(table, id);
+      EXPECT_NE(name.rfind("Moveable Id#", 0), 0u) << "id " << id;
+      EXPECT_EQ(MovableName(catalog, id), name);
+    }
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "exchange/exchange_formats.h"
 #include "exchange/msh_file.h"
@@ -18,6 +19,7 @@ namespace qavel {
 namespace {
 
 using test::MakeLevel;
+using test::Patched;
 
 // The two TR1 variants accept each other's files.
 TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
@@ -47,32 +49,28 @@ TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
     target.rooms[1].trc_colour = 0xEE000000;
     const Ttrlevel before = target;
 
+    const auto shape = [](const troom& r) {
+      return std::tie(r.vertices1, r.vertices2, r.vertices5, r.rectangles, r.triangles,
+                      r.rectangles5, r.triangles5);
+    };
     Ttrlevel geometry = target;
     ASSERT_TRUE(ImportMshBytes(geometry, msh, MshImportMode::kGeometryOnly, "a.msh"));
-    EXPECT_EQ(geometry.rooms[1].vertices2, s.vertices2);
-    EXPECT_EQ(geometry.rooms[1].vertices1, s.vertices1);
-    EXPECT_EQ(geometry.rooms[1].rectangles, s.rectangles);
-    EXPECT_EQ(geometry.rooms[1].flags, 0x7F00);
-    EXPECT_EQ(geometry.rooms[1].ambient, before.rooms[1].ambient);
-    EXPECT_EQ(geometry.rooms[1].num_lights(kind), before.rooms[1].num_lights(kind));
-    EXPECT_EQ(geometry.zones, before.zones);
-    EXPECT_EQ(geometry.trc_header, before.trc_header);
+    const troom& g = geometry.rooms[1];
+    EXPECT_TRUE(shape(g) == shape(s)) << "the geometry did not travel";
+    EXPECT_EQ(std::tuple(g.flags, g.ambient, g.num_lights(kind)),
+              std::tuple(0x7F00, before.rooms[1].ambient, before.rooms[1].num_lights(kind)));
+    EXPECT_TRUE(geometry.zones == before.zones && geometry.trc_header == before.trc_header);
 
     Ttrlevel full = target;
     ASSERT_TRUE(ImportMshBytes(full, msh, MshImportMode::kFull, "a.msh"));
     const troom& f = full.rooms[1];
-    EXPECT_EQ(f.vertices2, s.vertices2);
-    EXPECT_EQ(f.vertices5, s.vertices5);
-    EXPECT_EQ(f.triangles, s.triangles);
-    EXPECT_EQ(f.triangles5, s.triangles5);
-    EXPECT_EQ(f.flags, 0x7F09);  // only the low byte travels
-    EXPECT_EQ(f.num_lights(kind), s.num_lights(kind));
+    EXPECT_TRUE(shape(f) == shape(s)) << "the geometry did not travel";
+    // Only the low byte of the flags travels.
+    EXPECT_EQ(std::tuple(f.flags, f.num_lights(kind)), std::tuple(0x7F09, s.num_lights(kind)));
     if (kind == kTR5) {
-      EXPECT_EQ(f.trc_colour, 0xEE030201u);
-      EXPECT_EQ(full.trc_header[2], 0x12);
+      EXPECT_EQ(std::tuple(f.trc_colour, full.trc_header[2]), std::tuple(0xEE030201u, 0x12));
     } else {
-      EXPECT_EQ(f.ambient, s.ambient);
-      EXPECT_EQ(f.ambient2, 0x5503);
+      EXPECT_EQ(std::tuple(f.ambient, f.ambient2), std::tuple(s.ambient, 0x5503));
     }
     EXPECT_EQ(full.zones[4][2], 999);
     EXPECT_EQ(full.zones[9], before.zones[9]);  // alternate zones are not in the file
@@ -124,13 +122,6 @@ TEST(MshImport, SurplusRoomsAndZoneEntriesAreSkippedSoWhatFollowsIsReadRight) {
   ASSERT_TRUE(r) << r.message();
   EXPECT_EQ(level.zones[0], (std::vector<uint16_t>{500, 501, 2}));
   EXPECT_EQ(level.rooms[2], before.rooms[2]);
-}
-
-// Puts a value into an MSH image at a byte offset.
-template <class T>
-Bytes Patched(Bytes b, size_t at, T v) {
-  std::memcpy(b.data() + at, &v, sizeof v);
-  return b;
 }
 
 TEST(MshImport, RefusesBadFilesWithOneMessageAndChangesNothing) {
@@ -263,10 +254,6 @@ TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
   level.ResizeItems(3);
   const Ttrlevel before = level;
   const Bytes good = WriteProjectBytes(level);
-  Bytes other = good;
-  other[17] = 6;
-  Bytes bad_magic = good;
-  bad_magic[5] = 'x';
   const Bytes short_file(good.begin(), good.begin() + 21);
   struct Case {
     Bytes file;
@@ -277,9 +264,9 @@ TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
            {good, Status::kOk,
             "p.zqp: project of a TR3 level with 3 items; it holds no edits to apply, the level "
             "is unchanged"},
-           {other, Status::kWrongGeneration,
+           {Patched(good, 17, uint8_t{6}), Status::kWrongGeneration,
             "p.zqp belongs to a TR4 level (generation 6) but the level is TR3"},
-           {bad_magic, Status::kWrongMagic,
+           {Patched(good, 5, 'x'), Status::kWrongMagic,
             "p.zqp is not a ZQP file (it does not start with \"Kelvora ZQP file\")"},
            {short_file, Status::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
        }) {

@@ -26,7 +26,6 @@
 #include "demo/demo_level.h"
 #include "exchange/dxf_file.h"
 #include "exchange/msh_file.h"
-#include "fixtures/editor_fixture.h"
 #include "fixtures/test_level.h"
 #include "floordata/floor_data.h"
 #include "floordata/searches.h"

@@ -1,6 +1,8 @@
 // Reading and writing levels of every generation: round trips, generation detection, progress,
 // refusal of files that are not what they claim to be; what the writer computes is returned,
 // never written into the level; unchanged parts keep their bytes; a failed save keeps the old file.
+// The model's derived values and shared points (the paired record forms: the round trips and
+// the edits).
 
 #include <gtest/gtest.h>
 
@@ -77,14 +79,29 @@ Bytes WithPageCounts(Bytes file, std::array<uint16_t, 3> counts) {
 class EveryGeneration : public ::testing::TestWithParam<int32_t> {};
 
 // Write, read, write: the same bytes, and the level read is the one written with the values the
-// writer computed.
+// writer computed. The written file's sections follow each other without gaps or overlaps up to
+// its end, so that a difference is told in the section it lies in; TR4 level data's sections
+// likewise in the unpacked level data.
 TEST_P(EveryGeneration, WriteReadWriteGivesTheSameBytesAndModel) {
   const int32_t kind = GetParam();
   const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kind), NameFor(kind));
   EXPECT_EQ(read.version_kind, kind);
-  EXPECT_EQ(read.rooms[1].flags, 0x0009);
-  EXPECT_EQ(+read.items1[0].room, 1);
-  EXPECT_EQ(+read.object_textures[1].anim_group, 1);
+  const auto written =
+      WriteLevelBytes(test::MakeTinyLevel(kind), NameFor(kind), {}, Sections::kRecord);
+  ASSERT_TRUE(written) << written.message();
+  size_t file_end = 0, data_end = 0;
+  bool room = false;
+  for (const SectionSpan& s : written->sections) {
+    size_t& end = s.name.rfind(kLevelDataSpanPrefix, 0) == 0 ? data_end : file_end;
+    EXPECT_EQ(s.begin, end) << s.name;
+    end = s.end;
+    room |= s.name.ends_with("room 1");
+  }
+  EXPECT_EQ(file_end, written->bytes.size());
+  if (kind == kTR4) {
+    EXPECT_EQ(data_end, read.origin.level_data.unpacked.size());
+  }
+  EXPECT_TRUE(room);
 }
 
 // The tiny level with two samples at the end of a TR4/TR5 file, each an unpacked size, a stored
@@ -154,29 +171,27 @@ TEST(Progress, MovesFromZeroToHundredAndBackWhileReadingAndWriting) {
 
 TEST(Refusals, SayWhatIsWrong) {
   const Bytes file = Write(test::MakeTinyLevel(kTR2), "a.tr2").bytes;
-  Bytes unknown = file;
-  unknown[0] = 0x21;
-  Bytes encrypted = file;  // "TR4" and 0x63, as some level builders scramble their files
-  std::memcpy(encrypted.data(), "TR4c", 4);
-  Bytes pages = file;  // an impossible page count
-  const uint32_t huge = 0xFFFFFFF0;
-  std::memcpy(pages.data() + 4 + 768 + 1024, &huge, 4);
-  Bytes many = file;  // a room vertex count beyond the model's capacity
-  const uint16_t vertices = 1501;
-  std::memcpy(many.data() + 4 + 768 + 1024 + 4 + 65536 + 131072 + 4 + 2 + 20, &vertices, 2);
+  // Where the page count and room 0's vertex count stand in a TR2 file.
+  const size_t pages = 4 + 768 + 1024, vertices = pages + 4 + 65536 + 131072 + 4 + 2 + 20;
   struct Case {
     Bytes bytes;
     Status status;
     std::vector<std::string> says;
   };
   for (const Case& c : std::vector<Case>{
-           {unknown, Status::kUnknownVersion, {"a.tr2 is not a level file (version word 33)"}},
+           {test::Patched(file, 0, uint8_t{0x21}),
+            Status::kUnknownVersion,
+            {"a.tr2 is not a level file (version word 33)"}},
            {Bytes{1, 2}, Status::kUnknownVersion, {"version word missing"}},
-           {encrypted,
+           // "TR4" and 0x63, as some level builders scramble their files.
+           {test::Patched(file, 0, uint32_t{0x63345254}),
             Status::kUnknownVersion,
             {"a.tr2 is an encrypted level; Qavel cannot read it"}},
-           {pages, Status::kDamaged, {"texture pages", "4294967280"}},
-           {many, Status::kDamaged, {"room 0", "1501"}}}) {
+           {test::Patched(file, pages, uint32_t{0xFFFFFFF0}),
+            Status::kDamaged,
+            {"texture pages", "4294967280"}},
+           // A vertex count beyond the model's capacity.
+           {test::Patched(file, vertices, uint16_t{1501}), Status::kDamaged, {"room 0", "1501"}}}) {
     const auto level = ReadLevelBytes(c.bytes, "a.tr2");
     ASSERT_FALSE(level);
     EXPECT_EQ(level.result().status(), c.status);
@@ -193,20 +208,10 @@ TEST(Refusals, SayWhatIsWrong) {
 TEST(Refusals, GarbageAfterAGoodVersionWordIsRefused) {
   for (uint32_t version : {0x20u, 0x2Du, 0xFF180038u, 0x00345254u}) {
     for (const char* name : {"g.phd", "g.tr4", "g.trc"}) {
-      Bytes garbage(3000);
-      uint32_t x = 12345;
-      for (auto& b : garbage) b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
-      std::memcpy(garbage.data(), &version, 4);
+      const Bytes garbage = test::Patched(test::Noise(3000), 0, version);
       EXPECT_EQ(ReadLevelBytes(garbage, name).result().status(), Status::kDamaged) << name;
     }
   }
-}
-
-Bytes Noise(size_t n) {
-  Bytes data(n);
-  uint32_t x = 11;
-  for (auto& b : data) b = static_cast<uint8_t>((x = x * 1664525 + 1013904223) >> 24);
-  return data;
 }
 
 // What packed chunks may unpack to is fixed by the file's own header: the page counts bound the
@@ -221,7 +226,7 @@ TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
   const Bytes file = WithPageCounts(Write(test::MakeTinyLevel(kTR4), "b.tr4").bytes, {1, 0, 0});
   const Bytes zeros(64 << 20, 0);
   const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
-  const Bytes texels = Noise(262144);
+  const Bytes texels = test::Noise(262144);
   const Bytes stream = *PackBlock(texels.data(), texels.size());
   Bytes header = stream, hurt = stream;
   header[1] ^= 1;
@@ -400,73 +405,25 @@ TEST(Writer, NothingLoadedWritesNothingAndAFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(ReadWholeFile(dir + "/a.tr2")->ToBytes(), before);
 }
 
-// The written file's sections follow each other without gaps or overlaps up to its end, so that
-// a difference is told in the section it lies in; TR4 level data's sections likewise in the
-// unpacked level data.
-TEST(Writer, SectionsNameEveryByteInFileOrder) {
-  for (const auto& [kind, name] :
-       {std::pair{kTR1, "a.phd"}, std::pair{kTR1Tub, "a.tub"}, std::pair{kTR2, "a.tr2"},
-        std::pair{kTR3, "a.tr2"}, std::pair{kTR4, "a.tr4"}, std::pair{kTR5, "a.trc"}}) {
-    const auto written = WriteLevelBytes(test::MakeTinyLevel(kind), name, {}, Sections::kRecord);
-    ASSERT_TRUE(written) << written.message();
-    size_t file_end = 0, data_end = 0;
-    bool room = false;
-    for (const SectionSpan& s : written->sections) {
-      size_t& end = s.name.rfind(kLevelDataSpanPrefix, 0) == 0 ? data_end : file_end;
-      EXPECT_EQ(s.begin, end) << kind << " " << s.name;
-      end = s.end;
-      room |= s.name.ends_with("room 1");
-    }
-    EXPECT_EQ(file_end, written->bytes.size()) << kind;
-    if (kind == kTR4) {
-      EXPECT_EQ(data_end, Read(written->bytes, name).origin.level_data.unpacked.size());
-    }
-    EXPECT_TRUE(room) << kind;
-  }
-}
-
-// (That edits repack the level data: the sweep's edits of the demo level.)
-TEST(Tr4, UnchangedChunksKeepTheirPackedBytes) {
-  const Bytes file = Write(test::MakeTinyLevel(kTR4), "a.tr4").bytes;
-  Ttrlevel read = Read(file, "a.tr4");
-  EXPECT_EQ(read.level_data_end, Bytes(6, 0));
-
-  // Another valid stream of the same content in a chunk: an unedited save copies it as it is.
-  Ttrlevel odd = read;
-  odd.origin.pages32.packed =
-      SharedBlock::Of(*PackBlock(odd.pages32.bytes(), odd.pages32.size(), 1));
-  const Bytes with_odd = Write(odd, "a.tr4").bytes;
-  EXPECT_NE(with_odd, file);
-  EXPECT_EQ(Write(Read(with_odd, "a.tr4"), "a.tr4").bytes, with_odd);
-}
-
-TEST(Tr5, EditedRoomsAreWrittenAsOneLayerThatReadsBackTheSame) {
+// Edits reach the file: a moved vertex (its room written as one layer), and the room header
+// values the Experiments page edits where the file keeps them as they are; the last five are where
+// the file locates the room's layers, vertices and faces, so the writer computes them on every
+// save and an edit of them cannot reach the file.
+TEST(Tr5, EditsReachTheFileWhereTheFileKeepsThem) {
   const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
   ASSERT_EQ(read.rooms[0].num_layers(), 1u);
+  const auto kept = [](troom& r) {
+    return std::array{&r.trc_unknown1, &r.trc_unknown2,    &r.trc_unknown3, &r.trc_unknown4,
+                      &r.trc_unknown6, &r.trc_unknown7[2], &r.trc_unknown9, &r.trc_unknown10};
+  };
   Ttrlevel edited = read;
   tvertex2 v = edited.rooms[0].vertices2[1];
   v.y = -256;
   StoreVertex(edited.rooms[0], 1, v);
-  EXPECT_EQ(+RoundTrip(edited, "a.trc").rooms[0].vertices2[1].y, -256);
-}
-
-// The room header values the Experiments page edits: those the file keeps as they are reach it;
-// the last five are where the file locates the room's layers, vertices and faces, so the writer
-// computes them on every save and an edit of them cannot reach the file.
-TEST(Tr5, HeaderValuesReachTheFileWhereTheFileKeepsThem) {
-  const Ttrlevel read = RoundTrip(test::MakeTinyLevel(kTR5), "a.trc");
-  Ttrlevel edited = read;
-  troom& room = edited.rooms[1];
-  for (uint32_t* field :
-       {&room.trc_unknown1, &room.trc_unknown2, &room.trc_unknown3, &room.trc_unknown4,
-        &room.trc_unknown6, &room.trc_unknown7[2], &room.trc_unknown9, &room.trc_unknown10})
-    *field = 0x12345678;
-  const Ttrlevel back_level = RoundTrip(edited, "a.trc");
-  const troom& back = back_level.rooms[1];
-  for (uint32_t value :
-       {back.trc_unknown1, back.trc_unknown2, back.trc_unknown3, back.trc_unknown4,
-        back.trc_unknown6, back.trc_unknown7[2], back.trc_unknown9, back.trc_unknown10})
-    EXPECT_EQ(value, 0x12345678u);
+  for (uint32_t* field : kept(edited.rooms[1])) *field = 0x12345678;
+  Ttrlevel back = RoundTrip(edited, "a.trc");
+  EXPECT_EQ(+back.rooms[0].vertices2[1].y, -256);
+  for (uint32_t* field : kept(back.rooms[1])) EXPECT_EQ(*field, 0x12345678u);
 
   Ttrlevel located = read;
   located.rooms[1].trc_unknown11 = {1, 2, 3, 4, 5};
@@ -502,26 +459,13 @@ TEST(RealLevels, Tr5OneLayerRoomsWrittenFromTheirMergedListsKeepTheirBytes) {
   EXPECT_GT(checked, 0u);
 }
 
-// The shipped demo level: the file is what the generator writes and reads back as built, and its
-// records agree where no reader or check looks. That it refers only to what it has is the level
-// check's work (tests/check); its resave and edits, the real-level sweep's.
-TEST(DemoLevel, TheShippedFileIsWhatTheGeneratorWritesAndReadsBackAsBuilt) {
-  Ttrlevel built = BuildDemoLevel();
-  const auto written = WriteLevelBytes(built, "demo.tr4");
-  ASSERT_TRUE(written) << written.message();
-  AdoptFileValues(built, written->values);
-  const Bytes shipped = ReadWholeFile(test::DataPath("demo.tr4"))->ToBytes();
-  EXPECT_TRUE(written->bytes == shipped) << "regenerate with: qavel-cli make-demo data/demo.tr4";
-  EXPECT_LT(shipped.size(), 400u * 1024);
-  const auto read = ReadLevel(test::DataPath("demo.tr4"));
-  ASSERT_TRUE(read) << read.message();
-  EXPECT_EQ(read->version_kind, kTR4);
-  EXPECT_EQ(read->FirstDifference(built), "");
-}
-
-// What the check does not look at: faces with distinct corners, animation frames whose rotation
-// words fill them exactly, and the two forms of the texture pages holding the same picture.
+// The shipped demo level (that it is what make-demo writes: the command-line tests; that it
+// reads back as written and refers only to what it has: the sweep over the levels) is small,
+// and its records agree where no check looks: faces with distinct corners, animation frames
+// whose rotation words fill them exactly, and the two forms of the texture pages holding the
+// same picture.
 TEST(DemoLevel, RecordsAgreeWhereNoCheckLooks) {
+  EXPECT_LT(ReadWholeFile(test::DataPath("demo.tr4"))->size(), 400u * 1024);
   const Ttrlevel L = test::ReadLevelOrFail(test::DataPath("demo.tr4"));
   ASSERT_EQ(L.num_rooms(), 4);
   int flags = 0;
@@ -557,6 +501,78 @@ TEST(DemoLevel, RecordsAgreeWhereNoCheckLooks) {
     transparent += !(w & 0x8000);
   }
   EXPECT_GT(transparent, 0u);
+}
+
+TEST(AnimatedTextures, GroupsAreNumberedFromOne) {
+  Ttrlevel level;
+  level.object_textures.resize(12);
+  level.animated_textures = {2, 1, 7, 8, 0, 9};
+  DeriveAnimatedTextureGroups(level);
+  for (size_t t = 0; t < 12; ++t) {
+    const uint16_t want = (t == 7 || t == 8) ? 1 : t == 9 ? 2 : 0;
+    EXPECT_EQ(+level.object_textures[t].anim_group, want) << "texture " << t;
+  }
+  // Numbers beyond the table and lists shorter than they claim are ignored, never written.
+  level.animated_textures = {5, 3, 11, 500, 2};
+  DeriveAnimatedTextureGroups(level);
+  EXPECT_EQ(+level.object_textures[11].anim_group, 1);
+}
+
+TEST(Vertices, FindAddSharesPointsAndStopsAtCapacity) {
+  troom room;
+  EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x40), 1u);
+  EXPECT_EQ(AddVertex(room, 4, 5, 6, 0), 2u);
+  EXPECT_EQ(+room.vertices1[0].lighting, 0x4000);
+  EXPECT_EQ(+room.vertices2[0].lighting, 0x4000);
+  // Found again: the TR1 light is averaged with the new one.
+  EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x80), 1u);
+  EXPECT_EQ(static_cast<uint16_t>(room.vertices1[0].lighting) >> 8, 0x60);
+  EXPECT_EQ(FindVertex(room, 4, 5, 6), 2u);
+  EXPECT_EQ(FindVertex(room, 4, 5, 7), 0u);
+  while (room.num_vertices() < RoomCapacity::vertices)
+    AddVertex(room, static_cast<int16_t>(room.num_vertices()), 100, 0, 0);
+  EXPECT_EQ(AddVertex(room, -1, -1, -1, 0), 0u);
+  EXPECT_EQ(room.num_vertices(), RoomCapacity::vertices);
+  EXPECT_EQ(room.vertices1.size(), room.vertices2.size());
+}
+
+TEST(Tr5Merge, SharedCornersBecomeOneVertex) {
+  troom room;
+  ttr5_layer_block a, b;
+  auto v = [](float x, float y, float z) {  // blue: byte 12 of the rest
+    return tvertex5{{}, x, y, z, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF8}};
+  };
+  a.vertices = {v(0, 0, 0), v(1024, 0, 0), v(1024, 0, 1024)};
+  a.triangles = {ttriangle5{{}, {0, 1, 2}, 5, 0}};
+  // 1023.6 rounds to the same point as 1024; 2.5 rounds to 2 (halves to even).
+  b.vertices = {v(1023.6f, 0, 0), v(2048, 0, 0), v(2.5f, 0, 0)};
+  b.triangles = {ttriangle5{{}, {0, 1, 2}, 6, 1}};
+  room.tr5_layers = {a, b};
+  MergeTr5Layers(room);
+  ASSERT_EQ(room.num_vertices(), 5u);
+  EXPECT_EQ(room.triangles[1].vertices[0], 1);  // the shared corner
+  EXPECT_EQ(+room.vertices2[4].x, 2);
+  EXPECT_EQ(+room.triangles5[1].extra, 1);
+  EXPECT_EQ(+room.triangles[1].texture, 6);
+  EXPECT_EQ(+room.vertices2[0].colour, 0x1F);
+}
+
+TEST(LevelEquality, ComparesEveryTableByContentButNotTheOrigin) {
+  Ttrlevel a, b;
+  a.rooms.resize(2);
+  b.rooms.resize(2);
+  b.rooms[1].flags = 1;
+  EXPECT_EQ(a.FirstDifference(b), "rooms");
+  b.rooms[1].flags = 0;
+  b.loaded = true;
+  EXPECT_EQ(a.FirstDifference(b), "loaded");
+  b.loaded = false;
+  // Page blocks compare by content; what the file looked like is not level data.
+  a.pages16 = SharedBlock::Of(Bytes(10, 1));
+  b.pages16 = SharedBlock::Of(Bytes(10, 1));
+  b.origin.pages16.packed = SharedBlock::Of(Bytes(3, 7));
+  EXPECT_TRUE(a == b);
+  EXPECT_EQ(a.FirstDifference(b), "");
 }
 
 }  // namespace

@@ -38,18 +38,14 @@ const char* ObjectIdsDir();
 #define QAVEL_OBJECT_IDS_DIR ::qavel::test::ObjectIdsDir()
 #endif
 
-// Skips the test, saying so, when the real level is absent.
-#define QAVEL_REAL_LEVEL_OR_SKIP(var, generation)                                         \
-  auto var##_opt = ::qavel::test::RealLevel(generation);                                  \
-  if (!var##_opt)                                                                         \
-    GTEST_SKIP() << "real " << generation << " level not present in " << QAVEL_LEVELS_DIR \
-                 << "; skipped";                                                          \
+// Skips the test, saying so, when the real level or the object-id table of a generation is absent;
+// else declares `var`, its path.
+#define QAVEL_PATH_OR_SKIP(var, lookup, what, generation, kind, folder)                        \
+  auto var##_opt = ::qavel::test::lookup(generation);                                          \
+  if (!var##_opt)                                                                              \
+    GTEST_SKIP() << what << generation << kind << " not present in " << folder << "; skipped"; \
   const std::string var = *var##_opt
-
-// Skips the test, saying so, when the object-id table is absent.
-#define QAVEL_OBJECT_ID_TABLE_OR_SKIP(var, generation)                                             \
-  auto var##_opt = ::qavel::test::ObjectIdTable(generation);                                       \
-  if (!var##_opt)                                                                                  \
-    GTEST_SKIP() << "object-id table " << generation << " not present in " << QAVEL_OBJECT_IDS_DIR \
-                 << "; skipped";                                                                   \
-  const std::string var = *var##_opt
+#define QAVEL_REAL_LEVEL_OR_SKIP(var, generation) \
+  QAVEL_PATH_OR_SKIP(var, RealLevel, "real ", generation, " level", QAVEL_LEVELS_DIR)
+#define QAVEL_OBJECT_ID_TABLE_OR_SKIP(var, generation) \
+  QAVEL_PATH_OR_SKIP(var, ObjectIdTable, "object-id table ", generation, "", QAVEL_OBJECT_IDS_DIR)

@@ -45,8 +45,8 @@
 
 #include "editor/edit_command.h"
 #include "editor/face_commands.h"
+#include "fixtures/test_level.h"
 #include "fixtures/texture_fixtures.h"
-#include "fixtures/tiny_level.h"
 #include "inspect/item_edits.h"
 #include "inspect/panel_texts.h"
 #include "inspect/room_edits.h"

@@ -15,7 +15,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "fixtures/editor_fixture.h"
+#include "fixtures/test_level.h"
 #include "test_paths.h"
 #include "ui/main_window.h"
 
