@@ -54,7 +54,8 @@ rooms "room mode flipped" "[2] ['x', 'y', 'z', 'zoom']" 1 --flipped
 scene 0 --json --portals | json "--portals" 's["tag_triangles"]["6"] > 0'
 pick 0 400 300 --level | grep -qE '^room [013] kind [1235] index [0-9]+$' ||
   no "pick in level mode: $(pick 0 400 300 --level)"
-expect "pick from far away" none "$(pick 0 400 300 --level --camera 0,-100000,0,0,0)"
+expect "pick from a camera inside room 0 looking along +x" "room 1 kind 1 index 23" \
+  "$(pick 0 400 300 --level --camera 3072,-1536,3000,90,0)"
 
 refused "WIDTHxHEIGHT" pick "$demo" 0 1 1 --size 0x5
 refused "room 9 does not exist" pick "$demo" 9 1 1
