@@ -38,7 +38,6 @@ check render render "$demo" 0 "$scratch/x.png" --transparent-texels
 
 # Refusals leave an existing picture as it was and no temporary file behind. A size the driver
 # cannot draw is refused for its size, naming the largest side there is.
-refused "room 9 does not exist" render "$demo" 9 "$scratch/room.png"
 refused "cannot save $scratch/none/x.png" render "$demo" 0 "$scratch/none/x.png"
 refused "--size must be WIDTHxHEIGHT, not '800'" render "$demo" 0 "$scratch/x.png" --size 800
 refused "a picture of 65536 x 1 pixels is more than this OpenGL draws: at most" \
