@@ -21,13 +21,10 @@ for e in sys.argv[1:]:
 ' "$@" || no "$name"
 }
 
-scene 0 --json | json "room 0" 'len(L) == 3' \
+scene 0 --json | json "room 0" 'len(L) == 3 and s["skipped_statics"] == []' \
   's["box"] == {"min": [-3, -1.5, 2.5], "max": [3, 1.5, 7.5]}' \
   's["camera"] == {"x": 0, "y": 0, "z": 12.5, "zoom": 0}' \
-  'L[1]["triangles"] == L[2]["triangles"] == 0' \
-  's["skipped_items"] == [{"index": 11, "object_id": 398, "message": "Object ID398 is missing."}]' \
-  's["skipped_statics"] == []' \
-  'sorted(s["tag_triangles"]) == ["1", "2", "3", "5"]'
+  's["skipped_items"] == [{"index": 11, "object_id": 398, "message": "Object ID398 is missing."}]'
 plain=$(scene 0 --json)
 for option in --wireframe-room --wireframe-objects --hide-items --hide-statics --standard-room \
               "--item 4" "--static 0"; do
