@@ -7,7 +7,6 @@ source "$(dirname "$0")/cli_lib.sh"
 
 "$cli" check "$demo" > "$scratch/.io/check"
 expect "exit code of a level without errors" 0 $?
-expect "summary without errors" "0 errors, 5 warnings" "$(tail -n 1 "$scratch/.io/check")"
 
 # The demo level with item 0 moved into room 77: its packed level data is unpacked,
 # the item record found and changed, and the data packed again.
@@ -44,7 +43,6 @@ python3 - "$scratch/.io/check.json" <<'PY' || { no "JSON"; cat "$scratch/.io/che
 import json, sys
 d = json.load(open(sys.argv[1]))
 assert d["errors"] == 1 and d["warnings"] == 5, d
-assert len(d["problems"]) == 6
 errors = [p for p in d["problems"] if p["severity"] == "error"]
 assert errors == [{"severity": "error", "code": "item-room", "where": {"kind": "item", "index": 0},
                    "message": "item 0: room 77 does not exist; the level has 4 rooms"}], errors
