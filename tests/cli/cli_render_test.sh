@@ -19,8 +19,6 @@ render() {
 }
 runner=render
 size() { identify -format '%wx%h' "$1"; }
-pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
-teal="srgb(0,128,128)"
 
 if ! out=$(render render "$demo" 0 "$scratch/room.png" 2> "$scratch/.io/first"); then
   grep -q "cannot draw the view without OpenGL 3.3" "$scratch/.io/first" &&
@@ -38,25 +36,8 @@ check render render "$demo" 0 "$scratch/lit.png" --room-lighting
 [ "$(compare -metric AE "$scratch/room.png" "$scratch/lit.png" null: 2>&1)" != 0 ] || no "--room-lighting changes nothing"
 check render render "$demo" 0 "$scratch/x.png" --transparent-texels
 
-# Level mode: where pick finds a room the picture shows one. A free camera in the middle of room
-# 0 sees its walls all round: (almost) no background is left.
-check render render "$demo" 0 "$scratch/level.png" --level --portals
-[ "$("$cli" pick "$demo" 0 400 300 --level)" != none ] &&
-  [ "$(pixel "$scratch/level.png" 400 300)" != "$teal" ] || no "level mode draws what pick finds"
-middle=$("$cli" scene "$demo" 0 --json --camera 0,0,0,0,0 | python3 -c '
-import json, sys
-b = json.load(sys.stdin)["box"]
-c = [(b["min"][i] + b["max"][i]) / 2 for i in range(3)]
-print("%g,%g,%g,90,0" % (c[0] * 512, c[1] * 512, -c[2] * 512))')
-check render render "$demo" 0 "$scratch/inside.png" --level --camera "$middle"
-background=$(convert "$scratch/inside.png" -fill black +opaque "$teal" -fill white -opaque "$teal" \
-  -format "%[fx:mean]" info:)
-python3 -c "import sys; sys.exit(0 if float('$background') < 0.02 else 1)" ||
-  no "a free camera inside room 0 sees background ($background of the picture)"
-
 # Refusals leave an existing picture as it was and no temporary file behind. A size the driver
 # cannot draw is refused for its size, naming the largest side there is.
-refused "room 9 does not exist" render "$demo" 9 "$scratch/room.png"
 refused "cannot save $scratch/none/x.png" render "$demo" 0 "$scratch/none/x.png"
 refused "--size must be WIDTHxHEIGHT, not '800'" render "$demo" 0 "$scratch/x.png" --size 800
 refused "a picture of 65536 x 1 pixels is more than this OpenGL draws: at most" \

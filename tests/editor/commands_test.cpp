@@ -291,7 +291,6 @@ TEST(DocumentLevels, EditsReachTheFileAndUndoneGiveItBack) {
     const std::string dir = test::ScratchDir("editor_session_" + generation);
     const std::string ext = std::filesystem::path(path).extension().string();
     session.selection().SelectItem(0);
-    const titem2 item = level.items2[0];
     ASSERT_TRUE(RotateItem(session));
     ASSERT_TRUE(MoveItem(session, kItemKeyStep, -kItemKeyStep));
     ASSERT_TRUE(ChangeItemLight(session, -1));
@@ -327,16 +326,11 @@ TEST(DocumentLevels, EditsReachTheFileAndUndoneGiveItBack) {
     ASSERT_TRUE(session.document().SaveAs(dir + "/edited" + ext));
     Expected<Ttrlevel> read = ReadLevel(dir + "/edited" + ext);
     ASSERT_TRUE(read) << read.message();
-    const Ttrlevel& back = *read;
-    EXPECT_EQ(back.items2[0].x, item.x + kItemKeyStep);
-    EXPECT_EQ(back.items2[0].z, item.z - kItemKeyStep);
-    EXPECT_EQ(+back.rooms[0].rectangles[0].texture, piece);
-    EXPECT_EQ(+back.rooms[0].rectangles[0].vertices[0], +rect.vertices[3]);
-    // Every room reads back as the session holds it, with what the writer computes (sizes,
-    // TR5 headers) filled in.
+    // Every room and item reads back as the session holds it, with what the writer computes
+    // (sizes, TR5 headers) filled in; what each edit makes of them is the edits' test.
     Ttrlevel expected = level;
     AdoptFileValues(expected, WriteLevelBytes(level, path)->values);
-    EXPECT_TRUE(back.rooms == expected.rooms);
+    EXPECT_TRUE(read->rooms == expected.rooms && read->items2 == expected.items2);
 
     while (session.undo_stack().canUndo()) session.undo_stack().undo();
     ASSERT_TRUE(session.document().SaveAs(dir + "/undone" + ext));
