@@ -34,8 +34,9 @@ void SetFloorList(Ttrlevel& L, std::vector<uint16_t> words) {
   L.floor_data = std::move(words);
 }
 
-titem2& Item(Ttrlevel& L, size_t i) {
-  return L.items2[i];
+// The overlap word of box 1 (its high byte holds the flags): the last of a TR1 box, byte 6 after.
+uint8_t* Box1Overlaps(Ttrlevel& L) {
+  return L.version_kind < kTR2 ? L.boxes1[1].raw + 18 : L.boxes2[1].raw + 6;
 }
 
 template <class T>
@@ -51,7 +52,7 @@ Ttrlevel CleanLevel(int32_t kind) {
   L.static_meshes[0].object_id = 3;  // what the rooms' instances name
   for (auto& room : L.rooms)
     for (auto& s : room.sprites) s = tsprite{{}, {1, 0, 0, 0}};
-  Item(L, 0).x = 4096 + 1536;    // inside room 1
+  L.items2[0].x = 4096 + 1536;   // inside room 1
   StoreItem(L, 0, L.items2[0]);  // the TR1 form follows the edited TR2 form
   SetFloorList(L, {Fn(4, 0, true), 0x0100, Cmd(0, 0, true)});
   L.word_table.fill(0);
@@ -127,16 +128,16 @@ const std::vector<Breakage>& Breakages() {
       {"room sprite texture", [](auto& L) { L.rooms[0].sprites[0].raw[2] = 1; }, "sprite-texture",
        "sprite 0 of room 0", kE, kTR1, kTR4},
       // Items.
-      {"item room 77", [](auto& L) { Item(L, 0).room = 77; }, "item-room", "item 0"},
-      {"item room -5", [](auto& L) { Item(L, 0).room = 0xFFFB; }, "item-room", "item 0"},
+      {"item room 77", [](auto& L) { L.items2[0].room = 77; }, "item-room", "item 0"},
+      {"item room -5", [](auto& L) { L.items2[0].room = 0xFFFB; }, "item-room", "item 0"},
       {"aux item room", [](auto& L) { L.aux_items[0].room = 2; }, "item-room", "item 1", kE, kTR4},
-      {"item without a movable", [](auto& L) { Item(L, 0).object_id = 77; }, "item-object",
+      {"item without a movable", [](auto& L) { L.items2[0].object_id = 77; }, "item-object",
        "item 0", kW},
       {"item shown by a sprite sequence", [](auto& L) {
-         Item(L, 0).object_id = 77;
+         L.items2[0].object_id = 77;
          Put<int32_t>(L.sprite_sequences[0].raw, 0, 77);
        }, nullptr},
-      {"item outside its room", [](auto& L) { Item(L, 0).y = -2048; }, "item-position", "item 0",
+      {"item outside its room", [](auto& L) { L.items2[0].y = -2048; }, "item-position", "item 0",
        kW},
       // Floor data (the list of column 2, row 2 of room 0).
       FloorRow("list without its end mark", {Fn(2), 0}, "floor-data-end"),
@@ -241,24 +242,11 @@ const std::vector<Breakage>& Breakages() {
       {"animated texture group past the list", [](auto& L) { L.animated_textures[0] = 2; },
        "animated-texture", "animated texture group 1"},
       // Boxes.
-      {"box overlap index", [](auto& L) {
-         if (L.version_kind < kTR2)
-         L.boxes1[1].raw[18] = 1;
-         else
-         L.boxes2[1].raw[6] = 1;
-       }, "box-overlap", "box 1"},
-      {"blocked box", [](auto& L) {
-         if (L.version_kind < kTR2)
-         L.boxes1[1].raw[19] = 0xC0;
-         else
-         L.boxes2[1].raw[7] = 0xC0;
-       }, nullptr},
+      {"box overlap index", [](auto& L) { Box1Overlaps(L)[0] = 1; }, "box-overlap", "box 1"},
+      {"blocked box", [](auto& L) { Box1Overlaps(L)[1] = 0xC0; }, nullptr},
       {"overlap list without an end", [](auto& L) {
          L.overlaps = {kLast | 1, 0};
-         if (L.version_kind < kTR2)
-         L.boxes1[1].raw[18] = 1;
-         else
-         L.boxes2[1].raw[6] = 1;
+         Box1Overlaps(L)[0] = 1;
        }, "box-overlap", "box 1"},
       {"overlap names a missing box", [](auto& L) { L.overlaps = {kLast | 2}; }, "overlap-box",
        "overlap 0"},
@@ -329,7 +317,7 @@ TEST(CheckLevel, EachBrokenReferenceIsFoundWhereItIs) {
 
 TEST(CheckLevel, SentencesNameTheRecordAndWhatTheLevelHas) {
   Ttrlevel L = CleanLevel(kTR4);
-  Item(L, 0).room = 77;
+  L.items2[0].room = 77;
   L.movables[0].animation = 9;
   L.rooms[1].sectors[5].box_index = 5 << 4;
   const auto problems = CheckLevel(L);
