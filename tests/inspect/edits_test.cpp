@@ -452,11 +452,8 @@ TEST(PanelTexts, EntriesInPanelUnitsTrcLinesAndTheWeather) {
   trc.trc_unknown10 = 0x3DCCCCCD;  // the float nearest to 0.1
   const auto lines = TrcValueLines(trc);
   ASSERT_EQ(lines.size(), 13u);
-  EXPECT_EQ(lines[0], "Unknown1: -1");
-  EXPECT_EQ(lines[5], "Unknown7: 3");
-  EXPECT_EQ(lines[6], "Unknown9: -3072.0");
-  EXPECT_EQ(lines[7], "Unknown10: 0.1");
-  EXPECT_EQ(lines[12], "Unknown15: 15");
+  EXPECT_EQ(lines[0] + "; " + lines[5] + "; " + lines[6] + "; " + lines[7] + "; " + lines[12],
+            "Unknown1: -1; Unknown7: 3; Unknown9: -3072.0; Unknown10: 0.1; Unknown15: 15");
   EXPECT_THROW(TrcValueField(trc, 13), std::out_of_range);
   SetWeather(tr5, 2);
   EXPECT_EQ(tr5.trc_header[2], 2);
@@ -490,19 +487,6 @@ TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
   }
 }
 
-// The window's path: each command's edit made on the level in turn, as its buttons would.
-using WindowEdits = std::function<void(Ttrlevel&)>;
-
-struct Row {
-  std::string line;
-  WindowEdits window;
-  std::string diff;
-};
-
-Result RunLine(Ttrlevel& level, const std::string& line) {
-  return ApplyEditScript(level, {{"line 1", line}});
-}
-
 // The demo level's item 1 stands at x 3584, z 5632, angle 32768 in room 2 (object 35, OCB 1);
 // its static 0.0 at x 1536, angle 16384; movable 0 has object id 0; room 1 is under water.
 TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
@@ -510,21 +494,26 @@ TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
   const titem2 item1 = demo.items2[1];
   const tstatic2 s0 = demo.rooms[0].statics2[0];
   const FaceRef rect0{FaceKind::kRectangle, 0};
-  const std::vector<Row> rows = {
+  // The window's path: each command's edit made on the level in turn, as its buttons would.
+  const struct {
+    std::string line;
+    std::function<void(Ttrlevel&)> window;
+    std::string diff;
+  } rows[] = {
       {"item 1 x=1040 angle=90",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          Do(l, edit::PlaceItem(l, 1, {1040, item1.y, item1.z, 0x4000}));
        },
        "item 1 x: 3584 -> 1040; item 1 angle: 32768 -> 16384"},
       {"item 1 angle=0x2000 y=-300 z=77",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          Do(l, edit::PlaceItem(l, 1, {item1.x, -300, 77, 0x2000}));
        },
        "item 1 y: 0 -> -300; item 1 z: 5632 -> 77; item 1 angle: 32768 -> 8192"},
       // The light goes into the OCB word too, as the panel's light does: a line giving both
       // sets the light first and keeps both.
       {"item 1 object=0 ocb=-5 light=300 room=0",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          Do(l, edit::ChangeItemLight(l, 1, 300));
          Do(l, edit::ChangeItemId(l, 1, 0));
          Do(l, edit::ChangeItemOcb(l, 1, -5));
@@ -533,41 +522,41 @@ TEST(EditScript, MakesTheWindowsEditsByteForByteAndTheDiffNamesThem) {
        "item 1 object: 35 -> 0; item 1 room: 2 -> 0; item 1 light: -1 -> 300; item 1 ocb: 1 -> "
        "-5"},
       {"item 1 flags=1+3+C",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          for (int f : {1, 3, 7}) Do(l, edit::ToggleItemFlag(l, 1, f));
        },
        "item 1 flags: 0x0000 -> 0x8A00"},
       {"item 1 duplicate room=1",
-       [](Ttrlevel& l) { Do(l, edit::DuplicateItem(l, 1, 1, std::nullopt)); },
+       [](auto& l) { Do(l, edit::DuplicateItem(l, 1, 1, std::nullopt)); },
        "items count: 11 -> 12; item 11 added: object 35 in room 1 at 3584, 0, 5632"},
       {"create 0 1 1100 -256 2050",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          Do(l, edit::DuplicateItem(l, -1, 1, edit::CreateChoice{0, {2, -1, 4}}));
          Do(l, edit::PlaceItem(l, 11, {1100, -256, 2050, 0}));
        },
        "items count: 11 -> 12; item 11 added: object 0 in room 1 at 1100, -256, 2050"},
       {"static 0.0 x=2000 angle=180 light2=77",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          Do(l, edit::PlaceStatic(l, 0, 0, {2000, s0.y, s0.z, 0x8000}));
          Do(l, edit::ChangeStaticLights(l, 0, 0, s0.intensity1, 77));
        },
        "static 0.0 x: 1536 -> 2000; static 0.0 angle: 16384 -> 32768; static 0.0 light2: 0 -> 77"},
-      {"static 0.0 duplicate", [](Ttrlevel& l) { Do(l, edit::DuplicateStatic(l, 0, 0)); },
+      {"static 0.0 duplicate", [](auto& l) { Do(l, edit::DuplicateStatic(l, 0, 0)); },
        "room 0 static meshes: 1 -> 2; static 0.1 added: mesh 0"},
       {"room 1 water_enabled=off",
-       [&](Ttrlevel& l) { Do(l, edit::SetRoomFlag(l, 1, kFlagWater, false)); },
+       [&](auto& l) { Do(l, edit::SetRoomFlag(l, 1, kFlagWater, false)); },
        "room 1 flags: water on -> water off"},
       {"face 0 r0 texture=1 turn=1",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          Do(l, edit::PaintFace(l, 0, rect0, 1));
          Do(l, edit::TurnFace(l, 0, rect0));
        },
        "room 0 rectangle 0 texture: 0 -> 1; room 0 rectangle 0 vertices: 0 1 2 3 -> 3 0 1 2"},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
     Ttrlevel by_script = demo;
-    const Result r = RunLine(by_script, row.line);
+    const Result r = ApplyEditScript(by_script, {{"line 1", row.line}});
     ASSERT_TRUE(r) << r.message();
     Ttrlevel by_window = demo;
     row.window(by_window);
@@ -615,43 +604,39 @@ TEST(EditScript, RefusesTheFirstBadLineNamingItAndChangesNothing) {
   }
 }
 
-struct DiffRow {
-  const char* name;
-  std::function<void(Ttrlevel&)> edit;
-  std::string expected;
-};
-
 TEST(LevelDiff, NamesExactlyTheEditsMade) {
   const Ttrlevel demo = BuildDemoLevel();
   const size_t items = demo.items2.size();
-  const std::vector<DiffRow> rows = {
+  const struct {
+    const char* name;
+    std::function<void(Ttrlevel&)> edit;
+    std::string expected;
+  } rows[] = {
       {"item moved and turned",
-       [&](Ttrlevel& l) {
+       [&](auto& l) {
          titem2 it = l.items2[1];
          it.x += 16;
          it.angle = 0x4000;
          StoreItem(l, 1, it);
        },
        "item 1 x: 3584 -> 3600; item 1 angle: 32768 -> 16384"},
-      {"item added", [](Ttrlevel& l) { AppendItem(l, MakeItem(12, 1, 1024, -256, 2048)); },
+      {"item added", [](auto& l) { AppendItem(l, MakeItem(12, 1, 1024, -256, 2048)); },
        "items count: 11 -> 12; item 11 added: object 12 in room 1 at 1024, -256, 2048"},
-      {"item removed", [&](Ttrlevel& l) { l.ResizeItems(items - 1); },
+      {"item removed", [&](auto& l) { l.ResizeItems(items - 1); },
        "items count: 11 -> 10; item 10 removed"},
-      {"room flag", [](Ttrlevel& l) { l.rooms[1].flags ^= 1; },
-       "room 1 flags: water on -> water off"},
-      {"face painted", [](Ttrlevel& l) { l.rooms[0].rectangles[20].texture ^= 1; },
+      {"room flag", [](auto& l) { l.rooms[1].flags ^= 1; }, "room 1 flags: water on -> water off"},
+      {"face painted", [](auto& l) { l.rooms[0].rectangles[20].texture ^= 1; },
        "room 0 rectangle 20 texture: 1 -> 0"},
       {"static moved",
-       [](Ttrlevel& l) {
+       [](auto& l) {
          tstatic2 s = l.rooms[0].statics2[0];
          s.z -= 512;
          StoreStatic(l.rooms[0], 0, s);
        },
        "static 0.0 z: 2560 -> 2048"},
-      {"movable changed whole", [](Ttrlevel& l) { l.movables[0].animation ^= 1; },
-       "movable 0 changed"},
+      {"movable changed whole", [](auto& l) { l.movables[0].animation ^= 1; }, "movable 0 changed"},
       {"texels painted",
-       [](Ttrlevel& l) {
+       [](auto& l) {
          Bytes pages = l.pages16.ToBytes();
          pages[2 * 256 * 256 + 10] ^= 0xFF;  // page 1, texel 5
          pages[2 * 256 * 256 + 12] ^= 0xFF;  // page 1, texel 6
@@ -659,7 +644,7 @@ TEST(LevelDiff, NamesExactlyTheEditsMade) {
        },
        "16-bit texture page 1 texels changed: 2"},
   };
-  for (const DiffRow& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     Ttrlevel edited = demo;
     row.edit(edited);
@@ -857,24 +842,6 @@ INSTANTIATE_TEST_SUITE_P(Levels, LevelSweep,
                          ::testing::Values("TR1", "TR2", "TR3", "TR4", "TR5", "demo"),
                          [](const auto& info) { return info.param; });
 
-// The three texture chunks of a TR4/TR5 file (32-bit pages, 16-bit pages, third chunk), as zlib
-// unpacks them on its own.
-std::vector<Bytes> InflatedChunks(const SharedBlock& file) {
-  std::vector<Bytes> chunks;
-  size_t at = 10;
-  for (int i = 0; i < 3; ++i) {
-    uint32_t size = 0, packed = 0;
-    std::memcpy(&size, file.bytes() + at, 4);
-    std::memcpy(&packed, file.bytes() + at + 4, 4);
-    Bytes out(size);
-    uLongf length = size;
-    EXPECT_EQ(uncompress(out.data(), &length, file.bytes() + at + 8, packed), Z_OK);
-    chunks.push_back(std::move(out));
-    at += 8 + packed;
-  }
-  return chunks;
-}
-
 // An unedited save gives the file's bytes; cut short in its middle or by its last byte (inside
 // the samples of TR4 and TR5 files) it is refused as damaged. Edited by a script, it is the file
 // the window's edits make, whose difference names exactly them; a vertex moved besides, it reads
@@ -918,7 +885,17 @@ TEST_P(LevelSweep, SavesCutsAndEditsAsTheyRead) {
     for (const Ttrlevel* l : std::initializer_list<const Ttrlevel*>{&edited, &*back})
       for (const SharedBlock* pages : {&l->pages32, &l->pages16, &l->misc_pages})
         EXPECT_TRUE(pages->IsPacked()) << "pages unpacked without being shown";
-    const std::vector<Bytes> chunks = InflatedChunks(file);
+    // The three texture chunks (32-bit pages, 16-bit pages, third chunk) as zlib unpacks them.
+    std::vector<Bytes> chunks;
+    for (size_t i = 0, at = 10; i < 3; ++i) {
+      uint32_t size = 0, packed = 0;
+      std::memcpy(&size, file.bytes() + at, 4);
+      std::memcpy(&packed, file.bytes() + at + 4, 4);
+      uLongf length = size;
+      chunks.emplace_back(size);
+      EXPECT_EQ(uncompress(chunks[i].data(), &length, file.bytes() + at + 8, packed), Z_OK);
+      at += 8 + packed;
+    }
     Ttrlevel eager = *back;
     eager.pages32 = SharedBlock::Of(chunks[0]);
     eager.pages16 = SharedBlock::Of(chunks[1]);
@@ -1019,18 +996,6 @@ TEST_P(LevelSweep, EveryRoomThroughMshAndDxf) {
   ExpectSavedAsImported(imported, path);
 }
 
-// Words one decoded group occupies in the stream.
-size_t GroupLength(const tfloordata_group& g) {
-  size_t n = 0;
-  for (const auto& fn : g.functions) {
-    n += IsOneWordFunction(fn.function) ? 1 : 2;
-    if (fn.function != 4) continue;
-    if (fn.trigger.trigger_item >= 0) ++n;
-    for (const auto& c : fn.trigger.commands) n += c.command == 1 ? 2 : 1;
-  }
-  return n;
-}
-
 // The groups tile the stream exactly and every sector points at the start of a group (a misread
 // length would shift both); every sector decodes and every trigger is found by the search. The
 // demo level holds every function number, trigger type and command.
@@ -1040,7 +1005,12 @@ TEST_P(LevelSweep, FloorDataGroupsTileTheStreamAndSectorsPointAtGroups) {
   size_t end = 1;
   for (size_t g = 1; g < fd.num_groups(); ++g) {
     ASSERT_EQ(fd.Group(g).fd_start, end) << "group " << g;
-    end += GroupLength(fd.Group(g));
+    for (const auto& fn : fd.Group(g).functions) {  // the words the decoded group occupies
+      end += IsOneWordFunction(fn.function) ? 1 : 2;
+      if (fn.function != 4) continue;
+      if (fn.trigger.trigger_item >= 0) ++end;
+      for (const auto& c : fn.trigger.commands) end += c.command == 1 ? 2 : 1;
+    }
   }
   EXPECT_EQ(end, level.num_floor_data());
   size_t triggers = 0;
