@@ -273,10 +273,8 @@ TEST(Edits, RefusalsSayWhy) {
   StoreItem(far, 0, far.items2[0]);
   Ttrlevel full = level;
   while (full.rooms[0].num_static_instances() < 50) edit::DuplicateStatic(full, 0, 0)->Apply(full);
-  Ttrlevel broken = level;  // an instance of a static mesh the level lacks
-  tstatic2 lost = broken.rooms[0].statics2[1];
-  lost.mesh_id = 77;
-  StoreStatic(broken.rooms[0], 1, lost);
+  Ttrlevel broken = level;
+  broken.rooms[0].statics2[1].mesh_id = 77;  // an instance of a static mesh the level lacks
   Ttrlevel demo = BuildDemoLevel();
   demo.rooms[0].rectangles[2].texture = 0x0FFF;  // a piece the level lacks
   const Ttrlevel tr3 = MakeEditorLevel(kTR3);
@@ -460,21 +458,11 @@ TEST(PanelTexts, EntriesInPanelUnitsTrcLinesAndTheWeather) {
 }
 
 TEST(PanelUnits, DegreesNameEveryStoredAngleExactly) {
-  const struct {
-    double degrees;
-    std::optional<uint16_t> angle;
-  } rows[] = {{90, 0x4000},
-              {-90, 0xC000},
-              {360, 0},
-              {720.5, 91},
-              {45.5, 8283},
-              {0.0027, 0},
-              {0.003, 1},
-              {359.998, 0},
-              {3600 + 90, 0x4000},
-              {std::nan(""), std::nullopt},
-              {HUGE_VAL, std::nullopt}};
-  for (const auto& row : rows) EXPECT_EQ(AngleFromDegrees(row.degrees), row.angle) << row.degrees;
+  const std::pair<double, std::optional<uint16_t>> rows[] = {
+      {90, 0x4000},        {-90, 0xC000},      {360, 0},      {720.5, 91},
+      {45.5, 8283},        {0.0027, 0},        {0.003, 1},    {359.998, 0},
+      {3600 + 90, 0x4000}, {std::nan(""), {}}, {HUGE_VAL, {}}};
+  for (const auto& [degrees, angle] : rows) EXPECT_EQ(AngleFromDegrees(degrees), angle) << degrees;
   EXPECT_EQ(DegreesText(0x4000), "90");
   EXPECT_EQ(DegreesText(6144), "33.75");
   EXPECT_EQ(DegreesText(1), "0.005");
@@ -923,8 +911,7 @@ TEST_P(LevelSweep, SavesCutsAndEditsAsTheyRead) {
   }
   std::vector<std::string> expected;
   if (!(level.rooms[0].flags & kFlagWater)) expected.push_back("room 0 flags");
-  expected.push_back("items count");
-  expected.push_back("item 0 x");
+  expected.insert(expected.end(), {"items count", "item 0 x"});
   if (item.angle != 0x2000) expected.push_back("item 0 angle");
   expected.push_back("item " + std::to_string(level.num_items()));
   const auto scripted_back = ReadLevelBytes(scripted, path);
