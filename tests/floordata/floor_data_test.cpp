@@ -140,12 +140,11 @@ TEST(ParseFloorData, RandomStreamsTileWithoutGaps) {
 }
 
 TEST(SectorNumber, ColumnByColumnWithEightBitInputs) {
-  EXPECT_EQ(SectorNumber(5, 1, 1), 1);
-  EXPECT_EQ(SectorNumber(5, 3, 2), 12);
-  EXPECT_EQ(SectorNumber(5, 0, 2), 2);    // column 0 counts as column 1
-  EXPECT_EQ(SectorNumber(5, 257, 2), 2);  // 257 is column 1 in eight bits
-  EXPECT_EQ(SectorNumber(5, 256, 2), 2);  // and 256 is column 0
-  EXPECT_EQ(SectorNumber(5, 2, 258), 7);
+  // (column, row, sector) in a room of 5 rows: column 0 counts as column 1, and the inputs are
+  // eight bits (257 is column 1, 256 column 0).
+  const std::array<int, 3> rows[] = {{1, 1, 1},   {3, 2, 12},  {0, 2, 2},
+                                     {257, 2, 2}, {256, 2, 2}, {2, 258, 7}};
+  for (const auto& [x, z, n] : rows) EXPECT_EQ(SectorNumber(5, x, z), n) << x << ", " << z;
 }
 
 TEST(DecodeSector, RawAndDetailLinesOfEveryFunction) {
@@ -162,9 +161,8 @@ TEST(DecodeSector, RawAndDetailLinesOfEveryFunction) {
   const auto text = DecodeSector(level, fd, 0, 2, 2, {});
   ASSERT_TRUE(text);
   ASSERT_EQ(text->raw.size(), 3u + 23u);
-  EXPECT_EQ(text->raw[0], "FD Index:1");
-  EXPECT_EQ(text->raw[1], "Count:23");
-  EXPECT_EQ(text->raw[2], "------------");
+  EXPECT_EQ(std::vector(text->raw.begin(), text->raw.begin() + 3),
+            (std::vector<std::string>{"FD Index:1", "Count:23", "------------"}));
   EXPECT_EQ(text->raw[3], "-Function:0  Subfunction:0 Operando:4660");
   EXPECT_EQ(text->raw[5], "-Function:2  Subfunction:5 Operando:4660");
   EXPECT_EQ(text->raw[7], "-Function:5  Subfunction:0 Operando:0");
@@ -274,10 +272,14 @@ TEST(DescribeTrigger, CamerasBeyondTheTableAndFunctionsThatAreNoTrigger) {
   EXPECT_TRUE(DescribeTrigger(level, fd, 1, 3, {}).empty());
 }
 
-// Two rooms. Groups: 1 names item 3 twice (Item and Look_at_item) and a second trigger for
-// it; 2 is a switch trigger used by no sector; 3 a type-9 trigger with command 14; 4 names
-// item 3 again; 5 a slant.
-Ttrlevel SearchLevel() {
+// Find (the cursor restarted), Find Next (advanced) and a search from where the last one left
+// the cursor, in turn: item searches name the item, criteria searches a type and a command
+// entry. A hit: what was found, its group and first sector (room:column,row), the status or
+// message, and where the cursor stands.
+TEST(Searches, ItemAndCriteriaSearchesWalkTheGroupsFromOneCursor) {
+  // Two rooms. Groups: 1 names item 3 twice (Item and Look_at_item) and a second trigger for
+  // it; 2 is a switch trigger used by no sector; 3 a type-9 trigger with command 14; 4 names
+  // item 3 again; 5 a slant.
   const std::vector<std::vector<uint16_t>> groups = {
       {Fn(4, 0), 0, Cmd(0, 3), Cmd(6, 3, true), Fn(4, 1, true), 0, Cmd(0, 3, true)},  // fd 1
       {Fn(4, 2, true), 0, 5, Cmd(0, 1, true)},                                        // fd 8
@@ -292,15 +294,6 @@ Ttrlevel SearchLevel() {
   level.rooms[1].sectors[1] = Sector(1);   // room 1 uses it too: never shown
   level.rooms[1].sectors[2] = Sector(12);  // room 1, column 2, row 1
   level.rooms[1].sectors[0] = Sector(15);  // room 1, column 1, row 1
-  return level;
-}
-
-// Find (the cursor restarted), Find Next (advanced) and a search from where the last one left
-// the cursor, in turn: item searches name the item, criteria searches a type and a command
-// entry. A hit: what was found, its group and first sector (room:column,row), the status or
-// message, and where the cursor stands.
-TEST(Searches, ItemAndCriteriaSearchesWalkTheGroupsFromOneCursor) {
-  const Ttrlevel level = SearchLevel();
   const FloorData fd = ParseFloorData(level);
   const std::string none = "none 0 0:0,0 No more triggers found for this item.";
   const std::string unapplied =
