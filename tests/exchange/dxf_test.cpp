@@ -258,15 +258,13 @@ TEST(DxfImport, Tr5RoomsKeepTheirVertexDataWherePointsStayAndGreyNewOnes) {
   ASSERT_EQ(room.vertices5.size(), 11u);
   const size_t kept = FindVertex(room, 1024, 0, 1024) - 1;  // where vertex 4 was
   ASSERT_LT(kept, 11u);
-  EXPECT_EQ(room.vertices5[kept].rest[0], 0x42);
-  EXPECT_EQ(room.vertices5[kept].rest[14], 0x80);
-  EXPECT_EQ(+room.vertices2[kept].colour, 0x4210);
-  EXPECT_EQ(+room.rectangles5[1].extra, 7);
-  EXPECT_EQ(+room.vertices5[10].x, 5000.0f);
-  EXPECT_EQ(room.vertices5[10].rest[12], 15 << 3);
-  EXPECT_EQ(+room.vertices2[10].colour, 15 << 10 | 15 << 5 | 15);
-  EXPECT_EQ(room.triangles5.size(), 2u);
-  EXPECT_EQ(+room.triangles5[1].texture, 0);
+  const tvertex5 &old = room.vertices5[kept], &added = room.vertices5[10];
+  EXPECT_EQ(std::tuple(old.rest[0], old.rest[14], room.vertices2[kept].colour, added.x,
+                       added.rest[12], room.vertices2[10].colour),
+            std::tuple(0x42, 0x80, 0x4210, 5000.0f, 15 << 3, 15 << 10 | 15 << 5 | 15));
+  EXPECT_EQ(room.rectangles5[1].extra, 7);
+  ASSERT_EQ(room.triangles5.size(), 2u);
+  EXPECT_EQ(room.triangles5[1].texture, 0);
 }
 
 // ---- Programs no one here wrote ----
@@ -282,44 +280,28 @@ std::pair<int, std::string> RunProgram(const std::string& command) {
   return {pclose(p), out};
 }
 
-// A Python with ezdxf: the system one first (Debian's python3-ezdxf), then the one on PATH.
-std::string PythonWithEzdxf() {
-  for (const char* python : {"/usr/bin/python3", "python3"})
-    if (RunProgram(std::string(python) + " -c 'import ezdxf'").first == 0) return python;
-  return {};
-}
-
-// Room exports to try in other programs: the small room, and room 0 of every real level; with
-// what a reader must find in each: "faces layers".
-std::vector<std::pair<std::string, std::string>> ExportsForPrograms(const std::string& dir) {
+// ezdxf (the system Python's first: Debian's python3-ezdxf) finds the faces and texture layers
+// of the small room's export and of room 0 of every real level, and a file it writes imports
+// with its faces and textures.
+TEST(DxfPrograms, EzdxfReadsTheExportsAndWritesFilesThatImport) {
+  std::string python;
+  for (const char* p : {"/usr/bin/python3", "python3"})
+    if (python.empty() && RunProgram(std::string(p) + " -c 'import ezdxf'").first == 0) python = p;
+  if (python.empty()) GTEST_SKIP() << "python3 with ezdxf (python3-ezdxf) not installed; skipped";
   std::vector<std::pair<std::string, Ttrlevel>> levels;
   levels.emplace_back("small", MakeLevel(kTR4, 1));
   for (const auto& [generation, path] : test::SweptLevels())
-    if (auto level = ReadLevel(path)) levels.emplace_back(generation, std::move(*level));
-  std::vector<std::pair<std::string, std::string>> out;
+    levels.emplace_back(generation, test::ReadLevelOrFail(path));
+  const std::string dir = test::ScratchDir("dxf_programs");
+  std::string paths, expected;  // for each file: "faces layers"
   for (const auto& [name, level] : levels) {
-    std::string path = dir + "/";
-    path += name + ".dxf";
-    EXPECT_TRUE(ExportRoomDxf(level, 0, path)) << name;
-    const troom& room = level.rooms[0];
+    paths += " " + dir + "/" + name + ".dxf";
+    EXPECT_TRUE(ExportRoomDxf(level, 0, dir + "/" + name + ".dxf")) << name;
     std::set<int> layers;
-    for (const auto& r : room.rectangles) layers.insert(r.texture & 0xFFF);
-    for (const auto& t : room.triangles) layers.insert(t.texture & 0xFFF);
-    out.emplace_back(path, std::to_string(room.num_rectangles() + room.num_triangles()) + " " +
-                               std::to_string(layers.size()));
-  }
-  return out;
-}
-
-// ezdxf finds each export's faces and texture layers, and a file it writes imports with its
-// faces and textures.
-TEST(DxfPrograms, EzdxfReadsTheExportsAndWritesFilesThatImport) {
-  const std::string python = PythonWithEzdxf();
-  if (python.empty()) GTEST_SKIP() << "python3 with ezdxf (python3-ezdxf) not installed; skipped";
-  std::string paths, expected;
-  for (const auto& [path, counts] : ExportsForPrograms(test::ScratchDir("dxf_programs"))) {
-    paths += " " + path;
-    expected += counts + "\n";
+    for (const auto& r : level.rooms[0].rectangles) layers.insert(r.texture & 0xFFF);
+    for (const auto& t : level.rooms[0].triangles) layers.insert(t.texture & 0xFFF);
+    expected += std::to_string(level.rooms[0].num_rectangles() + level.rooms[0].num_triangles()) +
+                " " + std::to_string(layers.size()) + "\n";
   }
   // One interpreter for all files keeps the test quick.
   const auto [rc, out] =
