@@ -335,8 +335,8 @@ TEST(DxfPrograms, EzdxfReadsTheExportsAndWritesFilesThatImport) {
                                 "R2(0,0,0)(1024,0,0)(1024,0,1024)(0,0,1024)",
                                 "T4(0,0,0)(1024,0,0)(0,-512,0)",
                             }));
-  EXPECT_EQ(+room.rectangles[0].texture, 2);  // no flag bits besides
-  EXPECT_EQ(+room.triangles[0].texture, 4);
+  // No flag bits besides.
+  EXPECT_EQ(std::pair(+room.rectangles[0].texture, +room.triangles[0].texture), std::pair(2, 4));
 }
 
 }  // namespace

@@ -79,9 +79,8 @@ TEST(MshImport, CarriesGeometryLightsAmbientFlagsAndZonesIntoAnotherLevel) {
 
 TEST(MshImport, Tr5VerticesGetTheLevelReadersRoundedPositions) {
   Ttrlevel source = MakeLevel(kTR5, 1);
-  source.rooms[0].vertices5[0].x = -1.7f;
-  source.rooms[0].vertices5[0].y = 2.9f;
-  source.rooms[0].vertices5[0].z = 0.5f;
+  tvertex5& v = source.rooms[0].vertices5[0];
+  std::tie(v.x, v.y, v.z) = std::tuple(-1.7f, 2.9f, 0.5f);
   Ttrlevel target = MakeLevel(kTR5, 1);
   ASSERT_TRUE(ImportMshBytes(target, WriteMshBytes(source), MshImportMode::kFull, "a.msh"));
   const troom& room = target.rooms[0];
