@@ -61,14 +61,12 @@ TEST(MovableCatalog, ReadsTheFirstSectionOfTheGeneration) {
   EXPECT_EQ(MovableIndexOf(catalog, 600), -1);
   EXPECT_EQ(AliasOf(catalog, 70000), -1);
   // Element names and the section value match in exact case only.
-  MovableCatalog tr3;
-  Load(tr3, kSections, kTR3);
-  EXPECT_EQ(MovableName(tr3, 3), "Moveable Id#3");
+  Load(catalog, kSections, kTR3);
+  EXPECT_EQ(MovableName(catalog, 3), "Moveable Id#3");
   // A generation without a section gets the default names.
-  MovableCatalog tr2;
-  EXPECT_TRUE(Load(tr2, kSections, kTR2).section.empty());
-  EXPECT_EQ(MovableName(tr2, 0), "Moveable Id#0");
-  EXPECT_EQ(tr2.entries[0].alias_id, -1);
+  EXPECT_TRUE(Load(catalog, kSections, kTR2).section.empty());
+  EXPECT_EQ(MovableName(catalog, 0), "Moveable Id#0");
+  EXPECT_EQ(catalog.entries[12].alias_id, -1);
 }
 
 TEST(MovableCatalog, TrcSectionOrTheOtherToolsTr5Name) {

@@ -297,15 +297,10 @@ std::string Lines(std::string fields) {
 Ttrlevel TinyLevel() {
   Ttrlevel level = MakeLevel(kTR4, 1, 8);
   troom& room = level.rooms[0];
-  room.vertices1.clear();
-  room.vertices2.clear();
-  room.rectangles.clear();
-  room.triangles.clear();
+  room = troom{};
   for (auto [x, y, z] :
-       {std::array<int16_t, 3>{0, 0, 0}, {1024, -256, 0}, {1024, -256, 2048}, {-1500, 7, -1}}) {
-    room.vertices2.push_back(tvertex2{{}, x, y, z, 0, 0, 0});
-    room.vertices1.push_back(tvertex1{{}, x, y, z, 0});
-  }
+       {std::array<int16_t, 3>{0, 0, 0}, {1024, -256, 0}, {1024, -256, 2048}, {-1500, 7, -1}})
+    AddVertex(room, x, y, z, 0);
   room.rectangles.push_back(trectangle{{}, {0, 1, 2, 3}, 0x8005});
   room.triangles.push_back(ttriangle{{}, {0, 1, 2}, 2});
   return level;
@@ -506,8 +501,7 @@ TEST(DxfImport, CompletesTheVertexFormsOfEachGeneration) {
   EXPECT_EQ(import(kTR3, 0).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x0010, grey15}));
   EXPECT_EQ(import(kTR4, 0x0001).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x2010, grey15}));
   EXPECT_EQ(import(kTR4, 0x0081).vertices2[0], (tvertex2{{}, 0, 0, 0, 0x1000, 0x2000, grey15}));
-  EXPECT_TRUE(import(kTR4, 0).vertices5.empty());
-  EXPECT_TRUE(import(kTR4, 0).rectangles5.empty());
+  EXPECT_TRUE(import(kTR4, 0).vertices5.empty() && import(kTR4, 0).rectangles5.empty());
 }
 
 TEST(DxfImport, Tr5RoomsKeepTheirVertexDataWherePointsStayAndGreyNewOnes) {

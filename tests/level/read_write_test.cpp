@@ -69,10 +69,8 @@ Bytes WithChunk(const Bytes& file, int index, uint32_t size_word, const Bytes& s
     if (i == index) break;
     p += 8 + packed;
   }
-  Bytes out(file.begin(), file.begin() + long(p));
-  const uint32_t words[2] = {size_word, static_cast<uint32_t>(stream.size())};
-  out.insert(out.end(), reinterpret_cast<const uint8_t*>(words),
-             reinterpret_cast<const uint8_t*>(words) + 8);
+  Bytes out = test::Patched(Bytes(file.begin(), file.begin() + long(p + 8)), p,
+                            std::array<uint32_t, 2>{size_word, uint32_t(stream.size())});
   out.insert(out.end(), stream.begin(), stream.end());
   out.insert(out.end(), file.begin() + long(p + 8 + packed), file.end());
   return out;
