@@ -178,11 +178,6 @@ TEST(Refusals, SayWhatIsWrong) {
     for (const auto& part : c.says)
       EXPECT_NE(level.message().find(part), std::string::npos) << level.message();
   }
-  const auto missing = ReadLevel("/nonexistent/level.tr2");
-  EXPECT_EQ(missing.result().status(), Status::kNoSuchFile);
-  EXPECT_EQ(missing.message(), "no such file: /nonexistent/level.tr2");
-  const auto folder = ReadLevel(test::ScratchDir("reader_folder"));
-  EXPECT_EQ(folder.result().status(), Status::kCannotOpen);
 }
 
 TEST(Refusals, GarbageAfterAGoodVersionWordIsRefused) {
