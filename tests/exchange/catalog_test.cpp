@@ -238,7 +238,6 @@ TEST(MovableCatalog, OtherToolsLayoutLoads) {
     </moveables>
     <statics><static id="0" name="PLANT0"/></statics>
   </game>
-  <game id="TR5"><moveables><moveable id="0" name="LARA5"/></moveables></game>
 </catalog>)";
   MovableCatalog catalog;
   const auto report = Load(catalog, xml);
@@ -247,8 +246,6 @@ TEST(MovableCatalog, OtherToolsLayoutLoads) {
   EXPECT_EQ(MovableName(catalog, 0), "LARA");
   EXPECT_EQ(MovableName(catalog, 12), "Moveable Id#12");  // inside a start tag, not empty
   EXPECT_EQ(MovableName(catalog, 13), "Moveable Id#13");
-  Load(catalog, xml, kTR5);
-  EXPECT_EQ(MovableName(catalog, 0), "LARA5");
 }
 
 TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {

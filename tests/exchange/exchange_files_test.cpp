@@ -306,27 +306,26 @@ Ttrlevel TinyLevel() {
   return level;
 }
 
-TEST(DxfExport, WritesTheRoomLineByLineWithLayersInTextureOrder) {
-  const auto text = WriteRoomDxfText(TinyLevel(), 0);
-  ASSERT_TRUE(text) << text.message();
-  const std::string expected = Lines(
-      "  0|SECTION|  2|HEADER|  0|ENDSEC|  0|SECTION|  2|TABLES|  0|TABLE|  2|LAYER|  70|    153|"
-      "  0|LAYER|  2|Texture_3| 70|  0| 62|     3|  6|CONTINUOUS|"
-      "  0|LAYER|  2|Texture_6| 70|  0| 62|     6|  6|CONTINUOUS|"
-      "  0|ENDTAB|  0|ENDSEC|  0|SECTION|  2|ENTITIES|"
-      // The rectangle's texture word 0x8005 keeps only its index: layer Texture_6.
-      "  0|3DFACE|  8|Texture_6| 10|0.000000| 20|0.000000| 30|0.000000|"
-      " 11|1.024000| 21|0.000000| 31|0.256000| 12|1.024000| 22|-2.048000| 32|0.256000|"
-      " 13|-1.500000| 23|0.001000| 33|-0.007000|"
-      "  0|3DFACE|  8|Texture_3| 10|0.000000| 20|0.000000| 30|0.000000|"
-      " 11|1.024000| 21|0.000000| 31|0.256000| 12|1.024000| 22|-2.048000| 32|0.256000|"
-      " 13|1.024000| 23|-2.048000| 33|0.256000|"
-      " 0|ENDSEC| 0|EOF");
-  EXPECT_EQ(*text, expected);
-}
-
-TEST(DxfExport, RefusesRoomsThatDoNotExistAndFacesBeyondTheVertices) {
+// The export writes the room line by line with its layers in texture order, and refuses rooms
+// that do not exist and faces beyond the vertices.
+TEST(DxfExport, WritesTheRoomLineByLineAndRefusesFacesBeyondTheVertices) {
   Ttrlevel level = TinyLevel();
+  const auto text = WriteRoomDxfText(level, 0);
+  ASSERT_TRUE(text) << text.message();
+  EXPECT_EQ(*text,
+            Lines("  0|SECTION|  2|HEADER|  0|ENDSEC|  0|SECTION|  2|TABLES|  0|TABLE|  2|LAYER|  "
+                  "70|    153|"
+                  "  0|LAYER|  2|Texture_3| 70|  0| 62|     3|  6|CONTINUOUS|"
+                  "  0|LAYER|  2|Texture_6| 70|  0| 62|     6|  6|CONTINUOUS|"
+                  "  0|ENDTAB|  0|ENDSEC|  0|SECTION|  2|ENTITIES|"
+                  // The rectangle's texture word 0x8005 keeps only its index: layer Texture_6.
+                  "  0|3DFACE|  8|Texture_6| 10|0.000000| 20|0.000000| 30|0.000000|"
+                  " 11|1.024000| 21|0.000000| 31|0.256000| 12|1.024000| 22|-2.048000| 32|0.256000|"
+                  " 13|-1.500000| 23|0.001000| 33|-0.007000|"
+                  "  0|3DFACE|  8|Texture_3| 10|0.000000| 20|0.000000| 30|0.000000|"
+                  " 11|1.024000| 21|0.000000| 31|0.256000| 12|1.024000| 22|-2.048000| 32|0.256000|"
+                  " 13|1.024000| 23|-2.048000| 33|0.256000|"
+                  " 0|ENDSEC| 0|EOF"));
   EXPECT_EQ(WriteRoomDxfText(level, 1).message(), "room 1 does not exist; the level has 1 rooms");
   level.rooms[0].triangles[0].vertices[2] = 4;
   const auto r = WriteRoomDxfText(level, 0);
@@ -450,21 +449,17 @@ TEST(DxfImport, RefusesBadFilesWithOneMessageAndLeavesTheLevelAlone) {
   EXPECT_EQ(ImportRoomDxf(level, 0, test::ScratchDir("dxf_missing") + "/none.dxf").status(),
             Status::kNoSuchFile);
   EXPECT_EQ(level.FirstDifference(original), "");
-}
 
-// A file cut short anywhere before its closing EOF group is refused, even where the cut leaves
-// whole faces or a shorter number ("-8.192000" cut to "-8"), and the room stays as it was.
-TEST(DxfImport, FilesCutShortAreRefused) {
-  const Ttrlevel original = MakeLevel(kTR4, 2);
+  // A file cut short anywhere before its closing EOF group is refused, even where the cut leaves
+  // whole faces or a shorter number ("-8.192000" cut to "-8"), and the room stays as it was.
   const std::string text = *WriteRoomDxfText(original, 1);
   ASSERT_EQ(text.substr(text.size() - 5), "EOF\r\n");
   for (size_t n = text.size() - 400; n < text.size() - 2; ++n) {
-    Ttrlevel level = original;
+    level = original;
     const Result r = ImportRoomDxfText(level, 1, text.substr(0, n), "cut.dxf");
     ASSERT_FALSE(r) << n;
     EXPECT_EQ(level.FirstDifference(original), "");
   }
-  Ttrlevel level = original;
   const Result r = ImportRoomDxfText(level, 1, text.substr(0, text.rfind(" 0\r\nEOF")), "cut.dxf");
   const auto lines = std::count(text.begin(), text.end(), '\n') - 2;
   EXPECT_EQ(r.message(), "cut.dxf, line " + std::to_string(lines) +
