@@ -178,15 +178,13 @@ TEST(Refusals, SayWhatIsWrong) {
     for (const auto& part : c.says)
       EXPECT_NE(level.message().find(part), std::string::npos) << level.message();
   }
-}
-
-TEST(Refusals, GarbageAfterAGoodVersionWordIsRefused) {
-  for (uint32_t version : {0x20u, 0x2Du, 0xFF180038u, 0x00345254u}) {
-    for (const char* name : {"g.phd", "g.tr4", "g.trc"}) {
-      const Bytes garbage = test::Patched(test::Noise(3000), 0, version);
-      EXPECT_EQ(ReadLevelBytes(garbage, name).result().status(), Status::kDamaged) << name;
-    }
-  }
+  // Garbage after a good version word, whatever the name.
+  for (uint32_t version : {0x20u, 0x2Du, 0xFF180038u, 0x00345254u})
+    for (const char* name : {"g.phd", "g.tr4", "g.trc"})
+      EXPECT_EQ(
+          ReadLevelBytes(test::Patched(test::Noise(3000), 0, version), name).result().status(),
+          Status::kDamaged)
+          << name;
 }
 
 // What packed chunks may unpack to is fixed by the file's own header: the page counts bound the
@@ -278,7 +276,7 @@ TEST(Refusals, PackedChunksUnpackNoMoreThanTheFileCanNeed) {
 // leaving much of the level data unread. Such a level opens with a warning naming the bytes;
 // the six end bytes real TR4 and TR5 levels carry pass without one.
 TEST(ReadWarnings, MuchUnreadLevelDataIsReported) {
-  for (int32_t kind : {kTR2, kTR4, kTR5}) {
+  for (int32_t kind : {kTR2, kTR4, kTR5})
     for (size_t end : {size_t{6}, size_t{64}, size_t{65}, size_t{5000}}) {
       Ttrlevel level = test::MakeTinyLevel(kind);
       level.level_data_end = Bytes(end, 0xEE);
@@ -293,7 +291,6 @@ TEST(ReadWarnings, MuchUnreadLevelDataIsReported) {
                                                         "damaged"))
           << kind << " " << end << ": " << (w.empty() ? "no warning" : w[0]);
     }
-  }
   // The damaged count itself: the mesh pointers said to be one, in our demo level and in the
   // real TR4 level. Refused, or read with the warning; never read silently.
   std::vector<std::pair<std::string, Ttrlevel>> levels = {{"demo.tr4", BuildDemoLevel()}};
@@ -424,11 +421,9 @@ TEST(RealLevels, Tr5OneLayerRoomsWrittenFromTheirMergedListsKeepTheirBytes) {
   EXPECT_GT(checked, 0u);
 }
 
-// The shipped demo level (that it is what make-demo writes: the command-line tests; that it
-// reads back as written and refers only to what it has: the sweep over the levels) is small,
-// and its records agree where no check looks: faces with distinct corners, animation frames
-// whose rotation words fill them exactly, and the two forms of the texture pages holding the
-// same picture.
+// The shipped demo level is small, and its records agree where no check looks: faces with
+// distinct corners, animation frames whose rotation words fill them exactly, and the two forms of
+// the texture pages holding the same picture.
 TEST(DemoLevel, RecordsAgreeWhereNoCheckLooks) {
   EXPECT_LT(ReadWholeFile(test::DataPath("demo.tr4"))->size(), 400u * 1024);
   const Ttrlevel L = test::ReadLevelOrFail(test::DataPath("demo.tr4"));
@@ -486,8 +481,8 @@ TEST(Vertices, FindAddSharesPointsAndStopsAtCapacity) {
   troom room;
   EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x40), 1u);
   EXPECT_EQ(AddVertex(room, 4, 5, 6, 0), 2u);
-  EXPECT_EQ(+room.vertices1[0].lighting, 0x4000);
-  EXPECT_EQ(+room.vertices2[0].lighting, 0x4000);
+  EXPECT_EQ(std::pair(+room.vertices1[0].lighting, +room.vertices2[0].lighting),
+            std::pair(0x4000, 0x4000));
   // Found again: the TR1 light is averaged with the new one.
   EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x80), 1u);
   EXPECT_EQ(static_cast<uint16_t>(room.vertices1[0].lighting) >> 8, 0x60);
