@@ -67,14 +67,11 @@ TEST(MovableCatalog, ReadsTheFirstSectionOfTheGeneration) {
   EXPECT_TRUE(Load(catalog, kSections, kTR2).section.empty());
   EXPECT_EQ(MovableName(catalog, 0), "Moveable Id#0");
   EXPECT_EQ(catalog.entries[12].alias_id, -1);
-}
-
-TEST(MovableCatalog, TrcSectionOrTheOtherToolsTr5Name) {
+  // TR5 reads the TRC section, else the one other tools name TR5.
   const std::string both = R"(<c><game v="TR5"><moveables><m ID="0" NAME="five"/></moveables>
     </game><game v="TRC"><moveables><m ID="0" NAME="trc"/></moveables></game></c>)";
   const std::string tr5_only = R"(<c><game v="TR5"><moveables><m ID="0" NAME="five"/>
     </moveables></game></c>)";
-  MovableCatalog catalog;
   EXPECT_EQ(Load(catalog, both, kTR5).section, "TRC");
   EXPECT_EQ(MovableName(catalog, 0), "trc");
   EXPECT_EQ(Load(catalog, tr5_only, kTR5).section, "TR5");
@@ -172,8 +169,17 @@ TEST(MovableCatalog, EntityDeclarationsAreRefused) {
   EXPECT_EQ(MovableName(catalog, 0), "x");
 }
 
-TEST(MovableCatalog, MalformedFileKeepsDefaultsAndSaysWhere) {
+// A missing or unreadable file changes nothing; a malformed one leaves the defaults and says where.
+TEST(MovableCatalog, FilesThatCannotBeReadChangeNothingAndMalformedOnesLeaveTheDefaults) {
   MovableCatalog catalog;
+  const auto missing = LoadMovableCatalog(catalog, "/nonexistent/trcatalog.xml", kTR4);
+  EXPECT_TRUE(!missing.file_found && missing.result);
+  EXPECT_EQ(catalog.entries[0], tmovable_record{});  // empty names until a catalog is read
+  const std::string dir = test::ScratchDir("catalog_unreadable");
+  const auto unreadable = LoadMovableCatalog(catalog, dir, kTR4);
+  EXPECT_EQ(unreadable.result.status(), Status::kCannotOpen);
+  EXPECT_EQ(unreadable.result.message(), "cannot open " + dir + ": it is a folder");
+  EXPECT_EQ(catalog.entries[0], tmovable_record{});
   Load(catalog, kSections);
   ASSERT_EQ(MovableName(catalog, 0), "Lara");
   const auto report =
@@ -187,19 +193,6 @@ TEST(MovableCatalog, MalformedFileKeepsDefaultsAndSaysWhere) {
     EXPECT_FALSE(Load(c, bad).result) << bad;
     EXPECT_EQ(MovableName(c, 1), "Moveable Id#1");
   }
-}
-
-TEST(MovableCatalog, MissingOrUnreadableFileChangesNothing) {
-  MovableCatalog catalog;
-  const auto report = LoadMovableCatalog(catalog, "/nonexistent/trcatalog.xml", kTR4);
-  EXPECT_FALSE(report.file_found);
-  EXPECT_TRUE(report.result);
-  EXPECT_EQ(catalog.entries[0], tmovable_record{});  // empty names until a catalog is read
-  const std::string dir = test::ScratchDir("catalog_unreadable");
-  const auto unreadable = LoadMovableCatalog(catalog, dir, kTR4);
-  EXPECT_EQ(unreadable.result.status(), Status::kCannotOpen);
-  EXPECT_EQ(unreadable.result.message(), "cannot open " + dir + ": it is a folder");
-  EXPECT_EQ(catalog.entries[0], tmovable_record{});
 }
 
 TEST(MovableCatalog, EnterLevelMovablesFollowsAliases) {
@@ -248,7 +241,7 @@ TEST(MovableCatalog, OtherToolsLayoutLoads) {
   EXPECT_EQ(MovableName(catalog, 13), "Moveable Id#13");
 }
 
-TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
+TEST(XmlParser, PartsInDocumentOrderAndOtherEncodings) {
   TXmlParser scanner;
   ASSERT_TRUE(scanner.LoadFromBuffer(
       "<?xml version=\"1.0\"?><!--c--><a x=\"1\" y='2'>  some\n  text <b/><?pi data?>"
@@ -265,10 +258,7 @@ TEST(XmlParser, PartsInDocumentOrderWithEmptyTags) {
   EXPECT_EQ(parts[4].name, "b");
   EXPECT_EQ(parts[6].text, "raw  ");
   EXPECT_TRUE(scanner.Error().empty());
-}
-
-TEST(XmlParser, CatalogsFromOlderToolsInOtherEncodings) {
-  TXmlParser scanner;
+  // Catalogs from older tools in other encodings.
   ASSERT_TRUE(scanner.LoadFromBuffer("<m NAME=\"Caf\xe9\"/>")) << scanner.Error();
   EXPECT_EQ(scanner.Parts().at(0).attributes.at(0).second, "Caf\xc3\xa9");
   ASSERT_TRUE(scanner.LoadFromBuffer(

@@ -206,7 +206,7 @@ TEST(MshFiles, ExportAndImportThroughFilesIncludingAPackedContainer) {
   EXPECT_EQ(ExportMsh(Ttrlevel{}, dir + "/e.msh").status(), Status::kNothingLoaded);
 }
 
-TEST(ExchangeFormats, MenuTextsAndFiltersInMenuOrder) {
+TEST(ExchangeFormats, MenuTextsInMenuOrderAndEveryExportImportsBack) {
   std::vector<std::string> imports, exports;
   for (const ExchangeFormat& f : ExchangeFormats()) {
     EXPECT_EQ(&GetExchangeFormat(f.id), &f);
@@ -220,11 +220,9 @@ TEST(ExchangeFormats, MenuTextsAndFiltersInMenuOrder) {
   EXPECT_EQ(exports, (std::vector<std::string>{"ExportDXF1 Export DXF(Current Room)",
                                                "ExportMSH1 Export MSH", "ExportZQP1 Export ZQP"}));
   EXPECT_STREQ(GetExchangeFormat(ExchangeFormatId::kDxf).file_filter, "DXF File (*.dxf)");
-}
 
-// Each format's file, written by its export (MSH_2 reads MSH_1's), imports into a level of the
-// same generation; a file of another format is refused and changes nothing.
-TEST(ExchangeFormats, ExportsImportBackAndOtherFormatsAreRefused) {
+  // Each format's file, written by its export (MSH_2 reads MSH_1's), imports into a level of the
+  // same generation; a file of another format is refused and changes nothing.
   const std::string dir = test::ScratchDir("exchange_formats");
   const Ttrlevel level = test::MakeLevel(kTR4, 2);
   const ExchangeFormat& msh = GetExchangeFormat(ExchangeFormatId::kMshFull);
