@@ -114,9 +114,7 @@ TEST_P(EveryGeneration, RoundTripsAndTruncatedFilesAreRefusedCleanly) {
     room |= s.name.ends_with("room 1");
   }
   EXPECT_EQ(file_end, written->bytes.size());
-  if (kind == kTR4) {
-    EXPECT_EQ(data_end, read.origin.level_data.unpacked.size());
-  }
+  EXPECT_TRUE(kind != kTR4 || data_end == read.origin.level_data.unpacked.size()) << data_end;
   EXPECT_TRUE(room);
   const Bytes& file = written->bytes;
   const size_t step = std::max<size_t>(1, file.size() / 400);
@@ -340,7 +338,6 @@ TEST(Writer, TheOutputNameChoosesTheTr1VariantAndRefusalsSayWhy) {
   const Ttrlevel level = test::MakeTinyLevel(kTR1);
   const WrittenLevel phd = Write(level, "x.phd");
   const WrittenLevel tub = Write(level, "x.tub");
-  EXPECT_EQ(tub.values.version_kind, kTR1Tub);
   EXPECT_EQ(phd.bytes.size(), tub.bytes.size());
   EXPECT_NE(phd.bytes, tub.bytes);  // the palette moved
   EXPECT_EQ(Read(tub.bytes, "x.tub").palette, level.palette);
