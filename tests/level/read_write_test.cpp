@@ -474,7 +474,7 @@ TEST(AnimatedTextures, GroupsAreNumberedFromOne) {
   EXPECT_EQ(+level.object_textures[11].anim_group, 1);
 }
 
-TEST(Vertices, FindAddSharesPointsAndStopsAtCapacity) {
+TEST(Vertices, FindAddAndLayerMergeSharePointsAndStopAtCapacity) {
   troom room;
   EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x40), 1u);
   EXPECT_EQ(AddVertex(room, 4, 5, 6, 0), 2u);
@@ -483,17 +483,16 @@ TEST(Vertices, FindAddSharesPointsAndStopsAtCapacity) {
   // Found again: the TR1 light is averaged with the new one.
   EXPECT_EQ(AddVertex(room, 1, 2, 3, 0x80), 1u);
   EXPECT_EQ(static_cast<uint16_t>(room.vertices1[0].lighting) >> 8, 0x60);
-  EXPECT_EQ(FindVertex(room, 4, 5, 6), 2u);
-  EXPECT_EQ(FindVertex(room, 4, 5, 7), 0u);
+  EXPECT_EQ(std::pair(FindVertex(room, 4, 5, 6), FindVertex(room, 4, 5, 7)),
+            std::pair(size_t{2}, size_t{0}));
   while (room.num_vertices() < RoomCapacity::vertices)
     AddVertex(room, static_cast<int16_t>(room.num_vertices()), 100, 0, 0);
   EXPECT_EQ(AddVertex(room, -1, -1, -1, 0), 0u);
   EXPECT_EQ(room.num_vertices(), RoomCapacity::vertices);
   EXPECT_EQ(room.vertices1.size(), room.vertices2.size());
-}
 
-TEST(Tr5Merge, SharedCornersBecomeOneVertex) {
-  troom room;
+  // TR5 layers merged: shared corners become one vertex.
+  room = troom{};
   ttr5_layer_block a, b;
   auto v = [](float x, float y, float z) {  // blue: byte 12 of the rest
     return tvertex5{{}, x, y, z, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF8}};
