@@ -535,8 +535,11 @@ void WriteRaw(const std::string& path, const Bytes& b) {
 }
 
 // Small blocks are one stream; large ones are packed as runs on threads and joined. Both must
-// be one ordinary zlib stream that unpacks to the data when the stated size allows it.
-TEST(PackBlock, SmallAndLargeBlocksAreOneStandardStream) {
+// be one ordinary zlib stream that unpacks to the data when the stated size allows it. A stream
+// never unpacks beyond the size its header states: a few kilobytes of zlib that would become
+// 64 MiB of zeros stop at the stated megabyte, without the memory to hold the rest. A stream cut
+// short or damaged is refused in one line.
+TEST(PackBlock, OneStandardStreamUnpackedNoFurtherThanItsStatedSize) {
   for (size_t n : {size_t{0}, size_t{100000}, size_t{3 * 1024 * 1024 + 17}}) {
     SCOPED_TRACE(n);
     const Bytes data = test::Noise(n, 29, 7);
@@ -549,12 +552,6 @@ TEST(PackBlock, SmallAndLargeBlocksAreOneStandardStream) {
     for (uint64_t most : {uint64_t{n}, uint64_t{n} + 10, uint64_t{UINT32_MAX}})
       EXPECT_EQ(UnpackBlock(packed.data(), packed.size(), most)->ToBytes(), data);
   }
-}
-
-// A stream never unpacks beyond the size its header states: a few kilobytes of zlib that would
-// become 64 MiB of zeros stop at the stated megabyte, without the memory to hold the rest. A
-// stream cut short or damaged is refused in one line.
-TEST(UnpackBlock, StopsAtTheStatedSizeAndRefusesDamage) {
   const Bytes zeros(64 << 20, 0);
   const Bytes bomb = *PackBlock(zeros.data(), zeros.size(), 1);
   const Bytes data = test::Noise(100000, 29, 7);
@@ -583,8 +580,11 @@ TEST(UnpackBlock, StopsAtTheStatedSizeAndRefusesDamage) {
   EXPECT_LT(kib, 16 << 10) << "KiB to refuse a stream stated at 1 MiB";
 }
 
-TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
-  const std::string dir = test::ScratchDir("tzfile");
+// Containers are unpacked and damaged ones refused naming the file. Only regular files are read:
+// a device never ends (that a pipe without a writer is refused at once: the command-line tests).
+// Each refusal says why, in the system's words where the system refused.
+TEST(ReadWholeFile, UnpacksContainersAndReadsOnlyRegularFilesSayingWhyNot) {
+  const std::string dir = test::ScratchDir("read_whole_file");
   const Bytes content = {'h', 'e', 'l', 'l', 'o', ' ', 'l', 'e', 'v', 'e', 'l'};
   const Bytes twelve = {'Z', 'L', 'I', 'B', 1, 0, 0, 0, 1, 0, 0, 0};
   const Bytes packed = test::ZlibContainer(content);
@@ -619,23 +619,16 @@ TEST(TZfile, UnpacksContainersAndRefusesDamagedOnesNamingTheFile) {
     EXPECT_EQ(file->packed, c.packed);
     EXPECT_EQ(file->content.ToBytes(), c.content);
   }
-}
-
-// Only regular files are read: a device never ends (that a pipe without a writer is refused at
-// once: the command-line tests). Each refusal says why, in the system's words where the system
-// refused.
-TEST(ReadWholeFile, ReadsOnlyRegularFilesAndSaysWhyNot) {
-  const std::string dir = test::ScratchDir("read_whole_file");
   const std::string loop = dir + "/loop", big = dir + "/big";
   std::filesystem::create_symlink("loop", loop);  // a link to itself
   WriteRaw(big, Bytes(2000, 1));
-  struct Case {
+  struct Refusal {
     std::string path;
     uint64_t most;
     Status status;
     std::string message;
   };
-  for (const Case& c : std::vector<Case>{
+  for (const Refusal& c : std::vector<Refusal>{
            {"/dev/zero", kMaxFileSize, Status::kCannotOpen,
             "cannot open /dev/zero: it is a character device, not a regular file"},
            {dir, kMaxFileSize, Status::kCannotOpen, "cannot open " + dir + ": it is a folder"},
