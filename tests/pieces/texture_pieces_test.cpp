@@ -36,18 +36,15 @@ TEST(Pieces, TriangleRuleAndBounds) {
 }
 
 TEST(Pieces, MirrorRule) {
-  auto quad = Quad(0, 0, 0, 64, 64);
-  EXPECT_FALSE(GetPieceMirror(quad).horizontal);
-  EXPECT_FALSE(GetPieceMirror(quad).vertical);
-  quad = Piece(0, {{255, 63, 255, 63}, {1, 0, 255, 63}, {1, 0, 1, 0}, {255, 63, 1, 0}});
-  EXPECT_TRUE(GetPieceMirror(quad).horizontal);
-  EXPECT_TRUE(GetPieceMirror(quad).vertical);
   // A triangle flips only when corner 2 lies on the other edge.
-  auto tri = Piece(0, {{255, 63, 1, 0}, {1, 0, 1, 0}, {255, 63, 255, 63}, {0, 0, 0, 0}});
-  EXPECT_FALSE(GetPieceMirror(tri).horizontal);
-  tri = Piece(0, {{255, 63, 255, 63}, {1, 0, 255, 63}, {1, 0, 1, 0}, {0, 0, 0, 0}});
-  EXPECT_TRUE(GetPieceMirror(tri).horizontal);
-  EXPECT_TRUE(GetPieceMirror(tri).vertical);
+  for (const auto& [piece, h, v] :
+       {std::tuple{Quad(0, 0, 0, 64, 64), false, false},
+        {Piece(0, {{255, 63, 255, 63}, {1, 0, 255, 63}, {1, 0, 1, 0}, {255, 63, 1, 0}}), true,
+         true},
+        {Piece(0, {{255, 63, 1, 0}, {1, 0, 1, 0}, {255, 63, 255, 63}, {0, 0, 0, 0}}), false, false},
+        {Piece(0, {{255, 63, 255, 63}, {1, 0, 255, 63}, {1, 0, 1, 0}, {0, 0, 0, 0}}), true, true}})
+    EXPECT_EQ(std::pair(GetPieceMirror(piece).horizontal, GetPieceMirror(piece).vertical),
+              std::pair(h, v));
 }
 
 TEST(Pieces, TexCoordsMoveCornersOneTexelInwards) {
