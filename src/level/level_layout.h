@@ -20,6 +20,7 @@
 
 #include <array>
 #include <string>
+#include <type_traits>
 
 #include "level/layout_io.h"
 #include "level/ttrlevel.h"
@@ -209,6 +210,8 @@ void SoundTables(Io& io, Level& L, bool extended) {
     io.Section("sound map");
     io.Table(L.extended_word_table, n);
     io.Resize(L.byte_list, 0);
+    // Such a file has no plain word table: none is kept from a trial of the plain layout.
+    io.Store(L.word_table, std::remove_cvref_t<decltype(L.word_table)>{});
   } else {
     io.Table(L.byte_list, io.template Count<uint16_t>(L.byte_list.size()));
     io.Resize(L.extended_word_table, 0);
