@@ -68,9 +68,8 @@ TEST_F(CommandsTest, AutomaticStepsAndArrowMovesFoldIntoOneUndoStep) {
   for (Arrow a : {Arrow::kLeft, Arrow::kLeft, Arrow::kLeft, Arrow::kUp, Arrow::kUp, Arrow::kDown,
                   Arrow::kRight})
     ASSERT_TRUE(MoveItemByArrow(session, a));
-  EXPECT_EQ(+level().items2[0].x, -732);
-  EXPECT_EQ(+level().items2[0].z, 1536 + 16);
-  EXPECT_EQ(session.undo_stack().count(), 1);
+  EXPECT_EQ(std::tuple(+level().items2[0].x, +level().items2[0].z, session.undo_stack().count()),
+            std::tuple(-732, 1536 + 16, 1));
   // Another entry starts a step of its own.
   select().SelectItem(4);
   ASSERT_TRUE(MoveItem(session, 0, kItemKeyStep));
@@ -104,8 +103,8 @@ TEST_F(CommandsTest, ArrowsFollowTheView) {
     SCOPED_TRACE(row.view);
     const int x = level().items2[0].x, z = level().items2[0].z;
     ASSERT_TRUE(MoveItemByArrow(session, row.arrow, row.axes));
-    EXPECT_EQ(level().items2[0].x - x, row.dx);
-    EXPECT_EQ(level().items2[0].z - z, row.dz);
+    EXPECT_EQ(std::tuple(level().items2[0].x - x, level().items2[0].z - z),
+              std::tuple(row.dx, row.dz));
   }
 }
 
@@ -127,13 +126,11 @@ TEST_F(CommandsTest, TheSelectionGoesWithTheEdit) {
   ASSERT_TRUE(SetStaticPosition(session, Axis::kX, 2));
   select().SelectRoom(3);
   session.undo_stack().undo();
-  EXPECT_EQ(select().room(), 0);
-  EXPECT_EQ(select().static_instance(), 1);
+  EXPECT_EQ(std::tuple(select().room(), select().static_instance()), std::tuple(0, 1));
   // The placement search selects the entry and its room (movable 1: object id 5).
   ASSERT_TRUE(FindNextPlacement(session, 1, 2));
-  EXPECT_EQ(select().item(), 4);
-  EXPECT_EQ(select().room(), 4);
-  EXPECT_EQ(MovableOfSelectedItem(session), 1);
+  EXPECT_EQ(std::tuple(select().item(), select().room(), MovableOfSelectedItem(session)),
+            std::tuple(4, 4, 1));
 }
 
 TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
@@ -195,22 +192,10 @@ TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
   for (int face : {0, 1, 2})
     EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
   EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
-  EXPECT_EQ(session.undo_stack().count(), 1);
-  EXPECT_EQ(session.undo_stack().undoText(), "Paint Texture");
+  EXPECT_EQ(std::tuple(session.undo_stack().count(), session.undo_stack().undoText()),
+            std::tuple(1, QString("Paint Texture")));
   session.undo_stack().undo();
   EXPECT_EQ(session.level().FirstDifference(before), "");
-}
-
-// Runs the event loop until the document's file task is over and gives its outcome.
-FileOutcome WaitForTask(LevelDocument& document) {
-  FileOutcome outcome;
-  QEventLoop loop;
-  QObject::connect(&document, &LevelDocument::fileTaskDone, &loop, [&](const FileOutcome& o) {
-    outcome = o;
-    loop.quit();
-  });
-  if (document.busy()) loop.exec();
-  return outcome;
 }
 
 // A stopped or failed open leaves the shown level, its file and its selection. The window's
@@ -225,8 +210,16 @@ TEST_F(DocumentTest, AStoppedOrFailedOpenKeepsTheShownLevel) {
   select().SelectItem(2);
   ASSERT_TRUE(session.document().StartOpen(test::DataPath("demo.tr4")));
   EXPECT_FALSE(session.document().StartOpen(test::DataPath("demo.tr4")));
+  bool cancelled = false;
+  QEventLoop loop;
+  QObject::connect(&session.document(), &LevelDocument::fileTaskDone, &loop,
+                   [&](const FileOutcome& o) {
+                     cancelled = o.cancelled;
+                     loop.quit();
+                   });
   EXPECT_TRUE(session.document().CancelFileTask());
-  EXPECT_TRUE(WaitForTask(session.document()).cancelled);
+  if (session.document().busy()) loop.exec();
+  EXPECT_TRUE(cancelled);
   const std::string dir = test::ScratchDir("editor_bad_open");
   std::ofstream(dir + "/bad.tr4") << "not a level";
   const struct {
@@ -238,11 +231,9 @@ TEST_F(DocumentTest, AStoppedOrFailedOpenKeepsTheShownLevel) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     const Result r = session.document().Open(c.path);
-    EXPECT_EQ(r.status(), c.status);
-    EXPECT_FALSE(r.message().empty());
-    EXPECT_TRUE(level() == before);
-    EXPECT_EQ(select().item(), 2);
-    EXPECT_EQ(session.document().file_path(), "memory.tr4");
+    EXPECT_EQ(std::tuple(r.status(), r.message().empty(), level() == before, select().item(),
+                         session.document().file_path()),
+              std::tuple(c.status, false, true, 2, "memory.tr4"));
   }
   EditorSession empty;
   EXPECT_EQ(empty.document().Save().status(), Status::kNothingLoaded);
@@ -259,16 +250,14 @@ TEST_F(DocumentTest, SelectionFollowsOpensAndEditsAndSaysWhatChanged) {
   EXPECT_EQ(seen.back(), Selection::kRoom | Selection::kStatic | Selection::kSector);
   select().SelectRoom(6);    // no such room
   select().SelectStatic(0);  // room 2 has none
-  EXPECT_EQ(select().room(), 2);
-  EXPECT_EQ(select().static_instance(), -1);
+  EXPECT_EQ(std::tuple(select().room(), select().static_instance()), std::tuple(2, -1));
 
   // A reopened level starts on its first room and entry, the search from the first group.
   session.set_search_cursor(7);
   select().SelectItem(4);
   session.document().Adopt(test::MakeEditorLevel(), "again.tr4");
-  EXPECT_EQ(select().room(), 0);
-  EXPECT_EQ(select().item(), 0);
-  EXPECT_EQ(session.search_cursor(), 1);
+  EXPECT_EQ(std::tuple(select().room(), select().item(), session.search_cursor()),
+            std::tuple(0, 0, 1));
 
   // The document tells what changed after the selection has followed.
   int announced_item = -2;
@@ -381,18 +370,17 @@ TEST_F(ExchangeCommandsTest, ImportsAreOneUndoStepThatGivesTheLevelsBytesBack) {
   const troom room0 = session.level().rooms[0];
   const troom room1 = session.level().rooms[1];
   ASSERT_TRUE(Import(kDxf, "room1.dxf"));
-  ASSERT_EQ(session.undo_stack().count(), 1);
-  EXPECT_EQ(session.undo_stack().undoText(), "Import DXF");
-  EXPECT_EQ(level_changes, 1);
-  EXPECT_EQ(session.level().rooms[0].num_rectangles(), room1.num_rectangles());
-  EXPECT_EQ(session.level().rooms[0].num_triangles(), room1.num_triangles());
-  EXPECT_NE(session.level().rooms[0], room0);
+  EXPECT_EQ(
+      std::tuple(session.undo_stack().count(), session.undo_stack().undoText(), level_changes),
+      std::tuple(1, QString("Import DXF"), 1));
+  const troom& now = session.level().rooms[0];
+  EXPECT_EQ(std::tuple(now.num_rectangles(), now.num_triangles(), now == room0),
+            std::tuple(room1.num_rectangles(), room1.num_triangles(), false));
   EXPECT_EQ(session.level().rooms[1], room1);
 
   session.undo_stack().undo();
-  EXPECT_EQ(level_changes, 2);
+  EXPECT_EQ(std::tuple(level_changes, session.document().IsModified()), std::tuple(2, false));
   EXPECT_EQ(LevelBytes(session.level()), original);
-  EXPECT_FALSE(session.document().IsModified());
   session.undo_stack().redo();
   const troom changed = session.level().rooms[0];
 
@@ -422,10 +410,9 @@ TEST_F(ExchangeCommandsTest, RefusedOrUnchangingFilesAddNoStep) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const Result r = c.save ? Export(c.format, c.name) : Import(c.format, c.name);
-    EXPECT_FALSE(r.ok());
-    EXPECT_FALSE(r.message().empty());
-    EXPECT_EQ(session.level().FirstDifference(before), "");
-    EXPECT_EQ(session.undo_stack().count(), 1);
+    EXPECT_EQ(std::tuple(r.ok(), r.message().empty(), session.level().FirstDifference(before),
+                         session.undo_stack().count()),
+              std::tuple(false, false, "", 1));
   }
   EXPECT_NE(Import(kZqp, "junk.zqp").message().find("junk.zqp"), std::string::npos);
   EXPECT_FALSE(fs::exists(Path("no")));
@@ -437,9 +424,8 @@ TEST_F(ExchangeCommandsTest, RefusedOrUnchangingFilesAddNoStep) {
   ASSERT_TRUE(Import(kMshFull, "all.msh"));
   const Result r = Import(kZqp, "p.zqp");
   EXPECT_NE(r.message().find("TR4"), std::string::npos) << r.message();
-  EXPECT_TRUE(session.level() == before);
-  EXPECT_EQ(session.undo_stack().count(), 1);
-  EXPECT_EQ(level_changes, 0);
+  EXPECT_EQ(std::tuple(session.level() == before, session.undo_stack().count(), level_changes),
+            std::tuple(true, 1, 0));
   EditorSession empty;
   EXPECT_EQ(ExportFile(empty, kMshFull, Path("e.msh")).message(), "No level is open.");
   EXPECT_EQ(ImportFile(empty, kMshFull, Path("e.msh")).status(), Status::kNothingLoaded);
