@@ -1,10 +1,5 @@
-// The editor layer on a session: the document (open and save, on a worker with a stop, the
-// signals panels rebuild on), the selection that goes with each edit, refusals and edits that
-// change nothing adding no step, steps that fold, the face clicks of the Textures page, the
-// Import and Export commands (one exact undo step, refused files changing nothing), and a full
-// session of edits on every real level undone to a byte-identical file. What each edit changes
-// is tested with the edits (tests/inspect); that every control makes its one named step, through
-// the window (tests/ui).
+// The editor layer on a session: the document, the selection, the undo steps, the face clicks
+// and the exchange commands. What each edit changes is tested with the edits (tests/inspect).
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -172,9 +167,9 @@ TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
     EXPECT_EQ(is_tri ? +hit.triangles[0].texture : +hit.rectangles[0].texture, c.texture);
     EXPECT_EQ(is_tri ? +hit.triangles[0].vertices[0] : +hit.rectangles[0].vertices[0],
               c.first_corner);
-    EXPECT_EQ(session.selection().piece(), c.piece);
-    EXPECT_EQ(session.undo_stack().count(), c.steps);
-    EXPECT_EQ(session.undo_stack().undoText().toStdString(), c.step);
+    EXPECT_EQ(std::tuple(session.selection().piece(), session.undo_stack().count(),
+                         session.undo_stack().undoText().toStdString()),
+              std::tuple(c.piece, c.steps, c.step));
     while (session.undo_stack().canUndo()) session.undo_stack().undo();
     EXPECT_EQ(session.level().FirstDifference(before), "");
     session.undo_stack().clear();
@@ -388,8 +383,8 @@ TEST_F(ExchangeCommandsTest, ImportsAreOneUndoStepThatGivesTheLevelsBytesBack) {
   ASSERT_TRUE(Export(kMshFull, "changed.msh"));
   session.undo_stack().undo();
   ASSERT_TRUE(Import(kMshGeometry, "changed.msh"));
-  EXPECT_EQ(session.undo_stack().undoText(), "Import MSH_2");
-  EXPECT_EQ(session.level().rooms[0].rectangles, changed.rectangles);
+  EXPECT_EQ(std::tuple(session.undo_stack().undoText(), session.level().rooms[0].rectangles),
+            std::tuple(QString("Import MSH_2"), changed.rectangles));
   session.undo_stack().undo();
   EXPECT_EQ(LevelBytes(session.level()), original);
 }
@@ -415,8 +410,7 @@ TEST_F(ExchangeCommandsTest, RefusedOrUnchangingFilesAddNoStep) {
               std::tuple(false, false, "", 1));
   }
   EXPECT_NE(Import(kZqp, "junk.zqp").message().find("junk.zqp"), std::string::npos);
-  EXPECT_FALSE(fs::exists(Path("no")));
-  EXPECT_FALSE(fs::exists(Path("x.msh")));
+  EXPECT_FALSE(fs::exists(Path("no")) || fs::exists(Path("x.msh")));
   // A file equal to the level adds no step; a project file is recognised and names its
   // generation, and carries no edits.
   ASSERT_TRUE(Export(kMshFull, "all.msh"));

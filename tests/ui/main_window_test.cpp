@@ -1,11 +1,5 @@
-// The window as a user drives it. Its frame: files (open, save, the questions a save asks, a file
-// changed on disk or read-only, Compare With), menus, the sector map over the view, the Problems
-// panel, messages, and the defects a new user met (undo in a spin box, a cut-off map, the About
-// box, error boxes, the gauge, the empty window, the Open folder, catalog notes). The panels'
-// wiring: every edit control runs its command once (one named undo step), the captions show what
-// the panel texts say, refusals reach the user, and the controls that depend on a selection
-// follow it; the Textures page on its own (list entries, mosaic clicks, size buttons). What each
-// edit does is tested with the edits.
+// The window as a user drives it: its files, menus and panels, and the wiring of each control to
+// its command and of the selection to the panels. What each edit does is tested with the edits.
 
 #include "ui/main_window.h"
 
@@ -37,7 +31,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
 #include "editor/edit_command.h"
@@ -48,6 +41,7 @@
 #include "inspect/room_edits.h"
 #include "inspect/static_edits.h"
 #include "level/level_writer.h"
+#include "level/zfile.h"
 #include "textures/atlas.h"
 #include "ui/compare_dialog.h"
 #include "ui/create_item_dialog.h"
@@ -117,12 +111,12 @@ TEST_F(WindowTest, ViewSwitchesAndGridBox) {
     SCOPED_TRACE(sw.menu);
     auto* action = Find<QAction>(sw.menu);
     auto* tool = Find<QToolButton>(sw.tool);
-    EXPECT_EQ(tool->defaultAction(), action);
-    EXPECT_EQ(action->isChecked(), sw.ticked);
+    EXPECT_EQ(std::tuple(tool->defaultAction(), action->isChecked()),
+              std::tuple(action, sw.ticked));
     for (int click = 1; click <= 3; ++click) {
       tool->click();
-      EXPECT_EQ(action->isChecked(), sw.ticked != (click % 2 == 1));
-      EXPECT_EQ(action->text(), sw.caption);
+      EXPECT_EQ(std::tuple(action->isChecked(), action->text()),
+                std::tuple(sw.ticked != (click % 2 == 1), QString(sw.caption)));
     }
   }
   // Each switched once: the map shows (the options the view switches set are the view's tests).
@@ -170,12 +164,11 @@ TEST_F(WindowTest, AnOpenCancelledOrFailedOrAFailedSaveLeavesTheShownLevel) {
   Click("Button4");
   EXPECT_FALSE(test::SaveNow(window, path));
   EXPECT_TRUE(window.isWindowModified());
-  ASSERT_EQ(messages.size(), 3);
+  ASSERT_EQ(kinds, std::vector<MessageKind>(3, MessageKind::kError));
   EXPECT_TRUE(messages[0].startsWith("Cannot open /nonexistent/LEVEL.TR4:\n"));
   EXPECT_EQ(messages[1], "Cannot open " + folder + ":\nit is a folder");
   EXPECT_TRUE(messages[2].startsWith("Cannot save " + path + ":\n")) << messages[2].toStdString();
   EXPECT_EQ(messages[2].count(path), 1) << messages[2].toStdString();
-  EXPECT_EQ(kinds, std::vector<MessageKind>(3, MessageKind::kError));
 }
 
 // A level with much of its level data unread (a damaged count), or with a damaged texture chunk
@@ -203,9 +196,8 @@ TEST_F(WindowTest, ADamagedLevelOpensWithAWarning) {
     messages.clear();
     kinds.clear();
     ASSERT_TRUE(test::OpenNow(window, QString::fromStdString(folder + "/" + file)));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(kinds[0], MessageKind::kWarning);
-    EXPECT_TRUE(messages[0].contains(said)) << messages[0].toStdString();
+    EXPECT_EQ(kinds, std::vector{MessageKind::kWarning});
+    EXPECT_TRUE(messages.value(0).contains(said)) << messages.join("\n").toStdString();
   }
 }
 
@@ -227,18 +219,17 @@ TEST_F(WindowTest, UnsavedEditsAreAskedAboutBeforeTheyAreLost) {
   EXPECT_EQ(asked, 1);
   EXPECT_TRUE(window.openDropped({QUrl::fromLocalFile(Demo())}));
   ASSERT_TRUE(test::WaitForFile(window));
-  EXPECT_EQ(asked, 2);
-  EXPECT_EQ(Find<QListWidget>("ListBox1")->count(), 4);
-  EXPECT_EQ(window.windowTitle(), "demo.tr4[*] - Qavel");
-  EXPECT_FALSE(window.isWindowModified());
+  EXPECT_EQ(std::tuple(asked, Find<QListWidget>("ListBox1")->count(), window.windowTitle(),
+                       window.isWindowModified()),
+            std::tuple(2, 4, QString("demo.tr4[*] - Qavel"), false));
 
   // Saved under another name, the title follows and the edits count as saved.
   Click("Button4");
   EXPECT_TRUE(window.isWindowModified());
   const QString out = QString::fromStdString(test::ScratchDir("ui_save") + "/level.tr4");
   ASSERT_TRUE(test::SaveNow(window, out));
-  EXPECT_FALSE(window.isWindowModified());
-  EXPECT_EQ(window.windowTitle(), QFileInfo(out).fileName() + "[*] - Qavel");
+  EXPECT_EQ(std::tuple(window.isWindowModified(), window.windowTitle()),
+            std::tuple(false, QFileInfo(out).fileName() + "[*] - Qavel"));
 
   // "Save" at the question saves first and opens the dropped file once the save is done.
   Click("Button4");
@@ -268,8 +259,7 @@ TEST_F(WindowTest, EveryRoomItemAndStaticOfTheRealLevelsCanBeShown) {
     // Showing entries with "-Auto-" ticked fills the spins without writing anything.
     Find<QCheckBox>("CheckBox2")->setChecked(true);
     for (int i = 0; i < items->count(); ++i) items->setCurrentRow(i);
-    EXPECT_EQ(window.session().undo_stack().count(), 0);
-    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_EQ(std::tuple(Steps(), window.isWindowModified()), std::tuple(0, false));
   }
   EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
 }
@@ -333,8 +323,7 @@ TEST_F(WindowTest, TheSectorMapLiesOverTheViewAndScrollsInASmallWindow) {
   Trigger("HideRoomsGridbox1");
   auto* box = Find<QGroupBox>("GroupBox3");
   auto* panel = Find<QWidget>("Panel1");
-  EXPECT_EQ(view->parentWidget(), panel);
-  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(std::tuple(view->parentWidget(), view->isVisible()), std::tuple(panel, true));
   QWidget* top = window.viewPanel()->childAt(box->geometry().center());
   EXPECT_TRUE(top == box || box->isAncestorOf(top));
   EXPECT_LE(box->geometry().bottom(), panel->height());
@@ -394,8 +383,7 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
   answer = QString::fromStdString(dir + "/room.dxf");
   Trigger("ExportDXF1");
   EXPECT_EQ(asked.value(1), "Export DXF(Current Room)|DXF File (*.dxf)|save" + folder);
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_EQ(kinds[0], MessageKind::kInfo);
+  ASSERT_EQ(kinds, std::vector{MessageKind::kInfo});
 
   Select("ListBox1", 0);
   Trigger("ImportDXF1");
@@ -426,8 +414,8 @@ TEST_F(WindowTest, ImportAndExportMenusRunTheExchangeCommands) {
 TEST(WindowStartTest, WithoutALevelNothingLooksUsableAndTheAboutBoxFits) {
   MainWindow window;
   auto* map = test::FindIn<QLabel>(&window, "Image1");
-  EXPECT_TRUE(map->pixmap().isNull());
-  EXPECT_EQ(map->text(), "No level is open.");
+  EXPECT_EQ(std::tuple(map->pixmap().isNull(), map->text()),
+            std::tuple(true, QString("No level is open.")));
   for (const char* name : {"Button2", "Button4", "Button6", "Button18", "Button7", "Button9",
                            "Button10", "CheckBox11", "RadioButton9", "SpeedButton2", "SpeedButton4",
                            "SpeedButton6", "Button11", "ImportDXF1", "ExportMSH1"})
@@ -448,9 +436,8 @@ TEST(WindowStartTest, WithoutALevelNothingLooksUsableAndTheAboutBoxFits) {
   ASSERT_TRUE(window.openFile(Demo()));
   EXPECT_TRUE(gauge->isVisible());
   ASSERT_TRUE(test::WaitForFile(window));
-  EXPECT_FALSE(gauge->isVisible());
-  EXPECT_FALSE(begin_shown());
-  EXPECT_TRUE(test::EnabledIn(&window, "Button2"));
+  EXPECT_EQ(std::tuple(gauge->isVisible(), begin_shown(), test::EnabledIn(&window, "Button2")),
+            std::tuple(false, false, true));
   // The About box is wide enough for its title.
   auto box = window.makeAboutBox();
   box->show();
@@ -563,11 +550,6 @@ TEST_F(WindowTest, CompareWithListsTheDifferencesAndAClickGoesToThem) {
   EXPECT_EQ(messages.size(), 1);
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // Item 0 sent to a room the level lacks, as no edit of the window would: an error a save must
 // ask about.
 Result LoseItemRoom(LevelDocument& document) {
@@ -658,12 +640,12 @@ TEST_F(WindowTest, SaveAsksAboutErrorsTheLevelDidNotHave) {
 
   ASSERT_TRUE(LoseItemRoom(window.session().document()));
   const size_t errors = CountProblems(window.session().document().problems(), Severity::kError);
-  const std::string saved = Bytes(out);
+  const SharedBlock saved = *ReadWholeFile(out);
   EXPECT_FALSE(window.saveFileAs(path));
   ASSERT_EQ(questions.size(), 1);
   EXPECT_EQ(questions[0],
             QString("The level has %1 problems that may crash the game. Save anyway?").arg(errors));
-  EXPECT_EQ(Bytes(out), saved);
+  EXPECT_TRUE(*ReadWholeFile(out) == saved);
   EXPECT_TRUE(window.isWindowModified());
   // Saving on the way out asks the same; Cancel keeps the window and the level.
   window.setSavePrompt([] { return QMessageBox::Save; });
@@ -671,7 +653,7 @@ TEST_F(WindowTest, SaveAsksAboutErrorsTheLevelDidNotHave) {
   EXPECT_FALSE(window.close());
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(questions.value(1), questions[0]);
-  EXPECT_EQ(Bytes(out), saved);
+  EXPECT_TRUE(*ReadWholeFile(out) == saved);
   EXPECT_EQ(yes_by_default, QList<bool>({false, false}));
   answer = true;
   ASSERT_TRUE(test::SaveNow(window, path));
@@ -701,22 +683,21 @@ TEST_F(WindowTest, AFileChangedOnDiskIsNotOverwrittenUnasked) {
   Click("Button4");
   const Ttrlevel ours = level();
   replace(1234);
-  const std::string theirs = Bytes(file);
+  const SharedBlock theirs = *ReadWholeFile(file);
   const QString overwrite = path + " changed on disk since it was opened. Overwrite it?";
 
   // Cancel leaves both the file and the level as they were.
   EXPECT_FALSE(window.saveFile());
   EXPECT_EQ(questions, QStringList{overwrite});
-  EXPECT_EQ(Bytes(file), theirs);
-  EXPECT_EQ(level().FirstDifference(ours), "");
-  EXPECT_TRUE(window.isWindowModified());
+  EXPECT_TRUE(*ReadWholeFile(file) == theirs);
+  EXPECT_EQ(std::tuple(level().FirstDifference(ours), window.isWindowModified()),
+            std::tuple("", true));
   // The window sees the change by itself and offers to reload; edits are not lost unless the
   // user says so.
   ASSERT_TRUE(QTest::qWaitFor([&] { return questions.size() == 2; }, 10000));
   EXPECT_EQ(questions[1], path + " changed on disk. Reload it and lose your changes?");
   QTest::qWait(500);  // and asks once
-  EXPECT_EQ(questions.size(), 2);
-  EXPECT_EQ(level().FirstDifference(ours), "");
+  EXPECT_EQ(std::tuple(questions.size(), level().FirstDifference(ours)), std::tuple(2, ""));
 
   // The changed file is asked about before anything else; yes to both saves.
   ASSERT_TRUE(LoseItemRoom(window.session().document()));
@@ -754,8 +735,7 @@ TEST_F(WindowTest, ReadOnlyFilesAreSaidOnce) {
   EXPECT_FALSE(window.saveFile());
   EXPECT_FALSE(window.saveFileAs(other));
   EXPECT_EQ(messages, QStringList({opened + " is read-only", other + " is read-only"}));
-  EXPECT_TRUE(questions.isEmpty());
-  EXPECT_TRUE(window.isWindowModified());
+  EXPECT_EQ(std::tuple(questions.isEmpty(), window.isWindowModified()), std::tuple(true, true));
 }
 
 TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
@@ -961,8 +941,9 @@ TEST_F(WindowTest, ThePositionEditorAndAutoTakeWhatIsTyped) {
     window.session().undo_stack().clear();
   }
   // The typed values reach the entry chosen (what the edit stores is tested with the edits).
-  EXPECT_EQ(std::tuple(+level().items2[0].y, +level().items2[0].angle), std::tuple(-300, 8283));
-  EXPECT_EQ(level().rooms[0].statics2[1].x, 1000);
+  EXPECT_EQ(
+      std::tuple(+level().items2[0].y, +level().items2[0].angle, +level().rooms[0].statics2[1].x),
+      std::tuple(-300, 8283, 1000));
   EXPECT_EQ(level().items2[1], before.items2[1]);
   // "-Auto-": the spins store as they change (one step), until another room is chosen.
   Select("ListBox2", 0);
@@ -1072,8 +1053,9 @@ TEST_F(TextureTabTest, ListPreviewAttributeAndMosaicClicks) {
   list->setCurrentRow(2);
   EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentText(), "Transparent");
   list->setCurrentRow(5);
-  EXPECT_EQ(Find<QComboBox>("ComboBox4")->currentIndex(), -1);
-  EXPECT_EQ(std::tuple(chosen.count(), chosen.last().at(0).toInt()), std::tuple(4, 5));
+  EXPECT_EQ(std::tuple(Find<QComboBox>("ComboBox4")->currentIndex(), chosen.count(),
+                       chosen.last().at(0).toInt()),
+            std::tuple(-1, 4, 5));
 
   // Another level replaces everything; an empty one leaves an empty list and a blank preview.
   tab.ShowLevel(Ttrlevel());
