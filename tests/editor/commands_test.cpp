@@ -78,12 +78,7 @@ TEST_F(CommandsTest, AutomaticStepsAndArrowMovesFoldIntoOneUndoStep) {
 // Shift and the arrows move along the world axis nearest to the view's right (left, right) and
 // the other one (up away from the viewer), whichever way the view looks.
 TEST_F(CommandsTest, ArrowsFollowTheView) {
-  const struct {
-    const char* view;
-    GroundAxes axes;
-    Arrow arrow;
-    int dx, dz;
-  } rows[] = {
+  const std::tuple<const char*, GroundAxes, Arrow, int, int> rows[] = {
       {"along +z", {}, Arrow::kLeft, -16, 0},
       {"along +z", {}, Arrow::kUp, 0, 16},
       {"along -z", {-1, 0, 0, -1}, Arrow::kLeft, 16, 0},
@@ -94,12 +89,11 @@ TEST_F(CommandsTest, ArrowsFollowTheView) {
       {"along -x, tilted", {0.2, 0.9, -0.9, 0.3}, Arrow::kUp, -16, 0},
   };
   select().SelectItem(0);
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.view);
+  for (const auto& [view, axes, arrow, dx, dz] : rows) {
+    SCOPED_TRACE(view);
     const int x = level().items2[0].x, z = level().items2[0].z;
-    ASSERT_TRUE(MoveItemByArrow(session, row.arrow, row.axes));
-    EXPECT_EQ(std::tuple(level().items2[0].x - x, level().items2[0].z - z),
-              std::tuple(row.dx, row.dz));
+    ASSERT_TRUE(MoveItemByArrow(session, arrow, axes));
+    EXPECT_EQ(std::tuple(level().items2[0].x - x, level().items2[0].z - z), std::tuple(dx, dz));
   }
 }
 
@@ -143,33 +137,27 @@ TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
       ctrl_alt{false, true, true};
   // A click (room, face, keys) and what it leaves: the face's texture and first corner, the
   // selected piece, the undo steps and the last one's name.
-  const struct {
-    const char* what;
-    int face_room;
-    FaceRef face;
-    ClickModifiers keys;
-    int texture, first_corner, piece, steps;
-    const char* step;
-  } cases[] = {
-      {"paint", 0, rect0, {}, 7, rect.vertices[0], 7, 1, "Paint Texture"},
-      {"shift: nothing", 0, rect0, shift, rect.texture, rect.vertices[0], 7, 0, ""},
-      {"shift paints a triangle", r, tri, shift, 7, t.vertices[0], 7, 1, "Paint Texture"},
-      {"alt turns", 0, rect0, alt, rect.texture, rect.vertices[3], 7, 1, "Turn Texture"},
-      {"ctrl picks", 0, rect0, ctrl, rect.texture, rect.vertices[0], shown, 0, ""},
-      {"both", 0, rect0, ctrl_alt, rect.texture, rect.vertices[3], shown, 1, "Turn Texture"},
-  };
+  const std::tuple<const char*, int, FaceRef, ClickModifiers, int, int, int, int, const char*>
+      cases[] = {
+          {"paint", 0, rect0, {}, 7, rect.vertices[0], 7, 1, "Paint Texture"},
+          {"shift: nothing", 0, rect0, shift, rect.texture, rect.vertices[0], 7, 0, ""},
+          {"shift paints a triangle", r, tri, shift, 7, t.vertices[0], 7, 1, "Paint Texture"},
+          {"alt turns", 0, rect0, alt, rect.texture, rect.vertices[3], 7, 1, "Turn Texture"},
+          {"ctrl picks", 0, rect0, ctrl, rect.texture, rect.vertices[0], shown, 0, ""},
+          {"both", 0, rect0, ctrl_alt, rect.texture, rect.vertices[3], shown, 1, "Turn Texture"},
+      };
   const Ttrlevel before = session.level();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_TRUE(ClickFaceForTextures(session, c.face_room, c.face, c.keys));
-    const bool is_tri = c.face.kind == FaceKind::kTriangle;
-    const troom& hit = room(c.face_room);
-    EXPECT_EQ(is_tri ? +hit.triangles[0].texture : +hit.rectangles[0].texture, c.texture);
-    EXPECT_EQ(is_tri ? +hit.triangles[0].vertices[0] : +hit.rectangles[0].vertices[0],
-              c.first_corner);
-    EXPECT_EQ(std::tuple(session.selection().piece(), session.undo_stack().count(),
+  for (const auto& [what, face_room, face, keys, texture, first_corner, piece, steps, step] :
+       cases) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(ClickFaceForTextures(session, face_room, face, keys));
+    const bool is_tri = face.kind == FaceKind::kTriangle;
+    const troom& hit = room(face_room);
+    EXPECT_EQ(std::tuple(is_tri ? +hit.triangles[0].texture : +hit.rectangles[0].texture,
+                         is_tri ? +hit.triangles[0].vertices[0] : +hit.rectangles[0].vertices[0],
+                         session.selection().piece(), session.undo_stack().count(),
                          session.undo_stack().undoText().toStdString()),
-              std::tuple(c.piece, c.steps, c.step));
+              std::tuple(texture, first_corner, piece, steps, step));
     while (session.undo_stack().canUndo()) session.undo_stack().undo();
     EXPECT_EQ(session.level().FirstDifference(before), "");
     session.undo_stack().clear();
@@ -217,18 +205,15 @@ TEST_F(DocumentTest, AStoppedOrFailedOpenKeepsTheShownLevel) {
   EXPECT_TRUE(cancelled);
   const std::string dir = test::ScratchDir("editor_bad_open");
   std::ofstream(dir + "/bad.tr4") << "not a level";
-  const struct {
-    std::string path;
-    Status status;
-  } cases[] = {{"/nonexistent/level.tr4", Status::kNoSuchFile},
-               {dir + "/bad.tr4", Status::kUnknownVersion},
-               {dir, Status::kCannotOpen}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.path);
-    const Result r = session.document().Open(c.path);
+  const std::pair<std::string, Status> cases[] = {{"/nonexistent/level.tr4", Status::kNoSuchFile},
+                                                  {dir + "/bad.tr4", Status::kUnknownVersion},
+                                                  {dir, Status::kCannotOpen}};
+  for (const auto& [path, status] : cases) {
+    SCOPED_TRACE(path);
+    const Result r = session.document().Open(path);
     EXPECT_EQ(std::tuple(r.status(), r.message().empty(), level() == before, select().item(),
                          session.document().file_path()),
-              std::tuple(c.status, false, true, 2, "memory.tr4"));
+              std::tuple(status, false, true, 2, "memory.tr4"));
   }
   EditorSession empty;
   EXPECT_EQ(empty.document().Save().status(), Status::kNothingLoaded);
@@ -394,17 +379,13 @@ TEST_F(ExchangeCommandsTest, RefusedOrUnchangingFilesAddNoStep) {
   std::ofstream(Path("junk.dxf"), std::ios::binary) << "hello\r\n";
   std::ofstream(Path("junk.msh"), std::ios::binary) << "not a mesh file at all";
   std::ofstream(Path("junk.zqp"), std::ios::binary) << "nor a project";
-  const struct {
-    ExchangeFormatId format;
-    bool save;
-    const char* name;
-  } cases[] = {{kDxf, false, "junk.dxf"},         {kDxf, false, "none.dxf"},
-               {kMshGeometry, false, "junk.msh"}, {kZqp, false, "junk.zqp"},
-               {kDxf, true, "no/such/out.dxf"},   {kMshGeometry, true, "x.msh"}};
+  const std::tuple<ExchangeFormatId, bool, const char*> cases[] = {
+      {kDxf, false, "junk.dxf"}, {kDxf, false, "none.dxf"},       {kMshGeometry, false, "junk.msh"},
+      {kZqp, false, "junk.zqp"}, {kDxf, true, "no/such/out.dxf"}, {kMshGeometry, true, "x.msh"}};
   const Ttrlevel before = session.level();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const Result r = c.save ? Export(c.format, c.name) : Import(c.format, c.name);
+  for (const auto& [format, save, name] : cases) {
+    SCOPED_TRACE(name);
+    const Result r = save ? Export(format, name) : Import(format, name);
     EXPECT_EQ(std::tuple(r.ok(), r.message().empty(), session.level().FirstDifference(before),
                          session.undo_stack().count()),
               std::tuple(false, false, "", 1));

@@ -96,27 +96,22 @@ TEST_F(WindowTest, ViewSwitchesAndGridBox) {
   auto* grid = Find<QGroupBox>("GroupBox3");
   window.show();
   EXPECT_FALSE(grid->isVisible());
-  const struct {
-    const char* menu;
-    const char* tool;
-    const char* caption;
-    bool ticked;  // at start
-  } switches[] = {
+  const std::tuple<const char*, const char*, const char*, bool> switches[] = {
       {"HideRoomsGridbox1", "Action6", "Show Rooms Gridbox", false},
       {"TexturedRoom1", "Action7", "Textured Room", true},
       {"HideItems1", "Action3", "Hide &Items", false},
       {"HideStaticMesh1", "Action2", "Hide &Static Mesh", false},
   };
-  for (const auto& sw : switches) {
-    SCOPED_TRACE(sw.menu);
-    auto* action = Find<QAction>(sw.menu);
-    auto* tool = Find<QToolButton>(sw.tool);
+  for (const auto& [menu, tool_name, caption, ticked_at_start] : switches) {
+    SCOPED_TRACE(menu);
+    auto* action = Find<QAction>(menu);
+    auto* tool = Find<QToolButton>(tool_name);
     EXPECT_EQ(std::tuple(tool->defaultAction(), action->isChecked()),
-              std::tuple(action, sw.ticked));
+              std::tuple(action, ticked_at_start));
     for (int click = 1; click <= 3; ++click) {
       tool->click();
       EXPECT_EQ(std::tuple(action->isChecked(), action->text()),
-                std::tuple(sw.ticked != (click % 2 == 1), QString(sw.caption)));
+                std::tuple(ticked_at_start != (click % 2 == 1), QString(caption)));
     }
   }
   // Each switched once: the map shows (the options the view switches set are the view's tests).
@@ -585,21 +580,16 @@ TEST_F(WindowTest, TheProblemsPanelGoesToWhatAProblemNames) {
   const Selection& sel = window.session().selection();
   const auto& problems = window.session().document().problems();
   // (code, place, then the selection afterwards: room, static, column and row from 1, page)
-  const struct {
-    const char* code;
-    ProblemPlace where;
-    int room, instance, column, row;
-    const char* page;
-  } rows[] = {
+  const std::tuple<const char*, ProblemPlace, int, int, int, int, const char*> rows[] = {
       {"item-object", {PlaceKind::kItem, 2}, 3, -1, -1, -1, "TabSheet2"},
       {"static-mesh", {PlaceKind::kStatic, 0, 2}, 2, 0, -1, -1, "TabSheet4"},
       {"room-alternate", {PlaceKind::kRoom, -1, 4}, 4, -1, -1, -1, "TabSheet1"},
       {"sector-box", {PlaceKind::kSector, -1, 5, 1, 2}, 5, -1, 2, 3, "TabSheet3"},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.code);
+  for (const auto& [code, where, room, instance, column, row, page] : rows) {
+    SCOPED_TRACE(code);
     const auto found = std::find_if(problems.begin(), problems.end(), [&](const Problem& p) {
-      return p.code == r.code && p.where == r.where;
+      return p.code == code && p.where == where;
     });
     ASSERT_NE(found, problems.end());
     const QModelIndex index = list->model()->index(static_cast<int>(found - problems.begin()), 2);
@@ -608,7 +598,7 @@ TEST_F(WindowTest, TheProblemsPanelGoesToWhatAProblemNames) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
     EXPECT_EQ(
         std::tuple(sel.item(), sel.room(), sel.static_instance(), sel.column(), sel.row(), Page()),
-        std::tuple(2, r.room, r.instance, r.column, r.row, QString(r.page)));
+        std::tuple(2, room, instance, column, row, QString(page)));
   }
 
   // An edit that brings a warning says so in the status bar, and the list follows it.
@@ -743,14 +733,7 @@ TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
   window.session().document().Adopt(test::MakeEditorLevel(kTR5), "memory.trc");
   Trigger("Experiments1");
   // (list and row to select, spin to set and its value, control to click, the step it makes)
-  const struct {
-    const char* list;
-    int row;
-    const char* spin;
-    int value;
-    const char* control;
-    const char* step;
-  } rows[] = {
+  const std::tuple<const char*, int, const char*, int, const char*, const char*> rows[] = {
       {"ListBox2", 2, "SpinEdit1", 30, "Button2", "Change ID"},
       {"ListBox2", 2, "SpinEdit2", -1, "Button3", "Change OCB"},
       {"ListBox2", 2, nullptr, 0, "Button4", "Rotate"},
@@ -778,15 +761,15 @@ TEST_F(WindowTest, EveryEditControlRunsItsCommandOnce) {
       {"ListBox3", 5, "SpinEdit3", -7, "SpeedButton6", "<<EDIT>>"},
   };
   const Ttrlevel before = level();
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.control);
+  for (const auto& [list, row, spin, value, control, step] : rows) {
+    SCOPED_TRACE(control);
     Select("ListBox1", 0);  // the statics and values are room 0's
-    Select(r.list, r.row);
-    if (r.spin) Find<QSpinBox>(r.spin)->setValue(r.value);
-    Click(r.control);
+    Select(list, row);
+    if (spin) Find<QSpinBox>(spin)->setValue(value);
+    Click(control);
     EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
     EXPECT_EQ(std::tuple(Steps(), UndoText(), window.isWindowModified()),
-              std::tuple(1, "&Undo " + QString(r.step), true));
+              std::tuple(1, "&Undo " + QString(step), true));
     Trigger("Undo1");
     EXPECT_FALSE(window.isWindowModified());
     window.session().undo_stack().clear();
@@ -907,32 +890,28 @@ TEST_F(WindowTest, ControlsFollowTheGeneration) {
 // spins store as they change.
 TEST_F(WindowTest, ThePositionEditorAndAutoTakeWhatIsTyped) {
   const Ttrlevel before = level();
-  const struct {
-    const char* page;
-    const char* list;
-    const char* button;
-    Placement shown;  // item 0, static 1 of room 0
-  } rows[] = {
+  // (page, list, button, what it shows of item 0 and of static 1 of room 0)
+  const std::tuple<const char*, const char*, const char*, Placement> rows[] = {
       {"TabSheet2", "ListBox2", "ItemPositionButton", {-700, -768, 1536, 0x4000}},
       {"TabSheet4", "ListBox4", "StaticPositionButton", {-700, 0, 512, 0}},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.button);
-    QWidget* page = Find<QWidget>(row.page);
+  for (const auto& [page_name, list, button, shown] : rows) {
+    SCOPED_TRACE(button);
+    QWidget* page = Find<QWidget>(page_name);
     Select("ListBox1", 0);
-    Select(row.list, row.list[7] == '2' ? 0 : 1);
-    EXPECT_EQ(test::FindIn<QLabel>(page, "WorldLabelX")->text().toInt(), row.shown.x);
+    Select(list, list[7] == '2' ? 0 : 1);
+    EXPECT_EQ(test::FindIn<QLabel>(page, "WorldLabelX")->text().toInt(), shown.x);
     auto* dialog = test::FindIn<QDialog>(page, "PlacementDialog");
     auto world = [page](const char* axis) { return test::FindIn<QSpinBox>(page, axis); };
     auto* degrees = test::FindIn<QDoubleSpinBox>(page, "WorldAngle");
-    Click(row.button);
+    Click(button);
     ASSERT_TRUE(dialog->isVisible());
     EXPECT_EQ(
         std::tuple(world("WorldX")->value(), world("WorldY")->value(), world("WorldZ")->value()),
-        std::tuple(row.shown.x, row.shown.y, row.shown.z));
+        std::tuple(shown.x, shown.y, shown.z));
     dialog->accept();  // nothing typed: no step
     EXPECT_EQ(Steps(), 0);
-    Click(row.button);
+    Click(button);
     world("WorldX")->setValue(1000);
     world("WorldY")->setValue(-300);
     degrees->setValue(45.5);
