@@ -175,8 +175,8 @@ TEST(FaceCommands, ClicksOnTheTexturesPageAndAPaintStroke) {
   for (int face : {0, 1, 2})
     EXPECT_EQ(session.level().rooms[0].rectangles[face].texture & 0x0FFF, 3);
   EXPECT_EQ(session.level().rooms[0].rectangles[3], before.rooms[0].rectangles[3]);
-  EXPECT_EQ(std::tuple(session.undo_stack().count(), session.undo_stack().undoText()),
-            std::tuple(1, QString("Paint Texture")));
+  EXPECT_EQ(std::tuple(session.undo_stack().count(), session.undo_stack().undoText().toStdString()),
+            std::tuple(1, "Paint Texture"));
   session.undo_stack().undo();
   EXPECT_EQ(session.level().FirstDifference(before), "");
 }
@@ -350,9 +350,9 @@ TEST_F(ExchangeCommandsTest, ImportsAreOneUndoStepThatGivesTheLevelsBytesBack) {
   const troom room0 = session.level().rooms[0];
   const troom room1 = session.level().rooms[1];
   ASSERT_TRUE(Import(kDxf, "room1.dxf"));
-  EXPECT_EQ(
-      std::tuple(session.undo_stack().count(), session.undo_stack().undoText(), level_changes),
-      std::tuple(1, QString("Import DXF"), 1));
+  EXPECT_EQ(std::tuple(session.undo_stack().count(), session.undo_stack().undoText().toStdString(),
+                       level_changes),
+            std::tuple(1, "Import DXF", 1));
   const troom& now = session.level().rooms[0];
   EXPECT_EQ(std::tuple(now.num_rectangles(), now.num_triangles(), now == room0),
             std::tuple(room1.num_rectangles(), room1.num_triangles(), false));
@@ -368,8 +368,8 @@ TEST_F(ExchangeCommandsTest, ImportsAreOneUndoStepThatGivesTheLevelsBytesBack) {
   ASSERT_TRUE(Export(kMshFull, "changed.msh"));
   session.undo_stack().undo();
   ASSERT_TRUE(Import(kMshGeometry, "changed.msh"));
-  EXPECT_EQ(std::tuple(session.undo_stack().undoText(), session.level().rooms[0].rectangles),
-            std::tuple(QString("Import MSH_2"), changed.rectangles));
+  EXPECT_EQ(session.undo_stack().undoText(), "Import MSH_2");
+  EXPECT_EQ(session.level().rooms[0].rectangles, changed.rectangles);
   session.undo_stack().undo();
   EXPECT_EQ(LevelBytes(session.level()), original);
 }

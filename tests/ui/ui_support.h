@@ -13,12 +13,18 @@
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTabWidget>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
 #include "fixtures/test_level.h"
 #include "test_paths.h"
 #include "ui/main_window.h"
+
+// gtest shows a QString in a compared tuple or list as its text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace qavel::test {
 
