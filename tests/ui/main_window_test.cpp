@@ -269,10 +269,9 @@ TEST_F(WindowTest, SectorMapAndTriggerSearchesOnTheDemoLevel) {
   ASSERT_TRUE(map->isVisible());
   // Column 3, row 2 of a five-row room.
   QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(1 + 24 + 5, 1 + 36 + 5));
-  EXPECT_EQ(Text("StatusPanel1"), "Column:3 Row:2");
+  EXPECT_EQ(std::tuple(Text("StatusPanel1"), Page()), std::tuple("Column:3 Row:2", "TabSheet3"));
   EXPECT_TRUE(Find<QPlainTextEdit>("Memo2")->toPlainText().startsWith("DO WITH ACTIVATE\n"));
   EXPECT_TRUE(Find<QPlainTextEdit>("Memo3")->toPlainText().startsWith("FD Index:16\nCount:1\n"));
-  EXPECT_EQ(Page(), "TabSheet3");
   // The selected cell is framed in yellow; a click beside the room's cells selects nothing.
   EXPECT_EQ(map->pixmap().toImage().pixelColor(1 + 24 - 1, 1 + 36 - 1), QColor(255, 255, 0));
   QTest::mouseClick(map, Qt::LeftButton, {}, QPoint(72, 30));
