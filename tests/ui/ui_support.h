@@ -12,12 +12,19 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTabWidget>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 
 #include "fixtures/test_level.h"
 #include "test_paths.h"
 #include "ui/main_window.h"
+
+// gtest shows a QString in a compared tuple or list as its text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace qavel::test {
 
@@ -27,6 +34,10 @@ W* FindIn(const QObject* root, const char* name) {
   W* w = root->findChild<W*>(name);
   if (w == nullptr) throw std::runtime_error(std::string("no control named ") + name);
   return w;
+}
+// QAction and QWidget both carry the property.
+inline bool EnabledIn(const QObject* root, const char* name) {
+  return FindIn<QObject>(root, name)->property("enabled").toBool();
 }
 
 // Waits until the window's running open or save is over; true when it succeeded.
@@ -68,6 +79,12 @@ class WindowTest : public ::testing::Test {
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
   void Select(const char* list, int row) { Find<QListWidget>(list)->setCurrentRow(row); }
   void Trigger(const char* action) { Find<QAction>(action)->trigger(); }
+  bool Enabled(const char* name) { return EnabledIn(&window, name); }
+  bool Checked(const char* button) { return Find<QAbstractButton>(button)->isChecked(); }
+  int Row(const char* list) { return Find<QListWidget>(list)->currentRow(); }
+  int Steps() { return window.session().undo_stack().count(); }
+  QString UndoText() { return Find<QAction>("Undo1")->text(); }
+  QString Page() { return Find<QTabWidget>("PageControl1")->currentWidget()->objectName(); }
   const Ttrlevel& level() { return window.session().level(); }
 
   MainWindow window;

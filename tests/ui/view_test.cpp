@@ -4,17 +4,14 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QProcess>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTest>
 #include <fstream>
 #include <tuple>
 
 #include "editor/exchange_commands.h"
 #include "level/room_faces.h"
-#include "test_paths.h"
 #include "ui/create_item_dialog.h"
 #include "ui/main_view.h"
 #include "ui_support.h"
@@ -51,7 +48,6 @@ class ViewTest : public test::WindowTest {
     return std::nullopt;
   }
   QString Status(int panel) { return Text(panel == 0 ? "StatusPanel0" : "StatusPanel1"); }
-  QWidget* Page() { return Find<QTabWidget>("PageControl1")->currentWidget(); }
 
   MainView* view = nullptr;
 };
@@ -82,8 +78,7 @@ TEST_F(ViewTest, ShowsTheRoomAsTheCommandLineDrawsItRedrawsAndFollowsTheViewMenu
                    Qt::NoButton, Qt::RightButton, Qt::NoModifier);
   QApplication::sendEvent(view, &move);
   QTest::mouseRelease(view, Qt::RightButton, {}, QPoint(360, 320));
-  EXPECT_EQ(vp.yaw(), 60);
-  EXPECT_EQ(vp.pitch(), 20);
+  EXPECT_EQ(std::tuple(vp.yaw(), vp.pitch()), std::tuple(60, 20));
   QWheelEvent wheel(QPointF(400, 300), view->mapToGlobal(QPointF(400, 300)), {}, {0, 120},
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(view, &wheel);
@@ -92,46 +87,40 @@ TEST_F(ViewTest, ShowsTheRoomAsTheCommandLineDrawsItRedrawsAndFollowsTheViewMenu
   EXPECT_NE(turned, before);
   Trigger("BackgroundcolorBlack1");
   EXPECT_EQ(Grab().pixel(2, 2), qRgb(0, 0, 0));
-  EXPECT_EQ(vp.build_count(), builds);
-  EXPECT_GT(vp.frame_count(), frames);
+  EXPECT_EQ(std::tuple(vp.build_count(), vp.frame_count() > frames), std::tuple(builds, true));
 
   // "Center Camera" frames the room again; with "Automatic" off another room keeps the camera.
   Click("Button1");
-  EXPECT_EQ(vp.yaw(), 0);
-  EXPECT_EQ(vp.camera().zoom, 0);
+  EXPECT_EQ(std::tuple(vp.yaw(), vp.camera().zoom), std::tuple(0, 0.f));
   Find<QCheckBox>("CheckBox1")->setChecked(false);
   const float x = vp.camera().x, z = vp.camera().z;
   Select("ListBox1", 1);
   Grab();
-  EXPECT_EQ(vp.camera().x, x);
-  EXPECT_EQ(vp.camera().z, z);
-  EXPECT_GT(vp.build_count(), builds);
+  EXPECT_EQ(std::tuple(vp.camera().x, vp.camera().z, vp.build_count() > builds),
+            std::tuple(x, z, true));
   // Each switch of the View menu sets its own option of the scene and builds it once; what the
   // options draw is the renderer's to test.
-  const struct {
-    const char* action;
-    bool ViewOptions::*option;
-  } switches[] = {{"HideStaticMesh1", &ViewOptions::hide_statics},
-                  {"HideItems1", &ViewOptions::hide_items},
-                  {"WireframeRoom1", &ViewOptions::wireframe_room},
-                  {"WireframeObjects1", &ViewOptions::wireframe_objects},
-                  {"TexturedRoom1", &ViewOptions::standard_room}};
-  for (const auto& s : switches) {
-    SCOPED_TRACE(s.action);
+  const std::pair<const char*, bool ViewOptions::*> switches[] = {
+      {"HideStaticMesh1", &ViewOptions::hide_statics},
+      {"HideItems1", &ViewOptions::hide_items},
+      {"WireframeRoom1", &ViewOptions::wireframe_room},
+      {"WireframeObjects1", &ViewOptions::wireframe_objects},
+      {"TexturedRoom1", &ViewOptions::standard_room}};
+  for (const auto& [action, option] : switches) {
+    SCOPED_TRACE(action);
     const ViewOptions before = view->options();
     const uint64_t builds = view->viewport().build_count();
-    Trigger(s.action);
+    Trigger(action);
     Grab();
-    ViewOptions expected = before;
-    expected.*s.option = !(before.*s.option);
-    const ViewOptions now = view->options();
+    ViewOptions now = view->options();
+    now.*option = !(now.*option);  // back to before, if the switch set its option alone
     const auto fields = [](const ViewOptions& o) {
       return std::tie(o.room, o.item_entry, o.static_entry, o.wireframe_room, o.wireframe_objects,
                       o.hide_items, o.hide_statics, o.standard_room);
     };
-    EXPECT_TRUE(fields(now) == fields(expected));
-    EXPECT_EQ(view->viewport().build_count(), builds + 1);
-    Trigger(s.action);
+    EXPECT_EQ(std::tuple(fields(now) == fields(before), view->viewport().build_count()),
+              std::tuple(true, builds + 1));
+    Trigger(action);
   }
 }
 
@@ -139,17 +128,17 @@ TEST_F(ViewTest, ClicksSelectPaintAndShiftArrowsMove) {
   QAVEL_DEMO_OR_SKIP();
   const Selection& s = window.session().selection();
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(400, 500));
-  EXPECT_EQ(Status(0), "Object type:1, Index:=12");
-  EXPECT_TRUE(s.HasSector());
-  EXPECT_EQ(Status(1), QString("Column:%1 Row:%2").arg(s.column()).arg(s.row()));
-  EXPECT_EQ(Page(), Find<QWidget>("TabSheet3"));
+  ASSERT_TRUE(s.HasSector());
+  EXPECT_EQ(QStringList({Status(0), Status(1), Page()}),
+            QStringList({"Object type:1, Index:=12",
+                         QString("Column:%1 Row:%2").arg(s.column()).arg(s.row()), "TabSheet3"}));
 
   const auto item = PixelWhere([](const PickResult& hit) { return hit.tag.kind == kPickItem; });
   ASSERT_TRUE(item);
   Select("ListBox2", -1);
   QTest::mouseClick(view, Qt::LeftButton, {}, item->first);
-  EXPECT_EQ(s.item(), item->second.tag.index);
-  EXPECT_EQ(Page(), Find<QWidget>("TabSheet2"));
+  EXPECT_EQ(std::tuple(s.item(), Page()),
+            std::tuple(int(item->second.tag.index), QString("TabSheet2")));
   EXPECT_EQ(Status(1), Status(1).toUpper());
   // Another item chosen in the list replaces the picked one's name.
   const int other = item->second.tag.index == 0 ? 1 : 0;
@@ -159,9 +148,8 @@ TEST_F(ViewTest, ClicksSelectPaintAndShiftArrowsMove) {
   if (const auto mesh =
           PixelWhere([](const PickResult& hit) { return hit.tag.kind == kPickStatic; })) {
     QTest::mouseClick(view, Qt::LeftButton, {}, mesh->first);
-    EXPECT_TRUE(Status(1).startsWith("STATIC MESH #"));
-    EXPECT_GE(s.static_instance(), 0);
-    EXPECT_EQ(Page(), Find<QWidget>("TabSheet4"));
+    EXPECT_TRUE(Status(1).startsWith("STATIC MESH #") && s.static_instance() >= 0);
+    EXPECT_EQ(Page(), "TabSheet4");
   }
   // The items the level has no movable for are told beside, not over, the click's texts.
   EXPECT_EQ(Text("StatusViewNote"), "Object ID398 is missing.");
@@ -198,10 +186,10 @@ TEST_F(ViewTest, ClicksSelectPaintAndShiftArrowsMove) {
   session.selection().SelectPiece(piece);
   const uint64_t builds = view->viewport().build_count();
   QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(400, 500));
-  EXPECT_EQ(FaceTexture(level().rooms[0], FaceKind::kRectangle, k), piece);
   Grab();
-  EXPECT_GT(view->viewport().build_count(), builds);
-  EXPECT_EQ(Page(), Find<QWidget>("TabSheet11"));
+  EXPECT_EQ(std::tuple(+FaceTexture(level().rooms[0], FaceKind::kRectangle, k),
+                       view->viewport().build_count() > builds, Page()),
+            std::tuple(piece, true, QString("TabSheet11")));
 
   // A drag across the floor paints every face it passes, as one step.
   const Ttrlevel unpainted = level();
@@ -212,8 +200,7 @@ TEST_F(ViewTest, ClicksSelectPaintAndShiftArrowsMove) {
   int painted = 0;
   for (size_t f = 0; f < room.rectangles.size(); ++f)
     painted += level().rooms[0].rectangles[f].texture != unpainted.rooms[0].rectangles[f].texture;
-  EXPECT_GE(painted, 2);
-  EXPECT_EQ(session.undo_stack().index(), steps + 1);
+  EXPECT_EQ(std::tuple(painted >= 2, session.undo_stack().index()), std::tuple(true, steps + 1));
 }
 
 TEST_F(ViewTest, CreateItemPreviewDrawsTheChosenMovable) {
@@ -258,8 +245,7 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   TGLViewport& vp = view->viewport();
   Trigger("ViewModeLevel1");
   const QImage level = Grab();
-  EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 1, 3}));
-  EXPECT_TRUE(vp.look_on());
+  EXPECT_EQ(std::tuple(view->rooms().rooms, vp.look_on()), std::tuple(std::vector{0, 1, 3}, true));
   const uint64_t builds = vp.build_count();
   Select("ListBox1", 3);
   const QImage highlighted = Grab();
@@ -275,9 +261,9 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
       kPickPortal);
   ASSERT_TRUE(floor);
   QTest::mouseClick(view, Qt::LeftButton, {}, floor->first);
-  EXPECT_EQ(window.session().selection().room(), 0);
-  EXPECT_EQ(vp.look().Target().x, aimed.Target().x);
-  EXPECT_TRUE(Status(1).startsWith("Column:"));
+  EXPECT_EQ(std::tuple(window.session().selection().room(), vp.look().Target().x,
+                       Status(1).startsWith("Column:")),
+            std::tuple(0, aimed.Target().x, true));
   // The sector clicked, outlined when asked.
   Trigger("OutlineSector1");
   Grab();
@@ -290,19 +276,12 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
     return vp.look_on() && std::hypot(t.x - (b.min_x + b.max_x) / 2, t.y - (b.min_y + b.max_y) / 2,
                                       t.z - (b.min_z + b.max_z) / 2) < 1e-3;
   };
-  auto roomBox = [&](int room) {
-    const ViewBounds& b = view->rooms().frame_bounds[size_t(view->rooms().SlotOf(room))];
-    ViewBox box;
-    box.Add(b.lo[0], b.lo[1], b.lo[2]);
-    box.Add(b.hi[0], b.hi[1], b.hi[2]);
-    return box;
-  };
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
   Grab();
-  EXPECT_EQ(view->mode(), ViewMode::kNeighbours);
-  EXPECT_EQ(view->rooms().rooms, (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(std::tuple(view->mode(), view->rooms().rooms),
+            std::tuple(ViewMode::kNeighbours, std::vector{0, 1, 2, 3}));
   // Another depth frames what it shows; another room in the list turns the camera to it, a
   // click in the view does not.
   QWheelEvent wheel(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), {}, {0, 360},
@@ -315,7 +294,8 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   Grab();
   Select("ListBox1", 3);
   Grab();
-  EXPECT_TRUE(looksAt(roomBox(3)));
+  const ViewBounds& b3 = view->rooms().frame_bounds[size_t(view->rooms().SlotOf(3))];
+  EXPECT_TRUE(looksAt({b3.lo[0], b3.lo[1], b3.lo[2], b3.hi[0], b3.hi[1], b3.hi[2]}));
   Select("ListBox1", 0);
   Trigger("FlippedRooms1");
   Grab();
@@ -350,12 +330,11 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
             view->rooms().RoomOfTriangle(back->second.triangle));
   // In Room mode the portals place the room in the level: another room is framed whole.
   Trigger("ViewModeRoom1");
-  Select("ListBox1", 1);
-  Grab();
-  EXPECT_TRUE(looksAt(view->rooms().frame_box));
-  Select("ListBox1", 3);
-  Grab();
-  EXPECT_TRUE(looksAt(view->rooms().frame_box));
+  for (int room : {1, 3}) {
+    Select("ListBox1", room);
+    Grab();
+    EXPECT_TRUE(looksAt(view->rooms().frame_box)) << room;
+  }
   Trigger("Portals1");
 
   // F frames the selected room: the camera comes nearer than the whole level's framing.
@@ -373,22 +352,20 @@ TEST_F(ViewTest, ModesOfManyRoomsFreeCameraAndFraming) {
   for (uint16_t entry : RoomItemEntries(window.session().level(), 0))
     if (TaggedBox(view->list(), {kPickItem, entry}).min_x < 1e9) item = entry;
   ASSERT_GE(item, 0);
-  auto framed = [&](const ViewBox& b) {
-    QTest::keyClick(view, Qt::Key_F);
-    return looksAt(b);
-  };
   for (const char* mode : {"ViewModeLevel1", "ViewModeRoom1"}) {
     Trigger(mode);
     window.session().selection().SelectItem(item);
     Grab();
     view->setFocus();
-    EXPECT_TRUE(framed(TaggedBox(view->list(), {kPickItem, uint16_t(item)}))) << mode;
+    QTest::keyClick(view, Qt::Key_F);
+    EXPECT_TRUE(looksAt(TaggedBox(view->list(), {kPickItem, uint16_t(item)}))) << mode;
     window.session().selection().SelectSector(1, 1);
     Grab();
     const troom& r0 = window.session().level().rooms[0];
     const RoomPlacement at =
         view->rooms().rooms.empty() ? *view->scene().placement : PlaceRoomInLevel(r0);
-    EXPECT_TRUE(framed(SectorBox(r0, at, 1, 1))) << mode;
+    QTest::keyClick(view, Qt::Key_F);
+    EXPECT_TRUE(looksAt(SectorBox(r0, at, 1, 1))) << mode;
     window.session().selection().SelectItem(-1);
     window.session().selection().SelectSector(-1, -1);
   }
