@@ -136,13 +136,8 @@ TEST(MshImport, RefusesBadFilesWithOneMessageAndChangesNothing) {
   const size_t room0 = 23, rects0 = room0 + 2 + 9 * 12;
   Bytes trailing = good;
   trailing.push_back(0);
-  struct Case {
-    const char* name;
-    Bytes file;
-    Status status;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
+  // What the file has, the file, and its refusal.
+  const std::vector<std::tuple<const char*, Bytes, Status, std::string>> cases = {
       {"tr4 file", WriteMshBytes(MakeLevel(kTR4, 2)), Status::kWrongGeneration,
        "x.msh holds TR4 rooms (generation 6) but the level is TR3; nothing was imported"},
       {"magic", Patched(good, 1, 'k'), Status::kWrongMagic,
@@ -166,13 +161,13 @@ TEST(MshImport, RefusesBadFilesWithOneMessageAndChangesNothing) {
       {"trailing", trailing, Status::kDamaged,
        "x.msh, zones, at offset 489: 1 bytes follow the zones, where the file should end"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, file, status, message] : cases) {
+    SCOPED_TRACE(name);
     for (MshImportMode mode : {MshImportMode::kFull, MshImportMode::kGeometryOnly}) {
       Ttrlevel level = tr3;
-      const Result r = ImportMshBytes(level, c.file, mode, "x.msh");
-      EXPECT_EQ(r.status(), c.status);
-      EXPECT_EQ(r.message(), c.message);
+      const Result r = ImportMshBytes(level, file, mode, "x.msh");
+      EXPECT_EQ(r.status(), status);
+      EXPECT_EQ(r.message(), message);
       EXPECT_EQ(level.FirstDifference(tr3), "");
     }
   }
@@ -253,12 +248,7 @@ TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
   const Ttrlevel before = level;
   const Bytes good = WriteProjectBytes(level);
   const Bytes short_file(good.begin(), good.begin() + 21);
-  struct Case {
-    Bytes file;
-    Status status;
-    const char* message;
-  };
-  for (const auto& c : std::vector<Case>{
+  for (const auto& [file, status, message] : std::vector<std::tuple<Bytes, Status, const char*>>{
            {good, Status::kOk,
             "p.zqp: project of a TR3 level with 3 items; it holds no edits to apply, the level "
             "is unchanged"},
@@ -268,9 +258,9 @@ TEST(Zqp, ExportsTwentyFiveBytesAndImportsChangeNothing) {
             "p.zqp is not a ZQP file (it does not start with \"Kelvora ZQP file\")"},
            {short_file, Status::kDamaged, "p.zqp is 21 bytes long; a ZQP file has 25"},
        }) {
-    const Result r = ImportProjectBytes(level, c.file, "p.zqp");
-    EXPECT_EQ(r.status(), c.status);
-    EXPECT_EQ(r.message(), c.message);
+    const Result r = ImportProjectBytes(level, file, "p.zqp");
+    EXPECT_EQ(r.status(), status);
+    EXPECT_EQ(r.message(), message);
     EXPECT_EQ(level.FirstDifference(before), "");
   }
 }

@@ -553,21 +553,17 @@ TEST(PackBlock, OneStandardStreamUnpackedNoFurtherThanItsStatedSize) {
   const Bytes packed = *PackBlock(data.data(), data.size());
   const Bytes garbage(64, 0x55);
   const std::string more = "packed data unpacks to more than the ";
-  struct Case {
-    const Bytes* stream;
-    size_t length;
-    uint64_t most;
-    std::string message;
-  };
-  for (const Case& c : std::vector<Case>{
-           {&bomb, bomb.size(), 1 << 20, more + "1048576 bytes stated"},
-           {&packed, packed.size(), 99999, more + "99999 bytes stated"},
-           {&packed, packed.size(), 0, more + "0 bytes stated"},
-           {&packed, packed.size() / 2, 1 << 20, "packed data ends early (truncated zlib stream)"},
-           {&garbage, garbage.size(), 1 << 20, "packed data is damaged: incorrect header check"}}) {
-    const auto r = UnpackBlock(c.stream->data(), c.length, c.most);
+  // The stream, the length read of it, the size stated, and the refusal.
+  const std::tuple<const Bytes*, size_t, uint64_t, std::string> cases[] = {
+      {&bomb, bomb.size(), 1 << 20, more + "1048576 bytes stated"},
+      {&packed, packed.size(), 99999, more + "99999 bytes stated"},
+      {&packed, packed.size(), 0, more + "0 bytes stated"},
+      {&packed, packed.size() / 2, 1 << 20, "packed data ends early (truncated zlib stream)"},
+      {&garbage, garbage.size(), 1 << 20, "packed data is damaged: incorrect header check"}};
+  for (const auto& [stream, length, most, message] : cases) {
+    const auto r = UnpackBlock(stream->data(), length, most);
     EXPECT_EQ(r.result().status(), Status::kDamaged);
-    EXPECT_EQ(r.message(), c.message);
+    EXPECT_EQ(r.message(), message);
   }
   const long kib = test::PeakGrowthKiB(
       [&bomb] { return !UnpackBlock(bomb.data(), bomb.size(), uint64_t{1} << 20); });
@@ -810,12 +806,9 @@ TEST(SharedBlock, BlocksCompareByContentUnpackingOnlyWhereTheyMust) {
   const SharedBlock stream = SharedBlock::Of(*PackBlock(data.data(), data.size()));
   const SharedBlock other_stream = SharedBlock::Of(*PackBlock(data.data(), data.size(), 1));
   auto packed = [&](const SharedBlock& s) { return SharedBlock::Packed(s, data.size(), "f, c"); };
-  struct Case {
-    const char* what;
-    SharedBlock x, y;
-    bool equal, unpacks;
-  };
-  for (Case& c : std::vector<Case>{
+  // Two blocks, whether they are equal, and whether comparing them unpacks them.
+  for (auto& [what, x, y, equal, unpacks] :
+       std::vector<std::tuple<const char*, SharedBlock, SharedBlock, bool, bool>>{
            {"a slice and its bytes", plain.Slice(1, 3), SharedBlock::Of({2, 3, 4}), true, true},
            {"slices at other places", plain.Slice(1, 3), plain.Slice(0, 3), false, true},
            {"an empty slice", plain.Slice(5, 0), SharedBlock(), true, true},
@@ -830,8 +823,8 @@ TEST(SharedBlock, BlocksCompareByContentUnpackingOnlyWhereTheyMust) {
            {"other slices", packed(stream).Slice(9, 99), packed(stream).Slice(10, 99), false, true},
            {"another size", packed(stream), SharedBlock::Of(Bytes(5)), false, false},
        }) {
-    EXPECT_EQ(c.x == c.y, c.equal) << c.what;
-    EXPECT_EQ(c.x.IsPacked(), !c.unpacks) << c.what;
+    EXPECT_EQ(x == y, equal) << what;
+    EXPECT_EQ(x.IsPacked(), !unpacks) << what;
   }
 }
 

@@ -254,21 +254,18 @@ TEST(RendererTest, ClipsAtTheViewportsNearAndFarPlanesAndTexelsOfEveryDepthBecom
   EXPECT_NEAR(clip_z(1000.0f), 1.0f, 1e-5);
   EXPECT_LT(clip_z(0.09f), -1.0f);  // nearer than the near plane: clipped
 
-  const struct {
-    uint16_t bits;
-    Bytes texel;
-    uint16_t word;
-  } cases[] = {
+  // Bits a texel, the texel's bytes, and the word it becomes.
+  const std::tuple<uint16_t, Bytes, uint16_t> cases[] = {
       {16, {0x1F, 0xF8}, 0xF81F},
       {15, {0x1F, 0x7C}, 0xF81F},        // x1111100000 11111: red and blue full
       {15, {0xE0, 0x03}, 0x07E0},        // green 31 of 31 stays full
       {24, {0x10, 0x80, 0xFF}, 0xFC02},  // blue, green, red bytes
       {32, {0x00, 0xFF, 0x00, 0x80}, 0x07E0},
   };
-  for (const auto& c : cases) {
+  for (const auto& [bits, texel, word] : cases) {
     TextureStore store;
-    ASSERT_TRUE(store.AddTexture(1, 1, 1, c.texel, c.bits));
-    EXPECT_EQ(TexelsAs565(*store.Find(1)), std::vector<uint16_t>{c.word}) << c.bits;
+    ASSERT_TRUE(store.AddTexture(1, 1, 1, texel, bits));
+    EXPECT_EQ(TexelsAs565(*store.Find(1)), std::vector<uint16_t>{word}) << bits;
   }
 }
 

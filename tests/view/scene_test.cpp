@@ -274,28 +274,25 @@ void PutMesh(std::vector<uint16_t>& w, bool tr4, int vertices, int normals, int 
 }
 
 TEST(MeshTable, MeshSizesThePadAndPointers) {
-  struct Case {
-    int32_t kind;
-    int normals, rects, tris;
-    int next;  // where the following mesh starts
-  } cases[] = {
+  // Normals, rectangles and triangles of the first mesh, and where the following one starts.
+  const std::tuple<int32_t, int, int, int, int> cases[] = {
       {kTR4, 0, 1, 1, 76},  {kTR2, 0, 1, 1, 76},  {kTR2, 0, 1, 2, 84},
       {kTR2, 0, 1, 0, 68},  {kTR2, -1, 1, 0, 72},  // 70 bytes and the pad
       {kTR1, -5, 0, 0, 68},                        // five lights: 10 bytes
   };
-  for (const Case& c : cases) {
+  for (const auto& [kind, normals, rects, tris, next] : cases) {
     Ttrlevel level;
-    level.version_kind = c.kind;
-    PutMesh(level.mesh_data, c.kind >= kTR4, 6, c.normals, c.rects, c.tris);
-    PutMesh(level.mesh_data, c.kind >= kTR4, 3, 0, 0, 1);
-    level.mesh_pointers = {0, uint32_t(c.next), 3, 100000};
+    level.version_kind = kind;
+    PutMesh(level.mesh_data, kind >= kTR4, 6, normals, rects, tris);
+    PutMesh(level.mesh_data, kind >= kTR4, 3, 0, 0, 1);
+    level.mesh_pointers = {0, uint32_t(next), 3, 100000};
     Tmesh_list table;
     BuildMeshTable(table, level);
-    ASSERT_EQ(table.count(), 2) << "kind " << c.kind << " next " << c.next;
-    EXPECT_EQ(table.meshes[1].offset, c.next);
+    ASSERT_EQ(table.count(), 2) << "kind " << kind << " next " << next;
+    EXPECT_EQ(table.meshes[1].offset, next);
     EXPECT_EQ(table.pointer_map, (std::vector<int32_t>{0, 1, 0, 0}));
     EXPECT_EQ(table.Vertices(table.meshes[0])[2].z, 4);
-    EXPECT_EQ(table.TexturedTriangles(table.meshes[0]).size(), size_t(c.tris));
+    EXPECT_EQ(table.TexturedTriangles(table.meshes[0]).size(), size_t(tris));
     EXPECT_EQ(table.TexturedTriangles(table.meshes[1])[0].texture, 9);
   }
 }
@@ -332,22 +329,18 @@ TEST(MeshTable, WholeMeshesAndBlocksThatEndInsideOne) {
 }
 
 TEST(MeshTable, SkinModelAndKeptPairPerGeneration) {
-  struct Case {
-    int32_t kind;
-    uint32_t skin_id;
-    int kept_movable, kept_mesh;
-  } cases[] = {
+  const std::tuple<int32_t, uint32_t, int, int> cases[] = {
       {kTR1, 0, 0, 1}, {kTR2, 0, 0, 1}, {kTR3, 315, 1, 2}, {kTR4, 8, 1, 11}, {kTR5, 8, 1, 11}};
-  for (const Case& c : cases) {
+  for (const auto& [kind, skin_id, kept_movable, kept_mesh] : cases) {
     Ttrlevel level;
-    level.version_kind = c.kind;
-    level.movables = {tmovable{{}, 5, 1, 1, 0, 0, 0, 0}, tmovable{{}, c.skin_id, 1, 7, 0, 0, 0, 0},
-                      tmovable{{}, c.skin_id, 1, 9, 0, 0, 0, 0}};
+    level.version_kind = kind;
+    level.movables = {tmovable{{}, 5, 1, 1, 0, 0, 0, 0}, tmovable{{}, skin_id, 1, 7, 0, 0, 0, 0},
+                      tmovable{{}, skin_id, 1, 9, 0, 0, 0, 0}};
     Tmesh_list table;
     BuildMeshTable(table, level);
     EXPECT_EQ(std::tuple(table.skin_start_mesh, table.kept_movable, table.kept_mesh),
-              std::tuple(7, c.kept_movable, c.kept_mesh))
-        << c.kind;
+              std::tuple(7, kept_movable, kept_mesh))
+        << kind;
     level.movables.resize(1);
     BuildMeshTable(table, level);
     EXPECT_EQ(table.skin_start_mesh, 0);
@@ -427,13 +420,7 @@ TEST(LevelScene, RoomsOfEachModeFollowPortalsAndAlternates) {
   const Ttrlevel level = test::MakePortalLevel();
   EXPECT_EQ(AlternateRooms(level), (std::vector<bool>{false, false, false, false, true, false, true,
                                                       false, false, false}));
-  struct Row {
-    ViewMode mode;
-    int room, depth;
-    bool flipped;
-    std::vector<int> rooms;
-  };
-  const Row rows[] = {
+  const std::tuple<ViewMode, int, int, bool, std::vector<int>> rows[] = {
       {ViewMode::kLevel, 0, 1, false, {0, 1, 2, 3, 5, 7, 8, 9}},
       // 0 -> 4, 1 <-> 5 swap, 2 and 3 -> 6 drawn once; 7 (itself) and 8 (no room) stay.
       {ViewMode::kLevel, 0, 1, true, {1, 4, 5, 6, 7, 8, 9}},
@@ -455,10 +442,10 @@ TEST(LevelScene, RoomsOfEachModeFollowPortalsAndAlternates) {
       {ViewMode::kRoom, 3, 1, false, {3}},
       {ViewMode::kRoom, 10, 1, false, {}},
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(RoomsOfMode(level, row.mode, row.room, row.depth, row.flipped), row.rooms)
-        << static_cast<int>(row.mode) << " room " << row.room << " depth " << row.depth
-        << " flipped " << row.flipped;
+  for (const auto& [mode, room, depth, flipped, rooms] : rows)
+    EXPECT_EQ(RoomsOfMode(level, mode, room, depth, flipped), rooms)
+        << static_cast<int>(mode) << " room " << room << " depth " << depth << " flipped "
+        << flipped;
 }
 
 TEST(LevelScene, LayersAreTheRoomsOwnScenesSummedAndCutByRoom) {
@@ -577,12 +564,10 @@ TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
   Built b(test::MakePortalLevel());
   const std::vector<int> rooms = LevelRooms(b.level, false);
   const LevelScene scene = BuildLevelScene(b.list, b.buffers, b.Sources(), {}, rooms);
-  struct Row {
-    double x, yaw, pitch;
-  };
-  for (const Row& row : {Row{5120, 90, 0}, Row{5120, 270, 0}, Row{1024, 0, 0}, Row{9000, 135, 30},
-                         Row{-4000, 90, 0}, Row{30000, 90, 0}}) {
-    const FrameMatrices frame = LookFrame(row.x, -512, 1024, row.yaw, row.pitch);
+  const std::tuple<double, double, double> rows[] = {
+      {5120, 90, 0}, {5120, 270, 0}, {1024, 0, 0}, {9000, 135, 30}, {-4000, 90, 0}, {30000, 90, 0}};
+  for (const auto& [x, yaw, pitch] : rows) {
+    const FrameMatrices frame = LookFrame(x, -512, 1024, yaw, pitch);
     const std::vector<uint8_t> visible = RoomsInView(scene, frame);
     const Mat4 m = Multiply(Multiply(frame.world, frame.view), frame.projection);
     for (size_t slot = 0; slot < scene.rooms.size(); ++slot) {
@@ -600,10 +585,10 @@ TEST(LevelScene, CullingKeepsEveryRoomWhoseBoxMeetsTheView) {
         seen = c[3] > 0 && std::abs(c[0]) <= c[3] && std::abs(c[1]) <= c[3] && c[2] >= 0 &&
                c[2] <= c[3];
       }
-      EXPECT_TRUE(!seen || visible[slot]) << "room " << scene.rooms[slot] << " at " << row.x;
+      EXPECT_TRUE(!seen || visible[slot]) << "room " << scene.rooms[slot] << " at " << x;
     }
     // Looking along the row, what lies behind the camera is dropped.
-    if (row.x == 5120 && row.yaw == 90) {
+    if (x == 5120 && yaw == 90) {
       EXPECT_FALSE(visible[size_t(scene.SlotOf(0))]);
       EXPECT_TRUE(visible[size_t(scene.SlotOf(9))]);
     }
