@@ -41,7 +41,7 @@ void AddTexels(TextureStore& store, int32_t id, int side, F word) {
 
 TextureStore StoreWith(std::initializer_list<std::pair<int32_t, uint16_t>> solid_textures) {
   TextureStore store;
-  for (auto [id, word] : solid_textures) AddTexels(store, id, 4, [word](size_t) { return word; });
+  for (auto [id, word] : solid_textures) AddTexels(store, id, 4, [w = word](size_t) { return w; });
   return store;
 }
 

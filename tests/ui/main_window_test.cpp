@@ -587,9 +587,9 @@ TEST_F(WindowTest, TheProblemsPanelGoesToWhatAProblemNames) {
   };
   for (const auto& [code, where, room, instance, column, row, page] : rows) {
     SCOPED_TRACE(code);
-    const auto found = std::find_if(problems.begin(), problems.end(), [&](const Problem& p) {
-      return p.code == code && p.where == where;
-    });
+    const auto found = std::find_if(
+        problems.begin(), problems.end(),
+        [c = code, w = where](const Problem& p) { return p.code == c && p.where == w; });
     ASSERT_NE(found, problems.end());
     const QModelIndex index = list->model()->index(static_cast<int>(found - problems.begin()), 2);
     EXPECT_EQ(index.data().toString().toStdString(), found->message);
