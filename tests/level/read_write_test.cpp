@@ -151,12 +151,8 @@ TEST(Refusals, SayWhatIsWrong) {
   const Bytes file = Write(test::MakeTinyLevel(kTR2), "a.tr2").bytes;
   // Where the page count and room 0's vertex count stand in a TR2 file.
   const size_t pages = 4 + 768 + 1024, vertices = pages + 4 + 65536 + 131072 + 4 + 2 + 20;
-  struct Case {
-    Bytes bytes;
-    Status status;
-    std::vector<std::string> says;
-  };
-  for (const Case& c : std::vector<Case>{
+  for (const auto& [bytes, status, says] :
+       std::vector<std::tuple<Bytes, Status, std::vector<std::string>>>{
            {test::Patched(file, 0, uint8_t{0x21}),
             Status::kUnknownVersion,
             {"a.tr2 is not a level file (version word 33)"}},
@@ -170,10 +166,10 @@ TEST(Refusals, SayWhatIsWrong) {
             {"texture pages", "4294967280"}},
            // A vertex count beyond the model's capacity.
            {test::Patched(file, vertices, uint16_t{1501}), Status::kDamaged, {"room 0", "1501"}}}) {
-    const auto level = ReadLevelBytes(c.bytes, "a.tr2");
+    const auto level = ReadLevelBytes(bytes, "a.tr2");
     ASSERT_FALSE(level);
-    EXPECT_EQ(level.result().status(), c.status);
-    for (const auto& part : c.says)
+    EXPECT_EQ(level.result().status(), status);
+    for (const auto& part : says)
       EXPECT_NE(level.message().find(part), std::string::npos) << level.message();
   }
   // Garbage after a good version word, whatever the name.
@@ -579,36 +575,32 @@ TEST(ReadWholeFile, UnpacksContainersAndReadsOnlyRegularFilesSayingWhyNot) {
   const Bytes content = {'h', 'e', 'l', 'l', 'o', ' ', 'l', 'e', 'v', 'e', 'l'};
   const Bytes twelve = {'Z', 'L', 'I', 'B', 1, 0, 0, 0, 1, 0, 0, 0};
   const Bytes packed = test::ZlibContainer(content);
-  struct Case {
-    const char* name;
-    Bytes bytes;
-    bool packed;
-    Bytes content;  // empty for a refusal
-  };
-  for (const Case& c :
-       std::vector<Case>{{"plain", content, false, content},
-                         {"packed", packed, true, content},
-                         // Exactly 12 bytes starting with ZLIB are plain bytes.
-                         {"twelve", twelve, false, twelve},
-                         {"overlong", test::Patched(packed, 4, uint8_t{0xFF}), false, {}},
-                         {"damaged", test::Patched(packed, 14, uint8_t(~packed[14])), false, {}},
-                         // The content is longer than the header says.
-                         {"longer", test::Patched(packed, 8, uint8_t{5}), false, {}},
-                         // The header says 256 MiB.
-                         {"huge", test::Patched(packed, 11, uint8_t{0x10}), false, {}}}) {
-    SCOPED_TRACE(c.name);
-    const std::string path = dir + "/" + c.name + ".bin";
-    WriteRaw(path, c.bytes);
+  // What the file holds, whether it is packed, and its content (empty for a refusal).
+  for (const auto& [name, bytes, is_packed, want] :
+       std::vector<std::tuple<const char*, Bytes, bool, Bytes>>{
+           {"plain", content, false, content},
+           {"packed", packed, true, content},
+           // Exactly 12 bytes starting with ZLIB are plain bytes.
+           {"twelve", twelve, false, twelve},
+           {"overlong", test::Patched(packed, 4, uint8_t{0xFF}), false, {}},
+           {"damaged", test::Patched(packed, 14, uint8_t(~packed[14])), false, {}},
+           // The content is longer than the header says.
+           {"longer", test::Patched(packed, 8, uint8_t{5}), false, {}},
+           // The header says 256 MiB.
+           {"huge", test::Patched(packed, 11, uint8_t{0x10}), false, {}}}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir + "/" + name + ".bin";
+    WriteRaw(path, bytes);
     const auto file = TZfile::Read(path);
-    if (c.content.empty()) {
+    if (want.empty()) {
       ASSERT_FALSE(file);
       EXPECT_EQ(file.result().status(), Status::kDamaged);
       EXPECT_NE(file.message().find(path), std::string::npos) << file.message();
       continue;
     }
     ASSERT_TRUE(file) << file.message();
-    EXPECT_EQ(file->packed, c.packed);
-    EXPECT_EQ(file->content.ToBytes(), c.content);
+    EXPECT_EQ(file->packed, is_packed);
+    EXPECT_EQ(file->content.ToBytes(), want);
   }
   const std::string loop = dir + "/loop", big = dir + "/big";
   std::filesystem::create_symlink("loop", loop);  // a link to itself
@@ -664,12 +656,9 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
   auto cannot = [&dir](const std::string& name, const std::string& why) {
     return "cannot save " + dir + name + ": " + why;
   };
-  struct Case {
-    std::string path;
-    std::string written;  // the file that gets the content; empty for a refusal
-    std::string refusal;  // the message
-  };
-  for (const Case& c : std::vector<Case>{
+  // The path saved to, the file that gets the content (empty for a refusal), the refusal.
+  for (const auto& [path, written, refusal] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
            {longest, longest, ""},
            {dir + "/link.tr4", dir + "/real.tr4", ""},
            {dir + "/dangling.tr4", dir + "/sub/made.tr4", ""},
@@ -681,14 +670,14 @@ TEST(WriteFileAtomically, WritesThroughLinksAndRefusesWhatIsNoPlainFileOrReadOnl
            {dir + "/read_only.tr4", "", dir + "/read_only.tr4 is read-only"},
            {dir + "/to_read_only.tr4", "", dir + "/to_read_only.tr4 is read-only"},
        }) {
-    const Result r = WriteFileAtomically(c.path, content);
-    if (c.written.empty()) {
-      EXPECT_EQ(r.status(), Status::kCannotOpen) << c.path;
-      EXPECT_EQ(r.message(), c.refusal);
+    const Result r = WriteFileAtomically(path, content);
+    if (written.empty()) {
+      EXPECT_EQ(r.status(), Status::kCannotOpen) << path;
+      EXPECT_EQ(r.message(), refusal);
       continue;
     }
     ASSERT_TRUE(r) << r.message();
-    EXPECT_EQ(ReadWholeFile(c.written)->ToBytes(), content) << c.path;
+    EXPECT_EQ(ReadWholeFile(written)->ToBytes(), content) << path;
   }
   for (const char* link : {"/link.tr4", "/dangling.tr4", "/null", "/to_read_only.tr4"})
     EXPECT_TRUE(std::filesystem::is_symlink(dir + link)) << link;
