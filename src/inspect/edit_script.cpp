@@ -1,7 +1,6 @@
 #include "inspect/edit_script.h"
 
 #include <algorithm>
-
 #include <charconv>
 #include <cmath>
 #include <cstdlib>

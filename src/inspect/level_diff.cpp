@@ -259,9 +259,8 @@ void Room(Differ& d, int index, const troom& a, const troom& b, int32_t gen) {
   else
     Statics(d, index, a.statics2, b.statics2);
   if (gen == kTR5) {
-    // What the TR5 room block holds besides the merged geometry, as whole parts.
-    // The values the Experiments page shows and edits, by their names there; the rest of the
-    // header as a whole.
+    // What the TR5 room block holds besides the merged geometry: the values the Experiments page
+    // shows and edits, by their names there; the rest as whole parts.
     const std::vector<std::string> lines_a = TrcValueLines(a), lines_b = TrcValueLines(b);
     for (size_t line = 0; line < lines_a.size(); ++line) {
       const size_t colon = lines_a[line].find(": ");
@@ -397,7 +396,7 @@ Expected<std::vector<LevelDifference>> DiffLevels(const Ttrlevel& a, const Ttrle
   // The weather by its value; the rest of the TR5 header as a whole.
   if (gen == kTR5) d.Value("level", "weather", Weather(a), Weather(b));
   auto header_a = a.trc_header, header_b = b.trc_header;
-  header_a[2] = header_a[3] = header_b[2] = header_b[3] = 0;  // where Weather reads
+  for (size_t at : {kWeatherAt, kWeatherAt + 1}) header_a[at] = header_b[at] = 0;
   d.Block("TR5 header", header_a, header_b);
   return out;
 }

@@ -216,12 +216,13 @@ bool HasTrcValues(const Ttrlevel& level) {
 }
 
 uint16_t Weather(const Ttrlevel& level) {
-  return static_cast<uint16_t>(level.trc_header[2] | (level.trc_header[3] << 8));
+  return static_cast<uint16_t>(level.trc_header[kWeatherAt] |
+                               (level.trc_header[kWeatherAt + 1] << 8));
 }
 
 void SetWeather(Ttrlevel& level, uint16_t value) {
-  level.trc_header[2] = static_cast<uint8_t>(value & 0xFF);
-  level.trc_header[3] = static_cast<uint8_t>(value >> 8);
+  level.trc_header[kWeatherAt] = static_cast<uint8_t>(value & 0xFF);
+  level.trc_header[kWeatherAt + 1] = static_cast<uint8_t>(value >> 8);
 }
 
 }  // namespace qavel

@@ -82,6 +82,8 @@ std::string TrcValueLockedReason(int line);
 // Whether the level's generation keeps the TR5 room values and weather (a TR5 level).
 bool HasTrcValues(const Ttrlevel& level);
 // The level's TR5 weather (0 normal, 1 raining, 2 snowing; other values are kept as they are).
+// The weather is the 16-bit word at this place of the TR5 level header.
+inline constexpr size_t kWeatherAt = 2;
 uint16_t Weather(const Ttrlevel& level);
 void SetWeather(Ttrlevel& level, uint16_t value);
 

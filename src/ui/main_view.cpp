@@ -412,11 +412,7 @@ ViewBox MainView::selectionBox() const {
     const std::vector<int> lit = rooms_.SlotsOfSelected(&session_.level(), shown);
     if (lit.empty()) return rooms_.frame_box;
     ViewBox box;
-    for (int slot : lit) {
-      const ViewBounds& b = rooms_.frame_bounds[static_cast<size_t>(slot)];
-      box.Add(b.lo[0], b.lo[1], b.lo[2]);
-      box.Add(b.hi[0], b.hi[1], b.hi[2]);
-    }
+    for (int slot : lit) box.Add(rooms_.frame_bounds[static_cast<size_t>(slot)]);
     return box;
   }
   return DrawnBox(list());

@@ -355,12 +355,12 @@ void DrawList::GroupTriangles(int layer, std::vector<TextureRun>& out) const {
 }
 
 void DrawList::GrowByPlacements(size_t first, size_t last, ViewBounds& box,
-                                const ViewBounds* near) const {
+                                const ViewBounds* around) const {
   for (size_t i = first; i < last && i < placements_.size(); ++i) {
     const ViewBounds b = PlacedBounds(placements_[i]);
     bool meets = true;
-    for (int k = 0; near && k < 3; ++k)
-      meets = meets && b.lo[k] <= near->hi[k] && b.hi[k] >= near->lo[k];
+    for (int k = 0; around && k < 3; ++k)
+      meets = meets && b.lo[k] <= around->hi[k] && b.hi[k] >= around->lo[k];
     if (!meets) continue;
     for (int k = 0; k < 3; ++k) {
       box.lo[k] = std::min(box.lo[k], b.lo[k]);

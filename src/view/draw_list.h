@@ -314,9 +314,9 @@ class DrawList {
   void GroupTriangles(int layer, std::vector<TextureRun>& out) const;
   // Placements made so far, and the box holding every vertex of placements [first, last).
   size_t placement_count() const { return placements_.size(); }
-  // With `near`, only the placements whose box meets it.
+  // With `around`, only the placements whose box meets it.
   void GrowByPlacements(size_t first, size_t last, ViewBounds& box,
-                        const ViewBounds* near = nullptr) const;
+                        const ViewBounds* around = nullptr) const;
   // Bytes held by the list's own storage: its triangles, models and placements.
   size_t bytes_held() const;
 

@@ -305,12 +305,12 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
     Grow(framed, {float(grid.min_x), float(grid.min_y), float(grid.min_z)});
     Grow(framed, {float(grid.max_x), float(grid.max_y), float(grid.max_z)});
     constexpr float kNear = 4;  // sectors
-    ViewBounds near = framed;
+    ViewBounds around = framed;
     for (int k = 0; k < 3; ++k) {
-      near.lo[k] -= kNear;
-      near.hi[k] += kNear;
+      around.lo[k] -= kNear;
+      around.hi[k] += kNear;
     }
-    list.GrowByPlacements(placements, list.placement_count(), framed, &near);
+    list.GrowByPlacements(placements, list.placement_count(), framed, &around);
     list.GrowByPlacements(placements, list.placement_count(), b);
     out.water.push_back((room.flags & kWaterRoomFlag) != 0);
     for (int l = 0; l < layers; ++l) list.GroupTriangles(l, after[size_t(l)][slot]);
@@ -352,13 +352,9 @@ LevelScene BuildLevelScene(DrawList& list, LayerBuffers& buffers, const SceneSou
 
   for (const ViewBounds& b : out.bounds) {
     if (b.lo[0] > b.hi[0]) continue;
-    out.box.Add(b.lo[0], b.lo[1], b.lo[2]);
-    out.box.Add(b.hi[0], b.hi[1], b.hi[2]);
+    out.box.Add(b);
   }
-  for (const ViewBounds& b : out.frame_bounds) {
-    out.frame_box.Add(b.lo[0], b.lo[1], b.lo[2]);
-    out.frame_box.Add(b.hi[0], b.hi[1], b.hi[2]);
-  }
+  for (const ViewBounds& b : out.frame_bounds) out.frame_box.Add(b);
   return out;
 }
 

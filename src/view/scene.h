@@ -51,6 +51,11 @@ struct ViewBox {
     min_x = std::min(min_x, x), min_y = std::min(min_y, y), min_z = std::min(min_z, z);
     max_x = std::max(max_x, x), max_y = std::max(max_y, y), max_z = std::max(max_z, z);
   }
+  // Grows the box to hold the bounds.
+  void Add(const ViewBounds& b) {
+    Add(b.lo[0], b.lo[1], b.lo[2]);
+    Add(b.hi[0], b.hi[1], b.hi[2]);
+  }
 };
 
 // Where a room is drawn, in view units (1 = one sector, y and z turned).
